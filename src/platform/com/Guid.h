@@ -62,8 +62,10 @@ consteval GUID MakeGuid(const char* text) {
 std::string FormatGuid(const GUID& g);
 std::u16string FormatGuid16(const GUID& g);
 
-// The IID of an interface type. Each interface declares its IID with
-// KELTO_INTERFACE_IID right after its definition.
+// The IID of an interface type and the interface it derives from. Each
+// interface declares both with KELTO_INTERFACE_IID right after its definition;
+// QueryInterface implementations walk the parent chain, so an object that
+// implements IStream also answers ISequentialStream and IUnknown.
 template <class T>
 struct InterfaceId;
 
@@ -74,8 +76,9 @@ constexpr const IID& IidOf() {
 
 }  // namespace kelto::com
 
-#define KELTO_INTERFACE_IID(Interface, text)                              \
+#define KELTO_INTERFACE_IID(Interface, Parent, text)                      \
   template <>                                                             \
   struct kelto::com::InterfaceId<Interface> {                             \
+    using parent = Parent;                                                \
     static constexpr IID value = ::kelto::com::MakeGuid(text);            \
   }

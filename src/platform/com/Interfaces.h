@@ -22,7 +22,7 @@ struct IUnknown {
   virtual ULONG AddRef() = 0;
   virtual ULONG Release() = 0;
 };
-KELTO_INTERFACE_IID(IUnknown, "00000000-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IUnknown, void, "00000000-0000-0000-C000-000000000046");
 
 struct IDispatch : IUnknown {
   virtual HRESULT GetTypeInfoCount(UINT* pctinfo) = 0;
@@ -33,13 +33,13 @@ struct IDispatch : IUnknown {
                          DISPPARAMS* pDispParams, VARIANT* pVarResult, EXCEPINFO* pExcepInfo,
                          UINT* puArgErr) = 0;
 };
-KELTO_INTERFACE_IID(IDispatch, "00020400-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IDispatch, IUnknown, "00020400-0000-0000-C000-000000000046");
 
 struct IClassFactory : IUnknown {
   virtual HRESULT CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) = 0;
   virtual HRESULT LockServer(BOOL fLock) = 0;
 };
-KELTO_INTERFACE_IID(IClassFactory, "00000001-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IClassFactory, IUnknown, "00000001-0000-0000-C000-000000000046");
 
 struct IErrorInfo : IUnknown {
   virtual HRESULT GetGUID(GUID* pGUID) = 0;
@@ -48,7 +48,7 @@ struct IErrorInfo : IUnknown {
   virtual HRESULT GetHelpFile(BSTR* pBstrHelpFile) = 0;
   virtual HRESULT GetHelpContext(DWORD* pdwHelpContext) = 0;
 };
-KELTO_INTERFACE_IID(IErrorInfo, "1CF2B120-547D-101B-8E65-08002B2BD119");
+KELTO_INTERFACE_IID(IErrorInfo, IUnknown, "1CF2B120-547D-101B-8E65-08002B2BD119");
 
 struct ICreateErrorInfo : IUnknown {
   virtual HRESULT SetGUID(REFGUID rguid) = 0;
@@ -57,12 +57,12 @@ struct ICreateErrorInfo : IUnknown {
   virtual HRESULT SetHelpFile(LPOLESTR szHelpFile) = 0;
   virtual HRESULT SetHelpContext(DWORD dwHelpContext) = 0;
 };
-KELTO_INTERFACE_IID(ICreateErrorInfo, "22F03340-547D-101B-8E65-08002B2BD119");
+KELTO_INTERFACE_IID(ICreateErrorInfo, IUnknown, "22F03340-547D-101B-8E65-08002B2BD119");
 
 struct ISupportErrorInfo : IUnknown {
   virtual HRESULT InterfaceSupportsErrorInfo(REFIID riid) = 0;
 };
-KELTO_INTERFACE_IID(ISupportErrorInfo, "DF0B3D60-548F-101B-8E65-08002B2BD119");
+KELTO_INTERFACE_IID(ISupportErrorInfo, IUnknown, "DF0B3D60-548F-101B-8E65-08002B2BD119");
 
 struct IEnumVARIANT : IUnknown {
   virtual HRESULT Next(ULONG celt, VARIANT* rgVar, ULONG* pCeltFetched) = 0;
@@ -70,7 +70,7 @@ struct IEnumVARIANT : IUnknown {
   virtual HRESULT Reset() = 0;
   virtual HRESULT Clone(IEnumVARIANT** ppEnum) = 0;
 };
-KELTO_INTERFACE_IID(IEnumVARIANT, "00020404-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IEnumVARIANT, IUnknown, "00020404-0000-0000-C000-000000000046");
 
 struct IConnectionPoint : IUnknown {
   virtual HRESULT GetConnectionInterface(IID* pIID) = 0;
@@ -79,13 +79,13 @@ struct IConnectionPoint : IUnknown {
   virtual HRESULT Unadvise(DWORD dwCookie) = 0;
   virtual HRESULT EnumConnections(IEnumConnections** ppEnum) = 0;
 };
-KELTO_INTERFACE_IID(IConnectionPoint, "B196B286-BAB4-101A-B69C-00AA00341D07");
+KELTO_INTERFACE_IID(IConnectionPoint, IUnknown, "B196B286-BAB4-101A-B69C-00AA00341D07");
 
 struct IConnectionPointContainer : IUnknown {
   virtual HRESULT EnumConnectionPoints(IEnumConnectionPoints** ppEnum) = 0;
   virtual HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** ppCP) = 0;
 };
-KELTO_INTERFACE_IID(IConnectionPointContainer, "B196B284-BAB4-101A-B69C-00AA00341D07");
+KELTO_INTERFACE_IID(IConnectionPointContainer, IUnknown, "B196B284-BAB4-101A-B69C-00AA00341D07");
 
 struct IEnumConnections : IUnknown {
   virtual HRESULT Next(ULONG cConnections, CONNECTDATA* rgcd, ULONG* pcFetched) = 0;
@@ -93,7 +93,7 @@ struct IEnumConnections : IUnknown {
   virtual HRESULT Reset() = 0;
   virtual HRESULT Clone(IEnumConnections** ppEnum) = 0;
 };
-KELTO_INTERFACE_IID(IEnumConnections, "B196B287-BAB4-101A-B69C-00AA00341D07");
+KELTO_INTERFACE_IID(IEnumConnections, IUnknown, "B196B287-BAB4-101A-B69C-00AA00341D07");
 
 struct IEnumConnectionPoints : IUnknown {
   virtual HRESULT Next(ULONG cConnections, IConnectionPoint** ppCP, ULONG* pcFetched) = 0;
@@ -101,13 +101,13 @@ struct IEnumConnectionPoints : IUnknown {
   virtual HRESULT Reset() = 0;
   virtual HRESULT Clone(IEnumConnectionPoints** ppEnum) = 0;
 };
-KELTO_INTERFACE_IID(IEnumConnectionPoints, "B196B285-BAB4-101A-B69C-00AA00341D07");
+KELTO_INTERFACE_IID(IEnumConnectionPoints, IUnknown, "B196B285-BAB4-101A-B69C-00AA00341D07");
 
 struct ISequentialStream : IUnknown {
   virtual HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) = 0;
   virtual HRESULT Write(const void* pv, ULONG cb, ULONG* pcbWritten) = 0;
 };
-KELTO_INTERFACE_IID(ISequentialStream, "0C733A30-2A1C-11CE-ADE5-00AA0044773D");
+KELTO_INTERFACE_IID(ISequentialStream, IUnknown, "0C733A30-2A1C-11CE-ADE5-00AA0044773D");
 
 struct IStream : ISequentialStream {
   virtual HRESULT Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) = 0;
@@ -121,7 +121,7 @@ struct IStream : ISequentialStream {
   virtual HRESULT Stat(STATSTG* pstatstg, DWORD grfStatFlag) = 0;
   virtual HRESULT Clone(IStream** ppstm) = 0;
 };
-KELTO_INTERFACE_IID(IStream, "0000000C-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IStream, ISequentialStream, "0000000C-0000-0000-C000-000000000046");
 
 struct IEnumSTATSTG : IUnknown {
   virtual HRESULT Next(ULONG celt, STATSTG* rgelt, ULONG* pceltFetched) = 0;
@@ -129,7 +129,7 @@ struct IEnumSTATSTG : IUnknown {
   virtual HRESULT Reset() = 0;
   virtual HRESULT Clone(IEnumSTATSTG** ppenum) = 0;
 };
-KELTO_INTERFACE_IID(IEnumSTATSTG, "0000000D-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IEnumSTATSTG, IUnknown, "0000000D-0000-0000-C000-000000000046");
 
 struct IStorage : IUnknown {
   virtual HRESULT CreateStream(const OLECHAR* pwcsName, DWORD grfMode, DWORD reserved1,
@@ -156,23 +156,23 @@ struct IStorage : IUnknown {
   virtual HRESULT SetStateBits(DWORD grfStateBits, DWORD grfMask) = 0;
   virtual HRESULT Stat(STATSTG* pstatstg, DWORD grfStatFlag) = 0;
 };
-KELTO_INTERFACE_IID(IStorage, "0000000B-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IStorage, IUnknown, "0000000B-0000-0000-C000-000000000046");
 
 struct IErrorLog : IUnknown {
   virtual HRESULT AddError(LPCOLESTR pszPropName, EXCEPINFO* pExcepInfo) = 0;
 };
-KELTO_INTERFACE_IID(IErrorLog, "3127CA40-446E-11CE-8135-00AA004BB851");
+KELTO_INTERFACE_IID(IErrorLog, IUnknown, "3127CA40-446E-11CE-8135-00AA004BB851");
 
 struct IPropertyBag : IUnknown {
   virtual HRESULT Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLog* pErrorLog) = 0;
   virtual HRESULT Write(LPCOLESTR pszPropName, VARIANT* pVar) = 0;
 };
-KELTO_INTERFACE_IID(IPropertyBag, "55272A00-42CB-11CE-8135-00AA004BB851");
+KELTO_INTERFACE_IID(IPropertyBag, IUnknown, "55272A00-42CB-11CE-8135-00AA004BB851");
 
 struct IPersist : IUnknown {
   virtual HRESULT GetClassID(CLSID* pClassID) = 0;
 };
-KELTO_INTERFACE_IID(IPersist, "0000010C-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IPersist, IUnknown, "0000010C-0000-0000-C000-000000000046");
 
 struct IPersistStream : IPersist {
   virtual HRESULT IsDirty() = 0;
@@ -180,7 +180,7 @@ struct IPersistStream : IPersist {
   virtual HRESULT Save(IStream* pStm, BOOL fClearDirty) = 0;
   virtual HRESULT GetSizeMax(ULARGE_INTEGER* pcbSize) = 0;
 };
-KELTO_INTERFACE_IID(IPersistStream, "00000109-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IPersistStream, IPersist, "00000109-0000-0000-C000-000000000046");
 
 struct IPersistStreamInit : IPersist {
   virtual HRESULT IsDirty() = 0;
@@ -189,7 +189,7 @@ struct IPersistStreamInit : IPersist {
   virtual HRESULT GetSizeMax(ULARGE_INTEGER* pcbSize) = 0;
   virtual HRESULT InitNew() = 0;
 };
-KELTO_INTERFACE_IID(IPersistStreamInit, "7FD52380-4E07-101B-AE2D-08002B2EC713");
+KELTO_INTERFACE_IID(IPersistStreamInit, IPersist, "7FD52380-4E07-101B-AE2D-08002B2EC713");
 
 struct IPersistStorage : IPersist {
   virtual HRESULT IsDirty() = 0;
@@ -199,11 +199,11 @@ struct IPersistStorage : IPersist {
   virtual HRESULT SaveCompleted(IStorage* pStgNew) = 0;
   virtual HRESULT HandsOffStorage() = 0;
 };
-KELTO_INTERFACE_IID(IPersistStorage, "0000010A-0000-0000-C000-000000000046");
+KELTO_INTERFACE_IID(IPersistStorage, IPersist, "0000010A-0000-0000-C000-000000000046");
 
 struct IPersistPropertyBag : IPersist {
   virtual HRESULT InitNew() = 0;
   virtual HRESULT Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) = 0;
   virtual HRESULT Save(IPropertyBag* pPropBag, BOOL fClearDirty, BOOL fSaveAllProperties) = 0;
 };
-KELTO_INTERFACE_IID(IPersistPropertyBag, "37D84F60-42CB-11CE-8135-00AA004BB851");
+KELTO_INTERFACE_IID(IPersistPropertyBag, IPersist, "37D84F60-42CB-11CE-8135-00AA004BB851");
