@@ -37,16 +37,19 @@ struct ModuleLock {
 };
 
 namespace detail {
-template <class I, class Self>
+// Walks Listed's parent chain. The cast goes through Listed, so bases that
+// several listed interfaces share (IUnknown, IDispatch) are not ambiguous:
+// the first listed interface that reaches them answers.
+template <class Listed, class I, class Self>
 bool FindInterface(Self* self, REFIID riid, void** ppv) {
   if constexpr (std::is_void_v<I>) {
     return false;
   } else {
     if (riid == IidOf<I>()) {
-      *ppv = static_cast<I*>(self);
+      *ppv = static_cast<I*>(static_cast<Listed*>(self));
       return true;
     }
-    return FindInterface<typename InterfaceId<I>::parent>(self, riid, ppv);
+    return FindInterface<Listed, typename InterfaceId<I>::parent>(self, riid, ppv);
   }
 }
 template <class First, class...>
@@ -67,7 +70,7 @@ class ObjectIn : public Interfaces... {
     *ppv = nullptr;
     if (riid == IidOf<IUnknown>()) {
       *ppv = static_cast<IUnknown*>(static_cast<typename detail::FirstOf<Interfaces...>::type*>(this));
-    } else if (!(detail::FindInterface<Interfaces>(this, riid, ppv) || ...)) {
+    } else if (!(detail::FindInterface<Interfaces, Interfaces>(this, riid, ppv) || ...)) {
       if (!static_cast<Derived*>(this)->QueryOther(riid, ppv)) return E_NOINTERFACE;
     }
     static_cast<IUnknown*>(*ppv)->AddRef();

@@ -49,6 +49,7 @@ constexpr REGSAM KEY_SET_VALUE = 0x0002;
 constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
 constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 constexpr REGSAM KEY_NOTIFY = 0x0010;
+constexpr REGSAM DELETE = 0x00010000;  // standard right; RegDeleteTreeA needs it
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;

@@ -1,0 +1,32 @@
+// kelto3d: command-line entry point.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "GenerateCommand.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: kelto3d COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  generate   write a generated plant to a piping file (kelto3d generate --help)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (args[0] == "-h" || args[0] == "--help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (args[0] == "generate")
+    return kelto::cli::RunGenerate({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  std::cerr << "kelto3d: unknown command \"" << args[0] << "\"\n" << kUsage;
+  return 2;
+}

@@ -1,0 +1,34 @@
+// Reading a piping file into fresh FileContents (private to the library).
+//
+// The text is read with a streaming (SAX) parser and checked member by member
+// as it arrives, so the loader never holds a document tree: peak memory is the
+// text plus the model. After the text: attachments are resolved, leg
+// directions and lengths filled in, and coincident ends connected.
+#pragma once
+
+#include <string_view>
+
+namespace kelto::data {
+
+class Catalogue;
+class File;
+struct FileContents;
+
+class Loader {
+ public:
+  // Fills `out` (empty, with `out.path` set to the name used in messages).
+  // Throws LoadError; `out` is then garbage and must be dropped.
+  static void Load(FileContents& out, File& owner, std::string_view text,
+                   const Catalogue& catalogue);
+
+  // Leg directions and lengths from point positions where the file left them
+  // out (Loader.cpp).
+  static void CompleteLegs(FileContents& contents);
+  // ConnectedPoint of every end (Connectivity.cpp).
+  static void ConnectPoints(FileContents& contents);
+
+ private:
+  class Handler;
+};
+
+}  // namespace kelto::data

@@ -1,0 +1,26 @@
+// The exported entry points of libkelto3d.so; everything else in the module is
+// hidden.
+#include "com/ClassList.h"
+#include "com/ModuleLock.h"
+#include "platform/com/ClassFactory.h"
+
+namespace {
+
+using Server = kelto::com::ModuleServer<kelto3d::ModuleLock, &kelto3d::ClassList>;
+
+// The module's process attach and detach: the runtime learns that the
+// module's classes are in memory however the module was loaded.
+[[gnu::constructor]] void OnLoad() { Server::Attach(); }
+[[gnu::destructor]] void OnUnload() { Server::Detach(); }
+
+}  // namespace
+
+KELTO_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+  return Server::GetClassObject(rclsid, riid, ppv);
+}
+
+KELTO_API HRESULT DllCanUnloadNow() { return Server::CanUnloadNow(); }
+
+KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(&kelto3d::kLibId); }
+
+KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(&kelto3d::kLibId); }

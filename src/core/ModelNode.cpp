@@ -1,0 +1,217 @@
+#include "core/ModelNode.h"
+
+#include <cstdint>
+#include <locale>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/NumberText.h"
+
+namespace {
+
+// Hooks may attach or detach items (their own included), so they are called
+// on a copy of the list, each item kept alive for the length of its call.
+template <class Hook>
+void CallHooks(const CModelNode::AssociatedMap& items, Hook hook) {
+  if (items.empty()) return;
+  std::vector<CModelNode::AssociatedPtr> copy;
+  copy.reserve(items.size());
+  for (const auto& entry : items) copy.push_back(entry.second);
+  for (const auto& item : copy) ((*item).*hook)();
+}
+
+}  // namespace
+
+CModelNode::CModelNode() = default;
+
+CModelNode::CModelNode(IUnknown* object) : m_object(object) {}
+
+CModelNode::~CModelNode() {
+  // A child that someone else still holds must not keep pointing here.
+  for (auto& [key, child] : m_children) {
+    if (child->m_parent != this) continue;
+    child->m_parent = nullptr;
+    if (child.use_count() > 1) child->NotifyParentChanged();
+  }
+}
+
+void CModelNode::SetObject(IUnknown* object) {
+  const Key oldKey = GetKey();
+  m_object = kelto::com::ComPtr<IUnknown>(object);
+  if (!m_parent || oldKey == object) return;
+
+  ChildMap& siblings = m_parent->m_children;
+  NodePtr self;
+  if (auto it = siblings.find(oldKey); it != siblings.end() && it->second.get() == this) {
+    self = std::move(it->second);
+    siblings.erase(it);
+  }
+  if (!self) return;  // not actually held by the parent; nothing to move
+  NodePtr replaced;
+  if (auto [it, inserted] = siblings.try_emplace(object, self); !inserted) {
+    replaced = std::exchange(it->second, self);
+  }
+  if (replaced && replaced.get() != this) {
+    // The displaced sibling really has left the tree; leaving its parent link
+    // behind would let a later AddChild erase the wrong entry.
+    replaced->m_parent = nullptr;
+    m_parent->MarkBoundsStale();
+    replaced->NotifyParentChanged();
+  }
+}
+
+CModelNode* CModelNode::GetRoot() {
+  CModelNode* node = this;
+  while (node->m_parent) node = node->m_parent;
+  return node;
+}
+
+bool CModelNode::IsAncestor(const CModelNode* node) const {
+  for (const CModelNode* p = m_parent; p; p = p->m_parent)
+    if (p == node) return true;
+  return false;
+}
+
+bool CModelNode::IsSelfOrAncestor(const CModelNode* node) const {
+  return node == this || IsAncestor(node);
+}
+
+void CModelNode::AddChild(NodePtr child) {
+  if (!child) throw std::invalid_argument("Null model node.");
+  if (IsSelfOrAncestor(child.get())) throw std::runtime_error("Cyclic model tree not allowed.");
+
+  const Key key = child->GetKey();
+  if (m_children.count(key)) DetachChild(key);
+
+  m_children[key] = child;
+
+  CModelNode* oldParent = child->m_parent;
+  if (oldParent && oldParent != this) {
+    if (auto it = oldParent->m_children.find(key);
+        it != oldParent->m_children.end() && it->second == child) {
+      oldParent->m_children.erase(it);
+    }
+    child->m_parent = nullptr;
+    oldParent->SubtreeChanged(true);
+  }
+
+  child->m_parent = this;
+  child->NotifyParentChanged();
+  SubtreeChanged(true);
+}
+
+CModelNode::NodePtr CModelNode::SearchSubtree(Key key) const {
+  if (const CModelNode* holder = FindHolder(key)) return holder->m_children.find(key)->second;
+  return {};
+}
+
+const CModelNode* CModelNode::FindHolder(Key key) const {
+  if (m_children.count(key)) return this;
+  for (const auto& [childKey, child] : m_children)
+    if (const CModelNode* holder = child->FindHolder(key)) return holder;
+  return nullptr;
+}
+
+CModelNode::NodePtr CModelNode::RemoveSubtree(Key key) {
+  CModelNode* holder = const_cast<CModelNode*>(FindHolder(key));
+  return holder ? holder->DetachChild(key) : NodePtr();
+}
+
+CModelNode::NodePtr CModelNode::DetachChild(Key key) {
+  auto it = m_children.find(key);
+  if (it == m_children.end()) return {};
+  NodePtr kept = it->second;
+  kept->m_parent = nullptr;
+  kept->NotifyParentChanged();
+  // The hook may have edited this map; erase only what is still ours.
+  if (auto again = m_children.find(key); again != m_children.end() && again->second == kept) {
+    m_children.erase(again);
+  }
+  SubtreeChanged(true);
+  return kept;
+}
+
+void CModelNode::SetAssociated(const AssociationKey& key, AssociatedPtr item) {
+  m_associated[key] = std::move(item);
+}
+
+CModelNode::AssociatedPtr CModelNode::GetAssociated(const AssociationKey& key) const {
+  auto it = m_associated.find(key);
+  return it == m_associated.end() ? AssociatedPtr() : it->second;
+}
+
+void CModelNode::ClearAssociated(const AssociationKey& key) { m_associated.erase(key); }
+
+void CModelNode::NotifyGeometryChanged() {
+  CallHooks(m_associated, &CAssociated::OnGeometryChanged);
+}
+void CModelNode::NotifySubtreeChanged() { CallHooks(m_associated, &CAssociated::OnSubtreeChanged); }
+void CModelNode::NotifyParentChanged() { CallHooks(m_associated, &CAssociated::OnParentChanged); }
+
+void CModelNode::GeometryChanged(bool propagate) {
+  NotifyGeometryChanged();
+  MarkBoundsStale();
+  if (propagate && m_parent) m_parent->SubtreeChanged(true);
+}
+
+void CModelNode::SubtreeChanged(bool propagate) {
+  CModelNode* node = this;
+  while (node) {
+    node->NotifySubtreeChanged();
+    node->MarkBoundsStale();
+    node = propagate ? node->m_parent : nullptr;
+  }
+}
+
+void CModelNode::UpdateBounds() const {
+  CBoundBox box = m_geometry.GetBoundBox();
+  double m = box.GetRadius();
+  for (const auto& [key, child] : m_children) {
+    box.Add(child->GetBoundBox());
+    const double c = child->GetMinContainedRadius();
+    if (m == 0.0) {
+      m = c;
+    } else if (c > 0.0 && c < m) {
+      m = c;
+    }
+  }
+  m_boundBox = box;
+  m_minContainedRadius = m;
+  m_boundsStale = false;
+}
+
+const CBoundBox& CModelNode::GetBoundBox() const {
+  if (m_boundsStale) UpdateBounds();
+  return m_boundBox;
+}
+
+double CModelNode::GetMinContainedRadius() const {
+  if (m_boundsStale) UpdateBounds();
+  return m_minContainedRadius;
+}
+
+void CModelNode::DumpTo(std::ostream& os, int indent) const {
+  if (indent < 0) indent = 0;
+  const std::string pad(2 * static_cast<std::size_t>(indent), ' ');
+  os << pad << reinterpret_cast<std::intptr_t>(GetKey()) << '\n';
+  m_geometry.DumpTo(os, indent + 1);
+  for (const auto& [key, child] : m_children) child->DumpTo(os, indent + 1);
+  const CBoundBox& box = GetBoundBox();
+  os << pad << "  BoundBox : ";
+  WriteTriple(os, box.GetMin());
+  os << " - ";
+  WriteTriple(os, box.GetMax());
+  os << " Radius = ";
+  WriteNumber(os, box.GetRadius());
+  os << '\n' << pad << "  Minimum Contained BoundBox radius : ";
+  WriteNumber(os, GetMinContainedRadius());
+  os << '\n';
+}
+
+std::string CModelNode::Dump(int indent) const {
+  std::ostringstream os;
+  os.imbue(std::locale::classic());
+  DumpTo(os, indent);
+  return os.str();
+}

@@ -1,0 +1,370 @@
+// The registry functions over the store (Store.h). See
+// docs/settings-store.md for the semantics this file keeps and the choices it
+// makes where the platform leaves room.
+#include "platform/registry/Registry.h"
+
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/registry/Store.h"
+
+namespace kelto::registry {
+namespace {
+
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::uint32_t kFirstPredefined = 0x80000000u;
+constexpr std::uint32_t kLastPredefined = 0x80000003u;
+
+// An open key: the store it lives in, its id there and the access it was
+// opened with.
+struct OpenKey {
+  std::shared_ptr<Store> store;
+  std::int64_t id = 0;
+  REGSAM access = 0;
+};
+
+// Handles are small integers counted up from 1 and never reused within a
+// process, so a handle survives a trip through a 32-bit integer and a stale
+// handle cannot silently reach another key.
+struct HandleTable {
+  std::mutex mutex;
+  std::unordered_map<std::uint32_t, OpenKey> keys;
+  std::uint32_t next = 1;
+
+  static HandleTable& Instance() {
+    static HandleTable* table = new HandleTable;  // lives until exit, never destroyed
+    return *table;
+  }
+
+  HKEY Add(OpenKey key) {
+    // Skips 0, the predefined range and, once the count has wrapped (after
+    // two billion opens), handles still in use.
+    while (next == 0 || next >= kFirstPredefined || keys.count(next))
+      next = next >= kFirstPredefined ? 1 : next + 1;
+    const std::uint32_t h = next++;
+    keys.emplace(h, std::move(key));
+    return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(h));
+  }
+};
+
+// The 32-bit value of a handle, accepting it both sign- and zero-extended
+// (hosts that carry handles as unsigned 32-bit integers widen the predefined
+// roots without the sign).
+bool HandleValue(HKEY h, std::uint32_t* out) {
+  const auto raw = reinterpret_cast<std::uintptr_t>(h);
+  const std::uint64_t high = static_cast<std::uint64_t>(raw) >> 32;
+  if (high != 0 && high != 0xFFFFFFFFu) return false;
+  *out = static_cast<std::uint32_t>(raw);
+  return *out != 0;
+}
+
+// Looks a handle up (predefined roots open on the store the environment
+// names now). Throws StoreError when the store cannot be opened.
+LSTATUS Resolve(HKEY h, OpenKey* out) {
+  std::uint32_t v = 0;
+  if (!HandleValue(h, &v)) return ERROR_INVALID_HANDLE;
+  if (v >= kFirstPredefined && v <= kLastPredefined) {
+    *out = OpenKey{CurrentStore(), kClassesRootId + (v - kFirstPredefined), KEY_ALL_ACCESS};
+    return ERROR_SUCCESS;
+  }
+  auto& keys = HandleTable::Instance().keys;
+  const auto it = keys.find(v);
+  if (it == keys.end()) return ERROR_INVALID_HANDLE;
+  *out = it->second;
+  return ERROR_SUCCESS;
+}
+
+// Splits "a\b\c" into its names. A single trailing backslash is ignored; an
+// empty name anywhere else (a leading backslash, "a\\b") or a name longer
+// than 255 characters is invalid. Null and "" give no names.
+LSTATUS SplitPath(const char* path, std::vector<std::string>* parts) {
+  parts->clear();
+  if (!path || !*path) return ERROR_SUCCESS;
+  std::string_view rest(path);
+  if (rest.back() == '\\') rest.remove_suffix(1);
+  for (;;) {
+    const std::size_t cut = rest.find('\\');
+    const std::string_view part = rest.substr(0, cut);
+    if (part.empty() || part.size() > kMaxKeyNameLength) return ERROR_INVALID_PARAMETER;
+    parts->emplace_back(part);
+    if (cut == std::string_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
+  return ERROR_SUCCESS;
+}
+
+// Follows names down from a key; ERROR_FILE_NOT_FOUND when one is missing.
+LSTATUS Walk(Store& store, std::int64_t from, const std::vector<std::string>& parts,
+             std::int64_t* out) {
+  std::int64_t id = from;
+  for (const std::string& part : parts) {
+    const auto child = store.FindChild(id, part);
+    if (!child) return ERROR_FILE_NOT_FOUND;
+    id = *child;
+  }
+  *out = id;
+  return ERROR_SUCCESS;
+}
+
+// Runs one registry call under the lock. Database failures become
+// `storeFailure` (ERROR_CANTREAD for queries, ERROR_CANTWRITE for changes);
+// nothing throws out of the C functions.
+template <class F>
+LSTATUS Guarded(LSTATUS storeFailure, F&& f) {
+  HandleTable& table = HandleTable::Instance();
+  std::lock_guard lock(table.mutex);
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    return ERROR_OUTOFMEMORY;
+  } catch (const std::exception&) {
+    return storeFailure;
+  }
+}
+
+// Copies a name into a caller's character buffer. *cch is the buffer size on
+// entry; on success it becomes the length without the terminator. When the
+// buffer is too small, ERROR_MORE_DATA and *cch = the length the name needs
+// (without the terminator), so the caller can retry with one more.
+LSTATUS CopyName(const std::string& name, LPSTR out, LPDWORD cch) {
+  if (name.size() + 1 > *cch) {
+    *cch = static_cast<DWORD>(name.size());
+    return ERROR_MORE_DATA;
+  }
+  std::memcpy(out, name.data(), name.size());
+  out[name.size()] = '\0';
+  *cch = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}
+
+// Copies value data the way RegQueryValueExA does: with no buffer only the
+// size is reported; a buffer too small gives ERROR_MORE_DATA and the size.
+LSTATUS CopyData(const ValueRow& v, LPDWORD type, LPBYTE data, LPDWORD cb) {
+  if (type) *type = v.type;
+  if (!cb) return ERROR_SUCCESS;
+  const DWORD size = static_cast<DWORD>(v.data.size());
+  if (data) {
+    if (*cb < size) {
+      *cb = size;
+      return ERROR_MORE_DATA;
+    }
+    if (size) std::memcpy(data, v.data.data(), size);
+  }
+  *cb = size;
+  return ERROR_SUCCESS;
+}
+
+const char* NameOrDefault(LPCSTR name) { return name ? name : ""; }
+
+}  // namespace
+}  // namespace kelto::registry
+
+using namespace kelto::registry;
+
+KELTO_API LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/, LPSTR /*lpClass*/,
+                                  DWORD /*dwOptions*/, REGSAM samDesired,
+                                  const SECURITY_ATTRIBUTES* /*lpSecurityAttributes*/,
+                                  PHKEY phkResult, LPDWORD lpdwDisposition) {
+  if (!phkResult || !lpSubKey) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  std::vector<std::string> parts;
+  if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
+  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
+    OpenKey base;
+    if (const LSTATUS s = Resolve(hKey, &base)) return s;
+    Store::Transaction tx(*base.store, true);
+    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+    std::int64_t id = base.id;
+    bool created = false;
+    for (const std::string& part : parts) {
+      if (const auto child = base.store->FindChild(id, part)) {
+        id = *child;
+        continue;
+      }
+      // Only adding keys needs the right to; opening existing ones through
+      // RegCreateKeyExA does not.
+      if (!created && !(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+      id = base.store->CreateChild(id, part);
+      created = true;
+    }
+    tx.Commit();
+    *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
+    if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
+                                PHKEY phkResult) {
+  if (!phkResult) return ERROR_INVALID_PARAMETER;
+  *phkResult = nullptr;
+  std::vector<std::string> parts;
+  if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
+  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
+    OpenKey base;
+    if (const LSTATUS s = Resolve(hKey, &base)) return s;
+    Store::Transaction tx(*base.store, false);
+    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+    std::int64_t id = 0;
+    if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
+    tx.Commit();
+    *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegCloseKey(HKEY hKey) {
+  std::uint32_t v = 0;
+  if (!HandleValue(hKey, &v)) return ERROR_INVALID_HANDLE;
+  if (v >= kFirstPredefined && v <= kLastPredefined) return ERROR_SUCCESS;
+  HandleTable& table = HandleTable::Instance();
+  std::shared_ptr<Store> last;  // released after the lock, should it close the store
+  std::lock_guard lock(table.mutex);
+  const auto it = table.keys.find(v);
+  if (it == table.keys.end()) return ERROR_INVALID_HANDLE;
+  last = std::move(it->second.store);
+  table.keys.erase(it);
+  return ERROR_SUCCESS;
+}
+
+KELTO_API LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
+                                 const BYTE* lpData, DWORD cbData) {
+  if (!lpData && cbData) return ERROR_INVALID_PARAMETER;
+  const std::string name = NameOrDefault(lpValueName);
+  if (name.size() > kMaxValueNameLength) return ERROR_INVALID_PARAMETER;
+  // A DWORD is four bytes; anything else could not be read back as one.
+  if (dwType == REG_DWORD && cbData != sizeof(DWORD)) return ERROR_INVALID_PARAMETER;
+  std::vector<BYTE> data(lpData, lpData + cbData);
+  // Strings are kept null-terminated even when the caller's count left the
+  // terminator out, so every reader gets a terminated string back.
+  if ((dwType == REG_SZ || dwType == REG_EXPAND_SZ) && (data.empty() || data.back() != 0))
+    data.push_back(0);
+  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, true);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    key.store->SetValue(key.id, name, dwType, data.data(), data.size());
+    tx.Commit();
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved,
+                                   LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+  if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
+  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if (!(key.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, false);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    const auto value = key.store->GetValue(key.id, NameOrDefault(lpValueName));
+    tx.Commit();
+    if (!value) return ERROR_FILE_NOT_FOUND;
+    return CopyData(*value, lpType, lpData, lpcbData);
+  });
+}
+
+KELTO_API LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, true);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    if (!key.store->DeleteValue(key.id, NameOrDefault(lpValueName))) return ERROR_FILE_NOT_FOUND;
+    tx.Commit();
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+  if (!lpSubKey) return ERROR_INVALID_PARAMETER;
+  std::vector<std::string> parts;
+  if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
+  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
+    OpenKey base;
+    if (const LSTATUS s = Resolve(hKey, &base)) return s;
+    Store::Transaction tx(*base.store, true);
+    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+    std::int64_t id = 0;
+    if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
+    // The roots cannot go, and neither can a key that still has subkeys.
+    if (id <= kLastRootId || base.store->HasChildren(id)) return ERROR_ACCESS_DENIED;
+    base.store->DeleteKey(id);
+    tx.Commit();
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
+  std::vector<std::string> parts;
+  if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
+  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
+    OpenKey base;
+    if (const LSTATUS s = Resolve(hKey, &base)) return s;
+    constexpr REGSAM kNeeded = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
+    if ((base.access & kNeeded) != kNeeded) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*base.store, true);
+    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+    std::int64_t id = 0;
+    if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
+    // Without a subkey only the contents go; the key itself stays.
+    base.store->DeleteTree(id, !parts.empty());
+    tx.Commit();
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                                LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                                FILETIME* lpftLastWriteTime) {
+  if (!lpName || !lpcchName || lpReserved) return ERROR_INVALID_PARAMETER;
+  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if (!(key.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, false);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    const auto child = key.store->ChildAt(key.id, dwIndex);
+    tx.Commit();
+    if (!child) return ERROR_NO_MORE_ITEMS;
+    if (const LSTATUS s = CopyName(child->name, lpName, lpcchName)) return s;
+    // Keys have no class names here.
+    if (lpClass && lpcchClass && *lpcchClass > 0) *lpClass = '\0';
+    if (lpcchClass) *lpcchClass = 0;
+    if (lpftLastWriteTime) {
+      const auto t = static_cast<std::uint64_t>(child->mtime);
+      *lpftLastWriteTime = FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+    }
+    return ERROR_SUCCESS;
+  });
+}
+
+KELTO_API LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
+                                LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                                LPDWORD lpcbData) {
+  if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
+    return ERROR_INVALID_PARAMETER;
+  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if (!(key.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, false);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    const auto value = key.store->ValueAt(key.id, dwIndex);
+    tx.Commit();
+    if (!value) return ERROR_NO_MORE_ITEMS;
+    // Both sizes are reported even when one buffer is too small, so a caller
+    // can grow both and retry once.
+    const LSTATUS nameStatus = CopyName(value->name, lpValueName, lpcchValueName);
+    const LSTATUS dataStatus = CopyData(*value, lpType, lpData, lpcbData);
+    return nameStatus != ERROR_SUCCESS ? nameStatus : dataStatus;
+  });
+}

@@ -1,0 +1,34 @@
+// The geometry the renderer emits for each kind of primitive, in the current
+// GL context (normally while a display list is being recorded). Colours,
+// materials and line widths are the caller's business and are set before.
+//
+//   Line         GL_LINES from start to end.
+//   Cone         DrawCone, two-sided, with caps; Edges slices, CylStacks stacks.
+//   Curved cone  TessellateCurvedCone with BendSteps × Edges; DrawMesh
+//                two-sided; both caps as solid discs.
+//   Snout        TessellateSnout with SnoutSteps × Edges; DrawMesh two-sided;
+//                both caps as solid discs.
+//   Circle       DrawDisc, outline only.
+//
+// Swept primitives always get both caps, even of zero diameter (a degenerate
+// disc draws nothing visible); a cone gets no cap at an end of zero diameter.
+#pragma once
+
+#include "core/Point3.h"
+#include "core/Vector3.h"
+#include "render/PrimitiveTessellation.h"
+
+class CPrimitive;
+
+void DrawLine(const CPoint3& start, const CPoint3& end);
+
+void DrawCurvedCone(const CPoint3& start, double startDiameter, const CPoint3& centre,
+                    const CPoint3& end, double endDiameter, bool twoSided, bool caps,
+                    const CTessellationOptions& options);
+
+void DrawSnout(const CPoint3& start, double startDiameter, const CPoint3& end, double endDiameter,
+               const CVector3& direction, bool twoSided, bool caps,
+               const CTessellationOptions& options);
+
+// Draws one primitive by the table above; a primitive of kind 0 draws nothing.
+void DrawPrimitive(const CPrimitive& primitive, const CTessellationOptions& options);

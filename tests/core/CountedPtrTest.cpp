@@ -1,0 +1,151 @@
+#include "core/CountedPtr.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Counts live instances so that every test can assert "destroyed exactly once".
+struct Tracked {
+  static inline int alive = 0;
+  static inline int destroyed = 0;
+  Tracked() { ++alive; }
+  Tracked(const Tracked&) { ++alive; }
+  virtual ~Tracked() {
+    --alive;
+    ++destroyed;
+  }
+};
+struct DerivedTracked : Tracked {};
+
+struct Intrusive : Tracked, cptr::counted<Intrusive> {
+  cptr::counted_ptr<Intrusive, 1> Self() { return cptr::counted_ptr<Intrusive, 1>(this); }
+};
+
+class CountedPtrTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Tracked::alive = Tracked::destroyed = 0; }
+  void TearDown() override { EXPECT_EQ(Tracked::alive, 0) << "leaked or double-freed object"; }
+};
+
+TEST_F(CountedPtrTest, ExternalCountSharesAmongCopiesAndDestroysOnce) {
+  {
+    cptr::counted_ptr<Tracked> a(new Tracked);
+    EXPECT_EQ(a.use_count(), 1u);
+    {
+      cptr::counted_ptr<Tracked> b = a;
+      cptr::counted_ptr<Tracked> c;
+      c = b;
+      EXPECT_EQ(a.use_count(), 3u);
+      EXPECT_EQ(c.get(), a.get());
+      cptr::counted_ptr<Tracked> d = std::move(c);
+      EXPECT_FALSE(c);
+      EXPECT_EQ(a.use_count(), 3u);
+    }
+    EXPECT_EQ(a.use_count(), 1u);
+    EXPECT_EQ(Tracked::destroyed, 0);
+    a = a;  // self-assignment keeps the object
+    EXPECT_EQ(Tracked::alive, 1);
+  }
+  EXPECT_EQ(Tracked::destroyed, 1);
+}
+
+TEST_F(CountedPtrTest, ResetReleasesAndReplaces) {
+  cptr::counted_ptr<Tracked> a(new Tracked);
+  a.reset(new Tracked);
+  EXPECT_EQ(Tracked::destroyed, 1);
+  EXPECT_EQ(Tracked::alive, 1);
+  a.reset();
+  EXPECT_EQ(a, nullptr);
+  EXPECT_EQ(a.use_count(), 0u);
+  EXPECT_EQ(Tracked::alive, 0);
+}
+
+TEST_F(CountedPtrTest, IntrusiveCountIsSharedByPointersMadeFromTheSameRawPointer) {
+  Intrusive* raw = new Intrusive;
+  {
+    cptr::counted_ptr<Intrusive, 1> a(raw);
+    cptr::counted_ptr<Intrusive, 1> b(raw);
+    cptr::counted_ptr<Intrusive, 1> c = raw->Self();
+    EXPECT_EQ(a.use_count(), 3u);
+    a.reset();
+    b.reset();
+    EXPECT_EQ(Tracked::destroyed, 0);
+  }
+  EXPECT_EQ(Tracked::destroyed, 1);
+}
+
+TEST_F(CountedPtrTest, CopyOfIntrusiveObjectHasItsOwnCount) {
+  cptr::counted_ptr<Intrusive, 1> a(new Intrusive);
+  cptr::counted_ptr<Intrusive, 1> b(new Intrusive(*a));
+  EXPECT_EQ(a.use_count(), 1u);
+  EXPECT_EQ(b.use_count(), 1u);
+}
+
+TEST_F(CountedPtrTest, DetachOfOnlyReferenceReturnsLiveObject) {
+  cptr::counted_ptr<Tracked> a(new Tracked);
+  Tracked* raw = a.Detach();
+  EXPECT_EQ(a, nullptr);
+  EXPECT_EQ(Tracked::alive, 1);
+  delete raw;
+
+  cptr::counted_ptr<Intrusive, 1> i(new Intrusive);
+  Intrusive* iraw = i.Detach();
+  EXPECT_EQ(Tracked::alive, 1);
+  // The object forgot its old block: counting it again starts afresh.
+  cptr::counted_ptr<Intrusive, 1> again(iraw);
+  EXPECT_EQ(again.use_count(), 1u);
+
+  cptr::counted_ptr<Tracked> empty;
+  EXPECT_EQ(empty.Detach(), nullptr);
+}
+
+TEST_F(CountedPtrTest, DetachWithSecondReferenceThrowsAndChangesNothing) {
+  cptr::counted_ptr<Tracked> a(new Tracked);
+  cptr::counted_ptr<Tracked> b = a;
+  EXPECT_THROW(a.Detach(), cptr::counted_ptr<Tracked>::BadDetach);
+  EXPECT_EQ(a.get(), b.get());
+  EXPECT_EQ(a.use_count(), 2u);
+
+  cptr::counted_ptr<Intrusive, 1> i(new Intrusive);
+  cptr::counted_ptr<Intrusive, 1> j = i->Self();
+  using IntrusiveBase = cptr::counted_ptr_base<Intrusive, 1>;
+  EXPECT_THROW(i.Detach(), IntrusiveBase::BadDetach);
+  EXPECT_EQ(j.use_count(), 2u);
+}
+
+TEST_F(CountedPtrTest, ConversionToBaseSharesIntrusiveBlocksOnly) {
+  cptr::counted_ptr<Intrusive, 1> i(new Intrusive);
+  cptr::counted_ptr<Tracked> base = i;  // N = 1 block: CanConvert
+  EXPECT_EQ(i.use_count(), 2u);
+  EXPECT_EQ(base.get(), static_cast<Tracked*>(i.get()));
+  i.reset();
+  EXPECT_EQ(Tracked::alive, 1);
+  base.reset();
+  EXPECT_EQ(Tracked::destroyed, 1);
+
+  cptr::counted_ptr<DerivedTracked> d(new DerivedTracked);
+  using Target = cptr::counted_ptr<Tracked>;
+  EXPECT_THROW(Target t = d, Target::BadCountedPtr);
+  EXPECT_EQ(d.use_count(), 1u);
+
+  cptr::counted_ptr<DerivedTracked> nothing;
+  EXPECT_NO_THROW(Target t = nothing);
+}
+
+TEST_F(CountedPtrTest, ComparisonWithRawValuesOnlyAllowsNull) {
+  cptr::counted_ptr<Tracked> a(new Tracked);
+  cptr::counted_ptr<Tracked> b = a;
+  cptr::counted_ptr<Tracked> empty;
+  Tracked* nullRaw = nullptr;
+  EXPECT_TRUE(empty == nullptr);
+  EXPECT_TRUE(empty == nullRaw);
+  EXPECT_FALSE(a == nullRaw);
+  EXPECT_TRUE(a != nullptr);
+  EXPECT_TRUE(a == b);
+  EXPECT_FALSE(a == empty);
+  Tracked* other = a.get();
+  EXPECT_THROW((void)(a == other), cptr::counted_ptr<Tracked>::BadCompare);
+  EXPECT_THROW((void)(empty == other), cptr::counted_ptr<Tracked>::BadCompare);
+}
+
+}  // namespace

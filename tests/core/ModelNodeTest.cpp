@@ -1,0 +1,368 @@
+#include "core/ModelNode.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "FakeObjects.h"
+
+namespace {
+
+using kelto::test::FakeObject;
+using kelto::test::FakeObjects;
+using NodePtr = CModelNode::NodePtr;
+
+struct HookLog {
+  int geometry = 0;
+  int subtree = 0;
+  int parent = 0;
+  bool operator==(const HookLog&) const = default;
+};
+
+struct Recorder : CModelNode::CAssociated {
+  explicit Recorder(HookLog* l) : log(l) {}
+  HookLog* log;
+  void OnGeometryChanged() override { ++log->geometry; }
+  void OnSubtreeChanged() override { ++log->subtree; }
+  void OnParentChanged() override { ++log->parent; }
+};
+
+const AssociationKey kRecorderKey(std::uintptr_t{1});
+
+NodePtr MakeNode(IUnknown* object, HookLog* log = nullptr) {
+  NodePtr node(new CModelNode(object));
+  if (log) node->SetAssociated(kRecorderKey, CModelNode::AssociatedPtr(new Recorder(log)));
+  return node;
+}
+
+void AddCircle(CModelNode& node, CPoint3 centre, double diameter) {
+  node.GetGeometry().AddCircle(centre, diameter, {0, 0, 1}, 0);
+  node.GeometryChanged(true);
+}
+
+std::string Ptr(IUnknown* p) { return std::to_string(reinterpret_cast<std::intptr_t>(p)); }
+
+TEST(AssociationKeyTest, OrdersByKindThenValueOrText) {
+  struct Case {
+    AssociationKey a, b;
+    bool less, greater;
+  };
+  AssociationKey minusOne;
+  minusOne.kind = -1;
+  AssociationKey two1, two2;
+  two1.kind = two2.kind = 2;
+  two2.text = "different";
+  const Case cases[] = {
+      {minusOne, AssociationKey(std::uintptr_t{0}), true, false},
+      {AssociationKey(std::uintptr_t{99}), AssociationKey(""), true, false},
+      {AssociationKey(std::uintptr_t{1}), AssociationKey(std::uintptr_t{0x80000000u}), true, false},
+      {AssociationKey("a"), AssociationKey("b"), true, false},
+      {AssociationKey("a"), AssociationKey("\xff"), true, false},  // byte-wise, unsigned
+      {AssociationKey("ab"), AssociationKey("ab"), false, false},
+      {two1, two2, false, false},  // other kinds compare equal
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.a < c.b, c.less) << c.a.kind << "/" << c.a.text;
+    EXPECT_EQ(c.b < c.a, c.greater) << c.a.kind << "/" << c.a.text;
+  }
+}
+
+TEST(ModelNodeTest, NewNodeIsAnEmptyRootThatHoldsItsObject) {
+  FakeObject::alive = 0;
+  {
+    auto object = kelto::com::MakeObject<FakeObject>();
+    NodePtr node = MakeNode(object.Get());
+    object.Reset();
+    EXPECT_EQ(FakeObject::alive, 1);  // the node keeps it
+    EXPECT_EQ(node->GetParent(), nullptr);
+    EXPECT_EQ(node->GetRoot(), node.get());
+    EXPECT_TRUE(node->GetBoundBox().IsEmpty());
+    EXPECT_EQ(node->GetMinContainedRadius(), 0.0);
+    EXPECT_TRUE(node->GetChildren().empty());
+  }
+  EXPECT_EQ(FakeObject::alive, 0);
+}
+
+TEST(ModelNodeTest, CyclesAreRefusedAndNothingChanges) {
+  FakeObjects o(3);
+  NodePtr root = MakeNode(o[0]);
+  NodePtr child = MakeNode(o[1]);
+  NodePtr grandchild = MakeNode(o[2]);
+  root->AddChild(child);
+  child->AddChild(grandchild);
+  const std::string before = root->Dump(0);
+  for (const NodePtr& target : {child, grandchild}) {
+    try {
+      target->AddChild(root);
+      FAIL() << "cycle accepted";
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "Cyclic model tree not allowed.");
+    }
+  }
+  EXPECT_THROW(child->AddChild(child), std::runtime_error);
+  EXPECT_THROW(child->AddChild(NodePtr()), std::invalid_argument);
+  EXPECT_EQ(root->Dump(0), before);
+  EXPECT_EQ(child->GetParent(), root.get());
+  EXPECT_TRUE(grandchild->IsAncestor(root.get()));
+  EXPECT_FALSE(grandchild->IsAncestor(grandchild.get()));
+  EXPECT_TRUE(grandchild->IsSelfOrAncestor(grandchild.get()));
+}
+
+TEST(ModelNodeTest, ChildUnderAnExistingKeyReplacesIt) {
+  FakeObjects o(2);
+  HookLog oldLog, newLog, rootLog;
+  NodePtr root = MakeNode(o[0], &rootLog);
+  NodePtr first = MakeNode(o[1], &oldLog);
+  NodePtr second = MakeNode(o[1], &newLog);
+  root->AddChild(first);
+  oldLog = rootLog = {};
+  root->AddChild(second);
+  EXPECT_EQ(first->GetParent(), nullptr);
+  EXPECT_EQ(oldLog, (HookLog{0, 0, 1}));
+  EXPECT_EQ(newLog, (HookLog{0, 0, 1}));
+  EXPECT_EQ(root->GetChildren().size(), 1u);
+  EXPECT_EQ(root->SearchSubtree(o[1]), second);
+  EXPECT_EQ(rootLog.subtree, 2);  // once for the removal, once for the addition
+}
+
+TEST(ModelNodeTest, MovingAChildShrinksItsOldParentsBox) {
+  FakeObjects o(5);
+  HookLog rootLog, fromLog, toLog, movedLog;
+  NodePtr root = MakeNode(o[0], &rootLog);
+  NodePtr from = MakeNode(o[1], &fromLog);
+  NodePtr to = MakeNode(o[2], &toLog);
+  NodePtr moved = MakeNode(o[3], &movedLog);
+  NodePtr stays = MakeNode(o[4]);
+  root->AddChild(from);
+  root->AddChild(to);
+  from->AddChild(moved);
+  from->AddChild(stays);
+  AddCircle(*moved, {100, 0, 0}, 1);
+  AddCircle(*stays, {0, 0, 0}, 1);
+  EXPECT_EQ(from->GetBoundBox().GetMax().x, 101.0);
+  rootLog = fromLog = toLog = movedLog = {};
+
+  to->AddChild(moved);
+  EXPECT_EQ(moved->GetParent(), to.get());
+  EXPECT_EQ(from->GetChildren().count(o[3]), 0u);
+  EXPECT_EQ(from->GetBoundBox().GetMax().x, 1.0);
+  EXPECT_EQ(to->GetBoundBox().GetMax().x, 101.0);
+  EXPECT_EQ(movedLog, (HookLog{0, 0, 1}));
+  EXPECT_EQ(fromLog, (HookLog{0, 1, 0}));
+  EXPECT_EQ(toLog, (HookLog{0, 1, 0}));
+  EXPECT_EQ(rootLog, (HookLog{0, 2, 0}));
+}
+
+TEST(ModelNodeTest, CircleWidensBoxByItsDiameter) {
+  NodePtr node = MakeNode(nullptr);
+  AddCircle(*node, {0, 0, 0}, 10);
+  EXPECT_EQ(node->GetBoundBox().GetMin(), CPoint3(-10, -10, -10));
+  EXPECT_EQ(node->GetBoundBox().GetMax(), CPoint3(10, 10, 10));
+  EXPECT_DOUBLE_EQ(node->GetBoundBox().GetRadius(), std::sqrt(300.0));
+  EXPECT_DOUBLE_EQ(node->GetMinContainedRadius(), std::sqrt(300.0));
+}
+
+TEST(ModelNodeTest, MinimumContainedRadiusTakesSmallestNonZero) {
+  struct Case {
+    const char* name;
+    double own;                    // diameter of the parent's own circle, 0 for no geometry
+    std::vector<double> children;  // diameters, 0 for a child without geometry
+    double expected;               // in units of sqrt(3)
+  };
+  const Case cases[] = {
+      {"empty parent takes first non-zero child", 0, {0, 4, 2, 3}, 2},
+      {"own geometry counts", 1, {4, 2}, 1},
+      {"smaller child beats own", 5, {0, 3}, 3},
+      {"all zero", 0, {0, 0}, 0},
+  };
+  FakeObjects o(5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NodePtr parent = MakeNode(nullptr);
+    if (c.own > 0) AddCircle(*parent, {0, 0, 0}, c.own);
+    for (std::size_t i = 0; i < c.children.size(); ++i) {
+      NodePtr child = MakeNode(o[static_cast<int>(i)]);
+      parent->AddChild(child);
+      if (c.children[i] > 0) AddCircle(*child, {0, 0, 0}, c.children[i]);
+    }
+    EXPECT_NEAR(parent->GetMinContainedRadius(), c.expected * std::sqrt(3.0), 1e-12);
+  }
+}
+
+TEST(ModelNodeTest, SearchPrefersDirectChildThenFirstInKeyOrder) {
+  FakeObjects o(6);
+  // root ─ a ─ x(key 5)      the direct child with key 5 wins over a deeper one
+  //      └ b ─ c ─ y(key 4)  among deeper nodes, the first subtree in key order wins
+  //      └ x'(key 5)
+  NodePtr root = MakeNode(o[0]);
+  NodePtr a = MakeNode(o[1]), b = MakeNode(o[2]), c = MakeNode(o[3]);
+  NodePtr deep5 = MakeNode(o[5]), direct5 = MakeNode(o[5]);
+  NodePtr y1 = MakeNode(o[4]), y2 = MakeNode(o[4]);
+  root->AddChild(a);
+  root->AddChild(b);
+  root->AddChild(direct5);
+  a->AddChild(deep5);
+  b->AddChild(c);
+  c->AddChild(y2);
+  a->AddChild(y1);
+  EXPECT_EQ(root->SearchSubtree(o[5]), direct5);
+  const NodePtr expected = o[1] < o[2] ? y1 : y2;  // a's subtree first when a's key is lower
+  EXPECT_EQ(root->SearchSubtree(o[4]), expected);
+  EXPECT_EQ(root->SearchSubtree(o[0]), nullptr);  // a node is not its own descendant
+  EXPECT_EQ(b->SearchSubtree(o[4]), y2);
+}
+
+TEST(ModelNodeTest, RemoveSubtreeKeepsTheRemovedSubtreeIntact) {
+  FakeObjects o(5);
+  HookLog removedLog, parentLog, rootLog;
+  NodePtr root = MakeNode(o[0], &rootLog);
+  NodePtr parent = MakeNode(o[1], &parentLog);
+  NodePtr removed = MakeNode(o[2], &removedLog);
+  NodePtr below = MakeNode(o[3]);
+  root->AddChild(parent);
+  parent->AddChild(removed);
+  removed->AddChild(below);
+  AddCircle(*below, {50, 0, 0}, 1);
+  rootLog = parentLog = removedLog = {};
+
+  EXPECT_EQ(root->RemoveSubtree(o[4]), nullptr);  // absent: no error
+  const NodePtr taken = root->RemoveSubtree(o[2]);
+  ASSERT_EQ(taken, removed);
+  EXPECT_EQ(removed->GetParent(), nullptr);
+  EXPECT_EQ(below->GetParent(), removed.get());
+  EXPECT_EQ(removed->GetBoundBox().GetMax().x, 51.0);
+  EXPECT_TRUE(root->GetBoundBox().IsEmpty());
+  EXPECT_EQ(removedLog, (HookLog{0, 0, 1}));
+  EXPECT_EQ(parentLog, (HookLog{0, 1, 0}));
+  EXPECT_EQ(rootLog, (HookLog{0, 1, 0}));
+}
+
+TEST(ModelNodeTest, SetObjectMovesTheParentsEntry) {
+  FakeObjects o(4);
+  HookLog movedLog, displacedLog;
+  NodePtr root = MakeNode(o[0]);
+  NodePtr moved = MakeNode(o[1], &movedLog);
+  NodePtr displaced = MakeNode(o[2], &displacedLog);
+  root->AddChild(moved);
+  root->AddChild(displaced);
+  movedLog = displacedLog = {};
+  moved->SetObject(o[3]);
+  EXPECT_EQ(root->GetChildren().count(o[1]), 0u);
+  EXPECT_EQ(root->SearchSubtree(o[3]), moved);
+  EXPECT_EQ(movedLog, HookLog{});
+  // Taking a sibling's key drops that sibling from the tree.
+  moved->SetObject(o[2]);
+  EXPECT_EQ(root->GetChildren().size(), 1u);
+  EXPECT_EQ(root->SearchSubtree(o[2]), moved);
+  EXPECT_EQ(displaced->GetParent(), nullptr);
+  EXPECT_EQ(displacedLog, (HookLog{0, 0, 1}));
+}
+
+TEST(ModelNodeTest, SurvivingChildLosesItsLinkWhenItsParentDies) {
+  FakeObjects o(2);
+  HookLog log;
+  NodePtr child = MakeNode(o[1], &log);
+  {
+    NodePtr parent = MakeNode(o[0]);
+    parent->AddChild(child);
+  }
+  EXPECT_EQ(child->GetParent(), nullptr);
+  EXPECT_EQ(log.parent, 2);
+}
+
+struct SelfRemover : CModelNode::CAssociated {
+  CModelNode* node = nullptr;
+  int* calls = nullptr;
+  void OnParentChanged() override {
+    ++*calls;
+    node->ClearAssociated(AssociationKey("self"));
+  }
+};
+
+TEST(ModelNodeTest, HookMayDetachItsOwnItem) {
+  FakeObjects o(2);
+  int calls = 0;
+  NodePtr root = MakeNode(o[0]);
+  NodePtr child = MakeNode(o[1]);
+  auto* item = new SelfRemover;
+  item->node = child.get();
+  item->calls = &calls;
+  child->SetAssociated(AssociationKey("self"), CModelNode::AssociatedPtr(item));
+  root->AddChild(child);
+  root->RemoveSubtree(o[1]);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(child->GetAssociated(AssociationKey("self")), nullptr);
+}
+
+TEST(ModelNodeTest, NotificationWalksPropagateOnlyWhenAsked) {
+  FakeObjects o(3);
+  HookLog rootLog, midLog, leafLog;
+  NodePtr root = MakeNode(o[0], &rootLog);
+  NodePtr mid = MakeNode(o[1], &midLog);
+  NodePtr leaf = MakeNode(o[2], &leafLog);
+  root->AddChild(mid);
+  mid->AddChild(leaf);
+  rootLog = midLog = leafLog = {};
+  leaf->GetGeometry().AddLine({0, 0, 0}, {1, 0, 0}, 0);
+  leaf->GeometryChanged(false);
+  EXPECT_EQ(leafLog, (HookLog{1, 0, 0}));
+  EXPECT_EQ(midLog, HookLog{});
+  leaf->GeometryChanged(true);
+  EXPECT_EQ(midLog, (HookLog{0, 1, 0}));
+  EXPECT_EQ(rootLog, (HookLog{0, 1, 0}));
+  EXPECT_EQ(root->GetBoundBox().GetMax(), CPoint3(1, 0, 0));
+  mid->SubtreeChanged(false);
+  EXPECT_EQ(rootLog.subtree, 1);
+  EXPECT_EQ(midLog.subtree, 2);
+}
+
+TEST(ModelNodeTest, AttachedDataHoldsAValue) {
+  NodePtr node = MakeNode(nullptr);
+  using Text = CModelNode::CAssociatedData<std::string>;
+  node->SetAssociated(AssociationKey("note"), CModelNode::AssociatedPtr(new Text("hello")));
+  auto item = node->GetAssociated(AssociationKey("note"));
+  ASSERT_NE(dynamic_cast<Text*>(item.get()), nullptr);
+  EXPECT_EQ(dynamic_cast<Text*>(item.get())->GetData(), "hello");
+  node->ClearAssociated(AssociationKey("note"));
+  node->ClearAssociated(AssociationKey("absent"));
+  EXPECT_EQ(node->GetAssociated(AssociationKey("note")), nullptr);
+  EXPECT_EQ(item.use_count(), 1u);
+}
+
+TEST(ModelNodeTest, DumpFormat) {
+  FakeObjects o(2);
+  NodePtr root = MakeNode(o[0]);
+  NodePtr child = MakeNode(o[1]);
+  root->AddChild(child);
+  child->GetGeometry().AddLine({0, 0, 0}, {1, 2, 3}, 0);
+  child->GeometryChanged(true);
+  root->GetGeometry().AddCircle({0, 0, 0}, 0.5, {0, 0, 1}, 0);
+  root->GeometryChanged(false);
+  const double r = std::sqrt(14.0) / 2;
+  std::ostringstream radius;
+  radius << r;
+  const std::string expected = "  " + Ptr(o[0]) +
+                               "\n"
+                               "    Circle D = 0.5\n"
+                               "    " +
+                               Ptr(o[1]) +
+                               "\n"
+                               "      Line : (0, 0, 0) to (1, 2, 3)\n"
+                               "      BoundBox : (0, 0, 0) - (1, 2, 3) Radius = " +
+                               radius.str() +
+                               "\n"
+                               "      Minimum Contained BoundBox radius : " +
+                               radius.str() +
+                               "\n"
+                               "    BoundBox : (-0.5, -0.5, -0.5) - (1, 2, 3) Radius = 2.27761\n"
+                               "    Minimum Contained BoundBox radius : 0.866025\n";
+  EXPECT_EQ(root->Dump(1), expected);
+  EXPECT_EQ(MakeNode(nullptr)->Dump(0),
+            "0\n  BoundBox : (0, 0, 0) - (0, 0, 0) Radius = 0\n"
+            "  Minimum Contained BoundBox radius : 0\n");
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+#include "core/Signals.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> g_calls;
+
+struct Receiver : sigslot::has_slots<> {
+  explicit Receiver(std::string n) : name(std::move(n)) {}
+  std::string name;
+  void Zero() { g_calls.push_back(name + ":0"); }
+  void One(int a) { g_calls.push_back(name + ":" + std::to_string(a)); }
+  void Two(int a, std::string b) { g_calls.push_back(name + ":" + std::to_string(a) + b); }
+  void Three(int a, int b, std::list<int> c) {
+    g_calls.push_back(name + ":" + std::to_string(a + b) + "/" + std::to_string(c.size()));
+  }
+};
+
+class SignalsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { g_calls.clear(); }
+};
+
+TEST_F(SignalsTest, EmitsToEveryConnectionInConnectionOrder) {
+  Receiver a("a"), b("b");
+  sigslot::signal0<> s0;
+  sigslot::signal1<int> s1;
+  sigslot::signal2<int, std::string> s2;
+  sigslot::signal3<int, int, std::list<int>> s3;
+  s0.connect(&b, &Receiver::Zero);
+  s0.connect(&a, &Receiver::Zero);
+  s1.connect(&a, &Receiver::One);
+  s2.connect(&a, &Receiver::Two);
+  s3.connect(&b, &Receiver::Three);
+  s0();
+  s1(7);
+  s2.emit(1, "x");
+  s3(2, 3, {1, 2});
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:0", "a:0", "a:7", "a:1x", "b:5/2"}));
+  EXPECT_EQ(a.connected_signal_count(), 3u);
+}
+
+TEST_F(SignalsTest, DisconnectRemovesAllOfThatReceiversConnections) {
+  Receiver a("a"), b("b");
+  sigslot::signal1<int> s;
+  s.connect(&a, &Receiver::One);
+  s.connect(&b, &Receiver::One);
+  s.connect(&a, &Receiver::One);
+  s.disconnect(&a);
+  s(1);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:1"}));
+  EXPECT_EQ(a.connected_signal_count(), 0u);
+  EXPECT_EQ(s.connection_count(), 1u);
+}
+
+TEST_F(SignalsTest, DestroyedReceiverIsNeverCalledAgain) {
+  sigslot::signal1<int> s;
+  auto a = std::make_unique<Receiver>("a");
+  Receiver b("b");
+  s.connect(a.get(), &Receiver::One);
+  s.connect(&b, &Receiver::One);
+  a.reset();
+  s(3);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:3"}));
+  EXPECT_EQ(s.connection_count(), 1u);
+}
+
+TEST_F(SignalsTest, DestroyedSignalLeavesReceiverSignalSetEmpty) {
+  Receiver a("a");
+  {
+    sigslot::signal0<> s;
+    sigslot::signal1<int> t;
+    s.connect(&a, &Receiver::Zero);
+    t.connect(&a, &Receiver::One);
+    EXPECT_EQ(a.connected_signal_count(), 2u);
+  }
+  EXPECT_EQ(a.connected_signal_count(), 0u);
+}
+
+TEST_F(SignalsTest, CopiedReceiverGetsTheSameConnections) {
+  sigslot::signal1<int> s;
+  auto a = std::make_unique<Receiver>("a");
+  s.connect(a.get(), &Receiver::One);
+  Receiver copy(*a);
+  copy.name = "copy";
+  Receiver assigned("assigned");
+  assigned = *a;
+  assigned.name = "assigned";
+  s(1);
+  a.reset();  // the copies stay connected
+  s(2);
+  EXPECT_EQ(g_calls,
+            (std::vector<std::string>{"a:1", "copy:1", "assigned:1", "copy:2", "assigned:2"}));
+  EXPECT_EQ(copy.connected_signal_count(), 1u);
+}
+
+TEST_F(SignalsTest, CopiedSignalCallsTheSameReceivers) {
+  Receiver a("a");
+  sigslot::signal1<int> s;
+  s.connect(&a, &Receiver::One);
+  {
+    sigslot::signal1<int> copy(s);
+    copy(4);
+    EXPECT_EQ(a.connected_signal_count(), 2u);
+  }
+  EXPECT_EQ(a.connected_signal_count(), 1u);
+  s(5);
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"a:4", "a:5"}));
+}
+
+// Receivers that change the connection list while an emission runs.
+struct Mutator : sigslot::has_slots<> {
+  sigslot::signal0<>* signal = nullptr;
+  std::string name;
+  Mutator* victim = nullptr;
+  enum Action { kSelfDisconnect, kDisconnectVictim, kDeleteVictim, kConnectLate } action;
+  Receiver* late = nullptr;
+  void Fire() {
+    g_calls.push_back(name);
+    switch (action) {
+      case kSelfDisconnect:
+        signal->disconnect(this);
+        break;
+      case kDisconnectVictim:
+        signal->disconnect(victim);
+        break;
+      case kDeleteVictim:
+        delete victim;
+        break;
+      case kConnectLate:
+        signal->connect(late, &Receiver::Zero);
+        break;
+    }
+  }
+};
+
+TEST_F(SignalsTest, ReceiverMayDisconnectItselfOrOthersDuringEmit) {
+  sigslot::signal0<> s;
+  Mutator first, second;
+  Receiver third("third");
+  first.signal = second.signal = &s;
+  first.name = "first";
+  first.action = Mutator::kSelfDisconnect;
+  second.name = "second";
+  second.action = Mutator::kSelfDisconnect;
+  s.connect(&first, &Mutator::Fire);
+  s.connect(&second, &Mutator::Fire);
+  s.connect(&third, &Receiver::Zero);
+  s();
+  s();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"first", "second", "third:0", "third:0"}));
+
+  g_calls.clear();
+  sigslot::signal0<> t;
+  Mutator killer;
+  auto* victim = new Mutator;
+  killer.signal = victim->signal = &t;
+  killer.name = "killer";
+  victim->name = "victim";
+  victim->action = Mutator::kSelfDisconnect;
+  killer.victim = victim;
+  killer.action = Mutator::kDisconnectVictim;
+  t.connect(&killer, &Mutator::Fire);
+  t.connect(victim, &Mutator::Fire);
+  t();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"killer"}));
+  // Deleting the next receiver from inside an emission must not reach it.
+  g_calls.clear();
+  t.connect(victim, &Mutator::Fire);
+  killer.action = Mutator::kDeleteVictim;
+  t();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"killer"}));
+  EXPECT_EQ(t.connection_count(), 1u);
+}
+
+TEST_F(SignalsTest, ConnectionMadeDuringEmitTakesPartFromTheNextEmit) {
+  sigslot::signal0<> s;
+  Mutator m;
+  Receiver late("late");
+  m.signal = &s;
+  m.name = "m";
+  m.action = Mutator::kConnectLate;
+  m.late = &late;
+  s.connect(&m, &Mutator::Fire);
+  s();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"m"}));
+  s.disconnect(&m);
+  s();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"m", "late:0"}));
+}
+
+struct Thrower : sigslot::has_slots<> {
+  sigslot::signal0<>* signal = nullptr;
+  void Fire() {
+    signal->disconnect(this);
+    throw std::runtime_error("boom");
+  }
+};
+
+TEST_F(SignalsTest, ReceiverThrowingLeavesSignalUsable) {
+  sigslot::signal0<> s;
+  Thrower t;
+  Receiver a("a");
+  t.signal = &s;
+  s.connect(&t, &Thrower::Fire);
+  s.connect(&a, &Receiver::Zero);
+  EXPECT_THROW(s(), std::runtime_error);
+  s();
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"a:0"}));
+  EXPECT_EQ(s.connection_count(), 1u);
+}
+
+}  // namespace

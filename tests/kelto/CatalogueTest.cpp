@@ -1,0 +1,86 @@
+#include "kelto/data/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "DefaultTableTypes.h"
+#include "kelto/data/LoadError.h"
+
+using kelto::data::Catalogue;
+
+namespace {
+
+std::vector<std::string> Classes(std::string_view key, int variant) {
+  const auto span = Catalogue::Default().KeyTypes(key, variant);
+  return {span.begin(), span.end()};
+}
+
+}  // namespace
+
+TEST(Catalogue, DescribesTypesAsGroupClassKeyAndDescription) {
+  const auto d = Catalogue::Default().DescribeType("Elbow-90");
+  EXPECT_EQ(d[0], "Fittings");
+  EXPECT_EQ(d[1], "BEND");
+  EXPECT_EQ(d[2], "EL90");
+  EXPECT_FALSE(d[3].empty());
+  EXPECT_EQ(Catalogue::Default().DescribeType("Eccentric-Reducer")[1], "ECC-REDUCER");
+  EXPECT_EQ(Catalogue::Default().FindType("Eccentric-Reducer")->shapeCode, "Offset_2D");
+  // Names are exact and case-sensitive.
+  for (const char* unknown : {"elbow-90", "Frob", ""})
+    EXPECT_EQ(Catalogue::Default().DescribeType(unknown), (std::array<std::string_view, 4>{}))
+        << unknown;
+}
+
+TEST(Catalogue, KeyTypesFallBackFromVariantToFamily) {
+  EXPECT_EQ(Classes("VAGA", 0), (std::vector<std::string>{"VALVE"}));
+  EXPECT_EQ(Classes("VAGA", 2), (std::vector<std::string>{"ANGLE-VALVE"}));
+  EXPECT_EQ(Classes("VAGA", 7), (std::vector<std::string>{"VALVE"}));  // no variant 7: variant 0
+  EXPECT_EQ(Classes("VAZZ", 0),
+            (std::vector<std::string>{"VALVE", "ANGLE-VALVE", "MULTIWAY-VALVE"}));
+  EXPECT_EQ(Classes("VA**", 3), Classes("VAZZ", 0));
+  EXPECT_TRUE(Classes("ZZ01", 0).empty());
+  EXPECT_TRUE(Classes("", 0).empty());
+}
+
+TEST(Catalogue, ShippedTableIsConsistent) {
+  const Catalogue& c = Catalogue::Default();
+  for (const char* type : kelto::test::kDefaultTableTypes)
+    EXPECT_NE(c.FindType(type), nullptr) << type;
+  for (const auto& t : c.Types()) {
+    // A type's own symbol key must be accepted for it.
+    const auto classes = c.KeyTypes(t.symbolKey, 0);
+    EXPECT_NE(std::find(classes.begin(), classes.end(), t.symbolClass), classes.end()) << t.type;
+    EXPECT_FALSE(t.group.empty()) << t.type;
+  }
+  EXPECT_EQ(c.FindType("Flow-Meter")->itemCode, 5);
+  EXPECT_EQ(c.FindType("Support")->itemCode, 7);
+  EXPECT_EQ(c.FindType("Eccentric-Reducer")->itemCode, 9);
+  EXPECT_EQ(c.FindType("ReturnBend")->itemCode, 10);
+  EXPECT_EQ(c.FindType("Gate-Valve")->itemCode, 15);
+}
+
+TEST(Catalogue, BadCatalogueTextNamesThePlace) {
+  struct Case {
+    const char* text;
+    const char* message;
+  } cases[] = {
+      {"nope", "c.json: /: not valid JSON"},
+      {R"({"format": "kelto-catalogue", "version": 1, "types": [{"type": "X"}], "keys": []})",
+       "c.json: /types/0: missing member \"group\""},
+      {R"({"format": "kelto-catalogue", "version": 1, "types": [], "keys": [{"key": "ABC", "classes": []}]})",
+       "c.json: /keys/0/key: a symbol key has 4 characters"},
+      {R"({"format": "kelto-catalogue", "version": 2, "types": [], "keys": []})",
+       "c.json: /version: unsupported version"},
+  };
+  for (const Case& c : cases) {
+    try {
+      Catalogue::Parse(c.text, "c.json");
+      ADD_FAILURE() << "parsed " << c.text;
+    } catch (const kelto::data::LoadError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+  }
+}

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "kelto/data/File.h"
+#include "support/TempDir.h"
+
+using kelto::data::File;
+using kelto::data::LoadError;
+
+namespace {
+
+// A small valid file; the malformed cases below are edits of it.
+const std::string kValid = R"({"format": "kelto-piping", "version": 1, "pipelines": [
+ {"id": "L1", "components": [
+  {"id": "A", "type": "Pipe", "points": {
+     "Run_1": {"position": [0, 0, 0], "bore": 100, "endType": "BW"},
+     "Run_2": {"position": [1000, 0, 0], "bore": 100, "endType": "BW"}},
+   "legs": [{"from": "Run_1", "to": "Run_2"}]},
+  {"id": "B", "type": "Support", "points": {"Centre_1": {"position": [500, 0, 0], "internal": true}},
+   "attachments": ["A"], "attributes": {"SUPPORT-DIRECTION": "DOWN"}}]}]})";
+
+std::string Edit(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  if (at == std::string::npos) throw std::logic_error("test edit does not apply: " + from);
+  return text.replace(at, from.size(), to);
+}
+
+std::string LoadMessage(const std::string& text) {
+  File file;
+  try {
+    file.LoadText(text, "t.json");
+  } catch (const LoadError& e) {
+    return e.what();
+  }
+  return "loaded";
+}
+
+struct BadCase {
+  const char* what;
+  std::string text;
+  std::string message;
+};
+
+}  // namespace
+
+TEST(Loader, ValidFileLoadsWithCatalogueDefaultsAndComputedLegs) {
+  File file;
+  file.LoadText(kValid, "t.json");
+  ASSERT_EQ(file.Pipelines().size(), 1u);
+  ASSERT_EQ(file.Components().size(), 2u);
+  const auto& pipe = *file.Components()[0];
+  EXPECT_EQ(pipe.Id(), "A");
+  EXPECT_EQ(pipe.GroupName(), "Pipe");  // from the catalogue
+  EXPECT_EQ(pipe.ItemCode(), 1);
+  EXPECT_EQ(pipe.SymbolKey(), "PIPE");
+  EXPECT_EQ(pipe.ShapeCode(), "");
+  const auto& leg = pipe.Legs()[0];
+  EXPECT_TRUE(leg.hasDirection);
+  EXPECT_EQ(leg.direction, (kelto::data::Vec3{1, 0, 0}));
+  EXPECT_DOUBLE_EQ(leg.length, 1000.0);
+  const auto& support = *file.Components()[1];
+  EXPECT_EQ(support.GroupName(), "Supports");
+  EXPECT_EQ(support.ItemCode(), 7);
+  ASSERT_EQ(support.AttachmentCount(), 1u);
+  EXPECT_EQ(&support.Attachment(0), &pipe);
+  EXPECT_EQ(support.AttributeValue("SUPPORT-DIRECTION"), "DOWN");
+  EXPECT_FALSE(support.AttributeValue("PLATE-DIRECTION"));
+  EXPECT_EQ(support.FindPoint("Run_1"), nullptr);
+  const auto* centre = support.FindPoint("Centre_1");
+  ASSERT_NE(centre, nullptr);
+  EXPECT_TRUE(centre->internal);
+  EXPECT_EQ(centre->boreUnits, kelto::data::kBoreMillimetre);
+}
+
+TEST(Loader, FileValuesOverrideDefaultsAndGivenLegDataIsKept) {
+  File file;
+  file.LoadText(
+      Edit(
+          Edit(
+              kValid, R"("type": "Pipe",)",
+              R"("type": "Pipe", "group": "Misc", "itemCode": 42, "symbolKey": "AB**", "shapeCode": "X",)"),
+          R"({"from": "Run_1", "to": "Run_2"})",
+          R"({"from": "Run_2", "to": "Run_1", "direction": [0, 0, 2], "length": 7})"),
+      "t.json");
+  const auto& pipe = *file.Components()[0];
+  EXPECT_EQ(pipe.GroupName(), "Misc");
+  EXPECT_EQ(pipe.ItemCode(), 42);
+  EXPECT_EQ(pipe.SymbolKey(), "AB**");
+  EXPECT_EQ(pipe.ShapeCode(), "X");
+  const auto& leg = pipe.Legs()[0];
+  EXPECT_EQ(file.Text(file.FromPoint(leg).name), "Run_2");
+  EXPECT_EQ(leg.direction, (kelto::data::Vec3{0, 0, 2}));
+  EXPECT_DOUBLE_EQ(leg.length, 7.0);
+}
+
+TEST(Loader, ZeroLengthLegHasNoDirectionUnlessGiven) {
+  File file;
+  file.LoadText(Edit(kValid, "[1000, 0, 0]", "[0, 0, 0]"), "t.json");
+  const auto& leg = file.Components()[0]->Legs()[0];
+  EXPECT_FALSE(leg.hasDirection);
+  EXPECT_DOUBLE_EQ(leg.length, 0.0);
+}
+
+TEST(Loader, AcceptsCommentsAndEmptyPlants) {
+  EXPECT_EQ(
+      LoadMessage(
+          "// a plant\n{\"format\": \"kelto-piping\", /* v */ \"version\": 1, \"pipelines\": []}"),
+      "loaded");
+}
+
+TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
+  const std::string c0 = "/pipelines/0/components/0";
+  std::string manyPoints = R"({"id": "A", "type": "Pipe", "points": {)";
+  for (int i = 0; i < 65; ++i)
+    manyPoints +=
+        (i ? ", " : "") + std::string("\"P") + std::to_string(i) + R"(": {"position": [0, 0, 0]})";
+  manyPoints += "}}";
+
+  const BadCase cases[] = {
+      {"empty text", "",
+       "t.json:1:1: /: syntax error while parsing value - unexpected end of input; expected '[', "
+       "'{', or a "
+       "literal"},
+      {"syntax error with line and column", "{\n  \"format\": tru\n}",
+       "t.json:2:16: /format: syntax error while parsing value - invalid literal; last read: "
+       "'\"format\": "
+       "tru<U+000A>'"},
+      {"text after the document", kValid + " x",
+       "t.json:8:75: /: syntax error while parsing value - invalid literal; last read: "
+       "'\"DOWN\"}}]}]} x'; "
+       "expected end of input"},
+      {"not an object", "[1, 2]", "t.json: /: expected an object, found an array"},
+      {"wrong format", Edit(kValid, "kelto-piping", "kelto-pipes"),
+       "t.json: /format: expected \"kelto-piping\", found \"kelto-pipes\""},
+      {"wrong version", Edit(kValid, "\"version\": 1", "\"version\": 2"),
+       "t.json: /version: unsupported version 2 (this library reads version 1)"},
+      {"version after a pipeline it cannot read",
+       R"({"format": "kelto-piping", "pipelines": [{"id": "L", "newThing": 1}], "version": 3})",
+       "t.json: /version: unsupported version 3 (this library reads version 1)"},
+      {"deferred error reported once the version is known",
+       R"({"format": "kelto-piping", "pipelines": [{"id": "L", "newThing": 1}], "version": 1})",
+       "t.json: /pipelines/0/newThing: unknown member (a pipeline has id, description, attributes, "
+       "components)"},
+      {"missing version", Edit(kValid, "\"version\": 1, ", ""),
+       "t.json: /: missing member \"version\""},
+      {"missing type", Edit(kValid, R"("type": "Pipe", )", ""),
+       "t.json: " + c0 + ": missing member \"type\""},
+      {"missing position", Edit(kValid, R"("position": [500, 0, 0], )", ""),
+       "t.json: /pipelines/0/components/1/points/Centre_1: missing member \"position\""},
+      {"missing leg end", Edit(kValid, R"("from": "Run_1", )", ""),
+       "t.json: " + c0 + "/legs/0: missing member \"from\""},
+      {"wrong type",
+       Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": "4in", "endType": "BW"},)"),
+       "t.json: " + c0 + "/points/Run_1/bore: expected a number, found a string"},
+      {"null", Edit(kValid, R"("endType": "BW"},)", R"("endType": null},)"),
+       "t.json: " + c0 + "/points/Run_1/endType: expected a string, found null"},
+      {"fraction for an integer",
+       Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "itemCode": 1.5,)"),
+       "t.json: " + c0 + "/itemCode: expected an integer, found a number with a fraction"},
+      {"pipelines not an array",
+       Edit(Edit(kValid, "\"pipelines\": [", "\"pipelines\": "), "}]}]}", "}]}}"),
+       "t.json: /pipelines: expected an array, found an object"},
+      {"unknown member",
+       Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bores": 100, "endType": "BW"},)"),
+       "t.json: " + c0 +
+           "/points/Run_1/bores: unknown member (a point has position, bore, boreUnits, "
+           "endType, internal)"},
+      {"member given twice",
+       Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "type": "Pipe",)"),
+       "t.json: " + c0 + "/type: member given twice"},
+      {"point given twice",
+       Edit(kValid, R"("Run_2": {"position": [1000, 0, 0])",
+            R"("Run_1": {"position": [1000, 0, 0])"),
+       "t.json: " + c0 + "/points/Run_1: point \"Run_1\" is given twice"},
+      {"dangling leg", Edit(kValid, R"("to": "Run_2")", R"("to": "Run_3")"),
+       "t.json: " + c0 + "/legs/0/to: no point \"Run_3\" in this component"},
+      {"leg to itself", Edit(kValid, R"("to": "Run_2")", R"("to": "Run_1")"),
+       "t.json: " + c0 + "/legs/0/to: a leg must join two different points"},
+      {"dangling attachment", Edit(kValid, R"(["A"])", R"(["A", "Z"])"),
+       "t.json: /pipelines/0/components/1/attachments/1: no component has id \"Z\""},
+      {"attached to itself", Edit(kValid, R"(["A"])", R"(["B"])"),
+       "t.json: /pipelines/0/components/1/attachments/0: a component cannot be attached to itself"},
+      {"duplicate component id", Edit(kValid, R"({"id": "B")", R"({"id": "A")"),
+       "t.json: /pipelines/0/components/1/id: duplicate component id \"A\" (first at "
+       "/pipelines/0/components/0)"},
+      {"duplicate pipeline id", Edit(kValid, "]}]}", R"(]}, {"id": "L1", "components": []}]})"),
+       "t.json: /pipelines/1/id: duplicate pipeline id \"L1\" (first at /pipelines/0)"},
+      {"empty id", Edit(kValid, R"({"id": "B")", R"({"id": "")"),
+       "t.json: /pipelines/0/components/1/id: must not be empty"},
+      {"number out of range", Edit(kValid, "[1000, 0, 0]", "[1e999, 0, 0]"),
+       "t.json: " + c0 + "/points/Run_2/position/0: number 1e999 is out of range"},
+      {"absurd coordinate", Edit(kValid, "[1000, 0, 0]", "[1000, 0, -2e9]"),
+       "t.json: " + c0 +
+           "/points/Run_2/position/2: coordinate -2000000000 is beyond the limit of 1000000000"},
+      {"two coordinates", Edit(kValid, "[1000, 0, 0]", "[1000, 0]"),
+       "t.json: " + c0 + "/points/Run_2/position: expected 3 numbers [x, y, z], found 2"},
+      {"four coordinates", Edit(kValid, "[1000, 0, 0]", "[1000, 0, 0, 1]"),
+       "t.json: " + c0 + "/points/Run_2/position/3: expected 3 numbers [x, y, z], found more"},
+      {"negative bore",
+       Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": -1, "endType": "BW"},)"),
+       "t.json: " + c0 + "/points/Run_1/bore: bore -1 is outside 0 to 100000"},
+      {"bore units",
+       Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": 4, "boreUnits": 3},)"),
+       "t.json: " + c0 +
+           "/points/Run_1/boreUnits: bore units 3 is neither 1 (inch) nor 2 (millimetre)"},
+      {"symbol key length",
+       Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "symbolKey": "PIP",)"),
+       "t.json: " + c0 + "/symbolKey: a symbol key has 4 characters, found \"PIP\""},
+      {"zero direction",
+       Edit(kValid, R"("to": "Run_2"})", R"("to": "Run_2", "direction": [0, 0, 0]})"),
+       "t.json: " + c0 + "/legs/0/direction: a direction must not be zero"},
+      {"unknown type without a group", Edit(kValid, R"("type": "Pipe")", R"("type": "Frob")"),
+       "t.json: " + c0 +
+           ": missing member \"group\" (type \"Frob\" is not in the catalogue, so the file "
+           "must give it)"},
+      {"attribute not a string", Edit(kValid, R"("DOWN")", "3"),
+       "t.json: /pipelines/0/components/1/attributes/SUPPORT-DIRECTION: expected a string, found a "
+       "number"},
+      {"too many points", Edit(kValid, R"({"id": "B")", manyPoints + R"(, {"id": "B")"),
+       "t.json: /pipelines/0/components/1/points/P64: too many points (the limit is 64)"},
+      {"long name", Edit(kValid, R"("L1")", '"' + std::string(300, 'x') + '"'),
+       "t.json: /pipelines/0/id: text of 300 bytes is longer than the limit of 256"},
+  };
+  for (const BadCase& c : cases) EXPECT_EQ(LoadMessage(c.text), c.message) << c.what;
+}
+
+TEST(Loader, LoadErrorKeepsItsParts) {
+  File file;
+  try {
+    file.LoadText("{\n\n   ]", "parts.json");
+    FAIL() << "loaded";
+  } catch (const LoadError& e) {
+    EXPECT_EQ(e.File(), "parts.json");
+    EXPECT_EQ(e.Line(), 3u);
+    EXPECT_EQ(e.Column(), 4u);
+    EXPECT_EQ(e.JsonPath(), "/");
+  }
+}
+
+TEST(Loader, FailedLoadLeavesThePreviousContentsIntact) {
+  File file;
+  file.LoadText(kValid, "good.json");
+  auto* pipe = file.FindComponent("A");
+  const auto generation = file.Generation();
+  for (const std::string& bad : {std::string("{"), Edit(kValid, R"(["A"])", R"(["Q"])"),
+                                 Edit(kValid, R"("id": "L1")", R"("id": "L2")") + "x"}) {
+    EXPECT_THROW(file.LoadText(bad, "bad.json"), LoadError);
+    EXPECT_EQ(file.Path(), "good.json");
+    EXPECT_EQ(file.Generation(), generation);
+    EXPECT_EQ(file.FindComponent("A"), pipe);
+    EXPECT_EQ(file.Components().size(), 2u);
+    EXPECT_EQ(pipe->Points()[1].position.x, 1000.0);
+  }
+}
+
+TEST(Loader, ReportsFilesThatCannotBeRead) {
+  kelto::test::TempDir dir;
+  File file;
+  const auto missing = dir.path() / "missing.json";
+  try {
+    file.Load(missing);
+    FAIL() << "loaded";
+  } catch (const LoadError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              missing.string() + ": cannot open the file (No such file or directory)");
+  }
+  try {
+    file.Load(dir.path());
+    FAIL() << "loaded";
+  } catch (const LoadError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              dir.path().string() + ": cannot read the file (not a regular file)");
+  }
+  const auto empty = dir.path() / "empty.json";
+  std::ofstream(empty).close();
+  EXPECT_THROW(file.Load(empty), LoadError);
+  EXPECT_FALSE(file.IsLoaded());
+  EXPECT_THROW(file.Reload(), std::logic_error);
+}

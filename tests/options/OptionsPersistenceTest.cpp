@@ -1,0 +1,218 @@
+// Contents through property bags and storages: the bag layout of the
+// renderer's fourteen options, round trips into a registry, missing and
+// corrupted bag entries, and the "Contents" stream of a storage.
+#include "options/OptionsPersistence.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "options/OptionsFixtures.h"
+#include "options/VariantStream.h"
+#include "platform/com/PropertyBag.h"
+#include "platform/com/Stream.h"
+
+using kelto::com::BstrToUtf8;
+using kelto::com::ComPtr;
+using kelto::com::MakePropertyBag;
+using kelto::options::LoadContentsFromBag;
+using kelto::options::LoadContentsFromStorage;
+using kelto::options::SaveContentsToBag;
+using kelto::options::SaveContentsToStorage;
+using kelto::test::kRendererNamesSorted;
+using kelto::test::NoticeRecorder;
+using kelto::test::RendererOptions;
+
+namespace {
+
+void Put(IPropertyBag* bag, const char16_t* key, _variant_t value) {
+  ASSERT_EQ(bag->Write(key, &value), S_OK);
+}
+
+// The stream form of a VARIANT, to compare whole contents arrays.
+std::vector<BYTE> StreamBytes(const VARIANT& v) {
+  auto stream = kelto::com::MakeMemoryStream();
+  EXPECT_EQ(kelto::options::WriteVariant(stream.Get(), v), S_OK);
+  return kelto::com::MemoryStreamBytes(stream.Get());
+}
+
+ComPtr<IStorage> MakeStorage() {
+  ComPtr<IStorage> storage;
+  EXPECT_EQ(StgCreateMemoryStorage(storage.Put()), S_OK);
+  return storage;
+}
+
+// A bag that accepts a number of writes and then fails.
+class FullBag final : public kelto::com::Object<FullBag, IPropertyBag> {
+ public:
+  explicit FullBag(int accepted) : m_left(accepted) {}
+  HRESULT Read(LPCOLESTR, VARIANT*, IErrorLog*) override { return E_INVALIDARG; }
+  HRESULT Write(LPCOLESTR, VARIANT*) override { return m_left-- > 0 ? S_OK : STG_E_MEDIUMFULL; }
+
+ private:
+  int m_left;
+};
+
+}  // namespace
+
+TEST(OptionsPersistence, RendererOptionsInABagGiveLengthAndSortedPairs) {
+  RendererOptions r;
+  auto bag = MakePropertyBag();
+  ASSERT_EQ(SaveContentsToBag(bag.Get(), r.options.GetContents()), S_OK);
+
+  const VARIANT* length = bag->Find(u"Length");
+  ASSERT_NE(length, nullptr);
+  EXPECT_EQ(length->vt, VT_I4);
+  EXPECT_EQ(length->lVal, 14);
+  // Written in order: Length, 0.Name, 0.Value, 1.Name, ...
+  const auto names = bag->Names();
+  ASSERT_EQ(names.size(), 29u);
+  EXPECT_EQ(names[0], u"Length");
+  for (int i = 0; i < 14; ++i) {
+    SCOPED_TRACE(i);
+    const std::string index = std::to_string(i);
+    EXPECT_EQ(kelto::com::Utf16ToUtf8(names[1 + 2 * i]), index + ".Name");
+    EXPECT_EQ(kelto::com::Utf16ToUtf8(names[2 + 2 * i]), index + ".Value");
+    const VARIANT* name = bag->Find(names[1 + 2 * i]);
+    ASSERT_EQ(name->vt, VT_BSTR);
+    EXPECT_EQ(BstrToUtf8(name->bstrVal), kRendererNamesSorted[i]);
+  }
+  const VARIANT* edges = bag->Find(u"6.Value");
+  EXPECT_EQ(edges->vt, VT_I4);
+  EXPECT_EQ(edges->lVal, 16);
+  const VARIANT* width = bag->Find(u"8.Value");
+  EXPECT_EQ(width->vt, VT_R4);
+  EXPECT_EQ(width->fltVal, 1.0f);
+  const VARIANT* viewLimits = bag->Find(u"13.Value");
+  EXPECT_EQ(viewLimits->vt, VT_BOOL);
+  EXPECT_EQ(viewLimits->boolVal, VARIANT_TRUE);
+}
+
+TEST(OptionsPersistence, ABagRoundTripRestoresEveryOptionWithOneNotice) {
+  RendererOptions saved;
+  saved.edges = 32;
+  saved.axesRight = true;
+  saved.selectedLineWidth = 2.5f;
+  auto bag = MakePropertyBag();
+  ASSERT_EQ(SaveContentsToBag(bag.Get(), saved.options.GetContents()), S_OK);
+
+  RendererOptions loaded;
+  NoticeRecorder rec(loaded.options);
+  _variant_t contents;
+  ASSERT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), S_OK);
+  loaded.options.SetContents(contents);
+  EXPECT_EQ(loaded.edges, 32);
+  EXPECT_TRUE(loaded.axesRight);
+  EXPECT_EQ(loaded.selectedLineWidth, 2.5f);
+  ASSERT_EQ(rec.notices.size(), 1u);
+  EXPECT_EQ(rec.notices[0].size(), 14u);
+  // The bag gave back exactly the contents that went in.
+  EXPECT_EQ(StreamBytes(contents), StreamBytes(saved.options.GetContents()));
+}
+
+TEST(OptionsPersistence, PairsWithMissingOrEmptyEntriesAreSkipped) {
+  auto bag = MakePropertyBag();
+  Put(bag.Get(), u"Length", _variant_t("5"));  // text that converts is fine
+  Put(bag.Get(), u"0.Name", _variant_t("Edges"));
+  Put(bag.Get(), u"0.Value", _variant_t(24));
+  Put(bag.Get(), u"1.Value", _variant_t(3));           // no 1.Name
+  Put(bag.Get(), u"2.Name", _variant_t("BendSteps"));  // no 2.Value
+  Put(bag.Get(), u"3.Name", _variant_t("CylStacks"));
+  Put(bag.Get(), u"3.Value", _variant_t());  // an empty value: treated as missing
+  Put(bag.Get(), u"4.Name", _variant_t("AxesTop"));
+  Put(bag.Get(), u"4.Value", _variant_t(false));
+  Put(bag.Get(), u"5.Name", _variant_t("Beyond Length"));
+  Put(bag.Get(), u"5.Value", _variant_t(1));
+
+  _variant_t contents;
+  ASSERT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), S_OK);
+  ASSERT_EQ(contents.vt, VT_ARRAY | VT_VARIANT);
+  ASSERT_EQ(contents.parray->rgsabound[0].cElements, 4u);
+  RendererOptions r;
+  r.options.SetContents(contents);
+  EXPECT_EQ(r.edges, 24);
+  EXPECT_FALSE(r.axesTop);
+  EXPECT_EQ(r.bendSteps, 8);
+  EXPECT_EQ(r.cylStacks, 2);
+}
+
+TEST(OptionsPersistence, ABadLengthFailsTheLoad) {
+  struct Case {
+    const char* label;
+    _variant_t length;  // VT_EMPTY: not written at all
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {"missing", _variant_t(), E_INVALIDARG},  // the bag's answer for a missing name
+      {"negative", _variant_t(-1), E_INVALIDARG},
+      {"absurd", _variant_t(0x7FFFFFFF), E_INVALIDARG},
+      {"not a number", _variant_t("many"), DISP_E_TYPEMISMATCH},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    auto bag = MakePropertyBag();
+    if (!c.length.IsEmpty()) Put(bag.Get(), u"Length", c.length);
+    _variant_t contents(5);
+    EXPECT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), c.expected);
+    EXPECT_EQ(contents.vt, VT_EMPTY);
+  }
+  // Length 0 is an empty registry, not an error.
+  auto bag = MakePropertyBag();
+  Put(bag.Get(), u"Length", _variant_t(0));
+  _variant_t contents;
+  ASSERT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), S_OK);
+  EXPECT_EQ(contents.parray->rgsabound[0].cElements, 0u);
+}
+
+TEST(OptionsPersistence, BagSaveFailuresAreReported) {
+  RendererOptions r;
+  const _variant_t contents = r.options.GetContents();
+  for (int accepted : {0, 1, 2, 28}) {
+    SCOPED_TRACE(accepted);
+    auto bag = kelto::com::MakeObject<FullBag>(accepted);
+    EXPECT_EQ(SaveContentsToBag(bag.Get(), contents), STG_E_MEDIUMFULL);
+  }
+  EXPECT_EQ(SaveContentsToBag(kelto::com::MakeObject<FullBag>(29).Get(), contents), S_OK);
+  EXPECT_EQ(SaveContentsToBag(MakePropertyBag().Get(), _variant_t("no array")), E_INVALIDARG);
+  EXPECT_EQ(SaveContentsToBag(nullptr, contents), E_POINTER);
+}
+
+TEST(OptionsPersistence, AStorageKeepsTheContentsInOneReplaceableStream) {
+  auto storage = MakeStorage();
+  RendererOptions first;
+  first.edges = 8;
+  ASSERT_EQ(SaveContentsToStorage(storage.Get(), first.options.GetContents()), S_OK);
+  RendererOptions second;
+  second.edges = 24;
+  ASSERT_EQ(SaveContentsToStorage(storage.Get(), second.options.GetContents()), S_OK);
+
+  // The stream holds exactly the stream layout of the last save.
+  ComPtr<IStream> stream;
+  ASSERT_EQ(
+      storage->OpenStream(u"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put()),
+      S_OK);
+  EXPECT_EQ(kelto::com::MemoryStreamBytes(stream.Get()), StreamBytes(second.options.GetContents()));
+
+  RendererOptions loaded;
+  _variant_t contents;
+  ASSERT_EQ(LoadContentsFromStorage(storage.Get(), contents.GetAddress()), S_OK);
+  loaded.options.SetContents(contents);
+  EXPECT_EQ(loaded.edges, 24);
+}
+
+TEST(OptionsPersistence, StorageLoadsFailWithoutAWholeContentsStream) {
+  _variant_t contents;
+  EXPECT_EQ(LoadContentsFromStorage(MakeStorage().Get(), contents.GetAddress()),
+            STG_E_FILENOTFOUND);
+
+  auto storage = MakeStorage();
+  ComPtr<IStream> stream;
+  ASSERT_EQ(storage->CreateStream(u"Contents", STGM_CREATE | STGM_READWRITE, 0, 0, stream.Put()),
+            S_OK);
+  const BYTE truncated[] = {0x0C, 0x20, 0x01, 0x00, 0x00};
+  ASSERT_EQ(kelto::com::WriteExact(stream.Get(), truncated, sizeof truncated), S_OK);
+  EXPECT_EQ(LoadContentsFromStorage(storage.Get(), contents.GetAddress()), STG_E_READFAULT);
+  EXPECT_EQ(contents.vt, VT_EMPTY);
+  EXPECT_EQ(SaveContentsToStorage(nullptr, contents), E_POINTER);
+}

@@ -1,0 +1,309 @@
+// The options registry: typed conversion on Set, the VARIANT forms of Get,
+// change notices with deferral, the modified flag, contents arrays, and the
+// failure paths (unknown names, unconvertible values, malformed contents).
+#include "options/Options.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+
+#include "options/OptionsFixtures.h"
+#include "platform/com/Boundary.h"
+
+using kelto::test::NoticeRecorder;
+using kelto::test::RendererOptions;
+using Names = std::set<std::string>;
+
+namespace {
+
+std::string Written(const COptions& options, const std::string& name) {
+  std::ostringstream out;
+  options.Find(name)->Write(out);
+  return out.str();
+}
+
+// A contents array built from alternating names and values.
+_variant_t Contents(std::vector<_variant_t> cells) {
+  SAFEARRAY* psa = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<ULONG>(cells.size()));
+  for (LONG i = 0; i < static_cast<LONG>(cells.size()); ++i) {
+    EXPECT_EQ(SafeArrayPutElement(psa, &i, &cells[i]), S_OK);
+  }
+  return _variant_t::AdoptArray(psa, VT_VARIANT);
+}
+
+}  // namespace
+
+struct IntSetCase {
+  const char* label;
+  _variant_t value;
+  int expected;
+};
+
+TEST(Options, SetConvertsToTheOptionTypeAndKeepsTheOldValueWhenItCannot) {
+  const IntSetCase cases[] = {
+      {"text number", _variant_t("24"), 24},
+      {"text that is no number", _variant_t("abc"), 16},
+      {"empty text", _variant_t(""), 16},
+      {"double, banker's rounding", _variant_t(2.5), 2},
+      {"bool true", _variant_t(true), -1},
+      {"beyond 32 bits", _variant_t(static_cast<long long>(1) << 40), 16},
+      {"null", _variant_t::Null(), 16},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    RendererOptions r;
+    NoticeRecorder rec(r.options);
+    r.options.Set("Edges", c.value);
+    EXPECT_EQ(r.edges, c.expected);
+    // Converted or not, the change is announced and the registry is modified.
+    ASSERT_EQ(rec.notices.size(), 1u);
+    EXPECT_EQ(rec.notices[0], Names{"Edges"});
+    EXPECT_TRUE(r.options.IsModified());
+  }
+}
+
+TEST(Options, GetGivesEachTypeItsVariantForm) {
+  RendererOptions r;
+  _variant_t top = r.options.Get("AxesTop");
+  EXPECT_EQ(top.vt, VT_BOOL);
+  EXPECT_EQ(top.boolVal, -1);
+  _variant_t right = r.options.Get("AxesRight");
+  EXPECT_EQ(right.vt, VT_BOOL);
+  EXPECT_EQ(right.boolVal, 0);
+  _variant_t width = r.options.Get("NormalLineWidth");
+  EXPECT_EQ(width.vt, VT_R4);
+  EXPECT_EQ(width.fltVal, 1.0f);
+  _variant_t edges = r.options.Get("Edges");
+  EXPECT_EQ(edges.vt, VT_I4);
+  EXPECT_EQ(edges.lVal, 16);
+}
+
+TEST(Options, BoolAndFloatOptionsConvertThroughTheVariantRules) {
+  RendererOptions r;
+  r.options.Set("AxesRight", _variant_t("True"));
+  EXPECT_TRUE(r.axesRight);
+  r.options.Set("AxesRight", _variant_t(0));
+  EXPECT_FALSE(r.axesRight);
+  r.options.Set("AxesRight", _variant_t(5));  // any non-zero number is true
+  EXPECT_TRUE(r.axesRight);
+  r.options.Set("AxesRight", _variant_t("maybe"));
+  EXPECT_TRUE(r.axesRight);
+  r.options.Set("NormalLineWidth", _variant_t("2.5"));
+  EXPECT_EQ(r.normalLineWidth, 2.5f);
+  r.options.Set("NormalLineWidth", _variant_t("wide"));
+  EXPECT_EQ(r.normalLineWidth, 2.5f);
+}
+
+TEST(Options, WriteGivesBoolsAsDigitsAndNumbersInDefaultFormat) {
+  RendererOptions r;
+  r.normalLineWidth = 1.5f;
+  EXPECT_EQ(Written(r.options, "AxesTop"), "1");
+  EXPECT_EQ(Written(r.options, "AxesRight"), "0");
+  EXPECT_EQ(Written(r.options, "Edges"), "16");
+  EXPECT_EQ(Written(r.options, "NormalLineWidth"), "1.5");
+  EXPECT_EQ(Written(r.options, "SelectedLineWidth"), "1");
+}
+
+TEST(Options, LongOptionsTravelAsThirtyTwoBitIntegers) {
+  long colour = 16777215;
+  COptions options;
+  options.AddOption("MarkerColour", &colour);
+  _variant_t v = options.Get("MarkerColour");
+  EXPECT_EQ(v.vt, VT_I4);
+  EXPECT_EQ(v.lVal, 16777215);
+  options.Set("MarkerColour", _variant_t(-5));
+  EXPECT_EQ(colour, -5);
+  options.Set("MarkerColour", _variant_t(static_cast<long long>(1) << 32));
+  EXPECT_EQ(colour, -5);  // does not fit VT_I4: ignored
+
+  // An owner writing beyond 32 bits directly: reading fails rather than
+  // handing out (and later saving) a truncated value.
+  colour = 1L << 40;
+  try {
+    options.Get("MarkerColour");
+    FAIL() << "expected an overflow";
+  } catch (const kelto::com::HResultError& e) {
+    EXPECT_EQ(e.Code(), DISP_E_OVERFLOW);
+    EXPECT_NE(std::string(e.what()).find("MarkerColour"), std::string::npos);
+  }
+  EXPECT_THROW(options.GetContents(), kelto::com::HResultError);
+}
+
+TEST(Options, RegisteringANameAgainKeepsOnlyTheSecondVariable) {
+  int first = 1;
+  int second = 2;
+  COptions options;
+  NoticeRecorder rec(options);
+  options.AddOption("Edges", &first);
+  options.AddOption("Edges", &second);
+  EXPECT_EQ(options.Count(), 1u);
+  EXPECT_EQ(options.Get("Edges").lVal, 2);
+  options.Set("Edges", _variant_t(7));
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(second, 7);
+  // Registration itself announces nothing.
+  EXPECT_EQ(rec.notices.size(), 1u);
+  EXPECT_THROW(options.AddOption<int>("Null", nullptr), std::invalid_argument);
+  EXPECT_EQ(options.Find("Null"), nullptr);
+}
+
+TEST(Options, UnknownNamesFailAndChangeNothing) {
+  RendererOptions r;
+  NoticeRecorder rec(r.options);
+  try {
+    r.options.Set("edges", _variant_t(3));  // names are case-sensitive
+    FAIL() << "expected out_of_range";
+  } catch (const std::out_of_range& e) {
+    EXPECT_NE(std::string(e.what()).find("\"edges\""), std::string::npos);
+  }
+  EXPECT_THROW(r.options.Get("NoSuchOption"), std::out_of_range);
+  EXPECT_EQ(r.edges, 16);
+  EXPECT_TRUE(rec.notices.empty());
+  EXPECT_FALSE(r.options.IsModified());
+}
+
+TEST(Options, DeferralCollectsEachNameOnceUntilItEnds) {
+  RendererOptions r;
+  NoticeRecorder rec(r.options);
+  r.options.SetDeferred(true);
+  r.options.Set("Edges", _variant_t(8));
+  r.options.Set("Edges", _variant_t(32));
+  r.options.NotifyChanged({"BendSteps", "Edges"});
+  EXPECT_TRUE(rec.notices.empty());
+  EXPECT_TRUE(r.options.IsModified());  // collected changes count too
+  r.options.SetDeferred(true);          // still the same batch
+  EXPECT_TRUE(rec.notices.empty());
+  r.options.SetDeferred(false);
+  ASSERT_EQ(rec.notices.size(), 1u);
+  EXPECT_EQ(rec.notices[0], (Names{"BendSteps", "Edges"}));
+  EXPECT_EQ(r.edges, 32);
+  // The batch is gone: a second end of deferral has nothing to send.
+  r.options.SetDeferred(false);
+  EXPECT_EQ(rec.notices.size(), 1u);
+  EXPECT_FALSE(r.options.IsDeferred());
+}
+
+TEST(Options, EndingAnEmptyBatchAndEmptyNoticesDoNothing) {
+  RendererOptions r;
+  NoticeRecorder rec(r.options);
+  r.options.SetDeferred(true);
+  r.options.SetDeferred(false);
+  r.options.NotifyChanged({});
+  EXPECT_TRUE(rec.notices.empty());
+  EXPECT_FALSE(r.options.IsModified());
+  r.options.SetModified(true);
+  r.options.NotifyChanged({});
+  EXPECT_TRUE(r.options.IsModified());  // left as it was
+}
+
+// A receiver that reacts to a batch by changing another option.
+class Cascader : public sigslot::has_slots<> {
+ public:
+  explicit Cascader(COptions& options) : m_options(options) {
+    options.changedSignal.connect(this, &Cascader::OnChanged);
+  }
+  void OnChanged(std::set<std::string> names) {
+    if (names.count("Edges")) m_options.Set("BendSteps", _variant_t(4));
+  }
+
+ private:
+  COptions& m_options;
+};
+
+TEST(Options, AChangeMadeWhileABatchIsAnnouncedGetsItsOwnNotice) {
+  RendererOptions r;
+  Cascader cascade(r.options);
+  NoticeRecorder rec(r.options);
+  r.options.SetDeferred(true);
+  r.options.Set("Edges", _variant_t(32));
+  r.options.SetDeferred(false);
+  EXPECT_EQ(r.bendSteps, 4);
+  // The cascaded notice is neither lost nor left waiting in a new batch.
+  ASSERT_EQ(rec.notices.size(), 2u);
+  EXPECT_EQ(rec.notices[0], Names{"BendSteps"});
+  EXPECT_EQ(rec.notices[1], Names{"Edges"});
+  EXPECT_FALSE(r.options.IsDeferred());
+}
+
+TEST(Options, ContentsListNamesInByteOrderWithTheirValues) {
+  bool upper = true;
+  int lower = 3;
+  float mid = 0.5f;
+  COptions options;
+  options.AddOption("b", &lower);
+  options.AddOption("B", &upper);  // 'B' (0x42) sorts before 'a' (0x61)
+  options.AddOption("a", &mid);
+  _variant_t contents = options.GetContents();
+  ASSERT_EQ(contents.vt, VT_ARRAY | VT_VARIANT);
+  ASSERT_EQ(SafeArrayGetDim(contents.parray), 1u);
+  EXPECT_EQ(contents.parray->rgsabound[0].lLbound, 0);
+  ASSERT_EQ(contents.parray->rgsabound[0].cElements, 6u);
+  const auto* cells = static_cast<const VARIANT*>(contents.parray->pvData);
+  const char* names[] = {"B", "a", "b"};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(cells[2 * i].vt, VT_BSTR);
+    EXPECT_EQ(kelto::com::BstrToUtf8(cells[2 * i].bstrVal), names[i]);
+  }
+  EXPECT_EQ(cells[1].vt, VT_BOOL);
+  EXPECT_EQ(cells[3].vt, VT_R4);
+  EXPECT_EQ(cells[5].vt, VT_I4);
+  EXPECT_EQ(cells[5].lVal, 3);
+
+  _variant_t empty = COptions().GetContents();
+  ASSERT_EQ(empty.vt, VT_ARRAY | VT_VARIANT);
+  EXPECT_EQ(empty.parray->rgsabound[0].cElements, 0u);
+}
+
+TEST(Options, ApplyingItsOwnContentsChangesNothingButAnnouncesEveryNameOnce) {
+  RendererOptions r;
+  r.edges = 12;
+  r.normalLineWidth = 2.25f;
+  NoticeRecorder rec(r.options);
+  _variant_t contents = r.options.GetContents();
+  r.options.SetContents(contents);
+  EXPECT_EQ(r.edges, 12);
+  EXPECT_EQ(r.normalLineWidth, 2.25f);
+  EXPECT_TRUE(r.axesTop);
+  ASSERT_EQ(rec.notices.size(), 1u);
+  EXPECT_EQ(rec.notices[0].size(), 14u);
+}
+
+TEST(Options, SetContentsSkipsUnknownAndNonTextNamesInArrayOrder) {
+  RendererOptions r;
+  NoticeRecorder rec(r.options);
+  r.options.SetContents(Contents({_variant_t("Edges"), _variant_t("20"),      //
+                                  _variant_t("Nonsense"), _variant_t(1),      //
+                                  _variant_t(7), _variant_t(1),               // a number: no name
+                                  _variant_t("AxesTop"), _variant_t(false),   //
+                                  _variant_t("Edges"), _variant_t("abc")}));  // later pair wins
+  EXPECT_EQ(r.edges, 20);  // "abc" did not convert
+  EXPECT_FALSE(r.axesTop);
+  ASSERT_EQ(rec.notices.size(), 1u);
+  EXPECT_EQ(rec.notices[0], (Names{"AxesTop", "Edges"}));
+
+  // Nothing registered among the names: no notice, no modified flag.
+  RendererOptions untouched;
+  NoticeRecorder quiet(untouched.options);
+  untouched.options.SetContents(Contents({_variant_t("Unknown"), _variant_t(1)}));
+  EXPECT_TRUE(quiet.notices.empty());
+  EXPECT_FALSE(untouched.options.IsModified());
+}
+
+TEST(Options, MalformedContentsAreRejectedBeforeAnythingChanges) {
+  RendererOptions r;
+  NoticeRecorder rec(r.options);
+  // An odd element count: the first pair is fine but must not be applied.
+  EXPECT_THROW(
+      r.options.SetContents(Contents({_variant_t("Edges"), _variant_t(9), _variant_t("x")})),
+      std::invalid_argument);
+  EXPECT_THROW(r.options.SetContents(_variant_t(3)), std::invalid_argument);
+  SAFEARRAYBOUND bounds[2] = {{2, 0}, {1, 0}};
+  _variant_t twoDims = _variant_t::AdoptArray(SafeArrayCreate(VT_VARIANT, 2, bounds), VT_VARIANT);
+  EXPECT_THROW(r.options.SetContents(twoDims), std::invalid_argument);
+  _variant_t ints = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 2), VT_I4);
+  EXPECT_THROW(r.options.SetContents(ints), std::invalid_argument);
+  EXPECT_EQ(r.edges, 16);
+  EXPECT_TRUE(rec.notices.empty());
+  EXPECT_FALSE(r.options.IsModified());
+}

@@ -1,0 +1,390 @@
+// The binary VARIANT layout: exact bytes, round trips of every supported
+// type, objects through their own persistence, and the failure paths —
+// unsupported types, short streams, and corrupted counts that must fail
+// without reserving memory for them.
+#include "options/VariantStream.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "options/Options.h"
+#include "platform/com/Object.h"
+#include "platform/com/Stream.h"
+#include "support/FailingStream.h"
+
+using kelto::com::ComPtr;
+using kelto::com::MakeMemoryStream;
+using kelto::com::MakeObject;
+using kelto::com::MemoryStreamBytes;
+using kelto::options::ReadVariant;
+using kelto::options::WriteVariant;
+using Bytes = std::vector<BYTE>;
+
+namespace {
+
+Bytes Saved(const VARIANT& v) {
+  auto stream = MakeMemoryStream();
+  EXPECT_EQ(WriteVariant(stream.Get(), v), S_OK);
+  return MemoryStreamBytes(stream.Get());
+}
+
+HRESULT Load(const Bytes& bytes, _variant_t* out) {
+  return ReadVariant(MakeMemoryStream(bytes).Get(), out->GetAddress());
+}
+
+// Little helpers to write corrupted streams by hand.
+void Put16(Bytes& b, std::uint16_t v) {
+  b.push_back(static_cast<BYTE>(v));
+  b.push_back(static_cast<BYTE>(v >> 8));
+}
+void Put32(Bytes& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<BYTE>(v >> (8 * i)));
+}
+
+_variant_t Vector(VARTYPE vt, std::vector<_variant_t> values) {
+  SAFEARRAY* psa = SafeArrayCreateVector(vt, 0, static_cast<ULONG>(values.size()));
+  for (LONG i = 0; i < static_cast<LONG>(values.size()); ++i) {
+    if (vt == VT_VARIANT) {
+      EXPECT_EQ(SafeArrayPutElement(psa, &i, &values[i]), S_OK);
+      continue;
+    }
+    _variant_t converted;
+    converted.ChangeType(vt, &values[i]);
+    void* slot = vt == VT_BSTR ? static_cast<void*>(converted.bstrVal)
+                               : static_cast<void*>(&converted.llVal);
+    EXPECT_EQ(SafeArrayPutElement(psa, &i, slot), S_OK);
+  }
+  return _variant_t::AdoptArray(psa, vt);
+}
+
+constexpr CLSID kPointClass = kelto::com::MakeGuid("5E0C7F10-2B3A-4C5D-8E9F-A0B1C2D3E4F5");
+
+// A persistable object for the VT_UNKNOWN / VT_DISPATCH rows.
+class CPoint final : public kelto::com::Object<CPoint, IPersistStream> {
+ public:
+  HRESULT GetClassID(CLSID* id) override {
+    *id = kPointClass;
+    return S_OK;
+  }
+  HRESULT IsDirty() override { return S_FALSE; }
+  HRESULT Load(IStream* s) override { return kelto::com::ReadExact(s, &value, sizeof value); }
+  HRESULT Save(IStream* s, BOOL) override {
+    return kelto::com::WriteExact(s, &value, sizeof value);
+  }
+  HRESULT GetSizeMax(ULARGE_INTEGER* size) override {
+    size->QuadPart = sizeof value;
+    return S_OK;
+  }
+  int value = 0;
+};
+
+class CPlain final : public kelto::com::Object<CPlain, IPersist> {
+ public:
+  HRESULT GetClassID(CLSID* id) override {
+    *id = GUID_NULL;
+    return S_OK;
+  }
+};
+
+template <class T>
+class Factory final : public kelto::com::Object<Factory<T>, IClassFactory> {
+ public:
+  HRESULT CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
+    return MakeObject<T>()->QueryInterface(riid, ppv);
+  }
+  HRESULT LockServer(BOOL) override { return S_OK; }
+};
+
+}  // namespace
+
+TEST(VariantStream, OneOptionContentsHaveTheDocumentedBytes) {
+  int edges = 16;
+  COptions options;
+  options.AddOption("Edges", &edges);
+  const Bytes expected = {0x0C, 0x20, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
+                          0x08, 0x00, 0x0A, 0x00, 0x00, 0x00, 'E',  0,    'd',  0,    'g',  0,
+                          'e',  0,    's',  0,    0x03, 0x00, 0x10, 0x00, 0x00, 0x00};
+  EXPECT_EQ(Saved(options.GetContents()), expected);
+}
+
+struct ScalarCase {
+  const char* label;
+  _variant_t value;
+  Bytes data;  // what follows the 2-byte VARTYPE
+};
+
+TEST(VariantStream, ScalarsWriteTheirDataAndReadBackEqual) {
+  CY cy{};
+  cy.int64 = 12345;
+  const ScalarCase cases[] = {
+      {"empty", _variant_t(), {}},
+      {"null", _variant_t::Null(), {}},
+      {"i2", _variant_t(static_cast<short>(-2)), {0xFE, 0xFF}},
+      {"bool", _variant_t(true), {0xFF, 0xFF}},
+      {"i4", _variant_t(0x01020304), {4, 3, 2, 1}},
+      {"error", _variant_t::Error(DISP_E_PARAMNOTFOUND), {0x04, 0x00, 0x02, 0x80}},
+      {"r4", _variant_t(1.0f), {0x00, 0x00, 0x80, 0x3F}},
+      {"r8", _variant_t(-2.0), {0, 0, 0, 0, 0, 0, 0, 0xC0}},
+      {"date", _variant_t(1.0, VT_DATE), {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}},
+      {"cy", _variant_t::Currency(cy), {0x39, 0x30, 0, 0, 0, 0, 0, 0}},
+      {"ui1", _variant_t(static_cast<unsigned char>(200)), {200}},
+      {"bstr", _variant_t(u"\u00e9x"), {4, 0, 0, 0, 0xE9, 0x00, 'x', 0}},
+      {"empty bstr", _variant_t(u""), {0, 0, 0, 0}},
+      {"bstr with a null",
+       _variant_t(std::u16string_view(u"a\0b", 3)),
+       {6, 0, 0, 0, 'a', 0, 0, 0, 'b', 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Bytes expected = {static_cast<BYTE>(c.value.vt), 0};
+    expected.insert(expected.end(), c.data.begin(), c.data.end());
+    const Bytes bytes = Saved(c.value);
+    EXPECT_EQ(bytes, expected);
+    _variant_t back;
+    ASSERT_EQ(Load(bytes, &back), S_OK);
+    EXPECT_TRUE(back == c.value);
+  }
+}
+
+TEST(VariantStream, ByReferenceValuesAreWrittenAsTheirValues) {
+  LONG number = 42;
+  VARIANT ref;
+  VariantInit(&ref);
+  ref.vt = VT_BYREF | VT_I4;
+  ref.plVal = &number;
+  EXPECT_EQ(Saved(ref), Saved(_variant_t(42)));
+
+  _variant_t text("Edges");
+  VARIANT refVariant;
+  VariantInit(&refVariant);
+  refVariant.vt = VT_BYREF | VT_VARIANT;
+  refVariant.pvarVal = &text;
+  EXPECT_EQ(Saved(refVariant), Saved(text));
+
+  _variant_t array = Vector(VT_I4, {_variant_t(1), _variant_t(2)});
+  VARIANT refArray;
+  VariantInit(&refArray);
+  refArray.vt = VT_BYREF | VT_ARRAY | VT_I4;
+  refArray.pparray = &array.parray;
+  EXPECT_EQ(Saved(refArray), Saved(array));
+}
+
+TEST(VariantStream, ArraysKeepDescriptorOrderBoundsAndStorageOrder) {
+  // Two dimensions, leftmost [1..2] and rightmost [-1..1]: the descriptor
+  // lists the rightmost first.
+  SAFEARRAYBOUND bounds[2] = {{2, 1}, {3, -1}};
+  SAFEARRAY* psa = SafeArrayCreate(VT_I2, 2, bounds);
+  for (LONG i = 1; i <= 2; ++i) {
+    for (LONG j = -1; j <= 1; ++j) {
+      LONG at[2] = {i, j};
+      SHORT value = static_cast<SHORT>(10 * i + j);
+      ASSERT_EQ(SafeArrayPutElement(psa, at, &value), S_OK);
+    }
+  }
+  _variant_t array = _variant_t::AdoptArray(psa, VT_I2);
+  Bytes expected = {0x02, 0x20, 0x02, 0x00};
+  Put32(expected, static_cast<std::uint32_t>(-1));
+  Put32(expected, 3);
+  Put32(expected, 1);
+  Put32(expected, 2);
+  // Storage order: the leftmost index varies fastest.
+  for (SHORT v : {9, 19, 10, 20, 11, 21}) Put16(expected, static_cast<std::uint16_t>(v));
+  const Bytes bytes = Saved(array);
+  EXPECT_EQ(bytes, expected);
+
+  _variant_t back;
+  ASSERT_EQ(Load(bytes, &back), S_OK);
+  ASSERT_EQ(back.vt, VT_ARRAY | VT_I2);
+  ASSERT_EQ(SafeArrayGetDim(back.parray), 2u);
+  LONG at[2] = {2, -1};
+  SHORT value = 0;
+  ASSERT_EQ(SafeArrayGetElement(back.parray, at, &value), S_OK);
+  EXPECT_EQ(value, 19);
+  LONG lower = 0;
+  EXPECT_EQ(SafeArrayGetLBound(back.parray, 2, &lower), S_OK);
+  EXPECT_EQ(lower, -1);
+}
+
+TEST(VariantStream, NestedArraysOfVariantsAndStringsRoundTrip) {
+  _variant_t strings = Vector(VT_BSTR, {_variant_t("one"), _variant_t("")});
+  _variant_t inner = Vector(VT_VARIANT, {_variant_t(1.5f), strings, _variant_t()});
+  _variant_t outer = Vector(VT_VARIANT, {_variant_t("x"), inner, _variant_t(true)});
+  const Bytes bytes = Saved(outer);
+  _variant_t back;
+  ASSERT_EQ(Load(bytes, &back), S_OK);
+  // Written again, the copy gives the same bytes: nothing lost or reordered.
+  EXPECT_EQ(Saved(back), bytes);
+  const auto* cells = static_cast<const VARIANT*>(back.parray->pvData);
+  ASSERT_EQ(cells[1].vt, VT_ARRAY | VT_VARIANT);
+  const auto* innerCells = static_cast<const VARIANT*>(cells[1].parray->pvData);
+  ASSERT_EQ(innerCells[1].vt, VT_ARRAY | VT_BSTR);
+  EXPECT_EQ(kelto::com::BstrToUtf8(static_cast<BSTR*>(innerCells[1].parray->pvData)[0]), "one");
+}
+
+TEST(VariantStream, UnsupportedTypesFailTheWholeSave) {
+  VARIANT dec;
+  VariantInit(&dec);
+  dec.vt = VT_DECIMAL;
+  const _variant_t i8(5LL);
+  const VARIANT* failing[] = {&i8, &dec};
+  for (const VARIANT* v : failing) {
+    auto stream = MakeMemoryStream();
+    EXPECT_EQ(WriteVariant(stream.Get(), *v), DISP_E_BADVARTYPE);
+  }
+  _variant_t i8Array = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I8, 0, 1), VT_I8);
+  EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), i8Array), DISP_E_BADVARTYPE);
+  // One bad element deep inside fails the save too.
+  _variant_t nested = Vector(VT_VARIANT, {_variant_t("ok"), _variant_t(7LL)});
+  EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), nested), DISP_E_BADVARTYPE);
+  // A VARTYPE that lies about its array's element type is refused.
+  _variant_t lying = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I2, 0, 4), VT_I2);
+  lying.vt = VT_ARRAY | VT_VARIANT;
+  EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), lying), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(WriteVariant(nullptr, _variant_t(1)), E_POINTER);
+}
+
+TEST(VariantStream, ObjectsTravelThroughTheirOwnPersistence) {
+  DWORD cookie = 0;
+  ASSERT_EQ(CoRegisterClassObject(kPointClass, MakeObject<Factory<CPoint>>().Get(),
+                                  CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+            S_OK);
+  auto point = MakeObject<CPoint>();
+  point->value = 77;
+  _variant_t cells = Vector(VT_VARIANT, {_variant_t(static_cast<IUnknown*>(point.Get())),
+                                         _variant_t(static_cast<IUnknown*>(nullptr))});
+  _variant_t back;
+  ASSERT_EQ(Load(Saved(cells), &back), S_OK);
+  const auto* loaded = static_cast<const VARIANT*>(back.parray->pvData);
+  ASSERT_EQ(loaded[0].vt, VT_UNKNOWN);
+  ASSERT_NE(loaded[0].punkVal, nullptr);
+  EXPECT_NE(loaded[0].punkVal, static_cast<IUnknown*>(point.Get()));  // a new object
+  ComPtr<IPersistStream> persist;
+  ASSERT_EQ(
+      loaded[0].punkVal->QueryInterface(kelto::com::IidOf<IPersistStream>(), persist.PutVoid()),
+      S_OK);
+  EXPECT_EQ(static_cast<CPoint*>(persist.Get())->value, 77);
+  EXPECT_EQ(loaded[1].vt, VT_UNKNOWN);
+  EXPECT_EQ(loaded[1].punkVal, nullptr);
+
+  // An object that cannot save itself fails the save.
+  auto plain = MakeObject<CPlain>();
+  EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), _variant_t(static_cast<IUnknown*>(plain.Get()))),
+            E_NOINTERFACE);
+  EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+}
+
+TEST(VariantStream, EveryTruncationFailsAndLeavesNothingBehind) {
+  int edges = 16;
+  bool flag = true;
+  COptions options;
+  options.AddOption("Edges", &edges);
+  options.AddOption("Flag", &flag);
+  const Bytes full = Saved(options.GetContents());
+  for (std::size_t n = 0; n < full.size(); ++n) {
+    SCOPED_TRACE(n);
+    _variant_t back;
+    EXPECT_EQ(Load(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n)), &back),
+              STG_E_READFAULT);
+    EXPECT_EQ(back.vt, VT_EMPTY);
+  }
+  // A stream that hands its data out a byte at a time is not truncated.
+  auto trickle = MakeObject<kelto::test::FailingStream>(MakeMemoryStream(full), ~0u, ~0u,
+                                                        kelto::test::FailingStream::Mode::kShort,
+                                                        STG_E_MEDIUMFULL, 1u);
+  _variant_t back;
+  EXPECT_EQ(ReadVariant(trickle.Get(), back.GetAddress()), S_OK);
+  EXPECT_EQ(Saved(back), full);
+}
+
+TEST(VariantStream, ShortOrFailingWritesFailTheSave) {
+  int edges = 16;
+  COptions options;
+  options.AddOption("Edges", &edges);
+  const _variant_t contents = options.GetContents();
+  const ULONG size = static_cast<ULONG>(Saved(contents).size());
+  for (ULONG budget = 0; budget < size; ++budget) {
+    SCOPED_TRACE(budget);
+    auto quiet = MakeObject<kelto::test::FailingStream>(MakeMemoryStream(), 0, budget);
+    EXPECT_EQ(WriteVariant(quiet.Get(), contents), STG_E_WRITEFAULT);
+    auto loud = MakeObject<kelto::test::FailingStream>(
+        MakeMemoryStream(), 0, budget, kelto::test::FailingStream::Mode::kError, STG_E_MEDIUMFULL);
+    EXPECT_EQ(WriteVariant(loud.Get(), contents), STG_E_MEDIUMFULL);
+  }
+}
+
+TEST(VariantStream, CorruptedHeadersFailCleanly) {
+  struct Case {
+    const char* label;
+    Bytes bytes;
+    HRESULT expected;
+  };
+  auto arrayHeader = [](VARTYPE vt, std::vector<std::pair<std::int32_t, std::uint32_t>> dims) {
+    Bytes b;
+    Put16(b, vt);
+    Put16(b, static_cast<std::uint16_t>(dims.size()));
+    for (auto [lower, count] : dims) {
+      Put32(b, static_cast<std::uint32_t>(lower));
+      Put32(b, count);
+    }
+    return b;
+  };
+  Bytes hugeString;
+  Put16(hugeString, VT_BSTR);
+  Put32(hugeString, 0xFFFFFFF0u);
+  Bytes plausibleString;  // within the limit, but the stream ends
+  Put16(plausibleString, VT_BSTR);
+  Put32(plausibleString, 32u << 20);
+  plausibleString.insert(plausibleString.end(), 10, 'x');
+  auto nested = [&](int levels) {
+    Bytes b;
+    for (int i = 0; i < levels; ++i) {
+      Bytes level = arrayHeader(VT_ARRAY | VT_VARIANT, {{0, 1}});
+      b.insert(b.end(), level.begin(), level.end());
+    }
+    Put16(b, VT_EMPTY);
+    return b;
+  };
+  const Bytes deep = nested(kelto::options::kMaxDepth + 1);
+  Bytes manyDims;
+  Put16(manyDims, VT_ARRAY | VT_I4);
+  Put16(manyDims, 0xFFFF);
+
+  const Case cases[] = {
+      {"unknown VARTYPE", {0x24, 0x00}, STG_E_DOCFILECORRUPT},
+      {"VT_I8 is not in the layout", {0x14, 0x00, 1, 2, 3, 4, 5, 6, 7, 8}, STG_E_DOCFILECORRUPT},
+      {"by-reference flag", {0x03, 0x40, 1, 0, 0, 0}, STG_E_DOCFILECORRUPT},
+      {"array of VT_EMPTY", arrayHeader(VT_ARRAY | VT_EMPTY, {{0, 1}}), STG_E_DOCFILECORRUPT},
+      {"zero dimensions", arrayHeader(VT_ARRAY | VT_VARIANT, {}), STG_E_DOCFILECORRUPT},
+      {"65535 dimensions", manyDims, STG_E_DOCFILECORRUPT},
+      {"4 billion elements", arrayHeader(VT_ARRAY | VT_VARIANT, {{0, 0xFFFFFFFFu}}),
+       STG_E_DOCFILECORRUPT},
+      {"element product overflows the limit",
+       arrayHeader(VT_ARRAY | VT_UI1, {{0, 0x10000}, {0, 0x10000}}), STG_E_DOCFILECORRUPT},
+      {"upper bound beyond 32 bits", arrayHeader(VT_ARRAY | VT_I4, {{0x7FFFFFFF, 2}}),
+       STG_E_DOCFILECORRUPT},
+      {"plausible count, short stream", arrayHeader(VT_ARRAY | VT_VARIANT, {{0, 1u << 24}}),
+       STG_E_READFAULT},
+      {"plausible typed count, short stream", arrayHeader(VT_ARRAY | VT_R8, {{0, 1u << 24}}),
+       STG_E_READFAULT},
+      {"string of 4 GiB", hugeString, STG_E_DOCFILECORRUPT},
+      {"string of 32 MiB, short stream", plausibleString, STG_E_READFAULT},
+      {"nesting too deep", deep, STG_E_DOCFILECORRUPT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    _variant_t back;
+    EXPECT_EQ(Load(c.bytes, &back), c.expected);
+    EXPECT_EQ(back.vt, VT_EMPTY);
+  }
+  // At the depth limit a stream still loads, and saves back byte for byte.
+  _variant_t back;
+  const Bytes deepest = nested(kelto::options::kMaxDepth);
+  ASSERT_EQ(Load(deepest, &back), S_OK);
+  EXPECT_EQ(Saved(back), deepest);
+  // Empty arrays are fine, whatever the other dimensions say.
+  EXPECT_EQ(Load(arrayHeader(VT_ARRAY | VT_I4, {{5, 0}, {0, 1000}}), &back), S_OK);
+  EXPECT_EQ(back.vt, VT_ARRAY | VT_I4);
+  EXPECT_EQ(ReadVariant(nullptr, back.GetAddress()), E_POINTER);
+}

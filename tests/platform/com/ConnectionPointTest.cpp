@@ -1,0 +1,264 @@
+// Connection points: finding and enumerating points, advise/unadvise with
+// cookies, enumerating connections, firing events, lifetimes.
+#include "platform/com/ConnectionPoint.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/com/Api.h"
+#include "platform/com/Object.h"
+
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+
+constexpr IID kEvents = kelto::com::MakeGuid("4087F633-E7AD-40A1-893D-BCB0C3354E1F");
+constexpr IID kOtherEvents = kelto::com::MakeGuid("03D6AA2F-B3AE-433C-9772-211E0DED4DA6");
+
+class Source final : public kelto::com::Object<Source, kelto::com::ConnectionPointContainer> {
+ public:
+  explicit Source(bool* destroyed = nullptr) : destroyed_(destroyed) {
+    AddConnectionPoint(kEvents);
+    AddConnectionPoint(kOtherEvents);
+    AddConnectionPoint(kEvents);  // listed once
+  }
+  ~Source() override {
+    if (destroyed_) *destroyed_ = true;
+  }
+
+ private:
+  bool* destroyed_;
+};
+
+// A sink of kEvents that records the calls it receives.
+class Sink final : public kelto::com::Object<Sink, IDispatch> {
+ public:
+  explicit Sink(bool acceptEvents = true) : accept_(acceptEvents) {}
+  std::vector<std::pair<DISPID, LONG>> calls;  // dispid, first argument (or -1)
+  std::function<void()> onCall;
+
+  bool QueryOther(REFIID riid, void** ppv) {
+    if (!accept_ || riid != kEvents) return false;
+    *ppv = static_cast<IDispatch*>(this);
+    return true;
+  }
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                 UINT*) override {
+    EXPECT_EQ(flags, DISPATCH_METHOD);
+    calls.emplace_back(id, params->cArgs ? params->rgvarg[params->cArgs - 1].lVal : -1);
+    if (onCall) onCall();
+    return E_FAIL;  // a failing sink does not stop the others
+  }
+
+ private:
+  bool accept_;
+};
+
+ComPtr<IConnectionPoint> Find(Source* s, const IID& iid) {
+  ComPtr<IConnectionPoint> cp;
+  EXPECT_EQ(s->FindConnectionPoint(iid, cp.Put()), S_OK);
+  return cp;
+}
+
+DWORD Advise(IConnectionPoint* cp, Sink* sink) {
+  DWORD cookie = 0;
+  EXPECT_EQ(cp->Advise(static_cast<IDispatch*>(sink), &cookie), S_OK);
+  return cookie;
+}
+
+std::vector<DWORD> Cookies(IConnectionPoint* cp) {
+  ComPtr<IEnumConnections> e;
+  EXPECT_EQ(cp->EnumConnections(e.Put()), S_OK);
+  std::vector<DWORD> cookies;
+  CONNECTDATA data[2];
+  ULONG n = 0;
+  while (SUCCEEDED(e->Next(2, data, &n)) && n > 0) {
+    for (ULONG i = 0; i < n; ++i) {
+      cookies.push_back(data[i].dwCookie);
+      data[i].pUnk->Release();
+    }
+  }
+  return cookies;
+}
+
+TEST(ConnectionPointTest, PointsAreFoundAndListedInOrder) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  IID iid{};
+  EXPECT_EQ(cp->GetConnectionInterface(&iid), S_OK);
+  EXPECT_EQ(iid, kEvents);
+  ComPtr<IConnectionPointContainer> back;
+  ASSERT_EQ(cp->GetConnectionPointContainer(back.Put()), S_OK);
+  EXPECT_EQ(kelto::com::Identity(back.Get()), kelto::com::Identity(source->GetUnknown()));
+
+  IConnectionPoint* none = reinterpret_cast<IConnectionPoint*>(1);
+  EXPECT_EQ(source->FindConnectionPoint(IidOf<IDispatch>(), &none), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(none, nullptr);
+
+  ComPtr<IEnumConnectionPoints> points;
+  ASSERT_EQ(source->EnumConnectionPoints(points.Put()), S_OK);
+  IConnectionPoint* got[3] = {};
+  ULONG n = 0;
+  EXPECT_EQ(points->Next(3, got, &n), S_FALSE);
+  ASSERT_EQ(n, 2u);
+  std::vector<IID> order;
+  for (ULONG i = 0; i < n; ++i) {
+    got[i]->GetConnectionInterface(&iid);
+    order.push_back(iid);
+    got[i]->Release();
+  }
+  EXPECT_EQ(order, (std::vector<IID>{kEvents, kOtherEvents}));
+
+  // The container answers QueryInterface; the point is its own identity.
+  EXPECT_TRUE(ComPtr<IUnknown>(source->GetUnknown()).As<IConnectionPointContainer>());
+  EXPECT_TRUE(cp.As<IUnknown>());
+  EXPECT_FALSE(cp.As<IConnectionPointContainer>());
+}
+
+TEST(ConnectionPointTest, CookiesAreUniqueAndNeverReused) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  auto a = kelto::com::MakeObject<Sink>();
+  auto b = kelto::com::MakeObject<Sink>();
+  auto c = kelto::com::MakeObject<Sink>();
+  const DWORD ca = Advise(cp.Get(), a.Get());
+  const DWORD cb = Advise(cp.Get(), b.Get());
+  const DWORD cc = Advise(cp.Get(), c.Get());
+  EXPECT_NE(ca, 0u);
+  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cb, cc}));
+
+  EXPECT_EQ(cp->Unadvise(cb), S_OK);
+  EXPECT_EQ(cp->Unadvise(cb), CONNECT_E_NOCONNECTION);
+  EXPECT_EQ(cp->Unadvise(0), CONNECT_E_NOCONNECTION);
+  const DWORD cb2 = Advise(cp.Get(), b.Get());
+  EXPECT_NE(cb2, ca);
+  EXPECT_NE(cb2, cb);
+  EXPECT_NE(cb2, cc);
+  // Connections stay in the order they were made.
+  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cc, cb2}));
+  // The same sink may connect twice; each connection has its cookie.
+  const DWORD ca2 = Advise(cp.Get(), a.Get());
+  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cc, cb2, ca2}));
+}
+
+TEST(ConnectionPointTest, AdviseChecksTheSink) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  auto deaf = kelto::com::MakeObject<Sink>(false);
+  DWORD cookie = 7;
+  EXPECT_EQ(cp->Advise(static_cast<IDispatch*>(deaf.Get()), &cookie), CONNECT_E_CANNOTCONNECT);
+  EXPECT_EQ(cookie, 0u);
+  EXPECT_EQ(cp->Advise(nullptr, &cookie), E_POINTER);
+  EXPECT_EQ(cp->Advise(static_cast<IDispatch*>(deaf.Get()), nullptr), E_POINTER);
+  // A sink of one source interface does not connect to another.
+  auto sink = kelto::com::MakeObject<Sink>();
+  EXPECT_EQ(Find(source.Get(), kOtherEvents)->Advise(static_cast<IDispatch*>(sink.Get()), &cookie),
+            CONNECT_E_CANNOTCONNECT);
+}
+
+TEST(ConnectionPointTest, EnumerationIsASnapshotAndClonesMoveAlone) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  auto a = kelto::com::MakeObject<Sink>();
+  const DWORD ca = Advise(cp.Get(), a.Get());
+  const DWORD cb = Advise(cp.Get(), a.Get());
+  ComPtr<IEnumConnections> e;
+  ASSERT_EQ(cp->EnumConnections(e.Put()), S_OK);
+  cp->Unadvise(ca);  // later changes do not disturb the enumeration
+  CONNECTDATA d;
+  ASSERT_EQ(e->Next(1, &d, nullptr), S_OK);
+  EXPECT_EQ(d.dwCookie, ca);
+  EXPECT_EQ(d.pUnk, static_cast<IDispatch*>(a.Get()));
+  d.pUnk->Release();
+  ComPtr<IEnumConnections> clone;
+  ASSERT_EQ(e->Clone(clone.Put()), S_OK);
+  ASSERT_EQ(clone->Next(1, &d, nullptr), S_OK);
+  EXPECT_EQ(d.dwCookie, cb);
+  d.pUnk->Release();
+  ASSERT_EQ(e->Next(1, &d, nullptr), S_OK);  // the original had not moved
+  EXPECT_EQ(d.dwCookie, cb);
+  d.pUnk->Release();
+  EXPECT_EQ(e->Skip(1), S_FALSE);
+}
+
+TEST(ConnectionPointTest, FireReachesEverySinkInAdviseOrder) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  std::vector<int> order;
+  auto a = kelto::com::MakeObject<Sink>();
+  auto b = kelto::com::MakeObject<Sink>();
+  a->onCall = [&] { order.push_back(1); };
+  b->onCall = [&] { order.push_back(2); };
+  Advise(cp.Get(), b.Get());
+  Advise(cp.Get(), a.Get());
+  VARIANT arg;
+  VariantInit(&arg);
+  arg.vt = VT_I4;
+  arg.lVal = 99;
+  EXPECT_EQ(source->FireEvent(kEvents, 12, std::span<VARIANT>(&arg, 1)), 2u);
+  EXPECT_EQ(order, (std::vector<int>{2, 1}));
+  EXPECT_EQ(a->calls, (std::vector<std::pair<DISPID, LONG>>{{12, 99}}));
+  // Events with no sinks, or of an unknown source, reach nobody.
+  EXPECT_EQ(source->FireEvent(kOtherEvents, 1), 0u);
+  EXPECT_EQ(source->FireEvent(IidOf<IDispatch>(), 1), 0u);
+}
+
+TEST(ConnectionPointTest, SinksUnadvisingDuringAFireAreSafe) {
+  auto source = kelto::com::MakeObject<Source>();
+  auto cp = Find(source.Get(), kEvents);
+  auto first = kelto::com::MakeObject<Sink>();
+  auto second = kelto::com::MakeObject<Sink>();
+  auto third = kelto::com::MakeObject<Sink>();
+  const DWORD c1 = Advise(cp.Get(), first.Get());
+  const DWORD c2 = Advise(cp.Get(), second.Get());
+  Advise(cp.Get(), third.Get());
+  // The first sink disconnects itself and the second; a new sink that it
+  // connects waits for the next event. The second sink's only reference is
+  // the connection's, so it is released while the fire is running.
+  auto late = kelto::com::MakeObject<Sink>();
+  second.Reset();
+  first->onCall = [&] {
+    cp->Unadvise(c1);
+    cp->Unadvise(c2);
+    Advise(cp.Get(), late.Get());
+  };
+  EXPECT_EQ(source->FireEvent(kEvents, 3), 2u);
+  EXPECT_EQ(first->calls.size(), 1u);
+  EXPECT_EQ(third->calls.size(), 1u);
+  EXPECT_TRUE(late->calls.empty());
+  first->onCall = nullptr;
+  EXPECT_EQ(source->FireEvent(kEvents, 4), 2u);  // third and late
+  EXPECT_EQ(late->calls.size(), 1u);
+}
+
+TEST(ConnectionPointTest, PointsShareTheContainersLifetime) {
+  bool destroyed = false;
+  auto sink = kelto::com::MakeObject<Sink>();
+  ULONG sinkRefsBefore = sink->AddRef() - 1;
+  sink->Release();
+  ComPtr<IConnectionPoint> cp;
+  {
+    auto source = kelto::com::MakeObject<Source>(&destroyed);
+    cp = Find(source.Get(), kEvents);
+  }
+  // The point keeps the object alive and still works.
+  EXPECT_FALSE(destroyed);
+  const DWORD cookie = Advise(cp.Get(), sink.Get());
+  ComPtr<IConnectionPointContainer> back;
+  EXPECT_EQ(cp->GetConnectionPointContainer(back.Put()), S_OK);
+  back.Reset();
+  (void)cookie;
+  cp.Reset();
+  EXPECT_TRUE(destroyed);
+  // The connection's reference to the sink went with the object.
+  EXPECT_EQ(sink->AddRef() - 1, sinkRefsBefore);
+  sink->Release();
+}
+
+}  // namespace

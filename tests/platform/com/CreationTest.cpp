@@ -1,0 +1,556 @@
+// Object creation through the runtime: the settings store, modules in memory,
+// registered class objects, ProgIDs and GUID text. The test module
+// (testmodule/) is the class provider; every test points the settings store
+// at a fresh folder.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "Calculator.h"
+#include "platform/com/Api.h"
+#include "platform/com/ClassRegistry.h"
+#include "platform/com/Object.h"
+#include "platform/com/Registration.h"
+#include "platform/com/RegistryText.h"
+#include "platform/com/Strings.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::FormatGuid;
+using kelto::com::IidOf;
+using kelto::com::MakeGuid;
+using kelto::testmodule::ICalculator;
+using kelto::testmodule::kClsidCalculator;
+using kelto::testmodule::kClsidPlainCalculator;
+
+const std::string kModulePath = KELTO_TEST_MODULE_PATH;
+
+std::string Canonical(const std::string& path) {
+  return std::filesystem::weakly_canonical(path).string();
+}
+
+bool ModuleListed(bool openedByRuntime) {
+  for (const auto& m : kelto::com::LoadedModules())
+    if (m.path == Canonical(kModulePath) && m.openedByRuntime == openedByRuntime) return true;
+  return false;
+}
+
+void RegisterInStore(REFCLSID clsid, const std::string& path, const char* progId = "",
+                     const char* viProgId = "") {
+  kelto::com::ClassRegistration reg;
+  reg.clsid = clsid;
+  reg.progId = progId;
+  reg.versionIndependentProgId = viProgId;
+  reg.description = "Test Object";
+  reg.modulePath = path;
+  ASSERT_EQ(kelto::com::RegisterClassKeys(reg), S_OK);
+}
+
+std::string Value(const std::string& key, const char* name = nullptr) {
+  return kelto::com::ReadRegString(HKEY_CLASSES_ROOT, key, name).value_or("<missing>");
+}
+
+LONG AddWith(ICalculator* calc, LONG a, LONG b) {
+  LONG sum = -1;
+  EXPECT_EQ(calc->Add(a, b, &sum), S_OK);
+  return sum;
+}
+
+// The module's own entry points, for tests that act as a host holding the
+// module. The handle is kept: closing would let the module go while the
+// runtime may still list it.
+struct ModuleEntryPoints {
+  HRESULT (*getClassObject)(REFCLSID, REFIID, void**);
+  HRESULT (*canUnloadNow)();
+  HRESULT (*registerServer)();
+  HRESULT (*unregisterServer)();
+};
+
+ModuleEntryPoints OpenTestModule() {
+  void* handle = dlopen(kModulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  EXPECT_NE(handle, nullptr) << dlerror();
+  ModuleEntryPoints e{};
+  if (!handle) return e;
+  e.getClassObject =
+      reinterpret_cast<decltype(e.getClassObject)>(dlsym(handle, "DllGetClassObject"));
+  e.canUnloadNow = reinterpret_cast<decltype(e.canUnloadNow)>(dlsym(handle, "DllCanUnloadNow"));
+  e.registerServer =
+      reinterpret_cast<decltype(e.registerServer)>(dlsym(handle, "DllRegisterServer"));
+  e.unregisterServer =
+      reinterpret_cast<decltype(e.unregisterServer)>(dlsym(handle, "DllUnregisterServer"));
+  return e;
+}
+
+class Creation : public ::testing::Test {
+ protected:
+  kelto::test::ScopedConfigHome home_;
+};
+
+// --- The first load goes through the settings store -----------------------------
+
+// Runs in a fresh process, where nothing has loaded the test module yet;
+// prints what went wrong and returns the number of failures.
+int FirstLoadThroughStore() {
+  int failures = 0;
+  const auto check = [&](bool ok, const char* what) {
+    if (!ok) {
+      std::cerr << "FAILED: " << what << "\n";
+      ++failures;
+    }
+  };
+  kelto::test::ScopedConfigHome home;
+  check(!ModuleListed(true) && !ModuleListed(false), "module not in memory at start");
+
+  ComPtr<ICalculator> calc;
+  check(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<ICalculator>(),
+                         calc.PutVoid()) == REGDB_E_CLASSNOTREG,
+        "unregistered class is REGDB_E_CLASSNOTREG");
+  check(!calc, "no object on failure");
+
+  kelto::com::ClassRegistration reg;
+  reg.clsid = kClsidCalculator;
+  reg.description = "Calculator";
+  reg.modulePath = kModulePath;
+  check(kelto::com::RegisterClassKeys(reg) == S_OK, "registration");
+  check(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<ICalculator>(),
+                         calc.PutVoid()) == S_OK,
+        "creation through the store");
+  LONG sum = 0;
+  check(calc && calc->Add(40, 2, &sum) == S_OK && sum == 42, "the object works");
+  check(ModuleListed(true), "module listed as opened by the runtime");
+
+  // Once in memory the module answers without the store.
+  check(kelto::com::UnregisterClassKeys(reg) == S_OK, "unregistration");
+  ComPtr<ICalculator> second;
+  check(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_INPROC_SERVER, IidOf<ICalculator>(),
+                         second.PutVoid()) == S_OK,
+        "loaded module found without the store");
+  // And its ProgIDs resolve from its class table.
+  CLSID clsid{};
+  check(CLSIDFromProgID(u"KeltoTest.Calculator", &clsid) == S_OK && clsid == kClsidCalculator,
+        "ProgID from the loaded class table");
+  return failures;
+}
+
+TEST(CreationFreshProcess, FirstLoadGoesThroughTheSettingsStore) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(FirstLoadThroughStore()), ::testing::ExitedWithCode(0), "");
+}
+
+// --- Creation by CLSID and ProgID ----------------------------------------------------
+
+TEST_F(Creation, CreatesByClsidAndByProgId) {
+  RegisterInStore(kClsidCalculator, kModulePath, "KeltoTest.Calculator.1", "KeltoTest.Calculator");
+
+  CLSID byVersioned{}, byIndependent{}, byString{};
+  ASSERT_EQ(CLSIDFromProgID(u"KeltoTest.Calculator.1", &byVersioned), S_OK);
+  ASSERT_EQ(CLSIDFromProgID(u"keltotest.calculator", &byIndependent), S_OK);
+  ASSERT_EQ(CLSIDFromString(u"KeltoTest.Calculator", &byString), S_OK);
+  EXPECT_EQ(byVersioned, kClsidCalculator);
+  EXPECT_EQ(byIndependent, kClsidCalculator);
+  EXPECT_EQ(byString, kClsidCalculator);
+
+  ComPtr<ICalculator> calc;
+  ASSERT_EQ(
+      CoCreateInstance(byIndependent, nullptr, CLSCTX_ALL, IidOf<ICalculator>(), calc.PutVoid()),
+      S_OK);
+  EXPECT_EQ(AddWith(calc.Get(), 2, 3), 5);
+  BSTR name = SysAllocString(u"pipe rack");
+  EXPECT_EQ(calc->put_Name(name), S_OK);
+  SysFreeString(name);
+  BSTR got = nullptr;
+  EXPECT_EQ(calc->get_Name(&got), S_OK);
+  EXPECT_EQ(kelto::com::BstrToUtf8(got), "pipe rack");
+  SysFreeString(got);
+
+  // Each creation is a new object; the dispatch face is the same object.
+  ComPtr<ICalculator> other;
+  ASSERT_EQ(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_INPROC_SERVER, IidOf<ICalculator>(),
+                             other.PutVoid()),
+            S_OK);
+  EXPECT_NE(other.Get(), calc.Get());
+  EXPECT_EQ(kelto::com::Identity(calc.As<IDispatch>().Get()), kelto::com::Identity(calc.Get()));
+
+  LPOLESTR progId = nullptr;
+  ASSERT_EQ(ProgIDFromCLSID(kClsidCalculator, &progId), S_OK);
+  EXPECT_EQ(kelto::com::Utf16ToUtf8(kelto::com::OleView(progId)), "KeltoTest.Calculator.1");
+  CoTaskMemFree(progId);
+}
+
+TEST_F(Creation, CurVerLeadsToTheCurrentVersion) {
+  const CLSID a = MakeGuid("0A000000-0000-4000-8000-00000000000A");
+  const CLSID b = MakeGuid("0B000000-0000-4000-8000-00000000000B");
+  using kelto::com::WriteRegString;
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.V2\\CLSID", nullptr, FormatGuid(b));
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.WithClsid\\CLSID", nullptr, FormatGuid(a));
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.WithClsid\\CurVer", nullptr, "KT.V2");
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.NoClsid\\CurVer", nullptr, "KT.V2");
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.StaleCurVer\\CLSID", nullptr, FormatGuid(a));
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.StaleCurVer\\CurVer", nullptr, "KT.Gone");
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.Dangling\\CurVer", nullptr, "KT.Gone");
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.Plain\\CLSID", nullptr, FormatGuid(a));
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.Garbled\\CLSID", nullptr, "not a guid");
+  WriteRegString(HKEY_CLASSES_ROOT, "KT.Unbraced\\CLSID", nullptr, FormatGuid(a).substr(1, 36));
+
+  struct Case {
+    const char16_t* progId;
+    HRESULT hr;
+    CLSID clsid;
+  } cases[] = {
+      {u"KT.WithClsid", S_OK, b},  // CurVer wins over the ProgID's own CLSID
+      {u"KT.NoClsid", S_OK, b},    // a version-independent ProgID needs no CLSID
+      {u"KT.StaleCurVer", S_OK, a},
+      {u"KT.Dangling", CO_E_CLASSSTRING, GUID_NULL},
+      {u"KT.Plain", S_OK, a},
+      {u"KT.Garbled", CO_E_CLASSSTRING, GUID_NULL},
+      {u"KT.Unbraced", CO_E_CLASSSTRING, GUID_NULL},
+      {u"KT.Missing", CO_E_CLASSSTRING, GUID_NULL},
+      {u"KT.Plain\\CLSID", CO_E_CLASSSTRING, GUID_NULL},  // not a key name
+      {u"", CO_E_CLASSSTRING, GUID_NULL},
+  };
+  for (const Case& c : cases) {
+    const std::string name = kelto::com::Utf16ToUtf8(c.progId);
+    CLSID clsid = MakeGuid("FFFFFFFF-0000-4000-8000-00000000FFFF");
+    EXPECT_EQ(CLSIDFromProgID(c.progId, &clsid), c.hr) << name;
+    EXPECT_EQ(clsid, c.clsid) << name;
+  }
+  EXPECT_EQ(CLSIDFromProgID(nullptr, nullptr), E_INVALIDARG);
+}
+
+// --- Failures ------------------------------------------------------------------------
+
+TEST_F(Creation, ReportsWhyAClassCannotBeCreated) {
+  const CLSID unknown = MakeGuid("0C000000-0000-4000-8000-00000000000C");
+  const CLSID missingFile = MakeGuid("0D000000-0000-4000-8000-00000000000D");
+  const CLSID noEntryPoint = MakeGuid("0E000000-0000-4000-8000-00000000000E");
+  const CLSID notServed = MakeGuid("0F000000-0000-4000-8000-00000000000F");
+  const CLSID expanded = MakeGuid("10000000-0000-4000-8000-000000000010");
+  RegisterInStore(missingFile, (home_.path() / "no-such-module.so").string());
+  // The runtime itself is a shared library without DllGetClassObject.
+  RegisterInStore(noEntryPoint,
+                  kelto::com::ModulePathOf(reinterpret_cast<const void*>(&CoCreateInstance)));
+  RegisterInStore(notServed, kModulePath);
+  // REG_EXPAND_SZ paths name environment variables.
+  setenv("KELTO_TEST_MODULE_DIR", std::filesystem::path(kModulePath).parent_path().c_str(), 1);
+  {
+    const std::string key = "CLSID\\" + FormatGuid(expanded) + "\\InprocServer32";
+    const std::string value =
+        "%KELTO_TEST_MODULE_DIR%/" + std::filesystem::path(kModulePath).filename().string();
+    HKEY k = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegSetValueExA(k, nullptr, 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1)),
+        ERROR_SUCCESS);
+    RegCloseKey(k);
+  }
+
+  struct Case {
+    const char* what;
+    CLSID clsid;
+    DWORD context;
+    HRESULT hr;
+  } cases[] = {
+      {"not registered", unknown, CLSCTX_ALL, REGDB_E_CLASSNOTREG},
+      {"library missing", missingFile, CLSCTX_ALL, CO_E_DLLNOTFOUND},
+      {"no entry point", noEntryPoint, CLSCTX_ALL, CO_E_ERRORINDLL},
+      {"module does not serve it", notServed, CLSCTX_INPROC_SERVER, CLASS_E_CLASSNOTAVAILABLE},
+      {"expanded path opens the module", expanded, CLSCTX_ALL, CLASS_E_CLASSNOTAVAILABLE},
+      {"no in-process context", kClsidCalculator, CLSCTX_LOCAL_SERVER, REGDB_E_CLASSNOTREG},
+  };
+  for (const Case& c : cases) {
+    void* object = reinterpret_cast<void*>(0x1);
+    EXPECT_EQ(CoCreateInstance(c.clsid, nullptr, c.context, IidOf<IUnknown>(), &object), c.hr)
+        << c.what;
+    EXPECT_EQ(object, nullptr) << c.what;
+  }
+  unsetenv("KELTO_TEST_MODULE_DIR");
+
+  // A module that cannot be opened leaves the loader's message behind.
+  SetErrorInfo(0, nullptr);
+  void* object = nullptr;
+  ASSERT_EQ(CoCreateInstance(missingFile, nullptr, CLSCTX_ALL, IidOf<IUnknown>(), &object),
+            CO_E_DLLNOTFOUND);
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  BSTR description = nullptr;
+  ASSERT_EQ(info->GetDescription(&description), S_OK);
+  EXPECT_NE(kelto::com::BstrToUtf8(description).find("no-such-module.so"), std::string::npos)
+      << kelto::com::BstrToUtf8(description);
+  SysFreeString(description);
+
+  RegisterInStore(kClsidCalculator, kModulePath);
+  ComPtr<IUnknown> outer;
+  ASSERT_EQ(
+      CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<IUnknown>(), outer.PutVoid()),
+      S_OK);
+  void* inner = nullptr;
+  EXPECT_EQ(CoCreateInstance(kClsidCalculator, outer.Get(), CLSCTX_ALL, IidOf<IUnknown>(), &inner),
+            CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<IStream>(), &inner),
+            E_NOINTERFACE);
+  EXPECT_EQ(inner, nullptr);
+  EXPECT_EQ(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<IUnknown>(), nullptr),
+            E_POINTER);
+}
+
+// --- Module lifetime -----------------------------------------------------------------
+
+TEST_F(Creation, ModuleCountsLiveObjectsAndServerLocks) {
+  const ModuleEntryPoints module = OpenTestModule();
+  ASSERT_TRUE(module.getClassObject && module.canUnloadNow);
+  ASSERT_EQ(module.canUnloadNow(), S_OK);
+
+  ComPtr<IClassFactory> factory, again;
+  ASSERT_EQ(module.getClassObject(kClsidCalculator, IidOf<IClassFactory>(), factory.PutVoid()),
+            S_OK);
+  ASSERT_EQ(module.getClassObject(kClsidCalculator, IidOf<IClassFactory>(), again.PutVoid()), S_OK);
+  EXPECT_EQ(factory, again) << "factories are cached per class";
+  void* none = nullptr;
+  EXPECT_EQ(module.getClassObject(MakeGuid("11000000-0000-4000-8000-000000000011"),
+                                  IidOf<IClassFactory>(), &none),
+            CLASS_E_CLASSNOTAVAILABLE);
+  EXPECT_EQ(module.canUnloadNow(), S_OK) << "held factories do not keep the module busy";
+
+  ComPtr<ICalculator> calc;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IidOf<ICalculator>(), calc.PutVoid()), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  // A host holding the module finds its classes without the store.
+  ComPtr<ICalculator> viaRuntime;
+  ASSERT_EQ(CoCreateInstance(kClsidPlainCalculator, nullptr, CLSCTX_ALL, IidOf<ICalculator>(),
+                             viaRuntime.PutVoid()),
+            S_OK);
+  EXPECT_TRUE(ModuleListed(false) || ModuleListed(true));
+  calc.Reset();
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  viaRuntime.Reset();
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+
+  ComPtr<IUnknown> outer = factory;
+  void* inner = reinterpret_cast<void*>(0x1);
+  EXPECT_EQ(factory->CreateInstance(outer.Get(), IidOf<IUnknown>(), &inner), CLASS_E_NOAGGREGATION);
+  EXPECT_EQ(inner, nullptr);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+  EXPECT_EQ(CoFreeUnusedLibraries(), S_OK);
+}
+
+TEST_F(Creation, ModuleRegistersAndUnregistersItsClasses) {
+  const ModuleEntryPoints module = OpenTestModule();
+  ASSERT_TRUE(module.registerServer && module.unregisterServer);
+  ASSERT_TRUE(SetThreadLocale(0x409));
+  ASSERT_EQ(module.registerServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), 0x409u) << "the caller's locale comes back";
+
+  const std::string key = "CLSID\\" + FormatGuid(kClsidCalculator);
+  const std::string clsid = FormatGuid(kClsidCalculator);
+  const std::string libid = "{6B1E3C52-0F4D-4E55-9A8B-2C7D1E0F3A4F}";
+  const std::string plain = "CLSID\\" + FormatGuid(kClsidPlainCalculator);
+  const std::pair<std::string, std::string> expected[] = {
+      {Value("KeltoTest.Calculator.1"), "Calculator Object"},
+      {Value("KeltoTest.Calculator.1\\CLSID"), clsid},
+      {Value("KeltoTest.Calculator"), "Calculator Object"},
+      {Value("KeltoTest.Calculator\\CLSID"), clsid},
+      {Value("KeltoTest.Calculator\\CurVer"), "KeltoTest.Calculator.1"},
+      {Value(key), "Calculator Object"},
+      {Value(key + "\\ProgID"), "KeltoTest.Calculator.1"},
+      {Value(key + "\\VersionIndependentProgID"), "KeltoTest.Calculator"},
+      {Value(key + "\\InprocServer32"), Canonical(kModulePath)},
+      {Value(key + "\\InprocServer32", "ThreadingModel"), "Apartment"},
+      {Value(key + "\\TypeLib"), libid},
+      {Value(plain + "\\InprocServer32", "ThreadingModel"), "Both"},
+      {Value(plain + "\\ProgID"), "<missing>"},
+      {Value(plain + "\\TypeLib"), "<missing>"},
+  };
+  for (const auto& [got, want] : expected) EXPECT_EQ(got, want);
+  EXPECT_TRUE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, key + "\\Programmable"));
+  EXPECT_TRUE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, plain + "\\Programmable"));
+
+  // Registering again replaces the CLSID key rather than merging into it.
+  kelto::com::WriteRegString(HKEY_CLASSES_ROOT, key + "\\Stale", nullptr, "x");
+  ASSERT_EQ(module.registerServer(), S_OK);
+  EXPECT_FALSE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, key + "\\Stale"));
+
+  // A ProgID another class has taken over since survives unregistration.
+  kelto::com::WriteRegString(HKEY_CLASSES_ROOT, "KeltoTest.Calculator.1\\CLSID", nullptr,
+                             "{12000000-0000-4000-8000-000000000012}");
+  ASSERT_TRUE(SetThreadLocale(0x407));
+  ASSERT_EQ(module.unregisterServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), 0x407u);
+  EXPECT_FALSE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, key));
+  EXPECT_FALSE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, plain));
+  EXPECT_FALSE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, "KeltoTest.Calculator"));
+  EXPECT_TRUE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, "KeltoTest.Calculator.1"));
+  EXPECT_TRUE(kelto::com::RegKeyExists(HKEY_CLASSES_ROOT, "CLSID"));
+  EXPECT_EQ(module.unregisterServer(), S_OK) << "unregistering twice is harmless";
+  SetThreadLocale(LOCALE_SYSTEM_DEFAULT);
+}
+
+// --- Registered class objects ------------------------------------------------------
+
+class CountingFactory : public kelto::com::Object<CountingFactory, IClassFactory> {
+ public:
+  explicit CountingFactory(bool* destroyed) : destroyed_(destroyed) {}
+  ~CountingFactory() override { *destroyed_ = true; }
+  HRESULT CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
+    ++created;
+    return QueryInterface(riid, ppv);  // any object will do
+  }
+  HRESULT LockServer(BOOL) override { return S_OK; }
+  int created = 0;
+
+ private:
+  bool* destroyed_;
+};
+
+TEST_F(Creation, RegisteredClassObjectsAreFoundFirst) {
+  RegisterInStore(kClsidCalculator, kModulePath);
+  bool destroyed = false;
+  DWORD cookie = 0;
+  {
+    auto factory = kelto::com::MakeObject<CountingFactory>(&destroyed);
+    ASSERT_EQ(CoRegisterClassObject(kClsidCalculator, factory.Get(), CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &cookie),
+              S_OK);
+    EXPECT_NE(cookie, 0u);
+    for (int i = 0; i < 2; ++i) {
+      ComPtr<IUnknown> object;
+      ASSERT_EQ(CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<IUnknown>(),
+                                 object.PutVoid()),
+                S_OK);
+    }
+    EXPECT_EQ(factory->created, 2);
+    ComPtr<IClassFactory> same;
+    ASSERT_EQ(CoGetClassObject(kClsidCalculator, CLSCTX_ALL, nullptr, IidOf<IClassFactory>(),
+                               same.PutVoid()),
+              S_OK);
+    EXPECT_EQ(same.Get(), factory.Get());
+  }
+  EXPECT_FALSE(destroyed) << "the registration holds a reference";
+  EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+  EXPECT_TRUE(destroyed);
+  EXPECT_EQ(CoRevokeClassObject(cookie), CO_E_OBJNOTREG);
+
+  // After revocation the module behind the store serves the class again.
+  ComPtr<ICalculator> calc;
+  ASSERT_EQ(
+      CoCreateInstance(kClsidCalculator, nullptr, CLSCTX_ALL, IidOf<ICalculator>(), calc.PutVoid()),
+      S_OK);
+  EXPECT_EQ(AddWith(calc.Get(), 1, 1), 2);
+}
+
+TEST_F(Creation, RegisteredClassObjectsHonourUseAndContext) {
+  const CLSID hostClass = MakeGuid("13000000-0000-4000-8000-000000000013");
+  bool destroyed = false;
+  auto factory = kelto::com::MakeObject<CountingFactory>(&destroyed);
+  DWORD single = 0, local = 0;
+  ASSERT_EQ(CoRegisterClassObject(hostClass, factory.Get(), CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                  &local),
+            S_OK);
+  void* object = nullptr;
+  EXPECT_EQ(CoCreateInstance(hostClass, nullptr, CLSCTX_INPROC_SERVER, IidOf<IUnknown>(), &object),
+            REGDB_E_CLASSNOTREG);
+  EXPECT_EQ(CoRevokeClassObject(local), S_OK);
+
+  ASSERT_EQ(CoRegisterClassObject(hostClass, factory.Get(), CLSCTX_ALL, REGCLS_SINGLEUSE, &single),
+            S_OK);
+  ComPtr<IUnknown> first;
+  EXPECT_EQ(CoCreateInstance(hostClass, nullptr, CLSCTX_ALL, IidOf<IUnknown>(), first.PutVoid()),
+            S_OK);
+  EXPECT_EQ(CoCreateInstance(hostClass, nullptr, CLSCTX_ALL, IidOf<IUnknown>(), &object),
+            REGDB_E_CLASSNOTREG)
+      << "a single-use registration serves once";
+  EXPECT_EQ(CoRevokeClassObject(single), S_OK);
+
+  DWORD cookie = 123;
+  EXPECT_EQ(CoRegisterClassObject(hostClass, nullptr, CLSCTX_ALL, 0, &cookie), E_INVALIDARG);
+  EXPECT_EQ(cookie, 0u);
+  EXPECT_EQ(CoRegisterClassObject(hostClass, factory.Get(), CLSCTX_ALL, 0, nullptr), E_INVALIDARG);
+}
+
+// --- GUID text, apartment, thread locale ---------------------------------------------
+
+TEST(CreationText, StringFromGuid2NeedsRoomForTheTerminator) {
+  const GUID g = MakeGuid("53208990-D5BA-46B7-A7E6-3FEE129F3474");
+  for (int size : {0, 1, 38, 39, 40, 64}) {
+    OLECHAR buffer[64];
+    std::fill(std::begin(buffer), std::end(buffer), u'#');
+    const int written = StringFromGUID2(g, buffer, size);
+    if (size < 39) {
+      EXPECT_EQ(written, 0) << size;
+      EXPECT_EQ(buffer[0], u'#') << "nothing written into a short buffer";
+    } else {
+      EXPECT_EQ(written, 39) << size;
+      EXPECT_EQ(std::u16string(buffer), u"{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
+    }
+  }
+  EXPECT_EQ(StringFromGUID2(g, nullptr, 39), 0);
+}
+
+TEST(CreationText, ParsesClassAndInterfaceIds) {
+  const GUID g = MakeGuid("53208990-D5BA-46B7-A7E6-3FEE129F3474");
+  kelto::test::ScopedConfigHome home;
+  struct Case {
+    const char16_t* text;
+    HRESULT clsidHr;
+    HRESULT iidHr;
+    GUID value;
+  } cases[] = {
+      {u"{53208990-d5ba-46b7-a7e6-3fee129f3474}", S_OK, S_OK, g},
+      {u"53208990-D5BA-46B7-A7E6-3FEE129F3474", CO_E_CLASSSTRING, E_INVALIDARG, GUID_NULL},
+      {u"{53208990-D5BA-46B7-A7E6-3FEE129F3474", CO_E_CLASSSTRING, E_INVALIDARG, GUID_NULL},
+      {u"{53208990-D5BA-46B7-A7E6-3FEE129F3474}x", CO_E_CLASSSTRING, E_INVALIDARG, GUID_NULL},
+      {u"{zz208990-D5BA-46B7-A7E6-3FEE129F3474}", CO_E_CLASSSTRING, E_INVALIDARG, GUID_NULL},
+      {u"Unknown.ProgID", CO_E_CLASSSTRING, E_INVALIDARG, GUID_NULL},
+      {u"", S_OK, E_INVALIDARG, GUID_NULL},
+      {nullptr, S_OK, S_OK, GUID_NULL},
+  };
+  for (const Case& c : cases) {
+    const std::string what = c.text ? kelto::com::Utf16ToUtf8(c.text) : "(null)";
+    GUID clsid = g, iid = g;
+    EXPECT_EQ(CLSIDFromString(c.text, &clsid), c.clsidHr) << what;
+    EXPECT_EQ(clsid, c.value) << what;
+    EXPECT_EQ(IIDFromString(c.text, &iid), c.iidHr) << what;
+    EXPECT_EQ(iid, c.value) << what;
+  }
+}
+
+TEST(CreationThread, ApartmentCallsAreCountedPerThread) {
+  EXPECT_EQ(CoInitialize(nullptr), S_OK);
+  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
+  std::thread([] {
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CoUninitialize();
+  }).join();
+  CoUninitialize();
+  CoUninitialize();
+  CoUninitialize();  // unpaired: ignored
+  EXPECT_EQ(CoInitialize(nullptr), S_OK);
+  CoUninitialize();
+}
+
+TEST(CreationThread, ThreadLocaleIsPerThread) {
+  EXPECT_EQ(GetThreadLocale(), LOCALE_SYSTEM_DEFAULT);
+  EXPECT_TRUE(SetThreadLocale(0x0407));
+  std::thread([] { EXPECT_EQ(GetThreadLocale(), LOCALE_SYSTEM_DEFAULT); }).join();
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  EXPECT_FALSE(SetThreadLocale(0));
+  EXPECT_FALSE(SetThreadLocale(0x10000409));
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  EXPECT_TRUE(SetThreadLocale(LOCALE_SYSTEM_DEFAULT));
+}
+
+}  // namespace

@@ -1,0 +1,667 @@
+// Late-bound calls through a table-driven dual interface: name lookup,
+// argument counts and conversion, optional arguments, put/putref selection,
+// results and [out] parameters, failures reported as exceptions.
+#include "platform/com/Dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/com/Api.h"
+#include "platform/com/Boundary.h"
+#include "platform/com/EnumVariant.h"
+#include "platform/com/Object.h"
+#include "platform/com/Variant.h"
+
+// Test interfaces live in a named namespace: their IIDs and dispatch tables
+// are declared at global scope, as the macros require.
+namespace dispatch_test {
+struct ITestWidget : IDispatch {
+  virtual HRESULT get_Count(LONG* pVal) = 0;
+  virtual HRESULT get_Name(BSTR* pVal) = 0;
+  virtual HRESULT put_Name(BSTR newVal) = 0;
+  virtual HRESULT get_Item(VARIANT index, VARIANT* pVal) = 0;
+  virtual HRESULT put_Item(BSTR key, VARIANT newVal) = 0;
+  virtual HRESULT get_Child(ITestWidget** pVal) = 0;
+  virtual HRESULT putref_Child(ITestWidget* newVal) = 0;
+  virtual HRESULT get_Tag(VARIANT* pVal) = 0;
+  virtual HRESULT put_Tag(VARIANT newVal) = 0;
+  virtual HRESULT putref_Tag(IDispatch* newVal) = 0;
+  virtual HRESULT Format(LONG number, double scale, VARIANT_BOOL negate, BSTR suffix,
+                         BSTR* result) = 0;
+  virtual HRESULT Split(BSTR text, BSTR* head, LONG* length) = 0;
+  virtual HRESULT IsMissing(VARIANT value, VARIANT_BOOL* result) = 0;
+  virtual HRESULT Small(SHORT value, SHORT* result) = 0;
+  virtual HRESULT Fail(BSTR message) = 0;
+  virtual HRESULT FailWithCode(LONG code) = 0;
+  virtual HRESULT Unimplemented() = 0;
+  virtual HRESULT get__NewEnum(IUnknown** ppEnum) = 0;
+};
+struct ITestShape : IDispatch {
+  virtual HRESULT get_Kind(LONG* pVal) = 0;
+};
+struct ITestRound : ITestShape {
+  virtual HRESULT get_Radius(double* pVal) = 0;
+  virtual HRESULT put_Radius(double v) = 0;
+};
+}  // namespace dispatch_test
+
+using dispatch_test::ITestRound;
+using dispatch_test::ITestShape;
+using dispatch_test::ITestWidget;
+
+KELTO_INTERFACE_IID(ITestWidget, IDispatch, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A01");
+
+// One row per line reads like the interface definition; keep it that way.
+// clang-format off
+KELTO_DISPATCH_MAP(ITestWidget,
+    PropGet<&ITestWidget::get_Count>("Count", 1),
+    PropGet<&ITestWidget::get_Name>("Name", 2),
+    PropPut<&ITestWidget::put_Name>("Name", 2),
+    PropGet<&ITestWidget::get_Item>("Item", DISPID_VALUE),
+    PropPut<&ITestWidget::put_Item>("Item", DISPID_VALUE),
+    PropGet<&ITestWidget::get_Child>("Child", 3),
+    PropPutRef<&ITestWidget::putref_Child>("Child", 3),
+    PropGet<&ITestWidget::get_Tag>("Tag", 4),
+    PropPut<&ITestWidget::put_Tag>("Tag", 4),
+    PropPutRef<&ITestWidget::putref_Tag>("Tag", 4),
+    Method<&ITestWidget::Format>("Format", 5, {false, "!"}),
+    Method<&ITestWidget::Split>("Split", 6).NoRetval(),
+    Method<&ITestWidget::IsMissing>("IsMissing", 7, {kelto::com::kMissing}),
+    Method<&ITestWidget::Small>("Small", 8).ParamType(0, VT_I2).ParamType(1, VT_I2),
+    Method<&ITestWidget::Fail>("Fail", 9),
+    Method<&ITestWidget::FailWithCode>("FailWithCode", 10),
+    Method<&ITestWidget::Unimplemented>("Unimplemented", 11),
+    PropGet<&ITestWidget::get__NewEnum>("_NewEnum", DISPID_NEWENUM));
+
+KELTO_INTERFACE_IID(ITestShape, IDispatch, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A02");
+KELTO_DISPATCH_MAP(ITestShape,
+    PropGet<&ITestShape::get_Kind>("Kind", 1));
+
+KELTO_INTERFACE_IID(ITestRound, ITestShape, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A03");
+KELTO_DISPATCH_MAP_INHERIT(ITestRound, ITestShape,
+    PropGet<&ITestRound::get_Radius>("Radius", 2),
+    PropPut<&ITestRound::put_Radius>("Radius", 2));
+// clang-format on
+
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+
+constexpr CLSID kWidgetClsid = kelto::com::MakeGuid("0F6A1E22-3B7C-4D8E-9F10-A1B2C3D4E5F6");
+
+class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWidget>,
+                                               kelto::com::SupportErrorInfo<ITestWidget>> {
+ public:
+  std::string name = "widget";
+  _variant_t tag;
+  std::string lastPut;  // "put" or "putref"
+  ComPtr<ITestWidget> child;
+  std::vector<std::pair<std::string, _variant_t>> items;
+
+  template <class F>
+  HRESULT Guarded(F&& f) {
+    return kelto::com::Guard(kWidgetClsid, IidOf<ITestWidget>(), std::forward<F>(f));
+  }
+
+  HRESULT get_Count(LONG* pVal) override {
+    *pVal = static_cast<LONG>(items.size());
+    return S_OK;
+  }
+  HRESULT get_Name(BSTR* pVal) override {
+    *pVal = kelto::com::AllocBstr(name);
+    return S_OK;
+  }
+  HRESULT put_Name(BSTR v) override {
+    name = kelto::com::BstrToUtf8(v);
+    return S_OK;
+  }
+  HRESULT get_Item(VARIANT index, VARIANT* pVal) override {
+    return Guarded([&] {
+      const std::string key = _bstr_t(index).str();
+      for (auto& [k, v] : items)
+        if (k == key) return VariantCopy(pVal, &v);
+      throw std::out_of_range("No item " + key);
+    });
+  }
+  HRESULT put_Item(BSTR key, VARIANT v) override {
+    return Guarded([&] { items.emplace_back(kelto::com::BstrToUtf8(key), _variant_t(v)); });
+  }
+  HRESULT get_Child(ITestWidget** pVal) override { return child.CopyTo(pVal); }
+  HRESULT putref_Child(ITestWidget* v) override {
+    child = v;
+    return S_OK;
+  }
+  HRESULT get_Tag(VARIANT* pVal) override { return VariantCopy(pVal, &tag); }
+  HRESULT put_Tag(VARIANT v) override {
+    lastPut = "put";
+    tag = v;
+    return S_OK;
+  }
+  HRESULT putref_Tag(IDispatch* v) override {
+    lastPut = "putref";
+    tag = _variant_t(v);
+    return S_OK;
+  }
+  HRESULT Format(LONG number, double scale, VARIANT_BOOL negate, BSTR suffix,
+                 BSTR* result) override {
+    const double value = (negate ? -1 : 1) * number * scale;
+    *result =
+        kelto::com::AllocBstr(std::to_string(value).substr(0, 4) + kelto::com::BstrToUtf8(suffix));
+    return S_OK;
+  }
+  HRESULT Split(BSTR text, BSTR* head, LONG* length) override {
+    const std::u16string_view s = kelto::com::BstrView(text);
+    *head = kelto::com::AllocBstr(s.substr(0, 1));
+    *length = static_cast<LONG>(s.size());
+    return S_OK;
+  }
+  HRESULT IsMissing(VARIANT value, VARIANT_BOOL* result) override {
+    *result =
+        value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+  }
+  HRESULT Small(SHORT value, SHORT* result) override {
+    *result = static_cast<SHORT>(value * 2);
+    return S_OK;
+  }
+  HRESULT Fail(BSTR message) override {
+    return Guarded([&] { throw std::runtime_error(kelto::com::BstrToUtf8(message)); });
+  }
+  HRESULT FailWithCode(LONG code) override {
+    return Guarded([&] { throw kelto::com::HResultError(code, "Chosen failure."); });
+  }
+  HRESULT Unimplemented() override { return E_NOTIMPL; }
+  HRESULT get__NewEnum(IUnknown** ppEnum) override {
+    std::vector<VARIANT> values;
+    for (auto& [k, v] : items) values.push_back(v);
+    ComPtr<IEnumVARIANT> e;
+    const HRESULT hr = kelto::com::CreateEnumVariant(values, e.Put());
+    *ppEnum = e.Detach();
+    return hr;
+  }
+};
+
+// An object that is not a widget, to pass where a widget is expected.
+class Plain final : public kelto::com::Object<Plain, IDispatch> {
+ public:
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+};
+
+// The outcome of one late-bound call.
+struct Outcome {
+  HRESULT hr = S_OK;
+  _variant_t result;
+  UINT argErr = 0xFFFF;
+  SCODE scode = 0;
+  std::string source;
+  std::string description;
+};
+
+constexpr WORD kGet = DISPATCH_PROPERTYGET;
+constexpr WORD kPut = DISPATCH_PROPERTYPUT;
+constexpr WORD kPutRef = DISPATCH_PROPERTYPUTREF;
+constexpr WORD kCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
+
+// Calls dispid with args given in written order (they go into rgvarg last
+// first, as every late-bound caller does).
+Outcome InvokeId(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args) {
+  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+  DISPID putId = DISPID_PROPERTYPUT;
+  const bool put = flags & (kPut | kPutRef);
+  DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
+                    put ? 1u : 0u};
+  Outcome out;
+  EXCEPINFO info{};
+  out.hr = d->Invoke(id, GUID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, &out.result, &info,
+                     &out.argErr);
+  out.scode = info.scode;
+  out.source = kelto::com::BstrToUtf8(info.bstrSource);
+  out.description = kelto::com::BstrToUtf8(info.bstrDescription);
+  SysFreeString(info.bstrSource);
+  SysFreeString(info.bstrDescription);
+  SysFreeString(info.bstrHelpFile);
+  return out;
+}
+
+DISPID IdOf(IDispatch* d, const char16_t* name) {
+  DISPID id = 12345;
+  auto* n = const_cast<LPOLESTR>(name);
+  d->GetIDsOfNames(GUID_NULL, &n, 1, LOCALE_SYSTEM_DEFAULT, &id);
+  return id;
+}
+
+Outcome InvokeName(IDispatch* d, const char16_t* name, WORD flags, std::vector<VARIANT> args) {
+  return InvokeId(d, IdOf(d, name), flags, std::move(args));
+}
+
+VARIANT ByRef(VARIANT* target) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BYREF | VT_VARIANT;
+  v.pvarVal = target;
+  return v;
+}
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  ComPtr<Widget> widget = kelto::com::MakeObject<Widget>();
+  IDispatch* d = static_cast<ITestWidget*>(widget.Get());
+};
+
+TEST_F(DispatchTest, NamesAreFoundInAnyCase) {
+  for (const char16_t* name : {u"Count", u"count", u"COUNT", u"cOuNt"}) EXPECT_EQ(IdOf(d, name), 1);
+  EXPECT_EQ(IdOf(d, u"item"), DISPID_VALUE);
+  EXPECT_EQ(IdOf(d, u"_newenum"), DISPID_NEWENUM);
+
+  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"Counts")};
+  DISPID id = 0;
+  EXPECT_EQ(d->GetIDsOfNames(GUID_NULL, unknown, 1, 0x800, &id), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(id, DISPID_UNKNOWN);
+
+  // A member with parameter names: the member resolves, the parameters do not.
+  LPOLESTR named[] = {const_cast<LPOLESTR>(u"format"), const_cast<LPOLESTR>(u"scale")};
+  DISPID ids[2] = {0, 0};
+  EXPECT_EQ(d->GetIDsOfNames(GUID_NULL, named, 2, 0x800, ids), DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(ids[0], 5);
+  EXPECT_EQ(ids[1], DISPID_UNKNOWN);
+
+  // Non-ASCII characters never fold onto ASCII ones.
+  EXPECT_EQ(IdOf(d, u"Co\u0155nt"), DISPID_UNKNOWN);
+}
+
+TEST_F(DispatchTest, TypeInformationIsNotOffered) {
+  UINT count = 7;
+  EXPECT_EQ(d->GetTypeInfoCount(&count), S_OK);
+  EXPECT_EQ(count, 0u);
+  ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+  EXPECT_EQ(d->GetTypeInfo(0, 0, &info), E_NOTIMPL);
+  EXPECT_EQ(info, nullptr);
+}
+
+TEST_F(DispatchTest, MethodsAndGettersUnderFlagsThree) {
+  // The tag engine calls everything with METHOD|PROPERTYGET and string arguments.
+  Outcome r = InvokeName(d, u"format", kCall, {_variant_t("12"), _variant_t("0.5")});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(_bstr_t(r.result).str(), "6.00!");
+
+  r = InvokeName(d, u"Name", kCall, {});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(r.result.vt, VT_BSTR);
+  EXPECT_EQ(_bstr_t(r.result).str(), "widget");
+
+  // A property is not a method, nor is a method a property.
+  EXPECT_EQ(InvokeName(d, u"Name", DISPATCH_METHOD, {}).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(InvokeName(d, u"Unimplemented", kGet, {}).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(InvokeId(d, 999, kCall, {}).hr, DISP_E_MEMBERNOTFOUND);
+  EXPECT_EQ(InvokeName(d, u"Count", kPut, {_variant_t(1)}).hr, DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(DispatchTest, ArgumentCountsAndOptionalArguments) {
+  struct Case {
+    const char* what;
+    std::vector<_variant_t> args;
+    HRESULT hr;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"all given", {3, 2.0, true, "?"}, S_OK, "-6.0?"},
+      {"last default", {3, 2.0, true}, S_OK, "-6.0!"},
+      {"both defaults", {3, 2.0}, S_OK, "6.00!"},
+      {"missing marker takes the default", {3, 2.0, _variant_t::Missing(), "?"}, S_OK, "6.00?"},
+      {"too few", {3}, DISP_E_BADPARAMCOUNT, ""},
+      {"too many", {3, 2.0, true, "?", 1}, DISP_E_BADPARAMCOUNT, ""},
+      {"required left out", {_variant_t::Missing(), 2.0}, DISP_E_PARAMNOTOPTIONAL, ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<VARIANT> args(c.args.begin(), c.args.end());
+    Outcome r = InvokeName(d, u"Format", kCall, args);
+    EXPECT_EQ(r.hr, c.hr) << c.what;
+    if (c.hr == S_OK) {
+      EXPECT_EQ(_bstr_t(r.result).str(), c.text) << c.what;
+    }
+  }
+  // The left-out required argument is the first: index 1 of two in rgvarg.
+  EXPECT_EQ(InvokeName(d, u"Format", kCall, {_variant_t::Missing(), _variant_t(2.0)}).argErr, 1u);
+
+  // An optional VARIANT without a default receives the "not passed" marker.
+  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {}).result.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(0)}).result.boolVal, VARIANT_FALSE);
+}
+
+TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
+  struct Case {
+    const char* what;
+    std::vector<_variant_t> args;
+    HRESULT hr;
+    UINT argErr;
+  };
+  const Case cases[] = {
+      // Format(number, scale, negate, suffix): rgvarg holds suffix first.
+      {"text for a number", {"twelve", 1.0}, DISP_E_TYPEMISMATCH, 1},
+      {"text for a double", {1, "half"}, DISP_E_TYPEMISMATCH, 0},
+      {"too large for LONG", {1e12, 1.0}, DISP_E_OVERFLOW, 1},
+      {"bad bool in third of four", {1, 1.0, "maybe", "x"}, DISP_E_TYPEMISMATCH, 1},
+  };
+  for (const Case& c : cases) {
+    std::vector<VARIANT> args(c.args.begin(), c.args.end());
+    Outcome r = InvokeName(d, u"Format", kCall, args);
+    EXPECT_EQ(r.hr, c.hr) << c.what;
+    EXPECT_EQ(r.argErr, c.argErr) << c.what;
+  }
+  // An object that is not a widget where a widget is wanted.
+  auto plain = kelto::com::MakeObject<Plain>();
+  Outcome r = InvokeName(d, u"Child", kPutRef, {_variant_t(static_cast<IDispatch*>(plain.Get()))});
+  EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(r.argErr, 0u);
+  EXPECT_EQ(widget->child, nullptr);
+}
+
+TEST_F(DispatchTest, ByReferenceArgumentsAreReadThrough) {
+  _variant_t number(7);
+  LONG raw = 4;
+  VARIANT rawRef;
+  VariantInit(&rawRef);
+  rawRef.vt = VT_BYREF | VT_I4;
+  rawRef.plVal = &raw;
+  Outcome r = InvokeName(d, u"Format", kCall, {ByRef(&number), rawRef});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(_bstr_t(r.result).str(), "28.0!");
+}
+
+TEST_F(DispatchTest, PropertyPutAndIndexedProperties) {
+  ASSERT_EQ(InvokeName(d, u"name", kPut, {_variant_t("gadget")}).hr, S_OK);
+  EXPECT_EQ(widget->name, "gadget");
+  // A number put into a string property is converted.
+  ASSERT_EQ(InvokeName(d, u"name", kPut, {_variant_t(42)}).hr, S_OK);
+  EXPECT_EQ(widget->name, "42");
+
+  // Item(key) = value, then Item(key) and the default member with flags 3.
+  ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t("a"), _variant_t(1.5)}).hr, S_OK);
+  ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t(2), _variant_t("two")}).hr, S_OK);
+  Outcome r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(_bstr_t(r.result).str(), "two");
+  EXPECT_EQ(InvokeName(d, u"Count", kGet, {}).result.lVal, 2);
+  // Without the named DISPID_PROPERTYPUT argument the put is still understood.
+  DISPPARAMS bare{nullptr, nullptr, 0, 0};
+  _variant_t value("plain");
+  bare.rgvarg = &value;
+  bare.cArgs = 1;
+  EXPECT_EQ(d->Invoke(2, GUID_NULL, 0, kPut, &bare, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(widget->name, "plain");
+}
+
+TEST_F(DispatchTest, PutAndPutRefChooseTheirMember) {
+  auto other = kelto::com::MakeObject<Widget>();
+  _variant_t object(static_cast<IDispatch*>(static_cast<ITestWidget*>(other.Get())));
+
+  // Tag has both: each flag reaches its own member.
+  ASSERT_EQ(InvokeName(d, u"Tag", kPut, {_variant_t(5)}).hr, S_OK);
+  EXPECT_EQ(widget->lastPut, "put");
+  ASSERT_EQ(InvokeName(d, u"Tag", kPutRef, {object}).hr, S_OK);
+  EXPECT_EQ(widget->lastPut, "putref");
+  ASSERT_EQ(InvokeName(d, u"Tag", kPut, {object}).hr, S_OK);
+  EXPECT_EQ(widget->lastPut, "put");
+  // Both flags with an object: by reference.
+  ASSERT_EQ(InvokeName(d, u"Tag", kPut | kPutRef, {object}).hr, S_OK);
+  EXPECT_EQ(widget->lastPut, "putref");
+
+  // Child has putref only: a plain put of an object falls back to it, a
+  // plain put of a number finds nothing.
+  ASSERT_EQ(InvokeName(d, u"Child", kPut, {object}).hr, S_OK);
+  EXPECT_EQ(widget->child.Get(), static_cast<ITestWidget*>(other.Get()));
+  EXPECT_EQ(InvokeName(d, u"Child", kPut, {_variant_t(1)}).hr, DISP_E_MEMBERNOTFOUND);
+  // Name has put only: a putref does not reach it.
+  EXPECT_EQ(InvokeName(d, u"Name", kPutRef, {object}).hr, DISP_E_MEMBERNOTFOUND);
+
+  // The interface getter hands the child back as VT_DISPATCH; Nothing clears it.
+  Outcome r = InvokeName(d, u"Child", kCall, {});
+  ASSERT_EQ(r.result.vt, VT_DISPATCH);
+  EXPECT_EQ(r.result.pdispVal, static_cast<IDispatch*>(static_cast<ITestWidget*>(other.Get())));
+  ASSERT_EQ(InvokeName(d, u"Child", kPutRef, {_variant_t(static_cast<IDispatch*>(nullptr))}).hr,
+            S_OK);
+  EXPECT_EQ(widget->child, nullptr);
+}
+
+TEST_F(DispatchTest, OutParametersAreWrittenThroughReferences) {
+  _variant_t head("old");
+  LONG length = -1;
+  VARIANT lengthRef;
+  VariantInit(&lengthRef);
+  lengthRef.vt = VT_BYREF | VT_I4;
+  lengthRef.plVal = &length;
+  Outcome r =
+      InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("hello"), ByRef(&head), lengthRef});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(r.result.vt, VT_EMPTY);  // no retval
+  EXPECT_EQ(head.vt, VT_BSTR);
+  EXPECT_EQ(_bstr_t(head).str(), "h");
+  EXPECT_EQ(length, 5);
+
+  // A BSTR variable by reference is freed and replaced.
+  BSTR text = SysAllocString(u"previous");
+  VARIANT textRef;
+  VariantInit(&textRef);
+  textRef.vt = VT_BYREF | VT_BSTR;
+  textRef.pbstrVal = &text;
+  ASSERT_EQ(InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("xy"), textRef, _variant_t(0)}).hr,
+            S_OK);
+  EXPECT_EQ(kelto::com::BstrToUtf8(text), "x");
+  SysFreeString(text);
+
+  // Passed by value: the call works, the result goes nowhere.
+  EXPECT_EQ(
+      InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("xy"), _variant_t(), _variant_t(0)}).hr,
+      S_OK);
+  // The retval is not a caller argument.
+  EXPECT_EQ(InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("xy")}).hr, DISP_E_BADPARAMCOUNT);
+}
+
+TEST_F(DispatchTest, SixteenBitTypesFollowTheRow) {
+  Outcome r = InvokeName(d, u"Small", kCall, {_variant_t(21)});
+  ASSERT_EQ(r.hr, S_OK);
+  EXPECT_EQ(r.result.vt, VT_I2);
+  EXPECT_EQ(r.result.iVal, 42);
+
+  r = InvokeName(d, u"IsMissing", kCall, {_variant_t(1)});
+  EXPECT_EQ(r.result.vt, VT_BOOL);
+}
+
+TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
+  Outcome r = InvokeName(d, u"Fail", kCall, {_variant_t("Key not found")});
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.scode, E_FAIL);
+  EXPECT_EQ(r.description, "Key not found");
+  EXPECT_EQ(r.source, kelto::com::FormatGuid(kWidgetClsid));
+  EXPECT_EQ(r.result.vt, VT_EMPTY);
+  // The information went into EXCEPINFO; nothing is left pending.
+  IErrorInfo* pending = nullptr;
+  EXPECT_EQ(GetErrorInfo(0, &pending), S_FALSE);
+
+  r = InvokeName(d, u"FailWithCode", kCall, {_variant_t(static_cast<int>(E_INVALIDARG))});
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.scode, E_INVALIDARG);
+  EXPECT_EQ(r.description, "Chosen failure.");
+
+  r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t("absent")});
+  EXPECT_EQ(r.scode, DISP_E_BADINDEX);
+  EXPECT_EQ(r.description, "No item absent");
+
+  // A member failing without error information still gets a description,
+  // and an older failure's text does not leak into it.
+  kelto::com::SetError(kWidgetClsid, IidOf<ITestWidget>(), "stale");
+  r = InvokeName(d, u"Unimplemented", DISPATCH_METHOD, {});
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.scode, E_NOTIMPL);
+  EXPECT_NE(r.description, "stale");
+  EXPECT_FALSE(r.description.empty());
+}
+
+TEST_F(DispatchTest, NewEnumYieldsTheItems) {
+  InvokeId(d, DISPID_VALUE, kPut, {_variant_t("a"), _variant_t(1)});
+  InvokeId(d, DISPID_VALUE, kPut, {_variant_t("b"), _variant_t(2)});
+  Outcome r = InvokeId(d, DISPID_NEWENUM, kCall, {});
+  ASSERT_EQ(r.result.vt, VT_UNKNOWN);
+  ComPtr<IEnumVARIANT> e = ComPtr<IUnknown>(r.result.punkVal).As<IEnumVARIANT>();
+  ASSERT_TRUE(e);
+  VARIANT got[3];
+  ULONG n = 0;
+  EXPECT_EQ(e->Next(3, got, &n), S_FALSE);
+  ASSERT_EQ(n, 2u);
+  EXPECT_EQ(got[0].lVal, 1);
+  EXPECT_EQ(got[1].lVal, 2);
+}
+
+TEST_F(DispatchTest, MalformedCallsAreRefused) {
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  IID other = IidOf<IUnknown>();
+  EXPECT_EQ(d->Invoke(1, other, 0, kGet, &none, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
+  EXPECT_EQ(d->Invoke(1, GUID_NULL, 0, kGet, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
+  DISPPARAMS missingArray{nullptr, nullptr, 2, 0};
+  EXPECT_EQ(d->Invoke(5, GUID_NULL, 0, kCall, &missingArray, nullptr, nullptr, nullptr),
+            E_INVALIDARG);
+  // Named arguments other than the put value are not supported.
+  _variant_t arg(1);
+  DISPID name = 0;
+  DISPPARAMS named{&arg, &name, 1, 1};
+  EXPECT_EQ(d->Invoke(7, GUID_NULL, 0, kCall, &named, nullptr, nullptr, nullptr),
+            DISP_E_NONAMEDARGS);
+  // Null result and error pointers are allowed.
+  DISPPARAMS empty{nullptr, nullptr, 0, 0};
+  EXPECT_EQ(d->Invoke(1, GUID_NULL, 0, kGet, &empty, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_EQ(d->Invoke(11, GUID_NULL, 0, DISPATCH_METHOD, &empty, nullptr, nullptr, nullptr),
+            DISP_E_EXCEPTION);
+}
+
+// --- derived interfaces ------------------------------------------------------
+
+class Round final : public kelto::com::Object<Round, kelto::com::Dual<ITestRound>> {
+ public:
+  double radius = 1;
+  HRESULT get_Kind(LONG* pVal) override {
+    *pVal = 5;
+    return S_OK;
+  }
+  HRESULT get_Radius(double* pVal) override {
+    *pVal = radius;
+    return S_OK;
+  }
+  HRESULT put_Radius(double v) override {
+    radius = v;
+    return S_OK;
+  }
+};
+
+TEST(DispatchInheritTest, DerivedInterfaceAnswersBaseMembers) {
+  auto round = kelto::com::MakeObject<Round>();
+  IDispatch* d = static_cast<ITestRound*>(round.Get());
+  EXPECT_EQ(InvokeName(d, u"kind", kCall, {}).result.lVal, 5);
+  ASSERT_EQ(InvokeName(d, u"radius", kPut, {_variant_t("2.5")}).hr, S_OK);
+  EXPECT_EQ(round->radius, 2.5);
+  // The base interface is reachable through QueryInterface and answers too.
+  ComPtr<ITestShape> shape = ComPtr<IUnknown>(round->GetUnknown()).As<ITestShape>();
+  ASSERT_TRUE(shape);
+  EXPECT_EQ(InvokeName(shape.Get(), u"Radius", kCall, {}).result.dblVal, 2.5);
+}
+
+// --- the boundary helper -----------------------------------------------------
+
+TEST(BoundaryTest, ExceptionsBecomeHResultsAndErrorInfo) {
+  constexpr CLSID clsid = kelto::com::MakeGuid("11111111-2222-3333-4444-555555555555");
+  const IID& iid = IidOf<ITestWidget>();
+  struct Case {
+    const char* what;
+    std::function<void()> body;
+    HRESULT hr;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"runtime_error", [] { throw std::runtime_error("Bad child node."); }, E_FAIL,
+       "Bad child node."},
+      {"invalid_argument", [] { throw std::invalid_argument("Bad Index"); }, E_INVALIDARG,
+       "Bad Index"},
+      {"out_of_range", [] { throw std::out_of_range("invalid vector<T> subscript"); },
+       DISP_E_BADINDEX, "invalid vector<T> subscript"},
+      {"bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, "Out of memory."},
+      {"HResultError", [] { throw kelto::com::HResultError(E_POINTER, "Null."); }, E_POINTER,
+       "Null."},
+      {"HResultError with a success code still fails",
+       [] { throw kelto::com::HResultError(S_FALSE, "odd"); }, E_FAIL, "odd"},
+      {"_com_error without description", [] { throw _com_error(DISP_E_TYPEMISMATCH); },
+       DISP_E_TYPEMISMATCH, kelto::com::DescribeHResult(DISP_E_TYPEMISMATCH)},
+      {"anything else", [] { throw 42; }, E_FAIL, "Unknown error."},
+  };
+  for (const Case& k : cases) {
+    EXPECT_EQ(kelto::com::Guard(clsid, iid, k.body), k.hr) << k.what;
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK) << k.what;
+    BSTR text = nullptr;
+    BSTR source = nullptr;
+    GUID guid{};
+    info->GetDescription(&text);
+    info->GetSource(&source);
+    info->GetGUID(&guid);
+    EXPECT_EQ(kelto::com::BstrToUtf8(text), k.text) << k.what;
+    EXPECT_EQ(kelto::com::BstrToUtf8(source), "{11111111-2222-3333-4444-555555555555}") << k.what;
+    EXPECT_EQ(guid, iid) << k.what;
+    SysFreeString(text);
+    SysFreeString(source);
+  }
+}
+
+TEST(BoundaryTest, ComErrorKeepsItsDescriptionAndCode) {
+  constexpr CLSID clsid = kelto::com::MakeGuid("11111111-2222-3333-4444-555555555555");
+  // An outside object failed and left its own error information.
+  kelto::com::SetError(kelto::com::MakeGuid("99999999-2222-3333-4444-555555555555"), GUID_NULL,
+                       "Disk full");
+  const HRESULT hr = kelto::com::Guard(clsid, IidOf<ITestWidget>(),
+                                       [] { kelto::com::ThrowComError(STG_E_MEDIUMFULL); });
+  EXPECT_EQ(hr, STG_E_MEDIUMFULL);
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  BSTR text = nullptr, source = nullptr;
+  info->GetDescription(&text);
+  info->GetSource(&source);
+  EXPECT_EQ(kelto::com::BstrToUtf8(text), "Disk full");
+  EXPECT_EQ(kelto::com::BstrToUtf8(source), kelto::com::FormatGuid(clsid));
+  SysFreeString(text);
+  SysFreeString(source);
+}
+
+TEST(BoundaryTest, SuccessClearsAndReturnedFailureKeepsErrorInfo) {
+  const IID& iid = IidOf<ITestWidget>();
+  kelto::com::SetError(kWidgetClsid, iid, "old");
+  EXPECT_EQ(kelto::com::Guard(kWidgetClsid, iid, [] {}), S_OK);
+  IErrorInfo* info = nullptr;
+  EXPECT_EQ(GetErrorInfo(0, &info), S_FALSE);
+
+  EXPECT_EQ(kelto::com::Guard(kWidgetClsid, iid, [] { return S_FALSE; }), S_FALSE);
+  const HRESULT hr = kelto::com::Guard(kWidgetClsid, iid, [&] {
+    return kelto::com::ReportError(kWidgetClsid, iid, "Invalid Position", E_INVALIDARG);
+  });
+  EXPECT_EQ(hr, E_INVALIDARG);
+  ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+  info->Release();
+}
+
+TEST(BoundaryTest, SupportErrorInfoListsItsInterfaces) {
+  auto widget = kelto::com::MakeObject<Widget>();
+  ComPtr<ISupportErrorInfo> support =
+      ComPtr<IUnknown>(widget->GetUnknown()).As<ISupportErrorInfo>();
+  ASSERT_TRUE(support);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<ITestWidget>()), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IDispatch>()), S_FALSE);
+}
+
+}  // namespace

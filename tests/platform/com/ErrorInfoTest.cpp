@@ -1,0 +1,139 @@
+// Error information: the object's fields round trip, and the per-thread
+// slot hands information over exactly once.
+#include "platform/com/ErrorInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/com/Api.h"
+#include "platform/com/Strings.h"
+
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+
+std::string Read(IErrorInfo* info, HRESULT (IErrorInfo::*get)(BSTR*)) {
+  BSTR b = nullptr;
+  EXPECT_EQ((info->*get)(&b), S_OK);
+  std::string s = kelto::com::BstrToUtf8(b);
+  SysFreeString(b);
+  return s;
+}
+
+// Leaves the calling thread's slot empty, whatever earlier tests did.
+void DrainSlot() {
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) == S_OK) info->Release();
+}
+
+TEST(ErrorInfoTest, FieldsRoundTrip) {
+  ComPtr<ICreateErrorInfo> create;
+  ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
+  const GUID guid = kelto::com::MakeGuid("69BA0CD8-8C32-440F-8F2A-805146780072");
+  EXPECT_EQ(create->SetGUID(guid), S_OK);
+  EXPECT_EQ(create->SetSource(const_cast<LPOLESTR>(u"Kelto.ModelNode")), S_OK);
+  EXPECT_EQ(create->SetDescription(const_cast<LPOLESTR>(u"Cyclic model tree not allowed.")), S_OK);
+  EXPECT_EQ(create->SetHelpFile(const_cast<LPOLESTR>(u"help.txt")), S_OK);
+  EXPECT_EQ(create->SetHelpContext(17), S_OK);
+
+  ComPtr<IErrorInfo> info = create.As<IErrorInfo>();
+  ASSERT_TRUE(info);
+  GUID got{};
+  EXPECT_EQ(info->GetGUID(&got), S_OK);
+  EXPECT_EQ(got, guid);
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetSource), "Kelto.ModelNode");
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetDescription), "Cyclic model tree not allowed.");
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetHelpFile), "help.txt");
+  DWORD context = 0;
+  EXPECT_EQ(info->GetHelpContext(&context), S_OK);
+  EXPECT_EQ(context, 17u);
+
+  // Unset and cleared strings read back as null BSTRs; null out-pointers fail.
+  EXPECT_EQ(create->SetHelpFile(nullptr), S_OK);
+  BSTR b = reinterpret_cast<BSTR>(1);
+  EXPECT_EQ(info->GetHelpFile(&b), S_OK);
+  EXPECT_EQ(b, nullptr);
+  EXPECT_EQ(info->GetDescription(nullptr), E_POINTER);
+  EXPECT_EQ(info->GetGUID(nullptr), E_POINTER);
+  EXPECT_EQ(CreateErrorInfo(nullptr), E_INVALIDARG);
+}
+
+TEST(ErrorInfoTest, GetErrorInfoHandsOverOnceAndClears) {
+  DrainSlot();
+  IErrorInfo* got = reinterpret_cast<IErrorInfo*>(1);
+  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
+  EXPECT_EQ(got, nullptr);
+
+  ComPtr<ICreateErrorInfo> create;
+  ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
+  ComPtr<IErrorInfo> info = create.As<IErrorInfo>();
+  ASSERT_EQ(SetErrorInfo(0, info.Get()), S_OK);
+  ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+  EXPECT_EQ(got, info.Get());
+  got->Release();
+  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
+
+  // Setting null clears; setting again replaces.
+  SetErrorInfo(0, info.Get());
+  EXPECT_EQ(SetErrorInfo(0, nullptr), S_OK);
+  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
+
+  EXPECT_EQ(SetErrorInfo(1, info.Get()), E_INVALIDARG);
+  EXPECT_EQ(GetErrorInfo(1, &got), E_INVALIDARG);
+  EXPECT_EQ(GetErrorInfo(0, nullptr), E_INVALIDARG);
+}
+
+TEST(ErrorInfoTest, TheSlotHoldsAReference) {
+  DrainSlot();
+  ComPtr<ICreateErrorInfo> create;
+  ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
+  IErrorInfo* raw = create.As<IErrorInfo>().Get();
+  SetErrorInfo(0, raw);
+  create.Reset();  // the slot's reference keeps the object alive
+  IErrorInfo* got = nullptr;
+  ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+  EXPECT_EQ(got, raw);
+  EXPECT_EQ(got->Release(), 0u);
+}
+
+TEST(ErrorInfoTest, SetErrorRecordsMessageClassAndInterface) {
+  DrainSlot();
+  const CLSID clsid = kelto::com::MakeGuid("53208990-d5ba-46b7-a7e6-3fee129f3474");
+  kelto::com::SetError(clsid, IidOf<IDispatch>(),
+                       "Unable to add child node [Non-owned root] \u2013 \u00e9");
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetDescription),
+            "Unable to add child node [Non-owned root] \u2013 \u00e9");
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetSource), "{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
+  GUID guid{};
+  info->GetGUID(&guid);
+  EXPECT_EQ(guid, IidOf<IDispatch>());
+
+  EXPECT_EQ(kelto::com::ReportError(clsid, IidOf<IDispatch>(), "Bad Index", E_INVALIDARG),
+            E_INVALIDARG);
+  kelto::com::ClearError();
+  IErrorInfo* none = nullptr;
+  EXPECT_EQ(GetErrorInfo(0, &none), S_FALSE);
+}
+
+TEST(ErrorInfoTest, EachThreadHasItsOwnSlot) {
+  DrainSlot();
+  kelto::com::SetError(GUID_NULL, GUID_NULL, "main thread");
+  HRESULT seenByOther = S_OK;
+  std::thread other([&] {
+    IErrorInfo* info = nullptr;
+    seenByOther = GetErrorInfo(0, &info);
+    kelto::com::SetError(GUID_NULL, GUID_NULL, "other thread");  // released at thread exit
+  });
+  other.join();
+  EXPECT_EQ(seenByOther, S_FALSE);
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  EXPECT_EQ(Read(info.Get(), &IErrorInfo::GetDescription), "main thread");
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+#include "platform/com/PropertyBag.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com/Variant.h"
+
+using kelto::com::CPropertyBag;
+using kelto::com::MakePropertyBag;
+
+namespace {
+
+// Records the names and codes a bag reports as errors.
+class RecordingLog final : public kelto::com::Object<RecordingLog, IErrorLog> {
+ public:
+  HRESULT AddError(LPCOLESTR name, EXCEPINFO* info) override {
+    entries.emplace_back(name, info ? info->scode : S_OK);
+    return S_OK;
+  }
+  std::vector<std::pair<std::u16string, SCODE>> entries;
+};
+
+HRESULT WriteValue(IPropertyBag* bag, const char16_t* name, _variant_t v) {
+  return bag->Write(name, &v);
+}
+
+}  // namespace
+
+TEST(PropertyBag, ReadGivesBackACopyOfWhatWasWritten) {
+  auto bag = MakePropertyBag();
+  ASSERT_EQ(WriteValue(bag.Get(), u"Name", _variant_t(u"AxesRight")), S_OK);
+  ASSERT_EQ(WriteValue(bag.Get(), u"Value", _variant_t(16)), S_OK);
+  _variant_t name;
+  ASSERT_EQ(bag->Read(u"Name", &name, nullptr), S_OK);
+  EXPECT_EQ(name.vt, VT_BSTR);
+  EXPECT_EQ(kelto::com::BstrView(name.bstrVal), u"AxesRight");
+  // The bag kept its own copy: the one handed out is the caller's to free.
+  EXPECT_NE(name.bstrVal, bag->Find(u"Name")->bstrVal);
+  _variant_t value;
+  ASSERT_EQ(bag->Read(u"Value", &value, nullptr), S_OK);
+  EXPECT_EQ(value.vt, VT_I4);
+  EXPECT_EQ(value.lVal, 16);
+}
+
+TEST(PropertyBag, MissingNamesFailWithInvalidArgAndAreLogged) {
+  auto bag = MakePropertyBag();
+  auto log = kelto::com::MakeObject<RecordingLog>();
+  VARIANT v;
+  VariantInit(&v);
+  EXPECT_EQ(bag->Read(u"Length", &v, log.Get()), E_INVALIDARG);
+  EXPECT_EQ(v.vt, VT_EMPTY);
+  ASSERT_EQ(log->entries.size(), 1u);
+  EXPECT_EQ(log->entries[0].first, u"Length");
+  EXPECT_EQ(log->entries[0].second, E_INVALIDARG);
+  EXPECT_EQ(bag->Read(nullptr, &v, nullptr), E_POINTER);
+  EXPECT_EQ(bag->Read(u"Length", nullptr, nullptr), E_POINTER);
+  EXPECT_EQ(bag->Write(u"Length", nullptr), E_POINTER);
+}
+
+TEST(PropertyBag, ATypedReadConvertsTheStoredValue) {
+  auto bag = MakePropertyBag();
+  ASSERT_EQ(WriteValue(bag.Get(), u"Number", _variant_t(42)), S_OK);
+  ASSERT_EQ(WriteValue(bag.Get(), u"Text", _variant_t(u"12")), S_OK);
+  ASSERT_EQ(WriteValue(bag.Get(), u"Word", _variant_t(u"abc")), S_OK);
+
+  struct Case {
+    const char16_t* name;
+    VARTYPE asked;
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {u"Number", VT_BSTR, S_OK},
+      {u"Text", VT_I4, S_OK},
+      {u"Text", VT_R8, S_OK},
+      {u"Word", VT_I4, DISP_E_TYPEMISMATCH},
+  };
+  for (const Case& c : cases) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = c.asked;
+    EXPECT_EQ(bag->Read(c.name, &v, nullptr), c.hr) << c.asked;
+    EXPECT_EQ(v.vt, c.asked);  // converted, or left as the request on failure
+    if (SUCCEEDED(c.hr)) VariantClear(&v);
+  }
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  ASSERT_EQ(bag->Read(u"Number", &v, nullptr), S_OK);
+  EXPECT_EQ(kelto::com::BstrView(v.bstrVal), u"42");
+  VariantClear(&v);
+  v.vt = VT_I4;
+  ASSERT_EQ(bag->Read(u"Text", &v, nullptr), S_OK);
+  EXPECT_EQ(v.lVal, 12);
+}
+
+TEST(PropertyBag, RewritingANameKeepsItsPlaceAndSpelling) {
+  auto bag = MakePropertyBag();
+  ASSERT_EQ(WriteValue(bag.Get(), u"Length", _variant_t(1)), S_OK);
+  ASSERT_EQ(WriteValue(bag.Get(), u"0.Name", _variant_t(u"Edges")), S_OK);
+  ASSERT_EQ(WriteValue(bag.Get(), u"LENGTH", _variant_t(u"two")), S_OK);
+  EXPECT_EQ(bag->Names(), (std::vector<std::u16string>{u"Length", u"0.Name"}));
+  EXPECT_EQ(bag->Count(), 2u);
+  const VARIANT* length = bag->Find(u"length");
+  ASSERT_NE(length, nullptr);
+  EXPECT_EQ(length->vt, VT_BSTR);
+  EXPECT_EQ(bag->Find(u"Missing"), nullptr);
+  bag->Clear();
+  EXPECT_EQ(bag->Count(), 0u);
+}
+
+TEST(PropertyBag, AByReferenceValueIsStoredAsTheValueItRefersTo) {
+  auto bag = MakePropertyBag();
+  LONG target = 7;
+  VARIANT ref;
+  VariantInit(&ref);
+  ref.vt = VT_I4 | VT_BYREF;
+  ref.plVal = &target;
+  ASSERT_EQ(bag->Write(u"Ref", &ref), S_OK);
+  target = 8;  // the bag must not see this
+  const VARIANT* stored = bag->Find(u"Ref");
+  ASSERT_NE(stored, nullptr);
+  EXPECT_EQ(stored->vt, VT_I4);
+  EXPECT_EQ(stored->lVal, 7);
+}

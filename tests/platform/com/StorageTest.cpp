@@ -1,0 +1,213 @@
+#include "platform/com/Storage.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/com/Api.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Stream.h"
+
+using kelto::com::ComPtr;
+using kelto::com::MemoryStreamBytes;
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+constexpr DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+constexpr DWORD kNew = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+constexpr DWORD kRead = STGM_READ | STGM_SHARE_EXCLUSIVE;
+
+ComPtr<IStorage> NewStorage() {
+  ComPtr<IStorage> stg;
+  EXPECT_EQ(StgCreateMemoryStorage(stg.Put()), S_OK);
+  return stg;
+}
+
+void Put(IStorage* stg, const char16_t* name, const Bytes& bytes) {
+  ComPtr<IStream> s;
+  ASSERT_EQ(stg->CreateStream(name, kCreate, 0, 0, s.Put()), S_OK);
+  ASSERT_EQ(kelto::com::WriteExact(s.Get(), bytes.data(), static_cast<ULONG>(bytes.size())), S_OK);
+}
+
+Bytes Get(IStorage* stg, const char16_t* name) {
+  ComPtr<IStream> s;
+  EXPECT_EQ(stg->OpenStream(name, nullptr, kRead, 0, s.Put()), S_OK);
+  return s ? MemoryStreamBytes(s.Get()) : Bytes{};
+}
+
+struct Listed {
+  std::u16string name;
+  DWORD type;
+  std::uint64_t size;
+  bool operator==(const Listed&) const = default;
+};
+
+std::vector<Listed> List(IStorage* stg) {
+  ComPtr<IEnumSTATSTG> e;
+  EXPECT_EQ(stg->EnumElements(0, nullptr, 0, e.Put()), S_OK);
+  std::vector<Listed> out;
+  STATSTG st{};
+  while (e->Next(1, &st, nullptr) == S_OK) {
+    out.push_back({st.pwcsName, st.type, st.cbSize.QuadPart});
+    CoTaskMemFree(st.pwcsName);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(MemoryStorage, StreamsKeepTheirBytesBetweenOpens) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"Contents", {1, 2, 3});
+  EXPECT_EQ(Get(stg.Get(), u"Contents"), (Bytes{1, 2, 3}));
+  ComPtr<IStream> s;
+  ASSERT_EQ(stg->OpenStream(u"Contents", nullptr, kRead, 0, s.Put()), S_OK);
+  STATSTG st{};
+  ASSERT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
+  EXPECT_EQ(std::u16string(st.pwcsName), u"Contents");
+  EXPECT_EQ(st.cbSize.QuadPart, 3u);
+  CoTaskMemFree(st.pwcsName);
+  // A stream opened for reading cannot change the element.
+  BYTE b = 0;
+  EXPECT_EQ(s->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
+}
+
+TEST(MemoryStorage, CreateReplacesOnlyWithTheCreateFlag) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"Contents", {1, 2, 3});
+  ComPtr<IStream> s;
+  EXPECT_EQ(stg->CreateStream(u"contents", kNew, 0, 0, s.Put()), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(s.Get(), nullptr);
+  EXPECT_EQ(Get(stg.Get(), u"Contents"), (Bytes{1, 2, 3}));
+  ASSERT_EQ(stg->CreateStream(u"CONTENTS", kCreate, 0, 0, s.Put()), S_OK);
+  EXPECT_EQ(Get(stg.Get(), u"Contents"), Bytes{});
+  // The element takes the spelling of its latest creation.
+  EXPECT_EQ(List(stg.Get()), (std::vector<Listed>{{u"CONTENTS", STGTY_STREAM, 0}}));
+  // STGM_CREATE replaces a storage of that name with a stream, too.
+  ComPtr<IStorage> sub;
+  ASSERT_EQ(stg->CreateStorage(u"Sub", kNew, 0, 0, sub.Put()), S_OK);
+  ASSERT_EQ(stg->CreateStream(u"Sub", kCreate, 0, 0, s.Put()), S_OK);
+  EXPECT_EQ(stg->OpenStorage(u"Sub", nullptr, kRead, nullptr, 0, sub.Put()), STG_E_FILENOTFOUND);
+}
+
+TEST(MemoryStorage, NamesCompareWithoutCaseAndAreChecked) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"Caf\u00E9", {7});
+  EXPECT_EQ(Get(stg.Get(), u"CAF\u00C9"), Bytes{7});
+
+  struct Case {
+    const char16_t* name;
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {nullptr, STG_E_INVALIDPOINTER},
+      {u"", kelto::com::kStgInvalidName},
+      {u"a/b", kelto::com::kStgInvalidName},
+      {u"a\\b", kelto::com::kStgInvalidName},
+      {u"a:b", kelto::com::kStgInvalidName},
+      {u"a!b", kelto::com::kStgInvalidName},
+      {u"0123456789012345678901234567890", S_OK},  // 31 characters
+      {u"01234567890123456789012345678901", kelto::com::kStgInvalidName},
+  };
+  for (const Case& c : cases) {
+    ComPtr<IStream> s;
+    EXPECT_EQ(stg->CreateStream(c.name, kCreate, 0, 0, s.Put()), c.hr);
+    EXPECT_EQ(stg->DestroyElement(c.name), c.hr);
+  }
+}
+
+TEST(MemoryStorage, OpenOfAMissingOrOtherKindOfElementFails) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"Stream", {1});
+  ComPtr<IStorage> sub;
+  ASSERT_EQ(stg->CreateStorage(u"Storage", kNew, 0, 0, sub.Put()), S_OK);
+  ComPtr<IStream> s;
+  EXPECT_EQ(stg->OpenStream(u"Missing", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
+  EXPECT_EQ(stg->OpenStream(u"Storage", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
+  EXPECT_EQ(stg->OpenStorage(u"Stream", nullptr, kRead, nullptr, 0, sub.Put()), STG_E_FILENOTFOUND);
+  EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead | STGM_CREATE, 0, s.Put()),
+            STG_E_INVALIDFLAG);
+  EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead, 0, nullptr), STG_E_INVALIDPOINTER);
+}
+
+TEST(MemoryStorage, NestedStoragesHoldTheirOwnElements) {
+  auto stg = NewStorage();
+  ComPtr<IStorage> sub;
+  ASSERT_EQ(stg->CreateStorage(u"Sub", kNew, 0, 0, sub.Put()), S_OK);
+  Put(sub.Get(), u"Inner", {4, 5});
+  sub.Reset();
+  ASSERT_EQ(stg->OpenStorage(u"sub", nullptr, kRead, nullptr, 0, sub.Put()), S_OK);
+  EXPECT_EQ(Get(sub.Get(), u"Inner"), (Bytes{4, 5}));
+  ComPtr<IStream> s;
+  EXPECT_EQ(stg->OpenStream(u"Inner", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
+  STATSTG st{};
+  ASSERT_EQ(sub->Stat(&st, STATFLAG_DEFAULT), S_OK);
+  EXPECT_EQ(st.type, STGTY_STORAGE);
+  EXPECT_EQ(std::u16string(st.pwcsName), u"Sub");
+  CoTaskMemFree(st.pwcsName);
+}
+
+TEST(MemoryStorage, DestroyAndRenameElements) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"A", {1});
+  Put(stg.Get(), u"B", {2});
+  EXPECT_EQ(stg->RenameElement(u"A", u"b"), STG_E_FILEALREADYEXISTS);
+  EXPECT_EQ(stg->RenameElement(u"Missing", u"C"), STG_E_FILENOTFOUND);
+  EXPECT_EQ(stg->RenameElement(u"A", u"a"), S_OK);  // a change of case only
+  EXPECT_EQ(stg->RenameElement(u"a", u"C"), S_OK);
+  EXPECT_EQ(Get(stg.Get(), u"C"), Bytes{1});
+  EXPECT_EQ(stg->DestroyElement(u"b"), S_OK);
+  EXPECT_EQ(stg->DestroyElement(u"B"), STG_E_FILENOTFOUND);
+  EXPECT_EQ(List(stg.Get()), (std::vector<Listed>{{u"C", STGTY_STREAM, 1}}));
+}
+
+TEST(MemoryStorage, EnumerationListsElementsInCreationOrder) {
+  auto stg = NewStorage();
+  Put(stg.Get(), u"Zeta", {1, 2});
+  ComPtr<IStorage> sub;
+  ASSERT_EQ(stg->CreateStorage(u"Alpha", kNew, 0, 0, sub.Put()), S_OK);
+  Put(stg.Get(), u"Mid", {});
+  EXPECT_EQ(List(stg.Get()), (std::vector<Listed>{{u"Zeta", STGTY_STREAM, 2},
+                                                  {u"Alpha", STGTY_STORAGE, 0},
+                                                  {u"Mid", STGTY_STREAM, 0}}));
+
+  ComPtr<IEnumSTATSTG> e;
+  ASSERT_EQ(stg->EnumElements(0, nullptr, 0, e.Put()), S_OK);
+  STATSTG st[4] = {};
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(2, st, nullptr), STG_E_INVALIDPOINTER);  // a count needs a place to go
+  ASSERT_EQ(e->Skip(1), S_OK);
+  ComPtr<IEnumSTATSTG> clone;
+  ASSERT_EQ(e->Clone(clone.Put()), S_OK);
+  EXPECT_EQ(e->Next(4, st, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 2u);
+  EXPECT_EQ(std::u16string(st[0].pwcsName), u"Alpha");
+  for (ULONG i = 0; i < fetched; ++i) CoTaskMemFree(st[i].pwcsName);
+  EXPECT_EQ(e->Skip(1), S_FALSE);
+  ASSERT_EQ(clone->Next(1, st, &fetched), S_OK);  // the clone kept its own place
+  EXPECT_EQ(std::u16string(st[0].pwcsName), u"Alpha");
+  CoTaskMemFree(st[0].pwcsName);
+  ASSERT_EQ(e->Reset(), S_OK);
+  ASSERT_EQ(e->Next(1, st, nullptr), S_OK);
+  EXPECT_EQ(std::u16string(st[0].pwcsName), u"Zeta");
+  CoTaskMemFree(st[0].pwcsName);
+}
+
+TEST(MemoryStorage, StatReportsTheClassAndStateBits) {
+  auto stg = NewStorage();
+  constexpr CLSID kClass = kelto::com::MakeGuid("63B37CF0-B2D0-451C-8883-48DE63C55CCE");
+  ASSERT_EQ(stg->SetClass(kClass), S_OK);
+  ASSERT_EQ(stg->SetStateBits(0xF0, 0x30), S_OK);
+  STATSTG st{};
+  ASSERT_EQ(stg->Stat(&st, STATFLAG_DEFAULT), S_OK);
+  EXPECT_EQ(st.type, STGTY_STORAGE);
+  EXPECT_EQ(st.clsid, kClass);
+  EXPECT_EQ(st.grfStateBits, 0x30u);
+  EXPECT_EQ(st.pwcsName, nullptr);  // the root has no name
+  EXPECT_EQ(stg->Commit(0), S_OK);
+  EXPECT_EQ(stg->Revert(), S_OK);
+  EXPECT_EQ(stg->CopyTo(0, nullptr, nullptr, NewStorage().Get()), E_NOTIMPL);
+  EXPECT_EQ(StgCreateMemoryStorage(nullptr), STG_E_INVALIDPOINTER);
+}

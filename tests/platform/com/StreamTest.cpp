@@ -1,0 +1,305 @@
+#include "platform/com/Stream.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/com/Api.h"
+#include "platform/com/Strings.h"
+#include "support/FailingStream.h"
+#include "support/TempDir.h"
+
+using kelto::com::ComPtr;
+using kelto::com::MakeMemoryStream;
+using kelto::com::MemoryStreamBytes;
+using kelto::test::FailingStream;
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+ComPtr<IStream> NewMemoryStream() {
+  ComPtr<IStream> s;
+  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, s.Put()), S_OK);
+  return s;
+}
+
+std::uint64_t Position(IStream* s) {
+  ULARGE_INTEGER pos{};
+  EXPECT_EQ(s->Seek(LARGE_INTEGER{0}, STREAM_SEEK_CUR, &pos), S_OK);
+  return pos.QuadPart;
+}
+
+std::uint64_t StatSize(IStream* s) {
+  STATSTG st{};
+  EXPECT_EQ(s->Stat(&st, STATFLAG_NONAME), S_OK);
+  return st.cbSize.QuadPart;
+}
+
+std::u16string StatName(IStream* s) {
+  STATSTG st{};
+  EXPECT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
+  std::u16string name = st.pwcsName ? std::u16string(st.pwcsName) : u"<none>";
+  CoTaskMemFree(st.pwcsName);
+  return name;
+}
+
+void WriteAll(IStream* s, const Bytes& bytes) {
+  ULONG written = 0;
+  ASSERT_EQ(s->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written), S_OK);
+  ASSERT_EQ(written, bytes.size());
+}
+
+}  // namespace
+
+TEST(MemoryStream, ReadAtTheEndSucceedsWithFewerBytes) {
+  auto s = NewMemoryStream();
+  WriteAll(s.Get(), {1, 2, 3, 4, 5});
+  ASSERT_EQ(s->Seek(LARGE_INTEGER{3}, STREAM_SEEK_SET, nullptr), S_OK);
+  BYTE buf[8] = {};
+  ULONG got = 99;
+  EXPECT_EQ(s->Read(buf, sizeof buf, &got), S_OK);
+  EXPECT_EQ(got, 2u);
+  EXPECT_EQ(buf[0], 4);
+  EXPECT_EQ(buf[1], 5);
+  EXPECT_EQ(s->Read(buf, sizeof buf, &got), S_OK);
+  EXPECT_EQ(got, 0u);
+}
+
+TEST(MemoryStream, SeekFromEveryOriginAndRefusesNegativePositions) {
+  struct Case {
+    std::int64_t move;
+    DWORD origin;
+    HRESULT hr;
+    std::uint64_t pos;  // position afterwards (unchanged on failure)
+  };
+  // The stream holds 10 bytes and stands at 4 before each case.
+  const Case cases[] = {
+      {0, STREAM_SEEK_SET, S_OK, 0},
+      {7, STREAM_SEEK_SET, S_OK, 7},
+      {25, STREAM_SEEK_SET, S_OK, 25},
+      {3, STREAM_SEEK_CUR, S_OK, 7},
+      {-4, STREAM_SEEK_CUR, S_OK, 0},
+      {-5, STREAM_SEEK_CUR, STG_E_INVALIDFUNCTION, 4},
+      {0, STREAM_SEEK_END, S_OK, 10},
+      {-10, STREAM_SEEK_END, S_OK, 0},
+      {-11, STREAM_SEEK_END, STG_E_INVALIDFUNCTION, 4},
+      {-1, STREAM_SEEK_SET, STG_E_INVALIDFUNCTION, 4},
+      {0, 3, STG_E_INVALIDFUNCTION, 4},
+  };
+  for (const Case& c : cases) {
+    auto s = MakeMemoryStream(Bytes(10, 0xAA));
+    ASSERT_EQ(s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr), S_OK);
+    ULARGE_INTEGER out{12345};
+    EXPECT_EQ(s->Seek(LARGE_INTEGER{c.move}, c.origin, &out), c.hr)
+        << c.move << " from " << c.origin;
+    EXPECT_EQ(Position(s.Get()), c.pos) << c.move << " from " << c.origin;
+    if (c.hr == S_OK) {
+      EXPECT_EQ(out.QuadPart, c.pos);
+    }
+  }
+}
+
+TEST(MemoryStream, WritePastTheEndFillsTheGapWithZeros) {
+  auto s = NewMemoryStream();
+  WriteAll(s.Get(), {1});
+  ASSERT_EQ(s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr), S_OK);
+  WriteAll(s.Get(), {9, 9});
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 0, 0, 0, 9, 9}));
+  EXPECT_EQ(Position(s.Get()), 6u);
+}
+
+TEST(MemoryStream, SetSizeTruncatesAndExtendsWithoutMovingThePosition) {
+  auto s = MakeMemoryStream(Bytes{1, 2, 3, 4, 5});
+  ASSERT_EQ(s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr), S_OK);
+  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{2}), S_OK);
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2}));
+  EXPECT_EQ(Position(s.Get()), 4u);
+  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{3}), S_OK);
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2, 0}));
+}
+
+TEST(MemoryStream, StatReportsSizeAndTypeAndNoName) {
+  auto s = MakeMemoryStream(Bytes(7, 1));
+  STATSTG st{};
+  ASSERT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
+  EXPECT_EQ(st.type, STGTY_STREAM);
+  EXPECT_EQ(st.cbSize.QuadPart, 7u);
+  EXPECT_EQ(st.pwcsName, nullptr);
+  EXPECT_EQ(s->Stat(nullptr, STATFLAG_DEFAULT), STG_E_INVALIDPOINTER);
+  EXPECT_EQ(s->Stat(&st, 0x10), STG_E_INVALIDFLAG);
+  // A named stream (as storages make them) gives its name unless asked not to.
+  auto named = MakeMemoryStream(nullptr, u"Contents");
+  EXPECT_EQ(StatName(named.Get()), u"Contents");
+  ASSERT_EQ(named->Stat(&st, STATFLAG_NONAME), S_OK);
+  EXPECT_EQ(st.pwcsName, nullptr);
+}
+
+TEST(MemoryStream, CloneSharesTheBytesButNotThePosition) {
+  auto s = MakeMemoryStream(Bytes{1, 2, 3});
+  ASSERT_EQ(s->Seek(LARGE_INTEGER{1}, STREAM_SEEK_SET, nullptr), S_OK);
+  ComPtr<IStream> clone;
+  ASSERT_EQ(s->Clone(clone.Put()), S_OK);
+  EXPECT_EQ(Position(clone.Get()), 1u);  // starts where the original stood
+  BYTE b = 0;
+  ASSERT_EQ(clone->Read(&b, 1, nullptr), S_OK);
+  EXPECT_EQ(b, 2);
+  EXPECT_EQ(Position(s.Get()), 1u);
+  WriteAll(s.Get(), {7, 7, 7});  // the original grows the shared bytes
+  EXPECT_EQ(MemoryStreamBytes(clone.Get()), (Bytes{1, 7, 7, 7}));
+}
+
+TEST(MemoryStream, CopyToMovesUpToTheCountAndStopsAtTheEnd) {
+  auto src = MakeMemoryStream(Bytes{1, 2, 3, 4, 5});
+  auto dst = NewMemoryStream();
+  ULARGE_INTEGER read{}, written{};
+  ASSERT_EQ(src->CopyTo(dst.Get(), ULARGE_INTEGER{3}, &read, &written), S_OK);
+  EXPECT_EQ(read.QuadPart, 3u);
+  EXPECT_EQ(written.QuadPart, 3u);
+  ASSERT_EQ(src->CopyTo(dst.Get(), ULARGE_INTEGER{100}, &read, &written), S_OK);
+  EXPECT_EQ(read.QuadPart, 2u);
+  EXPECT_EQ(MemoryStreamBytes(dst.Get()), (Bytes{1, 2, 3, 4, 5}));
+  EXPECT_EQ(src->CopyTo(nullptr, ULARGE_INTEGER{1}, nullptr, nullptr), STG_E_INVALIDPOINTER);
+}
+
+TEST(MemoryStream, ReadOnlyAndWriteOnlyAccessIsEnforced) {
+  auto buffer = std::make_shared<Bytes>(Bytes{1, 2});
+  auto ro = MakeMemoryStream(buffer, {}, kelto::com::StreamAccess::FromMode(STGM_READ));
+  BYTE b = 5;
+  EXPECT_EQ(ro->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
+  EXPECT_EQ(ro->SetSize(ULARGE_INTEGER{0}), STG_E_ACCESSDENIED);
+  auto wo = MakeMemoryStream(buffer, {}, kelto::com::StreamAccess::FromMode(STGM_WRITE));
+  EXPECT_EQ(wo->Read(&b, 1, nullptr), STG_E_ACCESSDENIED);
+  EXPECT_EQ(*buffer, (Bytes{1, 2}));
+}
+
+TEST(MemoryStream, CreateStreamOnHGlobalRefusesForeignMemoryAndNullOut) {
+  ComPtr<IStream> s;
+  int memory = 0;
+  EXPECT_EQ(CreateStreamOnHGlobal(&memory, TRUE, s.Put()), E_INVALIDARG);
+  EXPECT_EQ(s.Get(), nullptr);
+  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, FALSE, s.Put()), S_OK);
+  EXPECT_EQ(StatSize(s.Get()), 0u);
+}
+
+TEST(ExactTransfer, ShortReadsAndWritesFailAndPiecesAreJoined) {
+  using Mode = FailingStream::Mode;
+  struct Case {
+    const char* what;
+    ULONG budget;
+    Mode mode;
+    ULONG maxPerCall;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {"enough data", 100, Mode::kShort, 1000, S_OK},
+      {"delivered one byte at a time", 100, Mode::kShort, 1, S_OK},
+      {"stream ends early", 5, Mode::kShort, 1000, STG_E_READFAULT},
+      {"stream reports an error", 5, Mode::kError, 1000, STG_E_MEDIUMFULL},
+  };
+  for (const Case& c : cases) {
+    auto inner = MakeMemoryStream(Bytes(16, 0x5A));
+    auto s = kelto::com::MakeObject<FailingStream>(inner, c.budget, c.budget, c.mode,
+                                                   STG_E_MEDIUMFULL, c.maxPerCall);
+    BYTE buf[10] = {};
+    EXPECT_EQ(kelto::com::ReadExact(s.Get(), buf, sizeof buf), c.expected) << c.what;
+    const HRESULT writeExpected = c.expected == STG_E_READFAULT ? STG_E_WRITEFAULT : c.expected;
+    EXPECT_EQ(kelto::com::WriteExact(s.Get(), buf, sizeof buf), writeExpected) << c.what;
+  }
+  BYTE b = 0;
+  EXPECT_EQ(kelto::com::ReadExact(nullptr, &b, 1), E_POINTER);
+  EXPECT_EQ(kelto::com::WriteExact(NewMemoryStream().Get(), nullptr, 1), E_POINTER);
+  EXPECT_EQ(kelto::com::ReadExact(NewMemoryStream().Get(), nullptr, 0), S_OK);
+}
+
+class FileStreamTest : public ::testing::Test {
+ protected:
+  std::u16string PathOf(const char* name) const {
+    return kelto::com::Utf8ToUtf16((dir_.path() / name).string());
+  }
+  static HRESULT Open(const std::u16string& path, DWORD mode, BOOL create, ComPtr<IStream>* out) {
+    return SHCreateStreamOnFileEx(path.c_str(), mode, 0, create, nullptr, out->Put());
+  }
+  kelto::test::TempDir dir_;
+};
+
+TEST_F(FileStreamTest, WritesAndReadsBackThroughTheFile) {
+  const auto path = PathOf("data.bin");
+  ComPtr<IStream> w;
+  ASSERT_EQ(Open(path, STGM_WRITE | STGM_CREATE, FALSE, &w), S_OK);
+  WriteAll(w.Get(), {1, 2, 3, 4});
+  EXPECT_EQ(w->Commit(0), S_OK);
+  BYTE b = 0;
+  EXPECT_EQ(w->Read(&b, 1, nullptr), STG_E_ACCESSDENIED);
+  w.Reset();
+
+  ComPtr<IStream> r;
+  ASSERT_EQ(Open(path, STGM_READ, FALSE, &r), S_OK);
+  EXPECT_EQ(StatSize(r.Get()), 4u);
+  EXPECT_EQ(StatName(r.Get()), path);
+  EXPECT_EQ(r->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
+  BYTE buf[8] = {};
+  ULONG got = 0;
+  ASSERT_EQ(r->Seek(LARGE_INTEGER{-3}, STREAM_SEEK_END, nullptr), S_OK);
+  EXPECT_EQ(r->Read(buf, sizeof buf, &got), S_OK);  // a short read at the end is no error
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(buf[0], 2);
+  EXPECT_EQ(Position(r.Get()), 4u);
+  // Reading the whole file keeps the stream where it was.
+  EXPECT_EQ(MemoryStreamBytes(r.Get()), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(Position(r.Get()), 4u);
+  ComPtr<IStream> clone;
+  EXPECT_EQ(r->Clone(clone.Put()), E_NOTIMPL);
+}
+
+TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
+  std::ofstream(dir_.path() / "existing.bin") << "old contents";
+  struct Case {
+    const char* file;
+    DWORD mode;
+    BOOL create;
+    HRESULT hr;
+    std::uint64_t size;  // afterwards, when it succeeds
+  };
+  const Case cases[] = {
+      {"existing.bin", STGM_READ, FALSE, S_OK, 12},
+      {"missing.bin", STGM_READ, FALSE, kelto::com::kFileNotFound, 0},
+      {"existing.bin", STGM_READWRITE, TRUE, kelto::com::kFileExists, 0},
+      {"new1.bin", STGM_READWRITE, TRUE, S_OK, 0},
+      {"existing.bin", STGM_WRITE | STGM_CREATE, FALSE, S_OK, 0},  // recreated
+      {"new2.bin", STGM_WRITE | STGM_CREATE, FALSE, S_OK, 0},
+      {"no/such/folder.bin", STGM_READ, FALSE, kelto::com::kFileNotFound, 0},
+      {"x.bin", 3, TRUE, STG_E_INVALIDFLAG, 0},
+      {"x.bin", STGM_READ | STGM_CREATE, TRUE, STG_E_INVALIDFLAG, 0},
+      {".", STGM_READ, FALSE, E_ACCESSDENIED, 0},
+  };
+  for (const Case& c : cases) {
+    ComPtr<IStream> s;
+    EXPECT_EQ(Open(PathOf(c.file), c.mode, c.create, &s), c.hr) << c.file << " " << c.mode;
+    EXPECT_EQ(s.Get() != nullptr, c.hr == S_OK) << c.file;
+    if (s) {
+      EXPECT_EQ(StatSize(s.Get()), c.size) << c.file;
+    }
+  }
+  ComPtr<IStream> s;
+  EXPECT_EQ(SHCreateStreamOnFileEx(nullptr, STGM_READ, 0, FALSE, nullptr, s.Put()), E_INVALIDARG);
+  EXPECT_EQ(SHCreateStreamOnFileEx(u"x", STGM_READ, 0, FALSE, nullptr, nullptr), E_POINTER);
+}
+
+TEST_F(FileStreamTest, SetSizeAndCopyToWorkOnFiles) {
+  ComPtr<IStream> f;
+  ASSERT_EQ(Open(PathOf("f.bin"), STGM_READWRITE | STGM_CREATE, FALSE, &f), S_OK);
+  WriteAll(f.Get(), {1, 2, 3, 4, 5, 6});
+  ASSERT_EQ(f->SetSize(ULARGE_INTEGER{4}), S_OK);
+  EXPECT_EQ(std::filesystem::file_size(dir_.path() / "f.bin"), 4u);
+  ASSERT_EQ(f->Seek(LARGE_INTEGER{1}, STREAM_SEEK_SET, nullptr), S_OK);
+  auto dst = NewMemoryStream();
+  ULARGE_INTEGER read{};
+  ASSERT_EQ(f->CopyTo(dst.Get(), ULARGE_INTEGER{1000}, &read, nullptr), S_OK);
+  EXPECT_EQ(read.QuadPart, 3u);
+  EXPECT_EQ(MemoryStreamBytes(dst.Get()), (Bytes{2, 3, 4}));
+}

@@ -1,0 +1,263 @@
+// VariantClear/Copy/CopyInd ownership rules, the _variant_t wrapper and
+// _com_error.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ComFakes.h"
+#include "platform/com/Api.h"
+#include "platform/com/ComError.h"
+#include "platform/com/Variant.h"
+
+namespace {
+
+using kelto::com::test::FakeDispatch;
+using kelto::com::test::FakeUnknown;
+
+TEST(Variant, ClearReleasesOwnedValuesButNotReferences) {
+  FakeUnknown unk;
+  VARIANT v;
+  VariantInit(&v);
+  EXPECT_EQ(v.vt, VT_EMPTY);
+  v.vt = VT_UNKNOWN;
+  v.punkVal = &unk;
+  unk.AddRef();
+  ASSERT_EQ(VariantClear(&v), S_OK);
+  EXPECT_EQ(v.vt, VT_EMPTY);
+  EXPECT_EQ(unk.refs, 1u);
+
+  IUnknown* slot = &unk;
+  v.vt = VT_UNKNOWN | VT_BYREF;
+  v.ppunkVal = &slot;
+  ASSERT_EQ(VariantClear(&v), S_OK);
+  EXPECT_EQ(unk.refs, 1u);
+
+  BSTR s = SysAllocString(u"kept");
+  v.vt = VT_BSTR | VT_BYREF;
+  v.pbstrVal = &s;
+  ASSERT_EQ(VariantClear(&v), S_OK);
+  EXPECT_EQ(kelto::com::BstrToUtf8(s), "kept");  // ASan would flag a use after free
+  SysFreeString(s);
+
+  v.vt = VT_BSTR;
+  v.bstrVal = SysAllocString(u"owned");
+  EXPECT_EQ(VariantClear(&v), S_OK);  // ASan flags a leak if not freed
+
+  v.vt = 15;
+  EXPECT_EQ(VariantClear(&v), DISP_E_BADVARTYPE);
+  EXPECT_EQ(v.vt, 15);
+  EXPECT_EQ(VariantClear(nullptr), E_INVALIDARG);
+}
+
+TEST(Variant, CopyIsDeep) {
+  FakeDispatch disp;
+  _variant_t src("joint");
+  _variant_t dst(42);
+  ASSERT_EQ(VariantCopy(&dst, &src), S_OK);
+  EXPECT_EQ(dst.vt, VT_BSTR);
+  EXPECT_NE(dst.bstrVal, src.bstrVal);
+  EXPECT_EQ(dst.ToString(), "joint");
+
+  // Odd byte lengths survive a copy.
+  VARIANT bytes;
+  bytes.vt = VT_BSTR;
+  bytes.bstrVal = SysAllocStringByteLen("abc", 3);
+  _variant_t copy(bytes);
+  EXPECT_EQ(SysStringByteLen(copy.bstrVal), 3u);
+  VariantClear(&bytes);
+
+  {
+    _variant_t obj(static_cast<IDispatch*>(&disp));
+    EXPECT_EQ(disp.refs, 2u);
+    _variant_t obj2(obj);
+    EXPECT_EQ(disp.refs, 3u);
+    // Copying onto itself changes nothing.
+    ASSERT_EQ(VariantCopy(&obj2, &obj2), S_OK);
+    EXPECT_EQ(disp.refs, 3u);
+    // A reference is copied as a reference: no AddRef.
+    IDispatch* slot = &disp;
+    VARIANT ref;
+    ref.vt = VT_DISPATCH | VT_BYREF;
+    ref.ppdispVal = &slot;
+    _variant_t refCopy(ref);
+    EXPECT_EQ(refCopy.vt, VT_DISPATCH | VT_BYREF);
+    EXPECT_EQ(disp.refs, 3u);
+  }
+  EXPECT_EQ(disp.refs, 1u);
+
+  _variant_t arr = _variant_t::AdoptArray(SafeArrayCreateVector(VT_BSTR, 0, 1), VT_BSTR);
+  LONG idx = 0;
+  _bstr_t x("x");
+  SafeArrayPutElement(arr.parray, &idx, x.GetBSTR());
+  _variant_t arrCopy(arr);
+  EXPECT_NE(arrCopy.parray, arr.parray);
+  BSTR out = nullptr;
+  ASSERT_EQ(SafeArrayGetElement(arrCopy.parray, &idx, &out), S_OK);
+  EXPECT_EQ(kelto::com::BstrToUtf8(out), "x");
+  SysFreeString(out);
+}
+
+TEST(Variant, CopyIndDereferencesOneLevel) {
+  FakeUnknown unk;
+  IUnknown* slot = &unk;
+  VARIANT ref;
+  ref.vt = VT_UNKNOWN | VT_BYREF;
+  ref.ppunkVal = &slot;
+  {
+    _variant_t out;
+    ASSERT_EQ(VariantCopyInd(&out, &ref), S_OK);
+    EXPECT_EQ(out.vt, VT_UNKNOWN);
+    EXPECT_EQ(unk.refs, 2u);
+  }
+  EXPECT_EQ(unk.refs, 1u);
+
+  // In place.
+  ASSERT_EQ(VariantCopyInd(&ref, &ref), S_OK);
+  EXPECT_EQ(ref.vt, VT_UNKNOWN);
+  EXPECT_EQ(unk.refs, 2u);
+  VariantClear(&ref);
+
+  BSTR s = SysAllocString(u"spool");
+  VARIANT sref;
+  sref.vt = VT_BSTR | VT_BYREF;
+  sref.pbstrVal = &s;
+  _variant_t out;
+  ASSERT_EQ(VariantCopyInd(&out, &sref), S_OK);
+  EXPECT_EQ(out.vt, VT_BSTR);
+  EXPECT_NE(out.bstrVal, s);
+  EXPECT_EQ(out.ToString(), "spool");
+  SysFreeString(s);
+
+  double d = 2.5;
+  VARIANT dref;
+  dref.vt = VT_R8 | VT_BYREF;
+  dref.pdblVal = &d;
+  _variant_t inner(dref);  // VariantCopy keeps the reference...
+  VARIANT vref;
+  vref.vt = VT_VARIANT | VT_BYREF;
+  vref.pvarVal = &inner;
+  // ...and a reference to a variant that is itself a reference is refused.
+  EXPECT_EQ(VariantCopyInd(&out, &vref), E_INVALIDARG);
+  EXPECT_EQ(out.ToString(), "spool");
+  _variant_t plain(2.5);
+  vref.pvarVal = &plain;
+  ASSERT_EQ(VariantCopyInd(&out, &vref), S_OK);
+  EXPECT_EQ(out.vt, VT_R8);
+  EXPECT_EQ(out.dblVal, 2.5);
+}
+
+TEST(VariantWrapper, ConstructorsPickTheScriptingTypes) {
+  struct Row {
+    _variant_t v;
+    VARTYPE vt;
+  };
+  FakeDispatch disp;
+  const Row rows[] = {
+      {true, VT_BOOL},
+      {short(1), VT_I2},
+      {1, VT_I4},
+      {1L, VT_I8},
+      {1u, VT_UI4},
+      {1.0f, VT_R4},
+      {1.0, VT_R8},
+      {"text", VT_BSTR},
+      {std::string("text"), VT_BSTR},
+      {u"text", VT_BSTR},
+      {_bstr_t("text"), VT_BSTR},
+      {static_cast<IDispatch*>(&disp), VT_DISPATCH},
+      {static_cast<IUnknown*>(&disp), VT_UNKNOWN},
+      {_variant_t(2.0, VT_DATE), VT_DATE},
+      {_variant_t(DISP_E_PARAMNOTFOUND, VT_ERROR), VT_ERROR},
+      {_variant_t::Null(), VT_NULL},
+  };
+  for (const Row& r : rows) EXPECT_EQ(r.v.vt, r.vt);
+  EXPECT_EQ(rows[0].v.boolVal, VARIANT_TRUE);
+  EXPECT_TRUE(rows[14].v.IsMissing());
+  EXPECT_THROW(_variant_t(1, VT_R8), _com_error);
+}
+
+TEST(VariantWrapper, AccessorsConvertAndThrowOnFailure) {
+  EXPECT_EQ(_variant_t("  17 ").ToInt32(), 17);
+  EXPECT_EQ(_variant_t(2.5).ToInt32(), 2);
+  EXPECT_EQ(_variant_t("0.25").ToDouble(), 0.25);
+  EXPECT_TRUE(_variant_t("True").ToBool());
+  EXPECT_FALSE(_variant_t(0).ToBool());
+  EXPECT_EQ(_variant_t(1.5).ToString(), "1.5");
+  EXPECT_EQ(_variant_t(u"\u00e9t\u00e9").ToString(), "\xc3\xa9t\xc3\xa9");
+  EXPECT_EQ(_variant_t().ToString(), "");
+  try {
+    (void)_variant_t("pipe").ToInt32();
+    FAIL() << "no exception";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), DISP_E_TYPEMISMATCH);
+    EXPECT_NE(std::string(e.what()).find("Type mismatch."), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("0x80020005"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW((void)_variant_t(1e12).ToInt32(), _com_error);
+}
+
+TEST(VariantWrapper, ChangeTypeAttachDetachAndAssignment) {
+  _variant_t v("42");
+  v.ChangeType(VT_I4);
+  EXPECT_EQ(v.vt, VT_I4);
+  EXPECT_EQ(v.lVal, 42);
+  EXPECT_THROW(v.ChangeType(VT_DISPATCH), _com_error);
+  EXPECT_EQ(v.lVal, 42);  // unchanged after the failure
+
+  const _variant_t text("7");
+  v.ChangeType(VT_R8, &text);
+  EXPECT_EQ(v.dblVal, 7.0);
+
+  VARIANT raw = _variant_t("moved").Detach();
+  EXPECT_EQ(raw.vt, VT_BSTR);
+  _variant_t owner;
+  owner.Attach(raw);
+  EXPECT_EQ(raw.vt, VT_EMPTY);
+  EXPECT_EQ(owner.ToString(), "moved");
+
+  _variant_t a = 5;
+  a = "five";
+  EXPECT_EQ(a.vt, VT_BSTR);
+  _variant_t b = a;
+  EXPECT_TRUE(a == b);
+  b = 5;
+  EXPECT_FALSE(a == b);
+  _variant_t c = std::move(a);
+  EXPECT_EQ(a.vt, VT_EMPTY);
+  EXPECT_EQ(c.ToString(), "five");
+
+  VARIANT* slot = c.GetAddress();
+  EXPECT_EQ(slot->vt, VT_EMPTY);
+}
+
+TEST(ComError, CarriesHresultIidAndTheCapturedDescription) {
+  _com_error plain(E_NOINTERFACE, nullptr, kelto::com::IidOf<IDispatch>());
+  EXPECT_EQ(plain.Error(), E_NOINTERFACE);
+  EXPECT_EQ(plain.Iid(), kelto::com::IidOf<IDispatch>());
+  EXPECT_EQ(plain.Description(), "");
+  EXPECT_STREQ(plain.what(), "No such interface supported. (0x80004002)");
+  EXPECT_EQ(kelto::com::DescribeHResult(MakeHResult(0x80041234)), "Unknown error 0x80041234");
+
+  EXPECT_EQ(kelto::com::ThrowIfFailed(S_FALSE), S_FALSE);
+  // The thread's error information travels with the exception.
+  ICreateErrorInfo* create = nullptr;
+  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
+  create->SetDescription(const_cast<LPOLESTR>(u"Pipe 12 has no end point"));
+  IErrorInfo* info = nullptr;
+  ASSERT_EQ(
+      create->QueryInterface(kelto::com::IidOf<IErrorInfo>(), reinterpret_cast<void**>(&info)),
+      S_OK);
+  SetErrorInfo(0, info);
+  info->Release();
+  create->Release();
+  try {
+    kelto::com::ThrowIfFailed(E_FAIL);
+    FAIL() << "no exception";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Description(), "Pipe 12 has no end point");
+    EXPECT_STREQ(e.what(), "Pipe 12 has no end point (0x80004005)");
+    EXPECT_NE(e.ErrorInfo(), nullptr);
+  }
+}
+
+}  // namespace

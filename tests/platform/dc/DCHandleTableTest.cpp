@@ -1,0 +1,78 @@
+#include "platform/dc/DCHandleTable.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace kelto::dc {
+namespace {
+
+struct Context {
+  Context()
+      : surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1)), cr(cairo_create(surface)) {}
+  ~Context() {
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+  }
+  cairo_surface_t* surface;
+  cairo_t* cr;
+};
+
+TEST(DCHandleTable, MapsAndUnmapsHandles) {
+  CDCHandleTable table;
+  Context a, b;
+  const std::uint32_t ha = table.Add(a.cr);
+  const std::uint32_t hb = table.Add(b.cr);
+  const std::uint32_t ha2 = table.Add(a.cr);
+  EXPECT_EQ(std::set<std::uint32_t>({ha, hb, ha2}).size(), 3u) << "every Add is a new handle";
+  for (std::uint32_t h : {ha, hb, ha2}) {
+    EXPECT_NE(h, 0u);
+    EXPECT_LE(h, 0x7FFFFFFFu) << "fits a signed 32-bit handle";
+  }
+  EXPECT_EQ(table.Find(ha), a.cr);
+  EXPECT_EQ(table.Find(hb), b.cr);
+  EXPECT_EQ(table.Size(), 3u);
+
+  EXPECT_TRUE(table.Remove(ha));
+  EXPECT_EQ(table.Find(ha), nullptr);
+  EXPECT_FALSE(table.Remove(ha)) << "twice";
+  EXPECT_EQ(table.Find(ha2), a.cr) << "the other handle of the same context stays";
+  EXPECT_EQ(table.Add(nullptr), 0u);
+  EXPECT_EQ(table.Find(0), nullptr);
+  EXPECT_FALSE(table.Remove(0));
+  const std::uint32_t hc = table.Add(b.cr);
+  EXPECT_NE(hc, ha) << "a freed handle is not handed out again at once";
+}
+
+TEST(DCHandleTable, KeepsRegisteredContextsAlive) {
+  CDCHandleTable table;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  cairo_surface_destroy(surface);
+  const std::uint32_t h = table.Add(cr);
+  cairo_destroy(cr);  // the caller lets go first
+  ASSERT_EQ(table.Find(h), cr);
+  EXPECT_EQ(cairo_get_reference_count(table.Find(h)), 1u);
+  cairo_paint(table.Find(h));  // still a usable context
+  EXPECT_EQ(cairo_status(table.Find(h)), CAIRO_STATUS_SUCCESS);
+  EXPECT_TRUE(table.Remove(h));  // and the last reference goes here
+}
+
+TEST(DCHandleTable, ScopedHandlesUseTheProcessTable) {
+  Context a;
+  CDCHandleTable& global = CDCHandleTable::Instance();
+  EXPECT_EQ(&global, &CDCHandleTable::Instance());
+  const std::size_t before = global.Size();
+  std::uint32_t h;
+  {
+    CScopedDCHandle scoped(a.cr);
+    h = scoped.Handle();
+    EXPECT_EQ(global.Find(h), a.cr);
+    EXPECT_EQ(global.Size(), before + 1);
+  }
+  EXPECT_EQ(global.Find(h), nullptr);
+  EXPECT_EQ(global.Size(), before);
+}
+
+}  // namespace
+}  // namespace kelto::dc

@@ -1,0 +1,136 @@
+#include "platform/dc/DeviceContext.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "support/TempDir.h"
+#include "support/XvfbServer.h"
+
+namespace kelto::dc {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void PaintRed(CDeviceContext& dc) {
+  cairo_set_source_rgb(dc.Cairo(), 1, 0, 0);
+  cairo_rectangle(dc.Cairo(), 0, 0, 4, 4);
+  cairo_fill(dc.Cairo());
+}
+
+TEST(DeviceContext, FileTargetsWriteValidFiles) {
+  kelto::test::TempDir dir;
+  struct Case {
+    const char* name;
+    CDeviceContext (*make)(const std::string&);
+    CDeviceContext::Kind kind;
+    std::string head;  // what the file starts with
+    std::string body;  // what it contains somewhere
+  };
+  const Case cases[] = {
+      {"view.png", [](const std::string& p) { return CDeviceContext::CreatePng(p, 10, 5); },
+       CDeviceContext::Kind::Png, "\x89PNG\r\n\x1A\n", "IEND"},
+      {"view.pdf", [](const std::string& p) { return CDeviceContext::CreatePdf(p, 72, 36); },
+       CDeviceContext::Kind::Pdf, "%PDF-", "%%EOF"},
+      {"view.svg", [](const std::string& p) { return CDeviceContext::CreateSvg(p, 72, 36); },
+       CDeviceContext::Kind::Svg, "<?xml", "<svg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto path = dir.path() / c.name;
+    {
+      CDeviceContext dc = c.make(path.string());
+      EXPECT_EQ(dc.GetKind(), c.kind);
+      PaintRed(dc);
+      EXPECT_TRUE(dc.Finish()) << dc.Error();
+      EXPECT_TRUE(dc.Finish()) << "a second Finish is harmless";
+    }
+    const std::string file = ReadFile(path);
+    EXPECT_EQ(file.substr(0, c.head.size()), c.head);
+    EXPECT_NE(file.find(c.body), std::string::npos);
+  }
+
+  // The PNG holds what was drawn.
+  cairo_surface_t* png = cairo_image_surface_create_from_png((dir.path() / "view.png").c_str());
+  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(png), 10);
+  EXPECT_EQ(cairo_image_surface_get_height(png), 5);
+  const auto* px = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png));
+  EXPECT_EQ(px[0] & 0xFFFFFF, 0xFF0000u);
+  cairo_surface_destroy(png);
+}
+
+TEST(DeviceContext, TheDestructorFinishesAFileTooAndMovesKeepOneOwner) {
+  kelto::test::TempDir dir;
+  const auto path = dir.path() / "late.png";
+  {
+    CDeviceContext a = CDeviceContext::CreatePng(path.string(), 3, 3);
+    CDeviceContext b = std::move(a);
+    EXPECT_EQ(a.Cairo(), nullptr);
+    PaintRed(b);
+  }
+  EXPECT_EQ(ReadFile(path).substr(1, 3), "PNG");
+}
+
+TEST(DeviceContext, FailuresAreReported) {
+  const std::string nowhere = "/nonexistent-kelto-dir/x";
+  EXPECT_THROW(CDeviceContext::CreatePdf(nowhere + ".pdf", 10, 10), std::runtime_error);
+  EXPECT_THROW(CDeviceContext::CreateSvg(nowhere + ".svg", 10, 10), std::runtime_error);
+  CDeviceContext png = CDeviceContext::CreatePng(nowhere + ".png", 2, 2);
+  EXPECT_FALSE(png.Finish());
+  EXPECT_NE(png.Error().find("nonexistent-kelto-dir"), std::string::npos) << png.Error();
+
+  EXPECT_THROW(CDeviceContext::CreateImage(0, 10), std::invalid_argument);
+  EXPECT_THROW(CDeviceContext::CreatePng("x.png", 10, -1), std::invalid_argument);
+  EXPECT_THROW(CDeviceContext::CreatePdf("x.pdf", 0, 10), std::invalid_argument);
+  EXPECT_THROW(CDeviceContext::CreateForWindow(nullptr, 1), std::invalid_argument);
+}
+
+TEST(DeviceContext, ImagesAreOpaqueRgbOfTheAskedSize) {
+  CDeviceContext dc = CDeviceContext::CreateImage(7, 3);
+  EXPECT_EQ(cairo_image_surface_get_format(dc.Surface()), CAIRO_FORMAT_RGB24);
+  EXPECT_EQ(cairo_image_surface_get_width(dc.Surface()), 7);
+  EXPECT_EQ(dc.Width(), 7);
+  EXPECT_EQ(dc.Height(), 3);
+  EXPECT_TRUE(dc.Finish());
+}
+
+TEST(DeviceContext, DrawsIntoAnX11Window) {
+  using kelto::test::XvfbServer;
+  if (XvfbServer::BinaryPath().empty()) GTEST_SKIP() << XvfbServer::kMissing;
+  XvfbServer server;
+  Display* d = XOpenDisplay(server.DisplayName().c_str());
+  ASSERT_NE(d, nullptr);
+  Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 20, 10, 0, 0, 0);
+  XMapWindow(d, w);
+  XSync(d, False);
+  {
+    CDeviceContext dc = CDeviceContext::CreateForWindow(d, w);
+    EXPECT_EQ(dc.GetKind(), CDeviceContext::Kind::Window);
+    EXPECT_EQ(dc.Width(), 20);
+    EXPECT_EQ(dc.Height(), 10);
+    PaintRed(dc);
+    EXPECT_TRUE(dc.Finish());
+  }
+  XImage* image = XGetImage(d, w, 1, 1, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(XGetPixel(image, 0, 0) & 0xFFFFFF, 0xFF0000ul);
+  XDestroyImage(image);
+
+  // A window that does not exist is an exception, not the end of the process.
+  EXPECT_THROW(CDeviceContext::CreateForWindow(d, 0x7FFFFF), std::runtime_error);
+  XCloseDisplay(d);
+}
+
+}  // namespace
+}  // namespace kelto::dc

@@ -1,0 +1,55 @@
+#include "platform/gl/BitmapFont.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/gl/FixedFont.h"
+
+namespace kelto::gl {
+namespace {
+
+TEST(GlyphCodes, MapTextToGlyphListNames) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string codes;
+  };
+  const std::vector<Case> cases = {
+      {"ASCII", "Line 12", "Line 12"},
+      {"UTF-8 Latin-1 letter", "\xC3\xA9t\xC3\xA9", "\xE9t\xE9"},
+      {"UTF-8 no-break space and degree", "\xC2\xA0\xC2\xB0", "\xA0\xB0"},
+      {"Latin-1 bytes that are not UTF-8", "caf\xE9", "caf\xE9"},
+      {"overlong form taken as Latin-1", "\xC0\xAF", "\xC0\xAF"},
+      {"truncated sequence taken as Latin-1", "\xE2\x82", "\xE2\x82"},
+      {"beyond Latin-1", "\xE2\x82\xAC 5", "? 5"},
+      {"y with diaeresis has no list (255)", "\xC3\xBF", "?"},
+      {"byte 255 has no list", "\xFF", "?"},
+      {"NUL has no list", std::string("a\0b", 3), "a?b"},
+      {"empty", "", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GlyphCodes(c.text), c.codes) << c.what;
+}
+
+TEST(FixedFont, GlyphsAreTheMiscFixedShapes) {
+  // Rows bottom-up; 'A' of Misc-Fixed 8x13 is an arch over a bar, two rows of
+  // descent below it.
+  const FixedGlyph& a = kFixedFont8x13.Glyphs['A'];
+  EXPECT_TRUE(a.Present);
+  EXPECT_EQ(kFixedFont8x13.Descent, 2);
+  const std::uint8_t expected[kFixedFontHeight] = {0x00, 0x00, 0x42, 0x42, 0x42, 0x7E, 0x42,
+                                                   0x42, 0x42, 0x24, 0x18, 0x00, 0x00};
+  for (int r = 0; r < kFixedFontHeight; ++r) EXPECT_EQ(a.Rows[r], expected[r]) << "row " << r;
+
+  // Descenders reach into the two bottom rows; a space is blank; every code a
+  // list is made for has a glyph in the font.
+  const FixedGlyph& g = kFixedFont8x13.Glyphs['g'];
+  EXPECT_NE(g.Rows[0] | g.Rows[1], 0);
+  for (std::uint8_t row : kFixedFont8x13.Glyphs[' '].Rows) EXPECT_EQ(row, 0);
+  for (int c = ' '; c <= '~'; ++c) EXPECT_TRUE(kFixedFont8x13.Glyphs[c].Present) << c;
+  for (int c = 0xA0; c <= 0xFE; ++c) EXPECT_TRUE(kFixedFont8x13.Glyphs[c].Present) << c;
+}
+
+}  // namespace
+}  // namespace kelto::gl

@@ -1,0 +1,236 @@
+#include "platform/gl/GLDIBSurface.h"
+
+#include <gtest/gtest.h>
+
+#include <EGL/egl.h>
+#include <GL/gl.h>
+#include <GL/glx.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "platform/dc/DeviceContext.h"
+#include "platform/gl/BitmapFont.h"
+#include "platform/gl/FixedFont.h"
+
+namespace kelto::gl {
+namespace {
+
+using Bgr = std::array<int, 3>;
+
+// The pixel at column x of row y counted from the bottom, as in the buffer.
+Bgr PixelAt(CGLDIBSurface& s, int x, int y) {
+  const std::uint8_t* p = s.Bits() + std::size_t(y) * std::size_t(s.Stride()) + std::size_t(x) * 4;
+  return {p[0], p[1], p[2]};
+}
+
+void Clear(float r, float g, float b) {
+  glClearColor(r, g, b, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Pixel coordinates with the origin at the bottom left.
+void PixelProjection(int width, int height) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, width, 0, height, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+int CountLit(CGLDIBSurface& s) {
+  int lit = 0;
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x)
+      if (PixelAt(s, x, y) != Bgr{0, 0, 0}) ++lit;
+  return lit;
+}
+
+TEST(GLDIBSurface, ClearsAndReadsBackAsBgr) {
+  CGLDIBSurface s(16, 8);
+  ASSERT_TRUE(s.Initialised()) << s.Error();
+  EXPECT_TRUE(s.MakeCurrent());
+  EXPECT_GT(s.PixelFormatIndex(), 0);
+  GLint depth_bits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+  EXPECT_EQ(depth_bits, 24);
+  Clear(0.2f, 0.4f, 0.6f);  // 51, 102, 153
+  EXPECT_EQ(PixelAt(s, 0, 0), (Bgr{153, 102, 51}));
+  EXPECT_EQ(PixelAt(s, 15, 7), (Bgr{153, 102, 51}));
+  EXPECT_EQ(s.Stride(), 64);
+}
+
+TEST(GLDIBSurface, RowsRunBottomUpAndGeometryLandsWhereDrawn) {
+  CGLDIBSurface s(20, 10);
+  ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+  PixelProjection(20, 10);
+  Clear(0, 0, 0);
+  glEnable(GL_DEPTH_TEST);
+  // A triangle over the top-left corner: right angle at (0, 10).
+  glColor3f(1, 0, 0);
+  glBegin(GL_TRIANGLES);
+  glVertex2f(0, 10);
+  glVertex2f(0, 0);
+  glVertex2f(20, 10);
+  glEnd();
+  s.SwapBuffers();
+  EXPECT_EQ(PixelAt(s, 1, 9), (Bgr{0, 0, 255})) << "top-left is the last row";
+  EXPECT_EQ(PixelAt(s, 18, 0), (Bgr{0, 0, 0})) << "bottom-right stays clear";
+  EXPECT_EQ(PixelAt(s, 0, 2), (Bgr{0, 0, 255}));
+  EXPECT_EQ(PixelAt(s, 8, 2), (Bgr{0, 0, 0})) << "right of the slanted edge";
+  EXPECT_EQ(PixelAt(s, 18, 9), (Bgr{0, 0, 255}));
+}
+
+TEST(GLDIBSurface, DrawsTextOnlyWithTheFont) {
+  for (bool font : {true, false}) {
+    SCOPED_TRACE(font ? "with font" : "without font");
+    CGLDIBSurface s(40, 20, nullptr, font);
+    ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+    EXPECT_EQ(s.HasFont(), font);
+    EXPECT_EQ(glIsList(kFirstGlyphList) == GL_TRUE, font);
+    EXPECT_EQ(glIsList(kLastGlyphList) == GL_TRUE, font);
+    EXPECT_FALSE(glIsList(kLastGlyphList + 1));
+    PixelProjection(40, 20);
+    Clear(0, 0, 0);
+    glColor3f(1, 1, 1);
+    glRasterPos2i(4, 5);
+    s.DrawText("Hi");
+    EXPECT_EQ(CountLit(s) > 0, font);
+  }
+}
+
+TEST(GLDIBSurface, GlyphsMatchTheFontTableAndAdvanceEvenWhenBlank) {
+  CGLDIBSurface s(32, 16);
+  ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+  PixelProjection(32, 16);
+  Clear(0, 0, 0);
+  glColor3f(1, 1, 1);
+  // A list base left behind by someone else must not shift the glyphs.
+  glListBase(1000);
+  const int x0 = 3, baseline = 4;
+  glRasterPos2i(x0, baseline);
+  s.DrawText(" A");  // the space must still advance by one cell
+  GLfloat raster[4];
+  glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+  EXPECT_EQ(raster[0], float(x0 + 2 * kFixedFontWidth));
+  const FixedGlyph& a = kFixedFont8x13.Glyphs['A'];
+  const int left = x0 + kFixedFontWidth, bottom = baseline - kFixedFont8x13.Descent;
+  for (int r = 0; r < kFixedFontHeight; ++r)
+    for (int c = 0; c < kFixedFontWidth; ++c) {
+      const bool ink = (a.Rows[r] >> (7 - c)) & 1;
+      EXPECT_EQ(PixelAt(s, left + c, bottom + r), ink ? (Bgr{255, 255, 255}) : (Bgr{0, 0, 0}))
+          << "glyph row " << r << " column " << c;
+    }
+  // Nothing was drawn for the space.
+  for (int r = 0; r < kFixedFontHeight; ++r)
+    for (int c = 0; c < kFixedFontWidth; ++c)
+      EXPECT_EQ(PixelAt(s, x0 + c, bottom + r), (Bgr{0, 0, 0}));
+  // The renderer's lists come after the font's.
+  EXPECT_GT(glGenLists(1), GLuint(kLastGlyphList));
+}
+
+TEST(GLDIBSurface, SetSizeKeepsThePictureOnlyWhenTheSizeIsUnchanged) {
+  CGLDIBSurface s(8, 6);
+  ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+  Clear(1, 0, 0);
+  const std::uint8_t* before = s.Bits();
+  s.SetSize(8, 6);
+  EXPECT_EQ(s.Bits(), before) << "same buffer";
+  EXPECT_EQ(PixelAt(s, 7, 5), (Bgr{0, 0, 255}));
+
+  s.SetSize(12, 3);
+  EXPECT_EQ(s.Width(), 12);
+  EXPECT_EQ(s.Height(), 3);
+  EXPECT_EQ(PixelAt(s, 11, 2), (Bgr{0, 0, 0})) << "a new buffer starts black";
+  ASSERT_TRUE(s.MakeCurrent());
+  glViewport(0, 0, 12, 3);
+  Clear(0, 1, 0);
+  EXPECT_EQ(PixelAt(s, 11, 2), (Bgr{0, 255, 0}));
+  EXPECT_EQ(PixelAt(s, 0, 0), (Bgr{0, 255, 0}));
+
+  s.SetSize(0, -5);  // a minimised view
+  EXPECT_EQ(s.Width(), 1);
+  EXPECT_EQ(s.Height(), 1);
+  EXPECT_TRUE(s.MakeCurrent());
+}
+
+TEST(GLDIBSurface, BlitStretchesIntoACairoContext) {
+  // Four quadrants: bottom-left red, bottom-right green, top-left blue,
+  // top-right white, on a 4x2 buffer.
+  CGLDIBSurface s(4, 2);
+  ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+  glEnable(GL_SCISSOR_TEST);
+  const struct {
+    int x, y;
+    float r, g, b;
+  } quads[] = {{0, 0, 1, 0, 0}, {2, 0, 0, 1, 0}, {0, 1, 0, 0, 1}, {2, 1, 1, 1, 1}};
+  for (const auto& q : quads) {
+    glScissor(q.x, q.y, 2, 1);
+    Clear(q.r, q.g, q.b);
+  }
+  glDisable(GL_SCISSOR_TEST);
+
+  auto dc = dc::CDeviceContext::CreateImage(10, 6);
+  cairo_set_source_rgb(dc.Cairo(), 1, 1, 0);
+  cairo_paint(dc.Cairo());
+  s.Blit(dc.Cairo(), 1, 1, 8, 4);  // twice the size, one pixel in
+  cairo_surface_flush(dc.Surface());
+  const std::uint8_t* data = cairo_image_surface_get_data(dc.Surface());
+  const int stride = cairo_image_surface_get_stride(dc.Surface());
+  const auto at = [&](int x, int y) {  // top-down, as cairo stores it
+    std::uint32_t v;
+    std::memcpy(&v, data + y * stride + x * 4, 4);
+    return v & 0xFFFFFF;
+  };
+  for (int y = 0; y < 6; ++y)
+    for (int x = 0; x < 10; ++x) {
+      std::uint32_t want = 0xFFFF00;  // untouched border
+      if (x >= 1 && x < 9 && y >= 1 && y < 5) {
+        const bool right = x >= 5, top = y < 3;
+        want = top ? (right ? 0xFFFFFF : 0x0000FF) : (right ? 0x00FF00 : 0xFF0000);
+      }
+      EXPECT_EQ(at(x, y), want) << "at " << x << "," << y;
+    }
+
+  // A shrinking copy is filtered but still fills exactly its rectangle.
+  auto small = dc::CDeviceContext::CreateImage(2, 1);
+  s.Blit(small.Cairo(), 0, 0, 2, 1);
+  s.Blit(nullptr, 0, 0, 2, 1);        // ignored
+  s.Blit(small.Cairo(), 0, 0, 0, 1);  // ignored
+  EXPECT_EQ(cairo_status(small.Cairo()), CAIRO_STATUS_SUCCESS);
+}
+
+TEST(GLDIBSurface, MakeCurrentSwitchesBetweenSurfaces) {
+  auto a = std::make_unique<CGLDIBSurface>(4, 4);
+  auto b = std::make_unique<CGLDIBSurface>(4, 4);
+  ASSERT_TRUE(a->Initialised() && b->Initialised());
+  ASSERT_TRUE(a->MakeCurrent());
+  Clear(1, 0, 0);
+  ASSERT_TRUE(b->MakeCurrent());
+  Clear(0, 0, 1);
+  EXPECT_TRUE(b->MakeCurrent()) << "already current";
+  EXPECT_EQ(PixelAt(*a, 0, 0), (Bgr{0, 0, 255}));
+  EXPECT_EQ(PixelAt(*b, 0, 0), (Bgr{255, 0, 0}));
+  // Reading a back did not take the context away from b.
+  Clear(0, 1, 0);
+  EXPECT_EQ(PixelAt(*b, 0, 0), (Bgr{0, 255, 0}));
+  EXPECT_EQ(PixelAt(*a, 0, 0), (Bgr{0, 0, 255}));
+
+  // Destroying a surface that is not current leaves the current one alone.
+  ASSERT_TRUE(a->MakeCurrent());
+  b.reset();
+  EXPECT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  Clear(1, 1, 1);
+  EXPECT_EQ(PixelAt(*a, 3, 3), (Bgr{255, 255, 255}));
+  // Destroying the current surface leaves nothing current.
+  ASSERT_TRUE(a->MakeCurrent());
+  a.reset();
+  EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
+  EXPECT_EQ(glXGetCurrentContext(), nullptr);
+}
+
+}  // namespace
+}  // namespace kelto::gl

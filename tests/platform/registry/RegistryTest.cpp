@@ -1,0 +1,536 @@
+#include "platform/registry/Registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/registry/Key.h"
+#include "support/TempDir.h"
+
+using kelto::registry::Key;
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+// Every test runs against a store of its own in a temporary config folder.
+class RegistryTest : public ::testing::Test {
+ protected:
+  // Creates (or opens) a key below HKEY_CURRENT_USER; fails the test otherwise.
+  static HKEY Make(const char* path, REGSAM access = KEY_ALL_ACCESS) {
+    HKEY h = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, access, nullptr, &h, nullptr),
+              ERROR_SUCCESS)
+        << path;
+    return h;
+  }
+  static LSTATUS Open(HKEY parent, const char* path, REGSAM access, HKEY* out) {
+    return RegOpenKeyExA(parent, path, 0, access, out);
+  }
+  static LSTATUS SetSz(HKEY h, const char* name, const char* text) {
+    return RegSetValueExA(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                          static_cast<DWORD>(std::strlen(text) + 1));
+  }
+  static LSTATUS SetDword(HKEY h, const char* name, DWORD v) {
+    return RegSetValueExA(h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+  }
+  // The value's type and bytes, or the failure status in `status`.
+  static Bytes Query(HKEY h, const char* name, DWORD* type = nullptr, LSTATUS* status = nullptr) {
+    DWORD size = 0;
+    LSTATUS s = RegQueryValueExA(h, name, nullptr, type, nullptr, &size);
+    Bytes data(size);
+    if (s == ERROR_SUCCESS) s = RegQueryValueExA(h, name, nullptr, type, data.data(), &size);
+    if (status) *status = s;
+    return s == ERROR_SUCCESS ? data : Bytes{};
+  }
+  static std::vector<std::string> SubKeys(HKEY h) {
+    std::vector<std::string> names;
+    char buf[300];
+    for (DWORD i = 0;; ++i) {
+      DWORD cch = sizeof buf;
+      const LSTATUS s = RegEnumKeyExA(h, i, buf, &cch, nullptr, nullptr, nullptr, nullptr);
+      if (s == ERROR_NO_MORE_ITEMS) break;
+      EXPECT_EQ(s, ERROR_SUCCESS);
+      if (s != ERROR_SUCCESS) break;
+      names.emplace_back(buf, cch);
+    }
+    return names;
+  }
+
+  kelto::test::ScopedConfigHome config_;
+};
+
+Bytes Sz(const char* text) { return Bytes(text, text + std::strlen(text) + 1); }
+
+}  // namespace
+
+TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsTheDisposition) {
+  HKEY h = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Kelto\\Graphics Settings", 0, nullptr,
+                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  RegCloseKey(h);
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\kelto\\graphics settings\\", 0, nullptr,
+                            0, KEY_READ, nullptr, &h, &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
+  RegCloseKey(h);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Software\\Kelto", KEY_READ, &h), ERROR_SUCCESS);
+  // Names compare without case but keep the spelling they were made with.
+  EXPECT_EQ(SubKeys(h), std::vector<std::string>{"Graphics Settings"});
+  RegCloseKey(h);
+  // The roots are separate trees of the one store.
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "Software\\Kelto", KEY_READ, &h), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(h, nullptr);
+  EXPECT_TRUE(std::filesystem::exists(config_.path() / "kelto3d" / "registry.sqlite"));
+}
+
+TEST_F(RegistryTest, PathsAndArgumentsAreChecked) {
+  struct Case {
+    const char* path;
+    LSTATUS open;    // RegOpenKeyExA below HKCU, where "A\B" exists
+    LSTATUS create;  // RegCreateKeyExA
+  };
+  RegCloseKey(Make("A\\B"));
+  const std::string tooLong(256, 'x');
+  const Case cases[] = {
+      {"A\\B", ERROR_SUCCESS, ERROR_SUCCESS},
+      {"A\\B\\", ERROR_SUCCESS, ERROR_SUCCESS},
+      {"A\\Missing", ERROR_FILE_NOT_FOUND, ERROR_SUCCESS},
+      {"\\A", ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+      {"A\\\\B", ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+      {tooLong.c_str(), ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
+      {"", ERROR_SUCCESS, ERROR_SUCCESS},  // a new handle to the key itself
+      {nullptr, ERROR_SUCCESS, ERROR_INVALID_PARAMETER},
+  };
+  for (const Case& c : cases) {
+    HKEY h = nullptr;
+    EXPECT_EQ(Open(HKEY_CURRENT_USER, c.path, KEY_READ, &h), c.open) << (c.path ? c.path : "null");
+    EXPECT_EQ(RegCloseKey(h), c.open == ERROR_SUCCESS ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
+    h = nullptr;
+    EXPECT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, c.path, 0, nullptr, 0, KEY_READ, nullptr, &h, nullptr),
+        c.create)
+        << (c.path ? c.path : "null");
+    RegCloseKey(h);
+  }
+  EXPECT_EQ(Open(HKEY_CURRENT_USER, "A", KEY_READ, nullptr), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
+  HKEY h = Make("Values");
+  const DWORD dword = 0xFFFFFFFFu;
+  struct Case {
+    const char* name;
+    DWORD type;
+    Bytes in;
+    Bytes stored;
+  };
+  const Case cases[] = {
+      {"Text", REG_SZ, Sz("AxesRight"), Sz("AxesRight")},
+      {"Empty", REG_SZ, Sz(""), Sz("")},
+      {"Path", REG_EXPAND_SZ, Sz("$HOME/x"), Sz("$HOME/x")},
+      {"Flag", REG_DWORD,
+       Bytes(reinterpret_cast<const BYTE*>(&dword), reinterpret_cast<const BYTE*>(&dword) + 4),
+       Bytes{0xFF, 0xFF, 0xFF, 0xFF}},
+      {"Blob", REG_BINARY, Bytes{0, 1, 0, 2}, Bytes{0, 1, 0, 2}},
+      {"NoBytes", REG_BINARY, Bytes{}, Bytes{}},
+      // A string whose count leaves out the terminator still reads back terminated.
+      {"Unterminated", REG_SZ, Bytes{'a', 'b'}, Sz("ab")},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(RegSetValueExA(h, c.name, 0, c.type, c.in.data(), static_cast<DWORD>(c.in.size())),
+              ERROR_SUCCESS)
+        << c.name;
+    DWORD type = 99;
+    EXPECT_EQ(Query(h, c.name, &type), c.stored) << c.name;
+    EXPECT_EQ(type, c.type) << c.name;
+  }
+  // Names compare without case; a rewrite may change the type.
+  EXPECT_EQ(SetDword(h, "TEXT", 5), ERROR_SUCCESS);
+  DWORD type = 0;
+  EXPECT_EQ(Query(h, "text", &type), (Bytes{5, 0, 0, 0}));
+  EXPECT_EQ(type, REG_DWORD);
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, QuerySizesFollowThePlatformConventions) {
+  HKEY h = Make("Sizes");
+  ASSERT_EQ(SetSz(h, "Name", "Edges"), ERROR_SUCCESS);
+  DWORD type = 0;
+  DWORD size = 0;
+  // A size query: the count includes the terminator.
+  ASSERT_EQ(RegQueryValueExA(h, "Name", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(type, REG_SZ);
+  char small[3] = {'#', '#', '#'};
+  size = sizeof small;
+  EXPECT_EQ(RegQueryValueExA(h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, 6u);
+  char exact[6];
+  size = sizeof exact;
+  ASSERT_EQ(RegQueryValueExA(h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(exact, "Edges");
+  // Type only, and argument checks.
+  EXPECT_EQ(RegQueryValueExA(h, "Name", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueExA(h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(exact), nullptr),
+            ERROR_INVALID_PARAMETER);
+  DWORD reserved = 0;
+  EXPECT_EQ(RegQueryValueExA(h, "Name", &reserved, nullptr, nullptr, &size),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegQueryValueExA(h, "Missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegSetValueExA(h, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>("ab"), 2),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegSetValueExA(h, "Bad", 0, REG_BINARY, nullptr, 2), ERROR_INVALID_PARAMETER);
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, NullAndEmptyNamesAreTheDefaultValue) {
+  HKEY h = Make("Default");
+  LSTATUS status = 0;
+  Query(h, nullptr, nullptr, &status);
+  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);  // not set yet
+  ASSERT_EQ(SetSz(h, nullptr, "ModelNode Class"), ERROR_SUCCESS);
+  EXPECT_EQ(Query(h, ""), Sz("ModelNode Class"));
+  ASSERT_EQ(RegDeleteValueA(h, ""), ERROR_SUCCESS);
+  Query(h, nullptr, nullptr, &status);
+  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteValueA(h, nullptr), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, AccessRightsOfTheHandleAreHonoured) {
+  RegCloseKey(Make("Rights\\Child"));
+  HKEY w = Make("Rights");
+  ASSERT_EQ(SetSz(w, "V", "x"), ERROR_SUCCESS);
+  RegCloseKey(w);
+  struct Case {
+    REGSAM access;
+    LSTATUS set, del, query, enumKeys, enumValues, createNew, openExisting, deleteTree;
+  };
+  constexpr LSTATUS OK = ERROR_SUCCESS;
+  constexpr LSTATUS NO = ERROR_ACCESS_DENIED;
+  const Case cases[] = {
+      {KEY_READ, NO, NO, OK, OK, OK, NO, OK, NO},
+      {KEY_WRITE, OK, OK, NO, NO, NO, OK, OK, NO},
+      {KEY_READ | KEY_WRITE, OK, OK, OK, OK, OK, OK, OK, NO},
+      {KEY_ALL_ACCESS, OK, OK, OK, OK, OK, OK, OK, OK},
+  };
+  for (const Case& c : cases) {
+    HKEY h = nullptr;
+    ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", c.access, &h), ERROR_SUCCESS);
+    EXPECT_EQ(SetSz(h, "V", "y"), c.set) << c.access;
+    EXPECT_EQ(RegDeleteValueA(h, "V"), c.del) << c.access;
+    SetSz(h, "V", "x");  // back for the next checks (where allowed)
+    LSTATUS status = 0;
+    Query(h, "V", nullptr, &status);
+    EXPECT_EQ(status, c.query) << c.access;
+    char name[64];
+    DWORD cch = sizeof name;
+    EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), c.enumKeys)
+        << c.access;
+    cch = sizeof name;
+    EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), c.enumValues)
+        << c.access;
+    HKEY sub = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(h, "New", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
+              c.createNew)
+        << c.access;
+    RegCloseKey(sub);
+    sub = nullptr;
+    EXPECT_EQ(RegCreateKeyExA(h, "Child", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
+              c.openExisting)
+        << c.access;
+    RegCloseKey(sub);
+    EXPECT_EQ(RegDeleteTreeA(h, "New"), c.deleteTree == OK && c.createNew == OK
+                                            ? ERROR_SUCCESS
+                                            : (c.deleteTree == OK ? ERROR_FILE_NOT_FOUND : NO))
+        << c.access;
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Rights\\New");
+    RegCloseKey(h);
+  }
+}
+
+TEST_F(RegistryTest, EnumerationIsSortedWithoutCaseAndReportsSmallBuffers) {
+  HKEY h = Make("Enum");
+  for (const char* name : {"beta", "Alpha", "_under", "Gamma", "alpha2"}) {
+    RegCloseKey(Make((std::string("Enum\\") + name).c_str()));
+    ASSERT_EQ(SetSz(h, name, name), ERROR_SUCCESS);
+  }
+  // Upper-case folding puts '_' after the letters, as the platform sorts.
+  const std::vector<std::string> sorted{"Alpha", "alpha2", "beta", "Gamma", "_under"};
+  EXPECT_EQ(SubKeys(h), sorted);
+  std::vector<std::string> values;
+  for (DWORD i = 0;; ++i) {
+    char name[32];
+    DWORD cch = sizeof name;
+    DWORD type = 0;
+    BYTE data[32];
+    DWORD cb = sizeof data;
+    const LSTATUS s = RegEnumValueA(h, i, name, &cch, nullptr, &type, data, &cb);
+    if (s == ERROR_NO_MORE_ITEMS) break;
+    ASSERT_EQ(s, ERROR_SUCCESS);
+    EXPECT_EQ(cch, std::strlen(name));
+    EXPECT_EQ(type, REG_SZ);
+    EXPECT_STREQ(reinterpret_cast<char*>(data), name);
+    values.emplace_back(name);
+  }
+  EXPECT_EQ(values, sorted);
+
+  char name[5];  // "Alpha" needs 6 with its terminator
+  DWORD cch = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+  EXPECT_EQ(cch, 5u);  // the length the name needs, without the terminator
+  cch = sizeof name;
+  DWORD cb = 100;
+  EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, &cb), ERROR_MORE_DATA);
+  EXPECT_EQ(cb, 6u);  // the data size is reported too
+  char big[32];
+  cch = sizeof big;
+  BYTE data[2];
+  cb = sizeof data;
+  EXPECT_EQ(RegEnumValueA(h, 0, big, &cch, nullptr, nullptr, data, &cb), ERROR_MORE_DATA);
+  EXPECT_EQ(cb, 6u);
+  cch = sizeof big;
+  EXPECT_EQ(RegEnumKeyExA(h, 5, big, &cch, nullptr, nullptr, nullptr, nullptr),
+            ERROR_NO_MORE_ITEMS);
+  EXPECT_EQ(RegEnumKeyExA(h, 0, nullptr, &cch, nullptr, nullptr, nullptr, nullptr),
+            ERROR_INVALID_PARAMETER);
+  FILETIME ft{};
+  cch = sizeof big;
+  ASSERT_EQ(RegEnumKeyExA(h, 0, big, &cch, nullptr, nullptr, nullptr, &ft), ERROR_SUCCESS);
+  EXPECT_NE(ft.dwHighDateTime, 0u);  // a real time, after 1601
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeTakesThemAll) {
+  RegCloseKey(Make("Tree\\A\\B"));
+  HKEY tree = Make("Tree");
+  ASSERT_EQ(SetSz(tree, "Own", "value"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(tree, "A"), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(tree, "Missing"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegDeleteKeyA(tree, nullptr), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegDeleteKeyA(tree, "a\\b"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(tree, "A"), ERROR_SUCCESS);
+  EXPECT_EQ(SubKeys(tree), std::vector<std::string>{});
+
+  RegCloseKey(Make("Tree\\A\\B\\C"));
+  RegCloseKey(Make("Tree\\D"));
+  EXPECT_EQ(RegDeleteTreeA(tree, "A"), ERROR_SUCCESS);
+  EXPECT_EQ(SubKeys(tree), std::vector<std::string>{"D"});
+  EXPECT_EQ(RegDeleteTreeA(tree, "A"), ERROR_FILE_NOT_FOUND);
+  // Without a subkey the key is emptied but stays.
+  EXPECT_EQ(RegDeleteTreeA(tree, nullptr), ERROR_SUCCESS);
+  EXPECT_EQ(SubKeys(tree), std::vector<std::string>{});
+  LSTATUS status = 0;
+  Query(tree, "Own", nullptr, &status);
+  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(SetSz(tree, "Own", "again"), ERROR_SUCCESS);
+  // The roots themselves cannot be deleted.
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
+  RegCloseKey(tree);
+}
+
+TEST_F(RegistryTest, AHandleToADeletedKeyReportsKeyDeleted) {
+  HKEY h = Make("Gone");
+  HKEY other = Make("Gone");
+  ASSERT_EQ(RegDeleteKeyA(other, ""), ERROR_SUCCESS);  // "" deletes the key itself
+  RegCloseKey(other);
+  // Even a new key of the same name is not the one the handle named.
+  RegCloseKey(Make("Gone"));
+  char name[8];
+  DWORD cch = sizeof name;
+  DWORD size = 0;
+  HKEY sub = nullptr;
+  EXPECT_EQ(SetSz(h, "V", "x"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegQueryValueExA(h, "V", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteValueA(h, "V"), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCreateKeyExA(h, "Sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
+            ERROR_KEY_DELETED);
+  EXPECT_EQ(Open(h, "", KEY_READ, &sub), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegDeleteTreeA(h, nullptr), ERROR_KEY_DELETED);
+  EXPECT_EQ(RegCloseKey(h), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(h), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(RegistryTest, HandlesSurviveATripThroughA32BitInteger) {
+  HKEY h = Make("Handles");
+  const auto asInt = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(h));
+  const HKEY back = reinterpret_cast<HKEY>(static_cast<std::intptr_t>(asInt));
+  EXPECT_EQ(SetDword(back, "Length", 14), ERROR_SUCCESS);
+  // The predefined roots, sign-extended as the platform does or zero-extended
+  // as a host holding an unsigned 32-bit value would pass them.
+  const auto root32 = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(HKEY_CURRENT_USER));
+  EXPECT_EQ(root32, static_cast<std::int32_t>(0x80000001u));
+  const HKEY signExtended = reinterpret_cast<HKEY>(static_cast<std::intptr_t>(root32));
+  const HKEY zeroExtended = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u));
+  HKEY viaSigned = nullptr;
+  HKEY viaUnsigned = nullptr;
+  ASSERT_EQ(Open(signExtended, "Handles", KEY_READ, &viaSigned), ERROR_SUCCESS);
+  ASSERT_EQ(Open(zeroExtended, "Handles", KEY_READ, &viaUnsigned), ERROR_SUCCESS);
+  EXPECT_EQ(Query(viaUnsigned, "Length"), (Bytes{14, 0, 0, 0}));
+  EXPECT_EQ(RegCloseKey(HKEY_CURRENT_USER), ERROR_SUCCESS);  // closing a root is harmless
+  for (HKEY k : {h, viaSigned, viaUnsigned}) EXPECT_EQ(RegCloseKey(k), ERROR_SUCCESS);
+
+  const HKEY bogus[] = {
+      nullptr, reinterpret_cast<HKEY>(std::uintptr_t{0x7FFFFFF0}),
+      reinterpret_cast<HKEY>(std::uintptr_t{0x180000001}),
+      reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000005u)))};
+  for (HKEY b : bogus) {
+    HKEY out = nullptr;
+    EXPECT_EQ(Open(b, "Handles", KEY_READ, &out), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(SetDword(b, "X", 1), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegCloseKey(b), ERROR_INVALID_HANDLE);
+  }
+}
+
+TEST_F(RegistryTest, AChangedConfigHomeSelectsAnotherStore) {
+  HKEY h = Make("Where");
+  ASSERT_EQ(SetDword(h, "First", 1), ERROR_SUCCESS);
+  {
+    kelto::test::ScopedConfigHome other;
+    HKEY there = nullptr;
+    EXPECT_EQ(Open(HKEY_CURRENT_USER, "Where", KEY_READ, &there), ERROR_FILE_NOT_FOUND);
+    // A handle opened before the change keeps its store.
+    EXPECT_EQ(SetDword(h, "Second", 2), ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::exists(other.path() / "kelto3d" / "registry.sqlite"));
+  }
+  HKEY again = nullptr;
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Where", KEY_READ, &again), ERROR_SUCCESS);
+  EXPECT_EQ(Query(again, "Second"), (Bytes{2, 0, 0, 0}));
+  RegCloseKey(again);
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, AnotherProcessSeesCommittedValuesBothWays) {
+  HKEY h = Make("Shared");
+  ASSERT_EQ(SetSz(h, "FromParent", "hello"), ERROR_SUCCESS);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The child works through its own connection: both through the handle it
+    // inherited and through a fresh open of the root.
+    int code = 0;
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Shared", 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
+      code |= 1;
+    char text[16] = {};
+    DWORD size = sizeof text;
+    if (RegQueryValueExA(k, "FromParent", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
+            ERROR_SUCCESS ||
+        std::strcmp(text, "hello") != 0)
+      code |= 2;
+    const DWORD v = 42;
+    if (RegSetValueExA(h, "FromChild", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) !=
+        ERROR_SUCCESS)
+      code |= 4;
+    _exit(code);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(Query(h, "FromChild"), (Bytes{42, 0, 0, 0}));
+  // The parent's connection still works after the child has gone.
+  EXPECT_EQ(SetSz(h, "After", "ok"), ERROR_SUCCESS);
+  RegCloseKey(h);
+}
+
+TEST_F(RegistryTest, KeyClassWrapsTheFunctions) {
+  LSTATUS status = -1;
+  DWORD disposition = 0;
+  Key key = Key::Create(HKEY_CURRENT_USER, "Software\\Kelto3D\\Graphics Settings", KEY_ALL_ACCESS,
+                        &status, &disposition);
+  ASSERT_TRUE(key);
+  EXPECT_EQ(status, ERROR_SUCCESS);
+  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
+  EXPECT_EQ(key.SetDword("Length", 14), ERROR_SUCCESS);
+  EXPECT_EQ(key.SetString("0.Name", "AxesRight"), ERROR_SUCCESS);
+  EXPECT_EQ(key.SetString("", "default"), ERROR_SUCCESS);
+  EXPECT_EQ(key.GetDword("length"), 14u);
+  EXPECT_EQ(key.GetString("0.Name"), "AxesRight");
+  EXPECT_EQ(key.GetString("Length"), std::nullopt);  // wrong type
+  EXPECT_EQ(key.GetDword("Missing"), std::nullopt);
+  EXPECT_EQ(key.ValueNames(), (std::vector<std::string>{"", "0.Name", "Length"}));
+
+  const std::string longName(300, 'n');
+  EXPECT_EQ(key.SetString(longName, "v"), ERROR_SUCCESS);
+  EXPECT_EQ(key.ValueNames().back(), longName);
+
+  Key parent = Key::Open(HKEY_CURRENT_USER, "software\\kelto3d", KEY_READ, &status);
+  ASSERT_TRUE(parent);
+  EXPECT_EQ(parent.SubKeyNames(), std::vector<std::string>{"Graphics Settings"});
+  EXPECT_EQ(parent.SetDword("X", 1), ERROR_ACCESS_DENIED);
+
+  Key missing = Key::Open(HKEY_CURRENT_USER, "Software\\Nothing", KEY_READ, &status);
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
+
+  Key moved = std::move(key);
+  EXPECT_FALSE(key);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
+  EXPECT_EQ(moved.DeleteValue("0.Name"), ERROR_SUCCESS);
+  EXPECT_EQ(moved.DeleteTree(""), ERROR_SUCCESS);
+  EXPECT_EQ(moved.ValueNames(), std::vector<std::string>{});
+}
+
+TEST_F(RegistryTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
+  RegCloseKey(Make("Busy"));
+  constexpr int kWriters = 3;
+  constexpr int kValuesEach = 40;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      int failures = 0;
+      HKEY k = nullptr;
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, "Busy", 0, KEY_WRITE, &k) != ERROR_SUCCESS) _exit(100);
+      for (int i = 0; i < kValuesEach; ++i) {
+        const std::string name = "w" + std::to_string(w) + "." + std::to_string(i);
+        const DWORD v = static_cast<DWORD>(w * 1000 + i);
+        if (RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) !=
+            ERROR_SUCCESS)
+          ++failures;
+      }
+      _exit(failures);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  Key key = Key::Open(HKEY_CURRENT_USER, "Busy");
+  ASSERT_TRUE(key);
+  EXPECT_EQ(key.ValueNames().size(), static_cast<std::size_t>(kWriters * kValuesEach));
+  EXPECT_EQ(key.GetDword("w2.39"), 2039u);
+}
+
+TEST_F(RegistryTest, AStoreThatCannotBeOpenedFailsReadsAndWrites) {
+  const auto blocker = config_.path() / "not-a-folder";
+  std::FILE* f = std::fopen(blocker.c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);  // the fixture restores it
+  HKEY h = nullptr;
+  EXPECT_EQ(Open(HKEY_CURRENT_USER, "Software", KEY_READ, &h), ERROR_CANTREAD);
+  EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &h, nullptr),
+            ERROR_CANTWRITE);
+  EXPECT_EQ(SetDword(HKEY_CURRENT_USER, "X", 1), ERROR_CANTWRITE);
+  EXPECT_EQ(h, nullptr);
+}

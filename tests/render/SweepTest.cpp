@@ -1,0 +1,158 @@
+#include "render/Sweep.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "GeometryAsserts.h"
+#include "render/CircleCS.h"
+#include "render/CurvePath.h"
+#include "render/Frames.h"
+#include "render/PrimitiveTessellation.h"
+#include "render/StraightPathFD.h"
+
+namespace {
+
+// Checks that section i of the mesh is a circle of `radius` around the path
+// point at t = i / (VSize − 1), that the seam point repeats, and that every
+// normal is a unit vector pointing away from the path (within `radialTol` of
+// the radial direction when the section does not taper).
+void ExpectOutwardTube(const CContQuadMesh& m, const IFSweepPath& path, double r0, double r1,
+                       double radialTol) {
+  for (int v = 0; v < m.VSize; ++v) {
+    const double t = double(v) / (m.VSize - 1);
+    const CPoint3 c = path.GetPoint(t);
+    const double r = (1 - t) * r0 + t * r1;
+    for (int u = 0; u < m.USize; ++u) {
+      SCOPED_TRACE(::testing::Message() << "u=" << u << " v=" << v);
+      const CPoint3& p = m.Point(u, v);
+      const CVector3& n = m.Normal(u, v);
+      ASSERT_TRUE(IsFinite(p) && IsFinite(n));
+      EXPECT_NEAR(p.DistanceTo(c), r, 1e-9);
+      EXPECT_NEAR((p - c).Dot(UnitVector(path.GetDirection(t))), 0, 1e-9) << "in the section plane";
+      EXPECT_NEAR(n.Length(), 1, 1e-12);
+      EXPECT_GT(n.Dot(p - c), 0) << "outward";
+      if (radialTol > 0) EXPECT_VEC_NEAR(n, (p - c) / r, radialTol);
+    }
+    SCOPED_TRACE("seam");
+    EXPECT_VEC_NEAR(m.Point(0, v), m.Point(m.USize - 1, v), 1e-12);
+  }
+}
+
+TEST(Sweep, RaisesStepsToTheMinimumsAndCapsThem) {
+  const CCurvePath bend({0, 0, 0}, {1, 0, 0}, {1, 1, 0});
+  const CCircleCS circle(0.1, 0.1);
+  struct Case {
+    int pathSteps, sectionSteps, uSize, vSize;
+  };
+  const Case cases[] = {
+      {8, 16, 17, 9},  // the defaults: 9 sections of 17 points
+      {0, 16, 17, 3}, {1, 16, 17, 3}, {2, 8, 9, 3},
+      {3, 3, 9, 4},   {-5, -5, 9, 3}, {1 << 30, 8, 9, kMaxSweepSteps + 1},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::Message() << k.pathSteps << " x " << k.sectionSteps);
+    CContQuadMesh m;
+    EXPECT_EQ(&Sweep(m, bend, k.pathSteps, circle, k.sectionSteps), &m);
+    EXPECT_EQ(m.USize, k.uSize);
+    EXPECT_EQ(m.VSize, k.vSize);
+  }
+}
+
+TEST(Sweep, QuarterBendIsATubeAroundTheArcWithOutwardNormals) {
+  const double r = 2.0, radius = 0.5;
+  const CCurvePath bend({0, 0, 0}, {r, 0, 0}, {r, r, 0});
+  CContQuadMesh m;
+  Sweep(m, bend, 8, CCircleCS(radius, radius), 16);
+  ExpectOutwardTube(m, bend, radius, radius, 1e-3);
+  // The middle section is centred on the arc at 45°.
+  CVector3 sum;
+  for (int u = 0; u + 1 < m.USize; ++u) sum += m.Point(u, 4).AsVector();
+  const double h = std::sqrt(0.5);
+  EXPECT_VEC_NEAR(sum / (m.USize - 1), CVector3(r * h, r * (1 - h), 0), 1e-12);
+  // First and last sections sit on the bend's ends.
+  EXPECT_NEAR(m.Point(3, 0).DistanceTo({0, 0, 0}), radius, 1e-12);
+  EXPECT_NEAR(m.Point(3, 8).DistanceTo({r, r, 0}), radius, 1e-12);
+}
+
+TEST(Sweep, TaperedObliqueBendKeepsOutwardNormals) {
+  const CCurvePath bend({1, 0, 0}, {3, 1, 0}, {4, 4, 2});
+  CContQuadMesh m;
+  Sweep(m, bend, 6, CCircleCS(0.4, 0.2), 12);
+  ExpectOutwardTube(m, bend, 0.4, 0.2, 0);
+}
+
+TEST(Sweep, SnoutSectionsStaySquareToItsDirection) {
+  const CStraightPathFD snout({0, 0, 0}, {10, 0, 2}, {1, 0, 0});
+  CContQuadMesh m;
+  Sweep(m, snout, 1, CCircleCS(1.0, 0.5), 16);
+  ASSERT_EQ(m.VSize, 3);
+  for (int u = 0; u < m.USize; ++u) {
+    EXPECT_NEAR(m.Point(u, 0).x, 0, 1e-12);
+    EXPECT_NEAR(m.Point(u, 1).x, 5, 1e-12);
+    EXPECT_NEAR(m.Point(u, 2).x, 10, 1e-12);
+  }
+  ExpectOutwardTube(m, snout, 1.0, 0.5, 0);
+}
+
+// The rolls left undefined by the path still give whole tubes: no section
+// collapses, nothing is NaN, normals point outwards.
+TEST(Sweep, DegenerateRollsStillGiveProperTubes) {
+  {
+    SCOPED_TRACE("collinear bend");
+    const CCurvePath bend({0, 0, 0}, {1, 0, 0}, {3, 0, 0});
+    CContQuadMesh m;
+    Sweep(m, bend, 8, CCircleCS(0.3, 0.3), 16);
+    ExpectOutwardTube(m, bend, 0.3, 0.3, 1e-9);
+  }
+  {
+    SCOPED_TRACE("zero-offset snout");
+    const CStraightPathFD snout({0, 0, 0}, {0, 0, 5}, {0, 0, 1});
+    CContQuadMesh m;
+    Sweep(m, snout, 2, CCircleCS(1.0, 0.5), 16);
+    ExpectOutwardTube(m, snout, 1.0, 0.5, 0);
+  }
+}
+
+TEST(Sweep, DegenerateInputNeverProducesNaN) {
+  const CCurvePath pointBend({1, 1, 1}, {1, 1, 1}, {1, 1, 1});
+  const CCurvePath noFirstLeg({0, 0, 0}, {0, 0, 0}, {0, 3, 0});
+  const CCurvePath uTurn({0, 0, 0}, {2, 0, 0}, {1, 0, 0});
+  const CStraightPathFD noDirection({0, 0, 0}, {1, 2, 3}, {0, 0, 0});
+  const CStraightPathFD noLength({1, 2, 3}, {1, 2, 3}, {0, 0, 1});
+  const IFSweepPath* paths[] = {&pointBend, &noFirstLeg, &uTurn, &noDirection, &noLength};
+  for (const IFSweepPath* path : paths) {
+    for (const CCircleCS& circle : {CCircleCS(1, 1), CCircleCS(0, 0), CCircleCS(1, 0)}) {
+      CContQuadMesh m;
+      Sweep(m, *path, 4, circle, 8);
+      for (std::size_t i = 0; i < m.Points.size(); ++i) {
+        ASSERT_TRUE(IsFinite(m.Points[i])) << i;
+        ASSERT_TRUE(IsFinite(m.Normals[i])) << i;
+      }
+    }
+  }
+}
+
+TEST(PrimitiveTessellation, SweptPrimitivesCarryTheirCapDiscs) {
+  const CSweptGeometry bend = TessellateCurvedCone({0, 0, 0}, 1.0, {2, 0, 0}, {2, 2, 0}, 0.5, 1, 3);
+  EXPECT_EQ(bend.Mesh.VSize, 3);
+  EXPECT_EQ(bend.Mesh.USize, 9) << "Edges below 8 raised for the sweep";
+  EXPECT_EQ(bend.Caps[0].Centre, CPoint3(0, 0, 0));
+  EXPECT_EQ(bend.Caps[0].Diameter, 1.0);
+  EXPECT_EQ(bend.Caps[0].Normal, CVector3(-2, 0, 0));
+  EXPECT_EQ(bend.Caps[1].Centre, CPoint3(2, 2, 0));
+  EXPECT_EQ(bend.Caps[1].Diameter, 0.5);
+  EXPECT_EQ(bend.Caps[1].Normal, CVector3(0, 2, 0));
+  EXPECT_NEAR(bend.Mesh.Point(0, 2).DistanceTo({2, 2, 0}), 0.25, 1e-12) << "radius = diameter / 2";
+
+  const CSweptGeometry snout = TessellateSnout({0, 0, 0}, 2.0, {10, 0, 2}, 1.0, {1, 0, 0}, 1, 16);
+  EXPECT_EQ(snout.Mesh.VSize, 3);
+  EXPECT_EQ(snout.Mesh.USize, 17);
+  EXPECT_EQ(snout.Caps[0].Normal, CVector3(1, 0, 0));
+  EXPECT_EQ(snout.Caps[1].Normal, CVector3(-1, 0, 0));
+  EXPECT_EQ(snout.Caps[1].Centre, CPoint3(10, 0, 2));
+  EXPECT_NEAR(snout.Mesh.Point(5, 0).DistanceTo({0, 0, 0}), 1.0, 1e-12);
+}
+
+}  // namespace

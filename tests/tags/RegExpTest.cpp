@@ -1,0 +1,295 @@
+#include "tags/RegExp.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+using kelto::tags::MatchDetails;
+using kelto::tags::MatchResult;
+using kelto::tags::RegExp;
+
+namespace {
+
+constexpr std::nullopt_t kUnset = std::nullopt;
+constexpr std::nullopt_t kNoMatch = std::nullopt;
+
+struct Case {
+  std::string pattern;
+  std::string input;
+  std::optional<std::string> whole;                     // the matched text, or kNoMatch
+  std::vector<std::optional<std::string>> groups = {};  // checked when given
+};
+
+void Check(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE("pattern \"" + c.pattern + "\" on \"" + c.input + "\"");
+    const auto compiled = RegExp::Compile(c.pattern);
+    ASSERT_TRUE(compiled) << compiled.error << " at " << compiled.errorOffset;
+    MatchDetails details;
+    const MatchResult result = compiled.regexp->Search(c.input, &details);
+    if (!c.whole) {
+      EXPECT_EQ(result, MatchResult::NoMatch);
+      continue;
+    }
+    ASSERT_EQ(result, MatchResult::Match);
+    EXPECT_EQ(details.wholeText, *c.whole);
+    if (!c.groups.empty()) {
+      EXPECT_EQ(details.groupTexts, c.groups);
+    }
+  }
+}
+
+}  // namespace
+
+TEST(RegExp, LiteralsSearchFromEachPositionCaseSensitively) {
+  Check({
+      {"abc", "xxabcxx", "abc"},
+      {"abc", "ab", kNoMatch},
+      {"abc", "ABC", kNoMatch},
+      {"", "xyz", ""},
+      {"a.c", "a\nc", "a\nc"},
+      {"a.c",
+       "a\xC3\xA9"
+       "c",
+       "a\xC3\xA9"
+       "c"},  // one character, two bytes
+      {"a.c", "ac", kNoMatch},
+      {"cat|dog", "hotdog", "dog"},
+      {"gr(a|e)y", "grey", "grey"},
+      {"a(|b)c", "ac", "ac"},
+      {"(ab)+", "xababa", "abab"},
+  });
+}
+
+TEST(RegExp, AnchorsOnlyAsFirstAndLastCharacter) {
+  Check({
+      {"^abc", "abcd", "abc"},
+      {"^abc", "xabc", kNoMatch},
+      {"abc$", "xabc", "abc"},
+      {"abc$", "abcx", kNoMatch},
+      {"^$", "", ""},
+      {"^$", "a", kNoMatch},
+      {"$", "ab", ""},
+      {"a^b", "a^b", "a^b"},  // elsewhere they are ordinary characters
+      {"a$b", "a$b", "a$b"},
+      {"(a$)", "a$", "a$"},
+      {"a\\$", "xa$", "a$"},
+      {"a\\$", "xa", kNoMatch},
+      {"a\\\\$", "xa\\", "a\\"},
+      // ^ anchors the whole match; $ belongs to the alternative it ends.
+      {"^a|b", "cb", kNoMatch},
+      {"^a|b", "bc", "b"},
+      {"a|b$", "ac", "a"},
+      {"a|b$", "bc", kNoMatch},
+      {"(a|b)$", "ac", kNoMatch},
+  });
+}
+
+TEST(RegExp, ClassesWithRangesNegationAndEscapes) {
+  Check({
+      {"[abc]+", "xxbcax", "bca"},
+      {"[a-c]+", "xxbcax", "bca"},
+      {"[^a-c]+", "abxyc", "xy"},
+      {"[]a]+", "x]a]", "]a]"},
+      {"[^]]+", "]]xy]", "xy"},
+      {"[a-]+", "x-a-", "-a-"},
+      {"[\\]x]+", "a]x", "]x"},
+      {"[\\d.]+", "v1.25x", "1.25"},
+      {"[\\h]+", "zz0fFg", "0fF"},
+      {"[^\\c]", "ab1", "1"},
+      {"[\xC3\xA0-\xC3\xBF]+", "na\xC3\xAFve", "\xC3\xAF"},
+      {"[A-Z]", "abc", kNoMatch},
+      {"[x-zb-ea-c]+", "wedcbaz", "edcbaz"},  // overlapping ranges in any order
+      {"[^a-cd-f]", "abcdefg", "g"},
+      {"[a-bd-e]", "c", kNoMatch},
+  });
+}
+
+TEST(RegExp, RepetitionGreedyAndNonGreedyByCapturedText) {
+  Check({
+      {"{a*}", "aaa", "aaa", {"aaa"}},
+      {"{a*?}", "aaa", "", {""}},
+      {"{a+}", "aaa", "aaa", {"aaa"}},
+      {"{a+?}", "aaa", "a", {"a"}},
+      {"{a?}a", "aa", "aa", {"a"}},
+      {"{a??}a", "aa", "a", {""}},
+      {"<{.*}>", "<a><b>", "<a><b>", {"a><b"}},
+      {"<{.*?}>", "<a><b>", "<a>", {"a"}},
+      {"{.+}{.+}", "abcd", "abcd", {"abc", "d"}},
+      {"{.+?}{.+}", "abcd", "abcd", {"a", "bcd"}},
+      {"{.*?}x$", "axbx", "axbx", {"axb"}},
+      {"a*", "bbb", ""},
+      // Braces group; they never count repetitions.
+      {"a{2}", "aa", kNoMatch},
+      {"a{2}", "a2", "a2", {"2"}},
+  });
+}
+
+TEST(RegExp, LoopsOverEmptyMatchesEnd) {
+  Check({
+      {"(a*)*b", "aab", "aab"},
+      {"(a|)*c", "aac", "aac"},
+      {"^(a*)+$", "", ""},
+      {"{(a*)*}x", "x", "x", {""}},
+      {"(a*?)*?b", "ab", "ab"},
+      {"({a?})*b", "aab", "aab", {""}},  // the empty last iteration ends the loop
+  });
+}
+
+TEST(RegExp, MatchGroupsAndBackReferences) {
+  Check({
+      {"{a+}-{b+}", "xaa-bbb", "aa-bbb", {"aa", "bbb"}},
+      {"{a}|{b}", "b", "b", {kUnset, "b"}},
+      {"{ab}+", "ababab", "ababab", {"ab"}},    // the last iteration
+      {"{a{b}c}", "abc", "abc", {"abc", "b"}},  // numbered by opening brace
+      {"{a+}-\\0", "aa-aa", "aa-aa", {"aa"}},
+      {"{a+}-\\0$", "aa-a", "a-a", {"a"}},
+      {"{.}\\0", "abccd", "cc", {"c"}},
+      {"{\\d}{\\d}\\1\\0", "x1221", "1221", {"1", "2"}},
+      {"{a}?b\\0", "b", kNoMatch},  // a group that did not match matches nothing
+      {"{a}?b\\0", "aba", "aba"},
+      {"{a\\0}", "aa", kNoMatch},  // not yet captured inside itself
+      {"{[ab]}\\0*", "abbb", "a"},
+      {"{x}\\01", "xx1", "xx1"},  // one digit only
+  });
+}
+
+TEST(RegExp, NegationConsumesOneCharacterWhereTheItemFails) {
+  Check({
+      {"!a", "a", kNoMatch},
+      {"!a", "ab", "b"},
+      {"x!ay", "xby", "xby"},
+      {"x!ay", "xay", kNoMatch},
+      {"x!a", "x", kNoMatch},  // needs a character
+      {"!\\d+", "12a", "a"},
+      {"^!(Gate)", "Gate-Valve", kNoMatch},
+      {"^!(Gate)", "Ball-Valve", "B"},
+      {"^!(Gate)", "Gat", "G"},
+      {"^!(Gate)", "", kNoMatch},
+      {"^(!(abc))*$", "xxabxx", "xxabxx"},  // "does not contain abc"
+      {"^(!(abc))*$", "xxabcx", kNoMatch},
+      {"^!(a|b)", "c", "c"},
+      {"^!(a|b)", "b", kNoMatch},
+      {"!!a", "ba", "a"},
+      {"!a*", "bbb", kNoMatch},  // a* matches everywhere
+      {"(!a)+", "aabca", "bc"},
+      {"!{b}c", "bcac", "ac", {kUnset}},  // captures inside are dropped
+      {"!\\n", "\r\n", kNoMatch},
+      {"-!(-)", "a--b-c", "-b"},
+  });
+}
+
+TEST(RegExp, Abbreviations) {
+  Check({
+      {"\\a+", "--x9Z--", "x9Z"},
+      {"a\\b+b", "a \t b", "a \t b"},
+      {"\\c+", "12abC3", "abC"},
+      {"\\d+", "ab123c", "123"},
+      {"0x\\h+", "0x1fAg", "0x1fA"},
+      {"a\\nb", "a\r\nb", "a\r\nb"},
+      {"a\\nb", "a\nb", "a\nb"},
+      {"a\\nb", "a\rb", "a\rb"},
+      {"a\\nb", "a\n\rb", kNoMatch},
+      {"\\q", "say \"hi there\" now", "\"hi there\""},
+      {"\\q", "it's 'ok'", "'s '"},
+      {"\\q", "\"open", kNoMatch},
+      {"\\q+", "x'a'\"b\"", "'a'\"b\""},
+      {"\\w", "12abc3", "abc"},
+      {"\\z", "ab0123", "0123"},
+      {"{\\w}-{\\z}", "DN-150", "DN-150", {"DN", "150"}},
+      {"^\\z$", "12a", kNoMatch},
+      // Any other escaped character is itself.
+      {"\\.", "a.b", "."},
+      {"\\t", "t", "t"},
+      {"\\*\\+\\?\\!\\|", "*+?!|", "*+?!|"},
+      {"\\{x\\}\\(\\)\\[\\]", "{x}()[]", "{x}()[]"},
+      {"\\\\", "a\\b", "\\"},
+  });
+}
+
+TEST(RegExp, TextInEveryEncodingIsMatchedByCharacter) {
+  const auto re = RegExp::Compile(u"{.}\u00E9$");
+  ASSERT_TRUE(re);
+  MatchDetails d;
+  ASSERT_EQ(re.regexp->Search(std::u16string_view(u"x\U0001F600\u00E9"), &d), MatchResult::Match);
+  EXPECT_EQ(d.whole.begin, 1u);  // spans count characters, not code units
+  EXPECT_EQ(d.whole.end, 3u);
+  EXPECT_EQ(d.groupTexts[0], "\xF0\x9F\x98\x80");
+  EXPECT_EQ(re.regexp->Search(std::u32string_view(U"\u00E9\u00E9")), MatchResult::Match);
+  EXPECT_EQ(re.regexp->Search("\xFF\xC3\xA9"), MatchResult::Match);  // bad byte → U+FFFD
+}
+
+TEST(RegExp, BadPatternsAreCompileErrorsWithOffsets) {
+  const struct {
+    std::string pattern;
+    std::size_t offset;
+  } cases[] = {
+      {"(", 0},       {"x(a", 1},  {"a)", 1},     {"{a", 0},    {"a}", 1},    {"(a}", 0},
+      {"{a)", 0},     {"[a", 0},   {"[", 0},      {"[]", 0},    {"a]", 1},    {"*a", 0},
+      {"a|*", 2},     {"(*)", 1},  {"a**", 2},    {"a*??", 3},  {"a?+", 2},   {"^*", 1},
+      {"!", 0},       {"a!|b", 1}, {"(!)", 1},    {"!*", 1},    {"\\", 0},    {"ab\\", 2},
+      {"[a\\", 2},    {"\\0", 0},  {"{a}\\1", 3}, {"[z-a]", 1}, {"[\\w]", 1}, {"[\\n]", 1},
+      {"[a-\\d]", 3},
+  };
+  for (const auto& c : cases) {
+    const auto r = RegExp::Compile(c.pattern);
+    EXPECT_FALSE(r) << c.pattern;
+    EXPECT_FALSE(r.error.empty()) << c.pattern;
+    EXPECT_EQ(r.errorOffset, c.offset) << c.pattern << ": " << r.error;
+  }
+  // A back reference may come before its group; it is then unset when reached.
+  const auto early = RegExp::Compile("\\0{a}");
+  ASSERT_TRUE(early);
+  EXPECT_EQ(early.regexp->Search("aa"), MatchResult::NoMatch);
+}
+
+TEST(RegExp, NestingIsBoundedAtCompileTime) {
+  const auto nested = [](std::size_t depth, const std::string& open, const std::string& close) {
+    std::string p;
+    for (std::size_t i = 0; i < depth; ++i) p += open;
+    p += "a";
+    for (std::size_t i = 0; i < depth; ++i) p += close;
+    return p;
+  };
+  const auto ok = RegExp::Compile(nested(200, "(", ")"));
+  ASSERT_TRUE(ok) << ok.error;
+  EXPECT_EQ(ok.regexp->Search("xa"), MatchResult::Match);
+  EXPECT_FALSE(RegExp::Compile(nested(201, "(", ")")));
+  EXPECT_FALSE(RegExp::Compile(nested(5000, "{", "}")));
+  EXPECT_FALSE(RegExp::Compile(std::string(5000, '!') + "a"));
+}
+
+TEST(RegExp, HostilePatternsStopWithinTheStepBudget) {
+  const std::string as(30, 'a');
+  for (const char* pattern :
+       {"(a*)*b", "(a|a)*c", "(a+)+b", "{a*}*\\0b", "(a|aa)+$x", "(!b)*(!b)*(!b)*c", "((a*)*)*b"}) {
+    const auto re = RegExp::Compile(pattern);
+    ASSERT_TRUE(re) << pattern;
+    const MatchResult r = re.regexp->Search(as);
+    EXPECT_NE(r, MatchResult::Match) << pattern;
+  }
+  // Back references are charged per compared character.
+  const auto refs = RegExp::Compile("{.*}\\0*\\0*x");
+  EXPECT_NE(refs.regexp->Search(std::string(3000, 'a')), MatchResult::Match);
+  // The budget is reported distinctly, and a generous one finds the answer.
+  const auto slow = RegExp::Compile("(a|a)*c");
+  EXPECT_EQ(slow.regexp->Search(as), MatchResult::Aborted);
+  EXPECT_EQ(slow.regexp->Search("aaaaac", nullptr, 1000), MatchResult::Match);
+  EXPECT_EQ(slow.regexp->Search("aaaaaa", nullptr, 1'000'000), MatchResult::NoMatch);
+  const auto simple = RegExp::Compile("x");
+  EXPECT_EQ(simple.regexp->Search(std::string(100, 'a') + "x", nullptr, 50), MatchResult::Aborted);
+}
+
+TEST(RegExp, LongTextsNeedNoDeepCallStack) {
+  std::string text(100000, 'a');
+  text += "c";
+  const auto re = RegExp::Compile("^{(a|b)*}c$");
+  ASSERT_TRUE(re);
+  MatchDetails d;
+  ASSERT_EQ(re.regexp->Search(text, &d), MatchResult::Match);
+  EXPECT_EQ(d.groups[0].end, 100000u);
+  const auto neg = RegExp::Compile("^(!(xyz))*$");
+  EXPECT_EQ(neg.regexp->Search(text), MatchResult::Match);
+}
