@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "DumpCommand.h"
 #include "GenerateCommand.h"
+#include "InfoCommand.h"
 
 namespace {
 
@@ -11,7 +13,9 @@ constexpr const char* kUsage =
     "Usage: kelto3d COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  generate   write a generated plant to a piping file (kelto3d generate --help)\n";
+    "  generate   write a generated plant to a piping file (kelto3d generate --help)\n"
+    "  dump       print the solid model of a piping file (kelto3d dump --help)\n"
+    "  info       summarise the solid model of a piping file (kelto3d info --help)\n";
 
 }  // namespace
 
@@ -27,6 +31,10 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "generate")
     return kelto::cli::RunGenerate({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (args[0] == "dump")
+    return kelto::cli::RunDump({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (args[0] == "info")
+    return kelto::cli::RunInfo({args.begin() + 1, args.end()}, std::cout, std::cerr);
   std::cerr << "kelto3d: unknown command \"" << args[0] << "\"\n" << kUsage;
   return 2;
 }

@@ -1,5 +1,12 @@
 #include "com/ClassList.h"
 
+#include "colour/ComGroupColScheme.h"
+#include "colour/ComUserColScheme.h"
+#include "com/faces/ComModelNode.h"
+#include "com/faces/ComModelNodes.h"
+#include "com/faces/ComPrimitiveKinds.h"
+#include "com/faces/ComPrimitives.h"
+#include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
@@ -13,8 +20,20 @@ namespace {
 // The classes arrive with the subsystems they expose.
 // clang-format off
 constexpr kelto::com::ClassEntry kClassTable[] = {
+    {kClsidGroupColScheme, "Kelto3D.GroupColScheme.1", "Kelto3D.GroupColScheme", "GroupColScheme Object", &kelto::com::CreateInstanceOf<CComGroupColScheme>},
+    {kClsidUserColScheme, "Kelto3D.UserColScheme.1", "Kelto3D.UserColScheme", "UserColScheme Object", &kelto::com::CreateInstanceOf<CComUserColScheme>},
     {kClsidTagSet, "Kelto3D.TagSet.1", "Kelto3D.TagSet", "TagSet Object", &kelto::com::CreateInstanceOf<CComTagSet>},
     {kClsidTagEngine, "Kelto3D.TagEngine.1", "Kelto3D.TagEngine", "TagEngine Object", &kelto::com::CreateInstanceOf<CComTagEngine>},
+    {kClsidModelNode, "Oxbay3Support.ModelNode.1", "Oxbay3Support.ModelNode", "ModelNode Class", &kelto::com::CreateInstanceOf<CComModelNode>},
+    {kClsidLine, "Kelto3D.Line.1", "Kelto3D.Line", "Line Object", &kelto::com::CreateInstanceOf<CComLine>, "apartment"},
+    {kClsidCone, "Kelto3D.Cone.1", "Kelto3D.Cone", "Cone Object", &kelto::com::CreateInstanceOf<CComCone>, "apartment"},
+    {kClsidCurvedCone, "Kelto3D.CurvedCone.1", "Kelto3D.CurvedCone", "CurvedCone Object", &kelto::com::CreateInstanceOf<CComCurvedCone>, "apartment"},
+    {kClsidSnout, "Kelto3D.Snout.1", "Kelto3D.Snout", "Snout Object", &kelto::com::CreateInstanceOf<CComSnout>, "apartment"},
+    {kClsidCircle, "Kelto3D.Circle.1", "Kelto3D.Circle", "Circle Object", &kelto::com::CreateInstanceOf<CComCircle>, "apartment"},
+    {kClsidPrimitives, "Kelto3D.Primitives.1", "Kelto3D.Primitives", "Primitives Object", &kelto::com::CreateInstanceOf<CComPrimitives>, "apartment"},
+    {kClsidModelNodes, "Kelto3D.ModelNodes.1", "Kelto3D.ModelNodes", "ModelNodes Class", &kelto::com::CreateInstanceOf<CComModelNodes>},
+    // The three mouse action tables go here, before Options.
+    {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

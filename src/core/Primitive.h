@@ -15,15 +15,7 @@
 #include "core/Point3.h"
 #include "core/Vector3.h"
 #include "core/WrappedClass.h"
-
-// The kind values, shared with the scripting enumeration of the same name.
-enum PrimitiveType : std::int32_t {
-  ptLine = 1,
-  ptCone = 2,
-  ptCurvedCone = 3,
-  ptSnout = 4,
-  ptCircle = 5,
-};
+#include "kelto3d/PrimitiveType.h"  // the kind values
 
 class CPrimitive : public CWrappedClass {
  public:

@@ -3,8 +3,8 @@
 // TagSet created by a script is simply empty).
 #pragma once
 
-#include "core/ComWrapper.h"
 #include "com/ModuleLock.h"
+#include "core/ComWrapper.h"
 #include "kelto3d/Tags.h"
 #include "platform/com/Boundary.h"
 #include "platform/com/Dispatch.h"
@@ -22,11 +22,10 @@ struct TagSetClass {
   static constexpr CLSID clsid = kelto3d::kClsidTagSet;
 };
 
-class CComTagSet
-    : public kelto3d::ComObject<CComTagSet, kelto::com::Dual<kelto3d::ITagSet>,
-                                kelto::com::SupportErrorInfo<kelto3d::ITagSet>>,
-      public CComWrapper<CTagSet, CComTagSet, TagSetClass, kelto3d::ITagSet, CTagSet*,
-                         CDPOwner<CTagSet>> {
+class CComTagSet : public kelto3d::ComObject<CComTagSet, kelto::com::Dual<kelto3d::ITagSet>,
+                                             kelto::com::SupportErrorInfo<kelto3d::ITagSet>>,
+                   public CComWrapper<CTagSet, CComTagSet, TagSetClass, kelto3d::ITagSet, CTagSet*,
+                                      CDPOwner<CTagSet>> {
  public:
   HRESULT get_Count(LONG* pVal) override;
   // A tag that was not set gives a null BSTR and S_OK; an index with no text

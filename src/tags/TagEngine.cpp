@@ -246,7 +246,8 @@ bool CTagEngine::Holds(const Condition& condition, IDispatch* object, Cache& cac
   }
   if (!entry->second) return false;
 
-  if (!aspect->second.IsRegExp()) return kelto::tags::MatchesExactly(*entry->second, condition.expected);
+  if (!aspect->second.IsRegExp())
+    return kelto::tags::MatchesExactly(*entry->second, condition.expected);
 
   if (!condition.compiled) {
     auto result = kelto::tags::RegExp::Compile(condition.expected);

@@ -1,0 +1,41 @@
+#include "render/BendCache.h"
+
+#include <GL/gl.h>
+
+#include <utility>
+
+CBendCache::CBendCache() : m_delete([](unsigned list) { glDeleteLists(list, 1); }) {}
+
+CBendCache::CBendCache(ListDeleter deleter) : m_delete(std::move(deleter)) {}
+
+unsigned CBendCache::Lookup(const std::string& key) {
+  ++m_lookups;
+  const unsigned list = Find(key);
+  if (list == 0) ++m_misses;
+  return list;
+}
+
+unsigned CBendCache::Find(const std::string& key) const {
+  const auto it = m_entries.find(key);
+  return it == m_entries.end() ? 0 : it->second.List;
+}
+
+void CBendCache::Add(const std::string& key, unsigned list) { m_entries[key] = {list, 1}; }
+
+void CBendCache::AddRef(const std::string& key) {
+  if (auto it = m_entries.find(key); it != m_entries.end()) ++it->second.References;
+}
+
+void CBendCache::Release(const std::string& key) {
+  const auto it = m_entries.find(key);
+  if (it == m_entries.end()) return;
+  if (--it->second.References >= 1) return;
+  const unsigned list = it->second.List;
+  m_entries.erase(it);
+  if (list != 0 && m_delete) m_delete(list);
+}
+
+int CBendCache::RefCount(const std::string& key) const {
+  const auto it = m_entries.find(key);
+  return it == m_entries.end() ? 0 : it->second.References;
+}

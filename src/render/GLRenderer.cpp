@@ -1,0 +1,425 @@
+#include "render/GLRenderer.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <utility>
+
+#include "core/Primitive.h"
+#include "platform/gl/GLSurface.h"
+#include "render/AxesIndicator.h"
+#include "render/BendCanonical.h"
+#include "render/Material.h"
+#include "render/PrimitiveDrawing.h"
+#include "render/StandardViewDir.h"
+
+// One primitive of a node while its list is compiled.
+struct CGLRenderer::Entry {
+  const CPrimitive* Primitive = nullptr;
+  bool IsBend = false;
+  CCanonicalBend Canonical;
+  unsigned List = 0;  // the shared bend list
+};
+
+// ---------------------------------------------------------------- NodeData
+
+CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
+    : m_renderer(renderer), m_node(node) {
+  if (CModelNode* parent = node->GetParent()) {
+    if (NodeData* up = renderer->GetNodeData(parent); up && up->m_selection != 0) m_selection = 1;
+  }
+  m_name = renderer->AllocateName(node);
+}
+
+CGLRenderer::NodeData::~NodeData() {
+  m_renderer->MakeCurrent();
+  if (m_listId != 0) glDeleteLists(m_listId, 1);
+  for (const std::string& key : m_keys) m_renderer->m_bendCache.Release(key);
+  m_renderer->FreeName(m_name);
+}
+
+void CGLRenderer::NodeData::OnGeometryChanged() {
+  m_renderer->BuildNodeList(m_node, this, true, true);
+}
+
+void CGLRenderer::NodeData::OnSubtreeChanged() {
+  m_renderer->BuildNodeList(m_node, this, true, true);
+}
+
+void CGLRenderer::NodeData::OnParentChanged() {
+  CModelNode* root = m_renderer->m_root;
+  if (m_node == root || m_node->IsAncestor(root)) return;
+  // The hook runs on a copy of the node's items, so this object lives until
+  // the hook returns even though it is detached here.
+  m_renderer->RemoveNodeData(m_node);
+}
+
+// ------------------------------------------------------- construction, options
+
+CGLRenderer::CGLRenderer() : m_key(static_cast<const void*>(this)) { RegisterOptions(); }
+
+CGLRenderer::CGLRenderer(CModelNode* root, kelto::gl::CGLSurface* surface) : CGLRenderer() {
+  Init(root, surface);
+}
+
+CGLRenderer::~CGLRenderer() {
+  // Detaching first stops the options from calling back while the data goes.
+  m_options.changedSignal.disconnect(this);
+  if (m_ready && m_root) {
+    MakeCurrent();
+    RemoveNodeData(m_root);
+  }
+}
+
+void CGLRenderer::RegisterOptions() {
+  // Connected before registering: whoever holds the registry can set an
+  // option as soon as it exists.
+  m_options.changedSignal.connect(this, &CGLRenderer::OnOptionChanged);
+  m_normalizeScale = false;
+  m_options.AddOption("NormalizeScale", &m_normalizeScale);
+  m_tessellation.Edges = 16;
+  m_options.AddOption("Edges", &m_tessellation.Edges);
+  m_tessellation.BendSteps = 8;
+  m_options.AddOption("BendSteps", &m_tessellation.BendSteps);
+  m_tessellation.CylStacks = 2;
+  m_options.AddOption("CylStacks", &m_tessellation.CylStacks);
+  m_tessellation.SnoutSteps = 1;
+  m_options.AddOption("SnoutSteps", &m_tessellation.SnoutSteps);
+  m_keyPrecision = 1;
+  m_options.AddOption("KeyPrecision", &m_keyPrecision);
+  m_axesSize = 50;
+  m_options.AddOption("AxesSize", &m_axesSize);
+  m_axesTop = true;
+  m_options.AddOption("AxesTop", &m_axesTop);
+  m_axesRight = false;
+  m_options.AddOption("AxesRight", &m_axesRight);
+  m_viewLimits = true;
+  m_options.AddOption("ViewLimits", &m_viewLimits);
+  m_backgroundColour = 0;
+  m_options.AddOption("BackgroundColour", &m_backgroundColour);
+  m_normalLineWidth = 1.0f;
+  m_options.AddOption("NormalLineWidth", &m_normalLineWidth);
+  m_selectedLineWidth = 1.0f;
+  m_options.AddOption("SelectedLineWidth", &m_selectedLineWidth);
+  m_showDebugInfo = false;
+  m_options.AddOption("ShowDebugInfo", &m_showDebugInfo);
+}
+
+void CGLRenderer::OnOptionChanged(COptions::Names /*names*/) {
+  if (!m_ready) return;
+  MakeCurrent();
+  // Tessellation, keys and colours may all have changed: start afresh.
+  RemoveNodeData(m_root);
+  BuildRoot();
+  Render();
+}
+
+void CGLRenderer::Init(CModelNode* root, kelto::gl::CGLSurface* surface) {
+  if (!root) throw std::invalid_argument("Null model root.");
+  if (m_ready && m_root) {
+    MakeCurrent();
+    RemoveNodeData(m_root);
+    m_ready = false;
+  }
+  m_root = root;
+  m_surface = surface;
+  if (MakeCurrent()) {
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    m_viewport = {viewport[0], viewport[1], viewport[2], viewport[3]};
+  }
+  m_view.Distance = 1.0;
+  const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
+  SetViewDir(start.View, start.Up);
+  BuildRoot();
+  m_ready = true;
+}
+
+bool CGLRenderer::MakeCurrent() const { return m_surface && m_surface->MakeCurrent(); }
+
+// ------------------------------------------------------------- node data
+
+CGLRenderer::NodeData* CGLRenderer::GetNodeData(const CModelNode* node) const {
+  if (!node) return nullptr;
+  const CModelNode::AssociatedPtr item = node->GetAssociated(m_key);
+  return dynamic_cast<NodeData*>(item.get());
+}
+
+CGLRenderer::NodeData* CGLRenderer::AttachNodeData(CModelNode* node) {
+  auto* data = new NodeData(this, node);
+  node->SetAssociated(m_key, CModelNode::AssociatedPtr(data));
+  return data;
+}
+
+void CGLRenderer::RemoveNodeData(CModelNode* node) {
+  for (const auto& [key, child] : node->GetChildren()) RemoveNodeData(child.get());
+  node->ClearAssociated(m_key);
+}
+
+void CGLRenderer::BuildRoot() {
+  NodeData* data = AttachNodeData(m_root);
+  BuildNodeList(m_root, data, true, true);
+}
+
+std::uint32_t CGLRenderer::AllocateName(CModelNode* node) {
+  // Names count upwards and skip 0 and names still in use, so a stale hit
+  // never names a newer node until the counter has gone all the way round.
+  while (m_nextName == 0 || m_names.count(m_nextName)) ++m_nextName;
+  const std::uint32_t name = m_nextName++;
+  m_names.emplace(name, node);
+  return name;
+}
+
+void CGLRenderer::FreeName(std::uint32_t name) { m_names.erase(name); }
+
+CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const {
+  const auto it = m_names.find(name);
+  return it == m_names.end() ? nullptr : it->second;
+}
+
+void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild) {
+  MakeCurrent();
+
+  // Children without data are new to this renderer: give them data and
+  // lists. Children that have data keep their lists.
+  if (recurse) {
+    for (const auto& [key, child] : node->GetChildren()) {
+      if (GetNodeData(child.get())) continue;
+      NodeData* childData = AttachNodeData(child.get());
+      BuildNodeList(child.get(), childData, true, true);
+    }
+  }
+
+  if (data->m_listId == 0) data->m_listId = glGenLists(1);
+
+  std::multiset<std::string> released;
+  if (rebuild) released.swap(data->m_keys);
+
+  const CGeometrySet& geometry = node->GetGeometry();
+  std::vector<Entry> entries(geometry.size());
+  for (std::size_t i = 0; i < geometry.size(); ++i) {
+    Entry& entry = entries[i];
+    entry.Primitive = &geometry[i];
+    if (const auto* bend = geometry[i].GetCurvedCone()) {
+      entry.Canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
+      entry.IsBend = entry.Canonical.IsBend;
+      if (entry.IsBend) entry.List = m_bendCache.Lookup(entry.Canonical.Key);
+    }
+  }
+
+  if (rebuild) {
+    for (Entry& entry : entries) {
+      if (!entry.IsBend) continue;
+      const std::string& key = entry.Canonical.Key;
+      // Looked up again (uncounted): an earlier bend of this same node may
+      // just have made the list.
+      unsigned list = m_bendCache.Find(key);
+      if (list == 0) {
+        list = glGenLists(1);
+        if (list == 0) {  // no context, or out of list names: draw in place
+          entry.List = 0;
+          continue;
+        }
+        m_bendCache.Add(key, list);
+        glNewList(list, GL_COMPILE);
+        DrawPrimitive(CPrimitive(entry.Canonical.Shape));
+        glEndList();
+      } else {
+        m_bendCache.AddRef(key);
+      }
+      entry.List = list;
+      data->m_keys.insert(key);
+    }
+    // Keys still in use were referenced again above, so their lists survive.
+    for (const std::string& key : released) m_bendCache.Release(key);
+  }
+
+  if (data->m_listId == 0) return;
+  const bool selected = data->m_selection != 0;
+  glNewList(data->m_listId, GL_COMPILE);
+  glPushName(data->m_name);
+  for (const Entry& entry : entries) {
+    SetColourForPrimitive(*entry.Primitive, selected);
+    SetLineWidth(selected);
+    if (!entry.IsBend || entry.List == 0) {
+      DrawPrimitive(*entry.Primitive);
+      continue;
+    }
+    const double scale = entry.Canonical.Scale;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixd(entry.Canonical.Matrix.data());
+    if (scale != 1.0) {
+      glPushAttrib(GL_ENABLE_BIT);
+      glEnable(GL_NORMALIZE);
+      glScaled(scale, scale, scale);
+    }
+    glCallList(entry.List);
+    if (scale != 1.0) glPopAttrib();
+    glPopMatrix();
+  }
+  for (const auto& [key, child] : node->GetChildren()) {
+    if (NodeData* childData = GetNodeData(child.get()); childData && childData->m_listId != 0)
+      glCallList(childData->m_listId);
+  }
+  glPopName();
+  glEndList();
+}
+
+// ----------------------------------------------------------------- drawing
+
+void CGLRenderer::SetMaterialColour(std::int32_t colour, bool emissive) {
+  ::SetMaterialColour(colour, emissive);
+}
+
+void CGLRenderer::SetLineWidth(bool selected) const {
+  glLineWidth(selected ? m_selectedLineWidth : m_normalLineWidth);
+}
+
+void CGLRenderer::SetColourForPrimitive(const CPrimitive& primitive, bool selected) const {
+  std::int32_t colour = 0;
+  bool emissive = false;
+  if (const auto* line = primitive.GetLine()) {
+    colour = line->Colour;
+    emissive = true;
+  } else if (const auto* circle = primitive.GetCircle()) {
+    colour = circle->Colour;
+    emissive = true;
+  } else if (const auto* cone = primitive.GetCone()) {
+    colour = cone->Colour;
+  } else if (const auto* bend = primitive.GetCurvedCone()) {
+    colour = bend->Colour;
+  } else if (const auto* snout = primitive.GetSnout()) {
+    colour = snout->Colour;
+  }
+  SetMaterialColour(selected ? kSelectionColour : colour, emissive);
+}
+
+void CGLRenderer::DrawPrimitive(const CPrimitive& primitive) const {
+  ::DrawPrimitive(primitive, m_tessellation);
+}
+
+void CGLRenderer::DrawModel() const {
+  if (!m_ready) return;
+  if (NodeData* data = GetNodeData(m_root); data && data->m_listId != 0)
+    glCallList(data->m_listId);
+}
+
+void CGLRenderer::Render() {
+  if (!MakeCurrent()) return;
+  // The model may have grown or shrunk since the last camera operation; the
+  // near and far planes follow it.
+  ApplyProjection();
+  const std::array<float, 4> background = ColourVector(m_backgroundColour);
+  glClearColor(background[0], background[1], background[2], 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+  const auto start = std::chrono::steady_clock::now();
+  DrawModel();
+  if (m_axesSize > 0) DrawAxesIndicator(m_view.Rotation, m_axesSize, m_axesTop, m_axesRight, m_surface);
+  glFinish();
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+
+  if (m_showDebugInfo) DrawDebugOverlay(static_cast<long long>(elapsed.count()));
+  glFlush();
+  m_surface->SwapBuffers();
+}
+
+void CGLRenderer::DrawDebugOverlay(long long elapsedMs) {
+  char time[32], cache[64], distance[32];
+  std::snprintf(time, sizeof time, "%lld", elapsedMs);
+  std::snprintf(cache, sizeof cache, "%lld -> %lld", static_cast<long long>(m_bendCache.Lookups()),
+                static_cast<long long>(m_bendCache.Misses()));
+  std::snprintf(distance, sizeof distance, "%g", m_view.Distance);
+
+  SetMaterialColour(0xAAAAAA, true);
+  // The text lies at depth 0.5; the model in front of that would hide it.
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glRasterPos2d(-0.9, -0.9);
+  m_surface->DrawText(time);
+  glRasterPos2d(-0.9, -0.975);
+  m_surface->DrawText(distance);
+  glRasterPos2d(0.65, -0.9);
+  m_surface->DrawText(cache);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glPopAttrib();
+}
+
+// --------------------------------------------------------------- selection
+
+void CGLRenderer::Select(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 0) {
+    data->m_selection = 2;
+    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
+    BuildNodeList(node, data, false, false);
+  } else if (data->m_selection == 1) {
+    data->m_selection = 2;
+  }
+}
+
+void CGLRenderer::MarkInherited(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 0) {
+    data->m_selection = 1;
+    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
+  }
+  BuildNodeList(node, data, false, false);
+}
+
+void CGLRenderer::Unselect(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data || data->m_selection == 0) return;
+  data->m_selection = 0;
+  for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
+  BuildNodeList(node, data, false, false);
+}
+
+void CGLRenderer::UnmarkInherited(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 1) {
+    data->m_selection = 0;
+    for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
+  }
+  BuildNodeList(node, data, false, false);
+}
+
+bool CGLRenderer::IsSelected(CModelNode* node) {
+  const NodeData* data = GetNodeData(node);
+  return data && data->m_selection != 0;
+}
+
+void CGLRenderer::UnselectAll(std::vector<CModelNode*>& selected) {
+  if (!m_root) return;
+  UnselectBelow(m_root, selected);
+}
+
+void CGLRenderer::UnselectBelow(CModelNode* node, std::vector<CModelNode*>& selected) {
+  NodeData* data = GetNodeData(node);
+  if (data && data->m_selection == 2) selected.push_back(node);
+  for (const auto& [key, child] : node->GetChildren()) UnselectBelow(child.get(), selected);
+  if (data && data->m_selection != 0) {
+    data->m_selection = 0;
+    BuildNodeList(node, data, false, false);
+  }
+}

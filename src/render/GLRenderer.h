@@ -1,0 +1,229 @@
+// CGLRenderer: draws one model tree into one OpenGL surface.
+//
+// Display lists. Every drawn node carries a NodeData (attached under this
+// renderer's own key, so several renderers can share a tree) holding one
+// display list: the node's selection name, its primitives, then a call of
+// each child's list. A frame is one glCallList of the root. A node's list is
+// recompiled only when its geometry, children or selection change; since a
+// parent calls its children's lists by name, a child recompiled later is
+// picked up without touching the parent.
+//
+// Bend cache. Bends (curved cones) are reduced to a canonical shape
+// (BendCanonical.h), tessellated once per distinct shape into a shared list
+// (CBendCache), and drawn under their own placement matrix. A node holds one
+// reference per bend primitive (NodeData::Keys); the last reference released
+// deletes the list.
+//
+// Hooks. A node's geometry or subtree change rebuilds its list (and creates
+// and builds lists for new children); a node leaving the tree loses this
+// renderer's data for its whole subtree, which frees the lists.
+//
+// Options. Fourteen options, registered in this order with these defaults:
+// NormalizeScale false, Edges 16, BendSteps 8, CylStacks 2, SnoutSteps 1,
+// KeyPrecision 1, AxesSize 50, AxesTop true, AxesRight false, ViewLimits
+// true, BackgroundColour 0, NormalLineWidth 1.0, SelectedLineWidth 1.0,
+// ShowDebugInfo false. Any change made through GetOptions() (once the
+// renderer is initialised) rebuilds every list from scratch — which also
+// clears every selection — and renders a frame.
+//
+// Camera. The current and saved views (CViewState), the projection and the
+// camera operations of IFRenderer; the mathematics is in CameraMath.h.
+//
+// Picking names. A selection name is 32 bits while a node's address is 64,
+// so each NodeData gets a small number of its own and the renderer maps
+// numbers back to nodes; a hit on a name whose node has gone is dropped.
+//
+// Lifetime. The tree must outlive the renderer, and the surface must outlive
+// it too; destroying the renderer removes its data from the whole tree (and
+// so every list). Every operation that touches GL first makes the surface
+// current. Nothing reports GL errors; a surface without a context makes
+// drawing a no-op while the camera state still follows the operations.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/AssociationKey.h"
+#include "core/ModelNode.h"
+#include "core/Signals.h"
+#include "options/Options.h"
+#include "render/BendCache.h"
+#include "render/CameraMath.h"
+#include "render/PrimitiveTessellation.h"
+#include "render/Renderer.h"
+
+namespace kelto::gl {
+class CGLSurface;
+}
+
+class CPrimitive;
+
+class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_threaded_local> {
+ public:
+  class NodeData;
+
+  // Registers the options; Init follows once the surface exists.
+  CGLRenderer();
+  // Registers the options and initialises at once (off-screen rendering).
+  CGLRenderer(CModelNode* root, kelto::gl::CGLSurface* surface);
+  CGLRenderer(const CGLRenderer&) = delete;
+  CGLRenderer& operator=(const CGLRenderer&) = delete;
+  virtual ~CGLRenderer();
+
+  // Enables depth test, lighting with the default light 0 and back-face
+  // culling; takes the viewport the surface has; starts in the
+  // north-top-left view at distance 1; builds every list of the tree. A
+  // renderer initialised before first lets go of its old tree. Throws
+  // std::invalid_argument for a null root.
+  void Init(CModelNode* root, kelto::gl::CGLSurface* surface);
+  bool IsReady() const { return m_ready; }
+
+  // IFRenderer.
+  void SaveView() override;
+  bool RestoreView() override;
+  bool FitView(const CBoundBox& box) override;
+  bool Rotate(const CVector3& axis, double angle) override;
+  bool ZoomAt(double factor, const CPoint2& point) override;
+  bool Zoom(double factor) override;
+  bool SetCentre(const CPoint3& centre) override;
+  void BeginPan(const CPoint2& point) override;
+  bool PanTo(const CPoint2& point) override;
+  bool AdjustCentreDepth() override;
+  bool SetViewDir(const CVector3& view, const CVector3& up) override;
+  void Select(CModelNode* node) override;
+  void Unselect(CModelNode* node) override;
+  bool IsSelected(CModelNode* node) override;
+  void UnselectAll(std::vector<CModelNode*>& selected) override;
+  void Pick(const CPoint2& point, CHitList& hits) override;
+  void Resize(int width, int height) override;
+  void Render() override;
+  COptions& GetOptions() override { return m_options; }
+  bool CopyViewFrom(const IFRenderer& other) override;
+  const CViewState& GetView() const override { return m_view; }
+  const CViewState& GetSavedView() const override { return m_savedView; }
+  double GetDepth(const CPoint2& point, bool nearest) override;
+
+  // Drawing services (for the lists being compiled, and for picking).
+  static void SetMaterialColour(std::int32_t colour, bool emissive);
+  // glLineWidth of SelectedLineWidth or NormalLineWidth.
+  void SetLineWidth(bool selected) const;
+  // One primitive with this renderer's tessellation options.
+  void DrawPrimitive(const CPrimitive& primitive) const;
+  // glCallList of the root's list.
+  void DrawModel() const;
+
+  // Inspection, for the view control and tests.
+  CModelNode* GetRoot() const { return m_root; }
+  kelto::gl::CGLSurface* GetSurface() const { return m_surface; }
+  const AssociationKey& GetKey() const { return m_key; }
+  // This renderer's data on the node, or null.
+  NodeData* GetNodeData(const CModelNode* node) const;
+  const CBendCache& GetBendCache() const { return m_bendCache; }
+  const CViewport& GetViewport() const { return m_viewport; }
+  // The matrices the current view draws with (aboutCentre: without the
+  // translation by −Centre).
+  CCameraMatrices GetCameraMatrices(bool aboutCentre = false) const;
+  const CPoint3& GetPanAnchor() const { return m_panAnchor; }
+
+ private:
+  friend class NodeData;
+  struct Entry;
+
+  void RegisterOptions();
+  void OnOptionChanged(COptions::Names names);
+  bool MakeCurrent() const;
+
+  NodeData* AttachNodeData(CModelNode* node);
+  // Removes this renderer's data from the node and its whole subtree.
+  void RemoveNodeData(CModelNode* node);
+  void BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild);
+  void BuildRoot();
+  void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
+
+  void MarkInherited(CModelNode* node);
+  void UnmarkInherited(CModelNode* node);
+  void UnselectBelow(CModelNode* node, std::vector<CModelNode*>& selected);
+
+  std::uint32_t AllocateName(CModelNode* node);
+  void FreeName(std::uint32_t name);
+  CModelNode* ResolveName(std::uint32_t name) const;
+
+  CModelExtent GetExtent() const;
+  void ApplyLimits();
+  // Loads the current view's projection and model-view matrices into GL.
+  void ApplyProjection();
+  template <class Change>
+  bool ChangeView(bool limits, Change&& change);
+  // The selection pass over the whole viewport (no pick box).
+  CHitList PickAll();
+  // GetDepth's first two steps: false when no part of the model is visible.
+  bool ModelDepth(const CPoint2& point, bool nearest, double& depth);
+  void DrawDebugOverlay(long long elapsedMs);
+
+  CModelNode* m_root = nullptr;
+  kelto::gl::CGLSurface* m_surface = nullptr;
+  bool m_ready = false;
+
+  // The options' variables (registered by the constructor).
+  bool m_normalizeScale = false;
+  CTessellationOptions m_tessellation;
+  int m_keyPrecision = 1;
+  int m_axesSize = 50;
+  bool m_axesTop = true;
+  bool m_axesRight = false;
+  bool m_viewLimits = true;
+  int m_backgroundColour = 0;
+  float m_normalLineWidth = 1.0f;
+  float m_selectedLineWidth = 1.0f;
+  bool m_showDebugInfo = false;
+  COptions m_options;
+
+  CViewState m_view;
+  CViewState m_savedView;
+  CPoint3 m_panAnchor;
+  CViewport m_viewport;
+
+  CBendCache m_bendCache;
+  AssociationKey m_key;
+  std::unordered_map<std::uint32_t, CModelNode*> m_names;
+  std::uint32_t m_nextName = 1;
+};
+
+// The renderer's data on one node.
+class CGLRenderer::NodeData : public CModelNode::CAssociated {
+ public:
+  // Selection starts at 1 when the node's parent is selected in this
+  // renderer, else 0.
+  NodeData(CGLRenderer* renderer, CModelNode* node);
+  // Deletes the node's list and releases its bend keys.
+  ~NodeData() override;
+  NodeData(const NodeData&) = delete;
+  NodeData& operator=(const NodeData&) = delete;
+
+  void OnGeometryChanged() override;
+  void OnSubtreeChanged() override;
+  void OnParentChanged() override;
+
+  CModelNode* Node() const { return m_node; }
+  // The node's display list, 0 until generated.
+  unsigned ListId() const { return m_listId; }
+  // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
+  int Selection() const { return m_selection; }
+  // One bend cache key per bend primitive (duplicates kept).
+  const std::multiset<std::string>& Keys() const { return m_keys; }
+  // The node's selection name.
+  std::uint32_t Name() const { return m_name; }
+
+ private:
+  friend class CGLRenderer;
+
+  CGLRenderer* m_renderer;
+  CModelNode* m_node;
+  unsigned m_listId = 0;
+  int m_selection = 0;
+  std::multiset<std::string> m_keys;
+  std::uint32_t m_name = 0;
+};

@@ -1,0 +1,52 @@
+// Picking: which model nodes lie under a screen point, nearest first, through
+// OpenGL's selection mode over the same display lists that draw the model.
+// Every node list pushes its node's selection name, so the innermost name of
+// a hit is the node that owns the primitive hit, even though a parent's list
+// calls its children's.
+//
+// Screen points have their origin at the bottom-left of the viewport.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+class CModelNode;
+
+struct CHitRecord {
+  CModelNode* Node = nullptr;
+  double MinDepth = 0.0;  // window depth in [0, 1]
+  double MaxDepth = 0.0;
+};
+
+// Sorted by minimum depth, nearest first.
+using CHitList = std::vector<CHitRecord>;
+
+// Words in the selection buffer, and the side of the pick box in pixels.
+inline constexpr std::size_t kSelectionBufferSize = 0x800;
+inline constexpr double kPickBoxSize = 5.0;
+
+// Turns a selection name back into its node; null for a name that names no
+// node (any more).
+using NameResolver = std::function<CModelNode*(std::uint32_t name)>;
+
+// Decodes `records` selection records from `buffer`: each is (name count c,
+// minimum depth, maximum depth, c names); the hit's node is the last name;
+// depths are the unsigned words divided by 4294967295. Records ≤ 0 (no hits,
+// or an overflow, which GL reports as −1) give an empty list, never a partial
+// one. A record without names, or whose name resolves to null, is skipped; a
+// record that runs past the buffer ends the walk. Sorted nearest first.
+CHitList DecodeSelectionBuffer(std::span<const std::uint32_t> buffer, int records,
+                               const NameResolver& resolve);
+
+// Pushes the projection matrix and narrows it to a `size` × `size` pixel box
+// around (x, y) of the current viewport (gluPickMatrix applied before the
+// saved projection). The caller pops it (glMatrixMode (GL_PROJECTION),
+// glPopMatrix); the matrix mode is left at GL_MODELVIEW.
+void PushPickMatrix(double x, double y, double size);
+
+// Runs `list` in selection mode with the current matrices and decodes the
+// hits. The render mode is GL_RENDER again afterwards.
+CHitList SelectionPass(unsigned list, const NameResolver& resolve);

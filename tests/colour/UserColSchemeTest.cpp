@@ -1,0 +1,162 @@
+// The rule-driven scheme on its own: rules are tag-engine rule sets whose
+// "Colour" tag is read as a colour.
+#include "colour/UserColScheme.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FakePiping.h"
+#include "platform/com/ComError.h"
+
+namespace {
+
+using colour_test::MakeComponent;
+
+// Colours by group, keyed on the component's Details.GroupName.
+constexpr const char* kByGroup = R"(<Colours>
+  <Aspect Name="Group" Expression="Details.GroupName"/>
+  <Lookup Group="Valves"><Tag Colour="Red"/></Lookup>
+  <Lookup Group="Pipe"><Tag Colour="0, 0, 255"/></Lookup>
+  <Lookup Group="Flanges"><Tag Finish="Painted"/></Lookup>
+</Colours>)";
+
+std::vector<std::string> Configure(CUserColScheme& scheme, const std::string& xml) {
+  std::vector<std::string> messages;
+  scheme.SetConfig(xml, messages);
+  return messages;
+}
+
+// The scheme's answer when its only rule sets "Colour" to text.
+std::int32_t ColourOfTag(const std::string& text) {
+  auto scheme = CUserColScheme::Create();
+  EXPECT_TRUE(Configure(*scheme, "<C><Lookup><Tag Colour=\"" + text + "\"/></Lookup></C>").empty());
+  return scheme->GetColour(MakeComponent("Pipe").Get());
+}
+
+TEST(UserColScheme, UnconfiguredSchemeColoursEverythingWhite) {
+  auto scheme = CUserColScheme::Create();
+  for (const char* group : {"Pipe", "Valves", "Welds", ""})
+    EXPECT_EQ(scheme->GetColour(MakeComponent(group).Get()), 0xFFFFFF) << group;
+}
+
+TEST(UserColScheme, RulesKeyedOnTheGroupName) {
+  auto scheme = CUserColScheme::Create();
+  EXPECT_TRUE(Configure(*scheme, kByGroup).empty());
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Valves").Get()), 0x0000FF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0xFF0000);
+  // A rule that sets other tags but no "Colour", and no rule at all: white.
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Flanges").Get()), 0xFFFFFF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Supports").Get()), 0xFFFFFF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("valves").Get()), 0xFFFFFF);
+}
+
+// The same text forms as ColourText, reached through a real rule.
+TEST(UserColScheme, ColourTagTextForms) {
+  EXPECT_EQ(ColourOfTag("Red"), 0x0000FF);
+  EXPECT_EQ(ColourOfTag("RED"), 0x0000FF);
+  EXPECT_EQ(ColourOfTag("red"), 0x0000FF);
+  EXPECT_EQ(ColourOfTag("255,0,0"), 0x0000FF);
+  EXPECT_EQ(ColourOfTag(" 0x10 , 010 , 1 "), 0x010810);
+  EXPECT_EQ(ColourOfTag("12, 34"), 0xFFFFFF);
+  EXPECT_EQ(ColourOfTag("0, 256, 0"), 0x010000);
+  EXPECT_EQ(ColourOfTag("mauve"), 0xFFFFFF);
+}
+
+TEST(UserColScheme, OnlyTheTagNamedExactlyColourCounts) {
+  auto scheme = CUserColScheme::Create();
+  Configure(*scheme, R"(<C><Lookup><Tag colour="Red" COLOUR="Blue" Color="Green"/></Lookup></C>)");
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0xFFFFFF);
+}
+
+TEST(UserColScheme, LaterConfigurationsAddAndOverride) {
+  auto scheme = CUserColScheme::Create();
+  Configure(*scheme, R"(<C><Lookup><Tag Colour="Red"/></Lookup></C>)");
+  // The second set uses an aspect the first did not define, and overrides
+  // "Colour" for pipe only; the first set's rule still applies to the rest.
+  Configure(*scheme, R"(<C>
+    <Aspect Name="Group" Expression="Details.GroupName"/>
+    <Lookup Group="Pipe"><Tag Colour="Green"/></Lookup>
+  </C>)");
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0x00FF00);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Valves").Get()), 0x0000FF);
+}
+
+TEST(UserColScheme, RuleProblemsAreMessagesAndTheValidRulesStay) {
+  auto scheme = CUserColScheme::Create();
+  EXPECT_EQ(Configure(*scheme, kByGroup), std::vector<std::string>{});
+  EXPECT_EQ(Configure(*scheme, "<C><Lookup>"), std::vector<std::string>{"XML is not well formed."});
+  EXPECT_EQ(Configure(*scheme, R"(<C><Aspect Expression="Id"/><Lookup Shape="Round"/></C>)"),
+            (std::vector<std::string>{"Ignored unnamed aspect.", "Unknown aspect : Shape"}));
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Valves").Get()), 0x0000FF);
+}
+
+TEST(UserColScheme, MembersThatFailMakeTheirRulesNotApply) {
+  auto scheme = CUserColScheme::Create();
+  Configure(*scheme, R"(<C>
+    <Aspect Name="Group" Expression="Details.GroupName"/>
+    <Aspect Name="Missing" Expression="Details.NoSuchMember"/>
+    <Lookup Missing="x"><Tag Colour="Blue"/></Lookup>
+    <Lookup Group="Pipe"><Tag Colour="Green"/></Lookup>
+  </C>)");
+  auto broken = MakeComponent("Pipe");
+  broken->failDetails = true;
+  EXPECT_EQ(scheme->GetColour(broken.Get()), 0xFFFFFF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0x00FF00);
+}
+
+TEST(UserColScheme, NullComponentIsAPointerError) {
+  auto scheme = CUserColScheme::Create();
+  Configure(*scheme, R"(<C><Lookup><Tag Colour="Red"/></Lookup></C>)");
+  try {
+    scheme->GetColour(nullptr);
+    ADD_FAILURE() << "a null component must fail";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), E_POINTER);
+  }
+}
+
+// The example of docs/colour-schemes.md, kept in step with it: it loads
+// without messages, and rules whose members these stand-in components lack
+// (SymbolKey, Points) simply do not apply.
+constexpr const char* kDocumentedExample = R"xml(<ColourScheme>
+  <!-- What the rules read from each component (member paths, called by name). -->
+  <Aspect Name="Group"  Expression="Details.GroupName"/>
+  <Aspect Name="Type"   Expression="Details.TypeName"/>
+  <Aspect Name="Code"   Expression="Details.ItemCode"/>
+  <Aspect Name="Bore"   Expression='Points.Item("End_1").Bore'/>
+  <Aspect Name="Symbol" Expression="Details.SymbolKey" MatchType="RegExp"/>
+
+  <!-- Valves are red; flanged ones (symbol key starting with F) of item
+       code 4100 are dark red. -->
+  <Lookup Group="Valves">
+    <Tag Colour="Red"/>
+    <Lookup Symbol="^F">
+      <Lookup Code="4100"><Tag Colour="128, 0, 0"/></Lookup>
+    </Lookup>
+  </Lookup>
+
+  <!-- Pipe is light grey, the 100 bore main blue (hexadecimal parts). -->
+  <Lookup Group="Pipe">
+    <Tag Colour="0xC0, 0xC0, 0xC0"/>
+    <Lookup Bore="100"><Tag Colour="0x00, 0x40, 0xFF"/></Lookup>
+  </Lookup>
+
+  <!-- Support steel. -->
+  <Lookup Group="Supports"><Tag Colour="YELLOW"/></Lookup>
+  <Lookup Type="Base-Plate"><Tag Colour="yellow"/></Lookup>
+</ColourScheme>)xml";
+
+TEST(UserColScheme, DocumentedExampleLoadsAndColours) {
+  auto scheme = CUserColScheme::Create();
+  EXPECT_EQ(Configure(*scheme, kDocumentedExample), std::vector<std::string>{});
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Valves").Get()), 0x0000FF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0xC0C0C0);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Supports").Get()), 0x00FFFF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Base-Plate").Get()), 0x00FFFF);
+  EXPECT_EQ(scheme->GetColour(MakeComponent("Gaskets").Get()), 0xFFFFFF);
+}
+
+}  // namespace

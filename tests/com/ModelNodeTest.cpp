@@ -1,0 +1,420 @@
+// ModelNode and ModelNodes driven as a script drives them (by name through
+// IDispatch::Invoke), with a look at the vtables and the internal tree where
+// a script cannot see the difference.
+#include "com/faces/ComModelNode.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ModelTreeFixtures.h"
+#include "com/faces/ComModelNodes.h"
+#include "core/WrapperFace.h"
+#include "platform/com/Api.h"
+#include "platform/com/Guid.h"
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+using kelto::test::Call;
+using kelto::test::Get;
+using kelto::test::MakeToken;
+using kelto::test::NewKeyedNode;
+using kelto::test::NewModelNode;
+using kelto::test::NodeOf;
+using kelto::test::ObjectOf;
+using kelto::test::PutRef;
+
+namespace {
+
+// Children.Item(index) through the ModelNodes object.
+kelto::test::ScriptResult ChildAt(IDispatch* node, _variant_t index) {
+  auto children = Get(node, u"Children");
+  EXPECT_TRUE(children.ok());
+  return Get(ObjectOf(children), u"Item", {std::move(index)});
+}
+
+LONG ChildCount(IDispatch* node) {
+  auto children = Get(node, u"Children");
+  auto count = Get(ObjectOf(children), u"Count");
+  EXPECT_TRUE(count.ok());
+  return count.value.lVal;
+}
+
+void AddChild(IDispatch* parent, IDispatch* child) {
+  auto r = Call(parent, u"AddChild", {_variant_t(child)});
+  ASSERT_TRUE(r.ok()) << r.error;
+}
+
+}  // namespace
+
+TEST(ModelNode, AHostNodeIsAnEmptyRootThatItOwns) {
+  auto node = NewModelNode();
+  auto dump = Call(node.Get(), u"Dump");
+  ASSERT_TRUE(dump.ok());
+  EXPECT_EQ(dump.value.ToString(),
+            "0\n  BoundBox : (0, 0, 0) - (0, 0, 0) Radius = 0\n"
+            "  Minimum Contained BoundBox radius : 0\n");
+  auto object = Get(node.Get(), u"Object");
+  ASSERT_TRUE(object.ok());
+  EXPECT_EQ(object.value.vt, VT_DISPATCH);
+  EXPECT_EQ(object.value.pdispVal, nullptr);
+  EXPECT_TRUE(
+      CComModelNode::Implementation(kelto::test::AsModelNode(node.Get()).Get())->OwnsNode());
+  EXPECT_EQ(ChildCount(node.Get()), 0);
+}
+
+TEST(ModelNode, ChildrenAreOneBasedInKeyOrderAndLookedUpByObject) {
+  auto tokens = kelto::test::SortedTokens(3);
+  auto root = NewModelNode();
+  std::vector<ComPtr<IDispatch>> children;
+  // Added out of key order; listed in key order.
+  for (int i : {2, 0, 1}) {
+    children.push_back(NewKeyedNode(tokens[i].Get()));
+    AddChild(root.Get(), children.back().Get());
+  }
+  auto grandchildToken = MakeToken();
+  auto grandchild = NewKeyedNode(grandchildToken.Get());
+  AddChild(children[0].Get(), grandchild.Get());
+  ASSERT_EQ(ChildCount(root.Get()), 3);
+
+  // Positions: 1 … Count, any value that converts to an unsigned integer.
+  // A child's ModelNode is the one object the script added.
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(1))), children[1].Get());
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(3))), children[0].Get());
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t("2"))), children[2].Get());
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(2.0))), children[2].Get());
+  // Objects are keys.
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(tokens[0].Get()))), children[1].Get());
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(static_cast<IUnknown*>(tokens[2].Get())))),
+            children[0].Get());
+
+  struct Case {
+    _variant_t index;
+    const char* error;
+  };
+  const Case failures[] = {
+      {_variant_t(0), "Invalid Position"},
+      {_variant_t(4), "Invalid Position"},
+      {_variant_t(), "Invalid Position"},  // an empty VARIANT converts to 0
+      {_variant_t(-1), "Bad Index"},
+      {_variant_t("first"), "Bad Index"},
+      {_variant_t(grandchildToken.Get()), "No Match"},  // only direct children
+      {_variant_t(MakeToken().Get()), "No Match"},
+  };
+  for (const Case& c : failures) {
+    auto r = ChildAt(root.Get(), c.index);
+    EXPECT_EQ(r.hr, DISP_E_EXCEPTION) << c.error;
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(r.scode, DISP_E_BADINDEX) << c.error;
+  }
+}
+
+TEST(ModelNode, EnumeratingChildrenFollowsKeyOrder) {
+  auto tokens = kelto::test::SortedTokens(3);
+  auto root = NewModelNode();
+  std::vector<ComPtr<IDispatch>> children(3);
+  for (int i : {1, 2, 0}) {
+    children[i] = NewKeyedNode(tokens[i].Get());
+    AddChild(root.Get(), children[i].Get());
+  }
+  auto collection = Get(root.Get(), u"Children");
+  auto enumerator = Get(ObjectOf(collection), u"_NewEnum");
+  ASSERT_TRUE(enumerator.ok());
+  ComPtr<IEnumVARIANT> e;
+  ASSERT_EQ(enumerator.value.punkVal->QueryInterface(IidOf<IEnumVARIANT>(), e.PutVoid()), S_OK);
+  VARIANT items[4];
+  ULONG fetched = 0;
+  EXPECT_EQ(e->Next(4, items, &fetched), S_FALSE);
+  ASSERT_EQ(fetched, 3u);
+  for (ULONG i = 0; i < fetched; ++i) {
+    EXPECT_EQ(items[i].vt, VT_DISPATCH);
+    EXPECT_EQ(items[i].pdispVal, children[i].Get());
+    VariantClear(&items[i]);
+  }
+}
+
+TEST(ModelNode, AssociatedItemsUseTextKeys) {
+  auto node = NewModelNode();
+  // 7 and "7" are one key, both ways round.
+  ASSERT_TRUE(Call(node.Get(), u"SetAssociatedItem", {_variant_t(7), _variant_t("seven")}).ok());
+  auto read = Call(node.Get(), u"GetAssociatedItem", {_variant_t("7")});
+  ASSERT_TRUE(read.ok()) << read.error;
+  EXPECT_EQ(read.value.ToString(), "seven");
+  ASSERT_TRUE(Call(node.Get(), u"SetAssociatedItem", {_variant_t("8"), _variant_t(2.5)}).ok());
+  read = Call(node.Get(), u"GetAssociatedItem", {_variant_t(8)});
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.value.vt, VT_R8);
+  EXPECT_EQ(read.value.dblVal, 2.5);
+
+  auto has = Call(node.Get(), u"HasAssociatedItem", {_variant_t(7)});
+  ASSERT_TRUE(has.ok());
+  EXPECT_EQ(has.value.vt, VT_BOOL);
+  EXPECT_EQ(has.value.boolVal, VARIANT_TRUE);
+
+  // Clearing an absent key is no error; reading it afterwards is.
+  EXPECT_TRUE(Call(node.Get(), u"ClearAssociatedItem", {_variant_t(7)}).ok());
+  EXPECT_TRUE(Call(node.Get(), u"ClearAssociatedItem", {_variant_t(7)}).ok());
+  has = Call(node.Get(), u"HasAssociatedItem", {_variant_t("7")});
+  EXPECT_EQ(has.value.boolVal, VARIANT_FALSE);
+  auto missing = Call(node.Get(), u"GetAssociatedItem", {_variant_t(7)});
+  EXPECT_EQ(missing.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(missing.error, "Key not found");
+}
+
+TEST(ModelNode, AssociatedItemsOfOtherComponentsStayOutOfReach) {
+  auto node = NewModelNode();
+  CModelNode* internal = NodeOf(node.Get());
+  // What a renderer attaches: an integer key, data of its own kind.
+  bool died = false;
+  internal->SetAssociated(AssociationKey(std::uintptr_t{0}),
+                          CModelNode::AssociatedPtr(new kelto::test::DeathWatch(&died)));
+  auto r = Call(node.Get(), u"GetAssociatedItem", {_variant_t(0)});
+  EXPECT_EQ(r.error, "Key not found");
+
+  // Text-keyed data of a foreign kind cannot be read; strings can.
+  internal->SetAssociated(AssociationKey("foreign"),
+                          CModelNode::AssociatedPtr(new kelto::test::DeathWatch(&died)));
+  r = Call(node.Get(), u"GetAssociatedItem", {_variant_t("foreign")});
+  EXPECT_EQ(r.error, "Unable to extract associated Object");
+  internal->SetAssociated(
+      AssociationKey("text"),
+      CModelNode::AssociatedPtr(new CModelNode::CAssociatedData<std::string>("tag 12")));
+  r = Call(node.Get(), u"GetAssociatedItem", {_variant_t("text")});
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.value.vt, VT_BSTR);
+  EXPECT_EQ(r.value.ToString(), "tag 12");
+}
+
+TEST(ModelNode, AStoredItemIsAValueNotAReference) {
+  auto node = kelto::test::AsModelNode(NewModelNode().Get());
+  LONG variable = 5;
+  VARIANT byRef;
+  VariantInit(&byRef);
+  byRef.vt = VT_BYREF | VT_I4;
+  byRef.plVal = &variable;
+  ASSERT_EQ(node->SetAssociatedItem(_variant_t("k"), byRef), S_OK);
+  variable = 6;
+  _variant_t value;
+  ASSERT_EQ(node->GetAssociatedItem(_variant_t("k"), &value), S_OK);
+  EXPECT_EQ(value.vt, VT_I4);
+  EXPECT_EQ(value.lVal, 5);
+}
+
+TEST(ModelNode, AHostNodeCanBeAddedRemovedAndAddedAgain) {
+  auto root = NewModelNode();
+  auto token = MakeToken();
+  auto child = NewKeyedNode(token.Get());
+  ASSERT_TRUE(Call(child.Get(), u"SetAssociatedItem", {_variant_t("name"), _variant_t("c")}).ok());
+  CComModelNode* childImpl =
+      CComModelNode::Implementation(kelto::test::AsModelNode(child.Get()).Get());
+
+  for (int round = 0; round < 2; ++round) {
+    AddChild(root.Get(), child.Get());
+    EXPECT_EQ(ChildCount(root.Get()), 1);
+    EXPECT_FALSE(childImpl->OwnsNode());  // the tree holds it now
+    EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(1))), child.Get());
+
+    auto removed = Call(root.Get(), u"RemoveSubtree", {_variant_t(token.Get())});
+    ASSERT_TRUE(removed.ok()) << removed.error;
+    EXPECT_EQ(removed.value.vt, VT_EMPTY);  // the node is not returned
+    EXPECT_EQ(ChildCount(root.Get()), 0);
+    EXPECT_TRUE(childImpl->OwnsNode());  // handed back to its ModelNode
+    EXPECT_EQ(Call(child.Get(), u"GetAssociatedItem", {_variant_t("name")}).value.ToString(), "c");
+  }
+  // Removing what is not there is no error.
+  EXPECT_TRUE(Call(root.Get(), u"RemoveSubtree", {_variant_t(token.Get())}).ok());
+}
+
+TEST(ModelNode, ARemovedSubtreeLivesAsLongAsItsModelNode) {
+  auto root = NewModelNode();
+  auto token = MakeToken();
+  bool died = false;
+  {
+    auto child = NewKeyedNode(token.Get());
+    auto grandchild = NewKeyedNode(MakeToken().Get());
+    AddChild(child.Get(), grandchild.Get());
+    AddChild(root.Get(), child.Get());
+    NodeOf(grandchild.Get())
+        ->SetAssociated(AssociationKey("watch"),
+                        CModelNode::AssociatedPtr(new kelto::test::DeathWatch(&died)));
+  }
+  // Nobody holds the subtree's ModelNodes: removing it releases it.
+  auto found = Call(root.Get(), u"SearchSubtree", {_variant_t(token.Get())});
+  ASSERT_NE(ObjectOf(found), nullptr);
+  ASSERT_TRUE(Call(root.Get(), u"RemoveSubtree", {_variant_t(token.Get())}).ok());
+  EXPECT_FALSE(died);  // `found` holds the removed child's ModelNode
+  EXPECT_EQ(ChildCount(ObjectOf(found)), 1);
+  found.value.Clear();
+  EXPECT_TRUE(died);
+}
+
+TEST(ModelNode, AddingARootThatCppCodeOwnsIsRefused) {
+  // A builder's or the view control's root: held by a counted pointer.
+  CModelNode::NodePtr held(new CModelNode());
+  ComPtr<CComModelNode> face = WrapperFace<CComModelNode>(held.get());
+  auto root = NewModelNode();
+  auto r =
+      Call(root.Get(), u"AddChild", {_variant_t(static_cast<kelto3d::IModelNode*>(face.Get()))});
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.error, "Unable to add child node [Non-owned root]");
+  EXPECT_EQ(ChildCount(root.Get()), 0);
+  EXPECT_EQ(held->GetParent(), nullptr);
+  EXPECT_EQ(held.use_count(), 1u);
+}
+
+// A host's own IModelNode implementation (vtable callers can pass one).
+class CForeignNode final : public kelto::com::Object<CForeignNode, kelto3d::IModelNode> {
+ public:
+  HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT get_Object(IDispatch**) override { return E_NOTIMPL; }
+  HRESULT putref_Object(IUnknown*) override { return E_NOTIMPL; }
+  HRESULT get_Geometry(kelto3d::IPrimitives**) override { return E_NOTIMPL; }
+  HRESULT get_Children(kelto3d::IModelNodes**) override { return E_NOTIMPL; }
+  HRESULT Dump(BSTR*) override { return E_NOTIMPL; }
+  HRESULT AddChild(kelto3d::IModelNode*) override { return E_NOTIMPL; }
+  HRESULT SearchSubtree(IUnknown*, kelto3d::IModelNode**) override { return E_NOTIMPL; }
+  HRESULT RemoveSubtree(IUnknown*) override { return E_NOTIMPL; }
+  HRESULT SetAssociatedItem(VARIANT, VARIANT) override { return E_NOTIMPL; }
+  HRESULT GetAssociatedItem(VARIANT, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT ClearAssociatedItem(VARIANT) override { return E_NOTIMPL; }
+  HRESULT HasAssociatedItem(VARIANT, VARIANT_BOOL*) override { return E_NOTIMPL; }
+};
+
+TEST(ModelNode, OnlyThisModulesNodesCanBeAdded) {
+  auto root = kelto::test::AsModelNode(NewModelNode().Get());
+  auto foreign = kelto::com::MakeObject<CForeignNode>();
+  for (kelto3d::IModelNode* child : {static_cast<kelto3d::IModelNode*>(nullptr),
+                                     static_cast<kelto3d::IModelNode*>(foreign.Get())}) {
+    EXPECT_EQ(root->AddChild(child), E_FAIL);
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+    _bstr_t description;
+    info->GetDescription(description.GetAddress());
+    EXPECT_EQ(description.str(), "Bad child node.");
+    _bstr_t source;
+    info->GetSource(source.GetAddress());
+    EXPECT_EQ(source.str(), "{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
+  }
+  // A script's Nothing is a null child too.
+  auto r = Call(root.Get(), u"AddChild", {_variant_t()});
+  EXPECT_EQ(r.error, "Bad child node.");
+}
+
+TEST(ModelNode, CyclesAreRefusedAndOwnershipStaysPut) {
+  auto a = NewKeyedNode(MakeToken().Get());
+  auto b = NewKeyedNode(MakeToken().Get());
+  AddChild(a.Get(), b.Get());
+  // b under itself or its parent; a (a root its ModelNode owns) under itself.
+  const std::pair<IDispatch*, IDispatch*> cycles[] = {
+      {b.Get(), a.Get()}, {b.Get(), b.Get()}, {a.Get(), a.Get()}};
+  for (const auto& [parent, child] : cycles) {
+    auto r = Call(parent, u"AddChild", {_variant_t(child)});
+    EXPECT_EQ(r.error, "Cyclic model tree not allowed.");
+  }
+  // a still owns its root; b is still a's child.
+  EXPECT_TRUE(CComModelNode::Implementation(kelto::test::AsModelNode(a.Get()).Get())->OwnsNode());
+  EXPECT_EQ(ChildCount(a.Get()), 1);
+  EXPECT_EQ(NodeOf(b.Get())->GetParent(), NodeOf(a.Get()));
+}
+
+TEST(ModelNode, AddingAChildUnderAnotherParentMovesIt) {
+  auto first = NewModelNode();
+  auto second = NewModelNode();
+  auto child = NewKeyedNode(MakeToken().Get());
+  AddChild(first.Get(), child.Get());
+  AddChild(second.Get(), child.Get());
+  EXPECT_EQ(ChildCount(first.Get()), 0);
+  EXPECT_EQ(ChildCount(second.Get()), 1);
+  EXPECT_EQ(NodeOf(child.Get())->GetParent(), NodeOf(second.Get()));
+}
+
+TEST(ModelNode, SearchFindsDeepNodesAndAnswersNothingForStrangers) {
+  auto root = NewModelNode();
+  auto child = NewKeyedNode(MakeToken().Get());
+  auto deepToken = MakeToken();
+  auto deep = NewKeyedNode(deepToken.Get());
+  AddChild(child.Get(), deep.Get());
+  AddChild(root.Get(), child.Get());
+  auto found = Call(root.Get(), u"SearchSubtree", {_variant_t(deepToken.Get())});
+  ASSERT_TRUE(found.ok());
+  EXPECT_EQ(ObjectOf(found), deep.Get());
+  auto none = Call(root.Get(), u"SearchSubtree", {_variant_t(MakeToken().Get())});
+  ASSERT_TRUE(none.ok());
+  EXPECT_EQ(none.value.vt, VT_DISPATCH);
+  EXPECT_EQ(ObjectOf(none), nullptr);
+}
+
+TEST(ModelNode, SettingTheObjectRekeysTheNodeInItsParent) {
+  auto root = NewModelNode();
+  auto before = MakeToken();
+  auto after = MakeToken();
+  auto child = NewKeyedNode(before.Get());
+  AddChild(root.Get(), child.Get());
+  ASSERT_TRUE(PutRef(child.Get(), u"Object", {_variant_t(after.Get())}).ok());
+  EXPECT_EQ(ObjectOf(Get(child.Get(), u"Object")), after.Get());
+  EXPECT_EQ(ObjectOf(ChildAt(root.Get(), _variant_t(after.Get()))), child.Get());
+  EXPECT_EQ(ChildAt(root.Get(), _variant_t(before.Get())).error, "No Match");
+}
+
+TEST(ModelNode, AModelNodeOutlivingItsTreeStartsAfresh) {
+  ComPtr<IDispatch> orphan;
+  ComPtr<IDispatch> children;
+  {
+    auto root = NewModelNode();
+    auto child = NewKeyedNode(MakeToken().Get());
+    AddChild(child.Get(), NewKeyedNode(MakeToken().Get()).Get());
+    AddChild(root.Get(), child.Get());
+    orphan = child;
+    // The Children collection keeps its node's ModelNode (and so the tree
+    // the ModelNode owns) alive.
+    children = ComPtr<IDispatch>(ObjectOf(Get(root.Get(), u"Children")));
+  }
+  EXPECT_EQ(Get(children.Get(), u"Count").value.lVal, 1);
+  children.Reset();  // the root goes, and the child's node with it
+  EXPECT_EQ(ChildCount(orphan.Get()), 0);
+  EXPECT_EQ(ObjectOf(Get(orphan.Get(), u"Object")), nullptr);
+  EXPECT_TRUE(
+      CComModelNode::Implementation(kelto::test::AsModelNode(orphan.Get()).Get())->OwnsNode());
+}
+
+TEST(ModelNode, DumpShowsTheSubtree) {
+  auto root = NewModelNode();
+  auto child = NewKeyedNode(MakeToken().Get());
+  auto geometry = Get(child.Get(), u"Geometry");
+  ASSERT_TRUE(Call(ObjectOf(geometry), u"Add3DLine",
+                   {_variant_t(0.0), _variant_t(0.0), _variant_t(0.0), _variant_t(1.0),
+                    _variant_t(2.0), _variant_t(3.0)})
+                  .ok());
+  NodeOf(child.Get())->GeometryChanged(false);  // what a view's refresh does
+  AddChild(root.Get(), child.Get());
+  auto dump = Call(root.Get(), u"Dump");
+  ASSERT_TRUE(dump.ok());
+  EXPECT_EQ(dump.value.ToString(), NodeOf(root.Get())->Dump(0));
+  EXPECT_NE(dump.value.ToString().find("    Line : (0, 0, 0) to (1, 2, 3)\n"), std::string::npos);
+}
+
+TEST(ModelNode, OffersItsEventInterfaceAndErrorInfo) {
+  auto node = NewModelNode();
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(node->QueryInterface(IidOf<IConnectionPointContainer>(), container.PutVoid()), S_OK);
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(container->FindConnectionPoint(IidOf<kelto3d::_IModelNodeEvents>(), point.Put()), S_OK);
+  ComPtr<ISupportErrorInfo> support;
+  ASSERT_EQ(node->QueryInterface(IidOf<ISupportErrorInfo>(), support.PutVoid()), S_OK);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<kelto3d::IModelNode>()), S_OK);
+}
+
+TEST(ModelNodes, AHostCreatedCollectionIsEmpty) {
+  ComPtr<IDispatch> nodes;
+  ASSERT_EQ(kelto::com::CreateInstanceOf<CComModelNodes>(IidOf<IDispatch>(), nodes.PutVoid()),
+            S_OK);
+  EXPECT_EQ(Get(nodes.Get(), u"Count").value.lVal, 0);
+  EXPECT_EQ(Get(nodes.Get(), u"Item", {_variant_t(1)}).error, "Invalid Position");
+}

@@ -1,0 +1,280 @@
+// Primitives and the typed primitive objects, driven through IDispatch (and
+// the vtables where the struct form of XYZValue matters).
+#include "com/faces/ComPrimitives.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ModelTreeFixtures.h"
+#include "com/faces/ComPrimitiveKinds.h"
+#include "core/WrapperFace.h"
+#include "platform/com/Api.h"
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+using kelto::test::Call;
+using kelto::test::Get;
+using kelto::test::ObjectOf;
+using kelto::test::Put;
+
+namespace {
+
+std::vector<_variant_t> Numbers(std::initializer_list<double> values) {
+  std::vector<_variant_t> args;
+  for (double v : values) args.emplace_back(v);
+  return args;
+}
+
+// The three doubles of a point read through IDispatch (VT_ARRAY | VT_R8).
+std::vector<double> PointOf(const kelto::test::ScriptResult& r) {
+  EXPECT_TRUE(r.ok()) << r.error;
+  EXPECT_EQ(r.value.vt, VT_ARRAY | VT_R8);
+  if (r.value.vt != (VT_ARRAY | VT_R8)) return {};
+  SAFEARRAY* array = r.value.parray;
+  LONG lower = -1;
+  LONG upper = -1;
+  SafeArrayGetLBound(array, 1, &lower);
+  SafeArrayGetUBound(array, 1, &upper);
+  EXPECT_EQ(lower, 0);
+  std::vector<double> xyz;
+  for (LONG i = lower; i <= upper; ++i) {
+    double d = 0;
+    SafeArrayGetElement(array, &i, &d);
+    xyz.push_back(d);
+  }
+  return xyz;
+}
+
+// A VT_ARRAY | VT_VARIANT of the given values, with the given lower bound.
+_variant_t VariantArray(std::vector<_variant_t> values, LONG lower = 0) {
+  SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, lower, static_cast<ULONG>(values.size()));
+  for (LONG i = 0; i < static_cast<LONG>(values.size()); ++i) {
+    LONG index = lower + i;
+    SafeArrayPutElement(array, &index, &values[static_cast<std::size_t>(i)]);
+  }
+  return _variant_t::AdoptArray(array, VT_VARIANT);
+}
+
+ComPtr<IDispatch> NewPrimitives() {
+  ComPtr<IDispatch> p;
+  kelto::com::CreateInstanceOf<CComPrimitives>(IidOf<IDispatch>(), p.PutVoid());
+  return p;
+}
+
+CComPrimitives* ImplementationOf(IDispatch* primitives) {
+  ComPtr<kelto3d::IPrimitives> typed;
+  primitives->QueryInterface(IidOf<kelto3d::IPrimitives>(), typed.PutVoid());
+  return CComPrimitives::GetObj(typed.Get());
+}
+
+template <class TComClass>
+ComPtr<IDispatch> NewStandalone() {
+  ComPtr<IDispatch> p;
+  kelto::com::CreateInstanceOf<TComClass>(IidOf<IDispatch>(), p.PutVoid());
+  return p;
+}
+
+// One of each kind, in kind order.
+ComPtr<IDispatch> FilledPrimitives() {
+  auto set = NewPrimitives();
+  EXPECT_TRUE(Call(set.Get(), u"Add3DLine", Numbers({0, 0, 0, 1, 2, 3})).ok());
+  auto cone = Numbers({0, 0, 0, 2, 10, 0, 0, 4});
+  cone.emplace_back(0x0000FF);
+  EXPECT_TRUE(Call(set.Get(), u"Add3DCone", cone).ok());
+  EXPECT_TRUE(Call(set.Get(), u"Add3DCurvedCone", Numbers({0, 0, 0, 2, 5, 5, 0, 2, 5, 0, 0})).ok());
+  EXPECT_TRUE(Call(set.Get(), u"Add3DSnout", Numbers({0, 0, 0, 4, 0, 0, 5, 2, 0, 0, 1})).ok());
+  EXPECT_TRUE(Call(set.Get(), u"Add3DCircle", Numbers({1, 1, 1, 10, 0, 0, 1})).ok());
+  return set;
+}
+
+}  // namespace
+
+TEST(Primitives, ItemsAreZeroBasedAndOfTheirKind) {
+  auto set = FilledPrimitives();
+  EXPECT_EQ(Get(set.Get(), u"Count").value.lVal, 5);
+  const IID* interfaces[] = {&IidOf<kelto3d::ILine>(), &IidOf<kelto3d::ICone>(),
+                             &IidOf<kelto3d::ICurvedCone>(), &IidOf<kelto3d::ISnout>(),
+                             &IidOf<kelto3d::ICircle>()};
+  for (LONG i = 0; i < 5; ++i) {
+    auto item = Get(set.Get(), u"Item", {_variant_t(i)});
+    ASSERT_NE(ObjectOf(item), nullptr);
+    EXPECT_EQ(Get(ObjectOf(item), u"Type").value.lVal, i + 1);
+    ComPtr<IUnknown> typed;
+    EXPECT_EQ(ObjectOf(item)->QueryInterface(*interfaces[i], typed.PutVoid()), S_OK);
+    // The same primitive gives the same object while it lives.
+    EXPECT_EQ(ObjectOf(Get(set.Get(), u"Item", {_variant_t(i)})), ObjectOf(item));
+  }
+  EXPECT_EQ(Get(ObjectOf(Get(set.Get(), u"Item", {_variant_t(1)})), u"Colour").value.lVal,
+            0x0000FF);
+  EXPECT_EQ(Get(ObjectOf(Get(set.Get(), u"Item", {_variant_t(0)})), u"Colour").value.lVal, 0);
+  for (LONG bad : {-1, 5}) {
+    auto r = Get(set.Get(), u"Item", {_variant_t(bad)});
+    EXPECT_EQ(r.error, "invalid vector<T> subscript");
+    EXPECT_EQ(r.scode, DISP_E_BADINDEX);
+  }
+}
+
+TEST(Primitives, EnumerationListsTheItemsInOrder) {
+  auto set = FilledPrimitives();
+  auto enumerator = Get(set.Get(), u"_NewEnum");
+  ComPtr<IEnumVARIANT> e;
+  ASSERT_EQ(enumerator.value.punkVal->QueryInterface(IidOf<IEnumVARIANT>(), e.PutVoid()), S_OK);
+  for (LONG kind = 1; kind <= 5; ++kind) {
+    _variant_t item;
+    ASSERT_EQ(e->Next(1, &item, nullptr), S_OK);
+    ASSERT_EQ(item.vt, VT_DISPATCH);
+    EXPECT_EQ(Get(item.pdispVal, u"Type").value.lVal, kind);
+  }
+  _variant_t end;
+  EXPECT_EQ(e->Next(1, &end, nullptr), S_FALSE);
+}
+
+TEST(Primitives, PointsTravelAsArraysOfThreeNumbers) {
+  auto set = FilledPrimitives();
+  auto line = ComPtr<IDispatch>(ObjectOf(Get(set.Get(), u"Item", {_variant_t(0)})));
+  EXPECT_EQ(PointOf(Get(line.Get(), u"End")), (std::vector<double>{1, 2, 3}));
+
+  // A put takes any one-dimensional array of three numbers.
+  const _variant_t accepted[] = {
+      VariantArray({_variant_t(4), _variant_t("5"), _variant_t(6.0f)}),
+      VariantArray({_variant_t(4.0), _variant_t(5.0), _variant_t(6.0)}, 1),
+  };
+  for (const _variant_t& value : accepted) {
+    ASSERT_TRUE(Put(line.Get(), u"Start", {value}).ok());
+    EXPECT_EQ(PointOf(Get(line.Get(), u"Start")), (std::vector<double>{4, 5, 6}));
+    ASSERT_TRUE(Call(line.Get(), u"SetStart", Numbers({0, 0, 0})).ok());
+  }
+  const _variant_t refused[] = {
+      VariantArray({_variant_t(1.0), _variant_t(2.0)}),
+      VariantArray({_variant_t(1.0), _variant_t("two"), _variant_t(3.0)}),
+      _variant_t(1.0),
+      _variant_t("1, 2, 3"),
+  };
+  for (const _variant_t& value : refused) {
+    auto r = Put(line.Get(), u"Start", {value});
+    EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(r.scode, DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(PointOf(Get(line.Get(), u"Start")), (std::vector<double>{0, 0, 0}));
+  }
+
+  // GetEnd(X, Y, Z) fills variables passed by reference.
+  double x = 0, y = 0, z = 0;
+  VARIANT refs[3];
+  double* targets[] = {&x, &y, &z};
+  for (int i = 0; i < 3; ++i) {
+    VariantInit(&refs[i]);
+    refs[i].vt = VT_BYREF | VT_R8;
+    refs[i].pdblVal = targets[i];
+  }
+  ASSERT_TRUE(Call(line.Get(), u"GetEnd", {refs[0], refs[1], refs[2]}).ok());
+  EXPECT_EQ(x, 1);
+  EXPECT_EQ(y, 2);
+  EXPECT_EQ(z, 3);
+}
+
+TEST(Primitives, EachKindReadsAndWritesItsOwnFields) {
+  auto set = FilledPrimitives();
+  auto item = [&](LONG i) {
+    return ComPtr<IDispatch>(ObjectOf(Get(set.Get(), u"Item", {_variant_t(i)})));
+  };
+  auto cone = item(1);
+  EXPECT_EQ(Get(cone.Get(), u"StartDiameter").value.dblVal, 2);
+  EXPECT_EQ(Get(cone.Get(), u"EndDiameter").value.dblVal, 4);
+  ASSERT_TRUE(Put(cone.Get(), u"EndDiameter", {_variant_t("6.5")}).ok());
+  EXPECT_EQ(Get(cone.Get(), u"EndDiameter").value.dblVal, 6.5);
+  EXPECT_EQ(PointOf(Get(item(2).Get(), u"Centre")), (std::vector<double>{5, 0, 0}));
+  EXPECT_EQ(PointOf(Get(item(3).Get(), u"Direction")), (std::vector<double>{0, 0, 1}));
+  auto circle = item(4);
+  EXPECT_EQ(Get(circle.Get(), u"Diameter").value.dblVal, 10);
+  ASSERT_TRUE(Call(circle.Get(), u"SetCentre", Numbers({7, 8, 9})).ok());
+  ASSERT_TRUE(Put(circle.Get(), u"Colour", {_variant_t(0x00FF00)}).ok());
+  // The changes are in the set itself.
+  CGeometrySet* geometry = ImplementationOf(set.Get())->GetObject();
+  const CPrimitive::Circle* record = (*geometry)[4].GetCircle();
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->Centre, CPoint3(7, 8, 9));
+  EXPECT_EQ(record->Colour, 0x00FF00);
+  EXPECT_EQ((*geometry)[1].GetCone()->EndDiameter, 6.5);
+  // Members of other kinds are not there.
+  EXPECT_EQ(Get(circle.Get(), u"Start").hr, DISP_E_UNKNOWNNAME);
+}
+
+TEST(Primitives, AStandaloneObjectHasAPrimitiveOfItsOwnKind) {
+  auto circle = NewStandalone<CComCircle>();
+  EXPECT_EQ(Get(circle.Get(), u"Type").value.lVal, ptCircle);
+  ASSERT_TRUE(Put(circle.Get(), u"Diameter", {_variant_t(3.0)}).ok());
+  ASSERT_TRUE(Call(circle.Get(), u"SetDirection", Numbers({0, 1, 0})).ok());
+  EXPECT_EQ(Get(circle.Get(), u"Type").value.lVal, 5);
+  EXPECT_EQ(Get(circle.Get(), u"Diameter").value.dblVal, 3.0);
+  EXPECT_EQ(PointOf(Get(circle.Get(), u"Direction")), (std::vector<double>{0, 1, 0}));
+
+  // The vtable keeps the struct form.
+  ComPtr<kelto3d::ICircle> typed;
+  ASSERT_EQ(circle->QueryInterface(IidOf<kelto3d::ICircle>(), typed.PutVoid()), S_OK);
+  kelto3d::XYZValue direction{};
+  ASSERT_EQ(typed->get_Direction(&direction), S_OK);
+  EXPECT_EQ(direction.Y, 1);
+  ASSERT_EQ(typed->put_Centre(kelto3d::XYZValue{1.5, 2.5, 3.5}), S_OK);
+  double x = 0, y = 0, z = 0;
+  ASSERT_EQ(typed->GetCentre(&x, &y, &z), S_OK);
+  EXPECT_EQ(z, 3.5);
+  EXPECT_EQ(typed->get_Centre(nullptr), E_POINTER);
+}
+
+TEST(Primitives, AnObjectOfAnotherKindConvertsThePrimitive) {
+  CGeometrySet set;
+  set.AddLine(CPoint3(1, 2, 3), CPoint3(4, 5, 6), 9);
+  // What an object of another kind does to a primitive it is given.
+  ComPtr<CComCone> cone = WrapperFace<CComCone>(&set[0]);
+  double diameter = -1;
+  ASSERT_EQ(cone->get_StartDiameter(&diameter), S_OK);
+  EXPECT_EQ(diameter, 0);
+  EXPECT_EQ(set[0].GetType(), ptCone);
+  EXPECT_EQ(set[0].GetCone()->Start, CPoint3());
+  EXPECT_EQ(set[0].GetCone()->Colour, 0);
+}
+
+TEST(Primitives, ObjectsLeftBehindByAGrowingSetStartAfresh) {
+  auto set = NewPrimitives();
+  ASSERT_TRUE(Call(set.Get(), u"Add3DLine", Numbers({0, 0, 0, 1, 2, 3})).ok());
+  auto line = ComPtr<IDispatch>(ObjectOf(Get(set.Get(), u"Item", {_variant_t(0)})));
+  ASSERT_NE(line, nullptr);
+  // Enough additions to move the storage.
+  for (int i = 0; i < 64; ++i)
+    ASSERT_TRUE(Call(set.Get(), u"Add3DCircle", Numbers({0, 0, 0, 1, 0, 0, 1})).ok());
+  // The old object lets go: it reads as a new, empty line of its own ...
+  EXPECT_EQ(Get(line.Get(), u"Type").value.lVal, 1);
+  EXPECT_EQ(PointOf(Get(line.Get(), u"End")), (std::vector<double>{0, 0, 0}));
+  ASSERT_TRUE(Call(line.Get(), u"SetEnd", Numbers({9, 9, 9})).ok());
+  // ... and the set keeps its primitive, which a fresh Item reaches.
+  auto again = Get(set.Get(), u"Item", {_variant_t(0)});
+  EXPECT_NE(ObjectOf(again), line.Get());
+  EXPECT_EQ(PointOf(Get(ObjectOf(again), u"End")), (std::vector<double>{1, 2, 3}));
+}
+
+TEST(Primitives, APrimitiveWithoutAKindIsNothing) {
+  auto set = NewPrimitives();
+  ImplementationOf(set.Get())->GetObject()->push_back(CPrimitive());
+  auto item = Get(set.Get(), u"Item", {_variant_t(0)});
+  ASSERT_TRUE(item.ok());
+  EXPECT_EQ(item.value.vt, VT_DISPATCH);
+  EXPECT_EQ(ObjectOf(item), nullptr);
+}
+
+TEST(Primitives, ANodesGeometryIsItsPrimitivesObject) {
+  auto node = kelto::test::NewModelNode();
+  auto first = Get(node.Get(), u"Geometry");
+  auto second = Get(node.Get(), u"Geometry");
+  EXPECT_EQ(ObjectOf(first), ObjectOf(second));
+  ASSERT_TRUE(Call(ObjectOf(first), u"Add3DCircle", Numbers({0, 0, 0, 0.5, 0, 0, 1})).ok());
+  EXPECT_EQ(kelto::test::NodeOf(node.Get())->GetGeometry().size(), 1u);
+  // The set dies with its node; the Primitives object then has a set of its
+  // own.
+  ComPtr<IDispatch> kept(ObjectOf(first));
+  first.value.Clear();
+  second.value.Clear();
+  node.Reset();
+  EXPECT_EQ(Get(kept.Get(), u"Count").value.lVal, 0);
+}

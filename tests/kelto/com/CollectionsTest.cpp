@@ -1,0 +1,160 @@
+// Item, Count and _NewEnum of the collection faces: the index forms a script
+// may pass, what an unknown name and a bad position give, the error info of a
+// failure, and enumeration.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FaceFixtures.h"
+
+namespace faces_test {
+namespace {
+
+VARIANT ByRef(VARTYPE vt, void* target) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BYREF | vt;
+  v.byref = target;
+  return v;
+}
+
+class Collections : public ::testing::Test {
+ protected:
+  Collections() {
+    valve = FindComponent(file.Get(), "D401-V1");
+    support = FindComponent(file.Get(), "D401-S1");
+    valve->get_Points(points.Put());
+    valve->get_Legs(legs.Put());
+    valve->get_Attributes(attributes.Put());
+    ComPtr<IKeltoPipeline> pipeline;
+    valve->get_Pipeline(pipeline.Put());
+    pipeline->get_Components(components.Put());
+  }
+
+  ComPtr<CKeltoFile> file = OpenFile(Example("drain-spool.json"));
+  ComPtr<IKeltoComponent> valve, support;
+  ComPtr<IKeltoPoints> points;
+  ComPtr<IKeltoLegs> legs;
+  ComPtr<IKeltoAttributes> attributes;
+  ComPtr<IKeltoComponents> components;
+};
+
+TEST_F(Collections, ItemTakesPositionsAndNames) {
+  const _bstr_t runName("Run_2");
+  BSTR runText = runName.GetBSTR();
+  LONG one = 1;
+  struct Row {
+    const char* what;
+    IDispatch* collection;
+    _variant_t index;
+    HRESULT hr;
+    std::string result;  // Name / Id of the item, "<null>", or the error text
+  };
+  const std::vector<Row> rows = {
+      {"point by name", points.Get(), _variant_t("Run_2"), S_OK, "Run_2"},
+      {"point by position", points.Get(), _variant_t(0), S_OK, "Run_1"},
+      {"point by double", points.Get(), _variant_t(1.0), S_OK, "Run_2"},
+      {"point by name reference", points.Get(), ByRef(VT_BSTR, &runText), S_OK, "Run_2"},
+      {"point by position reference", points.Get(), ByRef(VT_I4, &one), S_OK, "Run_2"},
+      {"unknown point", points.Get(), _variant_t("Centre_1"), S_OK, "<null>"},
+      {"point past the end", points.Get(), _variant_t(2), DISP_E_BADINDEX,
+       "Invalid index 2: the collection holds 2 items."},
+      {"negative point", points.Get(), _variant_t(-1), DISP_E_BADINDEX,
+       "Invalid index -1: the collection holds 2 items."},
+      {"attribute by name", attributes.Get(), _variant_t("TAG"), S_OK, "TAG"},
+      {"attribute names are exact", attributes.Get(), _variant_t("tag"), S_OK, "<null>"},
+      {"null attribute index", attributes.Get(), _variant_t::Null(), DISP_E_TYPEMISMATCH,
+       "Invalid index: expected a 0-based number or a name."},
+      {"component by numeric text", components.Get(), _variant_t("6"), S_OK, "D401-V1"},
+      {"component by empty index", components.Get(), _variant_t(), S_OK, "D401-FL1"},
+      {"component by other text", components.Get(), _variant_t("D401-V1"), DISP_E_TYPEMISMATCH,
+       "Invalid index: expected a 0-based number."},
+      {"component beyond 32 bits", components.Get(), _variant_t(1e10), DISP_E_BADINDEX,
+       "Invalid index: out of range."},
+      {"leg past the end", legs.Get(), _variant_t(1), DISP_E_BADINDEX,
+       "Invalid index 1: the collection holds 1 item."},
+  };
+  for (const Row& row : rows) {
+    _variant_t item;
+    EXCEPINFO info{};
+    const HRESULT hr = Invoke(row.collection, DISPID_VALUE, {row.index}, &item, &info);
+    if (row.hr != S_OK) {
+      EXPECT_EQ(hr, DISP_E_EXCEPTION) << row.what;
+      EXPECT_EQ(info.scode, row.hr) << row.what;
+      EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription), row.result) << row.what;
+      SysFreeString(info.bstrSource);
+      SysFreeString(info.bstrDescription);
+      SysFreeString(info.bstrHelpFile);
+      continue;
+    }
+    ASSERT_EQ(hr, S_OK) << row.what;
+    ASSERT_EQ(item.vt, VT_DISPATCH) << row.what;
+    const bool isComponent = row.collection == static_cast<IDispatch*>(components.Get());
+    EXPECT_EQ(item.pdispVal ? Text(Get(item.pdispVal, isComponent ? "Id" : "Name")) : "<null>",
+              row.result)
+        << row.what;
+  }
+}
+
+// Through the vtable the failure is an HRESULT plus error info naming the
+// interface; the object says it reports errors that way.
+TEST_F(Collections, VtableFailuresLeaveErrorInfo) {
+  ComPtr<IKeltoComponent> attached;
+  EXPECT_EQ(support->get_Attachment(1, attached.Put()), DISP_E_BADINDEX);
+  EXPECT_EQ(attached, nullptr);
+  EXPECT_EQ(TakeErrorText(), "Invalid index 1: the collection holds 1 item.");
+
+  ComPtr<IKeltoPoint> point;
+  EXPECT_EQ(points->get_Item(_variant_t(7), point.Put()), DISP_E_BADINDEX);
+  ComPtr<IErrorInfo> info;
+  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  GUID iid{};
+  info->GetGUID(&iid);
+  EXPECT_EQ(iid, IidOf<IKeltoPoints>());
+  const ComPtr<ISupportErrorInfo> support = points.As<ISupportErrorInfo>();
+  ASSERT_TRUE(support);
+  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IKeltoPoints>()), S_OK);
+
+  LONG count = 0;
+  EXPECT_EQ(points->get_Count(nullptr), E_POINTER);
+  EXPECT_EQ(points->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 2);
+}
+
+TEST_F(Collections, NewEnumListsTheItemsInOrder) {
+  struct Case {
+    IDispatch* collection;
+    const char* member;
+    std::vector<std::string> expected;
+  };
+  for (const Case& c : {Case{points.Get(), "Name", {"Run_1", "Run_2"}},
+                        Case{attributes.Get(), "Value", {"EAST", "HV-4011"}},
+                        Case{legs.Get(), "ToPoint", {"Run_2"}}}) {
+    const _variant_t enumObject = Get(c.collection, "_NewEnum");
+    ASSERT_EQ(enumObject.vt, VT_UNKNOWN);
+    ComPtr<IEnumVARIANT> items = ComPtr<IUnknown>(enumObject.punkVal).As<IEnumVARIANT>();
+    ASSERT_TRUE(items);
+    std::vector<std::string> got;
+    _variant_t item;
+    ULONG fetched = 0;
+    while (items->Next(1, &item, &fetched) == S_OK) {
+      got.push_back(Text(Get(item.pdispVal, c.member)));
+      item.Clear();
+    }
+    EXPECT_EQ(got, c.expected) << c.member;
+  }
+  // The enumerated points are the collection's own objects.
+  ComPtr<IUnknown> enumUnknown;
+  ASSERT_EQ(points->get__NewEnum(enumUnknown.Put()), S_OK);
+  const ComPtr<IEnumVARIANT> items = enumUnknown.As<IEnumVARIANT>();
+  VARIANT first;
+  ULONG fetched = 0;
+  ASSERT_EQ(items->Next(1, &first, &fetched), S_OK);
+  _variant_t held(first, false);
+  EXPECT_EQ(kelto::com::Identity(held.pdispVal).Get(),
+            kelto::com::Identity(PointOf(valve.Get(), "Run_1").Get()).Get());
+}
+
+}  // namespace
+}  // namespace faces_test

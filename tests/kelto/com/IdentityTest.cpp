@@ -1,0 +1,260 @@
+// Object identity and lifetime of the faces: one IUnknown per object for the
+// life of the file object, across reloads that keep an object's id; faces of
+// dropped objects fail cleanly; failed loads change nothing; the file lives as
+// long as any face is held, and everything goes with the last reference
+// (the module lock count returns to where it was; ASan checks the rest).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FaceFixtures.h"
+#include "kelto/com/ModuleLock.h"
+#include "support/TempDir.h"
+
+namespace faces_test {
+namespace {
+
+// A pipeline "L1" of straight pipes, each 100 long along x, with the given ids
+// and one attribute.
+std::string Plant(const std::vector<std::string>& ids, const std::string& type = "Pipe") {
+  std::string text = R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": "L1",
+      "components": [)";
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    const std::string x1 = std::to_string(i * 100), x2 = std::to_string(i * 100 + 100);
+    text += (i ? "," : "") + std::string(R"({"id": ")") + ids[i] + R"(", "type": ")" + type +
+            R"(", "points": {"Run_1": {"position": [)" + x1 + R"(, 0, 0], "bore": 100},
+            "Run_2": {"position": [)" +
+            x2 + R"(, 0, 0], "bore": 100}},
+            "legs": [{"from": "Run_1", "to": "Run_2"}], "attributes": {"TAG": ")" +
+            ids[i] + R"("}})";
+  }
+  return text + "]}]}";
+}
+
+// The identity of a face (no reference kept: the file's cache holds it).
+IUnknown* Id(IUnknown* face) { return kelto::com::Identity(face).Get(); }
+
+template <class I>
+IUnknown* Id(const ComPtr<I>& face) {
+  return Id(static_cast<IUnknown*>(face.Get()));
+}
+
+ComPtr<IKeltoPipeline> FirstPipeline(IKeltoFile* file) {
+  ComPtr<IKeltoPipelines> pipelines;
+  EXPECT_EQ(file->get_Pipelines(pipelines.Put()), S_OK);
+  ComPtr<IKeltoPipeline> pipeline;
+  EXPECT_EQ(pipelines->get_Item(_variant_t(0), pipeline.Put()), S_OK);
+  return pipeline;
+}
+
+long LiveObjects() { return kelto::faces::ModuleLock::Count(); }
+
+class Identity : public ::testing::Test {
+ protected:
+  void SetUp() override { baseline_ = LiveObjects(); }
+  // Everything the test made is gone once its references are.
+  void TearDown() override {
+    file = nullptr;
+    EXPECT_EQ(LiveObjects(), baseline_);
+  }
+
+  kelto::test::TempDir dir;
+  const std::string path = (dir.path() / "plant.json").string();
+  ComPtr<CKeltoFile> file;
+
+ private:
+  long baseline_ = 0;
+};
+
+TEST_F(Identity, EveryWayToAnObjectGivesTheSameUnknown) {
+  file = OpenFile(Example("drain-spool.json"));
+  const ComPtr<IKeltoComponent> valve = FindComponent(file.Get(), "D401-V1");
+  const ComPtr<IKeltoComponent> pipe = FindComponent(file.Get(), "D401-P2");
+  const ComPtr<IKeltoPoint> valveIn = PointOf(valve.Get(), "Run_1");
+
+  ComPtr<IKeltoComponent> owner;
+  valveIn->get_OwnerComponent(owner.Put());
+  EXPECT_EQ(Id(owner), Id(valve));
+  EXPECT_EQ(Id(FindComponent(file.Get(), "D401-V1")), Id(valve));
+
+  // Index and name reach the same point; so does the neighbour's connection.
+  ComPtr<IKeltoPoints> points;
+  valve->get_Points(points.Put());
+  ComPtr<IKeltoPoint> byIndex;
+  points->get_Item(_variant_t(0), byIndex.Put());
+  EXPECT_EQ(Id(byIndex), Id(valveIn));
+  ComPtr<IKeltoPoint> across;
+  PointOf(pipe.Get(), "Run_2")->get_ConnectedPoint(across.Put());
+  EXPECT_EQ(Id(across), Id(valveIn));
+
+  ComPtr<IKeltoItem> details1, details2;
+  valve->get_Details(details1.Put());
+  valve->get_Details(details2.Put());
+  EXPECT_EQ(Id(details1), Id(details2));
+
+  ComPtr<IKeltoAttributes> attributes;
+  valve->get_Attributes(attributes.Put());
+  ComPtr<IKeltoAttribute> byName, byPosition;
+  attributes->get_Item(_variant_t("TAG"), byName.Put());
+  attributes->get_Item(_variant_t(1), byPosition.Put());
+  EXPECT_EQ(Id(byName), Id(byPosition));
+
+  EXPECT_EQ(Id(LegOf(valve.Get(), 0)), Id(LegOf(valve.Get(), 0)));
+
+  ComPtr<IKeltoPipeline> pipeline;
+  valve->get_Pipeline(pipeline.Put());
+  EXPECT_EQ(Id(pipeline), Id(FirstPipeline(file.Get())));
+  ComPtr<IKeltoFile> back;
+  pipeline->get_File(back.Put());
+  EXPECT_EQ(Id(back), Id(static_cast<IKeltoFile*>(file.Get())));
+
+  // A route entry's Value is the component's own face.
+  ComPtr<IKeltoRoutes> routes;
+  pipeline->Routes(1, 1, routes.Put());
+  ComPtr<IKeltoRoute> route;
+  routes->get_Item(_variant_t(0), route.Put());
+  ComPtr<IKeltoRouteEntry> first;
+  route->get_Item(_variant_t(0), first.Put());
+  _variant_t value;
+  ASSERT_EQ(first->get_Value(&value), S_OK);
+  ASSERT_EQ(value.vt, VT_DISPATCH);
+  EXPECT_EQ(Id(value.pdispVal), Id(FindComponent(file.Get(), "D401-FL1")));
+}
+
+TEST_F(Identity, AFaceNobodyHoldsKeepsItsIdentity) {
+  file = OpenFile(Example("drain-spool.json"));
+  const long before = LiveObjects();
+  IUnknown* const valve = Id(FindComponent(file.Get(), "D401-V1"));
+  IUnknown* const point = Id(PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2"));
+  // Every reference is gone, yet asking again finds the same objects.
+  EXPECT_GT(LiveObjects(), before);
+  EXPECT_EQ(Id(FindComponent(file.Get(), "D401-V1")), valve);
+  EXPECT_EQ(Id(PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2")), point);
+}
+
+TEST_F(Identity, AHeldFaceKeepsTheFileAlive) {
+  file = OpenFile(Example("drain-spool.json"));
+  const ComPtr<IKeltoPoint> point = PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2");
+  file = nullptr;  // the host lets go of the file
+  EXPECT_EQ(OwnerIdOf(point.Get()), "D401-V1");
+  double bore = 0;
+  EXPECT_EQ(point->get_Bore(&bore), S_OK);
+  EXPECT_EQ(bore, 2);
+}
+
+TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
+  WriteText(path, Plant({"A", "B", "C"}));
+  file = OpenFile(path);
+  const ComPtr<IKeltoPipeline> pipeline = FirstPipeline(file.Get());
+  const ComPtr<IKeltoComponent> a = FindComponent(file.Get(), "A");
+  const ComPtr<IKeltoComponent> b = FindComponent(file.Get(), "B");
+  ComPtr<IKeltoItem> aDetails;
+  a->get_Details(aDetails.Put());
+  ComPtr<IKeltoPoints> aPoints;
+  a->get_Points(aPoints.Put());
+  const ComPtr<IKeltoPoint> oldPoint = PointOf(a.Get(), "Run_1");
+  const std::size_t facesBefore = file->CachedFaces();
+
+  // B goes, D arrives, A and C stay but change type.
+  WriteText(path, Plant({"C", "A", "D"}, "Flange"));
+  ASSERT_EQ(file->Load(_bstr_t(path)), S_OK);
+  // B's face and the old point leave the cache (the test still holds them).
+  EXPECT_EQ(file->CachedFaces(), facesBefore - 2);
+
+  EXPECT_EQ(Id(FirstPipeline(file.Get())), Id(pipeline));
+  EXPECT_EQ(Id(FindComponent(file.Get(), "A")), Id(a));
+  ComPtr<IKeltoItem> details;
+  a->get_Details(details.Put());
+  EXPECT_EQ(Id(details), Id(aDetails));
+  _bstr_t type;
+  EXPECT_EQ(aDetails->get_TypeName(type.GetAddress()), S_OK);
+  EXPECT_EQ(type.str(), "Flange");
+  // The kept collection lists the new contents.
+  ComPtr<IKeltoPoint> newPoint;
+  EXPECT_EQ(aPoints->get_Item(_variant_t("Run_1"), newPoint.Put()), S_OK);
+  EXPECT_NE(Id(newPoint), Id(oldPoint));
+  double x = -1, y = -1, z = -1;
+  EXPECT_EQ(newPoint->Position(&x, &y, &z), S_OK);
+  EXPECT_EQ(x, 100);  // A is now second
+
+  // Faces of what went fail with a message and touch nothing freed.
+  const auto expectGone = [](HRESULT hr, const std::string& what) {
+    EXPECT_EQ(hr, E_FAIL) << what;
+    EXPECT_EQ(TakeErrorText(), "The " + what +
+                                   " is no longer part of the file: it went when the file was "
+                                   "loaded again.");
+  };
+  _bstr_t text;
+  expectGone(b->get_Id(text.GetAddress()), "component");
+  double bore = 0;
+  expectGone(oldPoint->get_Bore(&bore), "point");
+}
+
+TEST_F(Identity, FailedLoadKeepsContentsFacesAndPath) {
+  WriteText(path, Plant({"A", "B"}));
+  file = OpenFile(path);
+  const ComPtr<IKeltoComponent> a = FindComponent(file.Get(), "A");
+  const ComPtr<IKeltoPoint> point = PointOf(a.Get(), "Run_2");
+
+  WriteText(path, R"({"format": "kelto-piping", "version": 2, "pipelines": []})");
+  EXPECT_EQ(file->Load(_bstr_t(path)), E_FAIL);
+  EXPECT_EQ(TakeErrorText(),
+            path + ": /version: unsupported version 2 (this library reads version 1)");
+
+  _bstr_t got;
+  EXPECT_EQ(file->get_Path(got.GetAddress()), S_OK);
+  EXPECT_EQ(got.str(), path);
+  EXPECT_EQ(Id(FindComponent(file.Get(), "A")), Id(a));
+  EXPECT_EQ(OwnerIdOf(point.Get()), "A");  // the point face was not retired
+  double bore = 0;
+  EXPECT_EQ(point->get_Bore(&bore), S_OK);
+  EXPECT_EQ(bore, 100);
+}
+
+TEST_F(Identity, LoadRejectsUnusablePaths) {
+  file = NewFile();
+  struct Case {
+    std::u16string path;
+    HRESULT hr;
+    std::string message;
+  };
+  const std::string missing = (dir.path() / "none.json").string();
+  const std::vector<Case> cases = {
+      {u"", E_INVALIDARG, "Load needs the path of a piping file."},
+      {std::u16string(u"plant.json\0.evil", 16), E_INVALIDARG,
+       "The path of a piping file cannot contain a null character."},
+      {kelto::com::Utf8ToUtf16(missing), E_FAIL,
+       missing + ": cannot open the file (No such file or directory)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(file->Load(_bstr_t(std::u16string_view(c.path))), c.hr) << c.message;
+    EXPECT_EQ(TakeErrorText(), c.message);
+  }
+  // Never loaded: empty but usable.
+  _bstr_t got;
+  EXPECT_EQ(file->get_Path(got.GetAddress()), S_OK);
+  EXPECT_EQ(got.str(), "");
+  ComPtr<IKeltoPipelines> pipelines;
+  ASSERT_EQ(file->get_Pipelines(pipelines.Put()), S_OK);
+  LONG count = -1;
+  EXPECT_EQ(pipelines->get_Count(&count), S_OK);
+  EXPECT_EQ(count, 0);
+}
+
+// A face retired by a reload and still held goes with its last reference,
+// after the file object has gone (LSan would report it otherwise).
+TEST_F(Identity, RetiredFaceOutlivesTheFile) {
+  WriteText(path, Plant({"A"}));
+  file = OpenFile(path);
+  ComPtr<IKeltoPoint> old = PointOf(FindComponent(file.Get(), "A").Get(), "Run_1");
+  ASSERT_EQ(file->Load(_bstr_t(path)), S_OK);
+  file = nullptr;
+  _bstr_t name;
+  EXPECT_EQ(old->get_Name(name.GetAddress()), E_FAIL);
+  TakeErrorText();
+  old = nullptr;
+}
+
+}  // namespace
+}  // namespace faces_test

@@ -1,0 +1,205 @@
+// Every member of the piping interfaces reached by name, the way scripts and
+// the tag engine reach them: GetIDsOfNames with locale 0x800, Invoke with
+// flags METHOD|PROPERTYGET and string arguments. The chains are evaluated by
+// the real tag engine (CTagEngine), on the hand-written drain spool; results
+// are compared as VariantChangeType's text (booleans read "-1" and "0").
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FaceFixtures.h"
+#include "kelto/com/PipingDispatch.h"
+#include "tags/TagEngine.h"
+
+namespace faces_test {
+namespace {
+
+class LateBound : public ::testing::Test {
+ protected:
+  // The value of a tag-engine expression on the file object, as text.
+  std::string Eval(const std::string& expression) {
+    const CTagEngine::Aspect aspect("A", expression, false);
+    try {
+      return Text(aspect.Evaluate(static_cast<IKeltoFile*>(file.Get())));
+    } catch (const std::exception& e) {
+      return std::string("<error: ") + e.what() + ">";
+    }
+  }
+
+  const std::string path = Example("drain-spool.json");
+  ComPtr<CKeltoFile> file = OpenFile(path);
+};
+
+TEST_F(LateBound, EveryMemberAnswersByName) {
+  const std::string v1 = "Pipelines(0).Components(6)";  // the ball valve D401-V1
+  const std::string s1 = "Pipelines(0).Components(3)";  // the support D401-S1
+  struct Row {
+    std::string expression;
+    std::string expected;
+  };
+  const std::vector<Row> rows = {
+      {"Path", path},
+      {"Pipelines.Count", "1"},
+      {"Pipelines.Item(0).Name", "2IN-D-401-A1"},
+      {"Pipelines(0).File.Path", path},
+      {"Pipelines(0).Components.Count", "7"},
+      {"Pipelines(0).Components(\"2\").Id", "D401-P1"},  // a numeric string is a position
+      {"Pipelines(0).Routes.Count", "1"},
+      {"Pipelines(0).Routes(1, 1).Item(0).Count", "7"},  // the support rides with its pipe
+      {"Pipelines(0).Routes(1, 1).Item(0).Item(0).Value.Id", "D401-FL1"},
+      {"Pipelines(0).Routes.Item(0).Count", "7"},  // Routes' flags are optional
+      {v1 + ".Id", "D401-V1"},
+      {v1 + ".Pipeline.Name", "2IN-D-401-A1"},
+      {v1 + ".Details.TypeName", "Ball-Valve"},
+      {v1 + ".Details.GroupName", "Valves"},
+      {v1 + ".Details.ItemCode", "15"},
+      {v1 + ".Details.SymbolKey", "VABA"},
+      {v1 + ".Details.ShapeCode", ""},
+      {v1 + ".Attributes.Count", "2"},
+      {v1 + ".Attributes(\"SPINDLE-DIRECTION\").Value", "EAST"},
+      {v1 + ".Attributes(\"TAG\").Name", "TAG"},
+      {v1 + ".Attributes.Item(\"TAG\").Value", "HV-4011"},
+      {v1 + ".Points.Count", "2"},
+      {v1 + ".Points(\"Run_1\").Name", "Run_1"},
+      {v1 + ".Points(\"Run_1\").Bore", "2"},
+      {v1 + ".Points(\"Run_1\").BoreUnits", "1"},
+      {v1 + ".Points(\"Run_1\").EndType", "SW"},
+      {v1 + ".Points(\"Run_1\").IsInternalPoint", "0"},
+      {v1 + ".Points(\"Run_1\").ConnectedPoint.OwnerComponent.Id", "D401-P2"},
+      {v1 + ".Points(\"Run_2\").OwnerComponent.Details.TypeName", "Ball-Valve"},
+      {v1 + ".Points(\"1\")", "<null>"},  // the engine passes text: a name, and no point has it
+      {v1 + ".Legs.Count", "1"},
+      {v1 + ".Legs(0).FromPoint", "Run_1"},
+      {v1 + ".Legs(0).ToPoint", "Run_2"},
+      {v1 + ".Legs(0).HasDirection", "-1"},
+      {v1 + ".Legs(0).Length", "160"},
+      {v1 + ".AttachmentCount", "0"},
+      {s1 + ".AttachmentCount", "1"},
+      {s1 + ".Attachment(0).Id", "D401-P1"},
+      {s1 + ".Points(\"Centre_1\").IsInternalPoint", "-1"},
+      {"pipelines(0).components(4).details.typename", "Elbow-90-V"},  // names ignore case
+  };
+  for (const Row& row : rows) EXPECT_EQ(Eval(row.expression), row.expected) << row.expression;
+}
+
+TEST_F(LateBound, TagEngineReadsAPointsComponent) {
+  CTagEngine engine;
+  std::vector<std::string> messages;
+  engine.SetSpec(R"(<Rules>
+      <Aspect Name="Type" Expression="OwnerComponent.Details.TypeName"/>
+      <Aspect Name="Spindle" Expression='OwnerComponent.Attributes("SPINDLE-DIRECTION").Value'/>
+      <Aspect Name="Bore" Expression="Bore"/>
+      <Lookup><Tag Seen="yes"/></Lookup>
+      <Lookup Type="Ball-Valve" Spindle="EAST"><Tag Colour="Red"/></Lookup>
+      <Lookup Bore="2.0"><Tag PipeOD="60.3"/></Lookup>
+    </Rules>)",
+                 messages);
+  ASSERT_TRUE(messages.empty()) << messages.front();
+
+  const ComPtr<IKeltoPoint> valveEnd = PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2");
+  const CTagEngine::TagMap valveTags = engine.GetTags(valveEnd.Get());
+  EXPECT_EQ(valveTags,
+            (CTagEngine::TagMap{{"Colour", "Red"}, {"PipeOD", "60.3"}, {"Seen", "yes"}}));
+
+  // A pipe has no SPINDLE-DIRECTION: Attributes(...) gives null, so the
+  // aspect cannot be evaluated and its lookup assigns nothing.
+  const ComPtr<IKeltoPoint> pipeEnd = PointOf(FindComponent(file.Get(), "D401-P1").Get(), "Run_1");
+  const CTagEngine::TagMap pipeTags = engine.GetTags(pipeEnd.Get());
+  EXPECT_EQ(pipeTags, (CTagEngine::TagMap{{"PipeOD", "60.3"}, {"Seen", "yes"}}));
+}
+
+// Position and Direction return three doubles through by-reference arguments.
+TEST_F(LateBound, OutParametersArriveThroughReferences) {
+  const ComPtr<IKeltoComponent> weld = FindComponent(file.Get(), "D401-W1");
+  struct Case {
+    IDispatch* object;
+    const char* member;
+    double x, y, z;
+  };
+  const ComPtr<IKeltoPoint> run2 = PointOf(weld.Get(), "Run_2");
+  const ComPtr<IKeltoLeg> leg = LegOf(weld.Get(), 0);
+  for (const Case& c :
+       {Case{run2.Get(), "Position", 64, 0, 2000}, Case{leg.Get(), "Direction", 1, 0, 0}}) {
+    double xyz[3] = {-1, -1, -1};
+    std::vector<VARIANT> refs(3);
+    for (int i = 0; i < 3; ++i) {
+      VariantInit(&refs[i]);
+      refs[i].vt = VT_BYREF | VT_R8;
+      refs[i].pdblVal = &xyz[i];
+    }
+    _variant_t result;
+    EXPECT_EQ(Invoke(c.object, IdOf(c.object, c.member), refs, &result), S_OK) << c.member;
+    EXPECT_EQ(result.vt, VT_EMPTY);
+    EXPECT_DOUBLE_EQ(xyz[0], c.x) << c.member;
+    EXPECT_DOUBLE_EQ(xyz[1], c.y) << c.member;
+    EXPECT_DOUBLE_EQ(xyz[2], c.z) << c.member;
+  }
+}
+
+// The dispids are documented (docs/piping-scripting.md) and clients may keep
+// them; a renumbering must fail here.
+TEST_F(LateBound, NamesHaveTheDocumentedDispids) {
+  const ComPtr<IKeltoComponent> valve = FindComponent(file.Get(), "D401-V1");
+  ComPtr<IKeltoPoints> points;
+  valve->get_Points(points.Put());
+  ComPtr<IKeltoAttributes> attributes;
+  valve->get_Attributes(attributes.Put());
+  ComPtr<IKeltoAttribute> attribute;
+  attributes->get_Item(_variant_t("TAG"), attribute.Put());
+  const ComPtr<IKeltoPoint> point = PointOf(valve.Get(), "Run_1");
+  struct Row {
+    IDispatch* object;
+    const char* name;
+    DISPID id;
+  };
+  const std::vector<Row> rows = {
+      {file.Get(), "Pipelines", 1},
+      {file.Get(), "Load", 2},
+      {file.Get(), "Path", 3},
+      {valve.Get(), "Id", 1},
+      {valve.Get(), "Attributes", 5},
+      {valve.Get(), "Details", 6},
+      {valve.Get(), "Attachment", 8},
+      {point.Get(), "Bore", 2},
+      {point.Get(), "Position", 6},
+      {point.Get(), "OwnerComponent", 8},
+      {points.Get(), "Item", DISPID_VALUE},
+      {points.Get(), "Count", 1},
+      {points.Get(), "_NewEnum", DISPID_NEWENUM},
+      {attribute.Get(), "Value", DISPID_VALUE},
+      {attribute.Get(), "Name", 1},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IdOf(row.object, row.name), row.id) << row.name;
+}
+
+// A collection-valued property passes extra arguments to the collection's
+// Item, with Item's rules: unknown names are null, bad positions fail.
+TEST_F(LateBound, CollectionPropertyWithArgumentsCallsItem) {
+  const ComPtr<IKeltoComponent> held = FindComponent(file.Get(), "D401-V1");
+  IDispatch* valve = held.Get();
+  _variant_t missing;
+  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentAttributes, {_variant_t("NOPE")}, &missing),
+            S_OK);
+  EXPECT_EQ(missing.vt, VT_DISPATCH);
+  EXPECT_EQ(missing.pdispVal, nullptr);
+
+  _variant_t bad;
+  EXCEPINFO info{};
+  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentPoints, {_variant_t(5)}, &bad, &info),
+            DISP_E_EXCEPTION);
+  EXPECT_EQ(info.scode, DISP_E_BADINDEX);
+  EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription),
+            "Invalid index 5: the collection holds 2 items.");
+  SysFreeString(info.bstrSource);
+  SysFreeString(info.bstrDescription);
+  SysFreeString(info.bstrHelpFile);
+
+  // A member that takes no collection still refuses extra arguments.
+  _variant_t none;
+  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentId, {_variant_t(0)}, &none),
+            DISP_E_BADPARAMCOUNT);
+}
+
+}  // namespace
+}  // namespace faces_test

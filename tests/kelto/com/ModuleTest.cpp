@@ -1,0 +1,177 @@
+// libkelto.so as a host meets it: registration in a temporary settings store,
+// creation of the three classes by class id and ProgID, a file driven by name
+// through the module, and the module's lock (DllCanUnloadNow).
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FaceFixtures.h"
+#include "platform/com/ClassRegistry.h"
+#include "platform/com/Guid.h"
+#include "platform/com/Registration.h"
+#include "platform/com/RegistryText.h"
+#include "support/TempDir.h"
+
+namespace faces_test {
+namespace {
+
+const std::string kModulePath = KELTO_MODULE_PATH;
+
+struct EntryPoints {
+  HRESULT (*getClassObject)(REFCLSID, REFIID, void**) = nullptr;
+  HRESULT (*canUnloadNow)() = nullptr;
+  HRESULT (*registerServer)() = nullptr;
+  HRESULT (*unregisterServer)() = nullptr;
+};
+
+// The module's own entry points. The handle is never closed: the runtime
+// may still list the module.
+EntryPoints OpenModule() {
+  void* handle = dlopen(kModulePath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  EXPECT_NE(handle, nullptr) << dlerror();
+  EntryPoints e;
+  if (!handle) return e;
+  e.getClassObject =
+      reinterpret_cast<decltype(e.getClassObject)>(dlsym(handle, "DllGetClassObject"));
+  e.canUnloadNow = reinterpret_cast<decltype(e.canUnloadNow)>(dlsym(handle, "DllCanUnloadNow"));
+  e.registerServer =
+      reinterpret_cast<decltype(e.registerServer)>(dlsym(handle, "DllRegisterServer"));
+  e.unregisterServer =
+      reinterpret_cast<decltype(e.unregisterServer)>(dlsym(handle, "DllUnregisterServer"));
+  return e;
+}
+
+struct ClassRow {
+  CLSID clsid;
+  const char* progId;
+  const char* versionIndependent;
+  IID iid;
+};
+
+const std::vector<ClassRow> kClasses = {
+    {kelto::clsid::KeltoFile, "Kelto.File.1", "Kelto.File", IidOf<IKeltoFile>()},
+    {kelto::clsid::KeltoPathWalker, "Kelto.PathWalker.1", "Kelto.PathWalker",
+     IidOf<IKeltoPathWalker>()},
+    {kelto::clsid::KeltoSymbolCatalogue, "Kelto.SymbolCatalogue.1", "Kelto.SymbolCatalogue",
+     IidOf<IKeltoSymbolCatalogue>()},
+};
+
+std::string ClsidKey(const CLSID& clsid) { return "CLSID\\" + kelto::com::FormatGuid(clsid); }
+
+class Module : public ::testing::Test {
+ protected:
+  kelto::test::ScopedConfigHome home;
+};
+
+TEST_F(Module, RegistersCreatesAndUnregistersItsClasses) {
+  const EntryPoints module = OpenModule();
+  ASSERT_TRUE(module.registerServer && module.unregisterServer);
+  ASSERT_EQ(module.registerServer(), S_OK);
+  const std::string canonical = std::filesystem::canonical(kModulePath).string();
+  for (const ClassRow& c : kClasses) {
+    EXPECT_EQ(kelto::com::ReadRegString(HKEY_CLASSES_ROOT, ClsidKey(c.clsid) + "\\InprocServer32",
+                                        nullptr),
+              canonical)
+        << c.progId;
+    EXPECT_EQ(kelto::com::ReadRegString(HKEY_CLASSES_ROOT, ClsidKey(c.clsid) + "\\ProgID", nullptr),
+              c.progId);
+    CLSID found{};
+    EXPECT_EQ(CLSIDFromProgID(_bstr_t(c.versionIndependent), &found), S_OK);
+    EXPECT_EQ(found, c.clsid);
+
+    ComPtr<IDispatch> object;
+    ASSERT_EQ(CoCreateInstance(c.clsid, nullptr, CLSCTX_INPROC_SERVER, IidOf<IDispatch>(),
+                               object.PutVoid()),
+              S_OK)
+        << c.progId;
+    ComPtr<IUnknown> typed;
+    EXPECT_EQ(object->QueryInterface(c.iid, typed.PutVoid()), S_OK) << c.progId;
+  }
+  ASSERT_EQ(module.unregisterServer(), S_OK);
+  for (const ClassRow& c : kClasses)
+    EXPECT_FALSE(kelto::com::ReadRegString(HKEY_CLASSES_ROOT, ClsidKey(c.clsid), nullptr))
+        << c.progId;
+}
+
+// A host that only knows the settings store: the class is found there (or
+// among the modules in memory, when an earlier test of this process loaded
+// the module) and the module ends up listed by the runtime.
+TEST_F(Module, CreatesAFileThroughTheSettingsStore) {
+  kelto::com::ClassRegistration reg;
+  reg.clsid = kelto::clsid::KeltoFile;
+  reg.progId = "Kelto.File.1";
+  reg.versionIndependentProgId = "Kelto.File";
+  reg.description = "Kelto piping file";
+  reg.modulePath = kModulePath;
+  ASSERT_EQ(kelto::com::RegisterClassKeys(reg), S_OK);
+
+  ComPtr<IKeltoFile> file;
+  ASSERT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_ALL, IidOf<IKeltoFile>(),
+                             file.PutVoid()),
+            S_OK);
+  bool listed = false;
+  for (const auto& m : kelto::com::LoadedModules())
+    listed = listed || m.path == std::filesystem::canonical(kModulePath).string();
+  EXPECT_TRUE(listed);
+
+  // Load and read by name, as a script would; a failed load reaches the
+  // script as an exception with the loader's message.
+  IDispatch* d = file.Get();
+  const std::string path = Example("pump-station.json");
+  Get(d, "Load", {_variant_t(path)});
+  EXPECT_EQ(Text(Get(d, "Path")), path);
+  EXPECT_EQ(Text(Get(AsObject(Get(d, "Pipelines")).Get(), "Count")), "2");
+
+  const std::string missing = (home.path() / "missing.json").string();
+  _variant_t ignored;
+  EXCEPINFO info{};
+  EXPECT_EQ(Invoke(d, IdOf(d, "Load"), {_variant_t(missing)}, &ignored, &info), DISP_E_EXCEPTION);
+  EXPECT_EQ(info.scode, E_FAIL);
+  EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription),
+            missing + ": cannot open the file (No such file or directory)");
+  EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrSource),
+            kelto::com::FormatGuid(kelto::clsid::KeltoFile));
+  SysFreeString(info.bstrSource);
+  SysFreeString(info.bstrDescription);
+  SysFreeString(info.bstrHelpFile);
+  EXPECT_EQ(Text(Get(d, "Path")), path);  // unchanged
+}
+
+TEST_F(Module, CanUnloadOnlyWhenNoObjectIsAlive) {
+  const EntryPoints module = OpenModule();
+  ASSERT_TRUE(module.getClassObject && module.canUnloadNow);
+  ASSERT_EQ(module.canUnloadNow(), S_OK);
+
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(
+      module.getClassObject(kelto::clsid::KeltoFile, IidOf<IClassFactory>(), factory.PutVoid()),
+      S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);  // a cached factory does not count
+  ComPtr<IKeltoFile> file;
+  ASSERT_EQ(factory->CreateInstance(nullptr, IidOf<IKeltoFile>(), file.PutVoid()), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+
+  ASSERT_EQ(file->Load(_bstr_t(Example("drain-spool.json"))), S_OK);
+  ComPtr<IKeltoPoint> point = PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_1");
+  file = nullptr;
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);  // the point holds the file
+  EXPECT_EQ(OwnerIdOf(point.Get()), "D401-V1");
+  point = nullptr;
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+
+  EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_FALSE);
+  EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(module.canUnloadNow(), S_OK);
+
+  ComPtr<IClassFactory> none;
+  EXPECT_EQ(module.getClassObject(kelto::com::MakeGuid("01234567-89AB-CDEF-0123-456789ABCDEF"),
+                                  IidOf<IClassFactory>(), none.PutVoid()),
+            CLASS_E_CLASSNOTAVAILABLE);
+}
+
+}  // namespace
+}  // namespace faces_test

@@ -1,0 +1,130 @@
+// Picking: the selection pass over the renderer's lists, and the decoding of
+// selection records.
+#include "render/Picking.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <vector>
+
+#include "RendererFixture.h"
+#include "render/StandardViewDir.h"
+
+namespace kelto::test {
+namespace {
+
+class Picking : public RendererTest {
+ protected:
+  void LookDownAndFit() {
+    const CViewDirection d = *GetStandardViewDir(svdLookDown);
+    renderer_->SetViewDir(d.View, d.Up);
+    Fit();
+  }
+  CHitList PickAt(const CPoint3& modelPoint) {
+    const CPoint3 w = renderer_->GetCameraMatrices().Project(modelPoint);
+    CHitList hits;
+    renderer_->Pick({w.x, w.y}, hits);
+    return hits;
+  }
+  static std::vector<CModelNode*> Nodes(const CHitList& hits) {
+    std::vector<CModelNode*> nodes;
+    for (const CHitRecord& h : hits) nodes.push_back(h.Node);
+    return nodes;
+  }
+};
+
+TEST_F(Picking, BackgroundGivesNoHits) {
+  tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
+  Start();
+  LookDownAndFit();
+  EXPECT_TRUE(PickAt({0, 3, 0}).empty());
+  EXPECT_EQ(PickAt({0, 0, 0}).size(), 1u);
+}
+
+TEST_F(Picking, OverlappingNodesComeNearestFirst) {
+  CModelNode* low = tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
+  CModelNode* high = tree_.Add(Cylinder({0, -5, 3}, {0, 5, 3}, 1));
+  Start();
+  LookDownAndFit();
+  const CHitList hits = PickAt({0, 0, 0});
+  ASSERT_EQ(Nodes(hits), (std::vector<CModelNode*>{high, low}));
+  for (const CHitRecord& h : hits) {
+    EXPECT_GE(h.MinDepth, 0.0);
+    EXPECT_LE(h.MinDepth, h.MaxDepth);
+    EXPECT_LE(h.MaxDepth, 1.0);
+  }
+  EXPECT_LT(hits[0].MinDepth, hits[1].MinDepth);
+}
+
+TEST_F(Picking, AChildIsHitRatherThanTheParentThatCallsIt) {
+  CModelNode* parent = tree_.Add(Cylinder({-5, 0, 0}, {0, 0, 0}, 1));
+  CModelNode* child = tree_.Add(Cylinder({3, -4, 0}, {3, 4, 0}, 1), parent);
+  Start();
+  LookDownAndFit();
+  EXPECT_EQ(Nodes(PickAt({3, 2, 0})), std::vector<CModelNode*>{child});
+  EXPECT_EQ(Nodes(PickAt({-3, 0, 0})), std::vector<CModelNode*>{parent});
+}
+
+TEST_F(Picking, AnOverflowingSelectionBufferGivesNoHitsRatherThanSome) {
+  // Each hit takes 5 words (count, two depths, root and node names).
+  for (int i = 0; i < 400; ++i) tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
+  Start();
+  LookDownAndFit();
+  EXPECT_EQ(PickAt({0, 0, 0}).size(), 400u) << "2000 words fit";
+  for (int i = 0; i < 20; ++i) tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
+  EXPECT_TRUE(PickAt({0, 0, 0}).empty()) << "2100 words do not";
+}
+
+TEST_F(Picking, LeavesTheMatricesAsTheyWere) {
+  tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
+  Start();
+  LookDownAndFit();
+  renderer_->Rotate({1, 1, 0}, 20);
+  std::array<double, 16> p{}, mv{};
+  glGetDoublev(GL_PROJECTION_MATRIX, p.data());
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv.data());
+  EXPECT_FALSE(PickAt({0, 0, 0}).empty());
+  std::array<double, 16> p2{}, mv2{};
+  glGetDoublev(GL_PROJECTION_MATRIX, p2.data());
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv2.data());
+  EXPECT_EQ(p, p2);
+  EXPECT_EQ(mv, mv2);
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_MODELVIEW);
+  glGetIntegerv(GL_RENDER_MODE, &mode);
+  EXPECT_EQ(mode, GL_RENDER);
+  // And the next frame is the same as one drawn without the pick.
+  RenderFrame();
+  const std::vector<std::uint8_t> picked = frame_;
+  renderer_->Resize(kSize, kSize);
+  RenderFrame();
+  EXPECT_EQ(picked, frame_);
+}
+
+TEST(SelectionBuffer, DecodesSkipsAndSorts) {
+  CModelNode a, b;
+  const NameResolver resolve = [&](std::uint32_t name) -> CModelNode* {
+    return name == 1 ? &a : name == 2 ? &b : nullptr;
+  };
+  const std::uint32_t max = 0xFFFFFFFFu;
+  const std::vector<std::uint32_t> buffer = {
+      2, max / 2, max, 1, 2,  // b at 0.5 … 1 (innermost name 2)
+      1, 0, max / 4, 1,       // a at 0 … 0.25
+      0, 5, 6,                // no names: skipped
+      1, 7, 8, 99,            // unknown name: skipped
+      3, 9, 9, 1,             // runs past the end: the walk stops
+  };
+  const CHitList hits = DecodeSelectionBuffer(buffer, 5, resolve);
+  ASSERT_EQ(hits.size(), 2u);
+  EXPECT_EQ(hits[0].Node, &a);
+  EXPECT_EQ(hits[0].MinDepth, 0.0);
+  EXPECT_NEAR(hits[0].MaxDepth, 0.25, 1e-9);
+  EXPECT_EQ(hits[1].Node, &b);
+  EXPECT_EQ(hits[1].MaxDepth, 1.0);
+  EXPECT_TRUE(DecodeSelectionBuffer(buffer, -1, resolve).empty()) << "overflow";
+  EXPECT_TRUE(DecodeSelectionBuffer(buffer, 0, resolve).empty());
+}
+
+}  // namespace
+}  // namespace kelto::test

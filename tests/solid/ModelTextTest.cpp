@@ -1,0 +1,106 @@
+// The labelled model dump and the summary of `kelto3d info`.
+#include <sstream>
+
+#include "SolidTestSupport.h"
+#include "solid/ModelDump.h"
+#include "solid/ModelSummary.h"
+#include "solid/SolidModelBuilder.h"
+
+namespace solid_test {
+namespace {
+
+class ModelTextTest : public ::testing::Test {
+ protected:
+  ModelTextTest() {
+    FakePipeline& b = file->Add("B-2");
+    FakePipeline& a = file->Add("A-1");
+    for (FakePipeline* p : {&b, &a}) {
+      FakeComponent& pipe = p->Add(p->name + "-P", "Pipe", "Pipe");
+      pipe.Point("Run_1", {0, 0, 0}, 50);
+      pipe.Point("Run_2", {100, 0, 0}, 50);
+      pipe.Leg("Run_1", "Run_2");
+    }
+    FakeComponent& elbow = a.Add("A-1-E", "Elbow-90", "Fittings");
+    elbow.Point("Run_1", {100, 0, 0}, 50);
+    elbow.Point("Centre_1", {100, 0, 0}, 50, "", true);  // degenerate: face on centre
+    // (the zero-length leg has no direction, so DrawLegs draws no discs there)
+    elbow.Point("Run_2", {100, 80, 0}, 50);
+    elbow.Leg("Run_1", "Centre_1");
+    elbow.Leg("Centre_1", "Run_2");
+    FakeComponent& broken = a.Add("A-1-X", "Gate-Valve", "Valves");
+    broken.failLegs = true;
+  }
+
+  WalkerRegistration walker;
+  ComPtr<FakeFile> file = MakeFile();
+  CSolidModelBuilder builder;
+};
+
+TEST_F(ModelTextTest, DumpNamesNodesAndFollowsTheDataOrder) {
+  const auto root = builder.BuildModel(file.Get());
+  std::ostringstream out;
+  kelto::solid::WriteModelDump(out, *root, {});
+  EXPECT_EQ(out.str(),
+            "file fake.json\n"
+            "  pipeline B-2\n"
+            "    component B-2-P Pipe\n"
+            "      Cone : (0, 0, 0) to (100, 0, 0)\n"
+            "      BoundBox : (-50, -50, -50) - (150, 50, 50) Radius = 122.474\n"
+            "      Minimum Contained BoundBox radius : 122.474\n"
+            "    BoundBox : (-50, -50, -50) - (150, 50, 50) Radius = 122.474\n"
+            "    Minimum Contained BoundBox radius : 122.474\n"
+            "  pipeline A-1\n"
+            "    component A-1-P Pipe\n"
+            "      Cone : (0, 0, 0) to (100, 0, 0)\n"
+            "      BoundBox : (-50, -50, -50) - (150, 50, 50) Radius = 122.474\n"
+            "      Minimum Contained BoundBox radius : 122.474\n"
+            "    component A-1-E Elbow-90\n"
+            "      Cone : (100, 0, 0) to (100, 80, 0)\n"
+            "      BoundBox : (50, -50, -50) - (150, 130, 50) Radius = 114.455\n"
+            "      Minimum Contained BoundBox radius : 114.455\n"
+            "    component A-1-X Gate-Valve\n"
+            "      BoundBox : (0, 0, 0) - (0, 0, 0) Radius = 0\n"
+            "      Minimum Contained BoundBox radius : 0\n"
+            "    BoundBox : (-50, -50, -50) - (150, 130, 50) Radius = 143.527\n"
+            "    Minimum Contained BoundBox radius : 114.455\n"
+            "  BoundBox : (-50, -50, -50) - (150, 130, 50) Radius = 143.527\n"
+            "  Minimum Contained BoundBox radius : 114.455\n");
+  std::ostringstream detail;
+  kelto::solid::WriteModelDump(detail, *root->GetChildren().begin()->second, {true}, 1);
+  EXPECT_NE(detail.str().find("      Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0x00ff00\n"),
+            std::string::npos)
+      << detail.str();
+}
+
+TEST_F(ModelTextTest, SummaryCountsAndExplainsFallbacksAndFailures) {
+  CModelSummary summary;
+  builder.SetObserver(&summary);
+  const auto root = builder.BuildModel(file.Get());
+  std::ostringstream out;
+  summary.Write(out, *root);
+  EXPECT_EQ(out.str(),
+            "file fake.json\n"
+            "Pipelines: 2\n"
+            "  A-1: 3 components\n"
+            "  B-2: 1 component\n"
+            "Components: 4\n"
+            "  by type (drawn by):\n"
+            "    Elbow-90: 1 (DrawLegs 1)\n"
+            "    Gate-Valve: 1 ((not drawn) 1)\n"
+            "    Pipe: 2 (DrawLegs 2)\n"
+            "  by group:\n"
+            "    Fittings: 1\n"
+            "    Pipe: 2\n"
+            "    Valves: 1\n"
+            "Primitives: 3 (lines 0, cones 3, curved cones 0, snouts 0, circles 0)\n"
+            "Bounding box: (-50, -50, -50) - (150, 130, 50)\n"
+            "Drawn by DrawLegs instead of their function: 1\n"
+            "  A-1-E (Elbow-90): Bend1: a run face meets the centre or the other face\n"
+            "Not drawn: 1\n"
+            "  A-1-X (Gate-Valve): " +
+                summary.Failures().at(0).outcome.error + "\n");
+  EXPECT_NE(summary.Failures().at(0).outcome.error, "");
+}
+
+}  // namespace
+}  // namespace solid_test

@@ -1,0 +1,149 @@
+// The solid builder on the piping-data library's own objects: the example
+// plants against their golden dumps, a generated plant holding every
+// component type, and a reload that keeps the nodes of unchanged components.
+//
+// Golden files live in tests/solid/golden/<example>.dump (the output of
+// `kelto3d dump --detail`). After a deliberate change of the geometry,
+// rewrite them with KELTO_UPDATE_GOLDEN=1 and review the difference.
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "SolidTestSupport.h"
+#include <nlohmann/json.hpp>
+
+#include "kelto/data/Generator.h"
+#include "platform/com/Api.h"
+#include "platform/com/ComError.h"
+#include "solid/ModelDump.h"
+#include "solid/ModelSummary.h"
+#include "solid/SolidModelBuilder.h"
+#include "support/TempDir.h"
+
+namespace solid_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+ComPtr<IKeltoFile> Load(const fs::path& path) {
+  ComPtr<IKeltoFile> file;
+  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr,
+                                             CLSCTX_INPROC_SERVER,
+                                             kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
+  const _bstr_t text(path.string());
+  kelto::com::ThrowIfFailed(file->Load(text.GetBSTR()));
+  return file;
+}
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class GoldenDumpTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenDumpTest, DumpMatchesTheReviewedCopy) {
+  const fs::path source = KELTO_SOURCE_DIR;
+  // Relative to the source tree, so the path in the dump is the same anywhere.
+  fs::current_path(source);
+  const fs::path example = fs::path("examples") / (GetParam() + ".json");
+  CSolidModelBuilder builder;
+  CModelSummary summary;
+  builder.SetObserver(&summary);
+  const auto root = builder.BuildModel(Load(example).Get());
+  std::ostringstream dump;
+  kelto::solid::WriteModelDump(dump, *root, {true});
+
+  const fs::path golden = source / "tests/solid/golden" / (GetParam() + ".dump");
+  if (std::getenv("KELTO_UPDATE_GOLDEN")) {
+    std::ofstream(golden, std::ios::binary) << dump.str();
+    GTEST_SKIP() << "rewrote " << golden;
+  }
+  EXPECT_EQ(dump.str(), ReadText(golden)) << "compare with " << golden;
+  // Hand-made plants draw every component, and draw it with its function.
+  EXPECT_TRUE(summary.Failures().empty());
+  for (const auto& note : summary.Fallbacks())
+    ADD_FAILURE() << note.component << " (" << note.type << "): " << note.outcome.requested
+                  << ": " << note.outcome.reason;
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, GoldenDumpTest,
+                         ::testing::Values("drain-spool", "pipe-rack", "pump-station",
+                                           "steam-header"));
+
+TEST(RealPlant, GeneratedPlantDrawsEveryTypeWithItsFunction) {
+  kelto::test::TempDir dir;
+  const fs::path path = dir.path() / "plant.json";
+  std::ofstream(path, std::ios::binary) << kelto::data::Generate(1500, 7);
+  CSolidModelBuilder builder;
+  CModelSummary summary;
+  builder.SetObserver(&summary);
+  builder.BuildModel(Load(path).Get());
+
+  EXPECT_TRUE(summary.Failures().empty());
+  std::set<std::string> fellBack;
+  for (const auto& note : summary.Fallbacks())
+    fellBack.insert(note.type + ": " + note.outcome.reason);
+  EXPECT_EQ(fellBack, std::set<std::string>{});
+  // Every type of the default table occurs, drawn by its own function.
+  const auto& table = builder.GeometryBuilder().GetTypeTable();
+  for (const auto& [type, entry] : table) {
+    const std::string name = kelto::com::Utf16ToUtf8(type);
+    const auto found = summary.Types().find(name);
+    ASSERT_NE(found, summary.Types().end()) << name << " is not in the plant";
+    EXPECT_TRUE(found->second.count(entry.functionName)) << name;
+  }
+}
+
+TEST(RealPlant, ReloadingAnEditedFileKeepsTheNodesOfUnchangedComponents) {
+  kelto::test::TempDir dir;
+  const fs::path path = dir.path() / "plant.json";
+  const std::string text = kelto::data::Generate(60, 3);
+  std::ofstream(path, std::ios::binary) << text;
+  const ComPtr<IKeltoFile> file = Load(path);
+  CSolidModelBuilder builder;
+  const auto root = builder.BuildModel(file.Get());
+
+  std::map<std::string, const CModelNode*> before;
+  for (const auto& [k, pipeline] : root->GetChildren())
+    for (const auto& [key, node] : pipeline->GetChildren())
+      before[kelto::solid::NodeLabel(node->GetObject())] = node.get();
+
+  // Move every point 1000 east and drop the last component of the first
+  // pipeline: the same components (by id), new geometry, one gone.
+  nlohmann::json plant = nlohmann::json::parse(text);
+  auto& components = plant["pipelines"][0]["components"];
+  const std::string dropped = "component " + components.back()["id"].get<std::string>();
+  components.erase(components.size() - 1);
+  for (auto& pipeline : plant["pipelines"])
+    for (auto& component : pipeline["components"])
+      for (auto& [name, point] : component["points"].items())
+        point["position"][0] = point["position"][0].get<double>() + 1000;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << plant.dump(1);
+  const _bstr_t bpath(path.string());
+  ASSERT_EQ(file->Load(bpath.GetBSTR()), S_OK);
+  builder.SyncModel(*root);
+
+  std::size_t reused = 0, nodes = 0;
+  for (const auto& [k, pipeline] : root->GetChildren()) {
+    for (const auto& [key, node] : pipeline->GetChildren()) {
+      const std::string label = kelto::solid::NodeLabel(node->GetObject());
+      EXPECT_NE(label, dropped);
+      reused += before[label] == node.get();
+      ++nodes;
+      // Redrawn at the new place.
+      if (!node->GetGeometry().empty()) {
+        EXPECT_GT(node->GetBoundBox().GetMax().x, 900) << label;
+      }
+    }
+  }
+  EXPECT_EQ(nodes, before.size() - 1);
+  EXPECT_EQ(reused, nodes);
+}
+
+}  // namespace
+}  // namespace solid_test

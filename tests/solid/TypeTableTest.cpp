@@ -1,0 +1,160 @@
+// The default type table, its configuration from XML and the "XML Error"
+// message box.
+#include <set>
+
+#include "SolidTestSupport.h"
+#include "platform/window/MessageBox.h"
+
+namespace solid_test {
+namespace {
+
+using Entry = CKelto3ComponentGeometryBuilder::TypeEntry;
+
+// Records every message box shown while it lives.
+class MessageBoxes {
+ public:
+  struct Shown {
+    std::string title, text;
+  };
+  std::vector<Shown> shown;
+
+ private:
+  kelto::window::ScopedMessageBoxHandler m_handler{
+      [this](std::string_view title, std::string_view text) {
+        shown.push_back({std::string(title), std::string(text)});
+      }};
+};
+
+std::string Config(const std::string& entries, const std::string& more = "") {
+  return "<Component-Geometry><Component-Processing><Component-Type-Handler>" + entries +
+         "</Component-Type-Handler>" + more + "</Component-Processing></Component-Geometry>";
+}
+
+class TypeTableTest : public SolidTest {
+ protected:
+  // A straight component of the given type: two ends and one leg.
+  FakeComponent& Straight(const std::string& type) {
+    FakeComponent& c = line.Add(type, type, "Valves");
+    c.Point("Run_1", {0, 0, 0}, 100);
+    c.Point("Run_2", {200, 0, 0}, 100);
+    c.Leg("Run_1", "Run_2");
+    return c;
+  }
+  std::string FunctionFor(const std::string& type) {
+    CBuildOutcome outcome;
+    Build(Straight(type), &outcome);
+    return outcome.function;
+  }
+  MessageBoxes boxes;
+};
+
+TEST_F(TypeTableTest, DefaultTableHasFortyOneRowsOfKnownFunctions) {
+  const auto& table = builder.GetTypeTable();
+  EXPECT_EQ(table.size(), 41u);
+  std::map<std::string, int> perFunction;
+  for (const auto& [type, entry] : table) {
+    EXPECT_NE(entry.function, nullptr) << entry.functionName;
+    ++perFunction[entry.functionName];
+  }
+  EXPECT_EQ(perFunction, (std::map<std::string, int>{{"Bend1", 10},
+                                                     {"Bend2", 2},
+                                                     {"EccentricReducer", 1},
+                                                     {"Support", 1},
+                                                     {"TeedBend", 2},
+                                                     {"TeedConcentricReducer", 1},
+                                                     {"TeedEccentricReducer", 1},
+                                                     {"Valve", 23}}));
+  EXPECT_EQ(table.at(u"Control-Valve-4Way").functionName, "Valve");
+  EXPECT_EQ(table.at(u"ReturnElbow").functionName, "Bend2");
+  EXPECT_EQ(CKelto3ComponentGeometryBuilder::Functions().size(), 9u);
+}
+
+TEST_F(TypeTableTest, TypeNamesAreCaseSensitive) {
+  EXPECT_EQ(FunctionFor("Gate-Valve"), "Valve");
+  EXPECT_EQ(FunctionFor("gate-valve"), "DrawLegs");
+  EXPECT_EQ(FunctionFor("Pipe"), "DrawLegs");
+  CBuildOutcome outcome;
+  Build(Straight("ELBOW-90"), &outcome);
+  EXPECT_EQ(outcome.requested, "");
+  EXPECT_EQ(outcome.function, "DrawLegs");
+}
+
+TEST_F(TypeTableTest, EmptyConfigurationDrawsEverythingByDrawLegs) {
+  builder.SetConfig("");
+  EXPECT_TRUE(builder.GetTypeTable().empty());
+  EXPECT_EQ(FunctionFor("Gate-Valve"), "DrawLegs");
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(TypeTableTest, ConfigurationReplacesTheTableAndLaterEntriesWin) {
+  builder.SetConfig(Config(
+      "<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
+      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Bend1'/>"
+      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Valve'/>",
+      // Only the first handler counts.
+      "<Component-Type-Handler><Component-Type-Entry Component-Type='Ball-Valve' "
+      "Construction-Function='Valve'/></Component-Type-Handler>"));
+  EXPECT_TRUE(boxes.shown.empty());
+  const auto& table = builder.GetTypeTable();
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table.at(u"Gate-Valve").functionName, "Valve");
+  EXPECT_EQ(FunctionFor("Pipe"), "Valve");
+  EXPECT_EQ(FunctionFor("Ball-Valve"), "DrawLegs");  // defaults are not restored
+}
+
+TEST_F(TypeTableTest, EntryMissingAnAttributeShowsXmlErrorAndKeepsEarlierEntries) {
+  builder.SetConfig(Config(
+      "<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
+      "<Component-Type-Entry Component-Type='Tee'/>"
+      "<Component-Type-Entry Component-Type='Cap' Construction-Function='Valve'/>"));
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].title, "XML Error");
+  EXPECT_EQ(boxes.shown[0].text,
+            "Component-Type-Entry 2 has no \"Construction-Function\" attribute.");
+  const auto& table = builder.GetTypeTable();
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_TRUE(table.count(u"Pipe"));
+}
+
+TEST_F(TypeTableTest, UnknownFunctionNamesAreKeptAndDrawnByDrawLegs) {
+  builder.SetConfig(Config(
+      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='valve'/>"));
+  EXPECT_TRUE(boxes.shown.empty());
+  const Entry& entry = builder.GetTypeTable().at(u"Gate-Valve");
+  EXPECT_EQ(entry.function, nullptr);
+  CBuildOutcome outcome;
+  Build(Straight("Gate-Valve"), &outcome);
+  EXPECT_EQ(outcome.requested, "valve");
+  EXPECT_EQ(outcome.function, "DrawLegs");
+  EXPECT_EQ(outcome.reason, "no construction function of that name");
+}
+
+TEST_F(TypeTableTest, TextThatDoesNotParseEmptiesTheTableAndSaysSo) {
+  builder.SetConfig("<Component-Geometry>");
+  EXPECT_TRUE(builder.GetTypeTable().empty());
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].title, "XML Error");
+  EXPECT_NE(boxes.shown[0].text, "");
+}
+
+TEST(MessageBox, HandlersNestAndTheDefaultReturns) {
+  std::vector<std::string> outer, inner;
+  {
+    kelto::window::ScopedMessageBoxHandler a(
+        [&](std::string_view t, std::string_view m) { outer.push_back(std::string(t) + "|" + std::string(m)); });
+    {
+      kelto::window::ScopedMessageBoxHandler b(
+          [&](std::string_view t, std::string_view) { inner.push_back(std::string(t)); });
+      kelto::window::ShowMessageBox("T1", "m1");
+    }
+    kelto::window::ShowMessageBox("T2", "m2");
+  }
+  EXPECT_EQ(inner, std::vector<std::string>{"T1"});
+  EXPECT_EQ(outer, std::vector<std::string>{"T2|m2"});
+  testing::internal::CaptureStderr();
+  kelto::window::ShowMessageBox("XML Error", "text");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "XML Error: text\n");
+}
+
+}  // namespace
+}  // namespace solid_test
