@@ -74,19 +74,17 @@ cptr::counted_ptr<CModelNode> BuildSolidModel(const SolidModelArgs& args,
                                               CSolidModelBuilder& builder, const char* command,
                                               std::ostream& err) {
   const std::string prefix = std::string("kelto3d ") + command + ": ";
-  kelto::window::ScopedMessageBoxHandler boxes(
-      [&](std::string_view title, std::string_view text) {
-        err << prefix << title << ": " << text << '\n';
-      });
+  kelto::window::ScopedMessageBoxHandler boxes([&](std::string_view title, std::string_view text) {
+    err << prefix << title << ": " << text << '\n';
+  });
   if (args.extDims) {
     const auto xml = ReadXml(*args.extDims, command, "--ext-dims", err);
     if (!xml) return {};
     std::string errors;
     builder.SetExternalDimensionConfig(*xml, errors);
     // Name the file the rules came from (inline text has no name).
-    const std::string source = args.extDims->front() == '<'
-                                   ? std::string("--ext-dims")
-                                   : *args.extDims;
+    const std::string source =
+        args.extDims->front() == '<' ? std::string("--ext-dims") : *args.extDims;
     std::istringstream lines(errors);
     for (std::string line; std::getline(lines, line);)
       err << prefix << "warning: " << source << ": " << line << '\n';
@@ -98,9 +96,8 @@ cptr::counted_ptr<CModelNode> BuildSolidModel(const SolidModelArgs& args,
   }
 
   kelto::com::ComPtr<IKeltoFile> file;
-  const HRESULT created =
-      CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                       kelto::com::IidOf<IKeltoFile>(), file.PutVoid());
+  const HRESULT created = CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                                           kelto::com::IidOf<IKeltoFile>(), file.PutVoid());
   if (FAILED(created) || !file) {
     err << prefix << "cannot read " << args.file
         << ": the piping-data library (libkelto.so) is not available ("

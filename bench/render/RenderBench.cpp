@@ -216,10 +216,16 @@ void BM_Pick(benchmark::State& state) {
   Plant& plant = PlantOf(static_cast<int>(state.range(0)));
   CGLRenderer renderer(plant.root.get(), &Surface());
   SetUpView(renderer, plant);
-  // A point on the model (the first pipe's start) or in an empty corner.
-  const CPoint3 first = plant.root->GetChildren().begin()->second->GetChildren().begin()->second
-                            ->GetGeometry()[0].GetCone()->Start;
-  const CPoint3 w = renderer.GetCameraMatrices().Project(first);
+  // A point on the model (the middle of a pipe of the first pipeline in key
+  // order) or in an empty corner.
+  CPoint3 onPipe;
+  for (const auto& [key, component] : plant.root->GetChildren().begin()->second->GetChildren()) {
+    if (const auto* cone = component->GetGeometry()[0].GetCone()) {
+      onPipe = cone->Start + (cone->End - cone->Start) * 0.5;
+      break;
+    }
+  }
+  const CPoint3 w = renderer.GetCameraMatrices().Project(onPipe);
   const CPoint2 at = state.range(1) ? CPoint2(w.x, w.y) : CPoint2(2, 2);
   CHitList hits;
   for (auto _ : state) renderer.Pick(at, hits);

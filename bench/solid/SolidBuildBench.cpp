@@ -42,9 +42,9 @@ IKeltoFile* Plant(std::size_t components) {
 }
 
 void PerComponent(benchmark::State& state, std::size_t components) {
-  state.counters["per_component"] = benchmark::Counter(
-      static_cast<double>(components) * static_cast<double>(state.iterations()),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_component"] =
+      benchmark::Counter(static_cast<double>(components) * static_cast<double>(state.iterations()),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_BuildModel(benchmark::State& state) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "kelto3d/ColourSchemes.h"
+#include "kelto3d/ModelBuilders.h"
 #include "kelto3d/ModelTree.h"
 #include "kelto3d/Options.h"
 #include "kelto3d/Tags.h"

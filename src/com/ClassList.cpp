@@ -8,6 +8,7 @@
 #include "com/faces/ComPrimitives.h"
 #include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
+#include "solid/ComSolidModelBuilder.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
 
@@ -15,15 +16,17 @@ namespace kelto3d {
 
 namespace {
 
-// One line per class, in registration order:
+// One line per class, in registration order. Classes registered by code use
+// the threading model "apartment"; those that carried a registration script
+// ("… Class") use "Apartment".
 //   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &kelto::com::CreateInstanceOf<CComX>},
 // The classes arrive with the subsystems they expose.
 // clang-format off
 constexpr kelto::com::ClassEntry kClassTable[] = {
-    {kClsidGroupColScheme, "Kelto3D.GroupColScheme.1", "Kelto3D.GroupColScheme", "GroupColScheme Object", &kelto::com::CreateInstanceOf<CComGroupColScheme>},
-    {kClsidUserColScheme, "Kelto3D.UserColScheme.1", "Kelto3D.UserColScheme", "UserColScheme Object", &kelto::com::CreateInstanceOf<CComUserColScheme>},
-    {kClsidTagSet, "Kelto3D.TagSet.1", "Kelto3D.TagSet", "TagSet Object", &kelto::com::CreateInstanceOf<CComTagSet>},
-    {kClsidTagEngine, "Kelto3D.TagEngine.1", "Kelto3D.TagEngine", "TagEngine Object", &kelto::com::CreateInstanceOf<CComTagEngine>},
+    {kClsidGroupColScheme, "Kelto3D.GroupColScheme.1", "Kelto3D.GroupColScheme", "GroupColScheme Object", &kelto::com::CreateInstanceOf<CComGroupColScheme>, "apartment"},
+    {kClsidUserColScheme, "Kelto3D.UserColScheme.1", "Kelto3D.UserColScheme", "UserColScheme Object", &kelto::com::CreateInstanceOf<CComUserColScheme>, "apartment"},
+    {kClsidTagSet, "Kelto3D.TagSet.1", "Kelto3D.TagSet", "TagSet Object", &kelto::com::CreateInstanceOf<CComTagSet>, "apartment"},
+    {kClsidTagEngine, "Kelto3D.TagEngine.1", "Kelto3D.TagEngine", "TagEngine Object", &kelto::com::CreateInstanceOf<CComTagEngine>, "apartment"},
     {kClsidModelNode, "Oxbay3Support.ModelNode.1", "Oxbay3Support.ModelNode", "ModelNode Class", &kelto::com::CreateInstanceOf<CComModelNode>},
     {kClsidLine, "Kelto3D.Line.1", "Kelto3D.Line", "Line Object", &kelto::com::CreateInstanceOf<CComLine>, "apartment"},
     {kClsidCone, "Kelto3D.Cone.1", "Kelto3D.Cone", "Cone Object", &kelto::com::CreateInstanceOf<CComCone>, "apartment"},
@@ -34,6 +37,7 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidModelNodes, "Kelto3D.ModelNodes.1", "Kelto3D.ModelNodes", "ModelNodes Class", &kelto::com::CreateInstanceOf<CComModelNodes>},
     // The three mouse action tables go here, before Options.
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
+    {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

@@ -155,7 +155,8 @@ void ApplyViewLimits(CViewState& view, const CModelExtent& model) {
   const double r = model.Radius;
   if (!(r > 0.0)) return;
   if (view.Distance > 40.0 * r) view.Distance = 40.0 * r;
-  if (view.Distance < 2.0 * model.MinContainedRadius) view.Distance = 2.0 * model.MinContainedRadius;
+  if (view.Distance < 2.0 * model.MinContainedRadius)
+    view.Distance = 2.0 * model.MinContainedRadius;
   const CVector3 v = view.Centre - model.Centre;
   if (v.Length() > 6.0 * r) view.Centre = model.Centre + v.Normalised() * (6.0 * r);
 }
@@ -167,8 +168,9 @@ CPoint3 PanCentre(const CPoint3& centre, const CCameraMatrices& aboutCentre, con
   const CPoint3 r0 = m.Unproject({p.x, p.y, 0.0});
   const CPoint3 r1 = m.Unproject({p.x, p.y, 1.0});
   const CPoint3 origin = m.Unproject({0.0, 0.0, 0.0});
-  const CVector3 n =
-      (m.Unproject({1.0, 0.0, 0.0}) - origin).Cross(m.Unproject({0.0, 1.0, 0.0}) - origin).Normalised();
+  const CVector3 n = (m.Unproject({1.0, 0.0, 0.0}) - origin)
+                         .Cross(m.Unproject({0.0, 1.0, 0.0}) - origin)
+                         .Normalised();
   const CVector3 ray = r1 - r0;
   const double denominator = n.Dot(ray);
   if (n.IsZero() || denominator == 0.0 || !Finite(denominator)) return centre;

@@ -308,8 +308,7 @@ void CGLRenderer::DrawPrimitive(const CPrimitive& primitive) const {
 
 void CGLRenderer::DrawModel() const {
   if (!m_ready) return;
-  if (NodeData* data = GetNodeData(m_root); data && data->m_listId != 0)
-    glCallList(data->m_listId);
+  if (NodeData* data = GetNodeData(m_root); data && data->m_listId != 0) glCallList(data->m_listId);
 }
 
 void CGLRenderer::Render() {
@@ -323,10 +322,11 @@ void CGLRenderer::Render() {
 
   const auto start = std::chrono::steady_clock::now();
   DrawModel();
-  if (m_axesSize > 0) DrawAxesIndicator(m_view.Rotation, m_axesSize, m_axesTop, m_axesRight, m_surface);
+  if (m_axesSize > 0)
+    DrawAxesIndicator(m_view.Rotation, m_axesSize, m_axesTop, m_axesRight, m_surface);
   glFinish();
-  const auto elapsed =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start);
 
   if (m_showDebugInfo) DrawDebugOverlay(static_cast<long long>(elapsed.count()));
   glFlush();

@@ -159,6 +159,10 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   bool ChangeView(bool limits, Change&& change);
   // The selection pass over the whole viewport (no pick box).
   CHitList PickAll();
+  // The pick box's selection pass: the node lists' content for the nodes
+  // whose boxes may reach the box (see GLRendererPicking.cpp).
+  void SelectBelow(CModelNode* node, const CCameraMatrices& camera, const CPoint2& point);
+  void DrawForSelection(const CPrimitive& primitive);
   // GetDepth's first two steps: false when no part of the model is visible.
   bool ModelDepth(const CPoint2& point, bool nearest, double& depth);
   void DrawDebugOverlay(long long elapsedMs);

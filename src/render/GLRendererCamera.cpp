@@ -1,4 +1,4 @@
-// The camera operations and picking of CGLRenderer. The mathematics lives in
+// The camera operations of CGLRenderer. The mathematics lives in
 // CameraMath.cpp; here it meets the renderer's state and GL.
 #include <GL/gl.h>
 
@@ -108,8 +108,7 @@ bool CGLRenderer::ZoomAt(double factor, const CPoint2& point) {
   if (!(factor > 0.0) || !std::isfinite(factor)) return false;
   MakeCurrent();
   const CViewState before = m_view;
-  const CPoint3 target =
-      GetCameraMatrices().Unproject({point.x, point.y, GetDepth(point, true)});
+  const CPoint3 target = GetCameraMatrices().Unproject({point.x, point.y, GetDepth(point, true)});
   Zoom(factor);
   m_panAnchor = GetCameraMatrices().Project(target);
   PanTo(point);
@@ -159,28 +158,4 @@ bool CGLRenderer::ModelDepth(const CPoint2& point, bool nearest, double& depth) 
   if (hits.empty()) return false;
   depth = (hits.front().MinDepth + hits.back().MaxDepth) / 2.0;
   return true;
-}
-
-// ------------------------------------------------------------------ picking
-
-void CGLRenderer::Pick(const CPoint2& point, CHitList& hits) {
-  hits.clear();
-  if (!m_ready || !MakeCurrent()) return;
-  // GL draws with the current view whatever touched its matrices since.
-  ApplyProjection();
-  PushPickMatrix(point.x, point.y, kPickBoxSize);
-  const NodeData* root = GetNodeData(m_root);
-  hits = SelectionPass(root ? root->ListId() : 0,
-                       [this](std::uint32_t name) { return ResolveName(name); });
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-}
-
-CHitList CGLRenderer::PickAll() {
-  if (!m_ready || !MakeCurrent()) return {};
-  ApplyProjection();
-  const NodeData* root = GetNodeData(m_root);
-  return SelectionPass(root ? root->ListId() : 0,
-                       [this](std::uint32_t name) { return ResolveName(name); });
 }

@@ -42,13 +42,53 @@ void PushPickMatrix(double x, double y, double size) {
   glMatrixMode(GL_MODELVIEW);
 }
 
-CHitList SelectionPass(unsigned list, const NameResolver& resolve) {
+CHitList SelectionPass(const std::function<void()>& draw, const NameResolver& resolve) {
   std::array<GLuint, kSelectionBufferSize> buffer{};
   glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
   glRenderMode(GL_SELECT);
   glInitNames();
-  if (list != 0) glCallList(list);
+  if (draw) draw();
   const int records = glRenderMode(GL_RENDER);
   return DecodeSelectionBuffer(std::span<const std::uint32_t>(buffer.data(), buffer.size()),
                                records, resolve);
+}
+
+CHitList SelectionPass(unsigned list, const NameResolver& resolve) {
+  return SelectionPass(
+      [list] {
+        if (list != 0) glCallList(list);
+      },
+      resolve);
+}
+
+bool BoxMayCoverRegion(const CBoundBox& box, const CCameraMatrices& camera, double x0, double y0,
+                       double x1, double y1) {
+  if (box.IsEmpty()) return false;
+  const CMatrix44 clip = camera.Projection * camera.ModelView;
+  const CPoint3& lo = box.GetMin();
+  const CPoint3& hi = box.GetMax();
+  double minX = 0, maxX = 0, minY = 0, maxY = 0;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double p[4] = {corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
+                         corner & 4 ? hi.z : lo.z, 1.0};
+    double c[4];
+    for (int i = 0; i < 4; ++i)
+      c[i] = clip.m[i][0] * p[0] + clip.m[i][1] * p[1] + clip.m[i][2] * p[2] + clip.m[i][3] * p[3];
+    // A corner at or behind the eye has no window position; the box may
+    // wrap round the whole view.
+    if (!(c[3] > 0.0)) return true;
+    const CViewport& v = camera.Viewport;
+    const double wx = v.X + (1.0 + c[0] / c[3]) * v.Width / 2.0;
+    const double wy = v.Y + (1.0 + c[1] / c[3]) * v.Height / 2.0;
+    if (corner == 0) {
+      minX = maxX = wx;
+      minY = maxY = wy;
+    } else {
+      minX = std::min(minX, wx);
+      maxX = std::max(maxX, wx);
+      minY = std::min(minY, wy);
+      maxY = std::max(maxY, wy);
+    }
+  }
+  return maxX >= x0 && minX <= x1 && maxY >= y0 && minY <= y1;
 }

@@ -13,6 +13,9 @@
 #include <span>
 #include <vector>
 
+#include "core/BoundBox.h"
+#include "render/CameraMath.h"
+
 class CModelNode;
 
 struct CHitRecord {
@@ -47,6 +50,16 @@ CHitList DecodeSelectionBuffer(std::span<const std::uint32_t> buffer, int record
 // glPopMatrix); the matrix mode is left at GL_MODELVIEW.
 void PushPickMatrix(double x, double y, double size);
 
-// Runs `list` in selection mode with the current matrices and decodes the
-// hits. The render mode is GL_RENDER again afterwards.
+// Runs `draw` in selection mode (selection buffer of kSelectionBufferSize
+// words, names initialised) with the current matrices and decodes the hits.
+// The render mode is GL_RENDER again afterwards.
+CHitList SelectionPass(const std::function<void()>& draw, const NameResolver& resolve);
+// The same pass over one display list.
 CHitList SelectionPass(unsigned list, const NameResolver& resolve);
+
+// Whether anything inside `box` can show in the window rectangle
+// [x0, x1] × [y0, y1] under `camera`: false only when the box's projection
+// certainly misses it. A box reaching behind the eye, or an empty one that
+// is not, counts as a possible hit; an empty box never does.
+bool BoxMayCoverRegion(const CBoundBox& box, const CCameraMatrices& camera, double x0, double y0,
+                       double x1, double y1);

@@ -10,16 +10,11 @@ struct Entry {
 };
 
 constexpr Entry kTable[kStandardViewDirCount] = {
-    {"NorthTopLeft", {{1, 1, -1}, {0, 0, 1}}},
-    {"NorthTopRight", {{-1, 1, -1}, {0, 0, 1}}},
-    {"NorthBottomLeft", {{1, -1, -1}, {0, 0, 1}}},
-    {"NorthBottomRight", {{-1, -1, -1}, {0, 0, 1}}},
-    {"LookDown", {{0, 0, -1}, {0, 1, 0}}},
-    {"LookUp", {{0, 0, 1}, {0, 1, 0}}},
-    {"LookEast", {{1, 0, 0}, {0, 0, 1}}},
-    {"LookWest", {{-1, 0, 0}, {0, 0, 1}}},
-    {"LookNorth", {{0, 1, 0}, {0, 0, 1}}},
-    {"LookSouth", {{0, -1, 0}, {0, 0, 1}}},
+    {"NorthTopLeft", {{1, 1, -1}, {0, 0, 1}}},     {"NorthTopRight", {{-1, 1, -1}, {0, 0, 1}}},
+    {"NorthBottomLeft", {{1, -1, -1}, {0, 0, 1}}}, {"NorthBottomRight", {{-1, -1, -1}, {0, 0, 1}}},
+    {"LookDown", {{0, 0, -1}, {0, 1, 0}}},         {"LookUp", {{0, 0, 1}, {0, 1, 0}}},
+    {"LookEast", {{1, 0, 0}, {0, 0, 1}}},          {"LookWest", {{-1, 0, 0}, {0, 0, 1}}},
+    {"LookNorth", {{0, 1, 0}, {0, 0, 1}}},         {"LookSouth", {{0, -1, 0}, {0, 0, 1}}},
 };
 
 bool SameText(std::string_view a, std::string_view b) {

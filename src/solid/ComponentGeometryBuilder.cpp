@@ -175,8 +175,8 @@ void CKelto3ComponentGeometryBuilder::SetConfig(std::string_view configXml) {
       if (!type || !function) {
         const char* missing = !type ? "Component-Type" : "Construction-Function";
         kelto::window::ShowMessageBox(kXmlErrorTitle, "Component-Type-Entry " +
-                                                          std::to_string(index) +
-                                                          " has no \"" + missing + "\" attribute.");
+                                                          std::to_string(index) + " has no \"" +
+                                                          missing + "\" attribute.");
         return;
       }
       const std::string name = function.nodeValue();

@@ -11,6 +11,7 @@ struct Row {
   double value;
 };
 
+// clang-format off
 // Flange outside diameter ÷ bore, keyed by the bore in millimetres.
 constexpr std::array<Row, 13> kFlangeODRatio{{
     {55, 3.0},
@@ -43,6 +44,7 @@ constexpr std::array<Row, 20> kMillimetreThickness{{
     {125, 23.8}, {150, 25.4}, {200, 28.6}, {250, 30.2}, {300, 31.7},
     {350, 34.9}, {400, 36.5}, {450, 39.7}, {500, 42.9}, {600, 47.6},
 }};
+// clang-format on
 
 // The first row whose key is not less than `key`; the last row past the end.
 template <std::size_t N>
@@ -67,8 +69,8 @@ double DefaultFlangeOD(double bore, long boreUnits) {
 }
 
 double DefaultFlangeThickness(double bore, long boreUnits) {
-  const Row& row = IsInch(boreUnits) ? RowFor(kInchThickness, bore)
-                                     : RowFor(kMillimetreThickness, bore);
+  const Row& row =
+      IsInch(boreUnits) ? RowFor(kInchThickness, bore) : RowFor(kMillimetreThickness, bore);
   const double thickness = row.value / row.key * bore;
   return IsInch(boreUnits) ? thickness * kMillimetresPerInch : thickness;
 }

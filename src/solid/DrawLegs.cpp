@@ -32,11 +32,10 @@ ComPtr<IKeltoPoint> WalkToEnd(IKeltoPathWalker* walker, IKeltoPoint* start, IKel
 
 ComPtr<IKeltoPathWalker> CreateWalker() {
   ComPtr<IKeltoPathWalker> walker;
-  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoPathWalker, nullptr,
-                                             CLSCTX_INPROC_SERVER,
-                                             kelto::com::IidOf<IKeltoPathWalker>(),
-                                             walker.PutVoid()),
-                            kelto::com::IidOf<IKeltoPathWalker>());
+  kelto::com::ThrowIfFailed(
+      CoCreateInstance(kelto::clsid::KeltoPathWalker, nullptr, CLSCTX_INPROC_SERVER,
+                       kelto::com::IidOf<IKeltoPathWalker>(), walker.PutVoid()),
+      kelto::com::IidOf<IKeltoPathWalker>());
   Require(walker);
   return walker;
 }

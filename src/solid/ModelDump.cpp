@@ -73,8 +73,8 @@ std::string NodeLabel(IUnknown* object) {
   try {
     if (!object) return "object";
     ComPtr<IKeltoComponent> component;
-    if (SUCCEEDED(object->QueryInterface(kelto::com::IidOf<IKeltoComponent>(),
-                                         component.PutVoid())) &&
+    if (SUCCEEDED(
+            object->QueryInterface(kelto::com::IidOf<IKeltoComponent>(), component.PutVoid())) &&
         component) {
       std::string type;
       if (const ComPtr<IKeltoItem> details = DetailsOf(component.Get()))
@@ -82,8 +82,8 @@ std::string NodeLabel(IUnknown* object) {
       return "component " + IdOf(component.Get()) + " " + type;
     }
     ComPtr<IKeltoPipeline> pipeline;
-    if (SUCCEEDED(object->QueryInterface(kelto::com::IidOf<IKeltoPipeline>(),
-                                         pipeline.PutVoid())) &&
+    if (SUCCEEDED(
+            object->QueryInterface(kelto::com::IidOf<IKeltoPipeline>(), pipeline.PutVoid())) &&
         pipeline)
       return "pipeline " + NameOf(pipeline.Get());
     ComPtr<IKeltoFile> file;

@@ -33,9 +33,7 @@ class CModelSummary : public CSolidModelBuilder::IFObserver {
   const std::vector<Note>& Fallbacks() const { return m_fallbacks; }
   const std::vector<Note>& Failures() const { return m_failures; }
   // Type → (function that drew it → count).
-  const std::map<std::string, std::map<std::string, std::size_t>>& Types() const {
-    return m_types;
-  }
+  const std::map<std::string, std::map<std::string, std::size_t>>& Types() const { return m_types; }
 
   void Write(std::ostream& out, const CModelNode& root) const;
 

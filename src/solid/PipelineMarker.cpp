@@ -109,8 +109,7 @@ PipelineStart FindPipelineStart(IKeltoPipeline* pipeline) {
   return found;
 }
 
-bool DrawPipelineMarker(const PipelineStart& start, IFGeometryCons& geometry,
-                        std::int32_t colour) {
+bool DrawPipelineMarker(const PipelineStart& start, IFGeometryCons& geometry, std::int32_t colour) {
   if (!start.Complete()) return false;
   const double s = start.size;
   const CPoint3 a = start.start + s * start.mast;

@@ -88,8 +88,7 @@ void CSolidModelBuilder::SyncGeometry(CModelNode* node, CGeometrySet& geometry, 
     return;
   }
   ComPtr<IKeltoPipeline> pipeline;
-  if (SUCCEEDED(object->QueryInterface(IidOf<IKeltoPipeline>(), pipeline.PutVoid())) &&
-      pipeline) {
+  if (SUCCEEDED(object->QueryInterface(IidOf<IKeltoPipeline>(), pipeline.PutVoid())) && pipeline) {
     if (!m_pipelineMarkers) return;
     try {
       DrawPipelineMarker(FindPipelineStart(pipeline.Get()), geometry,
@@ -144,8 +143,7 @@ void CSolidModelBuilder::SyncChildren(CModelNode::KeyList& children, CModelNode*
     return;
   }
   ComPtr<IKeltoPipeline> pipeline;
-  if (SUCCEEDED(object->QueryInterface(IidOf<IKeltoPipeline>(), pipeline.PutVoid())) &&
-      pipeline) {
+  if (SUCCEEDED(object->QueryInterface(IidOf<IKeltoPipeline>(), pipeline.PutVoid())) && pipeline) {
     ComPtr<IKeltoComponents> components;
     ThrowIfFailed(pipeline->get_Components(components.Put()), IidOf<IKeltoPipeline>());
     ListItems<IKeltoComponent>(components.Get(), children);

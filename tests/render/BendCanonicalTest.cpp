@@ -42,10 +42,10 @@ TEST(BendCanonical, PutsTheShapeBackInPlace) {
   const std::vector<Bend> bends = {
       kElbow,
       Moved(kElbow, SomePlacement(0.7, {1, 2, 3}, {10, -4, 2})),
-      MakeBend({1, 2, 3}, {4, 2, 3}, {5, 4, 1}, 0.3, 0.2),     // unequal legs, reducing
+      MakeBend({1, 2, 3}, {4, 2, 3}, {5, 4, 1}, 0.3, 0.2),  // unequal legs, reducing
       MakeBend({0, 0, 0}, {0, 0, 2}, {0, 1, 2 + std::sqrt(3.0)}, 0.4, 0.4),  // 30°
-      MakeBend({0, 0, 0}, {1, 0, 0}, {0, 0.001, 0}, 0.1, 0.1),  // nearly a return bend
-      MakeBend({0, 0, 0}, {1, 0, 0}, {3, 0, 0}, 0.1, 0.1),      // collinear
+      MakeBend({0, 0, 0}, {1, 0, 0}, {0, 0.001, 0}, 0.1, 0.1),               // nearly a return bend
+      MakeBend({0, 0, 0}, {1, 0, 0}, {3, 0, 0}, 0.1, 0.1),                   // collinear
   };
   for (bool normalize : {false, true}) {
     for (const Bend& b : bends) {
@@ -106,8 +106,9 @@ TEST(BendCanonical, ReturnBendsKeyAlikeInEveryOrientation) {
   const std::string key = CanonicaliseBend(ret, false, 2).Key;
   EXPECT_NE(key.find("(2.00e+00, 0.00e+00, 0.00e+00)"), std::string::npos) << key;
   for (double angle : {0.1, 0.9, 2.2, 4.0})
-    EXPECT_EQ(CanonicaliseBend(Moved(ret, SomePlacement(angle, {1, 1, 1}, {7, 8, 9})), false, 2).Key,
-              key);
+    EXPECT_EQ(
+        CanonicaliseBend(Moved(ret, SomePlacement(angle, {1, 1, 1}, {7, 8, 9})), false, 2).Key,
+        key);
 }
 
 TEST(BendCanonical, RefusesWhatItCannotPlace) {

@@ -23,8 +23,14 @@ TEST(StandardViewDirs, GiveTheRotationsOfTheTable) {
   const Case cases[] = {
       {svdNorthTopLeft, {1 / r2, -1 / r2, 0}, {1 / r6, 1 / r6, 2 / r6}, {-1 / r3, -1 / r3, 1 / r3}},
       {svdNorthTopRight, {1 / r2, 1 / r2, 0}, {-1 / r6, 1 / r6, 2 / r6}, {1 / r3, -1 / r3, 1 / r3}},
-      {svdNorthBottomLeft, {-1 / r2, -1 / r2, 0}, {1 / r6, -1 / r6, 2 / r6}, {-1 / r3, 1 / r3, 1 / r3}},
-      {svdNorthBottomRight, {-1 / r2, 1 / r2, 0}, {-1 / r6, -1 / r6, 2 / r6}, {1 / r3, 1 / r3, 1 / r3}},
+      {svdNorthBottomLeft,
+       {-1 / r2, -1 / r2, 0},
+       {1 / r6, -1 / r6, 2 / r6},
+       {-1 / r3, 1 / r3, 1 / r3}},
+      {svdNorthBottomRight,
+       {-1 / r2, 1 / r2, 0},
+       {-1 / r6, -1 / r6, 2 / r6},
+       {1 / r3, 1 / r3, 1 / r3}},
       {svdLookDown, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
       {svdLookUp, {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
       {svdLookEast, {0, -1, 0}, {0, 0, 1}, {-1, 0, 0}},
@@ -83,7 +89,8 @@ TEST(ClipPlanes, FollowTheNearAndFarRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const CClipPlanes p = ComputeClipPlanes(c.distance, {{0, 0, 0}, c.radius, c.minRadius}, c.centre);
+    const CClipPlanes p =
+        ComputeClipPlanes(c.distance, {{0, 0, 0}, c.radius, c.minRadius}, c.centre);
     EXPECT_DOUBLE_EQ(p.Near, c.nearPlane);
     EXPECT_DOUBLE_EQ(p.Far, c.farPlane);
   }
@@ -196,7 +203,8 @@ TEST(PanCentre, MovesTheAnchoredPointUnderTheCursor) {
   const CPoint2 target(anchor.x + 40, anchor.y - 25);
 
   CViewState panned = view;
-  panned.Centre = PanCentre(view.Centre, CameraMatrices(view, viewport, model, true), anchor, target);
+  panned.Centre =
+      PanCentre(view.Centre, CameraMatrices(view, viewport, model, true), anchor, target);
   const CPoint3 after = CameraMatrices(panned, viewport, model).Project(modelPoint);
   EXPECT_NEAR(after.x, target.x, 1e-6);
   EXPECT_NEAR(after.y, target.y, 1e-6);

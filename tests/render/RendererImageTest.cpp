@@ -39,8 +39,8 @@ TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsIt) {
     EXPECT_EQ(c.r, 0);
     EXPECT_EQ(c.b, 0);
   }
-  for (const CPoint3 off : {CPoint3(0, 1.25, 0), CPoint3(0, -1.25, 0), CPoint3(5.4, 0, 0),
-                            CPoint3(-5.4, 0, 0)}) {
+  for (const CPoint3 off :
+       {CPoint3(0, 1.25, 0), CPoint3(0, -1.25, 0), CPoint3(5.4, 0, 0), CPoint3(-5.4, 0, 0)}) {
     EXPECT_EQ(PixelAt(off), Rgb{}) << off.x << "," << off.y;
   }
   // The centre of the viewport is the model's centre.
@@ -83,7 +83,8 @@ TEST_F(RendererImage, LinesAreUnlitInTheirColourAndTakeTheLineWidths) {
   Fit();
   RenderFrame();
   // The line runs along a pixel edge; it lands on one of the two rows.
-  EXPECT_TRUE(PixelAt({2, 0.05, 0}) == (Rgb{255, 255, 0}) || PixelAt({2, -0.05, 0}) == (Rgb{255, 255, 0}));
+  EXPECT_TRUE(PixelAt({2, 0.05, 0}) == (Rgb{255, 255, 0}) ||
+              PixelAt({2, -0.05, 0}) == (Rgb{255, 255, 0}));
   const int thin = CountLit(0, 0, kSize, kSize);
   r.Select(line);
   RenderFrame();
@@ -103,7 +104,8 @@ TEST_F(RendererImage, AxesIndicatorSitsInTheConfiguredCorner) {
   struct Case {
     bool top, right;
   };
-  for (const Case c : {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
+  for (const Case c :
+       {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
     SCOPED_TRACE(::testing::Message() << "top " << c.top << " right " << c.right);
     SetOption("AxesTop", c.top);
     SetOption("AxesRight", c.right);

@@ -84,12 +84,13 @@ TEST_F(RendererSelection, RegistersFourteenOptionsWithTheirDefaults) {
     double value;
   };
   const Case cases[] = {
-      {"NormalizeScale", VT_BOOL, 0}, {"Edges", VT_I4, 16},        {"BendSteps", VT_I4, 8},
-      {"CylStacks", VT_I4, 2},        {"SnoutSteps", VT_I4, 1},    {"KeyPrecision", VT_I4, 1},
-      {"AxesSize", VT_I4, 50},        {"AxesTop", VT_BOOL, -1},    {"AxesRight", VT_BOOL, 0},
-      {"ViewLimits", VT_BOOL, -1},    {"BackgroundColour", VT_I4, 0},
-      {"NormalLineWidth", VT_R4, 1},  {"SelectedLineWidth", VT_R4, 1},
-      {"ShowDebugInfo", VT_BOOL, 0},
+      {"NormalizeScale", VT_BOOL, 0},  {"Edges", VT_I4, 16},
+      {"BendSteps", VT_I4, 8},         {"CylStacks", VT_I4, 2},
+      {"SnoutSteps", VT_I4, 1},        {"KeyPrecision", VT_I4, 1},
+      {"AxesSize", VT_I4, 50},         {"AxesTop", VT_BOOL, -1},
+      {"AxesRight", VT_BOOL, 0},       {"ViewLimits", VT_BOOL, -1},
+      {"BackgroundColour", VT_I4, 0},  {"NormalLineWidth", VT_R4, 1},
+      {"SelectedLineWidth", VT_R4, 1}, {"ShowDebugInfo", VT_BOOL, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -154,11 +154,10 @@ TEST_F(ConstructionTest, ValveWithLegsToItsCentreHasTheSpindleThere) {
   c.Leg("Run_1", "Centre_1");
   c.Leg("Centre_1", "Run_2");
   c.attributes["SPINDLE-DIRECTION"] = "NORTH";
-  EXPECT_EQ(Draw(&Valve, c),
-            (Lines{"Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0xff00ff",
-                   "Cone (100, 0, 0) D 50 to (200, 0, 0) D 50 colour 0xff00ff",
-                   "Line (100, 0, 0) to (100, 25, 0) colour 0xff00ff",
-                   "Circle (100, 25, 0) D 25 normal (0, 1, 0) colour 0xff00ff"}));
+  EXPECT_EQ(Draw(&Valve, c), (Lines{"Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0xff00ff",
+                                    "Cone (100, 0, 0) D 50 to (200, 0, 0) D 50 colour 0xff00ff",
+                                    "Line (100, 0, 0) to (100, 25, 0) colour 0xff00ff",
+                                    "Circle (100, 25, 0) D 25 normal (0, 1, 0) colour 0xff00ff"}));
   // A spindle along the pipe has no square part: it keeps its own direction.
   c.attributes["SPINDLE-DIRECTION"] = "EAST";
   EXPECT_EQ(Draw(&Valve, c)[2], "Line (100, 0, 0) to (125, 0, 0) colour 0xff00ff");
@@ -238,11 +237,10 @@ TEST_F(ConstructionTest, DrawLegsFlangesTenMillimetresApartGetFiveMillimetreFace
   f.Find("Run_2")->position = {0, 0, 0};
   f.legs.clear();
   f.Leg("Run_1", "Run_2", CVector3(0, 0, 2));
-  EXPECT_EQ(Draw(&DrawLegs, f),
-            (Lines{"Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff"}));
+  EXPECT_EQ(Draw(&DrawLegs, f), (Lines{"Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff",
+                                       "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
+                                       "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
+                                       "Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff"}));
 }
 
 TEST_F(ConstructionTest, DrawLegsLinesForZeroBoresAndSkipsLegsWithoutPoints) {
@@ -301,9 +299,8 @@ TEST_F(ConstructionTest, EveryPrimitiveAsksTheSchemeAgain) {
   c.Point("Run_1", {0, 0, 0}, 100);
   c.Point("Run_2", {200, 0, 0}, 100);
   c.Leg("Run_1", "Run_2");
-  EXPECT_EQ(Build(c),
-            (Lines{"Cone (0, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000001",
-                   "Cone (200, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000002"}));
+  EXPECT_EQ(Build(c), (Lines{"Cone (0, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000001",
+                             "Cone (200, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000002"}));
   EXPECT_EQ(scheme->calls, 2);
   // Without a scheme everything is white.
   builder.SetColourScheme(nullptr);

@@ -24,8 +24,8 @@ BSTR Text(const std::string& s) { return AllocBstr(std::string_view(s)); }
 // A collection over a snapshot of items; indexes are 0-based longs, and
 // names (when the item type has one) look items up.
 template <class ICollection, class IItem, class Impl>
-class Collection : public kelto::com::Object<Collection<ICollection, IItem, Impl>,
-                                             NoDispatch<ICollection>> {
+class Collection
+    : public kelto::com::Object<Collection<ICollection, IItem, Impl>, NoDispatch<ICollection>> {
  public:
   using NameOf = std::string (*)(const Impl&);
   Collection(std::vector<ComPtr<Impl>> items, NameOf nameOf)
@@ -265,7 +265,9 @@ HRESULT FakeComponent::get_Id(BSTR* v) {
   *v = Text(id);
   return S_OK;
 }
-HRESULT FakeComponent::get_Pipeline(IKeltoPipeline** v) { return Hand<IKeltoPipeline>(pipeline, v); }
+HRESULT FakeComponent::get_Pipeline(IKeltoPipeline** v) {
+  return Hand<IKeltoPipeline>(pipeline, v);
+}
 HRESULT FakeComponent::get_Legs(IKeltoLegs** v) {
   *v = nullptr;
   if (failLegs) return E_FAIL;
@@ -316,8 +318,8 @@ HRESULT FakePipeline::get_Name(BSTR* v) {
   return S_OK;
 }
 HRESULT FakePipeline::get_Components(IKeltoComponents** v) {
-  auto c = MakeObject<Collection<IKeltoComponents, IKeltoComponent, FakeComponent>>(components,
-                                                                                   nullptr);
+  auto c =
+      MakeObject<Collection<IKeltoComponents, IKeltoComponent, FakeComponent>>(components, nullptr);
   return c->QueryInterface(kelto::com::IidOf<IKeltoComponents>(), reinterpret_cast<void**>(v));
 }
 HRESULT FakePipeline::get_File(IKeltoFile** v) { return Hand<IKeltoFile>(file, v); }
@@ -373,8 +375,8 @@ void FakeFile::Connect() {
 HRESULT FakeFile::get_Pipelines(IKeltoPipelines** v) {
   *v = nullptr;
   if (nullPipelines) return S_OK;
-  auto c = MakeObject<Collection<IKeltoPipelines, IKeltoPipeline, FakePipeline>>(pipelines,
-                                                                                nullptr);
+  auto c =
+      MakeObject<Collection<IKeltoPipelines, IKeltoPipeline, FakePipeline>>(pipelines, nullptr);
   return c->QueryInterface(kelto::com::IidOf<IKeltoPipelines>(), reinterpret_cast<void**>(v));
 }
 HRESULT FakeFile::get_Path(BSTR* v) {

@@ -11,8 +11,8 @@
 #include <set>
 #include <sstream>
 
-#include "SolidTestSupport.h"
 #include <nlohmann/json.hpp>
+#include "SolidTestSupport.h"
 
 #include "kelto/data/Generator.h"
 #include "platform/com/Api.h"
@@ -29,8 +29,7 @@ namespace fs = std::filesystem;
 
 ComPtr<IKeltoFile> Load(const fs::path& path) {
   ComPtr<IKeltoFile> file;
-  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr,
-                                             CLSCTX_INPROC_SERVER,
+  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
                                              kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
   const _bstr_t text(path.string());
   kelto::com::ThrowIfFailed(file->Load(text.GetBSTR()));
@@ -48,13 +47,23 @@ class GoldenDumpTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenDumpTest, DumpMatchesTheReviewedCopy) {
   const fs::path source = KELTO_SOURCE_DIR;
-  // Relative to the source tree, so the path in the dump is the same anywhere.
+  // Loaded by a path relative to the source tree, so that the file's label in
+  // the dump is the same on every machine.
+  const fs::path previous = fs::current_path();
   fs::current_path(source);
   const fs::path example = fs::path("examples") / (GetParam() + ".json");
   CSolidModelBuilder builder;
   CModelSummary summary;
   builder.SetObserver(&summary);
-  const auto root = builder.BuildModel(Load(example).Get());
+  ComPtr<IKeltoFile> file;
+  try {
+    file = Load(example);
+  } catch (...) {
+    fs::current_path(previous);
+    throw;
+  }
+  fs::current_path(previous);
+  const auto root = builder.BuildModel(file.Get());
   std::ostringstream dump;
   kelto::solid::WriteModelDump(dump, *root, {true});
 
@@ -67,8 +76,8 @@ TEST_P(GoldenDumpTest, DumpMatchesTheReviewedCopy) {
   // Hand-made plants draw every component, and draw it with its function.
   EXPECT_TRUE(summary.Failures().empty());
   for (const auto& note : summary.Fallbacks())
-    ADD_FAILURE() << note.component << " (" << note.type << "): " << note.outcome.requested
-                  << ": " << note.outcome.reason;
+    ADD_FAILURE() << note.component << " (" << note.type << "): " << note.outcome.requested << ": "
+                  << note.outcome.reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, GoldenDumpTest,

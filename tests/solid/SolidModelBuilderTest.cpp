@@ -10,8 +10,6 @@
 namespace solid_test {
 namespace {
 
-
-
 struct Recorder : CSolidModelBuilder::IFObserver {
   std::map<std::string, CBuildOutcome> outcomes;
   void OnComponentBuilt(IKeltoComponent* component, const CBuildOutcome& outcome) override {
@@ -221,8 +219,9 @@ TEST_F(ModelBuilderTest, ExternalDimensionsAndColourSchemeReachTheGeometry) {
       errors);
   EXPECT_EQ(errors, "Unknown aspect : Oops\n");
   const auto root = builder.BuildModel(file.Get());
-  EXPECT_EQ(GeometryOf(*root, static_cast<IKeltoComponent*>(&p1)),
-            std::vector<std::string>{"Cone (0, 0, 0) D 114.3 to (1000, 0, 0) D 114.3 colour 0x00ff00"});
+  EXPECT_EQ(
+      GeometryOf(*root, static_cast<IKeltoComponent*>(&p1)),
+      std::vector<std::string>{"Cone (0, 0, 0) D 114.3 to (1000, 0, 0) D 114.3 colour 0x00ff00"});
   // The default scheme is a group scheme shared through its own count.
   EXPECT_NE(dynamic_cast<CGroupColScheme*>(builder.GetColourScheme().get()), nullptr);
 }

@@ -87,13 +87,13 @@ TEST_F(TypeTableTest, EmptyConfigurationDrawsEverythingByDrawLegs) {
 }
 
 TEST_F(TypeTableTest, ConfigurationReplacesTheTableAndLaterEntriesWin) {
-  builder.SetConfig(Config(
-      "<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
-      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Bend1'/>"
-      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Valve'/>",
-      // Only the first handler counts.
-      "<Component-Type-Handler><Component-Type-Entry Component-Type='Ball-Valve' "
-      "Construction-Function='Valve'/></Component-Type-Handler>"));
+  builder.SetConfig(
+      Config("<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
+             "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Bend1'/>"
+             "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='Valve'/>",
+             // Only the first handler counts.
+             "<Component-Type-Handler><Component-Type-Entry Component-Type='Ball-Valve' "
+             "Construction-Function='Valve'/></Component-Type-Handler>"));
   EXPECT_TRUE(boxes.shown.empty());
   const auto& table = builder.GetTypeTable();
   ASSERT_EQ(table.size(), 2u);
@@ -103,10 +103,10 @@ TEST_F(TypeTableTest, ConfigurationReplacesTheTableAndLaterEntriesWin) {
 }
 
 TEST_F(TypeTableTest, EntryMissingAnAttributeShowsXmlErrorAndKeepsEarlierEntries) {
-  builder.SetConfig(Config(
-      "<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
-      "<Component-Type-Entry Component-Type='Tee'/>"
-      "<Component-Type-Entry Component-Type='Cap' Construction-Function='Valve'/>"));
+  builder.SetConfig(
+      Config("<Component-Type-Entry Component-Type='Pipe' Construction-Function='Valve'/>"
+             "<Component-Type-Entry Component-Type='Tee'/>"
+             "<Component-Type-Entry Component-Type='Cap' Construction-Function='Valve'/>"));
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].title, "XML Error");
   EXPECT_EQ(boxes.shown[0].text,
@@ -117,8 +117,8 @@ TEST_F(TypeTableTest, EntryMissingAnAttributeShowsXmlErrorAndKeepsEarlierEntries
 }
 
 TEST_F(TypeTableTest, UnknownFunctionNamesAreKeptAndDrawnByDrawLegs) {
-  builder.SetConfig(Config(
-      "<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='valve'/>"));
+  builder.SetConfig(
+      Config("<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='valve'/>"));
   EXPECT_TRUE(boxes.shown.empty());
   const Entry& entry = builder.GetTypeTable().at(u"Gate-Valve");
   EXPECT_EQ(entry.function, nullptr);
@@ -140,8 +140,9 @@ TEST_F(TypeTableTest, TextThatDoesNotParseEmptiesTheTableAndSaysSo) {
 TEST(MessageBox, HandlersNestAndTheDefaultReturns) {
   std::vector<std::string> outer, inner;
   {
-    kelto::window::ScopedMessageBoxHandler a(
-        [&](std::string_view t, std::string_view m) { outer.push_back(std::string(t) + "|" + std::string(m)); });
+    kelto::window::ScopedMessageBoxHandler a([&](std::string_view t, std::string_view m) {
+      outer.push_back(std::string(t) + "|" + std::string(m));
+    });
     {
       kelto::window::ScopedMessageBoxHandler b(
           [&](std::string_view t, std::string_view) { inner.push_back(std::string(t)); });

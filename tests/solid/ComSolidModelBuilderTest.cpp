@@ -1,0 +1,303 @@
+// The scripting class SolidModelBuilder as a host drives it: created through
+// CoCreateInstance, called by name through IDispatch::Invoke (and by vtable
+// where an [out] parameter or the error information is the point), on an
+// example plant loaded by the piping-data module and on fake data that fails.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FakePiping.h"
+#include "colour/ComGroupColScheme.h"
+#include "com/faces/ComModelNode.h"
+#include "kelto3d/ModelBuilders.h"
+#include "platform/com/Api.h"
+#include "platform/com/ClassFactory.h"
+#include "platform/com/ComError.h"
+#include "platform/window/MessageBox.h"
+#include "solid/ComSolidModelBuilder.h"
+#include "support/ScriptHost.h"
+
+namespace solid_test {
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+using kelto::test::Call;
+using kelto::test::Get;
+using kelto::test::InvokeId;
+using kelto::test::ObjectOf;
+using kelto::test::Put;
+using kelto::test::PutRef;
+
+// The two module classes the builder reaches through the runtime, made
+// creatable as libkelto3d.so's class table makes them.
+constexpr kelto::com::ClassEntry kBuilderEntry{
+    kelto3d::kClsidSolidModelBuilder, "", "", "",
+    &kelto::com::CreateInstanceOf<CComSolidModelBuilder>};
+constexpr kelto::com::ClassEntry kGroupEntry{kelto3d::kClsidGroupColScheme, "", "", "",
+                                             &kelto::com::CreateInstanceOf<CComGroupColScheme>};
+
+std::string LastErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  const std::string result = kelto::com::BstrToUtf8(text);
+  SysFreeString(text);
+  return result;
+}
+
+class ComSolidModelBuilder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    using Factory = kelto::com::ClassFactory<kelto3d::ModuleLock>;
+    for (const kelto::com::ClassEntry* entry : {&kBuilderEntry, &kGroupEntry}) {
+      auto factory = kelto::com::MakeObject<Factory>(*entry);
+      DWORD cookie = 0;
+      ASSERT_EQ(CoRegisterClassObject(entry->clsid, static_cast<IClassFactory*>(factory.Get()),
+                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+                S_OK);
+      cookies.push_back(cookie);
+    }
+    ASSERT_EQ(CoCreateInstance(kelto3d::kClsidSolidModelBuilder, nullptr, CLSCTX_INPROC_SERVER,
+                               IidOf<IDispatch>(), builder.PutVoid()),
+              S_OK);
+  }
+  void TearDown() override {
+    builder = nullptr;
+    for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  }
+
+  ComPtr<IDispatch> LoadExample(const char* name) {
+    ComPtr<IDispatch> file;
+    EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                               IidOf<IDispatch>(), file.PutVoid()),
+              S_OK);
+    const std::string path = (std::filesystem::path(KELTO_SOURCE_DIR) / "examples" / name).string();
+    EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
+    return file;
+  }
+
+  // The geometry count of each child of node, in Item order.
+  static std::vector<LONG> ChildGeometryCounts(IDispatch* node) {
+    std::vector<LONG> counts;
+    auto children = Get(node, u"Children");
+    auto count = Get(ObjectOf(children), u"Count");
+    for (LONG i = 1; i <= count.value.lVal; ++i) {
+      auto child = Get(ObjectOf(children), u"Item", {_variant_t(i)});
+      auto geometry = Get(ObjectOf(child), u"Geometry");
+      counts.push_back(Get(ObjectOf(geometry), u"Count").value.lVal);
+    }
+    return counts;
+  }
+
+  ComPtr<kelto3d::ISolidModelBuilder> Vtable() {
+    ComPtr<kelto3d::ISolidModelBuilder> solid;
+    EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::ISolidModelBuilder>(), solid.PutVoid()), S_OK);
+    return solid;
+  }
+
+  std::vector<DWORD> cookies;
+  ComPtr<IDispatch> builder;
+};
+
+TEST_F(ComSolidModelBuilder, MembersHaveTheirDispatchIds) {
+  const std::pair<const char16_t*, DISPID> members[] = {
+      {u"BuildModel", 2},
+      {u"SyncBelow", 3},
+      {u"SyncModel", 4},
+      {u"SetCGBConfig", 5},
+      {u"SetExternalDimensionConfig", 7},
+      {u"ColourScheme", 0x65},
+      {u"options", 0x66},
+  };
+  for (const auto& [name, id] : members) EXPECT_EQ(kelto::test::DispidOf(builder.Get(), name), id);
+  ComPtr<kelto3d::IModelBuilder> base;
+  EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::IModelBuilder>(), base.PutVoid()), S_OK);
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(builder->QueryInterface(IidOf<IConnectionPointContainer>(), container.PutVoid()), S_OK);
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(
+      container->FindConnectionPoint(IidOf<kelto3d::_ISolidModelBuilderEvents>(), point.Put()),
+      S_OK);
+}
+
+TEST_F(ComSolidModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
+  const ComPtr<IDispatch> file = LoadExample("pump-station.json");
+  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
+  ASSERT_TRUE(model.ok()) << model.error;
+  IDispatch* root = ObjectOf(model);
+  ASSERT_TRUE(root);
+  ComPtr<kelto3d::IModelNode> node;
+  EXPECT_EQ(root->QueryInterface(IidOf<kelto3d::IModelNode>(), node.PutVoid()), S_OK);
+
+  // The root stands for the file and has a child per pipeline.
+  auto object = Get(root, u"Object");
+  EXPECT_EQ(kelto::com::Identity(ObjectOf(object)).Get(), kelto::com::Identity(file.Get()).Get());
+  auto pipelines = Get(Get(file.Get(), u"Pipelines").value.pdispVal, u"Count");
+  const std::vector<LONG> before = ChildGeometryCounts(root);
+  ASSERT_EQ(static_cast<LONG>(before.size()), pipelines.value.lVal);
+  ASSERT_FALSE(before.empty());
+  for (LONG count : before) EXPECT_EQ(count, 0) << "markers are off by default";
+  const std::string dumpBefore = kelto::com::BstrToUtf8(Call(root, u"Dump").value.bstrVal);
+  EXPECT_FALSE(dumpBefore.empty());
+
+  // Switching the option on shows at the next SyncModel: a mast and an arrow.
+  auto options = Get(builder.Get(), u"Options");
+  ASSERT_TRUE(ObjectOf(options));
+  ASSERT_TRUE(
+      Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(true)}).ok());
+  auto marker = Get(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers")});
+  EXPECT_EQ(marker.value.vt, VT_BOOL);
+  EXPECT_EQ(marker.value.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(ChildGeometryCounts(root), before) << "nothing changes before a refresh";
+
+  ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
+  const std::vector<LONG> after = ChildGeometryCounts(root);
+  for (LONG count : after) EXPECT_EQ(count, 2);
+  EXPECT_NE(kelto::com::BstrToUtf8(Call(root, u"Dump").value.bstrVal), dumpBefore);
+
+  // The same Options object comes back while it lives.
+  auto again = Get(builder.Get(), u"Options");
+  EXPECT_EQ(ObjectOf(again), ObjectOf(options));
+}
+
+TEST_F(ComSolidModelBuilder, SyncBelowRefreshesOnlyTheItemsSubtree) {
+  const ComPtr<IDispatch> file = LoadExample("pump-station.json");
+  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
+  ASSERT_TRUE(model.ok()) << model.error;
+  IDispatch* root = ObjectOf(model);
+  auto options = Get(builder.Get(), u"Options");
+  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(1)}).ok());
+
+  // An item that is not in the tree changes nothing.
+  const ComPtr<IDispatch> stranger = LoadExample("drain-spool.json");
+  ASSERT_TRUE(
+      Call(builder.Get(), u"SyncBelow", {_variant_t(root), _variant_t(stranger.Get())}).ok());
+  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 0);
+
+  // The first pipeline of the file: only its node gets a marker.
+  auto pipelines = Get(file.Get(), u"Pipelines");
+  auto first = Get(ObjectOf(pipelines), u"Item", {_variant_t(0)});
+  ASSERT_TRUE(ObjectOf(first));
+  ASSERT_TRUE(Call(builder.Get(), u"SyncBelow", {_variant_t(root), first.value}).ok());
+  auto found = Call(root, u"SearchSubtree", {first.value});
+  auto geometry = Get(ObjectOf(found), u"Geometry");
+  EXPECT_EQ(Get(ObjectOf(geometry), u"Count").value.lVal, 2);
+  LONG marked = 0;
+  for (LONG count : ChildGeometryCounts(root)) marked += count > 0 ? 1 : 0;
+  EXPECT_EQ(marked, 1);
+}
+
+TEST_F(ComSolidModelBuilder, ConfigurationMessagesComeBackOrAreShown) {
+  std::vector<std::string> shown;
+  kelto::window::ScopedMessageBoxHandler boxes(
+      [&](std::string_view title, std::string_view) { shown.emplace_back(title); });
+  const ComPtr<kelto3d::ISolidModelBuilder> solid = Vtable();
+
+  struct Case {
+    const char* xml;
+    bool errors;
+  };
+  for (const Case& c : {Case{"<TagRules/>", false}, Case{"<TagRules", true}}) {
+    BSTR errors = nullptr;
+    ASSERT_EQ(solid->SetExternalDimensionConfig(_bstr_t(c.xml).GetBSTR(), &errors), S_OK);
+    ASSERT_NE(errors, nullptr) << "an empty string, never null";
+    const std::string text = kelto::com::BstrToUtf8(errors);
+    SysFreeString(errors);
+    EXPECT_EQ(!text.empty(), c.errors) << c.xml << ": " << text;
+    if (c.errors) {
+      EXPECT_EQ(text.back(), '\n');
+    }
+  }
+
+  // The type-table configuration reports through the message box and
+  // succeeds; a valid one shows nothing.
+  EXPECT_TRUE(Call(builder.Get(), u"SetCGBConfig", {_variant_t("<Component-Geometry")}).ok());
+  EXPECT_EQ(shown, std::vector<std::string>{"XML Error"});
+  const char* valid =
+      "<Component-Geometry><Component-Processing><Component-Type-Handler>"
+      "<Component-Type-Entry Component-Type=\"Gate-Valve\" Construction-Function=\"Valve\"/>"
+      "</Component-Type-Handler></Component-Processing></Component-Geometry>";
+  EXPECT_TRUE(Call(builder.Get(), u"SetCGBConfig", {_variant_t(valid)}).ok());
+  EXPECT_EQ(shown.size(), 1u);
+}
+
+TEST_F(ComSolidModelBuilder, ColourSchemeRoundTrips) {
+  // The default is a GroupColScheme.
+  auto initial = Get(builder.Get(), u"ColourScheme");
+  ASSERT_TRUE(initial.ok()) << initial.error;
+  ComPtr<kelto3d::IGroupColScheme> group;
+  ASSERT_TRUE(ObjectOf(initial));
+  EXPECT_EQ(ObjectOf(initial)->QueryInterface(IidOf<kelto3d::IGroupColScheme>(), group.PutVoid()),
+            S_OK);
+
+  ComPtr<IDispatch> mine;
+  ASSERT_EQ(CoCreateInstance(kelto3d::kClsidGroupColScheme, nullptr, CLSCTX_INPROC_SERVER,
+                             IidOf<IDispatch>(), mine.PutVoid()),
+            S_OK);
+  ASSERT_TRUE(PutRef(builder.Get(), u"ColourScheme", {_variant_t(mine.Get())}).ok());
+  auto back = Get(builder.Get(), u"ColourScheme");
+  EXPECT_EQ(kelto::com::Identity(ObjectOf(back)).Get(), kelto::com::Identity(mine.Get()).Get());
+
+  // Null is allowed (everything white) and reads back as null.
+  ASSERT_TRUE(
+      PutRef(builder.Get(), u"ColourScheme", {_variant_t(static_cast<IDispatch*>(nullptr))}).ok());
+  auto none = Get(builder.Get(), u"ColourScheme");
+  EXPECT_TRUE(none.ok());
+  EXPECT_EQ(ObjectOf(none), nullptr);
+}
+
+TEST_F(ComSolidModelBuilder, FailuresBecomeResultsWithErrorInfo) {
+  const ComPtr<kelto3d::ISolidModelBuilder> solid = Vtable();
+
+  // A null file: no model, E_POINTER and a description.
+  kelto3d::IModelNode* model = reinterpret_cast<kelto3d::IModelNode*>(0x1);
+  EXPECT_EQ(solid->BuildModel(nullptr, &model), E_POINTER);
+  EXPECT_EQ(model, nullptr);
+  EXPECT_EQ(LastErrorDescription(), "No piping file.");
+  auto script = Call(builder.Get(), u"BuildModel", {_variant_t(static_cast<IDispatch*>(nullptr))});
+  EXPECT_EQ(script.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(script.scode, E_POINTER);
+
+  // A ModelNode of another implementation, or none, cannot be refreshed.
+  EXPECT_EQ(solid->SyncModel(nullptr), E_INVALIDARG);
+  EXPECT_EQ(LastErrorDescription(), "Bad model node.");
+  EXPECT_EQ(solid->SyncBelow(nullptr, nullptr), E_INVALIDARG);
+
+  // Piping data that fails during a build, then during a refresh.
+  ComPtr<FakeFile> broken = MakeFile();
+  broken->nullPipelines = true;
+  EXPECT_EQ(solid->BuildModel(broken.Get(), &model), E_POINTER);
+  EXPECT_EQ(model, nullptr);
+  EXPECT_FALSE(LastErrorDescription().empty());
+
+  ComPtr<FakeFile> file = MakeFile();
+  file->Add("L1");
+  ASSERT_EQ(solid->BuildModel(file.Get(), &model), S_OK);
+  ComPtr<kelto3d::IModelNode> root = ComPtr<kelto3d::IModelNode>::Adopt(model);
+  file->nullPipelines = true;
+  EXPECT_EQ(solid->SyncModel(root.Get()), E_POINTER);
+  EXPECT_FALSE(LastErrorDescription().empty());
+  // What was refreshed before stays: the pipeline node is still there.
+  auto children = Get(root.Get(), u"Children");
+  EXPECT_EQ(Get(ObjectOf(children), u"Count").value.lVal, 1);
+}
+
+TEST_F(ComSolidModelBuilder, TheModelOutlivesTheBuilderAndOwnsItsTree) {
+  const ComPtr<IDispatch> file = LoadExample("drain-spool.json");
+  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
+  ASSERT_TRUE(model.ok()) << model.error;
+  builder = nullptr;
+  EXPECT_FALSE(kelto::com::BstrToUtf8(Call(ObjectOf(model), u"Dump").value.bstrVal).empty());
+  // The root is the script's own: unlike a root that C++ code holds, it can
+  // be added under another node.
+  auto parent = kelto::com::MakeObject<CComModelNode>();
+  auto added = Call(static_cast<kelto3d::IModelNode*>(parent.Get()), u"AddChild", {model.value});
+  EXPECT_TRUE(added.ok()) << added.error;
+}
+
+}  // namespace
+}  // namespace solid_test
