@@ -15,6 +15,8 @@
 //   BM_CachedVsNaive   both frames (clear, model, glFinish) timed in one run;
 //                      counter "speedup" = naive time / cached time
 //   BM_Pick            Pick at a point on the model, and on the background
+//   BM_DepthOverBackground  GetDepth where the pick box finds nothing (the
+//                      whole-viewport selection pass over the root list)
 #include <benchmark/benchmark.h>
 
 #include <GL/gl.h>
@@ -44,6 +46,7 @@ struct Plant {
   std::vector<kelto::com::ComPtr<Item>> items;
   CModelNode::NodePtr root{new CModelNode()};
   int components = 0;
+  CPoint3 firstPipeMiddle;
 
   explicit Plant(int count) {
     const int pipelines = count / kPerPipeline;
@@ -62,6 +65,7 @@ struct Plant {
         const CPoint3 corner = at + dir * leg;
         CGeometrySet pipe;
         pipe.AddCone(at, d, corner - dir * radius, d, colours[p % 4]);
+        if (p == 0 && c == 0) firstPipeMiddle = at + (corner - dir * radius - at) * 0.5;
         Add(pipeline, pipe);
         // Turn square to the current direction; stay near the grid cell.
         int next = (axis + 1 + static_cast<int>(random() % 2)) % 3;
@@ -216,20 +220,25 @@ void BM_Pick(benchmark::State& state) {
   Plant& plant = PlantOf(static_cast<int>(state.range(0)));
   CGLRenderer renderer(plant.root.get(), &Surface());
   SetUpView(renderer, plant);
-  // A point on the model (the middle of a pipe of the first pipeline in key
-  // order) or in an empty corner.
-  CPoint3 onPipe;
-  for (const auto& [key, component] : plant.root->GetChildren().begin()->second->GetChildren()) {
-    if (const auto* cone = component->GetGeometry()[0].GetCone()) {
-      onPipe = cone->Start + (cone->End - cone->Start) * 0.5;
-      break;
-    }
-  }
+  // A point on the model (the middle of the first pipe made) or in an empty
+  // corner.
+  const CPoint3 onPipe = plant.firstPipeMiddle;
   const CPoint3 w = renderer.GetCameraMatrices().Project(onPipe);
   const CPoint2 at = state.range(1) ? CPoint2(w.x, w.y) : CPoint2(2, 2);
   CHitList hits;
   for (auto _ : state) renderer.Pick(at, hits);
   state.counters["hits"] = static_cast<double>(hits.size());
+}
+
+// GetDepth over empty background: the pick box finds nothing, so the depth
+// comes from a selection pass over the whole viewport (the root list).
+void BM_DepthOverBackground(benchmark::State& state) {
+  Plant& plant = PlantOf(static_cast<int>(state.range(0)));
+  CGLRenderer renderer(plant.root.get(), &Surface());
+  SetUpView(renderer, plant);
+  double depth = 0;
+  for (auto _ : state) depth = renderer.GetDepth({2, 2}, true);
+  benchmark::DoNotOptimize(depth);
 }
 
 BENCHMARK(BM_BuildLists)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -247,5 +256,6 @@ BENCHMARK(BM_Pick)
     ->Args({100000, 1})
     ->Args({100000, 0})
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DepthOverBackground)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
