@@ -7,6 +7,7 @@
 #include "platform/com/Boundary.h"
 #include "platform/com/ComError.h"
 #include "platform/com/Strings.h"
+#include "platform/com/VarTypeInfo.h"
 
 namespace kelto::com {
 
@@ -32,36 +33,11 @@ const DispatchEntry* FindRow(std::span<const DispatchEntry> table, DISPID id, Me
 bool IsMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
 
 // Bytes a VT_BYREF VARIANT of base type vt points at (0: not supported here).
+// DECIMAL and VARIANT are handled before this: neither is copied through llVal.
 std::size_t ByrefSize(VARTYPE vt) {
   if (vt & VT_ARRAY) return sizeof(SAFEARRAY*);
-  switch (vt) {
-    case VT_I1:
-    case VT_UI1:
-      return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-      return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-      return 4;
-    case VT_R8:
-    case VT_DATE:
-    case VT_CY:
-    case VT_I8:
-    case VT_UI8:
-      return 8;
-    case VT_BSTR:
-    case VT_DISPATCH:
-    case VT_UNKNOWN:
-      return sizeof(void*);
-    default:
-      return 0;
-  }
+  if (vt == VT_DECIMAL || vt == VT_VARIANT) return 0;
+  return detail::ValueSize(vt);
 }
 
 // A view of the value an argument stands for: by-reference arguments are
