@@ -1,29 +1,31 @@
 #include "DumpCommand.h"
 
-#include "SolidModelArgs.h"
+#include <string>
+
+#include "ModelArgs.h"
 #include "solid/ModelDump.h"
 
 namespace kelto::cli {
 
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: kelto3d dump [--detail] [--ext-dims XML] [--type-table XML] FILE\n"
+const std::string kHelp = std::string(
+    "Usage: kelto3d dump [--detail] [--representation R] [--ext-dims XML]\n"
+    "                    [--type-table XML] [--symbols FILE]... FILE\n"
     "\n"
-    "Builds the solid model of a piping file and prints its model tree: each\n"
-    "node (file, pipeline, component) with its primitives, bound box and\n"
-    "minimum contained radius, in the order of the file (docs/cli.md).\n"
+    "Builds the model of a piping file (solid, or line-art symbols with\n"
+    "--representation symbolic) and prints its model tree: each node (file,\n"
+    "pipeline, component) with its primitives, bound box and minimum contained\n"
+    "radius, in the order of the file (docs/cli.md).\n"
     "\n"
-    "  --detail           print every field of every primitive (diameters,\n"
-    "                     bend centres, directions, colours)\n"
-    "  --ext-dims XML     external dimension rules (a file, or text starting with '<')\n"
-    "  --type-table XML   component-type table (a file, or text starting with '<')\n"
-    "  -h, --help         show this text\n";
+    "  --detail            print every field of every primitive (diameters,\n"
+    "                      bend centres, directions, colours)\n") +
+    kModelArgsHelp + "  -h, --help          show this text\n";
 
 }  // namespace
 
 int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const auto parsed = ParseSolidModelArgs(args, {"--detail"}, "dump", err);
+  const auto parsed = ParseModelArgs(args, {"--detail"}, "dump", err);
   if (!parsed) {
     err << kHelp;
     return 2;
@@ -32,12 +34,11 @@ int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out << kHelp;
     return 0;
   }
-  CSolidModelBuilder builder;
-  const auto root = BuildSolidModel(*parsed, builder, "dump", err);
-  if (!root) return 1;
+  const auto model = BuildModel(*parsed, nullptr, "dump", err);
+  if (!model) return 1;
   kelto::solid::DumpOptions options;
   options.detail = parsed->detail;
-  kelto::solid::WriteModelDump(out, *root, options);
+  kelto::solid::WriteModelDump(out, *model->root, options);
   return out ? 0 : 1;
 }
 

@@ -1,28 +1,30 @@
 #include "InfoCommand.h"
 
-#include "SolidModelArgs.h"
+#include <string>
+
+#include "ModelArgs.h"
 #include "solid/ModelSummary.h"
 
 namespace kelto::cli {
 
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: kelto3d info [--ext-dims XML] [--type-table XML] FILE\n"
+const std::string kHelp = std::string(
+    "Usage: kelto3d info [--representation R] [--ext-dims XML] [--type-table XML]\n"
+    "                    [--symbols FILE]... FILE\n"
     "\n"
-    "Builds the solid model of a piping file and summarises it: pipelines,\n"
-    "components by type (with the construction function that drew them) and\n"
-    "by group, primitives by kind, the bounding box, and every component that\n"
-    "fell back to DrawLegs or could not be drawn, with the reason.\n"
-    "\n"
-    "  --ext-dims XML     external dimension rules (a file, or text starting with '<')\n"
-    "  --type-table XML   component-type table (a file, or text starting with '<')\n"
-    "  -h, --help         show this text\n";
+    "Builds the model of a piping file (solid, or line-art symbols with\n"
+    "--representation symbolic) and summarises it: pipelines, components by\n"
+    "type (with the construction function that drew them; \"symbolic\" for\n"
+    "line-art) and by group, primitives by kind, the bounding box, and every\n"
+    "component that fell back to DrawLegs or could not be drawn, with the reason.\n"
+    "\n") +
+    kModelArgsHelp + "  -h, --help          show this text\n";
 
 }  // namespace
 
 int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const auto parsed = ParseSolidModelArgs(args, {}, "info", err);
+  const auto parsed = ParseModelArgs(args, {}, "info", err);
   if (!parsed) {
     err << kHelp;
     return 2;
@@ -31,12 +33,10 @@ int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     out << kHelp;
     return 0;
   }
-  CSolidModelBuilder builder;
   CModelSummary summary;
-  builder.SetObserver(&summary);
-  const auto root = BuildSolidModel(*parsed, builder, "info", err);
-  if (!root) return 1;
-  summary.Write(out, *root);
+  const auto model = BuildModel(*parsed, &summary, "info", err);
+  if (!model) return 1;
+  summary.Write(out, *model->root);
   return out ? 0 : 1;
 }
 

@@ -6,6 +6,7 @@
 #include "DumpCommand.h"
 #include "GenerateCommand.h"
 #include "InfoCommand.h"
+#include "RenderCommand.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  generate   write a generated plant to a piping file (kelto3d generate --help)\n"
     "  dump       print the solid model of a piping file (kelto3d dump --help)\n"
-    "  info       summarise the solid model of a piping file (kelto3d info --help)\n";
+    "  info       summarise the solid model of a piping file (kelto3d info --help)\n"
+    "  render     draw piping files into a PNG, PDF or SVG picture (kelto3d render --help)\n";
 
 }  // namespace
 
@@ -35,6 +37,8 @@ int main(int argc, char** argv) {
     return kelto::cli::RunDump({args.begin() + 1, args.end()}, std::cout, std::cerr);
   if (args[0] == "info")
     return kelto::cli::RunInfo({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (args[0] == "render")
+    return kelto::cli::RunRender({args.begin() + 1, args.end()}, std::cout, std::cerr);
   std::cerr << "kelto3d: unknown command \"" << args[0] << "\"\n" << kUsage;
   return 2;
 }

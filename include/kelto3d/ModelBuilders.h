@@ -2,6 +2,8 @@
 //
 //   SolidModelBuilder  CLSID DF430037-4234-4DC5-9ADF-E6176DAA13B4
 //                      ("Oxbay3Support.SolidModelBuilder")
+//   SymbolicModelBuilder CLSID CD06A39D-6A54-4AA3-A87A-159D8C818488
+//                      ("Kelto3D.SymbolicModelBuilder")
 //
 // A model builder turns a loaded piping file (the piping-data module's
 // KeltoFile object) into a model tree: a root ModelNode for the file, a child
@@ -13,7 +15,9 @@
 //
 // SolidModelBuilder also implements IConnectionPointContainer with the event
 // interface _ISolidModelBuilderEvents (which has no events) and
-// ISupportErrorInfo.
+// ISupportErrorInfo; SymbolicModelBuilder likewise, with
+// _ISymbolicModelBuilderEvents. ISymbolicModelBuilder adds the symbol library
+// files.
 #pragma once
 
 #include "kelto/Piping.h"
@@ -38,6 +42,11 @@ inline constexpr DISPID kDispidModelBuilderSetExternalDimensionConfig = 7;
 inline constexpr DISPID kDispidModelBuilderColourScheme = 0x65;
 inline constexpr DISPID kDispidModelBuilderOptions = 0x66;
 inline constexpr DISPID kDispidSolidModelBuilderSetCGBConfig = 5;
+
+inline constexpr CLSID kClsidSymbolicModelBuilder =
+    kelto::com::MakeGuid("CD06A39D-6A54-4AA3-A87A-159D8C818488");
+inline constexpr DISPID kDispidSymbolicModelBuilderAddSkeldaSymbols = 5;
+inline constexpr DISPID kDispidSymbolicModelBuilderRemoveSkeldaSymbols = 6;
 
 struct IModelBuilder : IDispatch {
   // A new model of KeltoFile: its root ModelNode owns the tree, which lives
@@ -78,6 +87,24 @@ struct ISolidModelBuilder : IModelBuilder {
   virtual HRESULT SetCGBConfig(BSTR ConfigXML) = 0;
 };
 
+// The event interface of SymbolicModelBuilder; like the solid builder's, it
+// has no events.
+struct _ISymbolicModelBuilderEvents : IDispatch {};
+
+// The symbolic (line-art) builder. Components are drawn with the built-in
+// single-line symbols, or with symbols of the library files added here
+// (docs/symbol-format.md), which are tried first. Adding or removing a file
+// does not refresh any model: call SyncModel afterwards.
+struct ISymbolicModelBuilder : IModelBuilder {
+  // Reads the symbol file FileName (a path, passed to the file system as
+  // UTF-8) and searches it ahead of the files added before. A file that
+  // cannot be read fails with error information naming it and is not added.
+  virtual HRESULT AddSkeldaSymbols(BSTR FileName) = 0;
+  // Stops using the file added under exactly that name; a name that was
+  // never added changes nothing.
+  virtual HRESULT RemoveSkeldaSymbols(BSTR FileName) = 0;
+};
+
 }  // namespace kelto3d
 
 KELTO_INTERFACE_IID(kelto3d::IModelBuilder, IDispatch, "A0A6A300-C74A-4539-859E-23AB6C3B3367");
@@ -85,6 +112,10 @@ KELTO_INTERFACE_IID(kelto3d::ISolidModelBuilder, kelto3d::IModelBuilder,
                     "5513750C-6389-4260-9AE6-9BEC9E22C366");
 KELTO_INTERFACE_IID(kelto3d::_ISolidModelBuilderEvents, IDispatch,
                     "D6AD43BD-0D38-4803-91EE-42BF906C2BB9");
+KELTO_INTERFACE_IID(kelto3d::ISymbolicModelBuilder, kelto3d::IModelBuilder,
+                    "35A255B8-1464-4BF7-BE49-9703A8C548C3");
+KELTO_INTERFACE_IID(kelto3d::_ISymbolicModelBuilderEvents, IDispatch,
+                    "704F2D7F-EEAE-41D8-BD74-04076C70ABC4");
 
 // One row per line reads like the interface definition; keep it that way.
 // clang-format off
@@ -98,4 +129,7 @@ KELTO_DISPATCH_MAP(kelto3d::IModelBuilder,
     kelto::com::PropGet<&kelto3d::IModelBuilder::get_Options>("Options", kelto3d::kDispidModelBuilderOptions));
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ISolidModelBuilder, kelto3d::IModelBuilder,
     kelto::com::Method<&kelto3d::ISolidModelBuilder::SetCGBConfig>("SetCGBConfig", kelto3d::kDispidSolidModelBuilderSetCGBConfig));
+KELTO_DISPATCH_MAP_INHERIT(kelto3d::ISymbolicModelBuilder, kelto3d::IModelBuilder,
+    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::AddSkeldaSymbols>("AddSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderAddSkeldaSymbols),
+    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::RemoveSkeldaSymbols>("RemoveSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderRemoveSkeldaSymbols));
 // clang-format on

@@ -9,6 +9,7 @@
 #include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
 #include "solid/ComSolidModelBuilder.h"
+#include "symbolic/ComSymbolicModelBuilder.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
 
@@ -38,6 +39,7 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     // The three mouse action tables go here, before Options.
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
+    {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

@@ -15,14 +15,6 @@
 #include "render/PrimitiveDrawing.h"
 #include "render/StandardViewDir.h"
 
-// One primitive of a node while its list is compiled.
-struct CGLRenderer::Entry {
-  const CPrimitive* Primitive = nullptr;
-  bool IsBend = false;
-  CCanonicalBend Canonical;
-  unsigned List = 0;  // the shared bend list
-};
-
 // ---------------------------------------------------------------- NodeData
 
 CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
@@ -184,95 +176,6 @@ CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const {
   return it == m_names.end() ? nullptr : it->second;
 }
 
-void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild) {
-  MakeCurrent();
-
-  // Children without data are new to this renderer: give them data and
-  // lists. Children that have data keep their lists.
-  if (recurse) {
-    for (const auto& [key, child] : node->GetChildren()) {
-      if (GetNodeData(child.get())) continue;
-      NodeData* childData = AttachNodeData(child.get());
-      BuildNodeList(child.get(), childData, true, true);
-    }
-  }
-
-  if (data->m_listId == 0) data->m_listId = glGenLists(1);
-
-  std::multiset<std::string> released;
-  if (rebuild) released.swap(data->m_keys);
-
-  const CGeometrySet& geometry = node->GetGeometry();
-  std::vector<Entry> entries(geometry.size());
-  for (std::size_t i = 0; i < geometry.size(); ++i) {
-    Entry& entry = entries[i];
-    entry.Primitive = &geometry[i];
-    if (const auto* bend = geometry[i].GetCurvedCone()) {
-      entry.Canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
-      entry.IsBend = entry.Canonical.IsBend;
-      if (entry.IsBend) entry.List = m_bendCache.Lookup(entry.Canonical.Key);
-    }
-  }
-
-  if (rebuild) {
-    for (Entry& entry : entries) {
-      if (!entry.IsBend) continue;
-      const std::string& key = entry.Canonical.Key;
-      // Looked up again (uncounted): an earlier bend of this same node may
-      // just have made the list.
-      unsigned list = m_bendCache.Find(key);
-      if (list == 0) {
-        list = glGenLists(1);
-        if (list == 0) {  // no context, or out of list names: draw in place
-          entry.List = 0;
-          continue;
-        }
-        m_bendCache.Add(key, list);
-        glNewList(list, GL_COMPILE);
-        DrawPrimitive(CPrimitive(entry.Canonical.Shape));
-        glEndList();
-      } else {
-        m_bendCache.AddRef(key);
-      }
-      entry.List = list;
-      data->m_keys.insert(key);
-    }
-    // Keys still in use were referenced again above, so their lists survive.
-    for (const std::string& key : released) m_bendCache.Release(key);
-  }
-
-  if (data->m_listId == 0) return;
-  const bool selected = data->m_selection != 0;
-  glNewList(data->m_listId, GL_COMPILE);
-  glPushName(data->m_name);
-  for (const Entry& entry : entries) {
-    SetColourForPrimitive(*entry.Primitive, selected);
-    SetLineWidth(selected);
-    if (!entry.IsBend || entry.List == 0) {
-      DrawPrimitive(*entry.Primitive);
-      continue;
-    }
-    const double scale = entry.Canonical.Scale;
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glMultMatrixd(entry.Canonical.Matrix.data());
-    if (scale != 1.0) {
-      glPushAttrib(GL_ENABLE_BIT);
-      glEnable(GL_NORMALIZE);
-      glScaled(scale, scale, scale);
-    }
-    glCallList(entry.List);
-    if (scale != 1.0) glPopAttrib();
-    glPopMatrix();
-  }
-  for (const auto& [key, child] : node->GetChildren()) {
-    if (NodeData* childData = GetNodeData(child.get()); childData && childData->m_listId != 0)
-      glCallList(childData->m_listId);
-  }
-  glPopName();
-  glEndList();
-}
-
 // ----------------------------------------------------------------- drawing
 
 void CGLRenderer::SetMaterialColour(std::int32_t colour, bool emissive) {
@@ -283,9 +186,10 @@ void CGLRenderer::SetLineWidth(bool selected) const {
   glLineWidth(selected ? m_selectedLineWidth : m_normalLineWidth);
 }
 
-void CGLRenderer::SetColourForPrimitive(const CPrimitive& primitive, bool selected) const {
-  std::int32_t colour = 0;
-  bool emissive = false;
+void CGLRenderer::PrimitiveMaterial(const CPrimitive& primitive, bool selected,
+                                    std::int32_t& colour, bool& emissive) {
+  colour = 0;
+  emissive = false;
   if (const auto* line = primitive.GetLine()) {
     colour = line->Colour;
     emissive = true;
@@ -299,7 +203,14 @@ void CGLRenderer::SetColourForPrimitive(const CPrimitive& primitive, bool select
   } else if (const auto* snout = primitive.GetSnout()) {
     colour = snout->Colour;
   }
-  SetMaterialColour(selected ? kSelectionColour : colour, emissive);
+  if (selected) colour = kSelectionColour;
+}
+
+void CGLRenderer::SetColourForPrimitive(const CPrimitive& primitive, bool selected) const {
+  std::int32_t colour = 0;
+  bool emissive = false;
+  PrimitiveMaterial(primitive, selected, colour, emissive);
+  SetMaterialColour(colour, emissive);
 }
 
 void CGLRenderer::DrawPrimitive(const CPrimitive& primitive) const {
@@ -360,66 +271,4 @@ void CGLRenderer::DrawDebugOverlay(long long elapsedMs) {
   glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
   glPopAttrib();
-}
-
-// --------------------------------------------------------------- selection
-
-void CGLRenderer::Select(CModelNode* node) {
-  NodeData* data = GetNodeData(node);
-  if (!data) return;
-  if (data->m_selection == 0) {
-    data->m_selection = 2;
-    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
-    BuildNodeList(node, data, false, false);
-  } else if (data->m_selection == 1) {
-    data->m_selection = 2;
-  }
-}
-
-void CGLRenderer::MarkInherited(CModelNode* node) {
-  NodeData* data = GetNodeData(node);
-  if (!data) return;
-  if (data->m_selection == 0) {
-    data->m_selection = 1;
-    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
-  }
-  BuildNodeList(node, data, false, false);
-}
-
-void CGLRenderer::Unselect(CModelNode* node) {
-  NodeData* data = GetNodeData(node);
-  if (!data || data->m_selection == 0) return;
-  data->m_selection = 0;
-  for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
-  BuildNodeList(node, data, false, false);
-}
-
-void CGLRenderer::UnmarkInherited(CModelNode* node) {
-  NodeData* data = GetNodeData(node);
-  if (!data) return;
-  if (data->m_selection == 1) {
-    data->m_selection = 0;
-    for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
-  }
-  BuildNodeList(node, data, false, false);
-}
-
-bool CGLRenderer::IsSelected(CModelNode* node) {
-  const NodeData* data = GetNodeData(node);
-  return data && data->m_selection != 0;
-}
-
-void CGLRenderer::UnselectAll(std::vector<CModelNode*>& selected) {
-  if (!m_root) return;
-  UnselectBelow(m_root, selected);
-}
-
-void CGLRenderer::UnselectBelow(CModelNode* node, std::vector<CModelNode*>& selected) {
-  NodeData* data = GetNodeData(node);
-  if (data && data->m_selection == 2) selected.push_back(node);
-  for (const auto& [key, child] : node->GetChildren()) UnselectBelow(child.get(), selected);
-  if (data && data->m_selection != 0) {
-    data->m_selection = 0;
-    BuildNodeList(node, data, false, false);
-  }
 }

@@ -1,12 +1,25 @@
 // CGLRenderer: draws one model tree into one OpenGL surface.
 //
 // Display lists. Every drawn node carries a NodeData (attached under this
-// renderer's own key, so several renderers can share a tree) holding one
-// display list: the node's selection name, its primitives, then a call of
-// each child's list. A frame is one glCallList of the root. A node's list is
-// recompiled only when its geometry, children or selection change; since a
-// parent calls its children's lists by name, a child recompiled later is
-// picked up without touching the parent.
+// renderer's own key, so several renderers can share a tree). A node with
+// children has a display list of its own: the node's selection name, its
+// primitives, then each child in child order — a leaf child's name and
+// primitives compiled right into this list, any other child as a call of its
+// own list. So a pipeline and its components make one list, each component a
+// sub-range of it under its own selection name (picking still finds the
+// component), and a frame is one glCallList of the root. Lists are few
+// because a GL driver may compile each list more slowly the more lists exist
+// (Mesa's llvmpipe does); a plant of 100k components in 1,000 pipelines has
+// about a thousand lists rather than a hundred thousand.
+//
+// Recompiling. A change to a node (its geometry, its children, its
+// selection) recompiles the list its drawing lives in: its own, or for a
+// leaf its parent's. Since a parent calls its non-leaf children's lists by
+// name, those are picked up without touching the parent. Within one
+// operation (a build, a selection change) every list is compiled once, after
+// all the nodes concerned have been brought up to date. A node that gains its
+// first child gets a list of its own; one that loses its last child moves
+// back into its parent's list.
 //
 // Bend cache. Bends (curved cones) are reduced to a canonical shape
 // (BendCanonical.h), tessellated once per distinct shape into a shared list
@@ -141,7 +154,24 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void RemoveNodeData(CModelNode* node);
   void BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild);
   void BuildRoot();
+  // A leaf below the root (with this renderer's data on its parent) is drawn
+  // inside its parent's list.
+  bool DrawnInParent(const CModelNode* node) const;
+  // While one of these lives, the lists asked for (RequestCompile) wait; the
+  // outermost one compiles each of them once when it ends.
+  class BatchScope;
+  // Asks for the list holding the node's drawing to be compiled again.
+  void RequestCompile(const NodeData& data);
+  void CompilePending();
+  void CompileNodeList(CModelNode* node, NodeData* data);
+  struct ListState;
+  // The node's name pushed, then its primitives (the name is left pushed).
+  void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state);
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
+  // The material a primitive is drawn with: its colour (red when selected),
+  // emissive for lines and circles.
+  static void PrimitiveMaterial(const CPrimitive& primitive, bool selected, std::int32_t& colour,
+                                bool& emissive);
 
   void MarkInherited(CModelNode* node);
   void UnmarkInherited(CModelNode* node);
@@ -194,6 +224,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   AssociationKey m_key;
   std::unordered_map<std::uint32_t, CModelNode*> m_names;
   std::uint32_t m_nextName = 1;
+  int m_batchDepth = 0;
+  std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile
 };
 
 // The renderer's data on one node.
@@ -212,8 +244,11 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   void OnParentChanged() override;
 
   CModelNode* Node() const { return m_node; }
-  // The node's display list, 0 until generated.
+  // The node's own display list: 0 until generated, and 0 for a leaf drawn
+  // inside its parent's list.
   unsigned ListId() const { return m_listId; }
+  // Whether the node's drawing is compiled into its parent's list.
+  bool InParentList() const { return m_inParentList; }
   // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
   int Selection() const { return m_selection; }
   // One bend cache key per bend primitive (duplicates kept).
@@ -227,6 +262,7 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   CGLRenderer* m_renderer;
   CModelNode* m_node;
   unsigned m_listId = 0;
+  bool m_inParentList = false;
   int m_selection = 0;
   std::multiset<std::string> m_keys;
   std::uint32_t m_name = 0;

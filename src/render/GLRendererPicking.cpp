@@ -9,7 +9,9 @@
 // lists under their placement), its children in list order — but skips
 // every subtree whose bound box cannot reach the pick box. The records, and
 // so the hits, are those the root list would give: the names nest the same
-// way, and only nodes that could not be hit are left out. The whole-viewport
+// way (a leaf's name and primitives sit in its parent's list, in child order,
+// just where the walk replays them), and only nodes that could not be hit are
+// left out. The whole-viewport
 // pass (GetDepth's fallback) has nothing to skip and calls the root list.
 #include <GL/gl.h>
 
@@ -43,7 +45,7 @@ CHitList CGLRenderer::PickAll() {
 void CGLRenderer::SelectBelow(CModelNode* node, const CCameraMatrices& camera,
                               const CPoint2& point) {
   const NodeData* data = GetNodeData(node);
-  if (!data || data->ListId() == 0) return;  // not in any list
+  if (!data || (data->ListId() == 0 && !data->InParentList())) return;  // not in any list
   const double half = kPickBoxSize / 2.0;
   const double x0 = point.x - half, x1 = point.x + half;
   const double y0 = point.y - half, y1 = point.y + half;

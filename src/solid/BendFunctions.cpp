@@ -1,6 +1,7 @@
 // "Bend1", "Bend2" and "TeedBend": bends drawn as curved cones around their
 // tangent intersection points, with flanges at flanged ends.
 #include "solid/ConstructionFunctions.h"
+#include "solid/TwoCentreRun.h"
 
 namespace kelto::solid {
 
@@ -36,22 +37,12 @@ bool Bend1(CKelto3ComponentGeometryBuilder& builder, CComponentInfo& info, IFGeo
 }
 
 bool Bend2(CKelto3ComponentGeometryBuilder& builder, CComponentInfo& info, IFGeometryCons& g) {
-  IKeltoComponent* component = info.Component();
-  const ComPtr<IKeltoPoint> c1 = FindPoint(component, u"Centre_1");
-  const ComPtr<IKeltoPoint> c2 = FindPoint(component, u"Centre_2");
-  const ComPtr<IKeltoPoint> r1 = FindPoint(component, u"Run_1");
-  const ComPtr<IKeltoPoint> r2 = FindPoint(component, u"Run_2");
-  if (!c1 || !c2 || !r1 || !r2)
-    return builder.Decline("a point of Centre_1, Centre_2, Run_1, Run_2 is missing");
-  if (IsInternal(r1.Get()) || IsInternal(r2.Get()) || !IsInternal(c1.Get()) ||
-      !IsInternal(c2.Get()))
-    return builder.Decline("Run_1 and Run_2 must be ends and both centres internal");
-
-  CEndData e1, e2, unused;
-  info.EndData(r1.Get(), c1.Get(), e1, unused);
-  info.EndData(c2.Get(), r2.Get(), unused, e2);
-  const CPoint3 centre1 = PositionOf(c1.Get());
-  const CPoint3 centre2 = PositionOf(c2.Get());
+  const std::optional<CTwoCentreRun> run = ReadTwoCentreRun(builder, info);
+  if (!run) return false;
+  const CEndData& e1 = run->end1;
+  const CEndData& e2 = run->end2;
+  const CPoint3 centre1 = PositionOf(run->centre1.Get());
+  const CPoint3 centre2 = PositionOf(run->centre2.Get());
   const CPoint3 m = Mid(centre1, centre2);
   const double dm = (e1.pipeOD + e2.pipeOD) * 0.5;
   if (e1.face.IsEqual(centre1) || m.IsEqual(centre1) || centre2.IsEqual(e2.face))

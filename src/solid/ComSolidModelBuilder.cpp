@@ -26,6 +26,11 @@ void CheckResult(const void* p) {
   if (!p) throw HResultError(E_POINTER, "Null result pointer.");
 }
 
+}  // namespace
+
+// Shared with the symbolic builder's scripting class (declared in the header).
+namespace kelto::solid {
+
 // The node behind a ModelNode of this module. Another implementation of
 // IModelNode has no node the builder could refresh.
 CModelNode& NodeOf(kelto3d::IModelNode* model) {
@@ -55,7 +60,10 @@ ComPtr<CComModelNode> AdoptRoot(CModelNode::NodePtr root) {
   return face;
 }
 
-}  // namespace
+}  // namespace kelto::solid
+
+using kelto::solid::AdoptRoot;
+using kelto::solid::NodeOf;
 
 CComSolidModelBuilder::CComSolidModelBuilder() {
   AddConnectionPoint(IidOf<kelto3d::_ISolidModelBuilderEvents>());

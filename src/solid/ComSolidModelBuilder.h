@@ -21,6 +21,16 @@
 #include "platform/com/Dispatch.h"
 #include "solid/SolidModelBuilder.h"
 
+class CComModelNode;
+
+namespace kelto::solid {
+// For the builders' scripting classes: the node behind a ModelNode of this
+// module (E_INVALIDARG for null or another implementation), and a new root
+// handed to a ModelNode that owns it (root must be its only counted pointer).
+CModelNode& NodeOf(kelto3d::IModelNode* model);
+kelto::com::ComPtr<CComModelNode> AdoptRoot(CModelNode::NodePtr root);
+}  // namespace kelto::solid
+
 struct SolidModelBuilderClass {
   static constexpr CLSID clsid = kelto3d::kClsidSolidModelBuilder;
 };

@@ -2,6 +2,7 @@
 // reducers drawn as cones (concentric) or snouts (eccentric, whose section
 // planes stay square to the pipe axis while the axis steps sideways).
 #include "solid/ConstructionFunctions.h"
+#include "solid/TwoCentreRun.h"
 
 #include "platform/com/Strings.h"
 
@@ -66,21 +67,11 @@ bool EccentricReducer(CKelto3ComponentGeometryBuilder& builder, CComponentInfo& 
   if (!info.Details() ||
       kelto::com::BstrView(ShapeCodeOf(info.Details()).GetBSTR()) != u"Offset_2D")
     return builder.Decline("the shape code is not \"Offset_2D\"");
-  IKeltoComponent* component = info.Component();
-  const ComPtr<IKeltoPoint> c1 = FindPoint(component, u"Centre_1");
-  const ComPtr<IKeltoPoint> c2 = FindPoint(component, u"Centre_2");
-  const ComPtr<IKeltoPoint> r1 = FindPoint(component, u"Run_1");
-  const ComPtr<IKeltoPoint> r2 = FindPoint(component, u"Run_2");
-  if (!c1 || !c2 || !r1 || !r2)
-    return builder.Decline("a point of Centre_1, Centre_2, Run_1, Run_2 is missing");
-  if (IsInternal(r1.Get()) || IsInternal(r2.Get()) || !IsInternal(c1.Get()) ||
-      !IsInternal(c2.Get()))
-    return builder.Decline("Run_1 and Run_2 must be ends and both centres internal");
-
-  CEndData e1, e2, unused;
-  info.EndData(r1.Get(), c1.Get(), e1, unused);
-  info.EndData(c2.Get(), r2.Get(), unused, e2);
-  const CVector3 axis = (PositionOf(c1.Get()) - PositionOf(r1.Get())).Normalised();
+  const std::optional<CTwoCentreRun> run = ReadTwoCentreRun(builder, info);
+  if (!run) return false;
+  const CEndData& e1 = run->end1;
+  const CEndData& e2 = run->end2;
+  const CVector3 axis = (PositionOf(run->centre1.Get()) - PositionOf(run->run1.Get())).Normalised();
 
   CSolidPen pen(builder, info, g);
   pen.Flange(e1);

@@ -9,12 +9,13 @@
 #include <stdexcept>
 #include <vector>
 
-#include "FakePiping.h"
+#include "PipingComponents.h"
 #include "colour/ComGroupColScheme.h"
 #include "colour/ComIFColourSchemeProxy.h"
 #include "colour/ComUserColScheme.h"
 #include "platform/com/Api.h"
 #include "platform/com/ClassFactory.h"
+#include "support/ClassRegistration.h"
 
 using kelto::colour::InterfaceFromScheme;
 using kelto::colour::SchemeFromInterface;
@@ -51,24 +52,9 @@ constexpr kelto::com::ClassEntry kUserEntry{kelto3d::kClsidUserColScheme, "", ""
 
 class ColourSchemeLink : public ::testing::Test {
  protected:
-  void SetUp() override {
-    using Factory = kelto::com::ClassFactory<kelto3d::ModuleLock>;
-    for (const kelto::com::ClassEntry* entry : {&kGroupEntry, &kUserEntry}) {
-      auto factory = kelto::com::MakeObject<Factory>(*entry);
-      DWORD cookie = 0;
-      ASSERT_EQ(CoRegisterClassObject(entry->clsid, static_cast<IClassFactory*>(factory.Get()),
-                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
-                S_OK);
-      cookies.push_back(cookie);
-    }
-  }
-  void TearDown() override {
-    for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
-  }
-
-  std::vector<DWORD> cookies;
-  ComPtr<colour_test::FakeComponent> pipe = colour_test::MakeComponent("Pipe");
-  ComPtr<colour_test::FakeComponent> valve = colour_test::MakeComponent("Valves");
+  kelto::test::ClassRegistration<kelto3d::ModuleLock> classes{&kGroupEntry, &kUserEntry};
+  ComPtr<IKeltoComponent> pipe = colour_test::MakeComponent("Pipe");
+  ComPtr<IKeltoComponent> valve = colour_test::MakeComponent("Valves");
 };
 
 ComPtr<IUnknown> Identity(IUnknown* object) {

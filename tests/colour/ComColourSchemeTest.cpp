@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FakePiping.h"
+#include "PipingComponents.h"
 #include "colour/ComGroupColScheme.h"
 #include "colour/ComUserColScheme.h"
 #include "platform/com/Api.h"
@@ -48,14 +48,10 @@ VARIANT ObjectArg(IDispatch* object) {
   return v;
 }
 
-IDispatch* AsDispatch(colour_test::FakeComponent* component) {
-  return static_cast<IKeltoComponent*>(component);
-}
-
 // GetColour through Invoke, expecting success.
-LONG ColourOf(IDispatch* scheme, colour_test::FakeComponent* component) {
+LONG ColourOf(IDispatch* scheme, IKeltoComponent* component) {
   _variant_t result;
-  EXPECT_EQ(Call(scheme, 1, {ObjectArg(AsDispatch(component))}, &result), S_OK);
+  EXPECT_EQ(Call(scheme, 1, {ObjectArg(component)}, &result), S_OK);
   EXPECT_EQ(result.vt, VT_I4);
   return result.lVal;
 }
@@ -144,22 +140,21 @@ TEST(ComColourScheme, FailuresBecomeExceptionsWithDescriptions) {
 
   // A component whose Details fail: its failure and description pass on,
   // with the scheme class as the source.
-  auto broken = colour_test::MakeComponent("Pipe");
-  broken->failDetails = true;
+  const colour_test::Gone gone = colour_test::MakeGone();
   info = EXCEPINFO{};
-  EXPECT_EQ(Call(group.Get(), 1, {ObjectArg(AsDispatch(broken.Get()))}, &result, &info),
+  EXPECT_EQ(Call(group.Get(), 1, {ObjectArg(gone.component.Get())}, &result, &info),
             DISP_E_EXCEPTION);
   EXPECT_EQ(info.scode, E_FAIL);
-  EXPECT_EQ(Text(info.bstrDescription), "Details are broken.");
+  EXPECT_EQ(Text(info.bstrDescription), colour_test::kGone);
   EXPECT_EQ(Text(info.bstrSource), "{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}");
   SysFreeString(info.bstrSource);
   SysFreeString(info.bstrDescription);
   SysFreeString(info.bstrHelpFile);
 
   // An object that is not a component is refused before the scheme runs.
-  auto item = kelto::com::MakeObject<colour_test::FakeItem>();
-  EXPECT_TRUE(
-      FAILED(Call(group.Get(), 1, {ObjectArg(static_cast<IKeltoItem*>(item.Get()))}, &result)));
+  ComPtr<IKeltoItem> item;
+  ASSERT_EQ(colour_test::MakeComponent("Pipe")->get_Details(item.Put()), S_OK);
+  EXPECT_TRUE(FAILED(Call(group.Get(), 1, {ObjectArg(item.Get())}, &result)));
 }
 
 TEST(ComColourScheme, VtableCallsCheckTheirPointers) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "FakePiping.h"
+#include "PipingComponents.h"
 #include "platform/com/ComError.h"
 
 namespace {
@@ -34,7 +34,6 @@ const GroupCase kGroups[] = {
     {"PIPE", 0xFFFFFF},
     {"Pipe ", 0xFFFFFF},
     {"Valve", 0xFFFFFF},
-    {"", 0xFFFFFF},
     {"Elbows", 0xFFFFFF},
 };
 
@@ -58,8 +57,7 @@ TEST(GroupColScheme, UnusableComponentsRaiseComErrors) {
     EXPECT_EQ(e.Description(), "No component to colour.");
   }
 
-  auto orphan = MakeComponent("Pipe");
-  orphan->details = nullptr;
+  auto orphan = kelto::com::MakeObject<colour_test::DetailsStandIn>(nullptr);
   try {
     scheme->GetColour(orphan.Get());
     ADD_FAILURE() << "a component without details must fail";
@@ -71,25 +69,23 @@ TEST(GroupColScheme, UnusableComponentsRaiseComErrors) {
 
   // The component's own failures pass through with their descriptions and
   // the IID of the interface that failed.
-  auto broken = MakeComponent("Pipe");
-  broken->failDetails = true;
+  const colour_test::Gone gone = colour_test::MakeGone();
   try {
-    scheme->GetColour(broken.Get());
+    scheme->GetColour(gone.component.Get());
     ADD_FAILURE() << "a failing Details must fail";
   } catch (const _com_error& e) {
     EXPECT_EQ(e.Error(), E_FAIL);
     EXPECT_EQ(e.Iid(), kelto::com::IidOf<IKeltoComponent>());
-    EXPECT_EQ(e.Description(), "Details are broken.");
+    EXPECT_EQ(e.Description(), colour_test::kGone);
   }
 
-  auto badItem = MakeComponent("Pipe");
-  badItem->details->failGroupName = true;
+  auto badItem = kelto::com::MakeObject<colour_test::DetailsStandIn>(gone.details);
   try {
     scheme->GetColour(badItem.Get());
     ADD_FAILURE() << "a failing GroupName must fail";
   } catch (const _com_error& e) {
     EXPECT_EQ(e.Iid(), kelto::com::IidOf<IKeltoItem>());
-    EXPECT_EQ(e.Description(), "GroupName is broken.");
+    EXPECT_EQ(e.Description(), colour_test::kGone);
   }
 }
 

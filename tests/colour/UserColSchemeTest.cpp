@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "FakePiping.h"
+#include "PipingComponents.h"
 #include "platform/com/ComError.h"
 
 namespace {
@@ -38,7 +38,7 @@ std::int32_t ColourOfTag(const std::string& text) {
 
 TEST(UserColScheme, UnconfiguredSchemeColoursEverythingWhite) {
   auto scheme = CUserColScheme::Create();
-  for (const char* group : {"Pipe", "Valves", "Welds", ""})
+  for (const char* group : {"Pipe", "Valves", "Welds"})
     EXPECT_EQ(scheme->GetColour(MakeComponent(group).Get()), 0xFFFFFF) << group;
 }
 
@@ -101,9 +101,7 @@ TEST(UserColScheme, MembersThatFailMakeTheirRulesNotApply) {
     <Lookup Missing="x"><Tag Colour="Blue"/></Lookup>
     <Lookup Group="Pipe"><Tag Colour="Green"/></Lookup>
   </C>)");
-  auto broken = MakeComponent("Pipe");
-  broken->failDetails = true;
-  EXPECT_EQ(scheme->GetColour(broken.Get()), 0xFFFFFF);
+  EXPECT_EQ(scheme->GetColour(colour_test::MakeGone().component.Get()), 0xFFFFFF);
   EXPECT_EQ(scheme->GetColour(MakeComponent("Pipe").Get()), 0x00FF00);
 }
 
@@ -119,8 +117,8 @@ TEST(UserColScheme, NullComponentIsAPointerError) {
 }
 
 // The example of docs/colour-schemes.md, kept in step with it: it loads
-// without messages, and rules whose members these stand-in components lack
-// (SymbolKey, Points) simply do not apply.
+// without messages, and rules whose members these components lack (an End_1
+// point) simply do not apply.
 constexpr const char* kDocumentedExample = R"xml(<ColourScheme>
   <!-- What the rules read from each component (member paths, called by name). -->
   <Aspect Name="Group"  Expression="Details.GroupName"/>

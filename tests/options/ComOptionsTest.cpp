@@ -88,10 +88,10 @@ TEST(ComOptions, ItemReadsAndWritesOptionsByName) {
   EXPECT_EQ(top.value.boolVal, VARIANT_TRUE);
 
   ASSERT_TRUE(Put(options.Get(), u"Item", {_variant_t("Edges"), _variant_t("24")}).ok());
-  EXPECT_EQ(renderer.edges, 24);
+  EXPECT_EQ(renderer.Long("Edges"), 24);
   // A value that does not convert changes nothing but is still announced.
   ASSERT_TRUE(Put(options.Get(), u"Item", {_variant_t("Edges"), _variant_t("abc")}).ok());
-  EXPECT_EQ(renderer.edges, 24);
+  EXPECT_EQ(renderer.Long("Edges"), 24);
   EXPECT_EQ(notices.notices.size(), 2u);
 
   auto unknown = Get(options.Get(), u"Item", {_variant_t("edges")});  // names are case-sensitive
@@ -114,9 +114,9 @@ TEST(ComOptions, ContentsRoundTripChangesNothingAndAnnouncesEveryNameOnce) {
   ASSERT_EQ(notices.notices.size(), 1u);
   EXPECT_EQ(notices.notices[0], std::set<std::string>(kelto::test::kRendererNamesSorted.begin(),
                                                       kelto::test::kRendererNamesSorted.end()));
-  EXPECT_EQ(renderer.edges, 16);
-  EXPECT_EQ(renderer.axesSize, 50);
-  EXPECT_TRUE(renderer.viewLimits);
+  EXPECT_EQ(renderer.Long("Edges"), 16);
+  EXPECT_EQ(renderer.Long("AxesSize"), 50);
+  EXPECT_TRUE(renderer.Bool("ViewLimits"));
 
   auto bad = Call(options.Get(), u"TestSetContents", {_variant_t(3)});
   EXPECT_EQ(bad.scode, E_INVALIDARG);
@@ -143,14 +143,14 @@ TEST(ComOptions, APropertyBagHoldsTheRenderersOptionsInNameOrder) {
 
   // Loading into another renderer's registry applies every value.
   RendererOptions other;
-  other.edges = 3;
-  other.axesTop = false;
+  other.options.Set("Edges", _variant_t(3));
+  other.options.Set("AxesTop", _variant_t(false));
   other.options.SetModified(true);
   auto otherOptions = Face(other.options);
   EXPECT_EQ(As<IPersistStreamInit>(otherOptions.Get())->IsDirty(), S_OK);
   ASSERT_EQ(As<IPersistPropertyBag>(otherOptions.Get())->Load(bag.Get(), nullptr), S_OK);
-  EXPECT_EQ(other.edges, 16);
-  EXPECT_TRUE(other.axesTop);
+  EXPECT_EQ(other.Long("Edges"), 16);
+  EXPECT_TRUE(other.Bool("AxesTop"));
   EXPECT_FALSE(other.options.IsModified());
   EXPECT_EQ(As<IPersistStreamInit>(otherOptions.Get())->IsDirty(), S_FALSE);
 }

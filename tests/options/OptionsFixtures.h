@@ -1,6 +1,7 @@
-// Shared pieces of the options tests: a stand-in for the renderer's drawing
-// options (the fourteen variables, registered in the renderer's order with
-// its defaults) and a receiver that records every change notice.
+// Shared pieces of the options tests: the registry of a real renderer (its
+// fourteen drawing options, with the renderer's own names, types and
+// defaults; the renderer has no surface and draws nothing) read and written
+// through the registry, and a receiver that records every change notice.
 #pragma once
 
 #include <set>
@@ -8,46 +9,17 @@
 #include <vector>
 
 #include "options/Options.h"
+#include "render/GLRenderer.h"
 
 namespace kelto::test {
 
 struct RendererOptions {
-  RendererOptions() {
-    normalizeScale = false;
-    options.AddOption("NormalizeScale", &normalizeScale);
-    edges = 16;
-    options.AddOption("Edges", &edges);
-    bendSteps = 8;
-    options.AddOption("BendSteps", &bendSteps);
-    cylStacks = 2;
-    options.AddOption("CylStacks", &cylStacks);
-    snoutSteps = 1;
-    options.AddOption("SnoutSteps", &snoutSteps);
-    keyPrecision = 1;
-    options.AddOption("KeyPrecision", &keyPrecision);
-    axesSize = 50;
-    options.AddOption("AxesSize", &axesSize);
-    axesTop = true;
-    options.AddOption("AxesTop", &axesTop);
-    axesRight = false;
-    options.AddOption("AxesRight", &axesRight);
-    viewLimits = true;
-    options.AddOption("ViewLimits", &viewLimits);
-    backgroundColour = 0;
-    options.AddOption("BackgroundColour", &backgroundColour);
-    normalLineWidth = 1.0f;
-    options.AddOption("NormalLineWidth", &normalLineWidth);
-    selectedLineWidth = 1.0f;
-    options.AddOption("SelectedLineWidth", &selectedLineWidth);
-    showDebugInfo = false;
-    options.AddOption("ShowDebugInfo", &showDebugInfo);
-  }
+  long Long(const std::string& name) const { return options.Get(name).lVal; }
+  bool Bool(const std::string& name) const { return options.Get(name).boolVal != VARIANT_FALSE; }
+  float Float(const std::string& name) const { return options.Get(name).fltVal; }
 
-  bool normalizeScale, axesTop, axesRight, viewLimits, showDebugInfo;
-  int edges, bendSteps, cylStacks, snoutSteps, keyPrecision, axesSize, backgroundColour;
-  float normalLineWidth, selectedLineWidth;
-  // Declared last: destroyed first, before the variables it points at.
-  COptions options;
+  CGLRenderer renderer;
+  COptions& options = renderer.GetOptions();
 };
 
 // The renderer's option names in byte-wise order, as every contents array

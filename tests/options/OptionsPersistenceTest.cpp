@@ -91,9 +91,9 @@ TEST(OptionsPersistence, RendererOptionsInABagGiveLengthAndSortedPairs) {
 
 TEST(OptionsPersistence, ABagRoundTripRestoresEveryOptionWithOneNotice) {
   RendererOptions saved;
-  saved.edges = 32;
-  saved.axesRight = true;
-  saved.selectedLineWidth = 2.5f;
+  saved.options.Set("Edges", _variant_t(32));
+  saved.options.Set("AxesRight", _variant_t(true));
+  saved.options.Set("SelectedLineWidth", _variant_t(2.5f));
   auto bag = MakePropertyBag();
   ASSERT_EQ(SaveContentsToBag(bag.Get(), saved.options.GetContents()), S_OK);
 
@@ -102,9 +102,9 @@ TEST(OptionsPersistence, ABagRoundTripRestoresEveryOptionWithOneNotice) {
   _variant_t contents;
   ASSERT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), S_OK);
   loaded.options.SetContents(contents);
-  EXPECT_EQ(loaded.edges, 32);
-  EXPECT_TRUE(loaded.axesRight);
-  EXPECT_EQ(loaded.selectedLineWidth, 2.5f);
+  EXPECT_EQ(loaded.Long("Edges"), 32);
+  EXPECT_TRUE(loaded.Bool("AxesRight"));
+  EXPECT_EQ(loaded.Float("SelectedLineWidth"), 2.5f);
   ASSERT_EQ(rec.notices.size(), 1u);
   EXPECT_EQ(rec.notices[0].size(), 14u);
   // The bag gave back exactly the contents that went in.
@@ -131,10 +131,10 @@ TEST(OptionsPersistence, PairsWithMissingOrEmptyEntriesAreSkipped) {
   ASSERT_EQ(contents.parray->rgsabound[0].cElements, 4u);
   RendererOptions r;
   r.options.SetContents(contents);
-  EXPECT_EQ(r.edges, 24);
-  EXPECT_FALSE(r.axesTop);
-  EXPECT_EQ(r.bendSteps, 8);
-  EXPECT_EQ(r.cylStacks, 2);
+  EXPECT_EQ(r.Long("Edges"), 24);
+  EXPECT_FALSE(r.Bool("AxesTop"));
+  EXPECT_EQ(r.Long("BendSteps"), 8);
+  EXPECT_EQ(r.Long("CylStacks"), 2);
 }
 
 TEST(OptionsPersistence, ABadLengthFailsTheLoad) {
@@ -181,10 +181,10 @@ TEST(OptionsPersistence, BagSaveFailuresAreReported) {
 TEST(OptionsPersistence, AStorageKeepsTheContentsInOneReplaceableStream) {
   auto storage = MakeStorage();
   RendererOptions first;
-  first.edges = 8;
+  first.options.Set("Edges", _variant_t(8));
   ASSERT_EQ(SaveContentsToStorage(storage.Get(), first.options.GetContents()), S_OK);
   RendererOptions second;
-  second.edges = 24;
+  second.options.Set("Edges", _variant_t(24));
   ASSERT_EQ(SaveContentsToStorage(storage.Get(), second.options.GetContents()), S_OK);
 
   // The stream holds exactly the stream layout of the last save.
@@ -198,7 +198,7 @@ TEST(OptionsPersistence, AStorageKeepsTheContentsInOneReplaceableStream) {
   _variant_t contents;
   ASSERT_EQ(LoadContentsFromStorage(storage.Get(), contents.GetAddress()), S_OK);
   loaded.options.SetContents(contents);
-  EXPECT_EQ(loaded.edges, 24);
+  EXPECT_EQ(loaded.Long("Edges"), 24);
 }
 
 TEST(OptionsPersistence, StorageLoadsFailWithoutAWholeContentsStream) {

@@ -55,7 +55,7 @@ TEST(Options, SetConvertsToTheOptionTypeAndKeepsTheOldValueWhenItCannot) {
     RendererOptions r;
     NoticeRecorder rec(r.options);
     r.options.Set("Edges", c.value);
-    EXPECT_EQ(r.edges, c.expected);
+    EXPECT_EQ(r.Long("Edges"), c.expected);
     // Converted or not, the change is announced and the registry is modified.
     ASSERT_EQ(rec.notices.size(), 1u);
     EXPECT_EQ(rec.notices[0], Names{"Edges"});
@@ -65,6 +65,7 @@ TEST(Options, SetConvertsToTheOptionTypeAndKeepsTheOldValueWhenItCannot) {
 
 TEST(Options, GetGivesEachTypeItsVariantForm) {
   RendererOptions r;
+  EXPECT_EQ(r.options.GetNames(), kelto::test::kRendererNamesSorted);
   _variant_t top = r.options.Get("AxesTop");
   EXPECT_EQ(top.vt, VT_BOOL);
   EXPECT_EQ(top.boolVal, -1);
@@ -82,22 +83,22 @@ TEST(Options, GetGivesEachTypeItsVariantForm) {
 TEST(Options, BoolAndFloatOptionsConvertThroughTheVariantRules) {
   RendererOptions r;
   r.options.Set("AxesRight", _variant_t("True"));
-  EXPECT_TRUE(r.axesRight);
+  EXPECT_TRUE(r.Bool("AxesRight"));
   r.options.Set("AxesRight", _variant_t(0));
-  EXPECT_FALSE(r.axesRight);
+  EXPECT_FALSE(r.Bool("AxesRight"));
   r.options.Set("AxesRight", _variant_t(5));  // any non-zero number is true
-  EXPECT_TRUE(r.axesRight);
+  EXPECT_TRUE(r.Bool("AxesRight"));
   r.options.Set("AxesRight", _variant_t("maybe"));
-  EXPECT_TRUE(r.axesRight);
+  EXPECT_TRUE(r.Bool("AxesRight"));
   r.options.Set("NormalLineWidth", _variant_t("2.5"));
-  EXPECT_EQ(r.normalLineWidth, 2.5f);
+  EXPECT_EQ(r.Float("NormalLineWidth"), 2.5f);
   r.options.Set("NormalLineWidth", _variant_t("wide"));
-  EXPECT_EQ(r.normalLineWidth, 2.5f);
+  EXPECT_EQ(r.Float("NormalLineWidth"), 2.5f);
 }
 
 TEST(Options, WriteGivesBoolsAsDigitsAndNumbersInDefaultFormat) {
   RendererOptions r;
-  r.normalLineWidth = 1.5f;
+  r.options.Set("NormalLineWidth", _variant_t(1.5f));
   EXPECT_EQ(Written(r.options, "AxesTop"), "1");
   EXPECT_EQ(Written(r.options, "AxesRight"), "0");
   EXPECT_EQ(Written(r.options, "Edges"), "16");
@@ -158,7 +159,7 @@ TEST(Options, UnknownNamesFailAndChangeNothing) {
     EXPECT_NE(std::string(e.what()).find("\"edges\""), std::string::npos);
   }
   EXPECT_THROW(r.options.Get("NoSuchOption"), std::out_of_range);
-  EXPECT_EQ(r.edges, 16);
+  EXPECT_EQ(r.Long("Edges"), 16);
   EXPECT_TRUE(rec.notices.empty());
   EXPECT_FALSE(r.options.IsModified());
 }
@@ -177,7 +178,7 @@ TEST(Options, DeferralCollectsEachNameOnceUntilItEnds) {
   r.options.SetDeferred(false);
   ASSERT_EQ(rec.notices.size(), 1u);
   EXPECT_EQ(rec.notices[0], (Names{"BendSteps", "Edges"}));
-  EXPECT_EQ(r.edges, 32);
+  EXPECT_EQ(r.Long("Edges"), 32);
   // The batch is gone: a second end of deferral has nothing to send.
   r.options.SetDeferred(false);
   EXPECT_EQ(rec.notices.size(), 1u);
@@ -218,7 +219,7 @@ TEST(Options, AChangeMadeWhileABatchIsAnnouncedGetsItsOwnNotice) {
   r.options.SetDeferred(true);
   r.options.Set("Edges", _variant_t(32));
   r.options.SetDeferred(false);
-  EXPECT_EQ(r.bendSteps, 4);
+  EXPECT_EQ(r.Long("BendSteps"), 4);
   // The cascaded notice is neither lost nor left waiting in a new batch.
   ASSERT_EQ(rec.notices.size(), 2u);
   EXPECT_EQ(rec.notices[0], Names{"BendSteps"});
@@ -257,14 +258,14 @@ TEST(Options, ContentsListNamesInByteOrderWithTheirValues) {
 
 TEST(Options, ApplyingItsOwnContentsChangesNothingButAnnouncesEveryNameOnce) {
   RendererOptions r;
-  r.edges = 12;
-  r.normalLineWidth = 2.25f;
+  r.options.Set("Edges", _variant_t(12));
+  r.options.Set("NormalLineWidth", _variant_t(2.25f));
   NoticeRecorder rec(r.options);
   _variant_t contents = r.options.GetContents();
   r.options.SetContents(contents);
-  EXPECT_EQ(r.edges, 12);
-  EXPECT_EQ(r.normalLineWidth, 2.25f);
-  EXPECT_TRUE(r.axesTop);
+  EXPECT_EQ(r.Long("Edges"), 12);
+  EXPECT_EQ(r.Float("NormalLineWidth"), 2.25f);
+  EXPECT_TRUE(r.Bool("AxesTop"));
   ASSERT_EQ(rec.notices.size(), 1u);
   EXPECT_EQ(rec.notices[0].size(), 14u);
 }
@@ -277,8 +278,8 @@ TEST(Options, SetContentsSkipsUnknownAndNonTextNamesInArrayOrder) {
                                   _variant_t(7), _variant_t(1),               // a number: no name
                                   _variant_t("AxesTop"), _variant_t(false),   //
                                   _variant_t("Edges"), _variant_t("abc")}));  // later pair wins
-  EXPECT_EQ(r.edges, 20);  // "abc" did not convert
-  EXPECT_FALSE(r.axesTop);
+  EXPECT_EQ(r.Long("Edges"), 20);  // "abc" did not convert
+  EXPECT_FALSE(r.Bool("AxesTop"));
   ASSERT_EQ(rec.notices.size(), 1u);
   EXPECT_EQ(rec.notices[0], (Names{"AxesTop", "Edges"}));
 
@@ -303,7 +304,7 @@ TEST(Options, MalformedContentsAreRejectedBeforeAnythingChanges) {
   EXPECT_THROW(r.options.SetContents(twoDims), std::invalid_argument);
   _variant_t ints = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 2), VT_I4);
   EXPECT_THROW(r.options.SetContents(ints), std::invalid_argument);
-  EXPECT_EQ(r.edges, 16);
+  EXPECT_EQ(r.Long("Edges"), 16);
   EXPECT_TRUE(rec.notices.empty());
   EXPECT_FALSE(r.options.IsModified());
 }

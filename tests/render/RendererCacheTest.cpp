@@ -55,13 +55,11 @@ TEST_F(RendererCache, TheLastUserRemovedDeletesTheList) {
   CGLRenderer& r = Start();
   const std::string key = KeyOf(r, a);
   const unsigned shared = r.GetBendCache().Find(key);
-  const unsigned listA = r.GetNodeData(a)->ListId();
   ASSERT_NE(shared, 0u);
   ASSERT_TRUE(glIsList(shared));
 
   CModelNode::NodePtr keptA = tree_.Remove(a);
   EXPECT_EQ(r.GetNodeData(a), nullptr) << "a node leaving the tree loses the renderer's data";
-  EXPECT_FALSE(glIsList(listA));
   EXPECT_EQ(r.GetBendCache().RefCount(key), 1);
   EXPECT_TRUE(glIsList(shared));
 
@@ -83,20 +81,23 @@ TEST_F(RendererCache, NewGeometryReleasesTheOldBendsAndNewChildrenGetLists) {
 
   CModelNode* child = tree_.Add(Cylinder({0, 0, 0}, {1, 0, 0}, 0.2), node);
   ASSERT_NE(r.GetNodeData(child), nullptr);
-  EXPECT_NE(r.GetNodeData(child)->ListId(), 0u);
-  EXPECT_TRUE(glIsList(r.GetNodeData(child)->ListId()));
+  EXPECT_TRUE(r.GetNodeData(child)->InParentList());
+  EXPECT_TRUE(glIsList(r.GetNodeData(node)->ListId())) << "the new parent has a list of its own";
 }
 
 TEST_F(RendererCache, DestroyingTheRendererFreesEveryList) {
-  CModelNode* a = tree_.Add(Bend({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, 0.4));
+  CModelNode* group = tree_.Add({});
+  CModelNode* a = tree_.Add(Bend({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, 0.4), group);
   CGLRenderer& r = Start();
   const unsigned shared = r.GetBendCache().Find(KeyOf(r, a));
-  const unsigned list = r.GetNodeData(a)->ListId();
+  const unsigned list = r.GetNodeData(group)->ListId();
+  const unsigned root = r.GetNodeData(tree_.Root())->ListId();
   const AssociationKey key = r.GetKey();
   renderer_.reset();
   ASSERT_TRUE(surface_.MakeCurrent());
   EXPECT_FALSE(glIsList(shared));
   EXPECT_FALSE(glIsList(list));
+  EXPECT_FALSE(glIsList(root));
   EXPECT_EQ(a->GetAssociated(key), nullptr);
   EXPECT_EQ(tree_.Root()->GetAssociated(key), nullptr);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "FakePiping.h"
+#include "BrokenPiping.h"
 #include "colour/ComGroupColScheme.h"
 #include "com/faces/ComModelNode.h"
 #include "kelto3d/ModelBuilders.h"
@@ -17,6 +17,7 @@
 #include "platform/com/ComError.h"
 #include "platform/window/MessageBox.h"
 #include "solid/ComSolidModelBuilder.h"
+#include "support/ClassRegistration.h"
 #include "support/ScriptHost.h"
 
 namespace solid_test {
@@ -25,6 +26,7 @@ namespace {
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto::test::Call;
+using kelto::test::ClassRegistration;
 using kelto::test::Get;
 using kelto::test::InvokeId;
 using kelto::test::ObjectOf;
@@ -52,22 +54,9 @@ std::string LastErrorDescription() {
 class ComSolidModelBuilder : public ::testing::Test {
  protected:
   void SetUp() override {
-    using Factory = kelto::com::ClassFactory<kelto3d::ModuleLock>;
-    for (const kelto::com::ClassEntry* entry : {&kBuilderEntry, &kGroupEntry}) {
-      auto factory = kelto::com::MakeObject<Factory>(*entry);
-      DWORD cookie = 0;
-      ASSERT_EQ(CoRegisterClassObject(entry->clsid, static_cast<IClassFactory*>(factory.Get()),
-                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
-                S_OK);
-      cookies.push_back(cookie);
-    }
     ASSERT_EQ(CoCreateInstance(kelto3d::kClsidSolidModelBuilder, nullptr, CLSCTX_INPROC_SERVER,
                                IidOf<IDispatch>(), builder.PutVoid()),
               S_OK);
-  }
-  void TearDown() override {
-    builder = nullptr;
-    for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
   }
 
   ComPtr<IDispatch> LoadExample(const char* name) {
@@ -99,7 +88,7 @@ class ComSolidModelBuilder : public ::testing::Test {
     return solid;
   }
 
-  std::vector<DWORD> cookies;
+  ClassRegistration<kelto3d::ModuleLock> classes{&kBuilderEntry, &kGroupEntry};
   ComPtr<IDispatch> builder;
 };
 
@@ -268,14 +257,15 @@ TEST_F(ComSolidModelBuilder, FailuresBecomeResultsWithErrorInfo) {
   EXPECT_EQ(solid->SyncBelow(nullptr, nullptr), E_INVALIDARG);
 
   // Piping data that fails during a build, then during a refresh.
-  ComPtr<FakeFile> broken = MakeFile();
+  auto broken = kelto::com::MakeObject<StandInFile>();
   broken->nullPipelines = true;
   EXPECT_EQ(solid->BuildModel(broken.Get(), &model), E_POINTER);
   EXPECT_EQ(model, nullptr);
   EXPECT_FALSE(LastErrorDescription().empty());
 
-  ComPtr<FakeFile> file = MakeFile();
-  file->Add("L1");
+  auto file = kelto::com::MakeObject<StandInFile>();
+  file->pipelines.push_back(
+      kelto::com::MakeObject<StandInPipeline>("L1", std::vector<ComPtr<IKeltoComponent>>{}));
   ASSERT_EQ(solid->BuildModel(file.Get(), &model), S_OK);
   ComPtr<kelto3d::IModelNode> root = ComPtr<kelto3d::IModelNode>::Adopt(model);
   file->nullPipelines = true;

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "SolidTestSupport.h"
+#include "platform/com/ComPtr.h"
 #include "solid/DimensionTables.h"
+#include "solid/PipingAccess.h"
 
 namespace solid_test {
 namespace {
@@ -59,16 +61,23 @@ TEST(DimensionTables, CompassNamesAreExactUpperCase) {
   EXPECT_FALSE(CompassDirection(u""));
 }
 
-class EndDataTest : public SolidTest {};
+class EndDataTest : public SolidTest {
+ protected:
+  // The end data of two points of a loaded component.
+  std::pair<CEndData, CEndData> Ends(const Loaded& l, const char16_t* a, const char16_t* b) {
+    CComponentInfo info(l.file.Get(), l.pipeline.Get(), l.component.Get(), &dims);
+    std::pair<CEndData, CEndData> ends;
+    info.EndData(l.Point(a).Get(), l.Point(b).Get(), ends.first, ends.second);
+    return ends;
+  }
+};
 
 TEST_F(EndDataTest, TwoFlangesCloseTogetherShareTheRun) {
   // 100 mm flanges 10 mm apart: 5 mm faces, not the table's 23.8.
-  FakeComponent& c = line.Add("F", "Flange", "Flanges");
-  c.Point("Run_1", {0, 0, 0}, 100, "FL");
-  c.Point("Run_2", {10, 0, 0}, 100, "FLRF");
-  CComponentInfo info(file.Get(), &line, &c, &dims);
-  CEndData e1, e2;
-  info.EndData(c.Find("Run_1"), c.Find("Run_2"), e1, e2);
+  const auto [e1, e2] = Ends(LoadOne(Comp("F", "Flange", "Flanges")
+                                         .Point("Run_1", {0, 0, 0}, 100, "FL")
+                                         .Point("Run_2", {10, 0, 0}, 100, "FLRF")),
+                             u"Run_1", u"Run_2");
   EXPECT_TRUE(e1.flanged);
   EXPECT_TRUE(e2.flanged);
   EXPECT_EQ(e1.face, CPoint3(5, 0, 0));
@@ -78,31 +87,29 @@ TEST_F(EndDataTest, TwoFlangesCloseTogetherShareTheRun) {
 }
 
 TEST_F(EndDataTest, OneFlangeMayUseTheWholeRunAndPlainEndsHaveNoFace) {
-  FakeComponent& c = line.Add("F", "Flange", "Flanges");
-  c.Point("Run_1", {0, 0, 0}, 100, "FL");
-  c.Point("Run_2", {0, 0, 10}, 80, "BW");
-  c.Point("Centre_1", {0, 0, 5}, 100, "FL", true);
-  CComponentInfo info(file.Get(), &line, &c, &dims);
-  CEndData e1, e2;
-  info.EndData(c.Find("Run_1"), c.Find("Run_2"), e1, e2);
+  const auto flange = [](double run2) {
+    return LoadOne(Comp("F", "Flange", "Flanges")
+                       .Point("Run_1", {0, 0, 0}, 100, "FL")
+                       .Point("Run_2", {0, 0, run2}, 80, "BW")
+                       .Point("Centre_1", {0, 0, 5}, 100, "FL", true));
+  };
+  const Loaded shortRun = flange(10);
+  auto [e1, e2] = Ends(shortRun, u"Run_1", u"Run_2");
   EXPECT_EQ(e1.face, CPoint3(0, 0, 10));  // limited by the whole run, 10 < 23.8
   EXPECT_FALSE(e2.flanged);
   EXPECT_EQ(e2.face, e2.position);
   EXPECT_DOUBLE_EQ(e2.flangeOD, 80);  // the pipe diameter stands in
   // An internal point is never flanged, whatever its end type says.
-  info.EndData(c.Find("Centre_1"), c.Find("Run_2"), e1, e2);
-  EXPECT_FALSE(e1.flanged);
+  EXPECT_FALSE(Ends(shortRun, u"Centre_1", u"Run_2").first.flanged);
   // Along a long run the table thickness applies.
-  c.Find("Run_2")->position = {0, 0, 1000};
-  info.EndData(c.Find("Run_1"), c.Find("Run_2"), e1, e2);
-  EXPECT_NEAR(e1.face.z, 23.8, 1e-12);
+  EXPECT_NEAR(Ends(flange(1000), u"Run_1", u"Run_2").first.face.z, 23.8, 1e-12);
 }
 
 TEST_F(EndDataTest, DirectionAttributesGoThroughTheCompass) {
-  FakeComponent& c = line.Add("V", "Gate-Valve", "Valves");
-  c.attributes["SPINDLE-DIRECTION"] = "UP";
-  c.attributes["SUPPORT-DIRECTION"] = "North";
-  CComponentInfo info(file.Get(), &line, &c, &dims);
+  const Loaded l = LoadOne(Comp("V", "Gate-Valve", "Valves")
+                               .Attribute("SPINDLE-DIRECTION", "UP")
+                               .Attribute("SUPPORT-DIRECTION", "North"));
+  CComponentInfo info(l.file.Get(), l.pipeline.Get(), l.component.Get(), &dims);
   EXPECT_EQ(info.GetDirectionAttribute(u"SPINDLE-DIRECTION"), CVector3(0, 0, 1));
   EXPECT_EQ(info.GetDirectionAttribute(u"SUPPORT-DIRECTION"), CVector3());
   EXPECT_EQ(info.GetDirectionAttribute(u"PLATE-DIRECTION"), CVector3());
@@ -110,23 +117,22 @@ TEST_F(EndDataTest, DirectionAttributesGoThroughTheCompass) {
 }
 
 TEST_F(EndDataTest, NullComponentAndAttachments) {
+  const Loaded l = LoadOne(Comp("S", "Support", "Supports").Attach("P"), {Comp("P", "Pipe")});
   EXPECT_THROW(
       {
         try {
-          CComponentInfo info(file.Get(), &line, nullptr, &dims);
+          CComponentInfo info(l.file.Get(), l.pipeline.Get(), nullptr, &dims);
         } catch (const std::invalid_argument& e) {
           EXPECT_STREQ(e.what(), "Null Component");
           throw;
         }
       },
       std::invalid_argument);
-  FakeComponent& pipe = line.Add("P", "Pipe");
-  FakeComponent& support = line.Add("S", "Support", "Supports");
-  support.attachments.push_back(&pipe);
-  CComponentInfo info(file.Get(), &line, &support, &dims);
+  CComponentInfo info(l.file.Get(), l.pipeline.Get(), l.component.Get(), &dims);
   const CComponentInfo::Ptr attached = info.Attached(0);
   ASSERT_TRUE(attached);
-  EXPECT_EQ(attached->Component(), static_cast<IKeltoComponent*>(&pipe));
+  EXPECT_EQ(kelto::com::Identity(attached->Component()).Get(),
+            kelto::com::Identity(ComponentOf(l.file.Get(), "P").Get()).Get());
   EXPECT_EQ(attached->Dimensions(), &dims);
   EXPECT_FALSE(info.Attached(1));  // the data's failure is swallowed
 }
@@ -138,36 +144,41 @@ constexpr const char* kDimensionRules = R"(<Dimensions>
   <Lookup Name="Run_2"><Tag FlangeThickness="abc"/></Lookup>
 </Dimensions>)";
 
+// A flange whose Run_1 has bore 100 and Run_2 the bore given.
+Loaded Flange(double run2Bore) {
+  return LoadOne(Comp("F", "Flange", "Flanges")
+                     .Point("Run_1", {0, 0, 0}, 100, "FL")
+                     .Point("Run_2", {100, 0, 0}, run2Bore, "FL"));
+}
+
 TEST_F(EndDataTest, ExternalDimensionTagsOverrideTheDefaults) {
   std::string errors = "stale";
   dims.SetConfig(kDimensionRules, errors);
   EXPECT_EQ(errors, "");
-  FakeComponent& c = line.Add("F", "Flange", "Flanges");
-  FakePoint& r1 = c.Point("Run_1", {0, 0, 0}, 100, "FL");
-  FakePoint& r2 = c.Point("Run_2", {100, 0, 0}, 80, "FL");
-  EXPECT_DOUBLE_EQ(dims.PipeOD(&r1), 114.3);
-  EXPECT_DOUBLE_EQ(dims.FlangeOD(&r1), 229);
-  EXPECT_DOUBLE_EQ(dims.FlangeThickness(&r1), 23.8);  // no tag: the table
-  EXPECT_DOUBLE_EQ(dims.PipeOD(&r2), 80);
-  EXPECT_DOUBLE_EQ(dims.FlangeThickness(&r2), 0);  // not a number reads 0
+  const Loaded f = Flange(80);
+  const auto r1 = f.Point(u"Run_1"), r2 = f.Point(u"Run_2");
+  EXPECT_DOUBLE_EQ(dims.PipeOD(r1.Get()), 114.3);
+  EXPECT_DOUBLE_EQ(dims.FlangeOD(r1.Get()), 229);
+  EXPECT_DOUBLE_EQ(dims.FlangeThickness(r1.Get()), 23.8);  // no tag: the table
+  EXPECT_DOUBLE_EQ(dims.PipeOD(r2.Get()), 80);
+  EXPECT_DOUBLE_EQ(dims.FlangeThickness(r2.Get()), 0);  // not a number reads 0
 }
 
 TEST_F(EndDataTest, TagsOfOnePointAreEvaluatedOnceUntilAnotherIsAsked) {
   std::string errors;
   dims.SetConfig(kDimensionRules, errors);
-  FakeComponent& c = line.Add("F", "Flange", "Flanges");
-  FakePoint& r1 = c.Point("Run_1", {0, 0, 0}, 100, "FL");
-  FakePoint& r2 = c.Point("Run_2", {100, 0, 0}, 100, "FL");
-  dims.PipeOD(&r1);
-  dims.FlangeOD(&r1);
-  dims.FlangeThickness(&r1);
+  const Loaded f = Flange(100);
+  const auto r1 = f.Point(u"Run_1"), r2 = f.Point(u"Run_2");
+  dims.PipeOD(r1.Get());
+  dims.FlangeOD(r1.Get());
+  dims.FlangeThickness(r1.Get());
   EXPECT_EQ(dims.Evaluations(), 1u);
-  dims.PipeOD(&r2);
-  dims.PipeOD(&r1);
+  dims.PipeOD(r2.Get());
+  dims.PipeOD(r1.Get());
   EXPECT_EQ(dims.Evaluations(), 3u);
   // New rules are never answered from old tags.
   dims.SetConfig(R"(<D><Lookup><Tag PipeOD="1"/></Lookup></D>)", errors);
-  EXPECT_DOUBLE_EQ(dims.PipeOD(&r1), 1);
+  EXPECT_DOUBLE_EQ(dims.PipeOD(r1.Get()), 1);
 }
 
 TEST_F(EndDataTest, ConfigurationMessagesEndInLineFeeds) {
@@ -177,8 +188,7 @@ TEST_F(EndDataTest, ConfigurationMessagesEndInLineFeeds) {
   dims.SetConfig("not xml", errors);
   EXPECT_EQ(errors, "XML is not well formed.\n");
   // Points without tags still get the defaults.
-  FakeComponent& c = line.Add("P", "Pipe");
-  EXPECT_DOUBLE_EQ(dims.FlangeOD(&c.Point("Run_1", {0, 0, 0}, 100)), 225);
+  EXPECT_DOUBLE_EQ(dims.FlangeOD(Flange(100).Point(u"Run_1").Get()), 225);
 }
 
 }  // namespace

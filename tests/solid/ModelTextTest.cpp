@@ -1,38 +1,53 @@
 // The labelled model dump and the summary of `kelto3d info`.
 #include <sstream>
 
+#include "BrokenPiping.h"
 #include "SolidTestSupport.h"
 #include "solid/ModelDump.h"
 #include "solid/ModelSummary.h"
+#include "solid/PipingAccess.h"
 #include "solid/SolidModelBuilder.h"
 
 namespace solid_test {
 namespace {
 
+// Pipelines B-2 (a pipe) and A-1 (a pipe, an elbow drawn by DrawLegs and a
+// valve that cannot be read), in that order.
 class ModelTextTest : public ::testing::Test {
  protected:
-  ModelTextTest() {
-    FakePipeline& b = file->Add("B-2");
-    FakePipeline& a = file->Add("A-1");
-    for (FakePipeline* p : {&b, &a}) {
-      FakeComponent& pipe = p->Add(p->name + "-P", "Pipe", "Pipe");
-      pipe.Point("Run_1", {0, 0, 0}, 50);
-      pipe.Point("Run_2", {100, 0, 0}, 50);
-      pipe.Leg("Run_1", "Run_2");
-    }
-    FakeComponent& elbow = a.Add("A-1-E", "Elbow-90", "Fittings");
-    elbow.Point("Run_1", {100, 0, 0}, 50);
-    elbow.Point("Centre_1", {100, 0, 0}, 50, "", true);  // degenerate: face on centre
-    // (the zero-length leg has no direction, so DrawLegs draws no discs there)
-    elbow.Point("Run_2", {100, 80, 0}, 50);
-    elbow.Leg("Run_1", "Centre_1");
-    elbow.Leg("Centre_1", "Run_2");
-    FakeComponent& broken = a.Add("A-1-X", "Gate-Valve", "Valves");
-    broken.failLegs = true;
+  static Comp Pipe(const std::string& id) {
+    return Comp(id, "Pipe", "Pipe")
+        .Point("Run_1", {0, 0, 0}, 50)
+        .Point("Run_2", {100, 0, 0}, 50)
+        .Leg("Run_1", "Run_2");
+  }
+  static ComPtr<IKeltoPipeline> Line(const std::string& name, IKeltoFile* from,
+                                     std::vector<ComPtr<IKeltoComponent>> extra = {}) {
+    std::vector<ComPtr<IKeltoComponent>> components = ComponentsOf(PipelineOf(from, name).Get());
+    components.insert(components.end(), extra.begin(), extra.end());
+    return kelto::com::MakeObject<StandInPipeline>(name, components).Get();
   }
 
-  WalkerRegistration walker;
-  ComPtr<FakeFile> file = MakeFile();
+  ModelTextTest() {
+    const auto b = Load(Plant{{"B-2", {Pipe("B-2-P")}}});
+    const auto a = Load(Plant{{"A-1",
+                               {Pipe("A-1-P"),
+                                // Degenerate: the face is on the centre (and the zero-length leg
+                                // has no direction, so DrawLegs draws no discs there).
+                                Comp("A-1-E", "Elbow-90", "Fittings")
+                                    .Point("Run_1", {100, 0, 0}, 50)
+                                    .Centre("Centre_1", {100, 0, 0}, 50)
+                                    .Point("Run_2", {100, 80, 0}, 50)
+                                    .Leg("Run_1", "Centre_1")
+                                    .Leg("Centre_1", "Run_2")}}});
+    const auto valve = LoadOne(Comp("A-1-X", "Gate-Valve", "Valves")).component;
+    const ComPtr<IKeltoComponent> broken =
+        kelto::com::MakeObject<BrokenComponent>("A-1-X", kelto::solid::DetailsOf(valve.Get()))
+            .Get();
+    file->pipelines = {Line("B-2", b.Get()), Line("A-1", a.Get(), {broken})};
+  }
+
+  ComPtr<StandInFile> file = kelto::com::MakeObject<StandInFile>();
   CSolidModelBuilder builder;
 };
 
@@ -41,7 +56,7 @@ TEST_F(ModelTextTest, DumpNamesNodesAndFollowsTheDataOrder) {
   std::ostringstream out;
   kelto::solid::WriteModelDump(out, *root, {});
   EXPECT_EQ(out.str(),
-            "file fake.json\n"
+            "file stand-in.json\n"
             "  pipeline B-2\n"
             "    component B-2-P Pipe\n"
             "      Cone : (0, 0, 0) to (100, 0, 0)\n"
@@ -79,7 +94,7 @@ TEST_F(ModelTextTest, SummaryCountsAndExplainsFallbacksAndFailures) {
   std::ostringstream out;
   summary.Write(out, *root);
   EXPECT_EQ(out.str(),
-            "file fake.json\n"
+            "file stand-in.json\n"
             "Pipelines: 2\n"
             "  A-1: 3 components\n"
             "  B-2: 1 component\n"

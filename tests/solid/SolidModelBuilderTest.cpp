@@ -2,9 +2,11 @@
 // pipeline markers, options, and failures that stay with one component.
 #include <map>
 
+#include "BrokenPiping.h"
 #include "SolidTestSupport.h"
 #include "colour/GroupColScheme.h"
 #include "platform/com/ComError.h"
+#include "solid/PipingAccess.h"
 #include "solid/SolidModelBuilder.h"
 
 namespace solid_test {
@@ -22,13 +24,11 @@ struct Recorder : CSolidModelBuilder::IFObserver {
 
 class ModelBuilderTest : public ::testing::Test {
  protected:
-  FakeComponent& Pipe(FakePipeline& p, const std::string& id, CPoint3 a, CPoint3 b,
-                      double bore = 100, long units = 2) {
-    FakeComponent& c = p.Add(id, "Pipe", "Pipe");
-    c.Point("Run_1", a, bore, "BW", false, units);
-    c.Point("Run_2", b, bore, "BW", false, units);
-    c.Leg("Run_1", "Run_2");
-    return c;
+  static Comp Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore = 100, long units = 2) {
+    return Comp(id, "Pipe", "Pipe")
+        .Point("Run_1", a, bore, "BW", false, units)
+        .Point("Run_2", b, bore, "BW", false, units)
+        .Leg("Run_1", "Run_2");
   }
   CModelNode* NodeOf(CModelNode& root, IUnknown* object) {
     return root.SearchSubtree(kelto::com::Identity(object).Get()).get();
@@ -38,37 +38,37 @@ class ModelBuilderTest : public ::testing::Test {
     const std::string text = GeometryOf(root, object).at(0);
     return text.substr(text.size() - 8);
   }
-  std::vector<std::string> GeometryOf(CModelNode& root, IUnknown* object) {
+  Lines GeometryOf(CModelNode& root, IUnknown* object) {
     return Describe(NodeOf(root, object)->GetGeometry());
   }
+  Lines GeometryOf(CModelNode& root, IKeltoFile* file, const std::string& id) {
+    return GeometryOf(root, ComponentOf(file, id).Get());
+  }
 
-  WalkerRegistration walker;
-  ComPtr<FakeFile> file = MakeFile();
   CSolidModelBuilder builder;
 };
 
 TEST_F(ModelBuilderTest, FileWithoutPipelinesGivesARootWithoutChildren) {
+  const auto file = Load(Plant{});
   const auto root = builder.BuildModel(file.Get());
-  EXPECT_EQ(root->GetKey(), kelto::com::Identity(static_cast<IKeltoFile*>(file.Get())).Get());
+  EXPECT_EQ(root->GetKey(), kelto::com::Identity(file.Get()).Get());
   EXPECT_TRUE(root->GetChildren().empty());
   EXPECT_TRUE(root->GetGeometry().empty());
 }
 
 TEST_F(ModelBuilderTest, TreeHasPipelinesAndTheirComponents) {
-  FakePipeline& a = file->Add("A");
-  FakePipeline& b = file->Add("B");
-  FakeComponent& p1 = Pipe(a, "P1", {0, 0, 0}, {1000, 0, 0});
-  Pipe(a, "P2", {1000, 0, 0}, {2000, 0, 0});
-  Pipe(b, "P3", {0, 500, 0}, {0, 900, 0}, 50);
-  file->Connect();
+  const auto file = Load(
+      Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {2000, 0, 0})}},
+            {"B", {Pipe("P3", {0, 500, 0}, {0, 900, 0}, 50)}}});
   Recorder recorder;
   builder.SetObserver(&recorder);
   const auto root = builder.BuildModel(file.Get());
   ASSERT_EQ(root->GetChildren().size(), 2u);
-  EXPECT_EQ(NodeOf(*root, static_cast<IKeltoPipeline*>(&a))->GetChildren().size(), 2u);
-  EXPECT_TRUE(NodeOf(*root, static_cast<IKeltoPipeline*>(&a))->GetGeometry().empty());
-  EXPECT_EQ(GeometryOf(*root, static_cast<IKeltoComponent*>(&p1)),
-            std::vector<std::string>{"Cone (0, 0, 0) D 100 to (1000, 0, 0) D 100 colour 0x00ff00"});
+  CModelNode* a = NodeOf(*root, PipelineOf(file.Get(), "A").Get());
+  EXPECT_EQ(a->GetChildren().size(), 2u);
+  EXPECT_TRUE(a->GetGeometry().empty());
+  EXPECT_EQ(GeometryOf(*root, file.Get(), "P1"),
+            Lines{"Cone (0, 0, 0) D 100 to (1000, 0, 0) D 100 colour 0x00ff00"});
   EXPECT_EQ(recorder.outcomes.size(), 3u);
   EXPECT_EQ(recorder.outcomes["P3"].function, "DrawLegs");
   const CBoundBox& box = root->GetBoundBox();
@@ -85,113 +85,102 @@ TEST_F(ModelBuilderTest, OptionsAreRegisteredWithTheirDefaults) {
 }
 
 TEST_F(ModelBuilderTest, PipelineMarkersShowAtTheNextSynchronisation) {
-  FakePipeline& a = file->Add("A");
-  Pipe(a, "P1", {0, 0, 0}, {1000, 0, 0});
-  Pipe(a, "P2", {1000, 0, 0}, {1000, 0, 800});
-  file->Connect();
+  const auto file = Load(Plant{
+      {"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {1000, 0, 800})}}});
   const auto root = builder.BuildModel(file.Get());
-  IUnknown* pipeline = static_cast<IKeltoPipeline*>(&a);
-  EXPECT_TRUE(GeometryOf(*root, pipeline).empty());
+  const auto pipeline = PipelineOf(file.Get(), "A");
+  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());
 
   builder.Options().Set("PipelineMarkers", _variant_t(true));
   builder.Options().Set("MarkerColour", _variant_t(255L));
-  EXPECT_TRUE(GeometryOf(*root, pipeline).empty());  // not before the next synchronisation
+  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());  // not before the next synchronisation
   builder.SyncModel(*root);
   // Size 2 × 100; the start is P1's open Run_1; the leg runs east, so the
   // mast stands up and the arrow points east.
-  EXPECT_EQ(GeometryOf(*root, pipeline),
-            (std::vector<std::string>{
-                "Line (0, 0, 0) to (0, 0, 200) colour 0x0000ff",
-                "Cone (0, 0, 200) D 133.333 to (133.333, 0, 200) D 0 colour 0x0000ff"}));
+  EXPECT_EQ(GeometryOf(*root, pipeline.Get()),
+            (Lines{"Line (0, 0, 0) to (0, 0, 200) colour 0x0000ff",
+                   "Cone (0, 0, 200) D 133.333 to (133.333, 0, 200) D 0 colour 0x0000ff"}));
 
   builder.Options().Set("PipelineMarkers", _variant_t(false));
   builder.SyncModel(*root);
-  EXPECT_TRUE(GeometryOf(*root, pipeline).empty());
+  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());
 }
 
 TEST_F(ModelBuilderTest, MarkerOnAVerticalInchLineAndNoneOnAClosedLoop) {
-  FakePipeline& a = file->Add("A");
-  Pipe(a, "P1", {0, 0, 0}, {0, 0, 500}, 4, 1);
-  FakePipeline& loop = file->Add("Loop");
-  Pipe(loop, "L1", {0, 0, 0}, {100, 0, 0});
-  Pipe(loop, "L2", {100, 0, 0}, {0, 0, 0});
-  // The two pipelines meet at the origin; connect the loop on itself only.
-  file->Connect();
-  a.components[0]->Find("Run_1")->connected = nullptr;
-  loop.components[0]->Find("Run_1")->connected = loop.components[1]->Find("Run_2");
-  loop.components[1]->Find("Run_2")->connected = loop.components[0]->Find("Run_1");
+  const auto file = Load(Plant{
+      {"A", {Pipe("P1", {0, 0, 0}, {0, 0, 500}, 4, 1)}},
+      {"Loop", {Pipe("L1", {1000, 0, 0}, {1100, 0, 0}), Pipe("L2", {1100, 0, 0}, {1000, 0, 0})}}});
   builder.Options().Set("PipelineMarkers", _variant_t(true));
   const auto root = builder.BuildModel(file.Get());
   // 4 in × 25.5 × 2 = 204; a vertical leg puts the mast east.
-  EXPECT_EQ(GeometryOf(*root, static_cast<IKeltoPipeline*>(&a)),
-            (std::vector<std::string>{"Line (0, 0, 0) to (204, 0, 0) colour 0xffffff",
-                                      "Cone (204, 0, 0) D 136 to (204, 0, 136) D 0 colour "
-                                      "0xffffff"}));
-  EXPECT_TRUE(GeometryOf(*root, static_cast<IKeltoPipeline*>(&loop)).empty());
+  EXPECT_EQ(GeometryOf(*root, PipelineOf(file.Get(), "A").Get()),
+            (Lines{"Line (0, 0, 0) to (204, 0, 0) colour 0xffffff",
+                   "Cone (204, 0, 0) D 136 to (204, 0, 136) D 0 colour 0xffffff"}));
+  EXPECT_TRUE(GeometryOf(*root, PipelineOf(file.Get(), "Loop").Get()).empty());
 }
 
 // Attached data that lives with a node, to see nodes being reused.
 struct Tag : CModelNode::CAssociated {};
 
 TEST_F(ModelBuilderTest, SyncModelReusesTheNodesOfComponentsThatStay) {
-  FakePipeline& a = file->Add("A");
-  FakeComponent& p1 = Pipe(a, "P1", {0, 0, 0}, {1000, 0, 0});
-  FakeComponent& p2 = Pipe(a, "P2", {1000, 0, 0}, {2000, 0, 0});
+  const auto file = Load(
+      Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {2000, 0, 0})}}});
   const auto root = builder.BuildModel(file.Get());
-  CModelNode* node1 = NodeOf(*root, static_cast<IKeltoComponent*>(&p1));
+  const auto p1 = ComponentOf(file.Get(), "P1");
+  const auto p2 = ComponentOf(file.Get(), "P2");
+  CModelNode* node1 = NodeOf(*root, p1.Get());
   node1->SetAssociated(AssociationKey(1), CModelNode::AssociatedPtr(new Tag));
 
   // Edit the data: P2 goes, P3 comes, P1 moves.
-  p1.Find("Run_2")->position = {500, 0, 0};
-  ComPtr<FakeComponent> keep2(&p2);
-  a.components.erase(a.components.begin() + 1);
-  FakeComponent& p3 = Pipe(a, "P3", {500, 0, 0}, {900, 0, 0});
+  Load(Plant{{"A", {Pipe("P1", {0, 0, 0}, {500, 0, 0}), Pipe("P3", {500, 0, 0}, {900, 0, 0})}}},
+       file.Get());
   builder.SyncModel(*root);
 
-  EXPECT_EQ(NodeOf(*root, static_cast<IKeltoComponent*>(&p1)), node1);
+  EXPECT_EQ(NodeOf(*root, p1.Get()), node1);
   EXPECT_TRUE(node1->GetAssociated(AssociationKey(1)));
   EXPECT_EQ(Describe(node1->GetGeometry()),
-            std::vector<std::string>{"Cone (0, 0, 0) D 100 to (500, 0, 0) D 100 colour 0x00ff00"});
-  EXPECT_EQ(NodeOf(*root, static_cast<IKeltoComponent*>(keep2.Get())), nullptr);
-  EXPECT_NE(NodeOf(*root, static_cast<IKeltoComponent*>(&p3)), nullptr);
+            Lines{"Cone (0, 0, 0) D 100 to (500, 0, 0) D 100 colour 0x00ff00"});
+  EXPECT_EQ(NodeOf(*root, p2.Get()), nullptr);
+  EXPECT_NE(NodeOf(*root, ComponentOf(file.Get(), "P3").Get()), nullptr);
   EXPECT_EQ(root->GetBoundBox().GetMax().x, 1000);
 }
 
 TEST_F(ModelBuilderTest, SyncBelowRefreshesOnlyTheNodeOfItsItem) {
-  FakePipeline& a = file->Add("A");
-  FakePipeline& b = file->Add("B");
-  FakeComponent& p1 = Pipe(a, "P1", {0, 0, 0}, {1000, 0, 0});
-  FakeComponent& p2 = Pipe(b, "P2", {0, 100, 0}, {1000, 100, 0});
+  const auto file = Load(Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0})}},
+                               {"B", {Pipe("P2", {0, 100, 0}, {1000, 100, 0})}}});
   const auto root = builder.BuildModel(file.Get());
   struct White : IFColourScheme {
     std::int32_t GetColour(IKeltoComponent*) override { return 0x123456; }
   };
   builder.SetColourScheme(IFModelBuilder::SchemePtr(new White));
+  const auto p1 = ComponentOf(file.Get(), "P1"), p2 = ComponentOf(file.Get(), "P2");
 
   // An item that is not in the tree changes nothing.
-  auto stranger = MakeFile();
-  builder.SyncBelow(*root, static_cast<IKeltoFile*>(stranger.Get()));
-  EXPECT_EQ(ColourOf(*root, static_cast<IKeltoComponent*>(&p1)), "0x00ff00");
+  builder.SyncBelow(*root, Load(Plant{}).Get());
+  EXPECT_EQ(ColourOf(*root, p1.Get()), "0x00ff00");
 
-  builder.SyncBelow(*root, static_cast<IKeltoPipeline*>(&a));
-  EXPECT_EQ(ColourOf(*root, static_cast<IKeltoComponent*>(&p1)), "0x123456");
-  EXPECT_EQ(ColourOf(*root, static_cast<IKeltoComponent*>(&p2)), "0x00ff00");
+  builder.SyncBelow(*root, PipelineOf(file.Get(), "A").Get());
+  EXPECT_EQ(ColourOf(*root, p1.Get()), "0x123456");
+  EXPECT_EQ(ColourOf(*root, p2.Get()), "0x00ff00");
 
   // The root's own object: the whole model.
-  builder.SyncBelow(*root, static_cast<IKeltoFile*>(file.Get()));
-  EXPECT_EQ(ColourOf(*root, static_cast<IKeltoComponent*>(&p2)), "0x123456");
+  builder.SyncBelow(*root, file.Get());
+  EXPECT_EQ(ColourOf(*root, p2.Get()), "0x123456");
 }
 
 TEST_F(ModelBuilderTest, AComponentThatCannotBeReadStaysEmptyAndTheRestIsDrawn) {
-  FakePipeline& a = file->Add("A");
-  FakeComponent& bad = Pipe(a, "BAD", {0, 0, 0}, {1000, 0, 0});
-  FakeComponent& good = Pipe(a, "GOOD", {1000, 0, 0}, {2000, 0, 0});
-  bad.failLegs = true;
+  const auto file = Load({Pipe("GOOD", {1000, 0, 0}, {2000, 0, 0})});
+  const auto good = ComponentOf(file.Get(), "GOOD");
+  const ComPtr<IKeltoComponent> bad =
+      kelto::com::MakeObject<BrokenComponent>("BAD", kelto::solid::DetailsOf(good.Get())).Get();
+  auto broken = kelto::com::MakeObject<StandInFile>();
+  broken->pipelines.push_back(kelto::com::MakeObject<StandInPipeline>(
+      "A", std::vector<ComPtr<IKeltoComponent>>{bad, good}));
   Recorder recorder;
   builder.SetObserver(&recorder);
-  const auto root = builder.BuildModel(file.Get());
-  EXPECT_TRUE(GeometryOf(*root, static_cast<IKeltoComponent*>(&bad)).empty());
-  EXPECT_EQ(GeometryOf(*root, static_cast<IKeltoComponent*>(&good)).size(), 1u);
+  const auto root = builder.BuildModel(broken.Get());
+  EXPECT_TRUE(GeometryOf(*root, bad.Get()).empty());
+  EXPECT_EQ(GeometryOf(*root, good.Get()).size(), 1u);
   EXPECT_EQ(recorder.outcomes["BAD"].function, "");
   EXPECT_NE(recorder.outcomes["BAD"].error.find("0x80004005"), std::string::npos)
       << recorder.outcomes["BAD"].error;
@@ -199,6 +188,7 @@ TEST_F(ModelBuilderTest, AComponentThatCannotBeReadStaysEmptyAndTheRestIsDrawn) 
 }
 
 TEST_F(ModelBuilderTest, ANullCollectionEndsTheSynchronisation) {
+  auto file = kelto::com::MakeObject<StandInFile>();
   file->nullPipelines = true;
   try {
     builder.BuildModel(file.Get());
@@ -210,8 +200,7 @@ TEST_F(ModelBuilderTest, ANullCollectionEndsTheSynchronisation) {
 }
 
 TEST_F(ModelBuilderTest, ExternalDimensionsAndColourSchemeReachTheGeometry) {
-  FakePipeline& a = file->Add("A");
-  FakeComponent& p1 = Pipe(a, "P1", {0, 0, 0}, {1000, 0, 0});
+  const auto file = Load({Pipe("P1", {0, 0, 0}, {1000, 0, 0})});
   std::string errors;
   builder.SetExternalDimensionConfig(
       "<D><Aspect Name='Bore' Expression='Bore'/><Lookup Bore='100'><Tag PipeOD='114.3'/>"
@@ -219,9 +208,8 @@ TEST_F(ModelBuilderTest, ExternalDimensionsAndColourSchemeReachTheGeometry) {
       errors);
   EXPECT_EQ(errors, "Unknown aspect : Oops\n");
   const auto root = builder.BuildModel(file.Get());
-  EXPECT_EQ(
-      GeometryOf(*root, static_cast<IKeltoComponent*>(&p1)),
-      std::vector<std::string>{"Cone (0, 0, 0) D 114.3 to (1000, 0, 0) D 114.3 colour 0x00ff00"});
+  EXPECT_EQ(GeometryOf(*root, file.Get(), "P1"),
+            Lines{"Cone (0, 0, 0) D 114.3 to (1000, 0, 0) D 114.3 colour 0x00ff00"});
   // The default scheme is a group scheme shared through its own count.
   EXPECT_NE(dynamic_cast<CGroupColScheme*>(builder.GetColourScheme().get()), nullptr);
 }

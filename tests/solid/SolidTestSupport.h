@@ -1,15 +1,21 @@
-// Shared set-up for the solid-builder tests: a fake file with one pipeline,
-// the fake path walker registered, and helpers that draw a component and
-// describe its primitives exactly (DescribePrimitive).
+// Shared set-up for the solid-builder tests: components written as small
+// piping files and loaded through the real piping library, and helpers that
+// draw a component and describe its primitives exactly (DescribePrimitive).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "FakePiping.h"
 #include "core/GeometrySet.h"
+#include "core/Point3.h"
+#include "core/Vector3.h"
+#include "kelto/Piping.h"
+#include "platform/com/ComPtr.h"
 #include "solid/ComponentGeometryBuilder.h"
 #include "solid/ComponentInfo.h"
 #include "solid/ExternalDimensionInfo.h"
@@ -17,39 +23,80 @@
 
 namespace solid_test {
 
-inline constexpr const char* kPipeColour = "0x00ff00";     // group "Pipe"
-inline constexpr const char* kFittingColour = "0xffff00";  // group "Fittings"
-inline constexpr const char* kValveColour = "0xff00ff";    // group "Valves"
-inline constexpr const char* kSupportColour = "0x00ffff";  // group "Supports"
+using kelto::com::ComPtr;
+using Json = nlohmann::ordered_json;
+using Lines = std::vector<std::string>;
 
-inline std::vector<std::string> Describe(const CGeometrySet& geometry) {
-  std::vector<std::string> lines;
+// One component of a piping file, written the way the tests describe it.
+// Points keep the order they are added in; the group is always written, so
+// the catalogue's defaults never choose the colour.
+struct Comp {
+  Comp(const std::string& id, const std::string& type, const std::string& group = "Pipe");
+  Comp& Point(const std::string& name, CPoint3 at, double bore = 100,
+              const std::string& endType = "BW", bool internal = false, long units = 2);
+  // A centre: an internal point without an end type.
+  Comp& Centre(const std::string& name, CPoint3 at, double bore = 100) {
+    return Point(name, at, bore, "", true);
+  }
+  Comp& Leg(const std::string& from, const std::string& to,
+            std::optional<CVector3> direction = std::nullopt);
+  Comp& Attribute(const std::string& name, const std::string& value);
+  Comp& Attach(const std::string& id);
+  Comp& Shape(const std::string& code);
+  const std::string& Id() const { return id; }
+
+  std::string id;
+  Json json;
+};
+
+// Pipelines in file order: a name and its components.
+using Plant = std::vector<std::pair<std::string, std::vector<Comp>>>;
+
+std::string PlantText(const Plant& plant);
+// Writes the plant into a temporary folder and loads it into a new file
+// object of the piping library (or, given one, loads it again into that).
+ComPtr<IKeltoFile> Load(const Plant& plant, IKeltoFile* into = nullptr);
+// The components, in pipeline "L1".
+inline ComPtr<IKeltoFile> Load(const std::vector<Comp>& components) {
+  return Load(Plant{{"L1", components}});
+}
+
+ComPtr<IKeltoPipeline> PipelineOf(IKeltoFile* file, const std::string& name);
+std::vector<ComPtr<IKeltoComponent>> ComponentsOf(IKeltoPipeline* pipeline);
+// The component of that id, in any pipeline; fails the test when missing.
+ComPtr<IKeltoComponent> ComponentOf(IKeltoFile* file, const std::string& id);
+
+// c, loaded after the others in pipeline "L1", with its file and pipeline.
+struct Loaded {
+  ComPtr<IKeltoFile> file;
+  ComPtr<IKeltoPipeline> pipeline;
+  ComPtr<IKeltoComponent> component;
+  // The component's point of that name (null when it has none).
+  ComPtr<IKeltoPoint> Point(const char16_t* name) const;
+};
+Loaded LoadOne(const Comp& c, const std::vector<Comp>& others = {});
+
+inline Lines Describe(const CGeometrySet& geometry) {
+  Lines lines;
   for (const CPrimitive& p : geometry) lines.push_back(kelto::solid::DescribePrimitive(p));
   return lines;
 }
 
 class SolidTest : public ::testing::Test {
  protected:
-  // The primitives one construction function draws for c, and its answer.
-  std::vector<std::string> Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function,
-                                FakeComponent& c, bool expected = true) {
-    CComponentInfo info(file.Get(), c.pipeline, &c, &dims);
-    CGeometrySet geometry;
-    EXPECT_EQ(function(builder, info, geometry), expected);
-    return Describe(geometry);
-  }
+  // The primitives one construction function draws for c (loaded after the
+  // others in pipeline "L1"), and its answer.
+  Lines Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function, const Comp& c,
+             bool expected = true, const std::vector<Comp>& others = {});
+  Lines Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function,
+             IKeltoComponent* component, bool expected = true, IKeltoFile* file = nullptr,
+             IKeltoPipeline* pipeline = nullptr);
   // The primitives Build draws for c; outcome receives what it did.
-  std::vector<std::string> Build(FakeComponent& c, CBuildOutcome* outcome = nullptr) {
-    CComponentInfo info(file.Get(), c.pipeline, &c, &dims);
-    CGeometrySet geometry;
-    const CBuildOutcome result = builder.Build(info, geometry);
-    if (outcome) *outcome = result;
-    return Describe(geometry);
-  }
+  Lines Build(const Comp& c, CBuildOutcome* outcome = nullptr,
+              const std::vector<Comp>& others = {});
+  Lines Build(IKeltoComponent* component, CBuildOutcome* outcome = nullptr,
+              IKeltoFile* file = nullptr, IKeltoPipeline* pipeline = nullptr);
 
-  WalkerRegistration walker;
-  ComPtr<FakeFile> file = MakeFile();
-  FakePipeline& line = file->Add("L1");
   CExternalDimensionInfo dims;
   CKelto3ComponentGeometryBuilder builder;
 };

@@ -1,6 +1,6 @@
 // The default type table, its configuration from XML and the "XML Error"
 // message box.
-#include <set>
+#include <map>
 
 #include "SolidTestSupport.h"
 #include "platform/window/MessageBox.h"
@@ -33,12 +33,11 @@ std::string Config(const std::string& entries, const std::string& more = "") {
 class TypeTableTest : public SolidTest {
  protected:
   // A straight component of the given type: two ends and one leg.
-  FakeComponent& Straight(const std::string& type) {
-    FakeComponent& c = line.Add(type, type, "Valves");
-    c.Point("Run_1", {0, 0, 0}, 100);
-    c.Point("Run_2", {200, 0, 0}, 100);
-    c.Leg("Run_1", "Run_2");
-    return c;
+  static Comp Straight(const std::string& type) {
+    return Comp(type, type, "Valves")
+        .Point("Run_1", {0, 0, 0}, 100)
+        .Point("Run_2", {200, 0, 0}, 100)
+        .Leg("Run_1", "Run_2");
   }
   std::string FunctionFor(const std::string& type) {
     CBuildOutcome outcome;

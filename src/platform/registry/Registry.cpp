@@ -5,8 +5,10 @@
 
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/registry/Store.h"
@@ -126,6 +128,30 @@ LSTATUS Guarded(LSTATUS storeFailure, F&& f) {
   }
 }
 
+// One registry call on the key hKey names: under the lock (see Guarded), the
+// handle's access checked against `needed`, in a transaction in which the key
+// must still exist. `work` reads or changes the store; only when it succeeds
+// is the transaction committed and `then` run to hand the results out.
+template <class Work, class Then>
+LSTATUS OnKey(HKEY hKey, REGSAM needed, bool write, Work&& work, Then&& then) {
+  return Guarded(write ? ERROR_CANTWRITE : ERROR_CANTREAD, [&]() -> LSTATUS {
+    OpenKey key;
+    if (const LSTATUS s = Resolve(hKey, &key)) return s;
+    if ((key.access & needed) != needed) return ERROR_ACCESS_DENIED;
+    Store::Transaction tx(*key.store, write);
+    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+    if (const LSTATUS s = work(key)) return s;
+    tx.Commit();
+    return then(key);
+  });
+}
+
+template <class Work>
+LSTATUS OnKey(HKEY hKey, REGSAM needed, bool write, Work&& work) {
+  return OnKey(hKey, needed, write, std::forward<Work>(work),
+               [](const OpenKey&) -> LSTATUS { return ERROR_SUCCESS; });
+}
+
 // Copies a name into a caller's character buffer. *cch is the buffer size on
 // entry; on success it becomes the length without the terminator. When the
 // buffer is too small, ERROR_MORE_DATA and *cch = the length the name needs
@@ -173,29 +199,31 @@ KELTO_API LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*Reserved*/
   *phkResult = nullptr;
   std::vector<std::string> parts;
   if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
-  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
-    OpenKey base;
-    if (const LSTATUS s = Resolve(hKey, &base)) return s;
-    Store::Transaction tx(*base.store, true);
-    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
-    std::int64_t id = base.id;
-    bool created = false;
-    for (const std::string& part : parts) {
-      if (const auto child = base.store->FindChild(id, part)) {
-        id = *child;
-        continue;
-      }
-      // Only adding keys needs the right to; opening existing ones through
-      // RegCreateKeyExA does not.
-      if (!created && !(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-      id = base.store->CreateChild(id, part);
-      created = true;
-    }
-    tx.Commit();
-    *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
-    if (lpdwDisposition) *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    return ERROR_SUCCESS;
-  });
+  std::int64_t id = 0;
+  bool created = false;
+  return OnKey(
+      hKey, 0, true,
+      [&](const OpenKey& base) -> LSTATUS {
+        id = base.id;
+        for (const std::string& part : parts) {
+          if (const auto child = base.store->FindChild(id, part)) {
+            id = *child;
+            continue;
+          }
+          // Only adding keys needs the right to; opening existing ones through
+          // RegCreateKeyExA does not.
+          if (!created && !(base.access & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
+          id = base.store->CreateChild(id, part);
+          created = true;
+        }
+        return ERROR_SUCCESS;
+      },
+      [&](const OpenKey& base) -> LSTATUS {
+        *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
+        if (lpdwDisposition)
+          *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+      });
 }
 
 KELTO_API LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/, REGSAM samDesired,
@@ -204,17 +232,13 @@ KELTO_API LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD /*ulOptions*/,
   *phkResult = nullptr;
   std::vector<std::string> parts;
   if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
-  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
-    OpenKey base;
-    if (const LSTATUS s = Resolve(hKey, &base)) return s;
-    Store::Transaction tx(*base.store, false);
-    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
-    std::int64_t id = 0;
-    if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
-    tx.Commit();
-    *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
-    return ERROR_SUCCESS;
-  });
+  std::int64_t id = 0;
+  return OnKey(
+      hKey, 0, false, [&](const OpenKey& base) { return Walk(*base.store, base.id, parts, &id); },
+      [&](const OpenKey& base) -> LSTATUS {
+        *phkResult = HandleTable::Instance().Add(OpenKey{base.store, id, samDesired});
+        return ERROR_SUCCESS;
+      });
 }
 
 KELTO_API LSTATUS RegCloseKey(HKEY hKey) {
@@ -243,14 +267,8 @@ KELTO_API LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved
   // terminator out, so every reader gets a terminated string back.
   if ((dwType == REG_SZ || dwType == REG_EXPAND_SZ) && (data.empty() || data.back() != 0))
     data.push_back(0);
-  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
-    OpenKey key;
-    if (const LSTATUS s = Resolve(hKey, &key)) return s;
-    if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*key.store, true);
-    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
+  return OnKey(hKey, KEY_SET_VALUE, true, [&](const OpenKey& key) -> LSTATUS {
     key.store->SetValue(key.id, name, dwType, data.data(), data.size());
-    tx.Commit();
     return ERROR_SUCCESS;
   });
 }
@@ -258,29 +276,20 @@ KELTO_API LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved
 KELTO_API LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved,
                                    LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
   if (lpReserved || (lpData && !lpcbData)) return ERROR_INVALID_PARAMETER;
-  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
-    OpenKey key;
-    if (const LSTATUS s = Resolve(hKey, &key)) return s;
-    if (!(key.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*key.store, false);
-    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
-    const auto value = key.store->GetValue(key.id, NameOrDefault(lpValueName));
-    tx.Commit();
-    if (!value) return ERROR_FILE_NOT_FOUND;
-    return CopyData(*value, lpType, lpData, lpcbData);
-  });
+  std::optional<ValueRow> value;
+  return OnKey(
+      hKey, KEY_QUERY_VALUE, false,
+      [&](const OpenKey& key) -> LSTATUS {
+        value = key.store->GetValue(key.id, NameOrDefault(lpValueName));
+        return value ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+      },
+      [&](const OpenKey&) { return CopyData(*value, lpType, lpData, lpcbData); });
 }
 
 KELTO_API LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
-  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
-    OpenKey key;
-    if (const LSTATUS s = Resolve(hKey, &key)) return s;
-    if (!(key.access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*key.store, true);
-    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
-    if (!key.store->DeleteValue(key.id, NameOrDefault(lpValueName))) return ERROR_FILE_NOT_FOUND;
-    tx.Commit();
-    return ERROR_SUCCESS;
+  return OnKey(hKey, KEY_SET_VALUE, true, [&](const OpenKey& key) -> LSTATUS {
+    return key.store->DeleteValue(key.id, NameOrDefault(lpValueName)) ? ERROR_SUCCESS
+                                                                      : ERROR_FILE_NOT_FOUND;
   });
 }
 
@@ -288,17 +297,12 @@ KELTO_API LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
   std::vector<std::string> parts;
   if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
-  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
-    OpenKey base;
-    if (const LSTATUS s = Resolve(hKey, &base)) return s;
-    Store::Transaction tx(*base.store, true);
-    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+  return OnKey(hKey, 0, true, [&](const OpenKey& base) -> LSTATUS {
     std::int64_t id = 0;
     if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
     // The roots cannot go, and neither can a key that still has subkeys.
     if (id <= kLastRootId || base.store->HasChildren(id)) return ERROR_ACCESS_DENIED;
     base.store->DeleteKey(id);
-    tx.Commit();
     return ERROR_SUCCESS;
   });
 }
@@ -306,18 +310,12 @@ KELTO_API LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 KELTO_API LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
   std::vector<std::string> parts;
   if (const LSTATUS s = SplitPath(lpSubKey, &parts)) return s;
-  return Guarded(ERROR_CANTWRITE, [&]() -> LSTATUS {
-    OpenKey base;
-    if (const LSTATUS s = Resolve(hKey, &base)) return s;
-    constexpr REGSAM kNeeded = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
-    if ((base.access & kNeeded) != kNeeded) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*base.store, true);
-    if (!base.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+  constexpr REGSAM kNeeded = DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE;
+  return OnKey(hKey, kNeeded, true, [&](const OpenKey& base) -> LSTATUS {
     std::int64_t id = 0;
     if (const LSTATUS s = Walk(*base.store, base.id, parts, &id)) return s;
     // Without a subkey only the contents go; the key itself stays.
     base.store->DeleteTree(id, !parts.empty());
-    tx.Commit();
     return ERROR_SUCCESS;
   });
 }
@@ -326,25 +324,24 @@ KELTO_API LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD 
                                 LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
                                 FILETIME* lpftLastWriteTime) {
   if (!lpName || !lpcchName || lpReserved) return ERROR_INVALID_PARAMETER;
-  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
-    OpenKey key;
-    if (const LSTATUS s = Resolve(hKey, &key)) return s;
-    if (!(key.access & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*key.store, false);
-    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
-    const auto child = key.store->ChildAt(key.id, dwIndex);
-    tx.Commit();
-    if (!child) return ERROR_NO_MORE_ITEMS;
-    if (const LSTATUS s = CopyName(child->name, lpName, lpcchName)) return s;
-    // Keys have no class names here.
-    if (lpClass && lpcchClass && *lpcchClass > 0) *lpClass = '\0';
-    if (lpcchClass) *lpcchClass = 0;
-    if (lpftLastWriteTime) {
-      const auto t = static_cast<std::uint64_t>(child->mtime);
-      *lpftLastWriteTime = FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
-    }
-    return ERROR_SUCCESS;
-  });
+  std::optional<KeyRow> child;
+  return OnKey(
+      hKey, KEY_ENUMERATE_SUB_KEYS, false,
+      [&](const OpenKey& key) -> LSTATUS {
+        child = key.store->ChildAt(key.id, dwIndex);
+        return child ? ERROR_SUCCESS : ERROR_NO_MORE_ITEMS;
+      },
+      [&](const OpenKey&) -> LSTATUS {
+        if (const LSTATUS s = CopyName(child->name, lpName, lpcchName)) return s;
+        // Keys have no class names here.
+        if (lpClass && lpcchClass && *lpcchClass > 0) *lpClass = '\0';
+        if (lpcchClass) *lpcchClass = 0;
+        if (lpftLastWriteTime) {
+          const auto t = static_cast<std::uint64_t>(child->mtime);
+          *lpftLastWriteTime = FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+        }
+        return ERROR_SUCCESS;
+      });
 }
 
 KELTO_API LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
@@ -352,19 +349,18 @@ KELTO_API LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPD
                                 LPDWORD lpcbData) {
   if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
     return ERROR_INVALID_PARAMETER;
-  return Guarded(ERROR_CANTREAD, [&]() -> LSTATUS {
-    OpenKey key;
-    if (const LSTATUS s = Resolve(hKey, &key)) return s;
-    if (!(key.access & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
-    Store::Transaction tx(*key.store, false);
-    if (!key.store->KeyExists(key.id)) return ERROR_KEY_DELETED;
-    const auto value = key.store->ValueAt(key.id, dwIndex);
-    tx.Commit();
-    if (!value) return ERROR_NO_MORE_ITEMS;
-    // Both sizes are reported even when one buffer is too small, so a caller
-    // can grow both and retry once.
-    const LSTATUS nameStatus = CopyName(value->name, lpValueName, lpcchValueName);
-    const LSTATUS dataStatus = CopyData(*value, lpType, lpData, lpcbData);
-    return nameStatus != ERROR_SUCCESS ? nameStatus : dataStatus;
-  });
+  std::optional<ValueRow> value;
+  return OnKey(
+      hKey, KEY_QUERY_VALUE, false,
+      [&](const OpenKey& key) -> LSTATUS {
+        value = key.store->ValueAt(key.id, dwIndex);
+        return value ? ERROR_SUCCESS : ERROR_NO_MORE_ITEMS;
+      },
+      [&](const OpenKey&) {
+        // Both sizes are reported even when one buffer is too small, so a
+        // caller can grow both and retry once.
+        const LSTATUS nameStatus = CopyName(value->name, lpValueName, lpcchValueName);
+        const LSTATUS dataStatus = CopyData(*value, lpType, lpData, lpcbData);
+        return nameStatus != ERROR_SUCCESS ? nameStatus : dataStatus;
+      });
 }

@@ -85,6 +85,10 @@ const ClassInfo kClasses[] = {
      "Apartment"},
     {kelto3d::kClsidOptions, u"Oxbay3Support.Options", "Oxbay3Support.Options.1", "Options Class",
      "Apartment"},
+    // SymbolicModelBuilder, by its class id (its header would bring the piping
+    // interfaces into this host-only test).
+    {kelto::com::MakeGuid("CD06A39D-6A54-4AA3-A87A-159D8C818488"), u"Kelto3D.SymbolicModelBuilder",
+     "Kelto3D.SymbolicModelBuilder.1", "SymbolicModelBuilder Class", "Apartment"},
 };
 
 std::string ClsidText(const CLSID& clsid) {

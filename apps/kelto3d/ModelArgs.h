@@ -1,0 +1,87 @@
+// What `kelto3d dump` and `kelto3d info` share: their arguments, loading the
+// piping file, configuring the model builder (solid or symbolic) and building
+// the model.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/ModelNode.h"
+#include "kelto/Piping.h"
+#include "ModelChoice.h"
+#include "platform/com/ComPtr.h"
+#include "solid/SolidModelBuilder.h"
+
+namespace kelto::cli {
+
+struct ModelArgs {
+  std::string file;
+  // --representation, --ext-dims, --type-table, --symbols.
+  ModelChoice model;
+  bool detail = false;  // dump only
+  bool help = false;
+};
+
+// The lines of --help that describe the model arguments.
+extern const char* const kModelArgsHelp;
+
+// Takes a model argument (--representation, --ext-dims, --type-table,
+// --symbols) at args[i], with its value at args[i + 1]. Returns false when
+// args[i] is not one; on a missing or bad value writes the problem to err
+// and sets failed.
+bool TakeModelArgument(const std::vector<std::string>& args, std::size_t& i, ModelChoice& model,
+                       bool& failed, const char* command, std::ostream& err);
+
+// Parses the arguments after the command name. Flags besides the common
+// ones are accepted only when listed in extraFlags. On a problem writes it
+// to err and returns nullopt.
+std::optional<ModelArgs> ParseModelArgs(const std::vector<std::string>& args,
+                                                  const std::vector<std::string>& extraFlags,
+                                                  const char* command, std::ostream& err);
+
+struct BuiltModel {
+  CChosenBuilder builder;
+  cptr::counted_ptr<CModelNode> root;
+};
+
+// Makes the builder the arguments choose (problems of --ext-dims go to err as
+// warnings; "XML Error" boxes print there too), tells observer about every
+// component, loads the file and builds its model. On failure writes a
+// message naming the file to err and returns nullopt.
+std::optional<BuiltModel> BuildModel(const ModelArgs& args,
+                                     CSolidModelBuilder::IFObserver* observer,
+                                     const char* command, std::ostream& err);
+
+// The pieces of BuildModel, for commands that build several files with
+// one builder (render). None of them installs a message-box handler: the
+// caller decides where "XML Error" boxes go.
+
+// The text of an XML argument: value itself when it begins with '<', else
+// the contents of the file it names. On failure writes "cannot read OPTION
+// file VALUE" to err and returns nullopt.
+std::optional<std::string> ReadXmlArgument(const std::string& value, const char* command,
+                                           const char* option, std::ostream& err);
+
+// Applies --ext-dims to builder, its problems as warnings naming their
+// source. False when the file could not be read.
+bool ConfigureExternalDimensions(const ModelChoice& choice, IFModelBuilder& builder,
+                                 const char* command, std::ostream& err);
+
+// --ext-dims, then --type-table. False when either file could not be read.
+bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builder,
+                           const char* command, std::ostream& err);
+
+// Loads a piping file through the piping-data library. On failure writes a
+// message naming the file to err and returns null.
+kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const char* command,
+                                              std::ostream& err);
+
+// Builds the model of a loaded file. On failure writes a message naming the
+// file to err and returns null.
+cptr::counted_ptr<CModelNode> BuildFileModel(IFModelBuilder& builder, IKeltoFile* file,
+                                             const std::string& path, const char* command,
+                                             std::ostream& err);
+
+}  // namespace kelto::cli

@@ -1,0 +1,313 @@
+#include "RenderCommand.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <filesystem>
+
+#include "ModelArgs.h"
+#include "colour/UserColScheme.h"
+#include "platform/dc/DeviceContext.h"
+#include "platform/gl/GLDIBSurface.h"
+#include "platform/window/MessageBox.h"
+#include "render/GLRenderer.h"
+
+namespace kelto::cli {
+
+namespace {
+
+constexpr const char* kCommand = "render";
+
+// The view names, five to a line of the help.
+std::string ViewNameLines() {
+  std::string lines;
+  for (int v = 0; v < kStandardViewDirCount; ++v)
+    lines += std::string(v % 5 ? ", "
+                         : v   ? ",\n                          "
+                               : "                          ") +
+             std::string(StandardViewDirName(v));
+  return lines;
+}
+
+std::string Help() {
+  return "Usage: kelto3d render [OPTIONS] FILE... -o OUT\n"
+         "\n"
+         "Draws the model of one or more piping files (solid, or line-art symbols\n"
+         "with --representation symbolic) into one picture, seen\n"
+         "from a standard view and fitted to the model, and writes it to OUT as PNG,\n"
+         "PDF or SVG (by OUT's extension; PDF and SVG hold the picture as an image).\n"
+         "Needs no display.\n"
+         "\n"
+         "  -o, --output OUT        the picture: a .png, .pdf or .svg file\n"
+         "  --size WxH              picture size in pixels (default 1600x1000, at most " +
+         std::to_string(kMaxPictureSide) + " a side)\n" +
+         "  --view NAME             standard view (default NorthTopLeft), one of\n" +
+         ViewNameLines() +
+         "\n"
+         "                          (any case, \"svd\" prefix optional)\n"
+         "  --background COLOUR     #RRGGBB, or a 0x00BBGGRR number (default black)\n"
+         "  --option NAME=VALUE     set a renderer option (repeatable), e.g. Edges=32,\n"
+         "                          AxesSize=0, NormalLineWidth=2 (docs/rendering.md)\n"
+         "  --representation R      solid (default) or symbolic (line-art symbols)\n"
+         "  --symbols FILE          a symbol library file for the symbolic model\n"
+         "                          (repeatable; a later file is searched first)\n"
+         "  --ext-dims XML          external dimension rules (a file, or text starting with '<')\n"
+         "  --type-table XML        component-type table of the solid model (a file, or\n"
+         "                          text starting with '<')\n"
+         "  --colour-scheme XML     colour rules setting a \"Colour\" tag "
+         "(docs/colour-schemes.md;\n"
+         "                          a file, or text starting with '<')\n"
+         "  --markers               draw a marker at the start of every pipeline\n"
+         "  --progress              report progress on standard error (always on for\n"
+         "                          models of more than " +
+         std::to_string(CRenderProgress::kLargeModel) +
+         " components)\n"
+         "  -h, --help              show this text\n";
+}
+
+// Loading is reported before the component count is known, so a file this
+// big counts as large from the start: generated plants take about 340 bytes
+// a component, so this is some 2,000 components.
+constexpr std::uintmax_t kLargeFileBytes = 700'000;
+
+// Counts what the piping data holds; 0 when the data cannot say (the build
+// reports the problem properly).
+std::size_t CountComponents(IKeltoFile* file) {
+  auto index = [](LONG i) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = i;
+    return v;
+  };
+  std::size_t total = 0;
+  kelto::com::ComPtr<IKeltoPipelines> pipelines;
+  LONG count = 0;
+  if (FAILED(file->get_Pipelines(pipelines.Put())) || !pipelines ||
+      FAILED(pipelines->get_Count(&count)))
+    return 0;
+  for (LONG i = 0; i < count; ++i) {
+    kelto::com::ComPtr<IKeltoPipeline> pipeline;
+    kelto::com::ComPtr<IKeltoComponents> components;
+    LONG n = 0;
+    if (SUCCEEDED(pipelines->get_Item(index(i), pipeline.Put())) && pipeline &&
+        SUCCEEDED(pipeline->get_Components(components.Put())) && components &&
+        SUCCEEDED(components->get_Count(&n)) && n > 0)
+      total += static_cast<std::size_t>(n);
+  }
+  return total;
+}
+
+// Counts the components built, reporting every quarter of a large build.
+class CBuildCounter : public CSolidModelBuilder::IFObserver {
+ public:
+  CBuildCounter(CRenderProgress& progress, std::size_t expected)
+      : m_progress(progress), m_expected(expected) {}
+  void OnComponentBuilt(IKeltoComponent*, const CBuildOutcome& outcome) override {
+    ++m_built;
+    if (!outcome.error.empty()) ++m_notDrawn;
+    if (m_expected >= 4 && m_built < m_expected && m_built % (m_expected / 4) == 0)
+      m_progress.Say("built " + std::to_string(m_built) + " of " + std::to_string(m_expected) +
+                     " components");
+  }
+  std::size_t NotDrawn() const { return m_notDrawn; }
+
+ private:
+  CRenderProgress& m_progress;
+  std::size_t m_expected;
+  std::size_t m_built = 0;
+  std::size_t m_notDrawn = 0;
+};
+
+bool ApplyColourScheme(const std::string& value, IFModelBuilder& builder, std::ostream& err) {
+  const auto xml = ReadXmlArgument(value, kCommand, "--colour-scheme", err);
+  if (!xml) return false;
+  auto scheme = CUserColScheme::Create();
+  std::vector<std::string> messages;
+  scheme->SetConfig(*xml, messages);
+  const std::string source = value.front() == '<' ? std::string("--colour-scheme") : value;
+  for (const std::string& m : messages)
+    err << "kelto3d render: warning: " << source << ": " << m << '\n';
+  builder.SetColourScheme(IFModelBuilder::SchemePtr(scheme));
+  return true;
+}
+
+bool WritePicture(kelto::gl::CGLDIBSurface& surface, const RenderArgs& args, std::ostream& err) {
+  using kelto::dc::CDeviceContext;
+  const int w = args.size.width, h = args.size.height;
+  try {
+    // PDF and SVG pages take the picture's size in points, one pixel a point:
+    // GL draws pixels, so the page holds the bitmap rather than vectors.
+    CDeviceContext dc =
+        args.format == PictureFormat::Png   ? CDeviceContext::CreatePng(args.output, w, h)
+        : args.format == PictureFormat::Pdf ? CDeviceContext::CreatePdf(args.output, w, h)
+                                            : CDeviceContext::CreateSvg(args.output, w, h);
+    surface.Blit(dc.Cairo(), 0, 0, w, h);
+    if (!dc.Finish()) {
+      err << "kelto3d render: cannot write " << args.output << ": " << dc.Error() << '\n';
+      return false;
+    }
+  } catch (const std::exception& e) {
+    err << "kelto3d render: cannot write " << args.output << ": " << e.what() << '\n';
+    return false;
+  }
+  return true;
+}
+
+// Refuses an output in a folder that does not exist before any work is done:
+// a large model takes a while to draw, and PNG files are only opened at the end.
+bool OutputFolderExists(const std::string& output, std::ostream& err) {
+  const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+  std::error_code ec;
+  if (folder.empty() || std::filesystem::is_directory(folder, ec)) return true;
+  err << "kelto3d render: cannot write " << output << ": the folder " << folder.string()
+      << " does not exist\n";
+  return false;
+}
+
+// --option values, then --background, on the renderer's options (before its
+// Init, so nothing is built twice). A problem is a usage error.
+bool ApplyRendererOptions(const RenderArgs& args, COptions& options, std::ostream& err) {
+  for (const auto& [name, value] : args.options)
+    if (const auto problem = SetOptionFromText(options, name, value)) {
+      err << "kelto3d render: " << *problem << '\n';
+      return false;
+    }
+  if (args.background) options.Set("BackgroundColour", _variant_t(*args.background));
+  return true;
+}
+
+// FitView puts the box's bounding sphere in the picture, which leaves a long
+// plant a thin diagonal across a mostly empty picture. A rendered picture is
+// framed on the box itself instead: its eight corners are projected, the view
+// is zoomed until they fill the picture but a margin, and the centre is moved
+// so that they sit in the middle. Perspective makes one step approximate, so
+// a few are taken; none reads the depth buffer or draws.
+void FrameBox(CGLRenderer& renderer, const CBoundBox& box) {
+  constexpr double kFill = 0.92;
+  const CPoint3 lo = box.GetMin(), hi = box.GetMax();
+  for (int step = 0; step < 6; ++step) {
+    const CCameraMatrices matrices = renderer.GetCameraMatrices();
+    const CViewport& vp = matrices.Viewport;
+    if (vp.Width <= 0 || vp.Height <= 0) return;
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (int corner = 0; corner < 8; ++corner) {
+      const CPoint3 p{corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
+                      corner & 4 ? hi.z : lo.z};
+      const CPoint3 w = matrices.Project(p);
+      minX = std::min(minX, w.x), maxX = std::max(maxX, w.x);
+      minY = std::min(minY, w.y), maxY = std::max(maxY, w.y);
+    }
+    const double spanX = maxX - minX, spanY = maxY - minY;
+    if (!(spanX > 0.0 || spanY > 0.0) || !std::isfinite(spanX + spanY)) return;
+    // Recentre on the middle of the projected box, at the depth of the centre.
+    const CPoint3 centre = renderer.GetView().Centre;
+    const double depth = matrices.Project(centre).z;
+    const CPoint3 middle =
+        matrices.Unproject({(minX + maxX) / 2, (minY + maxY) / 2, depth});
+    if (std::isfinite(middle.x + middle.y + middle.z)) renderer.SetCentre(middle);
+    double factor = 1e300;
+    if (spanX > 0.0) factor = std::min(factor, kFill * vp.Width / spanX);
+    if (spanY > 0.0) factor = std::min(factor, kFill * vp.Height / spanY);
+    if (std::abs(factor - 1.0) < 0.01) return;
+    // Limit each step: a perspective view of a deep box changes fast.
+    if (!renderer.Zoom(std::clamp(factor, 0.25, 4.0))) return;
+  }
+}
+
+}  // namespace
+
+std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress& progress,
+                                         std::ostream& err) {
+  auto chosen = MakeModelBuilder(args.model, kCommand, err);
+  if (!chosen) return std::nullopt;
+  IFModelBuilder& builder = chosen->Builder();
+  // Both builders have this option ("PipelineMarkers", bool).
+  if (args.markers) builder.Options().Set("PipelineMarkers", _variant_t(true));
+  if (args.colourScheme && !ApplyColourScheme(*args.colourScheme, builder, err))
+    return std::nullopt;
+
+  RenderModel model;
+  model.root = CModelNode::NodePtr(new CModelNode());
+  for (const std::string& path : args.files) {
+    std::error_code ec;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    if (!ec && bytes > kLargeFileBytes) progress.TurnOn();
+    progress.Say("loading " + path);
+    const auto file = LoadPipingFile(path, kCommand, err);
+    if (!file) return std::nullopt;
+    const std::size_t expected = CountComponents(file.Get());
+    if (expected > CRenderProgress::kLargeModel) progress.TurnOn();
+    progress.Say("building " + std::to_string(expected) + " components of " + path);
+    CBuildCounter counter(progress, expected);
+    chosen->SetObserver(&counter);
+    const auto tree = BuildFileModel(builder, file.Get(), path, kCommand, err);
+    chosen->SetObserver(nullptr);
+    if (!tree) return std::nullopt;
+    model.root->AddChild(tree);
+    model.components += expected;
+    model.notDrawn += counter.NotDrawn();
+  }
+  model.builder = chosen->Release();
+  return model;
+}
+
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const auto parsed = ParseRenderArgs(args, err);
+  if (!parsed) {
+    err << Help();
+    return 2;
+  }
+  if (parsed->help) {
+    out << Help();
+    return 0;
+  }
+  const RenderArgs& a = *parsed;
+  try {
+    // Destroyed in reverse: the renderer lets go of the tree's display lists
+    // while the surface and the tree still exist.
+    std::unique_ptr<kelto::gl::CGLDIBSurface> surface;
+    std::optional<RenderModel> model;
+    CGLRenderer renderer;
+    if (!ApplyRendererOptions(a, renderer.GetOptions(), err)) {
+      err << Help();
+      return 2;
+    }
+    if (!OutputFolderExists(a.output, err)) return 1;
+
+    CRenderProgress progress(err, a.progress);
+    kelto::window::ScopedMessageBoxHandler boxes(
+        [&](std::string_view title, std::string_view text) {
+          err << "kelto3d render: " << title << ": " << text << '\n';
+        });
+    model = BuildModelFor(a, progress, err);
+    if (!model) return 1;
+    if (model->notDrawn > 0)
+      err << "kelto3d render: warning: " << model->notDrawn
+          << " components could not be drawn (kelto3d info lists them with the reason)\n";
+
+    surface = std::make_unique<kelto::gl::CGLDIBSurface>(a.size.width, a.size.height);
+    if (!surface->Initialised()) {
+      err << "kelto3d render: cannot draw off-screen: " << surface->Error() << '\n';
+      return 1;
+    }
+    progress.Say("compiling display lists");
+    renderer.Init(model->root.get(), surface.get());
+    renderer.Resize(a.size.width, a.size.height);
+    const CViewDirection direction = *GetStandardViewDir(a.view);
+    renderer.SetViewDir(direction.View, direction.Up);
+    const CBoundBox& box = model->root->GetBoundBox();
+    if (box.IsEmpty()) err << "kelto3d render: warning: the model is empty\n";
+    renderer.FitView(box);
+    FrameBox(renderer, box);
+    renderer.Render();
+    progress.Say("writing " + a.output);
+    if (!WritePicture(*surface, a, err)) return 1;
+  } catch (const std::exception& e) {
+    err << "kelto3d render: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace kelto::cli

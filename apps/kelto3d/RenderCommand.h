@@ -1,0 +1,59 @@
+// "kelto3d render": draws the model of one or more piping files off-screen
+// (no display needed) and writes the picture as PNG, PDF or SVG.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "RenderArgs.h"
+#include "core/ModelNode.h"
+#include "solid/ModelBuilder.h"
+
+namespace kelto::cli {
+
+// Progress lines on standard error ("kelto3d render: loading FILE", …). Off
+// unless asked for (--progress) or switched on once the model turns out to be
+// large, so that small renders stay quiet.
+class CRenderProgress {
+ public:
+  // Components from which a model counts as large.
+  static constexpr std::size_t kLargeModel = 2000;
+
+  CRenderProgress(std::ostream& err, bool on) : m_err(err), m_on(on) {}
+  void TurnOn() { m_on = true; }
+  bool On() const { return m_on; }
+  void Say(const std::string& text) {
+    if (m_on) m_err << "kelto3d render: " << text << '\n' << std::flush;
+  }
+
+ private:
+  std::ostream& m_err;
+  bool m_on;
+};
+
+// What the picture shows: a root holding one child per piping file (the
+// file's own model tree), and the builder that made them.
+struct RenderModel {
+  std::unique_ptr<IFModelBuilder> builder;
+  CModelNode::NodePtr root;
+  std::size_t components = 0;
+  // Components that got no primitives at all (the reasons: kelto3d info).
+  std::size_t notDrawn = 0;
+};
+
+// Chooses the model builder for the arguments (--representation), configures
+// it (--ext-dims, --type-table, --symbols, --colour-scheme, --markers) and
+// builds every file with it. On failure writes a message naming the file to
+// err and returns nullopt.
+std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress& progress,
+                                         std::ostream& err);
+
+// Returns the exit code: 0 done, 1 a file could not be read or the picture
+// not drawn or written, 2 bad arguments.
+int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kelto::cli

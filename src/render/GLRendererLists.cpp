@@ -1,0 +1,305 @@
+// The display lists of CGLRenderer: building a node's data (bend keys and
+// references), compiling the lists that hold the nodes' drawing, and the
+// selection states that those lists show.
+//
+// Who compiles what. BuildNodeList brings one node up to date (its new
+// children, its bend references) and asks for the list its drawing lives in
+// to be compiled; the compiling itself waits until the outermost operation
+// ends (BatchScope), so that building a pipeline of a hundred new components,
+// or selecting a pipeline (which marks each of its components), compiles the
+// pipeline's list once and not a hundred times.
+//
+// Inside a list, material and line width are set only when they differ from
+// what the list set last: consecutive components of one colour then share
+// one material, and the driver need not revalidate its lighting state for
+// each of them. After a call of a child's list nothing is assumed, since the
+// child sets its own.
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "core/Primitive.h"
+#include "render/BendCanonical.h"
+#include "render/GLRenderer.h"
+#include "render/Material.h"
+
+// One primitive of a node while its bend references are taken.
+struct CGLRenderer::Entry {
+  const CPrimitive* Primitive = nullptr;
+  bool IsBend = false;
+  CCanonicalBend Canonical;
+};
+
+// What a list being compiled has set so far.
+struct CGLRenderer::ListState {
+  bool Known = false;
+  std::int32_t Colour = 0;
+  bool Emissive = false;
+  float LineWidth = 0.0f;
+  bool ModelView = false;  // glMatrixMode (GL_MODELVIEW) emitted
+  void Forget() { Known = ModelView = false; }
+};
+
+class CGLRenderer::BatchScope {
+ public:
+  explicit BatchScope(CGLRenderer& r) : m_r(r), m_exceptions(std::uncaught_exceptions()) {
+    ++m_r.m_batchDepth;
+  }
+  ~BatchScope() {
+    if (--m_r.m_batchDepth != 0) return;
+    if (std::uncaught_exceptions() > m_exceptions) {
+      m_r.m_pending.clear();  // unwinding: leave the lists as they are
+      return;
+    }
+    m_r.CompilePending();
+  }
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+
+ private:
+  CGLRenderer& m_r;
+  int m_exceptions;
+};
+
+bool CGLRenderer::DrawnInParent(const CModelNode* node) const {
+  return node != m_root && node->GetChildren().empty() && GetNodeData(node->GetParent());
+}
+
+void CGLRenderer::RequestCompile(const NodeData& data) {
+  m_pending.push_back(data.m_name);
+  if (m_batchDepth == 0) CompilePending();
+}
+
+void CGLRenderer::CompilePending() {
+  if (m_pending.empty()) return;
+  std::vector<std::uint32_t> names;
+  names.swap(m_pending);
+  // The lists to compile: a leaf's parent's, any other node's own, and the
+  // parent's as well when a node moves out of (or into) the parent's list.
+  std::vector<CModelNode*> targets;
+  for (const std::uint32_t name : names) {
+    CModelNode* node = ResolveName(name);
+    NodeData* data = node ? GetNodeData(node) : nullptr;
+    if (!data || data->m_name != name) continue;  // gone meanwhile
+    const bool inParent = DrawnInParent(node);
+    if (inParent || data->m_inParentList) targets.push_back(node->GetParent());
+    if (!inParent) targets.push_back(node);
+  }
+  std::sort(targets.begin(), targets.end());
+  targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
+  if (targets.empty() || !MakeCurrent()) return;
+  for (CModelNode* node : targets) {
+    if (NodeData* data = GetNodeData(node)) CompileNodeList(node, data);
+  }
+}
+
+void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild) {
+  BatchScope batch(*this);
+  MakeCurrent();
+
+  // Children without data are new to this renderer: give them data and
+  // lists. Children that have data keep their lists.
+  if (recurse) {
+    for (const auto& [key, child] : node->GetChildren()) {
+      if (GetNodeData(child.get())) continue;
+      NodeData* childData = AttachNodeData(child.get());
+      BuildNodeList(child.get(), childData, true, true);
+    }
+  }
+
+  std::multiset<std::string> released;
+  if (rebuild) released.swap(data->m_keys);
+
+  const CGeometrySet& geometry = node->GetGeometry();
+  std::vector<Entry> entries(geometry.size());
+  for (std::size_t i = 0; i < geometry.size(); ++i) {
+    Entry& entry = entries[i];
+    entry.Primitive = &geometry[i];
+    if (const auto* bend = geometry[i].GetCurvedCone()) {
+      entry.Canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
+      entry.IsBend = entry.Canonical.IsBend;
+      if (entry.IsBend) m_bendCache.Lookup(entry.Canonical.Key);
+    }
+  }
+
+  if (rebuild) {
+    for (Entry& entry : entries) {
+      if (!entry.IsBend) continue;
+      const std::string& key = entry.Canonical.Key;
+      // Looked up again (uncounted): an earlier bend of this same node may
+      // just have made the list.
+      if (m_bendCache.Find(key) == 0) {
+        const unsigned list = glGenLists(1);
+        if (list == 0) continue;  // no context, or out of list names: drawn in place
+        m_bendCache.Add(key, list);
+        glNewList(list, GL_COMPILE);
+        DrawPrimitive(CPrimitive(entry.Canonical.Shape));
+        glEndList();
+      } else {
+        m_bendCache.AddRef(key);
+      }
+      data->m_keys.insert(key);
+    }
+    // Keys still in use were referenced again above, so their lists survive.
+    for (const std::string& key : released) m_bendCache.Release(key);
+  }
+
+  RequestCompile(*data);
+}
+
+void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
+  // Leaf children are drawn in this list and need no list of their own; any
+  // other child must have one before this list can call it.
+  for (const auto& [key, child] : node->GetChildren()) {
+    NodeData* childData = GetNodeData(child.get());
+    if (!childData) continue;
+    if (child->GetChildren().empty()) {
+      if (childData->m_listId != 0) glDeleteLists(childData->m_listId, 1);
+      childData->m_listId = 0;
+    } else if (childData->m_listId == 0) {
+      CompileNodeList(child.get(), childData);
+    }
+  }
+
+  data->m_inParentList = false;
+  if (data->m_listId == 0) data->m_listId = glGenLists(1);
+  const bool compiled = data->m_listId != 0;  // else no context, or out of names
+  ListState state;
+  if (compiled) {
+    glNewList(data->m_listId, GL_COMPILE);
+    EmitNodeContent(node, *data, state);
+  }
+  for (const auto& [key, child] : node->GetChildren()) {
+    NodeData* childData = GetNodeData(child.get());
+    if (!childData) continue;
+    if (child->GetChildren().empty()) {
+      childData->m_inParentList = compiled;
+      if (!compiled) continue;
+      EmitNodeContent(child.get(), *childData, state);
+      glPopName();
+    } else if (compiled && childData->m_listId != 0) {
+      glCallList(childData->m_listId);
+      state.Forget();
+    }
+  }
+  if (!compiled) return;
+  glPopName();
+  glEndList();
+}
+
+void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
+                                  ListState& state) {
+  glPushName(data.m_name);
+  const bool selected = data.m_selection != 0;
+  const float width = selected ? m_selectedLineWidth : m_normalLineWidth;
+  for (const CPrimitive& primitive : node->GetGeometry()) {
+    std::int32_t colour = 0;
+    bool emissive = false;
+    PrimitiveMaterial(primitive, selected, colour, emissive);
+    if (!state.Known || state.Colour != colour || state.Emissive != emissive) {
+      SetMaterialColour(colour, emissive);
+      state.Colour = colour;
+      state.Emissive = emissive;
+    }
+    if (!state.Known || state.LineWidth != width) {
+      glLineWidth(width);
+      state.LineWidth = width;
+    }
+    state.Known = true;
+
+    // A bend whose shape the cache holds is that list under its placement;
+    // any other primitive (or a bend the cache could not take) is drawn here.
+    const auto* bend = primitive.GetCurvedCone();
+    CCanonicalBend canonical;
+    unsigned list = 0;
+    if (bend) {
+      canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
+      if (canonical.IsBend) list = m_bendCache.Find(canonical.Key);
+    }
+    if (list == 0) {
+      DrawPrimitive(primitive);
+      continue;
+    }
+    if (!state.ModelView) {
+      glMatrixMode(GL_MODELVIEW);
+      state.ModelView = true;
+    }
+    const double scale = canonical.Scale;
+    glPushMatrix();
+    glMultMatrixd(canonical.Matrix.data());
+    if (scale != 1.0) {
+      glPushAttrib(GL_ENABLE_BIT);
+      glEnable(GL_NORMALIZE);
+      glScaled(scale, scale, scale);
+    }
+    glCallList(list);
+    if (scale != 1.0) glPopAttrib();
+    glPopMatrix();
+  }
+}
+
+// --------------------------------------------------------------- selection
+
+void CGLRenderer::Select(CModelNode* node) {
+  BatchScope batch(*this);
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 0) {
+    data->m_selection = 2;
+    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
+    BuildNodeList(node, data, false, false);
+  } else if (data->m_selection == 1) {
+    data->m_selection = 2;
+  }
+}
+
+void CGLRenderer::MarkInherited(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 0) {
+    data->m_selection = 1;
+    for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
+  }
+  BuildNodeList(node, data, false, false);
+}
+
+void CGLRenderer::Unselect(CModelNode* node) {
+  BatchScope batch(*this);
+  NodeData* data = GetNodeData(node);
+  if (!data || data->m_selection == 0) return;
+  data->m_selection = 0;
+  for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
+  BuildNodeList(node, data, false, false);
+}
+
+void CGLRenderer::UnmarkInherited(CModelNode* node) {
+  NodeData* data = GetNodeData(node);
+  if (!data) return;
+  if (data->m_selection == 1) {
+    data->m_selection = 0;
+    for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
+  }
+  BuildNodeList(node, data, false, false);
+}
+
+bool CGLRenderer::IsSelected(CModelNode* node) {
+  const NodeData* data = GetNodeData(node);
+  return data && data->m_selection != 0;
+}
+
+void CGLRenderer::UnselectAll(std::vector<CModelNode*>& selected) {
+  if (!m_root) return;
+  BatchScope batch(*this);
+  UnselectBelow(m_root, selected);
+}
+
+void CGLRenderer::UnselectBelow(CModelNode* node, std::vector<CModelNode*>& selected) {
+  NodeData* data = GetNodeData(node);
+  if (data && data->m_selection == 2) selected.push_back(node);
+  for (const auto& [key, child] : node->GetChildren()) UnselectBelow(child.get(), selected);
+  if (data && data->m_selection != 0) {
+    data->m_selection = 0;
+    BuildNodeList(node, data, false, false);
+  }
+}

@@ -1,0 +1,221 @@
+// The scripting class SymbolicModelBuilder as a host drives it: created
+// through CoCreateInstance, called by name through IDispatch::Invoke (and by
+// vtable where the HRESULT and the error information are the point), on an
+// example plant and on symbol files that cannot be read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "colour/ComGroupColScheme.h"
+#include "com/ModuleLock.h"
+#include "kelto3d/ModelBuilders.h"
+#include "platform/com/Api.h"
+#include "platform/com/ClassFactory.h"
+#include "platform/com/ComError.h"
+#include "support/ScriptHost.h"
+#include "support/TempDir.h"
+#include "symbolic/ComSymbolicModelBuilder.h"
+
+namespace symbolic_test {
+namespace {
+
+namespace fs = std::filesystem;
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+using kelto::test::Call;
+using kelto::test::Get;
+using kelto::test::ObjectOf;
+using kelto::test::Put;
+
+// The module classes the builder reaches through the runtime, made creatable
+// as libkelto3d.so's class table makes them.
+constexpr kelto::com::ClassEntry kBuilderEntry{
+    kelto3d::kClsidSymbolicModelBuilder, "", "", "",
+    &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>};
+constexpr kelto::com::ClassEntry kGroupEntry{kelto3d::kClsidGroupColScheme, "", "", "",
+                                             &kelto::com::CreateInstanceOf<CComGroupColScheme>};
+
+std::string LastErrorDescription() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  const std::string result = kelto::com::BstrToUtf8(text);
+  SysFreeString(text);
+  return result;
+}
+
+class ComSymbolicModelBuilder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    using Factory = kelto::com::ClassFactory<kelto3d::ModuleLock>;
+    for (const kelto::com::ClassEntry* entry : {&kBuilderEntry, &kGroupEntry}) {
+      auto factory = kelto::com::MakeObject<Factory>(*entry);
+      DWORD cookie = 0;
+      ASSERT_EQ(CoRegisterClassObject(entry->clsid, static_cast<IClassFactory*>(factory.Get()),
+                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+                S_OK);
+      cookies.push_back(cookie);
+    }
+    ASSERT_EQ(CoCreateInstance(kelto3d::kClsidSymbolicModelBuilder, nullptr, CLSCTX_INPROC_SERVER,
+                               IidOf<IDispatch>(), builder.PutVoid()),
+              S_OK);
+  }
+  void TearDown() override {
+    builder = nullptr;
+    for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
+  }
+
+  ComPtr<IDispatch> LoadExample(const char* name) {
+    ComPtr<IDispatch> file;
+    EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                               IidOf<IDispatch>(), file.PutVoid()),
+              S_OK);
+    const std::string path = (fs::path(KELTO_SOURCE_DIR) / "examples" / name).string();
+    EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
+    return file;
+  }
+
+  // The geometry count of each child of node, in Item order.
+  static std::vector<LONG> ChildGeometryCounts(IDispatch* node) {
+    std::vector<LONG> counts;
+    auto children = Get(node, u"Children");
+    auto count = Get(ObjectOf(children), u"Count");
+    for (LONG i = 1; i <= count.value.lVal; ++i) {
+      auto child = Get(ObjectOf(children), u"Item", {_variant_t(i)});
+      auto geometry = Get(ObjectOf(child), u"Geometry");
+      counts.push_back(Get(ObjectOf(geometry), u"Count").value.lVal);
+    }
+    return counts;
+  }
+
+  ComPtr<kelto3d::ISymbolicModelBuilder> Vtable() {
+    ComPtr<kelto3d::ISymbolicModelBuilder> symbolic;
+    EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::ISymbolicModelBuilder>(), symbolic.PutVoid()),
+              S_OK);
+    return symbolic;
+  }
+
+  std::vector<DWORD> cookies;
+  ComPtr<IDispatch> builder;
+};
+
+TEST_F(ComSymbolicModelBuilder, MembersHaveTheirDispatchIdsAndTheEventsAConnectionPoint) {
+  const std::pair<const char16_t*, DISPID> members[] = {
+      {u"BuildModel", 2},       {u"SyncBelow", 3},           {u"SyncModel", 4},
+      {u"AddSkeldaSymbols", 5}, {u"RemoveSkeldaSymbols", 6}, {u"SetExternalDimensionConfig", 7},
+      {u"colourscheme", 0x65},  {u"OPTIONS", 0x66},
+  };
+  for (const auto& [name, id] : members) EXPECT_EQ(kelto::test::DispidOf(builder.Get(), name), id);
+  EXPECT_EQ(kelto::test::DispidOf(builder.Get(), u"SetCGBConfig"), DISPID_UNKNOWN)
+      << "the solid builder's own member";
+
+  for (const IID& iid :
+       {IidOf<kelto3d::IModelBuilder>(), IidOf<kelto3d::ISymbolicModelBuilder>()}) {
+    ComPtr<IUnknown> face;
+    EXPECT_EQ(builder->QueryInterface(iid, face.PutVoid()), S_OK);
+  }
+  ComPtr<kelto3d::ISolidModelBuilder> solid;
+  EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::ISolidModelBuilder>(), solid.PutVoid()),
+            E_NOINTERFACE);
+  ComPtr<IConnectionPointContainer> container;
+  ASSERT_EQ(builder->QueryInterface(IidOf<IConnectionPointContainer>(), container.PutVoid()), S_OK);
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(
+      container->FindConnectionPoint(IidOf<kelto3d::_ISymbolicModelBuilderEvents>(), point.Put()),
+      S_OK);
+}
+
+TEST_F(ComSymbolicModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
+  const ComPtr<IDispatch> file = LoadExample("pump-station.json");
+  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
+  ASSERT_TRUE(model.ok()) << model.error;
+  IDispatch* root = ObjectOf(model);
+  ASSERT_TRUE(root);
+  auto object = Get(root, u"Object");
+  EXPECT_EQ(kelto::com::Identity(ObjectOf(object)).Get(), kelto::com::Identity(file.Get()).Get());
+  const std::vector<LONG> before = ChildGeometryCounts(root);
+  ASSERT_FALSE(before.empty());
+  for (LONG count : before) EXPECT_EQ(count, 0) << "markers are off by default";
+
+  auto options = Get(builder.Get(), u"Options");
+  ASSERT_TRUE(ObjectOf(options));
+  ASSERT_TRUE(
+      Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(true)}).ok());
+  EXPECT_EQ(ChildGeometryCounts(root), before) << "nothing changes before a refresh";
+  ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
+  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4) << "a mast and a flag";
+
+  // An item of another file changes nothing.
+  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(0)}).ok());
+  const ComPtr<IDispatch> stranger = LoadExample("drain-spool.json");
+  ASSERT_TRUE(
+      Call(builder.Get(), u"SyncBelow", {_variant_t(root), _variant_t(stranger.Get())}).ok());
+  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4);
+}
+
+TEST_F(ComSymbolicModelBuilder, SymbolFilesComeAndGoByName) {
+  kelto::test::TempDir dir;
+  const fs::path good = dir.path() / "empty.sym";
+  std::ofstream(good) << "\n";
+  const fs::path shortLine = dir.path() / "short.sym";
+  std::ofstream(shortLine) << "   501VAGA\n";
+  const fs::path missing = dir.path() / "missing.sym";
+
+  struct Case {
+    fs::path file;
+    bool ok;
+  };
+  for (const Case& c : {Case{good, true}, Case{shortLine, false}, Case{missing, false}}) {
+    SCOPED_TRACE(c.file.string());
+    auto added = Call(builder.Get(), u"AddSkeldaSymbols", {_variant_t(c.file.string().c_str())});
+    if (c.ok) {
+      EXPECT_TRUE(added.ok()) << added.error;
+      continue;
+    }
+    EXPECT_EQ(added.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(added.scode, E_FAIL);
+    EXPECT_NE(added.error.find(c.file.filename().string()), std::string::npos) << added.error;
+    // By vtable: a failure HRESULT and the same message as error information.
+    const HRESULT hr = Vtable()->AddSkeldaSymbols(_bstr_t(c.file.string()).GetBSTR());
+    EXPECT_EQ(hr, E_FAIL);
+    EXPECT_NE(LastErrorDescription().find(c.file.filename().string()), std::string::npos);
+  }
+  for (const fs::path& name : {good, missing, dir.path() / "never.sym"})
+    EXPECT_TRUE(
+        Call(builder.Get(), u"RemoveSkeldaSymbols", {_variant_t(name.string().c_str())}).ok());
+  EXPECT_EQ(Vtable()->RemoveSkeldaSymbols(nullptr), S_OK) << "an empty name was never added";
+}
+
+TEST_F(ComSymbolicModelBuilder, FailuresBecomeResultsWithErrorInfo) {
+  const ComPtr<kelto3d::ISymbolicModelBuilder> symbolic = Vtable();
+  kelto3d::IModelNode* model = reinterpret_cast<kelto3d::IModelNode*>(0x1);
+  EXPECT_EQ(symbolic->BuildModel(nullptr, &model), E_POINTER);
+  EXPECT_EQ(model, nullptr);
+  EXPECT_EQ(LastErrorDescription(), "No piping file.");
+  EXPECT_EQ(symbolic->BuildModel(nullptr, nullptr), E_POINTER);
+  auto script = Call(builder.Get(), u"BuildModel", {_variant_t(static_cast<IDispatch*>(nullptr))});
+  EXPECT_EQ(script.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(script.scode, E_POINTER);
+
+  EXPECT_EQ(symbolic->SyncModel(nullptr), E_INVALIDARG);
+  EXPECT_EQ(LastErrorDescription(), "Bad model node.");
+  EXPECT_EQ(symbolic->SyncBelow(nullptr, nullptr), E_INVALIDARG);
+  EXPECT_EQ(symbolic->SetExternalDimensionConfig(nullptr, nullptr), E_POINTER);
+
+  // Success clears what an earlier failure left.
+  ComPtr<kelto3d::IOptions> options;
+  EXPECT_EQ(symbolic->get_Options(options.Put()), S_OK);
+  EXPECT_EQ(LastErrorDescription(), "");
+  // The default scheme is a GroupColScheme.
+  ComPtr<kelto3d::IColourScheme> scheme;
+  ASSERT_EQ(symbolic->get_ColourScheme(scheme.Put()), S_OK);
+  ComPtr<kelto3d::IGroupColScheme> group;
+  EXPECT_EQ(scheme->QueryInterface(IidOf<kelto3d::IGroupColScheme>(), group.PutVoid()), S_OK);
+}
+
+}  // namespace
+}  // namespace symbolic_test

@@ -1,0 +1,271 @@
+// The builder library and its filters, the symbolic graphics builder, the
+// perpendicular rules and the symbol frame.
+#include <cmath>
+
+#include "SymbolicTestSupport.h"
+#include "symbolic/CSSGBLibrary.h"
+#include "symbolic/DefaultCSSGBBase.h"
+#include "symbolic/SymbolFrame.h"
+#include "symbolic/SymbolicGraphicsBuilder.h"
+
+namespace symbolic_test {
+namespace {
+
+void ExpectVector(const CVector3& actual, const CVector3& expected, double tolerance = 1e-12) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance);
+  EXPECT_NEAR(actual.y, expected.y, tolerance);
+  EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+TEST(PerpendicularTest, FollowsTheAxisRulesAndTheReferenceCross) {
+  const double r = 1.0 / std::sqrt(3.0);
+  const struct {
+    CVector3 v, expected;
+  } cases[] = {
+      {{0, 0, 0}, {0, 0, 0}},
+      {{2, 0, 0}, {0, 0, 2}},
+      {{-2, 0, 0}, {0, 0, -2}},
+      {{0, 5, 0}, {0, 0, 5}},
+      {{0, 0, 3}, {3, 0, 0}},
+      // unit(1,1,-1) × v, not normalised.
+      {{1, 1, 0}, {r, -r, 0}},
+      {{1, 0, 0.2}, {0.2 * r, -1.2 * r, -r}},
+      // Along the reference itself: the vertical cross instead of zero.
+      {{1, 1, -1}, {-1, 1, 0}},
+      {{-2, -2, 2}, {2, -2, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Text(CPoint3(c.v)));
+    const CVector3 p = CSymbolicGraphicsBuilder::PerpendicularOf(c.v);
+    ExpectVector(p, c.expected);
+    EXPECT_NEAR(p.Dot(c.v), 0.0, 1e-12);
+  }
+}
+
+TEST(PerpendicularTest, PlanarPerpendicularFlattensRunsWithinFiveDegrees) {
+  CGeometrySet sink;
+  CSymbolicGraphicsBuilder gb(&sink, 0);
+  const double r = 1.0 / std::sqrt(3.0);
+  const double justInside = std::tan(4.99 * 0.017453292519943295) * 2;
+  const double justOutside = std::tan(5.01 * 0.017453292519943295) * 2;
+  const struct {
+    CVector3 d, expected;
+  } cases[] = {
+      {{1, 0, 0.05}, {0, 0, 1}},               // 2.9°: flattened
+      {{1, 0, 0.2}, {0.2 * r, -1.2 * r, -r}},  // 11°: kept
+      {{0, 2, justInside}, {0, 0, 2}},         // just under 5°
+      {{0, 2, justOutside}, {(justOutside + 2) * r, -justOutside * r, 2 * r}},
+      {{0, 0, 4}, {4, 0, 0}},  // vertical
+      {{0, 0, 0}, {0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Text(CPoint3(c.d)));
+    ExpectVector(CComponentSSGBuilder::PlanarPerpendicular(c.d, gb), c.expected);
+  }
+  EXPECT_TRUE(sink.empty());
+}
+
+TEST(SymbolicGraphicsBuilderTest, EmitsLinesCirclesAndThinDiscsInItsColour) {
+  CGeometrySet sink;
+  CSymbolicGraphicsBuilder gb(&sink, kTestColour);
+  gb.Line({1, 2, 3}, {4, 5, 6});
+  gb.Circle({0, 0, 0}, 80, {0, 0, 7}, false);
+  gb.Circle({10, 0, 0}, 500, {0, 0, 7}, true);
+  gb.PointMark({1, 1, 1}, 5);
+  gb.CentreMark({1, 1, 1}, 5);
+  gb.Reserved();
+  ASSERT_EQ(sink.size(), 3u);
+
+  const CPrimitive::Line* line = sink[0].GetLine();
+  ASSERT_NE(line, nullptr);
+  EXPECT_EQ(line->Start, CPoint3(1, 2, 3));
+  EXPECT_EQ(line->End, CPoint3(4, 5, 6));
+  EXPECT_EQ(line->Colour, kTestColour);
+
+  const CPrimitive::Circle* circle = sink[1].GetCircle();
+  ASSERT_NE(circle, nullptr);
+  EXPECT_EQ(circle->Diameter, 80);
+  EXPECT_EQ(circle->Direction, CVector3(0, 0, 7));
+  EXPECT_EQ(circle->Colour, kTestColour);
+
+  // A filled circle of diameter 500: a cone of length 2 along the unit normal.
+  const CPrimitive::Cone* disc = sink[2].GetCone();
+  ASSERT_NE(disc, nullptr);
+  EXPECT_EQ(disc->Start, CPoint3(10, 0, 1));
+  EXPECT_EQ(disc->End, CPoint3(10, 0, -1));
+  EXPECT_EQ(disc->StartDiameter, 500);
+  EXPECT_EQ(disc->EndDiameter, 500);
+  EXPECT_EQ(disc->Colour, kTestColour);
+}
+
+TEST(SymbolFrameTest, MapsThroughTheInverseBasis) {
+  const CSymbolFrame unit({5, 6, 7}, {1, 0, 0}, {0, 2, 0});
+  EXPECT_EQ(unit.Map(3, 4), CPoint3(8, 14, 7));
+
+  // o = (1,1), e1 = (2,0), e2 = (0,4): (3, 5) is o + 1·e1 + 1·e2.
+  const CSymbolFrame general({1, 1}, {2, 0}, {0, 4}, {0, 0, 0}, {1, 0, 0}, {0, 0, 1});
+  EXPECT_FALSE(general.IsDegenerate());
+  const CPoint3 p = general.Map(3, 5);
+  EXPECT_NEAR(p.x, 1, 1e-12);
+  EXPECT_NEAR(p.y, 0, 1e-12);
+  EXPECT_NEAR(p.z, 1, 1e-12);
+
+  // Skewed basis: e1 = (1,1), e2 = (−1,1); (0, 2) is e1 + e2.
+  const CSymbolFrame skew({0, 0}, {1, 1}, {-1, 1}, {0, 0, 0}, {10, 0, 0}, {0, 10, 0});
+  const CPoint3 q = skew.Map(0, 2);
+  EXPECT_NEAR(q.x, 10, 1e-12);
+  EXPECT_NEAR(q.y, 10, 1e-12);
+}
+
+TEST(SymbolFrameTest, DegenerateBasesMapToTheOriginWithoutNaN) {
+  const struct {
+    CVector2 e1, e2;
+  } cases[] = {{{0, 0}, {0, 1}}, {{1, 2}, {2, 4}}, {{1e-200, 0}, {0, 1e-200}}};
+  for (const auto& c : cases) {
+    const CSymbolFrame f({0, 0}, c.e1, c.e2, {1, 2, 3}, {1, 0, 0}, {0, 1, 0});
+    EXPECT_TRUE(f.IsDegenerate());
+    EXPECT_EQ(f.Map(7, -9), CPoint3(1, 2, 3));
+  }
+}
+
+TEST(DrawBoxTest, RectangleAcrossThePlanarPerpendicularOrTheHint) {
+  CGeometrySet sink;
+  CSymbolicGraphicsBuilder gb(&sink, kTestColour);
+  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {});
+  ExpectLines(sink, {{{0, 0, 100}, {0, 0, -100}},
+                     {{20, 0, 100}, {0, 0, 100}},
+                     {{20, 0, -100}, {20, 0, 100}},
+                     {{0, 0, -100}, {20, 0, -100}}});
+  sink.clear();
+  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {0, 7, 0});
+  ExpectLines(sink, {{{0, 100, 0}, {0, -100, 0}},
+                     {{20, 100, 0}, {0, 100, 0}},
+                     {{20, -100, 0}, {20, 100, 0}},
+                     {{0, -100, 0}, {20, -100, 0}}});
+}
+
+TEST(NearlyParallelTest, OneDegreeEitherWay) {
+  const double inside = std::tan(0.99 * CDefaultCSSGBBase::kOneDegree);
+  const double outside = std::tan(1.01 * CDefaultCSSGBBase::kOneDegree);
+  EXPECT_TRUE(CDefaultCSSGBBase::NearlyParallel({1, 0, 0}, {5, inside * 5, 0}));
+  EXPECT_TRUE(CDefaultCSSGBBase::NearlyParallel({1, 0, 0}, {-5, inside * 5, 0}));
+  EXPECT_FALSE(CDefaultCSSGBBase::NearlyParallel({1, 0, 0}, {5, outside * 5, 0}));
+  EXPECT_FALSE(CDefaultCSSGBBase::NearlyParallel({1, 0, 0}, {-5, outside * 5, 0}));
+  EXPECT_FALSE(CDefaultCSSGBBase::NearlyParallel({0, 0, 0}, {1, 0, 0}));
+}
+
+// A builder that draws nothing and says so, to see the library's order.
+class Declining : public CComponentSSGBuilder {
+ public:
+  bool Build(const CComponentInfo&, IFGraphicsBuilder&) override { return false; }
+};
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  static std::string Component(const char* id, const char* type, const char* group, int code) {
+    return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "group": ")" + group +
+           R"(", "itemCode": )" + std::to_string(code) +
+           R"(, "points": {"Run_1": {"position": [0, 0, 0], "bore": 50},
+                           "Run_2": {"position": [100, 0, 0], "bore": 50}},
+               "legs": [{"from": "Run_1", "to": "Run_2"}]})";
+  }
+
+  LibraryTest()
+      : plant(OnePipeline(Component("ECC", "Eccentric-Reducer", "Fittings", 9) + "," +
+                          Component("ODD", "Mystery-Item", "Oddities", 0) + "," +
+                          Component("CV", "Control-Valve", "Valves", 15) + "," +
+                          Component("LC", "control-valve", "Other", 15) + "," +
+                          Component("INS", "Gauge", "Instruments", 7))) {
+    AddBuiltInFilters(library);
+  }
+
+  // The builders' names in candidate order.
+  std::vector<std::string> Candidates(const char* id) {
+    std::vector<std::string> names;
+    for (const auto& b : library.FindBuilders(plant.Component(id).Get())) names.push_back(Name(b));
+    return names;
+  }
+
+  std::string Name(const CComponentSSGBuilder::Ptr& b) const {
+    const CComponentSSGBuilder* p = b.get();
+    if (p == library.Filter("Default")->GetBuilder(nullptr).get()) return "default";
+    for (const char* filter : {"Component Type", "Group"}) {
+      auto* keyed = dynamic_cast<CCSSGBLibrary::SimpleFilter*>(library.Filter(filter).get());
+      for (const auto& [key, builder] : keyed->Builders())
+        if (builder.get() == p) return std::string(filter) + ":" + key;
+    }
+    return "?";
+  }
+
+  Plant plant;
+  CCSSGBLibrary library;
+};
+
+TEST_F(LibraryTest, CandidatesRunFromTheLastFilterAddedToTheFirst) {
+  const struct {
+    const char* id;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {"ECC", {"Component Type:Eccentric-Reducer", "Group:Fittings", "default"}},
+      {"CV", {"Component Type:Control-Valve", "Group:Valves", "default"}},
+      {"ODD", {"default"}},
+      // Keys match case-sensitively: "control-valve" is not "Control-Valve".
+      {"LC", {"default"}},
+      {"INS", {"Group:Instruments", "default"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Candidates(c.id), c.expected) << c.id;
+}
+
+TEST_F(LibraryTest, AddingATakenNameThrowsAndChangesNothing) {
+  const CCSSGBLibrary::IFFilter::Ptr first = library.Filter("Default");
+  CCSSGBLibrary::IFFilter::Ptr second(
+      new CCSSGBLibrary::DefaultFilter(CComponentSSGBuilder::Ptr(new Declining)));
+  EXPECT_THROW(library.AddFilter("Default", second), CCSSGBLibrary::BadKey);
+  EXPECT_EQ(library.FilterNames(),
+            (std::vector<std::string>{"Default", "Group", "Component Type"}));
+  EXPECT_EQ(library.Filter("Default"), first);
+  EXPECT_EQ(Candidates("ODD"), std::vector<std::string>{"default"});
+
+  EXPECT_THROW(library.RemoveFilter("default"), CCSSGBLibrary::BadKey);
+  library.RemoveFilter("Group");
+  EXPECT_EQ(library.FilterNames(), (std::vector<std::string>{"Default", "Component Type"}));
+  EXPECT_FALSE(library.Filter("Group"));
+  EXPECT_EQ(Candidates("ECC"),
+            (std::vector<std::string>{"Component Type:Eccentric-Reducer", "default"}));
+  // The name is free again.
+  library.AddFilter("Group", second);
+  EXPECT_EQ(library.FindBuilders(plant.Component("ODD").Get()).size(), 2u);
+}
+
+TEST_F(LibraryTest, TheSameBuilderNamedByTwoFiltersIsTriedTwice) {
+  const CComponentSSGBuilder::Ptr shared(new Declining);
+  auto* type = new CCSSGBLibrary::ComponentTypeFilter;
+  type->AddBuilder("Mystery-Item", CComponentSSGBuilder::Ptr(new Declining));
+  type->AddBuilder("Mystery-Item", shared);  // replaces the first
+  auto* group = new CCSSGBLibrary::GroupFilter;
+  group->AddBuilder("Oddities", shared);
+  library.AddFilter("Type 2", CCSSGBLibrary::IFFilter::Ptr(type));
+  library.AddFilter("Group 2", CCSSGBLibrary::IFFilter::Ptr(group));
+  const auto builders = library.FindBuilders(plant.Component("ODD").Get());
+  ASSERT_EQ(builders.size(), 3u);
+  EXPECT_EQ(builders[0], shared);
+  EXPECT_EQ(builders[1], shared);
+  EXPECT_EQ(Name(builders[2]), "default");
+  // Declining candidates pass the component on to the default builder.
+  EXPECT_TRUE(Draw(library, *plant.Info("ODD")).drawn);
+}
+
+TEST_F(LibraryTest, AComponentNoBuilderDrawsGetsNothing) {
+  CCSSGBLibrary empty;
+  auto info = plant.Info("ODD");
+  Drawing d = Draw(empty, *info);
+  EXPECT_FALSE(d.drawn);
+  EXPECT_TRUE(d.geometry.empty());
+  empty.AddFilter("Only", CCSSGBLibrary::IFFilter::Ptr(new CCSSGBLibrary::DefaultFilter(
+                              CComponentSSGBuilder::Ptr(new Declining))));
+  d = Draw(empty, *info);
+  EXPECT_FALSE(d.drawn);
+}
+
+}  // namespace
+}  // namespace symbolic_test

@@ -1,0 +1,394 @@
+// CSkeldaSymbolCSSGB on components read through the piping library: the
+// exact lines of the four drawings, the reverse rule, spindle symbols, the
+// degenerate cases that must fall back instead of failing, and the header
+// values that must not change a drawing.
+#include <cmath>
+
+#include "SymbolicTestSupport.h"
+#include "solid/PipingAccess.h"
+#include "symbolic/SkeldaSymbolCSSGB.h"
+
+namespace symbolic_test {
+namespace {
+
+using Pens = std::vector<CSkeldaSymbol::Instruction>;
+
+CSkeldaSymbol MakeSymbol(Pens pens, long orient = 0, long placement = 0) {
+  CSkeldaSymbol s;
+  s.instructions = std::move(pens);
+  s.Orient = orient;
+  s.placement = placement;
+  return s;
+}
+
+// From (0,0) to (10,0), 10 wide: a bar across its start and a line to its end.
+const Pens kFlag = {{1, {0, 0}}, {1, {0, -5}}, {2, {0, 5}}, {2, {10, 0}}};
+// The same with a spindle position half-way.
+const Pens kFlagWithSpindle = {{1, {0, 0}}, {6, {5, 0}}, {1, {0, -5}}, {2, {0, 5}}, {2, {10, 0}}};
+// A stem from (0,0) to (10,0) with a bar across its top.
+const Pens kStem = {{1, {0, 0}}, {2, {10, 0}}, {1, {10, -5}}, {2, {10, 5}}, {1, {10, 0}}};
+
+std::string Straight(const char* id, const char* type, int code, const char* end1, const char* end2,
+                     const char* more = "") {
+  return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "itemCode": )" +
+         std::to_string(code) + R"(,
+    "points": {"Run_1": {"position": [0, 0, 0], "bore": 80, "endType": ")" +
+         end1 + R"("},
+               "Run_2": {"position": [300, 0, 0], "bore": 80, "endType": ")" +
+         end2 + R"("})" + more + R"(},
+    "legs": [{"from": "Run_1", "to": "Run_2"}])" +
+         R"(, "attributes": {"SPINDLE-DIRECTION": "UP"}})";
+}
+
+class SymbolDrawingTest : public ::testing::Test {
+ protected:
+  SymbolDrawingTest()
+      : plant(OnePipeline(Straight("BW", "Gate-Valve", 15, "BW", "BW") + "," +
+                          Straight("FL", "Gate-Valve", 15, "FL", "FL") + "," +
+                          R"({"id": "NOSPIN", "type": "Gate-Valve", "itemCode": 15,
+                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
+                "legs": [{"from": "Run_1", "to": "Run_2"}]},
+               {"id": "DRAIN", "type": "Strainer", "itemCode": 5,
+                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]},
+                           "End_1": {"position": [300, 0, -100]}},
+                "legs": [{"from": "Run_1", "to": "Run_2"}, {"from": "Run_2", "to": "End_1"}]},
+               {"id": "FLANGE", "type": "Flange", "group": "Flanges", "itemCode": 4,
+                "points": {"Run_1": {"position": [0, 0, 0], "endType": "FL"},
+                           "Run_2": {"position": [64, 0, 0], "endType": "BW"}},
+                "legs": [{"from": "Run_1", "to": "Run_2"}]},
+               {"id": "ECC", "type": "Eccentric-Reducer", "itemCode": 9,
+                "points": {"Run_1": {"position": [0, 0, 0]},
+                           "Centre_1": {"position": [100, 0, 0], "internal": true},
+                           "Centre_2": {"position": [100, 0, 20], "internal": true},
+                           "Run_2": {"position": [200, 0, 20]}},
+                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
+                         {"from": "Centre_2", "to": "Run_2"}]},
+               {"id": "STRAIGHTCENTRES", "type": "Eccentric-Reducer", "itemCode": 9,
+                "points": {"Run_1": {"position": [0, 0, 0]},
+                           "Centre_1": {"position": [100, 0, 0], "internal": true},
+                           "Centre_2": {"position": [150, 0, 0], "internal": true},
+                           "Run_2": {"position": [300, 0, 0]}},
+                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
+                         {"from": "Centre_2", "to": "Run_2"}]},
+               {"id": "RETURN", "type": "ReturnBend", "itemCode": 10,
+                "points": {"Run_1": {"position": [0, 0, 0]},
+                           "Centre_1": {"position": [100, 0, 0], "internal": true},
+                           "Centre_2": {"position": [100, 200, 0], "internal": true},
+                           "Run_2": {"position": [0, 200, 0]}},
+                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
+                         {"from": "Centre_2", "to": "Run_2"}]},
+               {"id": "RETURN2", "type": "ReturnBend", "itemCode": 10,
+                "points": {"Run_1": {"position": [0.1, 0.7, 0.3]},
+                           "Centre_1": {"position": [100.3, 0.7, 0.3], "internal": true},
+                           "Centre_2": {"position": [100.3, 200.9, 0.3], "internal": true},
+                           "Run_2": {"position": [0.1, 200.9, 0.3]}},
+                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
+                         {"from": "Centre_2", "to": "Run_2"}]},
+               {"id": "ANGLE", "type": "Angle-Valve", "itemCode": 12,
+                "points": {"Run_1": {"position": [0, 0, 0]},
+                           "Centre_1": {"position": [500, 0, 0], "internal": true},
+                           "Run_2": {"position": [500, 500, 0]}},
+                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
+                "attributes": {"SPINDLE-DIRECTION": "UP"}},
+               {"id": "BARE", "type": "Tee", "itemCode": 3, "points": {}},
+               {"id": "PIPE", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
+                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [0, 0, 0]}},
+                "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}]},
+               {"id": "PIPE2", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
+                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
+                "legs": [{"from": "Run_1", "to": "Run_2"}]})")) {
+    plant.SetDimensions(UniformDimensions(100, 200, 20));
+  }
+
+  Drawing DrawWith(const CSkeldaSymbol& symbol, const char* id,
+                   const CSkeldaSymbol* spindle = nullptr) {
+    CSkeldaSymbolCSSGB builder(&symbol, spindle);
+    return Draw(builder, *plant.Info(id));
+  }
+
+  Plant plant;
+};
+
+TEST_F(SymbolDrawingTest, InlineStretchesFromFaceToFaceAcrossThePipe) {
+  const CSkeldaSymbol flag = MakeSymbol(kFlag);
+  Drawing bw = DrawWith(flag, "BW");
+  EXPECT_TRUE(bw.drawn);
+  ExpectLines(bw.geometry, {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}});
+
+  // Flanged ends: the flange boxes first, then the symbol between the faces.
+  Drawing fl = DrawWith(flag, "FL");
+  ExpectLines(fl.geometry, {{{0, 0, 100}, {0, 0, -100}},
+                            {{20, 0, 100}, {0, 0, 100}},
+                            {{20, 0, -100}, {20, 0, 100}},
+                            {{0, 0, -100}, {20, 0, -100}},
+                            {{300, 0, -100}, {300, 0, 100}},
+                            {{280, 0, -100}, {300, 0, -100}},
+                            {{280, 0, 100}, {280, 0, -100}},
+                            {{300, 0, 100}, {280, 0, 100}},
+                            {{20, 0, -50}, {20, 0, 50}},
+                            {{20, 0, 50}, {280, 0, 0}}});
+}
+
+TEST_F(SymbolDrawingTest, InlineFlangeIsStretchedOverItsPositionsAndFlangeDiameter) {
+  Drawing d = DrawWith(MakeSymbol(kFlag), "FLANGE");
+  EXPECT_TRUE(d.drawn);
+  // No flange box for the flange itself.
+  ExpectLines(d.geometry, {{{0, 0, -100}, {0, 0, 100}}, {{0, 0, 100}, {64, 0, 0}}});
+}
+
+TEST_F(SymbolDrawingTest, InlineDrawsBranchLegsAsCentreLines) {
+  Drawing d = DrawWith(MakeSymbol(kFlag), "DRAIN");
+  ExpectLines(
+      d.geometry,
+      {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}, {{300, 0, 0}, {300, 0, -100}}});
+}
+
+TEST_F(SymbolDrawingTest, SpindleSymbolStandsOnTheSpindlePointAlongTheSpindleDirection) {
+  const CSkeldaSymbol symbol = MakeSymbol(kFlagWithSpindle);
+  const CSkeldaSymbol stem = MakeSymbol(kStem);
+  Drawing d = DrawWith(symbol, "FL", &stem);
+  ASSERT_EQ(d.geometry.size(), 12u);
+  // T = the mid point of the faces; stem m/2 = 100 up; width l = 100 along
+  // the run (m = 200 is less than the 260 between the faces).
+  CGeometrySet spindle;
+  spindle.insert(spindle.end(), d.geometry.begin() + 10, d.geometry.end());
+  ExpectLines(spindle, {{{150, 0, 0}, {150, 0, 100}}, {{100, 0, 100}, {200, 0, 100}}});
+
+  // No spindle direction, no spindle position, or no spindle symbol: none.
+  EXPECT_EQ(DrawWith(symbol, "NOSPIN", &stem).geometry.size(), 2u);
+  EXPECT_EQ(DrawWith(MakeSymbol(kFlag), "FL", &stem).geometry.size(), 10u);
+  EXPECT_EQ(DrawWith(symbol, "FL").geometry.size(), 10u);
+  // A spindle symbol without a run direction is left out, the rest drawn.
+  const CSkeldaSymbol dot = MakeSymbol({{1, {3, 3}}, {2, {3, 3}}});
+  EXPECT_EQ(DrawWith(symbol, "FL", &dot).geometry.size(), 10u);
+}
+
+TEST_F(SymbolDrawingTest, OrientTwoDrawsFromTheSmallerBoreEnd) {
+  Plant bores(OnePipeline(R"(
+    {"id": "UP", "type": "Concentric-Reducer", "itemCode": 11,
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 50},
+                "Run_2": {"position": [300, 0, 0], "bore": 80}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]},
+    {"id": "DOWN", "type": "Concentric-Reducer", "itemCode": 11,
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 80},
+                "Run_2": {"position": [300, 0, 0], "bore": 50}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]})"));
+  bores.SetDimensions(UniformDimensions(100, 200, 20));
+  const CSkeldaSymbol symbol = MakeSymbol(kFlag, 2);
+  CSkeldaSymbolCSSGB builder(&symbol, nullptr);
+  // Smaller bore at Run_1: from Run_2 to Run_1, the symbol's left side
+  // (across the reversed run) now upwards.
+  ExpectLines(Draw(builder, *bores.Info("UP")).geometry,
+              {{{300, 0, 50}, {300, 0, -50}}, {{300, 0, -50}, {0, 0, 0}}});
+  ExpectLines(Draw(builder, *bores.Info("DOWN")).geometry,
+              {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}});
+}
+
+TEST(SymbolReverseRule, ByOrientAndPointKinds) {
+  Plant plant(OnePipeline(R"(
+    {"id": "C", "type": "Check-Valve", "itemCode": 15,
+     "points": {"Big": {"position": [0, 0, 0], "bore": 100},
+                "Small": {"position": [1, 0, 0], "bore": 80},
+                "Inch": {"position": [2, 0, 0], "bore": 4, "boreUnits": 1},
+                "Flanged": {"position": [3, 0, 0], "bore": 100, "endType": "RFL"},
+                "Centre": {"position": [4, 0, 0], "internal": true},
+                "Centre2": {"position": [5, 0, 0], "internal": true}},
+     "attributes": {"FLOW": "1"}},
+    {"id": "N", "type": "Check-Valve", "itemCode": 15,
+     "points": {"A": {"position": [0, 0, 0]}, "B": {"position": [1, 0, 0]}},
+     "attributes": {"FLOW": "FORWARD"}})"));
+  const auto c = plant.Info("C");
+  const auto n = plant.Info("N");
+  auto point = [](const CComponentInfo& info, const char16_t* name) {
+    return kelto::solid::FindPoint(info.Component(), name);
+  };
+  struct Case {
+    long orient;
+    const CComponentInfo* info;
+    const char16_t* a;
+    const char16_t* b;
+    bool reversed;
+  } cases[] = {
+      {0, c.get(), u"Small", u"Big", false},
+      {7, c.get(), u"Small", u"Big", false},
+      {2, c.get(), u"Small", u"Big", true},
+      {2, c.get(), u"Big", u"Small", false},
+      {2, c.get(), u"Big", u"Big", false},
+      // 4 inches is 101.6 mm: larger than 100 mm, although 4 < 100.
+      {2, c.get(), u"Inch", u"Big", false},
+      {2, c.get(), u"Big", u"Inch", true},
+      {3, c.get(), u"Big", u"Flanged", true},
+      {3, c.get(), u"Flanged", u"Big", false},
+      {1, c.get(), u"Big", u"Small", true},  // FLOW "1"
+      {1, n.get(), u"A", u"B", false},       // FLOW that is not a number
+      // With an internal point the orient does not matter: end → centre.
+      {2, c.get(), u"Small", u"Centre", false},
+      {0, c.get(), u"Centre", u"Small", true},
+      {0, c.get(), u"Centre", u"Centre2", false},
+  };
+  for (const Case& k : cases) {
+    EXPECT_EQ(CSkeldaSymbolCSSGB::Reversed(k.orient, *k.info, point(*k.info, k.a).Get(),
+                                           point(*k.info, k.b).Get()),
+              k.reversed)
+        << "orient " << k.orient << " " << kelto::com::Utf16ToUtf8(k.a) << " -> "
+        << kelto::com::Utf16ToUtf8(k.b);
+  }
+}
+
+TEST_F(SymbolDrawingTest, HeaderValuesThatAreNotDrawnChangeNothing) {
+  const CSkeldaSymbol plain = MakeSymbol(kFlagWithSpindle);
+  CSkeldaSymbol other = plain;
+  other.ScaleF = 7.5;
+  other.FlowAr = 1;
+  other.Dim = 3;
+  other.NewSKEY = "XXXXX";
+  const CSkeldaSymbol stem = MakeSymbol(kStem);
+  for (const char* id : {"BW", "FL", "ECC", "ANGLE"}) {
+    const Drawing a = DrawWith(plain, id, &stem);
+    const Drawing b = DrawWith(other, id, &stem);
+    ASSERT_EQ(a.geometry.size(), b.geometry.size()) << id;
+    for (std::size_t i = 0; i < a.geometry.size(); ++i) {
+      ASSERT_TRUE(a.geometry[i].GetLine() && b.geometry[i].GetLine());
+      EXPECT_EQ(a.geometry[i].GetLine()->Start, b.geometry[i].GetLine()->Start) << id;
+      EXPECT_EQ(a.geometry[i].GetLine()->End, b.geometry[i].GetLine()->End) << id;
+    }
+  }
+}
+
+TEST_F(SymbolDrawingTest, CentredInlineMapsTheSymbolsBoxOntoRunAndOffset) {
+  // S = (0,0), E = (10,2): x spans the run, y the offset of the centres.
+  const CSkeldaSymbol symbol =
+      MakeSymbol({{1, {0, 0}}, {1, {0, -5}}, {2, {0, 5}}, {2, {10, 4}}, {1, {10, 2}}});
+  Drawing d = DrawWith(symbol, "ECC");
+  EXPECT_TRUE(d.drawn);
+  ExpectLines(d.geometry, {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {200, 0, 40}}});
+}
+
+TEST_F(SymbolDrawingTest, CentredInlineFallsBackWhenItsFrameIsDegenerate) {
+  // Start and end level: no y to scale by, so a straight stretch end to end.
+  const CSkeldaSymbol level = MakeSymbol({{1, {0, 0}}, {2, {10, 0}}});
+  ExpectLines(DrawWith(level, "ECC").geometry, {{{0, 0, 0}, {200, 0, 20}}});
+  // Centres on the run's own axis: the offset symbol is laid along the run
+  // from end to end, as the in-line drawing would.
+  const CSkeldaSymbol offset = MakeSymbol({{1, {0, 0}}, {2, {10, 2}}});
+  ExpectLines(DrawWith(offset, "STRAIGHTCENTRES").geometry, {{{0, 0, 0}, {300, 0, 0}}});
+  // A return bend has no run length at all: traced leg by leg, end to centre.
+  Drawing u = DrawWith(level, "RETURN");
+  EXPECT_TRUE(u.drawn);
+  ExpectLines(
+      u.geometry,
+      {{{0, 0, 0}, {100, 0, 0}}, {{100, 0, 0}, {100, 200, 0}}, {{0, 200, 0}, {100, 200, 0}}});
+  // The same with coordinates whose differences do not cancel exactly.
+  ExpectLines(DrawWith(level, "RETURN2").geometry,
+              {{{0.1, 0.7, 0.3}, {100.3, 0.7, 0.3}},
+               {{100.3, 0.7, 0.3}, {100.3, 200.9, 0.3}},
+               {{0.1, 200.9, 0.3}, {100.3, 200.9, 0.3}}},
+              1e-9);
+  for (const CPrimitive& p : u.geometry) {
+    const CPrimitive::Line* line = p.GetLine();
+    EXPECT_TRUE(std::isfinite(line->Start.x + line->Start.y + line->Start.z));
+  }
+}
+
+TEST_F(SymbolDrawingTest, PerLegRunsFromEachEndIntoTheCentreThenTheSpindle) {
+  const CSkeldaSymbol symbol =
+      MakeSymbol({{1, {0, 0}}, {1, {0, -5}}, {2, {0, 5}}, {1, {0, 0}}, {2, {10, 0}}, {6, {10, 0}}});
+  const CSkeldaSymbol stem = MakeSymbol(kStem);
+  Drawing d = DrawWith(symbol, "ANGLE", &stem);
+  EXPECT_TRUE(d.drawn);
+  ExpectLines(d.geometry, {// Run_1 → Centre_1, across (0,0,1)·100
+                           {{0, 0, -50}, {0, 0, 50}},
+                           {{0, 0, 0}, {500, 0, 0}},
+                           // Run_2 → Centre_1, across (0,0,-1)·100
+                           {{500, 500, 50}, {500, 500, -50}},
+                           {{500, 500, 0}, {500, 0, 0}},
+                           // the spindle on the centre: stem 50 up, bar 50 along the last leg
+                           {{500, 0, 0}, {500, 0, 50}},
+                           {{500, -25, 50}, {500, 25, 50}}});
+  EXPECT_FALSE(DrawWith(symbol, "BARE").drawn);  // no legs
+}
+
+TEST_F(SymbolDrawingTest, SymbolsThatCannotBePlacedLeaveTheComponentToOthers) {
+  // Start equal to end: no run direction. Nothing drawn, false returned.
+  for (const Pens& pens :
+       {Pens{}, Pens{{1, {2, 2}}}, Pens{{1, {5, 0}}, {2, {0, 0}}, {2, {5, 0}}}}) {
+    const Drawing d = DrawWith(MakeSymbol(pens), "FL");
+    EXPECT_FALSE(d.drawn);
+    EXPECT_TRUE(d.geometry.empty());
+  }
+  // A zero-length run is not drawn in-line.
+  EXPECT_FALSE(DrawWith(MakeSymbol(kFlag), "PIPE").drawn);
+}
+
+TEST_F(SymbolDrawingTest, PenStartsWhereTheFirstPlotIsAndFlatSymbolsMapOnTheirAxis) {
+  // Plot-to first: no line from the world origin; no width: nothing across.
+  const CSkeldaSymbol flat = MakeSymbol({{2, {0, 0}}, {2, {4, 0}}, {9, {7, 7}}, {2, {10, 0}}});
+  ExpectLines(DrawWith(flat, "PIPE2").geometry,
+              {{{0, 0, 0}, {120, 0, 0}}, {{120, 0, 0}, {300, 0, 0}}});
+}
+
+class SymbolPointTest : public ::testing::Test {
+ protected:
+  // A cross bar from (-1,0) to (1,0) and a post from (0,0) to (0,2): S = (0,0),
+  // E = (1,0), length 2, width 2.
+  static CSkeldaSymbol Post(long placement) {
+    return MakeSymbol(
+        {{1, {0, 0}}, {1, {-1, 0}}, {2, {1, 0}}, {1, {0, 0}}, {2, {0, 2}}, {1, {1, 0}}}, 0,
+        placement);
+  }
+  Drawing DrawPost(long placement, const char* id) {
+    const CSkeldaSymbol symbol = Post(placement);
+    CSkeldaSymbolCSSGB builder(&symbol, nullptr);
+    return Draw(builder, *plant.Info(id));
+  }
+
+  Plant plant{OnePipeline(R"(
+    {"id": "S", "type": "Support", "itemCode": 7,
+     "points": {"Centre_1": {"position": [1000, 0, 0], "bore": 100, "internal": true}},
+     "attributes": {"SUPPORT-DIRECTION": "DOWN"}},
+    {"id": "FREE", "type": "Support", "itemCode": 7,
+     "points": {"Centre_1": {"position": [1000, 0, 0], "bore": 4, "boreUnits": 1,
+                             "internal": true}}},
+    {"id": "P", "type": "Pipe",
+     "points": {"Run_1": {"position": [2000, -500, 0], "bore": 100},
+                "Run_2": {"position": [2000, 500, 0], "bore": 100}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]},
+    {"id": "ON", "type": "Anything", "group": "Supports",
+     "points": {"Centre_1": {"position": [2000, 0, 0], "internal": true}},
+     "attributes": {"DIAL-FACE-DIRECTION": "UP"}, "attachments": ["P"]},
+    {"id": "NOCENTRE", "type": "Support", "itemCode": 7,
+     "points": {"Other": {"position": [0, 0, 0]}}})")};
+};
+
+TEST_F(SymbolPointTest, PlacementsSetTheSymbolUpAroundThePoint) {
+  // s = 100 × 1.5; X along the support direction (none: +x), Y down.
+  ExpectLines(DrawPost(0, "S").geometry,
+              {{{925, 0, 0}, {1075, 0, 0}}, {{1000, 0, 0}, {1000, 0, -150}}});
+  // Placement 1 ignores the face direction: Y = PlanarPerpendicular(X).
+  ExpectLines(DrawPost(1, "S").geometry,
+              {{{925, 0, 0}, {1075, 0, 0}}, {{1000, 0, 0}, {1000, 0, 150}}});
+  // Placement 2 exchanges X and Y.
+  ExpectLines(DrawPost(2, "S").geometry,
+              {{{1000, 0, 75}, {1000, 0, -75}}, {{1000, 0, 0}, {1150, 0, 0}}});
+  // Placement 3: three times, in the three axis planes.
+  ExpectLines(DrawPost(3, "S").geometry, {{{925, 0, 0}, {1075, 0, 0}},
+                                          {{1000, 0, 0}, {1000, 150, 0}},
+                                          {{1000, -75, 0}, {1000, 75, 0}},
+                                          {{1000, 0, 0}, {1000, 0, 150}},
+                                          {{1000, 0, -75}, {1000, 0, 75}},
+                                          {{1000, 0, 0}, {1150, 0, 0}}});
+}
+
+TEST_F(SymbolPointTest, SizeAndDirectionsComeFromTheSupportAndWhatItStandsOn) {
+  // 4 inches: s = 4 × 25.4 × 1.5 = 152.4; no face direction: Y upright.
+  ExpectLines(DrawPost(0, "FREE").geometry,
+              {{{923.8, 0, 0}, {1076.2, 0, 0}}, {{1000, 0, 0}, {1000, 0, 152.4}}});
+  // Along the pipe it stands on (+y), face up; bore 0 gives s = 1.5; the
+  // lone "Centre_1" makes it a point symbol without item code 7.
+  ExpectLines(DrawPost(0, "ON").geometry,
+              {{{2000, -0.75, 0}, {2000, 0.75, 0}}, {{2000, 0, 0}, {2000, 0, 1.5}}});
+  EXPECT_FALSE(DrawPost(0, "NOCENTRE").drawn);
+}
+
+}  // namespace
+}  // namespace symbolic_test

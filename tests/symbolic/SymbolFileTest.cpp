@@ -1,0 +1,248 @@
+// The symbol file reader and the symbols of one file: fixed columns, the C
+// number rules, records that fail the file, re-opened symbols, the derived
+// geometry of a symbol and the three lookup patterns.
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "SymbolTestText.h"
+#include "support/TempDir.h"
+#include "symbolic/SkeldaSymbols.h"
+#include "symbolic/SymbolFile.h"
+
+namespace {
+
+using namespace symbol_test;
+using kelto::symbolic::FieldInteger;
+using kelto::symbolic::FieldReal;
+using kelto::symbolic::ReadSymbolFile;
+using kelto::symbolic::ReadSymbolStream;
+
+CSkeldaSymbols Parse(const std::string& text) {
+  CSkeldaSymbols symbols;
+  std::istringstream in(text);
+  ReadSymbolStream(in, "test.sym", symbols);
+  return symbols;
+}
+
+// The message of the std::out_of_range the text raises ("" when none).
+std::string OutOfRangeMessage(const std::string& text) {
+  try {
+    Parse(text);
+  } catch (const std::out_of_range& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST(SymbolFileNumbers, FollowTheCRules) {
+  struct Case {
+    const char* field;
+    long integer;
+    double real;
+  } cases[] = {
+      {"", 0, 0.0},       {"        ", 0, 0.0}, {"12abc", 12, 12.0}, {"   -3.5e1x", -3, -35.0},
+      {"+7", 7, 7.0},     {"abc", 0, 0.0},      {" 1,5", 1, 1.0},    {"0x1A", 0, 26.0},
+      {"\t42", 42, 42.0}, {"- 4", 0, 0.0},      {"2.", 2, 2.0},      {".5", 0, 0.5},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FieldInteger(c.field), c.integer) << '"' << c.field << '"';
+    EXPECT_DOUBLE_EQ(FieldReal(c.field), c.real) << '"' << c.field << '"';
+  }
+}
+
+TEST(SymbolFileRecords, HeaderFieldsComeFromTheirColumns) {
+  const CSkeldaSymbols symbols = Parse(HeaderLine({"VAGAX", "VG  ", "SPHW", 250, 2, 1, 1, 7, 3}));
+  const CSkeldaSymbol* s = symbols.Find("VAGA");
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->NewSKEY, "VAGAX");
+  EXPECT_EQ(s->OldSKEY, "VG");  // trailing blanks removed
+  EXPECT_EQ(s->Spindle, "SPHW");
+  EXPECT_DOUBLE_EQ(s->ScaleF, 2.5);
+  EXPECT_EQ(s->Orient, 2);
+  EXPECT_EQ(s->FlowAr, 1);
+  EXPECT_EQ(s->Dim, 1);
+  EXPECT_EQ(s->variant, 7);
+  EXPECT_EQ(s->placement, 3);
+  EXPECT_TRUE(s->instructions.empty());
+}
+
+TEST(SymbolFileRecords, KeyFallsBackToTheOldKeyColumnsWhenTheNewOnesAreBlank) {
+  const CSkeldaSymbols symbols =
+      Parse(HeaderLine({"", "AB C", ""}) + "\n" + HeaderLine({" \t", "WXYZ", ""}));
+  EXPECT_NE(symbols.Find("AB C"), nullptr);  // inner space kept
+  EXPECT_NE(symbols.Find("WXYZ"), nullptr);  // a tab is blank too
+  EXPECT_EQ(symbols.Symbols().size(), 2u);
+  // A key whose new columns hold anything keeps them as they are.
+  EXPECT_NE(Parse(HeaderLine({"  Q", "WXYZ", ""})).Find("  Q "), nullptr);
+}
+
+TEST(SymbolFileRecords, PenRecordsAppendTheirNonZeroFieldsInOrder) {
+  const std::string one = "   502       1     1.5    -2.5";
+  const std::string text = HeaderLine({"ONE", "", ""}) + "\n" + Padded(one, 94) + "\n" +
+                           HeaderLine({"FOUR", "", ""}) + "\n" +
+                           PenLines({{1, 0, 0}, {2, 10, 0}, {6, 5, 0}, {9, 1, 1}}) +
+                           PenLines({{2, 1, 2}, {0, 7, 7}, {0, 8, 8}, {1, 3, 4}});
+  const CSkeldaSymbols symbols = Parse(text);
+  ASSERT_NE(symbols.Find("ONE "), nullptr);
+  EXPECT_EQ(symbols.Find("ONE ")->instructions,
+            (std::vector<CSkeldaSymbol::Instruction>{{1, {1.5, -2.5}}}));
+  ASSERT_NE(symbols.Find("FOUR"), nullptr);
+  EXPECT_EQ(symbols.Find("FOUR")->instructions,
+            (std::vector<CSkeldaSymbol::Instruction>{{1, {0, 0}},
+                                                     {2, {10, 0}},
+                                                     {6, {5, 0}},
+                                                     {9, {1, 1}},  // unknown code kept
+                                                     {2, {1, 2}},
+                                                     {1, {3, 4}}}));
+}
+
+TEST(SymbolFileRecords, ReopenedSymbolKeepsItsPenAndTakesTheNewHeader) {
+  const std::string text = Symbol({"ABCD", "OLD1", "", 100, 1}, {{1, 0, 0}, {2, 1, 0}}) +
+                           Symbol({"ABCD", "OLD2", "SPX", 100, 3}, {{2, 2, 0}});
+  const CSkeldaSymbols symbols = Parse(text);
+  const CSkeldaSymbol* s = symbols.Find("ABCD");
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->OldSKEY, "OLD2");
+  EXPECT_EQ(s->Spindle, "SPX");
+  EXPECT_EQ(s->Orient, 3);
+  EXPECT_EQ(s->instructions.size(), 3u);
+  EXPECT_EQ(s->End(), CPoint2(2, 0));
+}
+
+TEST(SymbolFileRecords, OtherLinesAreSkipped) {
+  const std::string text = "     0 a comment naming 501 and 502\n\n" + PenLines({{2, 9, 9}}) +
+                           "   503 something else\n" + "* another comment\n" +
+                           Symbol({"KEY1", "", ""}, {{1, 0, 0}, {2, 1, 1}}) + "\n   999\n";
+  const CSkeldaSymbols symbols = Parse(text);
+  ASSERT_EQ(symbols.Symbols().size(), 1u);
+  EXPECT_EQ(symbols.Find("KEY1")->instructions.size(), 2u);  // the early 502 went nowhere
+}
+
+TEST(SymbolFileRecords, ShortRecordsFailTheFileNamingTheLine) {
+  const std::string header = HeaderLine({"KEY1", "", ""});
+  const std::string pen = PenLines({{1, 0, 0}, {2, 1, 1}, {2, 2, 2}, {2, 3, 3}}).substr(0, 102);
+  // 501 must reach column 93 and 502 column 94: one character less fails.
+  EXPECT_EQ(OutOfRangeMessage(header.substr(0, 93) + "\n" + pen.substr(0, 94)), "");
+  EXPECT_EQ(OutOfRangeMessage("\n" + header.substr(0, 92)),
+            "Symbol file 'test.sym', line 2: a 501 record must reach column 93 but the line has "
+            "92 characters.");
+  EXPECT_EQ(OutOfRangeMessage(header + "\n" + pen + "\n" + pen.substr(0, 93)),
+            "Symbol file 'test.sym', line 3: a 502 record must reach column 94 but the line has "
+            "93 characters.");
+  EXPECT_NE(OutOfRangeMessage("   501"), "");
+}
+
+TEST(SymbolFileRecords, NonFiniteNumbersFailTheFile) {
+  for (const char* bad : {"     nan", "     inf", "   1e999"}) {
+    const std::string pen = "   502       1" + std::string(bad) + "       0";
+    EXPECT_NE(OutOfRangeMessage(HeaderLine({"KEY1", "", ""}) + "\n" + Padded(pen, 94)), "") << bad;
+  }
+}
+
+TEST(SymbolFileRecords, UnreadableFilesNameTheFileAndTheReason) {
+  kelto::test::TempDir dir;
+  CSkeldaSymbols symbols;
+  const std::string missing = (dir.path() / "missing.sym").string();
+  try {
+    ReadSymbolFile(missing, symbols);
+    FAIL() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot open symbol file '" + missing + "': No such file or directory.");
+  }
+  EXPECT_THROW(ReadSymbolFile(dir.path().string(), symbols), std::runtime_error);
+  // A good file reads through the same door.
+  WriteFile(dir.path() / "good.sym", Symbol({"GOOD", "", ""}, BoxPens()));
+  ReadSymbolFile((dir.path() / "good.sym").string(), symbols);
+  EXPECT_NE(symbols.Find("GOOD"), nullptr);
+}
+
+CSkeldaSymbol WithPoints(std::vector<CPoint2> points, long code = 2) {
+  CSkeldaSymbol s;
+  for (const CPoint2& p : points) s.instructions.push_back({code, p});
+  return s;
+}
+
+TEST(SymbolGeometry, DerivedValues) {
+  struct Case {
+    const char* what;
+    std::vector<CPoint2> points;
+    CPoint2 start, end;
+    double length, width;
+  } cases[] = {
+      {"empty", {}, {0, 0}, {0, 0}, 0, 0},
+      {"one point", {{3, 4}}, {3, 4}, {3, 4}, 0, 0},
+      {"box along x", {{0, 0}, {0, -5}, {10, 5}, {10, 0}}, {0, 0}, {10, 0}, 10, 10},
+      {"closed outline", {{0, 1}, {4, 3}, {6, -1}, {0, 1}}, {0, 1}, {6, 1}, 6, 4},
+      {"diagonal", {{0, 0}, {3, 4}}, {0, 0}, {3, 4}, 5, 0},
+      {"reaches behind its start", {{0, 0}, {-2, 1}, {4, 0}}, {0, 0}, {4, 0}, 6, 1},
+  };
+  for (const Case& c : cases) {
+    const CSkeldaSymbol s = WithPoints(c.points);
+    EXPECT_EQ(s.Start(), c.start) << c.what;
+    EXPECT_EQ(s.End(), c.end) << c.what;
+    EXPECT_NEAR(s.Length(), c.length, 1e-12) << c.what;
+    EXPECT_NEAR(s.Width(), c.width, 1e-12) << c.what;
+  }
+  const CSkeldaSymbol diagonal = WithPoints({{0, 0}, {3, 4}});
+  EXPECT_NEAR(diagonal.Axis().x, 0.6, 1e-12);
+  EXPECT_NEAR(diagonal.Normal().x, -0.8, 1e-12);
+  EXPECT_NEAR(diagonal.Normal().y, 0.6, 1e-12);
+  const CSkeldaSymbol::Box box = WithPoints({{1, 7}, {-2, 3}, {5, -1}}).BoundingBox();
+  EXPECT_EQ(box.min, CPoint2(-2, -1));
+  EXPECT_EQ(box.max, CPoint2(5, 7));
+}
+
+TEST(SymbolGeometry, SpindlePointIsTheFirstCodeSixOrTheEnd) {
+  CSkeldaSymbol s = WithPoints({{0, 0}, {10, 0}});
+  EXPECT_FALSE(s.HasSpindlePosition());
+  EXPECT_EQ(s.SpindlePoint(), CPoint2(10, 0));
+  s.instructions.insert(s.instructions.begin() + 1, {{6, {4, 1}}, {6, {7, 1}}});
+  EXPECT_TRUE(s.HasSpindlePosition());
+  EXPECT_EQ(s.SpindlePoint(), CPoint2(4, 1));
+}
+
+TEST(SymbolGeometry, MeasuringInADegenerateSpaceThrows) {
+  const CSkeldaSymbol s = WithPoints({{0, 0}, {2, 1}, {4, 0}});
+  const CSkeldaSymbol::Extent e = s.Measure({0, 0}, {2, 0}, {1, 1});
+  EXPECT_DOUBLE_EQ(e.min1, 0);
+  EXPECT_DOUBLE_EQ(e.max1, 2);  // (4,0) = 2·(2,0)
+  EXPECT_DOUBLE_EQ(e.max2, 1);  // (2,1) = 0.5·(2,0) + 1·(1,1)
+  EXPECT_THROW(s.Measure({0, 0}, {1, 1}, {2, 2}), CSkeldaSymbol::BadCoordSpace);
+  EXPECT_THROW(s.Measure({0, 0}, {0, 0}, {0, 1}), CSkeldaSymbol::BadCoordSpace);
+}
+
+TEST(SymbolLookup, PatternsAreTriedInOrder) {
+  const std::string full = Symbol({"VAGA", "", ""}, {{1, 0, 0}});
+  const std::string family = Symbol({"VA**", "", ""}, {{1, 0, 0}});
+  const std::string blank = Symbol({"VA", "", ""}, {{1, 0, 0}});
+  struct Case {
+    std::string file;
+    const char* key;
+    const char* expected;  // the key of the symbol found, or null
+  } cases[] = {
+      {full + family + blank, "VAGA", "VAGA"},
+      {family + blank, "VAGA", "VA**"},
+      {blank, "VAGA", "VA  "},
+      {full, "VAGL", nullptr},
+      {family, "VBGA", nullptr},
+      {blank + full, "VA", "VA  "},
+      {family, "VAGATE", "VA**"},
+      {full, "VAGATE", nullptr},
+      {family, "", nullptr},
+  };
+  for (const Case& c : cases) {
+    const CSkeldaSymbols symbols = Parse(c.file);
+    const CSkeldaSymbol* found = symbols.Lookup(c.key);
+    if (!c.expected) {
+      EXPECT_EQ(found, nullptr) << c.key;
+      continue;
+    }
+    EXPECT_EQ(found, symbols.Find(c.expected)) << c.key << " should find " << c.expected;
+  }
+}
+
+}  // namespace

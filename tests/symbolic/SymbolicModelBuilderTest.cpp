@@ -1,0 +1,456 @@
+// The symbolic model builder on plants read by the piping-data library: the
+// library it composes, its options and the pipeline marker, refreshing with a
+// new colour scheme, a stranger item or a symbol file, a component that
+// cannot be drawn, and every example and a generated plant drawn completely
+// with and without the project's symbol library.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <typeindex>
+#include <typeinfo>
+#include <vector>
+
+#include "SymbolicTestSupport.h"
+#include "kelto/data/Generator.h"
+#include "solid/PipingAccess.h"
+#include "symbolic/ConcentricReducerCSSGB.h"
+#include "symbolic/DefaultCSSGB.h"
+#include "symbolic/EccentricReducerCSSGB.h"
+#include "symbolic/InlineFitOrMiscCSSGB.h"
+#include "symbolic/InlineInstrCSSGB.h"
+#include "symbolic/SupportCSSGB.h"
+#include "symbolic/SymbolicModelBuilder.h"
+#include "symbolic/ValveCSSGB.h"
+#include "symbolic/WeldCSSGB.h"
+
+namespace symbolic_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A straight pipe of one leg; bore units 1 = inches, 2 = millimetres.
+std::string Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore, int units) {
+  auto point = [&](const CPoint3& p) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  R"({"position": [%g, %g, %g], "bore": %g, "boreUnits": %d, "endType": "BW"})",
+                  p.x, p.y, p.z, bore, units);
+    return std::string(text);
+  };
+  return R"({"id": ")" + id + R"(", "type": "Pipe", "points": {"Run_1": )" + point(a) +
+         R"(, "Run_2": )" + point(b) + R"(}, "legs": [{"from": "Run_1", "to": "Run_2"}]})";
+}
+
+std::string Line(const std::string& id, const std::string& components) {
+  return R"({"id": ")" + id + R"(", "components": [)" + components + "]}";
+}
+
+// Four pipelines: M1 a horizontal 4-inch pipe, M2 a vertical 100 mm pipe, M3
+// a pipe without bore, and A a pipe, a gate valve with the symbol key ZZGV
+// (a key the catalogue does not restrict) and a pipe.
+std::string MarkerPlant() {
+  const std::string valve =
+      R"({"id": "V1", "type": "Gate-Valve", "symbolKey": "ZZGV", "points": {)"
+      R"("Run_1": {"position": [1000, 3000, 0], "bore": 100, "endType": "BW"},)"
+      R"("Run_2": {"position": [1300, 3000, 0], "bore": 100, "endType": "BW"}},)"
+      R"("legs": [{"from": "Run_1", "to": "Run_2"}]})";
+  return R"({"format": "kelto-piping", "version": 1, "pipelines": [)" +
+         Line("M1", Pipe("P-M1", {0, 0, 0}, {1000, 0, 0}, 4, 1)) + "," +
+         Line("M2", Pipe("P-M2", {0, 5000, 0}, {0, 5000, 1000}, 100, 2)) + "," +
+         Line("M3", Pipe("P-M3", {0, 8000, 0}, {500, 8000, 0}, 0, 2)) + "," +
+         Line("A", Pipe("P-A1", {0, 3000, 0}, {1000, 3000, 0}, 100, 2) + "," + valve + "," +
+                       Pipe("P-A2", {1300, 3000, 0}, {2000, 3000, 0}, 100, 2)) +
+         "]}";
+}
+
+// Symbol file lines in their fixed columns.
+std::string Field(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%8g", value);
+  return Field(text, 8);
+}
+std::string SymbolHeader(const std::string& key, const std::string& oldKey) {
+  return "   501" + Field(key, 5) + Field(oldKey, 5) + Field("", 5) + Number(100) + Number(0) +
+         Number(0) + Number(0) + std::string(32, ' ') + Number(0) + Number(0);
+}
+std::string Pen(const std::vector<std::tuple<int, double, double>>& instructions) {
+  std::string line = "   502";
+  for (const auto& [code, x, y] : instructions) line += Number(code) + Number(x) + Number(y);
+  return Field(line, 102);
+}
+
+// A cross from the symbol's start (0,-5) to its end (10,-5): two lines.
+void WriteCrossSymbol(const fs::path& path) {
+  std::ofstream(path, std::ios::binary)
+      << SymbolHeader("ZZGV", "ZZGV") << "\n"
+      << Pen({{1, 0, -5}, {2, 10, 5}, {1, 0, 5}, {2, 10, -5}}) << "\n";
+}
+
+ComPtr<IKeltoPipeline> PipelineOf(const Plant& plant, const std::string& componentId) {
+  return kelto::solid::PipelineOf(plant.Component(componentId).Get());
+}
+
+CModelNode& NodeOf(const CModelNode& root, IUnknown* object) {
+  const auto node = root.SearchSubtree(kelto::solid::IdentityOf(object).Get());
+  if (!node) throw std::out_of_range("no node");
+  return *node;
+}
+
+// Every component node below root.
+std::vector<const CModelNode*> ComponentNodes(const CModelNode& root) {
+  std::vector<const CModelNode*> nodes;
+  for (const auto& [k, line] : root.GetChildren())
+    for (const auto& [key, node] : line->GetChildren()) nodes.push_back(node.get());
+  return nodes;
+}
+
+std::vector<std::string> Dump(const CGeometrySet& geometry) {
+  std::vector<std::string> lines;
+  for (const CPrimitive& p : geometry) lines.push_back(p.Dump());
+  return lines;
+}
+
+std::set<std::int32_t> Colours(const CGeometrySet& geometry) {
+  std::set<std::int32_t> colours;
+  for (const CPrimitive& p : geometry) {
+    if (const auto* line = p.GetLine()) colours.insert(line->Colour);
+    if (const auto* cone = p.GetCone()) colours.insert(cone->Colour);
+    if (const auto* circle = p.GetCircle()) colours.insert(circle->Colour);
+  }
+  return colours;
+}
+
+// A scheme of one colour that fails for the component ids it is given.
+class FixedScheme : public IFColourScheme {
+ public:
+  explicit FixedScheme(std::int32_t colour, std::set<std::string> failing = {})
+      : m_colour(colour), m_failing(std::move(failing)) {}
+  std::int32_t GetColour(IKeltoComponent* component) override {
+    if (m_failing.count(kelto::solid::IdOf(component)))
+      throw std::runtime_error("no colour for this one");
+    return m_colour;
+  }
+
+ private:
+  std::int32_t m_colour;
+  std::set<std::string> m_failing;
+};
+
+struct Recorder : CSymbolicModelBuilder::IFObserver {
+  void OnComponentBuilt(IKeltoComponent* component, bool drawn, const std::string& error) override {
+    const std::string id = kelto::solid::IdOf(component);
+    if (!error.empty()) errors[id] = error;
+    if (!drawn) undrawn.insert(id);
+    ++count;
+  }
+  std::map<std::string, std::string> errors;
+  std::set<std::string> undrawn;
+  std::size_t count = 0;
+};
+
+TEST(SymbolicModelBuilder, ComposesItsLibraryWithAFreshBuilderPerKey) {
+  CSymbolicModelBuilder builder;
+  CCSSGBLibrary& library = builder.Library();
+  EXPECT_EQ(library.FilterNames(),
+            (std::vector<std::string>{"Default", "Group", "Component Type", "Skelda Symbols"}));
+  // The symbol filter is the builder's own symbol library, not a copy.
+  EXPECT_EQ(library.Filter("Skelda Symbols").get(),
+            static_cast<CCSSGBLibrary::IFFilter*>(builder.Symbols().get()));
+
+  const std::type_index valve = typeid(CValveCSSGB), fitting = typeid(CInlineFitOrMiscCSSGB),
+                        eccentric = typeid(CEccentricReducerCSSGB),
+                        concentric = typeid(CConcentricReducerCSSGB), plain = typeid(CDefaultCSSGB);
+  const std::map<std::string, std::map<std::string, std::type_index>> expected = {
+      {"Group",
+       {{"Valves", valve},
+        {"Welds", typeid(CWeldCSSGB)},
+        {"Instruments", typeid(CInlineInstrCSSGB)},
+        {"Fittings", fitting},
+        {"Miscellaneous", fitting},
+        {"Supports", typeid(CSupportCSSGB)}}},
+      {"Component Type",
+       {{"Control-Valve", valve},
+        {"Control-Valve-Angle", valve},
+        {"Control-Valve-3Way", valve},
+        {"Control-Valve-4Way", valve},
+        {"Eccentric-Reducer", eccentric},
+        {"Teed-Eccentric-Reducer", eccentric},
+        {"Concentric-Reducer", concentric},
+        {"Teed-Concentric-Reducer", concentric},
+        {"Set-On-Tee", plain},
+        {"Set-On-Cross", plain}}},
+  };
+  std::set<const CComponentSSGBuilder*> seen;
+  for (const auto& [name, keys] : expected) {
+    auto* filter = dynamic_cast<CCSSGBLibrary::SimpleFilter*>(library.Filter(name).get());
+    ASSERT_NE(filter, nullptr) << name;
+    std::map<std::string, std::type_index> actual;
+    for (const auto& [key, b] : filter->Builders()) {
+      actual.emplace(key, typeid(*b));
+      EXPECT_TRUE(seen.insert(b.get()).second) << key << " shares its builder";
+    }
+    EXPECT_EQ(actual, keys) << name;
+  }
+}
+
+TEST(SymbolicModelBuilder, RegistersItsTwoOptionsWithTheirDefaults) {
+  CSymbolicModelBuilder builder;
+  COptions& options = builder.Options();
+  EXPECT_EQ(options.GetNames(), (std::vector<std::string>{"MarkerColour", "PipelineMarkers"}));
+  const _variant_t markers = options.Get("PipelineMarkers");
+  EXPECT_EQ(markers.vt, VT_BOOL);
+  EXPECT_EQ(markers.boolVal, VARIANT_FALSE);
+  const _variant_t colour = options.Get("MarkerColour");
+  EXPECT_EQ(colour.vt, VT_I4);
+  EXPECT_EQ(colour.lVal, 0xFFFFFF);
+  options.Set("MarkerColour", _variant_t(0x0000FFL));
+  EXPECT_EQ(builder.MarkerColour(), 0x0000FF);
+}
+
+TEST(SymbolicModelBuilder, PipelineMarkersFollowTheOptionAndTheFirstLeg) {
+  Plant plant(MarkerPlant());
+  CSymbolicModelBuilder builder;
+  const auto root = builder.BuildModel(plant.File());
+  ASSERT_EQ(root->GetChildren().size(), 4u);
+  for (const auto& [key, line] : root->GetChildren())
+    EXPECT_TRUE(line->GetGeometry().empty()) << "markers are off by default";
+
+  builder.Options().Set("PipelineMarkers", _variant_t(true));
+  builder.Options().Set("MarkerColour", _variant_t(0x00AA00L));
+  EXPECT_TRUE(NodeOf(*root, PipelineOf(plant, "P-M1").Get()).GetGeometry().empty())
+      << "an option shows at the next refresh only";
+  builder.SyncModel(*root);
+
+  struct Case {
+    const char* component;
+    std::vector<ExpectedLine> lines;
+  };
+  // s = 4 × 25.5 × 1.5 = 153 for the 4-inch horizontal pipe, mast up, flag
+  // east; s = 150 for the 100 mm vertical pipe, mast east, flag up.
+  const Case cases[] = {
+      {"P-M1",
+       {{{0, 0, 0}, {0, 0, 153}},
+        {{0, 0, 153}, {0, 0, 229.5}},
+        {{0, 0, 229.5}, {76.5, 0, 191.25}},
+        {{76.5, 0, 191.25}, {0, 0, 153}}}},
+      {"P-M2",
+       {{{0, 5000, 0}, {150, 5000, 0}},
+        {{150, 5000, 0}, {225, 5000, 0}},
+        {{225, 5000, 0}, {187.5, 5000, 75}},
+        {{187.5, 5000, 75}, {150, 5000, 0}}}},
+      {"P-M3", {}},  // no positive bore: no marker
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.component);
+    const CGeometrySet& geometry =
+        NodeOf(*root, PipelineOf(plant, c.component).Get()).GetGeometry();
+    ASSERT_EQ(geometry.size(), c.lines.size());
+    for (std::size_t i = 0; i < c.lines.size(); ++i) {
+      const CPrimitive::Line* line = geometry[i].GetLine();
+      ASSERT_NE(line, nullptr);
+      EXPECT_TRUE(Near(line->Start, c.lines[i].a, 1e-9) && Near(line->End, c.lines[i].b, 1e-9))
+          << "line " << i << ": " << Text(line->Start) << "-" << Text(line->End);
+      EXPECT_EQ(line->Colour, 0x00AA00);
+    }
+  }
+
+  // Off again: the markers go at the next refresh.
+  builder.Options().Set("PipelineMarkers", _variant_t(false));
+  builder.SyncModel(*root);
+  for (const auto& [key, line] : root->GetChildren()) EXPECT_TRUE(line->GetGeometry().empty());
+}
+
+TEST(SymbolicModelBuilder, ANewColourSchemeShowsAtTheNextSyncModel) {
+  Plant plant(MarkerPlant());
+  CSymbolicModelBuilder builder;
+  const auto root = builder.BuildModel(plant.File());
+  const auto nodes = ComponentNodes(*root);
+  ASSERT_EQ(nodes.size(), 6u);
+  for (const CModelNode* node : nodes) {
+    ASSERT_FALSE(node->GetGeometry().empty());
+    EXPECT_FALSE(Colours(node->GetGeometry()).count(0x0000AA));
+  }
+
+  builder.SetColourScheme(IFModelBuilder::SchemePtr(new FixedScheme(0x0000AA)));
+  // Existing primitives keep their colours until the refresh.
+  EXPECT_FALSE(Colours(nodes.front()->GetGeometry()).count(0x0000AA));
+  builder.SyncModel(*root);
+  for (const CModelNode* node : ComponentNodes(*root))
+    EXPECT_EQ(Colours(node->GetGeometry()), std::set<std::int32_t>{0x0000AA});
+
+  // No scheme at all draws white.
+  builder.SetColourScheme(nullptr);
+  builder.SyncModel(*root);
+  for (const CModelNode* node : ComponentNodes(*root))
+    EXPECT_EQ(Colours(node->GetGeometry()), std::set<std::int32_t>{0xFFFFFF});
+}
+
+TEST(SymbolicModelBuilder, SyncBelowRefreshesOnlyTheItemsSubtree) {
+  Plant plant(MarkerPlant());
+  Plant stranger(OnePipeline(Pipe("X", {0, 0, 0}, {100, 0, 0}, 50, 2)));
+  CSymbolicModelBuilder builder;
+  const auto root = builder.BuildModel(plant.File());
+  builder.Options().Set("PipelineMarkers", _variant_t(true));
+
+  // Items that are not in the model (another file's pipeline and
+  // component, or nothing) change nothing.
+  builder.SyncBelow(*root, kelto::solid::PipelineOf(stranger.Component("X").Get()).Get());
+  builder.SyncBelow(*root, stranger.Component("X").Get());
+  builder.SyncBelow(*root, nullptr);
+  for (const auto& [key, line] : root->GetChildren()) EXPECT_TRUE(line->GetGeometry().empty());
+
+  // One pipeline: only its node gets its marker.
+  builder.SyncBelow(*root, PipelineOf(plant, "P-M1").Get());
+  std::size_t marked = 0;
+  for (const auto& [key, line] : root->GetChildren()) marked += line->GetGeometry().size() == 4;
+  EXPECT_EQ(marked, 1u);
+  EXPECT_EQ(NodeOf(*root, PipelineOf(plant, "P-M1").Get()).GetGeometry().size(), 4u);
+
+  // The file itself: everything below it.
+  builder.SyncBelow(*root, plant.File());
+  marked = 0;
+  for (const auto& [key, line] : root->GetChildren()) marked += line->GetGeometry().size() == 4;
+  EXPECT_EQ(marked, 3u);  // M3 has no bore
+}
+
+TEST(SymbolicModelBuilder, AddedSymbolsDrawMatchingComponentsAfterTheNextSyncModel) {
+  kelto::test::TempDir dir;
+  const fs::path symbols = dir.path() / "cross.sym";
+  WriteCrossSymbol(symbols);
+  Plant plant(MarkerPlant());
+  CSymbolicModelBuilder builder;
+  builder.SetColourScheme(IFModelBuilder::SchemePtr(new FixedScheme(kTestColour)));
+  const auto root = builder.BuildModel(plant.File());
+  CModelNode& valve = NodeOf(*root, plant.Component("V1").Get());
+  const std::vector<std::string> builtIn = Dump(valve.GetGeometry());
+  ASSERT_FALSE(builtIn.empty());
+
+  builder.AddSkeldaSymbols(symbols.string());
+  EXPECT_EQ(Dump(valve.GetGeometry()), builtIn) << "adding a file refreshes nothing";
+  builder.SyncModel(*root);
+  // The cross, stretched from Run_1 to Run_2 as wide as the pipe.
+  const CGeometrySet& drawn = valve.GetGeometry();
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_TRUE(Near(drawn[0].GetLine()->Start, {1000, 3000, 0}, 1e-9));
+  EXPECT_TRUE(Near(drawn[1].GetLine()->End, {1300, 3000, 0}, 1e-9));
+  // The pipes have no symbol of their key: built-in drawings still.
+  for (const char* pipe : {"P-A1", "P-A2"})
+    EXPECT_FALSE(NodeOf(*root, plant.Component(pipe).Get()).GetGeometry().empty());
+
+  // A name never added changes nothing; the added one goes, and with it the
+  // symbol at the next refresh.
+  builder.RemoveSkeldaSymbols((dir.path() / "other.sym").string());
+  builder.SyncModel(*root);
+  EXPECT_EQ(valve.GetGeometry().size(), 2u);
+  builder.RemoveSkeldaSymbols(symbols.string());
+  builder.SyncModel(*root);
+  EXPECT_EQ(Dump(valve.GetGeometry()), builtIn);
+
+  // A file that cannot be read says so, naming it, and adds nothing.
+  const std::string missing = (dir.path() / "missing.sym").string();
+  try {
+    builder.AddSkeldaSymbols(missing);
+    ADD_FAILURE() << "a missing file was accepted";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("missing.sym"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(builder.Symbols()->Files().empty());
+}
+
+TEST(SymbolicModelBuilder, AComponentThatCannotBeDrawnStaysEmptyAndTheRestIsDrawn) {
+  Plant plant(MarkerPlant());
+  CSymbolicModelBuilder builder;
+  Recorder recorder;
+  builder.SetObserver(&recorder);
+  builder.SetColourScheme(IFModelBuilder::SchemePtr(new FixedScheme(0x0000AA, {"V1"})));
+  const auto root = builder.BuildModel(plant.File());
+  EXPECT_EQ(recorder.count, 6u);
+  EXPECT_EQ(recorder.errors,
+            (std::map<std::string, std::string>{{"V1", "no colour for this one"}}));
+  EXPECT_EQ(recorder.undrawn, std::set<std::string>{"V1"});
+  for (const CModelNode* node : ComponentNodes(*root)) {
+    const bool isValve =
+        node->GetObject() == kelto::solid::IdentityOf(plant.Component("V1").Get()).Get();
+    EXPECT_EQ(node->GetGeometry().empty(), isValve);
+  }
+}
+
+// Every example and a generated plant holding every component type, with and
+// without the project's symbol library: every component gets a drawing.
+struct PlantCase {
+  std::string name;
+  bool symbols;
+};
+
+class CompletePlant : public ::testing::TestWithParam<PlantCase> {};
+
+TEST_P(CompletePlant, EveryComponentIsDrawn) {
+  const fs::path source = KELTO_SOURCE_DIR;
+  const fs::path library = source / "examples/symbols/kelto-standard.sym";
+  if (GetParam().symbols && !fs::exists(library)) GTEST_SKIP() << library << " does not exist yet";
+  kelto::test::TempDir dir;
+  fs::path path = source / "examples" / (GetParam().name + ".json");
+  if (GetParam().name == "generated") {
+    path = dir.path() / "plant.json";
+    std::ofstream(path, std::ios::binary) << kelto::data::Generate(1500, 11);
+  }
+  ComPtr<IKeltoFile> file;
+  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                                             kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
+  ASSERT_EQ(file->Load(_bstr_t(path.string()).GetBSTR()), S_OK) << path;
+
+  CSymbolicModelBuilder builder;
+  if (GetParam().symbols) builder.AddSkeldaSymbols(library.string());
+  Recorder recorder;
+  builder.SetObserver(&recorder);
+  builder.Options().Set("PipelineMarkers", _variant_t(true));
+  const auto root = builder.BuildModel(file.Get());
+
+  EXPECT_EQ(recorder.errors, (std::map<std::string, std::string>{}));
+  EXPECT_EQ(recorder.undrawn, std::set<std::string>{});
+  const auto nodes = ComponentNodes(*root);
+  EXPECT_EQ(recorder.count, nodes.size());
+  ASSERT_FALSE(nodes.empty());
+  for (const CModelNode* node : nodes) {
+    ComPtr<IKeltoComponent> component;
+    node->GetObject()->QueryInterface(kelto::com::IidOf<IKeltoComponent>(), component.PutVoid());
+    EXPECT_FALSE(node->GetGeometry().empty())
+        << "component " << kelto::solid::IdOf(component.Get()) << " has no lines";
+  }
+  std::size_t marked = 0;
+  for (const auto& [key, line] : root->GetChildren()) marked += !line->GetGeometry().empty();
+  EXPECT_GT(marked, 0u);
+}
+
+std::vector<PlantCase> PlantCases() {
+  std::vector<PlantCase> cases;
+  std::set<std::string> names = {"generated"};
+  for (const auto& entry : fs::directory_iterator(fs::path(KELTO_SOURCE_DIR) / "examples"))
+    if (entry.path().extension() == ".json") names.insert(entry.path().stem().string());
+  for (const std::string& name : names)
+    for (bool symbols : {false, true}) cases.push_back({name, symbols});
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Plants, CompletePlant, ::testing::ValuesIn(PlantCases()),
+                         [](const auto& info) {
+                           std::string name =
+                               info.param.name + (info.param.symbols ? "_symbols" : "");
+                           for (char& c : name)
+                             if (c == '-') c = '_';
+                           return name;
+                         });
+
+}  // namespace
+}  // namespace symbolic_test
