@@ -5,42 +5,13 @@
 // is 1 with the library. Time per component is reported as "per_component";
 // figures go to docs/performance.md ("Symbolic model").
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <string>
 
-#include "kelto/Piping.h"
-#include "kelto/data/Generator.h"
-#include "platform/com/Api.h"
-#include "platform/com/ComError.h"
+#include "support/GeneratedPlant.h"
 #include "symbolic/SymbolicModelBuilder.h"
 
 namespace {
-
-using kelto::com::ComPtr;
-
-// One loaded plant per size, kept for the whole run.
-IKeltoFile* Plant(std::size_t components) {
-  static std::map<std::size_t, ComPtr<IKeltoFile>> plants;
-  auto& file = plants[components];
-  if (!file) {
-    const auto path = std::filesystem::temp_directory_path() /
-                      ("kelto-symbolic-bench-" + std::to_string(::getpid()) + "-" +
-                       std::to_string(components) + ".json");
-    std::ofstream(path, std::ios::binary) << kelto::data::Generate(components, 1);
-    kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr,
-                                               CLSCTX_INPROC_SERVER,
-                                               kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
-    const _bstr_t text(path.string());
-    kelto::com::ThrowIfFailed(file->Load(text.GetBSTR()));
-    std::filesystem::remove(path);
-  }
-  return file.Get();
-}
 
 // A builder, with the symbol library loaded when asked.
 void Prepare(CSymbolicModelBuilder& builder, bool symbols) {
@@ -50,15 +21,9 @@ void Prepare(CSymbolicModelBuilder& builder, bool symbols) {
   }
 }
 
-void PerComponent(benchmark::State& state, std::size_t components) {
-  state.counters["per_component"] =
-      benchmark::Counter(static_cast<double>(components) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
 void BM_BuildModel(benchmark::State& state) {
   const auto components = static_cast<std::size_t>(state.range(0));
-  IKeltoFile* file = Plant(components);
+  IKeltoFile* file = kelto::bench::GeneratedPlant(components, "symbolic");
   CSymbolicModelBuilder builder;
   Prepare(builder, state.range(1) != 0);
   for (auto _ : state) {
@@ -68,7 +33,7 @@ void BM_BuildModel(benchmark::State& state) {
     root.reset();  // tearing the tree down is not building it
     state.ResumeTiming();
   }
-  PerComponent(state, components);
+  kelto::bench::ReportPerComponent(state, components);
 }
 BENCHMARK(BM_BuildModel)
     ->ArgsProduct({{10000, 100000}, {0, 1}})
@@ -80,9 +45,9 @@ void BM_SyncModel(benchmark::State& state) {
   const auto components = static_cast<std::size_t>(state.range(0));
   CSymbolicModelBuilder builder;
   Prepare(builder, state.range(1) != 0);
-  auto root = builder.BuildModel(Plant(components));
+  auto root = builder.BuildModel(kelto::bench::GeneratedPlant(components, "symbolic"));
   for (auto _ : state) builder.SyncModel(*root);
-  PerComponent(state, components);
+  kelto::bench::ReportPerComponent(state, components);
 }
 BENCHMARK(BM_SyncModel)
     ->ArgsProduct({{10000, 100000}, {0, 1}})

@@ -12,14 +12,6 @@ namespace kelto::solid {
 
 namespace {
 
-VARIANT IndexVariant(long index) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = static_cast<LONG>(index);
-  return v;
-}
-
 template <class Item, class Collection>
 void AppendKeys(Collection* collection, std::vector<IUnknown*>& keys) {
   if (!collection) return;

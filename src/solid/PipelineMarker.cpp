@@ -11,14 +11,6 @@ namespace {
 // The marker's own inch factor, kept as the marker has always been sized.
 constexpr double kMarkerMillimetresPerInch = 25.5;
 
-VARIANT IndexVariant(long index) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_I4;
-  v.lVal = static_cast<LONG>(index);
-  return v;
-}
-
 template <class Collection>
 long CountItems(Collection* collection) {
   LONG count = 0;

@@ -23,6 +23,8 @@ VARIANT BorrowedText(BSTR text) {
   return v;
 }
 
+}  // namespace
+
 VARIANT IndexVariant(long index) {
   VARIANT v;
   VariantInit(&v);
@@ -30,8 +32,6 @@ VARIANT IndexVariant(long index) {
   v.lVal = static_cast<LONG>(index);
   return v;
 }
-
-}  // namespace
 
 ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, BSTR name) {
   ComPtr<IKeltoPoints> points;

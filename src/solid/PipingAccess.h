@@ -31,6 +31,10 @@ T* Require(const ComPtr<T>& p) {
   return Require(p.Get());
 }
 
+// The argument that asks a collection's Item for the entry at index
+// (0-based): a VT_I4, so it is never taken for a name.
+VARIANT IndexVariant(long index);
+
 // The component's point of that name, or null when it has none.
 ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, const char16_t* name);
 ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, BSTR name);

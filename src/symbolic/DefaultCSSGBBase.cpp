@@ -176,3 +176,21 @@ long CDefaultCSSGBBase::ItemCode(const CComponentInfo& info) {
   kelto::com::ThrowIfFailed(details->get_ItemCode(&code), kelto::com::IidOf<IKeltoItem>());
   return code;
 }
+
+std::optional<CDefaultCSSGBBase::RunSymbol> CDefaultCSSGBBase::BeginRunSymbol(
+    const CComponentInfo& info, IFGraphicsBuilder& gb) {
+  CEndData e1, e2;
+  if (!RunEnds(info, e1, e2)) return std::nullopt;
+  DrawFlangeBoxes(gb, e1, e2);
+  const CVector3 x = e2.face - e1.face;
+  return RunSymbol{CSymbolFrame(e1.face, x, PlanarPerpendicular(x, gb).Normalised()),
+                   e1.pipeOD / 2.0, e2.pipeOD / 2.0};
+}
+
+void CDefaultCSSGBBase::DrawRunOutline(IFGraphicsBuilder& gb, const RunSymbol& s) {
+  const CSymbolFrame& f = s.frame;
+  gb.Line(f.Map(0, s.a), f.Map(0, -s.a));
+  gb.Line(f.Map(1, s.b), f.Map(0, s.a));
+  gb.Line(f.Map(1, -s.b), f.Map(1, s.b));
+  gb.Line(f.Map(0, -s.a), f.Map(1, -s.b));
+}

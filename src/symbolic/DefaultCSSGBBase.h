@@ -8,6 +8,7 @@
 // that does not derive from this class can call it as well.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "core/Point3.h"
@@ -15,6 +16,7 @@
 #include "kelto/Piping.h"
 #include "platform/com/ComPtr.h"
 #include "symbolic/ComponentSSGBuilder.h"
+#include "symbolic/SymbolFrame.h"
 
 struct CEndData;
 
@@ -84,6 +86,24 @@ class CDefaultCSSGBBase : public CComponentSSGBuilder {
 
   // The ItemCode of the component's Details; 0 when it has no Details.
   static long ItemCode(const CComponentInfo& info);
+
+  // The item code of items drawn as a symbol between Run_1 and Run_2.
+  static constexpr long kInlineItemCode = 5;
+
+  // Where an in-line symbol is drawn: the unit frame from Run_1's flange
+  // face (x reaching Run_2's face, y across PlanarPerpendicular of x), and
+  // the half pipe ODs at the two ends, a at x = 0 and b at x = 1.
+  struct RunSymbol {
+    CSymbolFrame frame;
+    double a;
+    double b;
+  };
+  // Begins an in-line symbol: when RunEnds finds the run, draws the flange
+  // boxes of its ends and gives the symbol's frame; nothing otherwise.
+  static std::optional<RunSymbol> BeginRunSymbol(const CComponentInfo& info, IFGraphicsBuilder& gb);
+  // The symbol's outline from (0, ±a) to (1, ±b): the Run_1 end, the top,
+  // the Run_2 end and the bottom. Four lines.
+  static void DrawRunOutline(IFGraphicsBuilder& gb, const RunSymbol& s);
 
  protected:
   CDefaultCSSGBBase() = default;

@@ -16,34 +16,28 @@
 // Every key gets a builder object of its own. The first candidate whose Build
 // answers true draws the component; when none does, the node stays empty.
 //
-// Synchronisation follows the solid builder (docs/model-tree.md): every
+// The tree, its synchronisation and the options ("PipelineMarkers",
+// "MarkerColour") come from CPipingModelBuilder (docs/model-tree.md): every
 // pipeline and component node reached is redrawn, so a new colour scheme,
 // option, configuration or symbol file shows at the next SyncModel or
-// SyncBelow; the file node keeps its (empty) geometry.
+// SyncBelow.
 //
-// Failures: a failing or null file, pipeline, collection or item raises
-// _com_error and ends the synchronisation (what was refreshed stays
-// refreshed). One component that cannot be drawn (its pipeline, a builder, a
+// Failures: one component that cannot be drawn (its pipeline, a builder, a
 // symbol or the colour scheme fails) does not: its node is left empty, the
 // observer is told, and the walk goes on — one bad component must not cost
 // the plant its model. A pipeline whose marker cannot be found has none.
-//
-// Options (in Options(), in this order): "PipelineMarkers" (bool, default
-// false) and "MarkerColour" (long, default 0xFFFFFF, white).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 #include "core/CountedPtr.h"
-#include "core/WrappedClass.h"
-#include "solid/ExternalDimensionInfo.h"
-#include "solid/ModelBuilder.h"
+#include "solid/PipingModelBuilder.h"
 #include "symbolic/CSSGBLibrary.h"
 #include "symbolic/SkeldaSymbolFilter.h"
 
-class CSymbolicModelBuilder : public IFModelBuilder,
-                              public CModelNode::IFSynchronizer,
-                              public CWrappedClass {
+class CSymbolicModelBuilder : public CPipingModelBuilder {
  public:
   using SymbolsPtr = CSkeldaSymbolFilter::Ptr;
 
@@ -63,14 +57,9 @@ class CSymbolicModelBuilder : public IFModelBuilder,
   CSymbolicModelBuilder& operator=(const CSymbolicModelBuilder&) = delete;
   ~CSymbolicModelBuilder() override = default;
 
-  NodePtr BuildModel(IKeltoFile* file) override;
-  void SyncBelow(CModelNode& model, IUnknown* item) override;
-  void SyncModel(CModelNode& model) override;
-  void SetExternalDimensionConfig(const std::string& configXml, std::string& errors) override;
   SchemePtr GetColourScheme() override { return m_scheme; }
   // Used from the next synchronisation on; null colours everything white.
   void SetColourScheme(SchemePtr scheme) override { m_scheme = std::move(scheme); }
-  COptions& Options() override { return m_options; }
 
   // Reads a symbol library file and searches it ahead of those added before;
   // throws (naming the file) when it cannot be read, and then adds nothing.
@@ -81,28 +70,18 @@ class CSymbolicModelBuilder : public IFModelBuilder,
 
   CCSSGBLibrary& Library() { return m_library; }
   const SymbolsPtr& Symbols() const { return m_symbols; }
-  CExternalDimensionInfo& ExternalDimensions() { return m_dimensions; }
 
   // Null for none. The observer must outlive its registration.
   void SetObserver(IFObserver* observer) { m_observer = observer; }
 
-  bool PipelineMarkers() const { return m_pipelineMarkers; }
-  long MarkerColour() const { return m_markerColour; }
-
-  // CModelNode::IFSynchronizer
-  void SyncGeometry(CModelNode* node, CGeometrySet& geometry, bool& upToDate) override;
-  void SyncChildren(CModelNode::KeyList& children, CModelNode* node, bool& upToDate) override;
+ protected:
+  void BuildComponent(IKeltoComponent* component, CGeometrySet& geometry) override;
+  void DrawPipelineMarker(IKeltoPipeline* pipeline, CGeometrySet& geometry,
+                          std::int32_t colour) override;
 
  private:
-  void BuildComponent(IKeltoComponent* component, CGeometrySet& geometry);
-  void DrawMarker(IKeltoPipeline* pipeline, CGeometrySet& geometry);
-
   CCSSGBLibrary m_library;
   SymbolsPtr m_symbols;
   SchemePtr m_scheme;
-  CExternalDimensionInfo m_dimensions;
-  bool m_pipelineMarkers = false;
-  long m_markerColour = 0xFFFFFF;
-  COptions m_options;
   IFObserver* m_observer = nullptr;
 };

@@ -10,25 +10,13 @@
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Object.h"
+#include "support/NoDispatch.h"
 #include "support/ScriptHost.h"
 
 namespace kelto::test {
 
 // A bare automation object: a key for nodes and nothing else.
-class CToken final : public kelto::com::Object<CToken, IDispatch> {
- public:
-  HRESULT GetTypeInfoCount(UINT* n) override {
-    *n = 0;
-    return S_OK;
-  }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
-  }
-  HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-    return DISP_E_MEMBERNOTFOUND;
-  }
-};
+class CToken final : public kelto::com::Object<CToken, NoDispatch<IDispatch>> {};
 
 inline kelto::com::ComPtr<IDispatch> MakeToken() {
   return kelto::com::ComPtr<IDispatch>(kelto::com::MakeObject<CToken>().Get());

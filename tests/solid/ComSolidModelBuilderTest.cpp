@@ -17,7 +17,7 @@
 #include "platform/com/ComError.h"
 #include "platform/window/MessageBox.h"
 #include "solid/ComSolidModelBuilder.h"
-#include "support/ClassRegistration.h"
+#include "support/ModelBuilderFixture.h"
 #include "support/ScriptHost.h"
 
 namespace solid_test {
@@ -26,9 +26,9 @@ namespace {
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto::test::Call;
-using kelto::test::ClassRegistration;
 using kelto::test::Get;
 using kelto::test::InvokeId;
+using kelto::test::LastErrorDescription;
 using kelto::test::ObjectOf;
 using kelto::test::Put;
 using kelto::test::PutRef;
@@ -41,55 +41,10 @@ constexpr kelto::com::ClassEntry kBuilderEntry{
 constexpr kelto::com::ClassEntry kGroupEntry{kelto3d::kClsidGroupColScheme, "", "", "",
                                              &kelto::com::CreateInstanceOf<CComGroupColScheme>};
 
-std::string LastErrorDescription() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  const std::string result = kelto::com::BstrToUtf8(text);
-  SysFreeString(text);
-  return result;
-}
-
-class ComSolidModelBuilder : public ::testing::Test {
+class ComSolidModelBuilder : public kelto::test::ModelBuilderFixture<kelto3d::ISolidModelBuilder> {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(CoCreateInstance(kelto3d::kClsidSolidModelBuilder, nullptr, CLSCTX_INPROC_SERVER,
-                               IidOf<IDispatch>(), builder.PutVoid()),
-              S_OK);
-  }
-
-  ComPtr<IDispatch> LoadExample(const char* name) {
-    ComPtr<IDispatch> file;
-    EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                               IidOf<IDispatch>(), file.PutVoid()),
-              S_OK);
-    const std::string path = (std::filesystem::path(KELTO_SOURCE_DIR) / "examples" / name).string();
-    EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
-    return file;
-  }
-
-  // The geometry count of each child of node, in Item order.
-  static std::vector<LONG> ChildGeometryCounts(IDispatch* node) {
-    std::vector<LONG> counts;
-    auto children = Get(node, u"Children");
-    auto count = Get(ObjectOf(children), u"Count");
-    for (LONG i = 1; i <= count.value.lVal; ++i) {
-      auto child = Get(ObjectOf(children), u"Item", {_variant_t(i)});
-      auto geometry = Get(ObjectOf(child), u"Geometry");
-      counts.push_back(Get(ObjectOf(geometry), u"Count").value.lVal);
-    }
-    return counts;
-  }
-
-  ComPtr<kelto3d::ISolidModelBuilder> Vtable() {
-    ComPtr<kelto3d::ISolidModelBuilder> solid;
-    EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::ISolidModelBuilder>(), solid.PutVoid()), S_OK);
-    return solid;
-  }
-
-  ClassRegistration<kelto3d::ModuleLock> classes{&kBuilderEntry, &kGroupEntry};
-  ComPtr<IDispatch> builder;
+  ComSolidModelBuilder()
+      : ModelBuilderFixture(kelto3d::kClsidSolidModelBuilder, {&kBuilderEntry, &kGroupEntry}) {}
 };
 
 TEST_F(ComSolidModelBuilder, MembersHaveTheirDispatchIds) {

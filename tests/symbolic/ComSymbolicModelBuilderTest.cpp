@@ -15,6 +15,7 @@
 #include "platform/com/Api.h"
 #include "platform/com/ClassFactory.h"
 #include "platform/com/ComError.h"
+#include "support/ModelBuilderFixture.h"
 #include "support/ScriptHost.h"
 #include "support/TempDir.h"
 #include "symbolic/ComSymbolicModelBuilder.h"
@@ -27,6 +28,7 @@ using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto::test::Call;
 using kelto::test::Get;
+using kelto::test::LastErrorDescription;
 using kelto::test::ObjectOf;
 using kelto::test::Put;
 
@@ -38,69 +40,11 @@ constexpr kelto::com::ClassEntry kBuilderEntry{
 constexpr kelto::com::ClassEntry kGroupEntry{kelto3d::kClsidGroupColScheme, "", "", "",
                                              &kelto::com::CreateInstanceOf<CComGroupColScheme>};
 
-std::string LastErrorDescription() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  const std::string result = kelto::com::BstrToUtf8(text);
-  SysFreeString(text);
-  return result;
-}
-
-class ComSymbolicModelBuilder : public ::testing::Test {
+class ComSymbolicModelBuilder
+    : public kelto::test::ModelBuilderFixture<kelto3d::ISymbolicModelBuilder> {
  protected:
-  void SetUp() override {
-    using Factory = kelto::com::ClassFactory<kelto3d::ModuleLock>;
-    for (const kelto::com::ClassEntry* entry : {&kBuilderEntry, &kGroupEntry}) {
-      auto factory = kelto::com::MakeObject<Factory>(*entry);
-      DWORD cookie = 0;
-      ASSERT_EQ(CoRegisterClassObject(entry->clsid, static_cast<IClassFactory*>(factory.Get()),
-                                      CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
-                S_OK);
-      cookies.push_back(cookie);
-    }
-    ASSERT_EQ(CoCreateInstance(kelto3d::kClsidSymbolicModelBuilder, nullptr, CLSCTX_INPROC_SERVER,
-                               IidOf<IDispatch>(), builder.PutVoid()),
-              S_OK);
-  }
-  void TearDown() override {
-    builder = nullptr;
-    for (DWORD cookie : cookies) CoRevokeClassObject(cookie);
-  }
-
-  ComPtr<IDispatch> LoadExample(const char* name) {
-    ComPtr<IDispatch> file;
-    EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                               IidOf<IDispatch>(), file.PutVoid()),
-              S_OK);
-    const std::string path = (fs::path(KELTO_SOURCE_DIR) / "examples" / name).string();
-    EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
-    return file;
-  }
-
-  // The geometry count of each child of node, in Item order.
-  static std::vector<LONG> ChildGeometryCounts(IDispatch* node) {
-    std::vector<LONG> counts;
-    auto children = Get(node, u"Children");
-    auto count = Get(ObjectOf(children), u"Count");
-    for (LONG i = 1; i <= count.value.lVal; ++i) {
-      auto child = Get(ObjectOf(children), u"Item", {_variant_t(i)});
-      auto geometry = Get(ObjectOf(child), u"Geometry");
-      counts.push_back(Get(ObjectOf(geometry), u"Count").value.lVal);
-    }
-    return counts;
-  }
-
-  ComPtr<kelto3d::ISymbolicModelBuilder> Vtable() {
-    ComPtr<kelto3d::ISymbolicModelBuilder> symbolic;
-    EXPECT_EQ(builder->QueryInterface(IidOf<kelto3d::ISymbolicModelBuilder>(), symbolic.PutVoid()),
-              S_OK);
-    return symbolic;
-  }
-
-  std::vector<DWORD> cookies;
-  ComPtr<IDispatch> builder;
+  ComSymbolicModelBuilder()
+      : ModelBuilderFixture(kelto3d::kClsidSymbolicModelBuilder, {&kBuilderEntry, &kGroupEntry}) {}
 };
 
 TEST_F(ComSymbolicModelBuilder, MembersHaveTheirDispatchIdsAndTheEventsAConnectionPoint) {

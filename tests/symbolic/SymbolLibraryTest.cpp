@@ -79,36 +79,23 @@ TEST_F(StandardLibraryTest, ExamplePlantsPickTheSymbolsUpAndDrawThem) {
     const _bstr_t path(
         (fs::path(KELTO_SOURCE_DIR) / "examples" / (std::string(example) + ".json")).string());
     ThrowIfFailed(file->Load(path));
-    ComPtr<IKeltoPipelines> lines;
-    ThrowIfFailed(file->get_Pipelines(lines.Put()));
-    LONG lineCount = 0;
-    ThrowIfFailed(lines->get_Count(&lineCount));
-    for (LONG l = 0; l < lineCount; ++l) {
-      ComPtr<IKeltoPipeline> line;
-      ThrowIfFailed(lines->get_Item(_variant_t(static_cast<long>(l)), line.Put()));
-      ComPtr<IKeltoComponents> components;
-      ThrowIfFailed(line->get_Components(components.Put()));
-      LONG count = 0;
-      ThrowIfFailed(components->get_Count(&count));
-      for (LONG k = 0; k < count; ++k) {
-        ComPtr<IKeltoComponent> c;
-        ThrowIfFailed(components->get_Item(_variant_t(static_cast<long>(k)), c.Put()));
-        const auto builder = filter.GetBuilder(c.Get());
-        if (!builder) continue;
-        const auto* symbolBuilder = dynamic_cast<CSkeldaSymbolCSSGB*>(builder.get());
-        ASSERT_NE(symbolBuilder, nullptr);
-        CComponentInfo info(file.Get(), line.Get(), c.Get(), nullptr);
-        const Drawing d = Draw(*builder, info);
-        EXPECT_TRUE(d.drawn) << symbolBuilder->Symbol()->NewSKEY;
-        EXPECT_FALSE(d.geometry.empty()) << symbolBuilder->Symbol()->NewSKEY;
-        for (const CPrimitive& p : d.geometry) {
-          const CPrimitive::Line* line = p.GetLine();
-          ASSERT_NE(line, nullptr);
-          EXPECT_TRUE(std::isfinite(line->Start.x + line->Start.y + line->Start.z + line->End.x +
-                                    line->End.y + line->End.z));
-        }
-        drawnKeys.insert(symbolBuilder->Symbol()->NewSKEY);
+    for (const PlacedComponent& placed : AllComponents(file.Get())) {
+      IKeltoComponent* c = placed.component.Get();
+      const auto builder = filter.GetBuilder(c);
+      if (!builder) continue;
+      const auto* symbolBuilder = dynamic_cast<CSkeldaSymbolCSSGB*>(builder.get());
+      ASSERT_NE(symbolBuilder, nullptr);
+      CComponentInfo info(file.Get(), placed.pipeline.Get(), c, nullptr);
+      const Drawing d = Draw(*builder, info);
+      EXPECT_TRUE(d.drawn) << symbolBuilder->Symbol()->NewSKEY;
+      EXPECT_FALSE(d.geometry.empty()) << symbolBuilder->Symbol()->NewSKEY;
+      for (const CPrimitive& p : d.geometry) {
+        const CPrimitive::Line* line = p.GetLine();
+        ASSERT_NE(line, nullptr);
+        EXPECT_TRUE(std::isfinite(line->Start.x + line->Start.y + line->Start.z + line->End.x +
+                                  line->End.y + line->End.z));
       }
+      drawnKeys.insert(symbolBuilder->Symbol()->NewSKEY);
     }
   }
   // What the hand-made plants name: supports of each kind, a weld-neck

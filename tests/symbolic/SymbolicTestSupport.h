@@ -61,6 +61,37 @@ inline std::string UniformDimensions(double pipeOD, double flangeOD, double thic
   return xml.str();
 }
 
+// A component with the pipeline that holds it.
+struct PlacedComponent {
+  ComPtr<IKeltoPipeline> pipeline;
+  ComPtr<IKeltoComponent> component;
+};
+
+// Every component of the file, pipelines and their components in index
+// order; a failing call throws _com_error.
+inline std::vector<PlacedComponent> AllComponents(IKeltoFile* file) {
+  using kelto::com::ThrowIfFailed;
+  std::vector<PlacedComponent> all;
+  ComPtr<IKeltoPipelines> pipelines;
+  ThrowIfFailed(file->get_Pipelines(pipelines.Put()));
+  LONG lines = 0;
+  ThrowIfFailed(pipelines->get_Count(&lines));
+  for (LONG i = 0; i < lines; ++i) {
+    ComPtr<IKeltoPipeline> line;
+    ThrowIfFailed(pipelines->get_Item(_variant_t(static_cast<long>(i)), line.Put()));
+    ComPtr<IKeltoComponents> components;
+    ThrowIfFailed(line->get_Components(components.Put()));
+    LONG count = 0;
+    ThrowIfFailed(components->get_Count(&count));
+    for (LONG k = 0; k < count; ++k) {
+      ComPtr<IKeltoComponent> c;
+      ThrowIfFailed(components->get_Item(_variant_t(static_cast<long>(k)), c.Put()));
+      all.push_back({line, c});
+    }
+  }
+  return all;
+}
+
 // A piping file loaded from JSON text through KeltoFile.Load.
 class Plant {
  public:
@@ -86,27 +117,12 @@ class Plant {
   // The component with that id, from any pipeline; std::out_of_range when
   // there is none.
   ComPtr<IKeltoComponent> Component(const std::string& id) const {
-    using kelto::com::ThrowIfFailed;
-    ComPtr<IKeltoPipelines> pipelines;
-    ThrowIfFailed(m_file->get_Pipelines(pipelines.Put()));
-    LONG lines = 0;
-    ThrowIfFailed(pipelines->get_Count(&lines));
-    for (LONG i = 0; i < lines; ++i) {
-      ComPtr<IKeltoPipeline> line;
-      ThrowIfFailed(pipelines->get_Item(_variant_t(static_cast<long>(i)), line.Put()));
-      ComPtr<IKeltoComponents> components;
-      ThrowIfFailed(line->get_Components(components.Put()));
-      LONG count = 0;
-      ThrowIfFailed(components->get_Count(&count));
-      for (LONG k = 0; k < count; ++k) {
-        ComPtr<IKeltoComponent> c;
-        ThrowIfFailed(components->get_Item(_variant_t(static_cast<long>(k)), c.Put()));
-        BSTR name = nullptr;
-        ThrowIfFailed(c->get_Id(&name));
-        const std::string text = kelto::com::BstrToUtf8(name);
-        SysFreeString(name);
-        if (text == id) return c;
-      }
+    for (const PlacedComponent& placed : AllComponents(m_file.Get())) {
+      BSTR name = nullptr;
+      kelto::com::ThrowIfFailed(placed.component->get_Id(&name));
+      const std::string text = kelto::com::BstrToUtf8(name);
+      SysFreeString(name);
+      if (text == id) return placed.component;
     }
     throw std::out_of_range("no component " + id);
   }
