@@ -8,6 +8,7 @@
 // by size.
 //
 //   BM_BuildLists      Init on the tree: every node list, every distinct bend
+//                      and cone (counters: shared bend and cone lists)
 //   BM_FirstFrame      Init and the first Render together
 //   BM_Frame           a steady frame (Render: clear, root list, axes)
 //   BM_NaiveFrame      the same model drawn in immediate mode, every
@@ -134,6 +135,7 @@ void BM_BuildLists(benchmark::State& state) {
     const CBendCache& cache = renderer->GetBendCache();
     hitRate = 1.0 - static_cast<double>(cache.Misses()) / static_cast<double>(cache.Lookups());
     state.counters["bend_lists"] = static_cast<double>(cache.Size());
+    state.counters["cone_lists"] = static_cast<double>(renderer->GetConeCache().Size());
     renderer.reset();
     state.ResumeTiming();
   }

@@ -29,6 +29,7 @@ CGLRenderer::NodeData::~NodeData() {
   m_renderer->MakeCurrent();
   if (m_listId != 0) glDeleteLists(m_listId, 1);
   for (const std::string& key : m_keys) m_renderer->m_bendCache.Release(key);
+  for (const std::string& key : m_coneKeys) m_renderer->m_coneCache.Release(key);
   m_renderer->FreeName(m_name);
 }
 

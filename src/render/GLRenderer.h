@@ -135,6 +135,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // This renderer's data on the node, or null.
   NodeData* GetNodeData(const CModelNode* node) const;
   const CBendCache& GetBendCache() const { return m_bendCache; }
+  // The shared lists of cones, one per pair of diameters (ConeCanonical.h).
+  const CBendCache& GetConeCache() const { return m_coneCache; }
   const CViewport& GetViewport() const { return m_viewport; }
   // The matrices the current view draws with (aboutCentre: without the
   // translation by −Centre).
@@ -221,6 +223,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   CViewport m_viewport;
 
   CBendCache m_bendCache;
+  CBendCache m_coneCache;
   AssociationKey m_key;
   std::unordered_map<std::uint32_t, CModelNode*> m_names;
   std::uint32_t m_nextName = 1;
@@ -234,7 +237,7 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   // Selection starts at 1 when the node's parent is selected in this
   // renderer, else 0.
   NodeData(CGLRenderer* renderer, CModelNode* node);
-  // Deletes the node's list and releases its bend keys.
+  // Deletes the node's list and releases its bend and cone keys.
   ~NodeData() override;
   NodeData(const NodeData&) = delete;
   NodeData& operator=(const NodeData&) = delete;
@@ -253,6 +256,8 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   int Selection() const { return m_selection; }
   // One bend cache key per bend primitive (duplicates kept).
   const std::multiset<std::string>& Keys() const { return m_keys; }
+  // One cone cache key per cone primitive that has a shared list.
+  const std::multiset<std::string>& ConeKeys() const { return m_coneKeys; }
   // The node's selection name.
   std::uint32_t Name() const { return m_name; }
 
@@ -265,5 +270,6 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   bool m_inParentList = false;
   int m_selection = 0;
   std::multiset<std::string> m_keys;
+  std::multiset<std::string> m_coneKeys;
   std::uint32_t m_name = 0;
 };

@@ -14,6 +14,15 @@
 // one material, and the driver need not revalidate its lighting state for
 // each of them. After a call of a child's list nothing is assumed, since the
 // child sets its own.
+//
+// A list holds as few vertices of its own as it can. Every state change in a
+// list (a name, a material, a matrix) ends the run of vertices before it,
+// and the driver compiles each run into a vertex list with buffers of its
+// own; at 100,000 components that compiling was nearly all of the first
+// frame. So bends and cones are calls of shared lists (one per distinct
+// shape) under a placement matrix, and what is drawn in place (lines,
+// snouts, circles, shapes the caches cannot take) is emitted in world
+// coordinates without matrix changes (QuadricDrawing.h).
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -21,6 +30,7 @@
 
 #include "core/Primitive.h"
 #include "render/BendCanonical.h"
+#include "render/ConeCanonical.h"
 #include "render/GLRenderer.h"
 #include "render/Material.h"
 
@@ -29,6 +39,7 @@ struct CGLRenderer::Entry {
   const CPrimitive* Primitive = nullptr;
   bool IsBend = false;
   CCanonicalBend Canonical;
+  CCanonicalCone Cone;  // Cone.IsCone for a cone the cone cache can take
 };
 
 // What a list being compiled has set so far.
@@ -38,7 +49,9 @@ struct CGLRenderer::ListState {
   bool Emissive = false;
   float LineWidth = 0.0f;
   bool ModelView = false;  // glMatrixMode (GL_MODELVIEW) emitted
-  void Forget() { Known = ModelView = false; }
+  bool Normalize = false;  // GL_NORMALIZE enabled by this list (not yet disabled)
+  bool NormalizeKnown = false;
+  void Forget() { Known = ModelView = NormalizeKnown = false; }
 };
 
 class CGLRenderer::BatchScope {
@@ -108,8 +121,11 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
     }
   }
 
-  std::multiset<std::string> released;
-  if (rebuild) released.swap(data->m_keys);
+  std::multiset<std::string> released, releasedCones;
+  if (rebuild) {
+    released.swap(data->m_keys);
+    releasedCones.swap(data->m_coneKeys);
+  }
 
   const CGeometrySet& geometry = node->GetGeometry();
   std::vector<Entry> entries(geometry.size());
@@ -120,6 +136,8 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
       entry.Canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
       entry.IsBend = entry.Canonical.IsBend;
       if (entry.IsBend) m_bendCache.Lookup(entry.Canonical.Key);
+    } else if (const auto* cone = geometry[i].GetCone(); cone && rebuild) {
+      entry.Cone = CanonicaliseCone(*cone);
     }
   }
 
@@ -141,8 +159,24 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
       }
       data->m_keys.insert(key);
     }
+    for (Entry& entry : entries) {
+      if (!entry.Cone.IsCone) continue;
+      const std::string& key = entry.Cone.Key;
+      if (m_coneCache.Lookup(key) == 0) {
+        const unsigned list = glGenLists(1);
+        if (list == 0) continue;  // drawn in place
+        m_coneCache.Add(key, list);
+        glNewList(list, GL_COMPILE);
+        DrawPrimitive(CPrimitive(entry.Cone.Shape));
+        glEndList();
+      } else {
+        m_coneCache.AddRef(key);
+      }
+      data->m_coneKeys.insert(key);
+    }
     // Keys still in use were referenced again above, so their lists survive.
     for (const std::string& key : released) m_bendCache.Release(key);
+    for (const std::string& key : releasedCones) m_coneCache.Release(key);
   }
 
   RequestCompile(*data);
@@ -184,12 +218,13 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
     }
   }
   if (!compiled) return;
+  // What the list enabled it disables again: no state leaks out of a list.
+  if (state.Normalize) glDisable(GL_NORMALIZE);
   glPopName();
   glEndList();
 }
 
-void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
-                                  ListState& state) {
+void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state) {
   glPushName(data.m_name);
   const bool selected = data.m_selection != 0;
   const float width = selected ? m_selectedLineWidth : m_normalLineWidth;
@@ -207,6 +242,32 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
       state.LineWidth = width;
     }
     state.Known = true;
+
+    // A cone whose shape the cone cache holds is that list, stretched and
+    // placed; normals under a stretch need GL_NORMALIZE, which the list turns
+    // on before its first such cone (and again after a child's list, which
+    // may have turned it off at its end).
+    if (const auto* cone = primitive.GetCone()) {
+      const CCanonicalCone canonical = CanonicaliseCone(*cone);
+      const unsigned list = canonical.IsCone ? m_coneCache.Find(canonical.Key) : 0;
+      if (list == 0) {
+        DrawPrimitive(primitive);
+        continue;
+      }
+      if (!state.NormalizeKnown) {
+        glEnable(GL_NORMALIZE);
+        state.Normalize = state.NormalizeKnown = true;
+      }
+      if (!state.ModelView) {
+        glMatrixMode(GL_MODELVIEW);
+        state.ModelView = true;
+      }
+      glPushMatrix();
+      glMultMatrixd(canonical.Matrix.data());
+      glCallList(list);
+      glPopMatrix();
+      continue;
+    }
 
     // A bend whose shape the cache holds is that list under its placement;
     // any other primitive (or a bend the cache could not take) is drawn here.

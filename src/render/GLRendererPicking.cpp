@@ -17,6 +17,7 @@
 
 #include "core/Primitive.h"
 #include "render/BendCanonical.h"
+#include "render/ConeCanonical.h"
 #include "render/GLRenderer.h"
 #include "render/Picking.h"
 
@@ -60,6 +61,17 @@ void CGLRenderer::SelectBelow(CModelNode* node, const CCameraMatrices& camera,
 }
 
 void CGLRenderer::DrawForSelection(const CPrimitive& primitive) {
+  if (const auto* cone = primitive.GetCone()) {
+    const CCanonicalCone canonical = CanonicaliseCone(*cone);
+    if (const unsigned list = canonical.IsCone ? m_coneCache.Find(canonical.Key) : 0) {
+      glMatrixMode(GL_MODELVIEW);
+      glPushMatrix();
+      glMultMatrixd(canonical.Matrix.data());
+      glCallList(list);
+      glPopMatrix();
+      return;
+    }
+  }
   if (const auto* bend = primitive.GetCurvedCone()) {
     const CCanonicalBend canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
     // The shared list when the node list uses one: the same vertices.

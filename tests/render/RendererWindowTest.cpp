@@ -59,8 +59,8 @@ class RendererWindow : public ::testing::Test {
   // the X server holds it.
   Rgb WindowPixel(int x, int y) {
     XSync(surface_->Connection(), False);
-    XImage* image = XGetImage(host_, surface_->Window(), x, kHeight - 1 - y, 1, 1, AllPlanes,
-                              ZPixmap);
+    XImage* image =
+        XGetImage(host_, surface_->Window(), x, kHeight - 1 - y, 1, 1, AllPlanes, ZPixmap);
     if (!image) return {-1, -1, -1};
     const unsigned long p = XGetPixel(image, 0, 0);
     XDestroyImage(image);

@@ -1,0 +1,37 @@
+#include "render/ConeCanonical.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "render/Frames.h"
+
+namespace {
+
+bool Finite(const CPoint3& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+}  // namespace
+
+CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
+  CCanonicalCone result;
+  if (!Finite(cone.Start) || !Finite(cone.End) || !std::isfinite(cone.StartDiameter) ||
+      !std::isfinite(cone.EndDiameter)) {
+    return result;
+  }
+  const CVector3 axis = cone.Start - cone.End;
+  const double length = axis.Length();
+  if (!(length > 0.0) || !std::isfinite(length)) return result;
+
+  result.IsCone = true;
+  result.Shape = {{0.0, 0.0, 1.0}, cone.StartDiameter, {0.0, 0.0, 0.0}, cone.EndDiameter, 0};
+  result.Matrix = QuadricFrame(axis, cone.End);
+  for (int row = 0; row < 3; ++row) result.Matrix[8 + row] *= length;
+  // Keys need only be equal for equal shapes within one process, so the C
+  // library's formatting will do whatever its locale.
+  char key[96];
+  std::snprintf(key, sizeof key, "Cone : %.17g, %.17g", cone.StartDiameter + 0.0,
+                cone.EndDiameter + 0.0);
+  result.Key = key;
+  return result;
+}
