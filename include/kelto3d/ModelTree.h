@@ -432,75 +432,48 @@ KELTO_DISPATCH_MAP(kelto3d::IPrimitive,
     kelto::com::PropGet<&kelto3d::IPrimitive::get_Colour>("Colour", kelto3d::kDispidPrimitiveColour),
     kelto::com::PropPut<&kelto3d::IPrimitive::put_Colour>("Colour", kelto3d::kDispidPrimitiveColour));
 
+// The rows of a point property (Name get/put plus GetName/SetName taking
+// three doubles) and of a scalar property (Name get/put); every primitive
+// interface spells them alike, with the shared primitive dispids.
+#define KELTO_PRIMITIVE_POINT_ROWS(I, Name)                                              \
+  kelto::com::PropGet<&I::get_##Name>(#Name, kelto3d::kDispidPrimitive##Name),            \
+  kelto::com::PropPut<&I::put_##Name>(#Name, kelto3d::kDispidPrimitive##Name),            \
+  kelto::com::Method<&I::Get##Name>("Get" #Name, kelto3d::kDispidPrimitiveGet##Name)      \
+      .NoRetval(),                                                                        \
+  kelto::com::Method<&I::Set##Name>("Set" #Name, kelto3d::kDispidPrimitiveSet##Name)
+#define KELTO_PRIMITIVE_SCALAR_ROWS(I, Name)                                   \
+  kelto::com::PropGet<&I::get_##Name>(#Name, kelto3d::kDispidPrimitive##Name), \
+  kelto::com::PropPut<&I::put_##Name>(#Name, kelto3d::kDispidPrimitive##Name)
+
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ILine, kelto3d::IPrimitive,
-    kelto::com::PropGet<&kelto3d::ILine::get_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::PropPut<&kelto3d::ILine::put_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::Method<&kelto3d::ILine::GetStart>("GetStart", kelto3d::kDispidPrimitiveGetStart).NoRetval(),
-    kelto::com::Method<&kelto3d::ILine::SetStart>("SetStart", kelto3d::kDispidPrimitiveSetStart),
-    kelto::com::PropGet<&kelto3d::ILine::get_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::PropPut<&kelto3d::ILine::put_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::Method<&kelto3d::ILine::GetEnd>("GetEnd", kelto3d::kDispidPrimitiveGetEnd).NoRetval(),
-    kelto::com::Method<&kelto3d::ILine::SetEnd>("SetEnd", kelto3d::kDispidPrimitiveSetEnd));
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ILine, Start),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ILine, End));
 
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ICone, kelto3d::IPrimitive,
-    kelto::com::PropGet<&kelto3d::ICone::get_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::PropPut<&kelto3d::ICone::put_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::Method<&kelto3d::ICone::GetStart>("GetStart", kelto3d::kDispidPrimitiveGetStart).NoRetval(),
-    kelto::com::Method<&kelto3d::ICone::SetStart>("SetStart", kelto3d::kDispidPrimitiveSetStart),
-    kelto::com::PropGet<&kelto3d::ICone::get_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::PropPut<&kelto3d::ICone::put_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::Method<&kelto3d::ICone::GetEnd>("GetEnd", kelto3d::kDispidPrimitiveGetEnd).NoRetval(),
-    kelto::com::Method<&kelto3d::ICone::SetEnd>("SetEnd", kelto3d::kDispidPrimitiveSetEnd),
-    kelto::com::PropGet<&kelto3d::ICone::get_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropPut<&kelto3d::ICone::put_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropGet<&kelto3d::ICone::get_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter),
-    kelto::com::PropPut<&kelto3d::ICone::put_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter));
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICone, Start),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICone, End),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ICone, StartDiameter),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ICone, EndDiameter));
 
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ICurvedCone, kelto3d::IPrimitive,
-    kelto::com::PropGet<&kelto3d::ICurvedCone::get_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::PropPut<&kelto3d::ICurvedCone::put_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::Method<&kelto3d::ICurvedCone::GetStart>("GetStart", kelto3d::kDispidPrimitiveGetStart).NoRetval(),
-    kelto::com::Method<&kelto3d::ICurvedCone::SetStart>("SetStart", kelto3d::kDispidPrimitiveSetStart),
-    kelto::com::PropGet<&kelto3d::ICurvedCone::get_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::PropPut<&kelto3d::ICurvedCone::put_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::Method<&kelto3d::ICurvedCone::GetEnd>("GetEnd", kelto3d::kDispidPrimitiveGetEnd).NoRetval(),
-    kelto::com::Method<&kelto3d::ICurvedCone::SetEnd>("SetEnd", kelto3d::kDispidPrimitiveSetEnd),
-    kelto::com::PropGet<&kelto3d::ICurvedCone::get_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropPut<&kelto3d::ICurvedCone::put_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropGet<&kelto3d::ICurvedCone::get_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter),
-    kelto::com::PropPut<&kelto3d::ICurvedCone::put_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter),
-    kelto::com::PropGet<&kelto3d::ICurvedCone::get_Centre>("Centre", kelto3d::kDispidPrimitiveCentre),
-    kelto::com::PropPut<&kelto3d::ICurvedCone::put_Centre>("Centre", kelto3d::kDispidPrimitiveCentre),
-    kelto::com::Method<&kelto3d::ICurvedCone::GetCentre>("GetCentre", kelto3d::kDispidPrimitiveGetCentre).NoRetval(),
-    kelto::com::Method<&kelto3d::ICurvedCone::SetCentre>("SetCentre", kelto3d::kDispidPrimitiveSetCentre));
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICurvedCone, Start),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICurvedCone, End),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ICurvedCone, StartDiameter),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ICurvedCone, EndDiameter),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICurvedCone, Centre));
 
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ISnout, kelto3d::IPrimitive,
-    kelto::com::PropGet<&kelto3d::ISnout::get_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::PropPut<&kelto3d::ISnout::put_Start>("Start", kelto3d::kDispidPrimitiveStart),
-    kelto::com::Method<&kelto3d::ISnout::GetStart>("GetStart", kelto3d::kDispidPrimitiveGetStart).NoRetval(),
-    kelto::com::Method<&kelto3d::ISnout::SetStart>("SetStart", kelto3d::kDispidPrimitiveSetStart),
-    kelto::com::PropGet<&kelto3d::ISnout::get_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::PropPut<&kelto3d::ISnout::put_End>("End", kelto3d::kDispidPrimitiveEnd),
-    kelto::com::Method<&kelto3d::ISnout::GetEnd>("GetEnd", kelto3d::kDispidPrimitiveGetEnd).NoRetval(),
-    kelto::com::Method<&kelto3d::ISnout::SetEnd>("SetEnd", kelto3d::kDispidPrimitiveSetEnd),
-    kelto::com::PropGet<&kelto3d::ISnout::get_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropPut<&kelto3d::ISnout::put_StartDiameter>("StartDiameter", kelto3d::kDispidPrimitiveStartDiameter),
-    kelto::com::PropGet<&kelto3d::ISnout::get_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter),
-    kelto::com::PropPut<&kelto3d::ISnout::put_EndDiameter>("EndDiameter", kelto3d::kDispidPrimitiveEndDiameter),
-    kelto::com::PropGet<&kelto3d::ISnout::get_Direction>("Direction", kelto3d::kDispidPrimitiveDirection),
-    kelto::com::PropPut<&kelto3d::ISnout::put_Direction>("Direction", kelto3d::kDispidPrimitiveDirection),
-    kelto::com::Method<&kelto3d::ISnout::GetDirection>("GetDirection", kelto3d::kDispidPrimitiveGetDirection).NoRetval(),
-    kelto::com::Method<&kelto3d::ISnout::SetDirection>("SetDirection", kelto3d::kDispidPrimitiveSetDirection));
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ISnout, Start),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ISnout, End),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ISnout, StartDiameter),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ISnout, EndDiameter),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ISnout, Direction));
 
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ICircle, kelto3d::IPrimitive,
-    kelto::com::PropGet<&kelto3d::ICircle::get_Centre>("Centre", kelto3d::kDispidPrimitiveCentre),
-    kelto::com::PropPut<&kelto3d::ICircle::put_Centre>("Centre", kelto3d::kDispidPrimitiveCentre),
-    kelto::com::Method<&kelto3d::ICircle::GetCentre>("GetCentre", kelto3d::kDispidPrimitiveGetCentre).NoRetval(),
-    kelto::com::Method<&kelto3d::ICircle::SetCentre>("SetCentre", kelto3d::kDispidPrimitiveSetCentre),
-    kelto::com::PropGet<&kelto3d::ICircle::get_Direction>("Direction", kelto3d::kDispidPrimitiveDirection),
-    kelto::com::PropPut<&kelto3d::ICircle::put_Direction>("Direction", kelto3d::kDispidPrimitiveDirection),
-    kelto::com::Method<&kelto3d::ICircle::GetDirection>("GetDirection", kelto3d::kDispidPrimitiveGetDirection).NoRetval(),
-    kelto::com::Method<&kelto3d::ICircle::SetDirection>("SetDirection", kelto3d::kDispidPrimitiveSetDirection),
-    kelto::com::PropGet<&kelto3d::ICircle::get_Diameter>("Diameter", kelto3d::kDispidPrimitiveDiameter),
-    kelto::com::PropPut<&kelto3d::ICircle::put_Diameter>("Diameter", kelto3d::kDispidPrimitiveDiameter));
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICircle, Centre),
+    KELTO_PRIMITIVE_POINT_ROWS(kelto3d::ICircle, Direction),
+    KELTO_PRIMITIVE_SCALAR_ROWS(kelto3d::ICircle, Diameter));
+
+#undef KELTO_PRIMITIVE_POINT_ROWS
+#undef KELTO_PRIMITIVE_SCALAR_ROWS
 // clang-format on
