@@ -10,7 +10,10 @@
 //   BM_BuildLists      Init on the tree: every node list, every distinct bend
 //                      and cone (counters: shared bend and cone lists)
 //   BM_FirstFrame      Init and the first Render together
-//   BM_Frame           a steady frame (Render: clear, root list, axes)
+//   BM_Frame           a steady frame (Render: clear, node lists, axes), with
+//                      and without reduced detail for small components, of
+//                      the whole plant and zoomed in 8× on its middle
+//                      (counters: lists called, at reduced detail, skipped)
 //   BM_NaiveFrame      the same model drawn in immediate mode, every
 //                      primitive tessellated afresh, no lists, no sharing
 //   BM_CachedVsNaive   both frames (clear, model, glFinish) timed in one run;
@@ -18,7 +21,7 @@
 //                      second argument is the viewport width (height 3/4 of
 //                      it): at 80×60 the rasteriser has a hundredth of the
 //                      pixels, so what stays of the time is vertex and call
-//                      work, the same on both paths
+//                      work. The third turns reduced detail on or off
 //   BM_Pick            Pick at a point on the model, and on the background
 //   BM_DepthOverBackground  GetDepth where the pick box finds nothing (the
 //                      whole-viewport selection pass over the root list)
@@ -155,12 +158,23 @@ void BM_FirstFrame(benchmark::State& state) {
   }
 }
 
+void FrameCounters(benchmark::State& state, const CGLRenderer& renderer) {
+  const CGLRenderer::CFrameStats& stats = renderer.GetFrameStats();
+  state.counters["lists"] = stats.Lists;
+  state.counters["reduced"] = stats.Reduced;
+  state.counters["culled"] = stats.Culled;
+}
+
+// Arguments: components, reduced detail on (1) or off (0), zoom factor.
 void BM_Frame(benchmark::State& state) {
   Plant& plant = PlantOf(static_cast<int>(state.range(0)));
   CGLRenderer renderer(plant.root.get(), &Surface());
+  if (state.range(1) == 0) renderer.SetReducedDetailPixels(0);
   SetUpView(renderer, plant);
+  if (state.range(2) != 1) renderer.Zoom(static_cast<double>(state.range(2)));
   renderer.Render();
   for (auto _ : state) renderer.Render();
+  FrameCounters(state, renderer);
 }
 
 // What a renderer without lists does: every primitive, every frame.
@@ -199,6 +213,7 @@ void BM_CachedVsNaive(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   Plant& plant = PlantOf(static_cast<int>(state.range(0)));
   CGLRenderer renderer(plant.root.get(), &Surface());
+  if (state.range(2) == 0) renderer.SetReducedDetailPixels(0);
   SetUpView(renderer, plant, static_cast<int>(state.range(1)));
   const CTessellationOptions options;
   double cachedTotal = 0, naiveTotal = 0;
@@ -220,6 +235,7 @@ void BM_CachedVsNaive(benchmark::State& state) {
   state.counters["cached_ms"] = 1000 * cachedTotal / static_cast<double>(state.iterations());
   state.counters["naive_ms"] = 1000 * naiveTotal / static_cast<double>(state.iterations());
   state.counters["speedup"] = naiveTotal / cachedTotal;
+  FrameCounters(state, renderer);
 }
 
 void BM_Pick(benchmark::State& state) {
@@ -237,7 +253,7 @@ void BM_Pick(benchmark::State& state) {
 }
 
 // GetDepth over empty background: the pick box finds nothing, so the depth
-// comes from a selection pass over the whole viewport (the root list).
+// comes from a selection pass over the whole viewport (every node list).
 void BM_DepthOverBackground(benchmark::State& state) {
   Plant& plant = PlantOf(static_cast<int>(state.range(0)));
   CGLRenderer renderer(plant.root.get(), &Surface());
@@ -249,13 +265,22 @@ void BM_DepthOverBackground(benchmark::State& state) {
 
 BENCHMARK(BM_BuildLists)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_FirstFrame)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Frame)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Frame)
+    ->Args({10000, 1, 1})
+    ->Args({10000, 0, 1})
+    ->Args({100000, 1, 1})
+    ->Args({100000, 0, 1})
+    ->Args({100000, 1, 8})
+    ->Args({100000, 0, 8})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaiveFrame)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CachedVsNaive)
-    ->Args({10000, kWidth})
-    ->Args({10000, 80})
-    ->Args({100000, kWidth})
-    ->Args({100000, 80})
+    ->Args({10000, kWidth, 1})
+    ->Args({10000, kWidth, 0})
+    ->Args({100000, kWidth, 1})
+    ->Args({100000, kWidth, 0})
+    ->Args({100000, 80, 1})
+    ->Args({100000, 80, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
 BENCHMARK(BM_Pick)

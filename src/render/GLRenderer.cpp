@@ -51,7 +51,17 @@ void CGLRenderer::NodeData::OnParentChanged() {
 
 // ------------------------------------------------------- construction, options
 
-CGLRenderer::CGLRenderer() : m_key(static_cast<const void*>(this)) { RegisterOptions(); }
+namespace {
+// The shared lists are blocks of one list per level of detail.
+void DeleteSharedBlock(unsigned list) { glDeleteLists(list, CGLRenderer::kDetailLevels); }
+}  // namespace
+
+CGLRenderer::CGLRenderer()
+    : m_bendCache(DeleteSharedBlock),
+      m_coneCache(DeleteSharedBlock),
+      m_key(static_cast<const void*>(this)) {
+  RegisterOptions();
+}
 
 CGLRenderer::CGLRenderer(CModelNode* root, kelto::gl::CGLSurface* surface) : CGLRenderer() {
   Init(root, surface);
@@ -216,11 +226,6 @@ void CGLRenderer::SetColourForPrimitive(const CPrimitive& primitive, bool select
 
 void CGLRenderer::DrawPrimitive(const CPrimitive& primitive) const {
   ::DrawPrimitive(primitive, m_tessellation);
-}
-
-void CGLRenderer::DrawModel() const {
-  if (!m_ready) return;
-  if (NodeData* data = GetNodeData(m_root); data && data->m_listId != 0) glCallList(data->m_listId);
 }
 
 void CGLRenderer::Render() {

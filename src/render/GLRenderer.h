@@ -7,7 +7,9 @@
 // primitives compiled right into this list, any other child as a call of its
 // own list. So a pipeline and its components make one list, each component a
 // sub-range of it under its own selection name (picking still finds the
-// component), and a frame is one glCallList of the root. Lists are few
+// component). Lists do not call each other: a frame walks the nodes that own
+// a list and calls each (DrawModel), which lets it skip a subtree whose box
+// lies outside the view and choose each list's level of detail. Lists are few
 // because a GL driver may compile each list more slowly the more lists exist
 // (Mesa's llvmpipe does); a plant of 100k components in 1,000 pipelines has
 // about a thousand lists rather than a hundred thousand.
@@ -25,7 +27,15 @@
 // (BendCanonical.h), tessellated once per distinct shape into a shared list
 // (CBendCache), and drawn under their own placement matrix. A node holds one
 // reference per bend primitive (NodeData::Keys); the last reference released
-// deletes the list.
+// deletes the list. Cones likewise (the cone cache).
+//
+// Level of detail. Each shared bend or cone list is a block of two: the
+// shape at the options' tessellation, then at ReducedTessellation
+// (PrimitiveDrawing.h). Node lists call them with glCallLists, so the list
+// base current when a node list runs picks the level: DrawModel sets base 1
+// for a list whose largest bend or cone diameter is under
+// ReducedDetailPixels on screen, measured at the nearest corner of the
+// node's box, else 0. Picking and the depth passes always use full detail.
 //
 // Hooks. A node's geometry or subtree change rebuilds its list (and creates
 // and builds lists for new children); a node leaving the tree loses this
@@ -125,8 +135,27 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void SetLineWidth(bool selected) const;
   // One primitive with this renderer's tessellation options.
   void DrawPrimitive(const CPrimitive& primitive) const;
-  // glCallList of the root's list.
-  void DrawModel() const;
+  // Calls the list of every node that owns one, skipping subtrees whose box
+  // lies outside the view, each at its level of detail (reducedDetail false:
+  // all at full detail). Names nest as in the tree, for selection passes.
+  void DrawModel(bool reducedDetail = true) const;
+
+  // Shared bend and cone lists come in blocks of this many, one per level of
+  // detail: the options' tessellation, then the reduced one.
+  static constexpr int kDetailLevels = 2;
+  // Lists whose largest bend or cone is under this many pixels across on
+  // screen draw them reduced. 0 or less: always full detail.
+  static constexpr double kDefaultReducedDetailPixels = 6.0;
+  void SetReducedDetailPixels(double pixels) { m_reducedDetailPixels = pixels; }
+  double GetReducedDetailPixels() const { return m_reducedDetailPixels; }
+  // What the last DrawModel did: node lists called, subtrees skipped as out
+  // of view, lists called at reduced detail.
+  struct CFrameStats {
+    int Lists = 0;
+    int Culled = 0;
+    int Reduced = 0;
+  };
+  const CFrameStats& GetFrameStats() const { return m_frameStats; }
 
   // Inspection, for the view control and tests.
   CModelNode* GetRoot() const { return m_root; }
@@ -169,6 +198,9 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   struct ListState;
   // The node's name pushed, then its primitives (the name is left pushed).
   void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state);
+  // Compiles the block of kDetailLevels lists at `list` for a shared shape.
+  void CompileShared(unsigned list, const CPrimitive& shape) const;
+  void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera, double pixels) const;
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
   // The material a primitive is drawn with: its colour (red when selected),
   // emissive for lines and circles.
@@ -216,6 +248,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   float m_selectedLineWidth = 1.0f;
   bool m_showDebugInfo = false;
   COptions m_options;
+  double m_reducedDetailPixels = kDefaultReducedDetailPixels;
+  mutable CFrameStats m_frameStats;
 
   CViewState m_view;
   CViewState m_savedView;
@@ -260,6 +294,8 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   const std::multiset<std::string>& ConeKeys() const { return m_coneKeys; }
   // The node's selection name.
   std::uint32_t Name() const { return m_name; }
+  // The largest diameter of a bend or cone drawn in the node's own list.
+  double DetailDiameter() const { return m_detailDiameter; }
 
  private:
   friend class CGLRenderer;
@@ -272,4 +308,5 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   std::multiset<std::string> m_keys;
   std::multiset<std::string> m_coneKeys;
   std::uint32_t m_name = 0;
+  double m_detailDiameter = 0.0;
 };

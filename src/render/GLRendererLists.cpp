@@ -12,8 +12,7 @@
 // Inside a list, material and line width are set only when they differ from
 // what the list set last: consecutive components of one colour then share
 // one material, and the driver need not revalidate its lighting state for
-// each of them. After a call of a child's list nothing is assumed, since the
-// child sets its own.
+// each of them.
 //
 // A list holds as few vertices of its own as it can. Every state change in a
 // list (a name, a material, a matrix) ends the run of vertices before it,
@@ -23,16 +22,25 @@
 // shape) under a placement matrix, and what is drawn in place (lines,
 // snouts, circles, shapes the caches cannot take) is emitted in world
 // coordinates without matrix changes (QuadricDrawing.h).
+//
+// A shared list is a block of kDetailLevels lists, and node lists call it
+// through glCallLists, which adds the list base current when the node list
+// runs: DrawModel chooses each node list's level of detail that way, without
+// compiling anything again.
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
+#include <limits>
 
 #include "core/Primitive.h"
 #include "render/BendCanonical.h"
 #include "render/ConeCanonical.h"
 #include "render/GLRenderer.h"
 #include "render/Material.h"
+#include "render/Picking.h"
+#include "render/PrimitiveDrawing.h"
 
 // One primitive of a node while its bend references are taken.
 struct CGLRenderer::Entry {
@@ -51,7 +59,6 @@ struct CGLRenderer::ListState {
   bool ModelView = false;  // glMatrixMode (GL_MODELVIEW) emitted
   bool Normalize = false;  // GL_NORMALIZE enabled by this list (not yet disabled)
   bool NormalizeKnown = false;
-  void Forget() { Known = ModelView = NormalizeKnown = false; }
 };
 
 class CGLRenderer::BatchScope {
@@ -148,12 +155,10 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
       // Looked up again (uncounted): an earlier bend of this same node may
       // just have made the list.
       if (m_bendCache.Find(key) == 0) {
-        const unsigned list = glGenLists(1);
+        const unsigned list = glGenLists(kDetailLevels);
         if (list == 0) continue;  // no context, or out of list names: drawn in place
         m_bendCache.Add(key, list);
-        glNewList(list, GL_COMPILE);
-        DrawPrimitive(CPrimitive(entry.Canonical.Shape));
-        glEndList();
+        CompileShared(list, CPrimitive(entry.Canonical.Shape));
       } else {
         m_bendCache.AddRef(key);
       }
@@ -163,12 +168,10 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
       if (!entry.Cone.IsCone) continue;
       const std::string& key = entry.Cone.Key;
       if (m_coneCache.Lookup(key) == 0) {
-        const unsigned list = glGenLists(1);
+        const unsigned list = glGenLists(kDetailLevels);
         if (list == 0) continue;  // drawn in place
         m_coneCache.Add(key, list);
-        glNewList(list, GL_COMPILE);
-        DrawPrimitive(CPrimitive(entry.Cone.Shape));
-        glEndList();
+        CompileShared(list, CPrimitive(entry.Cone.Shape));
       } else {
         m_coneCache.AddRef(key);
       }
@@ -181,6 +184,36 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
 
   RequestCompile(*data);
 }
+
+void CGLRenderer::CompileShared(unsigned list, const CPrimitive& shape) const {
+  static_assert(kDetailLevels == 2);
+  glNewList(list, GL_COMPILE);
+  DrawPrimitive(shape);
+  glEndList();
+  glNewList(list + 1, GL_COMPILE);
+  ::DrawPrimitive(shape, ReducedTessellation(m_tessellation), false);
+  glEndList();
+}
+
+namespace {
+
+// A shared list, at the level of detail the list base selects.
+void CallShared(unsigned list) { glCallLists(1, GL_UNSIGNED_INT, &list); }
+
+// The largest diameter of a bend or cone among the primitives.
+double LargestDiameter(const CGeometrySet& geometry) {
+  double largest = 0.0;
+  for (const CPrimitive& primitive : geometry) {
+    if (const auto* cone = primitive.GetCone()) {
+      largest = std::max({largest, cone->StartDiameter, cone->EndDiameter});
+    } else if (const auto* bend = primitive.GetCurvedCone()) {
+      largest = std::max({largest, bend->StartDiameter, bend->EndDiameter});
+    }
+  }
+  return largest;
+}
+
+}  // namespace
 
 void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   // Leaf children are drawn in this list and need no list of their own; any
@@ -197,6 +230,7 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   }
 
   data->m_inParentList = false;
+  data->m_detailDiameter = LargestDiameter(node->GetGeometry());
   if (data->m_listId == 0) data->m_listId = glGenLists(1);
   const bool compiled = data->m_listId != 0;  // else no context, or out of names
   ListState state;
@@ -204,18 +238,16 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
     glNewList(data->m_listId, GL_COMPILE);
     EmitNodeContent(node, *data, state);
   }
+  // Children with lists of their own are called by DrawModel, not from here.
   for (const auto& [key, child] : node->GetChildren()) {
     NodeData* childData = GetNodeData(child.get());
-    if (!childData) continue;
-    if (child->GetChildren().empty()) {
-      childData->m_inParentList = compiled;
-      if (!compiled) continue;
-      EmitNodeContent(child.get(), *childData, state);
-      glPopName();
-    } else if (compiled && childData->m_listId != 0) {
-      glCallList(childData->m_listId);
-      state.Forget();
-    }
+    if (!childData || !child->GetChildren().empty()) continue;
+    childData->m_inParentList = compiled;
+    data->m_detailDiameter =
+        std::max(data->m_detailDiameter, LargestDiameter(child->GetGeometry()));
+    if (!compiled) continue;
+    EmitNodeContent(child.get(), *childData, state);
+    glPopName();
   }
   if (!compiled) return;
   // What the list enabled it disables again: no state leaks out of a list.
@@ -245,8 +277,7 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
 
     // A cone whose shape the cone cache holds is that list, stretched and
     // placed; normals under a stretch need GL_NORMALIZE, which the list turns
-    // on before its first such cone (and again after a child's list, which
-    // may have turned it off at its end).
+    // on before its first such cone and off at its end.
     if (const auto* cone = primitive.GetCone()) {
       const CCanonicalCone canonical = CanonicaliseCone(*cone);
       const unsigned list = canonical.IsCone ? m_coneCache.Find(canonical.Key) : 0;
@@ -264,7 +295,7 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
       }
       glPushMatrix();
       glMultMatrixd(canonical.Matrix.data());
-      glCallList(list);
+      CallShared(list);
       glPopMatrix();
       continue;
     }
@@ -294,10 +325,73 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
       glEnable(GL_NORMALIZE);
       glScaled(scale, scale, scale);
     }
-    glCallList(list);
+    CallShared(list);
     if (scale != 1.0) glPopAttrib();
     glPopMatrix();
   }
+}
+
+// ------------------------------------------------------------------ frames
+
+void CGLRenderer::DrawModel(bool reducedDetail) const {
+  m_frameStats = {};
+  if (!m_ready) return;
+  glPushAttrib(GL_LIST_BIT);
+  DrawNodeLists(m_root, GetCameraMatrices(), reducedDetail ? m_reducedDetailPixels : 0.0);
+  glPopAttrib();
+}
+
+namespace {
+
+// The node's diameter in pixels where its box comes nearest the eye (at
+// least as large as anywhere in the box); infinite when the box reaches the
+// eye's plane or behind it.
+double PixelsAcross(double diameter, const CBoundBox& box, const CCameraMatrices& camera) {
+  const CPoint3& lo = box.GetMin();
+  const CPoint3& hi = box.GetMax();
+  const CMatrix44& m = camera.ModelView;
+  double nearest = std::numeric_limits<double>::infinity();
+  for (int corner = 0; corner < 8; ++corner) {
+    const double p[3] = {corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
+                         corner & 4 ? hi.z : lo.z};
+    const double eyeZ = m.m[2][0] * p[0] + m.m[2][1] * p[1] + m.m[2][2] * p[2] + m.m[2][3];
+    nearest = std::min(nearest, -eyeZ);
+  }
+  if (!(nearest > 0.0)) return std::numeric_limits<double>::infinity();
+  // The perspective's y scale maps a unit at depth 1 to half the height.
+  return diameter * camera.Projection.m[1][1] * camera.Viewport.Height * 0.5 / nearest;
+}
+
+}  // namespace
+
+void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
+                                double pixels) const {
+  const NodeData* data = GetNodeData(node);
+  if (!data || data->m_listId == 0) return;
+  const CViewport& v = camera.Viewport;
+  const CBoundBox& box = node->GetBoundBox();
+  if (!BoxMayCoverRegion(box, camera, v.X, v.Y, v.X + v.Width, v.Y + v.Height)) {
+    ++m_frameStats.Culled;
+    return;
+  }
+  const bool reduced = pixels > 0.0 && data->m_detailDiameter > 0.0 &&
+                       PixelsAcross(data->m_detailDiameter, box, camera) < pixels;
+  glListBase(reduced ? 1 : 0);
+  glCallList(data->m_listId);
+  ++m_frameStats.Lists;
+  if (reduced) ++m_frameStats.Reduced;
+  // The node's list has popped its name; its children's drawing nests under
+  // it again, as the tree does.
+  bool pushed = false;
+  for (const auto& [key, child] : node->GetChildren()) {
+    if (child->GetChildren().empty()) continue;  // drawn in this node's list
+    if (!pushed) {
+      glPushName(data->m_name);
+      pushed = true;
+    }
+    DrawNodeLists(child.get(), camera, pixels);
+  }
+  if (pushed) glPopName();
 }
 
 // --------------------------------------------------------------- selection

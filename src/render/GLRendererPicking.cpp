@@ -1,18 +1,18 @@
 // Picking of CGLRenderer.
 //
-// A pick is a selection pass over what the node lists draw. Running the
-// root's list would put every vertex of the plant through GL's selection
+// A pick is a selection pass over what the node lists draw. Calling all the
+// lists would put every vertex of the plant through GL's selection
 // path to find the few under a 5-pixel box — on a 100k-component plant,
 // seconds per pick with Mesa, and the camera picks on every wheel step and
 // pan. So the pick-box pass walks the tree instead and replays, for each
 // node, exactly what its list holds — its name, its primitives (shared bend
 // lists under their placement), its children in list order — but skips
 // every subtree whose bound box cannot reach the pick box. The records, and
-// so the hits, are those the root list would give: the names nest the same
-// way (a leaf's name and primitives sit in its parent's list, in child order,
-// just where the walk replays them), and only nodes that could not be hit are
-// left out. The whole-viewport
-// pass (GetDepth's fallback) has nothing to skip and calls the root list.
+// so the hits, are those the lists would give: the names nest the same way
+// (a leaf's name and primitives sit in its parent's list, in child order,
+// just where the walk replays them), and only nodes that could not be hit
+// are left out. The whole-viewport pass (GetDepth's fallback) calls the node
+// lists as a frame does, at full detail.
 #include <GL/gl.h>
 
 #include "core/Primitive.h"
@@ -38,8 +38,7 @@ void CGLRenderer::Pick(const CPoint2& point, CHitList& hits) {
 CHitList CGLRenderer::PickAll() {
   if (!m_ready || !MakeCurrent()) return {};
   ApplyProjection();
-  const NodeData* root = GetNodeData(m_root);
-  return SelectionPass(root ? root->ListId() : 0,
+  return SelectionPass([this] { DrawModel(false); },
                        [this](std::uint32_t name) { return ResolveName(name); });
 }
 

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "core/Primitive.h"
 #include "render/MeshDrawing.h"
 #include "render/QuadricDrawing.h"
@@ -11,7 +13,13 @@ namespace {
 void DrawSwept(const CSweptGeometry& g, bool twoSided, bool caps, int edges) {
   DrawMesh(g.Mesh, twoSided);
   if (!caps) return;
-  for (const CCapDisc& cap : g.Caps) DrawDisc(cap.Centre, cap.Diameter, cap.Normal, true, edges);
+  for (const CCapDisc& cap : g.Caps) {
+    if (twoSided) {
+      DrawDisc(cap.Centre, cap.Diameter, cap.Normal, true, edges);
+    } else {
+      DrawFacingDisc(cap.Centre, cap.Diameter, cap.Normal, edges);
+    }
+  }
 }
 
 }  // namespace
@@ -39,19 +47,28 @@ void DrawSnout(const CPoint3& start, double startDiameter, const CPoint3& end, d
   DrawSwept(g, twoSided, caps, options.Edges);
 }
 
-void DrawPrimitive(const CPrimitive& primitive, const CTessellationOptions& options) {
+void DrawPrimitive(const CPrimitive& primitive, const CTessellationOptions& options,
+                   bool twoSided) {
   if (const auto* line = primitive.GetLine()) {
     DrawLine(line->Start, line->End);
   } else if (const auto* cone = primitive.GetCone()) {
-    DrawCone(cone->Start, cone->StartDiameter, cone->End, cone->EndDiameter, true, true,
+    DrawCone(cone->Start, cone->StartDiameter, cone->End, cone->EndDiameter, twoSided, true,
              options.Edges, options.CylStacks);
   } else if (const auto* bend = primitive.GetCurvedCone()) {
     DrawCurvedCone(bend->Start, bend->StartDiameter, bend->Centre, bend->End, bend->EndDiameter,
-                   true, true, options);
+                   twoSided, true, options);
   } else if (const auto* snout = primitive.GetSnout()) {
     DrawSnout(snout->Start, snout->StartDiameter, snout->End, snout->EndDiameter, snout->Direction,
               true, true, options);
   } else if (const auto* circle = primitive.GetCircle()) {
     DrawDisc(circle->Centre, circle->Diameter, circle->Direction, false, options.Edges);
   }
+}
+
+CTessellationOptions ReducedTessellation(const CTessellationOptions& full) {
+  CTessellationOptions reduced = full;
+  reduced.Edges = std::min(full.Edges, 8);
+  reduced.BendSteps = std::min(full.BendSteps, 4);
+  reduced.CylStacks = std::min(full.CylStacks, 1);
+  return reduced;
 }

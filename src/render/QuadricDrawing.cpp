@@ -125,6 +125,14 @@ void DrawDisc(const CPoint3& centre, double diameter, const CVector3& normal, bo
   glEnd();
 }
 
+void DrawFacingDisc(const CPoint3& centre, double diameter, const CVector3& normal, int edges) {
+  if (normal.IsZero()) return;
+  const int slices = Slices(edges);
+  if (slices < 2) return;
+  const CFrame f(normal, centre);
+  FilledDisc(f, CRing(slices), diameter * 0.5, 0.0, true);
+}
+
 void DrawCone(const CPoint3& start, double startDiameter, const CPoint3& end, double endDiameter,
               bool twoSided, bool caps, int edges, int stacks) {
   const CVector3 axis = start - end;

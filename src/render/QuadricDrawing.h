@@ -26,6 +26,10 @@
 void DrawDisc(const CPoint3& centre, double diameter, const CVector3& normal, bool solid,
               int edges);
 
+// A filled disc seen from one side only: one triangle fan facing along
+// `normal`, which is its normal. The end of a closed solid needs no more.
+void DrawFacingDisc(const CPoint3& centre, double diameter, const CVector3& normal, int edges);
+
 // A cone (a cylinder when the diameters are equal) from `start` to `end`,
 // smooth normals. The wall starts at `end` and grows towards `start`, in
 // `stacks` bands (none when stacks < 1 or a diameter is negative).

@@ -105,8 +105,8 @@ TEST_F(Picking, LeavesTheMatricesAsTheyWere) {
 }
 
 // The pick-box pass walks the tree and skips subtrees that cannot reach the
-// box; its hits must be exactly those of the plain pass over the root list.
-TEST_F(Picking, SkippingSubtreesGivesTheHitsOfTheWholeList) {
+// box; its hits must be exactly those of the pass over every node list.
+TEST_F(Picking, SkippingSubtreesGivesTheHitsOfEveryList) {
   for (int row = 0; row < 6; ++row) {
     CModelNode* line = tree_.Add({});
     for (int i = 0; i < 6; ++i) {
@@ -135,8 +135,7 @@ TEST_F(Picking, SkippingSubtreesGivesTheHitsOfTheWholeList) {
       CHitList walked;
       renderer_->Pick({double(x), double(y)}, walked);
       PushPickMatrix(x, y, kPickBoxSize);
-      const CHitList listed =
-          SelectionPass(renderer_->GetNodeData(tree_.Root())->ListId(), resolve);
+      const CHitList listed = SelectionPass([&] { renderer_->DrawModel(false); }, resolve);
       glMatrixMode(GL_PROJECTION);
       glPopMatrix();
       glMatrixMode(GL_MODELVIEW);

@@ -113,6 +113,41 @@ TEST_F(PrimitiveDrawing, TwoSidedSurfacesShowTheirInside) {
   }
 }
 
+// Drawn one-sided at reduced detail (what the renderer does for components a
+// few pixels across), every primitive is still closed seen from outside:
+// looking straight down onto its start cap shows the cap, and its wall shows
+// where it faces the viewer.
+TEST_F(PrimitiveDrawing, OneSidedReducedPrimitivesAreClosedFromOutside) {
+  const CTessellationOptions reduced = ReducedTessellation(options_);
+  EXPECT_EQ(reduced.Edges, 8);
+  EXPECT_EQ(reduced.BendSteps, 4);
+  EXPECT_EQ(reduced.CylStacks, 1);
+  const CTessellationOptions few = ReducedTessellation({6, 2, 1, 3});
+  EXPECT_EQ(few.Edges, 6) << "never more than asked for";
+  EXPECT_EQ(few.BendSteps, 2);
+  EXPECT_EQ(few.SnoutSteps, 3);
+
+  struct Case {
+    const char* name;
+    CPrimitive primitive;
+    double wallX, wallY;
+  };
+  const Case cases[] = {
+      {"cylinder", CPrimitive::Cone{{0, 0, 1}, 1, {0, 0, -1}, 1, 0}, 0, 0},
+      {"cone", CPrimitive::Cone{{0, 0, 1}, 1.5, {0, 0, -1}, 0.5, 0}, 0, 0},
+      // Down the start leg; the bend turns away along +x.
+      {"bend", CPrimitive::CurvedCone{{0, 0, 1}, 1, {1.5, 0, 0}, 1, {0, 0, 0}, 0}, 1.2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Begin(false);
+    DrawPrimitive(c.primitive, reduced, false);
+    EXPECT_GT(At(0, 0), 0) << "the start cap faces the viewer";
+    EXPECT_GT(At(c.wallX, c.wallY), 0);
+    EXPECT_EQ(At(0, 1.5), 0);
+  }
+}
+
 TEST_F(PrimitiveDrawing, DiscsAreFilledBothWaysOrJustOutlined) {
   auto countLit = [&](double rMin, double rMax) {
     int lit = 0;

@@ -93,9 +93,11 @@ TEST_F(RendererCache, DestroyingTheRendererFreesEveryList) {
   const unsigned list = r.GetNodeData(group)->ListId();
   const unsigned root = r.GetNodeData(tree_.Root())->ListId();
   const AssociationKey key = r.GetKey();
+  ASSERT_TRUE(glIsList(shared + 1)) << "the bend at reduced detail";
   renderer_.reset();
   ASSERT_TRUE(surface_.MakeCurrent());
   EXPECT_FALSE(glIsList(shared));
+  EXPECT_FALSE(glIsList(shared + 1)) << "its reduced detail";
   EXPECT_FALSE(glIsList(list));
   EXPECT_FALSE(glIsList(root));
   EXPECT_EQ(a->GetAssociated(key), nullptr);
