@@ -272,6 +272,7 @@ BENCHMARK(BM_Frame)
     ->Args({100000, 0, 1})
     ->Args({100000, 1, 8})
     ->Args({100000, 0, 8})
+    ->MinTime(2.0)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NaiveFrame)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CachedVsNaive)
@@ -281,6 +282,7 @@ BENCHMARK(BM_CachedVsNaive)
     ->Args({100000, kWidth, 0})
     ->Args({100000, 80, 1})
     ->Args({100000, 80, 0})
+    ->MinTime(2.0)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime();
 BENCHMARK(BM_Pick)

@@ -26,7 +26,7 @@ CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
 }
 
 CGLRenderer::NodeData::~NodeData() {
-  m_renderer->MakeCurrent();
+  if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
   if (m_listId != 0) glDeleteLists(m_listId, 1);
   for (const std::string& key : m_keys) m_renderer->m_bendCache.Release(key);
   for (const std::string& key : m_coneKeys) m_renderer->m_coneCache.Release(key);
@@ -159,11 +159,6 @@ CGLRenderer::NodeData* CGLRenderer::AttachNodeData(CModelNode* node) {
   auto* data = new NodeData(this, node);
   node->SetAssociated(m_key, CModelNode::AssociatedPtr(data));
   return data;
-}
-
-void CGLRenderer::RemoveNodeData(CModelNode* node) {
-  for (const auto& [key, child] : node->GetChildren()) RemoveNodeData(child.get());
-  node->ClearAssociated(m_key);
 }
 
 void CGLRenderer::BuildRoot() {

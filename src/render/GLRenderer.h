@@ -183,6 +183,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   NodeData* AttachNodeData(CModelNode* node);
   // Removes this renderer's data from the node and its whole subtree.
   void RemoveNodeData(CModelNode* node);
+  void RemoveNodeDataBelow(CModelNode* node);
   void BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild);
   void BuildRoot();
   // A leaf below the root (with this renderer's data on its parent) is drawn
@@ -191,6 +192,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // While one of these lives, the lists asked for (RequestCompile) wait; the
   // outermost one compiles each of them once when it ends.
   class BatchScope;
+  // Makes the surface current once within the outermost BatchScope.
+  void MakeCurrentInBatch();
   // Asks for the list holding the node's drawing to be compiled again.
   void RequestCompile(const NodeData& data);
   void CompilePending();
@@ -262,6 +265,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   std::unordered_map<std::uint32_t, CModelNode*> m_names;
   std::uint32_t m_nextName = 1;
   int m_batchDepth = 0;
+  bool m_batchCurrent = false;  // the surface was made current in this batch
   std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile
 };
 

@@ -68,6 +68,7 @@ class CGLRenderer::BatchScope {
   }
   ~BatchScope() {
     if (--m_r.m_batchDepth != 0) return;
+    m_r.m_batchCurrent = false;
     if (std::uncaught_exceptions() > m_exceptions) {
       m_r.m_pending.clear();  // unwinding: leave the lists as they are
       return;
@@ -84,6 +85,23 @@ class CGLRenderer::BatchScope {
 
 bool CGLRenderer::DrawnInParent(const CModelNode* node) const {
   return node != m_root && node->GetChildren().empty() && GetNodeData(node->GetParent());
+}
+
+void CGLRenderer::RemoveNodeData(CModelNode* node) {
+  BatchScope batch(*this);
+  MakeCurrentInBatch();  // for every list the data deletes
+  RemoveNodeDataBelow(node);
+}
+
+void CGLRenderer::RemoveNodeDataBelow(CModelNode* node) {
+  for (const auto& [key, child] : node->GetChildren()) RemoveNodeDataBelow(child.get());
+  node->ClearAssociated(m_key);
+}
+
+void CGLRenderer::MakeCurrentInBatch() {
+  // Asking the surface costs a few EGL calls (and a system call) each time:
+  // once per operation, not once per node of a 100,000-node build.
+  if (!m_batchCurrent) m_batchCurrent = MakeCurrent();
 }
 
 void CGLRenderer::RequestCompile(const NodeData& data) {
@@ -116,7 +134,7 @@ void CGLRenderer::CompilePending() {
 
 void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild) {
   BatchScope batch(*this);
-  MakeCurrent();
+  MakeCurrentInBatch();
 
   // Children without data are new to this renderer: give them data and
   // lists. Children that have data keep their lists.
