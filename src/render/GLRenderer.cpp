@@ -134,6 +134,12 @@ void CGLRenderer::Init(CModelNode* root, kelto::gl::CGLSurface* surface) {
     glEnable(GL_LIGHT0);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
+    // Surfaces are pushed back by a depth step or so (more where they slope
+    // away): a line or circle lying on a surface — a weld ring or a support
+    // on its pipe — then shows whole instead of tying with the surface for
+    // every pixel, and nothing else moves visibly.
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(1.0f, 1.0f);
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     m_viewport = {viewport[0], viewport[1], viewport[2], viewport[3]};

@@ -49,6 +49,31 @@ TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsIt) {
   EXPECT_NEAR(w.y, kSize / 2.0, 1e-9);
 }
 
+// A weld ring lies exactly on its pipe's surface; it must show all across
+// the pipe's visible side, not in the scattered pixels where its depth
+// happens to win against the surface's.
+TEST_F(RendererImage, RingsOnASurfaceShowWhole) {
+  CGeometrySet pipe = Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00);
+  pipe.AddCircle({0, 0, 0}, 2, {1, 0, 0}, 0x00FFFF);  // yellow
+  tree_.Add(pipe);
+  CGLRenderer& r = Start();
+  LookDown(r);
+  Fit();
+  RenderFrame();
+  Save("ring-on-pipe");
+  const auto yellowNear = [&](const CPoint3& p) {
+    const CPoint3 w = r.GetCameraMatrices().Project(p);
+    for (int dx = -1; dx <= 1; ++dx) {
+      const Rgb c = Pixel(static_cast<int>(w.x) + dx, static_cast<int>(w.y));
+      if (c.r > 200 && c.g > 200 && c.b == 0) return true;
+    }
+    return false;
+  };
+  int shown = 0;
+  for (int i = -9; i <= 9; ++i) shown += yellowNear({0, i / 10.0, 0}) ? 1 : 0;
+  EXPECT_EQ(shown, 19);
+}
+
 TEST_F(RendererImage, SelectionDrawsTheSubtreeRed) {
   CModelNode* parent = tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00));
   tree_.Add(Cylinder({0, -5, 0}, {0, 5, 0}, 1, 0xFF0000), parent);  // blue, crossing
