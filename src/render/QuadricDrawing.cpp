@@ -2,12 +2,14 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
 #include <vector>
 
 #include "render/Frames.h"
+#include "render/Sweep.h"
 
 namespace {
 
@@ -146,6 +148,9 @@ void DrawCone(const CPoint3& start, double startDiameter, const CPoint3& end, do
   const CRing ring(slices);
   // The wall needs a stack and no negative (or NaN) radius; each cap stands
   // on its own, so a cone without stacks is still closed at both ends.
+  // Stacks are capped as the sweeps' steps are: a script may set CylStacks
+  // to any integer, and a billion bands would hang the frame.
+  stacks = std::min(stacks, kMaxSweepSteps);
   if (stacks >= 1 && base >= 0.0 && top >= 0.0) {
     ConeWall(f, ring, base, top, length, stacks, true);
     if (twoSided) ConeWall(f, ring, base, top, length, stacks, false);

@@ -32,7 +32,8 @@ void DrawFacingDisc(const CPoint3& centre, double diameter, const CVector3& norm
 
 // A cone (a cylinder when the diameters are equal) from `start` to `end`,
 // smooth normals. The wall starts at `end` and grows towards `start`, in
-// `stacks` bands (none when stacks < 1 or a diameter is negative).
+// `stacks` bands (none when stacks < 1 or a diameter is negative; at most
+// kMaxSweepSteps).
 // twoSided: the wall is drawn again facing inwards with the opposite normals,
 // so an open cone shows its inside. caps: a disc closes each end whose
 // diameter is above 0, facing away from the cone.

@@ -6,6 +6,7 @@
 // a circle's outline has no stray zero-length strip at its centre that
 // picking would find.
 #include "render/QuadricDrawing.h"
+#include "render/Sweep.h"
 
 #include <gtest/gtest.h>
 
@@ -233,6 +234,19 @@ TEST_F(QuadricDrawing, EmitsWhatTheGluQuadricsDrawInTheirFrame) {
       EXPECT_EQ(depth, 1);
     }
   }
+}
+
+// A script can set CylStacks to any integer; the wall stops at the sweeps'
+// cap instead of hanging the frame.
+TEST_F(QuadricDrawing, StacksAreCappedLikeTheSweepSteps) {
+  Begin({0, 0, 1});
+  const auto polygons = [&](int stacks) {
+    return Feedback([&] { DrawCone({-1, 0, 0}, 1, {1, 0, 0}, 1, false, false, 4, stacks); })
+        .size();
+  };
+  const std::size_t capped = polygons(kMaxSweepSteps);
+  EXPECT_GT(capped, polygons(kMaxSweepSteps / 2));
+  EXPECT_EQ(polygons(1'000'000'000), capped);
 }
 
 // Lit from the opposite side, every vertex of the inner wall must shine as
