@@ -18,7 +18,7 @@ endfunction()
 function(kelto_library)
   cmake_parse_arguments(ARG "SHARED;STATIC;OBJECT" "NAME" "DEPS;SOURCES" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  list(APPEND srcs ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  list(APPEND srcs ${ARG_SOURCES})
   if(NOT srcs)
     # A folder that so far holds only headers.
     add_library(${ARG_NAME} INTERFACE)
