@@ -57,17 +57,6 @@ class ColourSchemeLink : public ::testing::Test {
   ComPtr<IKeltoComponent> valve = colour_test::MakeComponent("Valves");
 };
 
-ComPtr<IUnknown> Identity(IUnknown* object) {
-  ComPtr<IUnknown> identity;
-  EXPECT_EQ(object->QueryInterface(IidOf<IUnknown>(), identity.PutVoid()), S_OK);
-  return identity;
-}
-
-TEST_F(ColourSchemeLink, NullConvertsToNullBothWays) {
-  EXPECT_FALSE(SchemeFromInterface(nullptr));
-  EXPECT_FALSE(InterfaceFromScheme(SchemePtr()));
-}
-
 TEST_F(ColourSchemeLink, ModuleSchemesShareTheirInternalObject) {
   auto group = kelto::com::MakeObject<CComGroupColScheme>();
   SchemePtr fromGroup = SchemeFromInterface(static_cast<kelto3d::IGroupColScheme*>(group.Get()));
@@ -106,7 +95,8 @@ TEST_F(ColourSchemeLink, BuiltInSchemeGivesItsOneScriptingFace) {
   // While the scripting object lives, the way back gives that same object.
   ComPtr<IColourScheme> face = InterfaceFromScheme(builder);
   ASSERT_TRUE(face);
-  EXPECT_EQ(Identity(face.Get()), Identity(static_cast<kelto3d::IUserColScheme*>(user.Get())));
+  EXPECT_EQ(kelto::com::Identity(face.Get()),
+            kelto::com::Identity(static_cast<kelto3d::IUserColScheme*>(user.Get())));
   face.Reset();
   user.Reset();
 
@@ -184,7 +174,9 @@ TEST_F(ColourSchemeLink, FailingHostSchemeGivesWhite) {
   EXPECT_EQ(builder->GetColour(pipe.Get()), 0xFFFFFF);
 }
 
-TEST_F(ColourSchemeLink, SchemesWithoutASafeFaceAreRefused) {
+TEST_F(ColourSchemeLink, NullConvertsToNullAndSchemesWithoutASafeFaceAreRefused) {
+  EXPECT_FALSE(SchemeFromInterface(nullptr));
+  EXPECT_FALSE(InterfaceFromScheme(SchemePtr()));
   // A built-in scheme that was (wrongly) given an external count cannot be
   // shared with a scripting face: that would make a second count.
   auto counted = CGroupColScheme::Create();

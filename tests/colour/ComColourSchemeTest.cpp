@@ -8,69 +8,28 @@
 #include "PipingComponents.h"
 #include "colour/ComGroupColScheme.h"
 #include "colour/ComUserColScheme.h"
-#include "platform/com/Api.h"
-#include "platform/com/Guid.h"
-#include "platform/com/Strings.h"
-#include "platform/com/Variant.h"
+#include "tags/LateBoundCalls.h"
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto3d::IColourScheme;
 using kelto3d::IGroupColScheme;
 using kelto3d::IUserColScheme;
+using late_bound::IdOf;
+using late_bound::Invoke;
+using late_bound::ObjectArg;
 
 namespace {
 
-DISPID IdOf(IDispatch* object, const char16_t* name) {
-  std::u16string copy(name);
-  LPOLESTR names[1] = {copy.data()};
-  DISPID id = DISPID_UNKNOWN;
-  EXPECT_EQ(object->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id), S_OK) << id;
-  return id;
-}
-
-// Invokes as a method; args in the order written (reversed for rgvarg).
-HRESULT Call(IDispatch* object, DISPID id, std::vector<VARIANT> args, _variant_t* result,
-             EXCEPINFO* info = nullptr) {
-  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-  DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
-                    static_cast<UINT>(reversed.size()), 0};
-  UINT argError = 0;
-  return object->Invoke(id, GUID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, &params, result,
-                        info, &argError);
-}
-
-VARIANT ObjectArg(IDispatch* object) {
-  VARIANT v;
-  VariantInit(&v);
-  v.vt = VT_DISPATCH;
-  v.pdispVal = object;  // borrowed: Invoke does not take it over
-  return v;
-}
+constexpr const char* kSchemeSource = "{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}";
 
 // GetColour through Invoke, expecting success.
 LONG ColourOf(IDispatch* scheme, IKeltoComponent* component) {
-  _variant_t result;
-  EXPECT_EQ(Call(scheme, 1, {ObjectArg(component)}, &result), S_OK);
-  EXPECT_EQ(result.vt, VT_I4);
-  return result.lVal;
+  const auto r = Invoke(scheme, 1, {ObjectArg(component)}, DISPATCH_METHOD);
+  EXPECT_EQ(r.hr, S_OK);
+  EXPECT_EQ(r.value.vt, VT_I4);
+  return r.value.lVal;
 }
-
-// SetConfig through Invoke; returns the Errors text.
-std::string SetConfig(IDispatch* scheme, const std::string& xml) {
-  _variant_t config(xml);
-  _bstr_t errors("stale");
-  VARIANT errorsRef;
-  VariantInit(&errorsRef);
-  errorsRef.vt = VT_BYREF | VT_BSTR;
-  errorsRef.pbstrVal = errors.GetAddress();
-  _variant_t ignored;
-  EXPECT_EQ(Call(scheme, IdOf(scheme, u"SetConfig"), {config, errorsRef}, &ignored), S_OK);
-  EXPECT_NE(errors.GetBSTR(), nullptr);  // "" rather than null when all is well
-  return errors.str();
-}
-
-std::string Text(BSTR b) { return kelto::com::BstrToUtf8(b); }
 
 ComPtr<IDispatch> MakeGroup() {
   return ComPtr<IDispatch>(
@@ -81,7 +40,7 @@ ComPtr<IDispatch> MakeUser() {
       static_cast<IUserColScheme*>(kelto::com::MakeObject<CComUserColScheme>().Get()));
 }
 
-TEST(ComColourScheme, DispatchIdsAreThoseOfTheTypeLibrary) {
+TEST(ComColourScheme, DispatchIdsInterfacesAndErrorSupport) {
   const ComPtr<IDispatch> group = MakeGroup();
   const ComPtr<IDispatch> user = MakeUser();
   EXPECT_EQ(IdOf(group.Get(), u"GetColour"), 1);
@@ -92,11 +51,7 @@ TEST(ComColourScheme, DispatchIdsAreThoseOfTheTypeLibrary) {
   DISPID id = 0;
   EXPECT_EQ(group->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id),
             DISP_E_UNKNOWNNAME);
-}
 
-TEST(ComColourScheme, InterfacesAndErrorSupport) {
-  const ComPtr<IDispatch> group = MakeGroup();
-  const ComPtr<IDispatch> user = MakeUser();
   ComPtr<IUnknown> probe;
   EXPECT_EQ(group->QueryInterface(IidOf<IGroupColScheme>(), probe.PutVoid()), S_OK);
   EXPECT_EQ(group->QueryInterface(IidOf<IColourScheme>(), probe.PutVoid()), S_OK);
@@ -110,10 +65,9 @@ TEST(ComColourScheme, InterfacesAndErrorSupport) {
     ASSERT_EQ(scheme->QueryInterface(IidOf<ISupportErrorInfo>(), support.PutVoid()), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IColourScheme>()), S_OK);
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IDispatch>()), S_FALSE);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IUserColScheme>()),
+              scheme == user ? S_OK : S_FALSE);
   }
-  ComPtr<ISupportErrorInfo> support;
-  ASSERT_EQ(user->QueryInterface(IidOf<ISupportErrorInfo>(), support.PutVoid()), S_OK);
-  EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IUserColScheme>()), S_OK);
 }
 
 TEST(ComColourScheme, GroupColoursThroughInvoke) {
@@ -128,33 +82,25 @@ TEST(ComColourScheme, FailuresBecomeExceptionsWithDescriptions) {
   // A null component.
   VARIANT nothing;
   VariantInit(&nothing);
-  _variant_t result;
-  EXCEPINFO info{};
-  EXPECT_EQ(Call(group.Get(), 1, {nothing}, &result, &info), DISP_E_EXCEPTION);
-  EXPECT_EQ(info.scode, E_POINTER);
-  EXPECT_EQ(Text(info.bstrDescription), "No component to colour.");
-  EXPECT_EQ(Text(info.bstrSource), "{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}");
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
+  auto r = Invoke(group.Get(), 1, {nothing}, DISPATCH_METHOD);
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.scode, E_POINTER);
+  EXPECT_EQ(r.description, "No component to colour.");
+  EXPECT_EQ(r.source, kSchemeSource);
 
   // A component whose Details fail: its failure and description pass on,
   // with the scheme class as the source.
   const colour_test::Gone gone = colour_test::MakeGone();
-  info = EXCEPINFO{};
-  EXPECT_EQ(Call(group.Get(), 1, {ObjectArg(gone.component.Get())}, &result, &info),
-            DISP_E_EXCEPTION);
-  EXPECT_EQ(info.scode, E_FAIL);
-  EXPECT_EQ(Text(info.bstrDescription), colour_test::kGone);
-  EXPECT_EQ(Text(info.bstrSource), "{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}");
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
+  r = Invoke(group.Get(), 1, {ObjectArg(gone.component.Get())}, DISPATCH_METHOD);
+  EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(r.scode, E_FAIL);
+  EXPECT_EQ(r.description, colour_test::kGone);
+  EXPECT_EQ(r.source, kSchemeSource);
 
   // An object that is not a component is refused before the scheme runs.
   ComPtr<IKeltoItem> item;
   ASSERT_EQ(colour_test::MakeComponent("Pipe")->get_Details(item.Put()), S_OK);
-  EXPECT_TRUE(FAILED(Call(group.Get(), 1, {ObjectArg(item.Get())}, &result)));
+  EXPECT_TRUE(FAILED(Invoke(group.Get(), 1, {ObjectArg(item.Get())}, DISPATCH_METHOD).hr));
 }
 
 TEST(ComColourScheme, VtableCallsCheckTheirPointers) {
@@ -175,11 +121,14 @@ TEST(ComColourScheme, VtableCallsCheckTheirPointers) {
 
 TEST(ComColourScheme, UserSchemeConfiguredThroughInvoke) {
   const ComPtr<IDispatch> user = MakeUser();
+  const auto setConfig = [&](const std::string& xml) {
+    return late_bound::CallWithErrors(user.Get(), u"SetConfig", xml);
+  };
   auto valve = colour_test::MakeComponent("Valves");
   auto pipe = colour_test::MakeComponent("Pipe");
   EXPECT_EQ(ColourOf(user.Get(), valve.Get()), 0xFFFFFF) << "unconfigured";
 
-  EXPECT_EQ(SetConfig(user.Get(), R"(<Colours>
+  EXPECT_EQ(setConfig(R"(<Colours>
       <Aspect Name="Group" Expression="Details.GroupName"/>
       <Lookup Group="Valves"><Tag Colour="RED"/></Lookup>
       <Lookup Group="Pipe"><Tag Colour="0, 256, 0"/></Lookup>
@@ -190,8 +139,8 @@ TEST(ComColourScheme, UserSchemeConfiguredThroughInvoke) {
 
   // Every message comes back, each followed by a line feed; the call
   // succeeds and the earlier rules stay.
-  EXPECT_EQ(SetConfig(user.Get(), "not xml"), "XML is not well formed.\n");
-  EXPECT_EQ(SetConfig(user.Get(), R"(<C><Aspect Expression="Id"/><Lookup Shape="Round"/></C>)"),
+  EXPECT_EQ(setConfig("not xml"), "XML is not well formed.\n");
+  EXPECT_EQ(setConfig(R"(<C><Aspect Expression="Id"/><Lookup Shape="Round"/></C>)"),
             "Ignored unnamed aspect.\nUnknown aspect : Shape\n");
   EXPECT_EQ(ColourOf(user.Get(), valve.Get()), 0x0000FF);
 }

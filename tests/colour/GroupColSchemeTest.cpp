@@ -7,85 +7,69 @@
 #include <string>
 
 #include "PipingComponents.h"
-#include "platform/com/ComError.h"
 
 namespace {
 
 using colour_test::MakeComponent;
 
-struct GroupCase {
-  const char* group;
-  std::int32_t colour;
-};
-
-const GroupCase kGroups[] = {
-    {"Pipe", 0x00FF00},
-    {"Fittings", 0xFFFF00},
-    {"Flanges", 0xFF00FF},
-    {"Gaskets", 0xFF00FF},
-    {"Valves", 0xFF00FF},
-    {"Instruments", 0xFF0000},
-    {"Miscellaneous", 0xFF00FF},
-    {"Supports", 0x00FFFF},
-    {"Bolts", 0x00FFFF},
-    {"Welds", 0x00FFFF},
-    // Exact, case-sensitive names; anything else is white.
-    {"pipe", 0xFFFFFF},
-    {"PIPE", 0xFFFFFF},
-    {"Pipe ", 0xFFFFFF},
-    {"Valve", 0xFFFFFF},
-    {"Elbows", 0xFFFFFF},
-};
-
 TEST(GroupColScheme, ColourOfEachGroup) {
+  const struct {
+    const char* group;
+    std::int32_t colour;
+  } cases[] = {
+      {"Pipe", 0x00FF00},
+      {"Fittings", 0xFFFF00},
+      {"Flanges", 0xFF00FF},
+      {"Gaskets", 0xFF00FF},
+      {"Valves", 0xFF00FF},
+      {"Instruments", 0xFF0000},
+      {"Supports", 0x00FFFF},
+      {"Miscellaneous", 0xFF00FF},
+      {"Bolts", 0x00FFFF},
+      {"Welds", 0x00FFFF},
+      // Exact, case-sensitive names; anything else is white.
+      {"pipe", 0xFFFFFF},
+      {"PIPE", 0xFFFFFF},
+      {"Pipe ", 0xFFFFFF},
+      {"Valve", 0xFFFFFF},
+      {"Elbows", 0xFFFFFF},
+  };
   auto scheme = CGroupColScheme::Create();
-  for (const GroupCase& c : kGroups) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::string("group \"") + c.group + "\"");
-    auto component = MakeComponent(c.group);
-    EXPECT_EQ(scheme->GetColour(component.Get()), c.colour);
+    EXPECT_EQ(scheme->GetColour(MakeComponent(c.group).Get()), c.colour);
   }
 }
 
-// What a builder sees when a component cannot be coloured.
+// What a builder sees when a component cannot be coloured: the component's
+// own failures pass through with their descriptions and the IID of the
+// interface that failed.
 TEST(GroupColScheme, UnusableComponentsRaiseComErrors) {
-  auto scheme = CGroupColScheme::Create();
-  try {
-    scheme->GetColour(nullptr);
-    ADD_FAILURE() << "a null component must fail";
-  } catch (const _com_error& e) {
-    EXPECT_EQ(e.Error(), E_POINTER);
-    EXPECT_EQ(e.Description(), "No component to colour.");
-  }
-
-  auto orphan = kelto::com::MakeObject<colour_test::DetailsStandIn>(nullptr);
-  try {
-    scheme->GetColour(orphan.Get());
-    ADD_FAILURE() << "a component without details must fail";
-  } catch (const _com_error& e) {
-    EXPECT_EQ(e.Error(), E_POINTER);
-    EXPECT_EQ(e.Iid(), kelto::com::IidOf<IKeltoComponent>());
-    EXPECT_EQ(e.Description(), "The component has no details.");
-  }
-
-  // The component's own failures pass through with their descriptions and
-  // the IID of the interface that failed.
   const colour_test::Gone gone = colour_test::MakeGone();
-  try {
-    scheme->GetColour(gone.component.Get());
-    ADD_FAILURE() << "a failing Details must fail";
-  } catch (const _com_error& e) {
-    EXPECT_EQ(e.Error(), E_FAIL);
-    EXPECT_EQ(e.Iid(), kelto::com::IidOf<IKeltoComponent>());
-    EXPECT_EQ(e.Description(), colour_test::kGone);
-  }
-
-  auto badItem = kelto::com::MakeObject<colour_test::DetailsStandIn>(gone.details);
-  try {
-    scheme->GetColour(badItem.Get());
-    ADD_FAILURE() << "a failing GroupName must fail";
-  } catch (const _com_error& e) {
-    EXPECT_EQ(e.Iid(), kelto::com::IidOf<IKeltoItem>());
-    EXPECT_EQ(e.Description(), colour_test::kGone);
+  const struct {
+    const char* label;
+    kelto::com::ComPtr<IKeltoComponent> component;
+    HRESULT hr;
+    const IID* iid;  // null: not checked
+    std::string description;
+  } cases[] = {
+      {"null", nullptr, E_POINTER, nullptr, "No component to colour."},
+      {"no details", kelto::com::MakeObject<colour_test::DetailsStandIn>(nullptr), E_POINTER,
+       &kelto::com::IidOf<IKeltoComponent>(), "The component has no details."},
+      {"failing Details", gone.component, E_FAIL, &kelto::com::IidOf<IKeltoComponent>(),
+       colour_test::kGone},
+      {"failing GroupName", kelto::com::MakeObject<colour_test::DetailsStandIn>(gone.details),
+       E_FAIL, &kelto::com::IidOf<IKeltoItem>(), colour_test::kGone},
+  };
+  auto scheme = CGroupColScheme::Create();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const colour_test::Raised raised = colour_test::RaisedBy(*scheme, c.component.Get());
+    EXPECT_EQ(raised.hr, c.hr);
+    if (c.iid) {
+      EXPECT_EQ(raised.iid, *c.iid);
+    }
+    EXPECT_EQ(raised.description, c.description);
   }
 }
 

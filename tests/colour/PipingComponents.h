@@ -4,9 +4,12 @@
 // piping file gives, a component whose Details hand out a null or gone item.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "kelto/Piping.h"
+#include "platform/com/ComError.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Object.h"
 #include "support/NoDispatch.h"
@@ -49,5 +52,22 @@ class DetailsStandIn
  private:
   ComPtr<IKeltoItem> m_details;
 };
+
+// What a scheme's GetColour raises for a component it cannot colour.
+struct Raised {
+  HRESULT hr = S_OK;
+  IID iid = GUID_NULL;
+  std::string description;
+};
+template <class Scheme>
+Raised RaisedBy(Scheme& scheme, IKeltoComponent* component) {
+  try {
+    scheme.GetColour(component);
+  } catch (const _com_error& e) {
+    return {e.Error(), e.Iid(), e.Description()};
+  }
+  ADD_FAILURE() << "GetColour raised nothing";
+  return {};
+}
 
 }  // namespace colour_test

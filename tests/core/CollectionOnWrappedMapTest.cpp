@@ -88,19 +88,14 @@ class CollectionOnWrappedMap : public ::testing::Test {
 
   std::vector<LONG> Keys() {
     auto r = Call(dispatch_, u"Keys");
-    EXPECT_TRUE(r.ok());
+    EXPECT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.value.vt, VT_ARRAY | VT_I4);
-    std::vector<LONG> keys;
-    LONG lower = 0;
-    LONG upper = -1;
+    LONG lower = 0, upper = -1;
     SafeArrayGetLBound(r.value.parray, 1, &lower);
     SafeArrayGetUBound(r.value.parray, 1, &upper);
     EXPECT_EQ(lower, 0);
-    for (LONG i = lower; i <= upper; ++i) {
-      LONG k = 0;
-      SafeArrayGetElement(r.value.parray, &i, &k);
-      keys.push_back(k);
-    }
+    std::vector<LONG> keys(upper - lower + 1);
+    for (LONG i = lower; i <= upper; ++i) SafeArrayGetElement(r.value.parray, &i, &keys[i - lower]);
     return keys;
   }
   LONG ItemOf(LONG keys) { return Get(dispatch_, u"Item", {_variant_t(keys)}).value.lVal; }

@@ -47,12 +47,10 @@ TEST_F(CountedPtrTest, ExternalCountSharesAmongCopiesAndDestroysOnce) {
     EXPECT_EQ(Tracked::alive, 1);
   }
   EXPECT_EQ(Tracked::destroyed, 1);
-}
-
-TEST_F(CountedPtrTest, ResetReleasesAndReplaces) {
+  // reset releases and replaces.
   cptr::counted_ptr<Tracked> a(new Tracked);
   a.reset(new Tracked);
-  EXPECT_EQ(Tracked::destroyed, 1);
+  EXPECT_EQ(Tracked::destroyed, 2);
   EXPECT_EQ(Tracked::alive, 1);
   a.reset();
   EXPECT_EQ(a, nullptr);
@@ -72,16 +70,14 @@ TEST_F(CountedPtrTest, IntrusiveCountIsSharedByPointersMadeFromTheSameRawPointer
     EXPECT_EQ(Tracked::destroyed, 0);
   }
   EXPECT_EQ(Tracked::destroyed, 1);
-}
-
-TEST_F(CountedPtrTest, CopyOfIntrusiveObjectHasItsOwnCount) {
+  // A copy of an intrusively counted object has its own count.
   cptr::counted_ptr<Intrusive, 1> a(new Intrusive);
   cptr::counted_ptr<Intrusive, 1> b(new Intrusive(*a));
   EXPECT_EQ(a.use_count(), 1u);
   EXPECT_EQ(b.use_count(), 1u);
 }
 
-TEST_F(CountedPtrTest, DetachOfOnlyReferenceReturnsLiveObject) {
+TEST_F(CountedPtrTest, DetachHandsOverOnlyTheLastReference) {
   cptr::counted_ptr<Tracked> a(new Tracked);
   Tracked* raw = a.Detach();
   EXPECT_EQ(a, nullptr);
@@ -97,19 +93,17 @@ TEST_F(CountedPtrTest, DetachOfOnlyReferenceReturnsLiveObject) {
 
   cptr::counted_ptr<Tracked> empty;
   EXPECT_EQ(empty.Detach(), nullptr);
-}
 
-TEST_F(CountedPtrTest, DetachWithSecondReferenceThrowsAndChangesNothing) {
-  cptr::counted_ptr<Tracked> a(new Tracked);
-  cptr::counted_ptr<Tracked> b = a;
-  EXPECT_THROW(a.Detach(), cptr::counted_ptr<Tracked>::BadDetach);
-  EXPECT_EQ(a.get(), b.get());
-  EXPECT_EQ(a.use_count(), 2u);
-
-  cptr::counted_ptr<Intrusive, 1> i(new Intrusive);
-  cptr::counted_ptr<Intrusive, 1> j = i->Self();
+  // With a second reference, Detach throws and changes nothing.
+  cptr::counted_ptr<Tracked> b(new Tracked);
+  cptr::counted_ptr<Tracked> c = b;
+  EXPECT_THROW(b.Detach(), cptr::counted_ptr<Tracked>::BadDetach);
+  EXPECT_EQ(b.get(), c.get());
+  EXPECT_EQ(b.use_count(), 2u);
+  cptr::counted_ptr<Intrusive, 1> k(new Intrusive);
+  cptr::counted_ptr<Intrusive, 1> j = k->Self();
   using IntrusiveBase = cptr::counted_ptr_base<Intrusive, 1>;
-  EXPECT_THROW(i.Detach(), IntrusiveBase::BadDetach);
+  EXPECT_THROW(k.Detach(), IntrusiveBase::BadDetach);
   EXPECT_EQ(j.use_count(), 2u);
 }
 

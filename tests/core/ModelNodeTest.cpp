@@ -38,6 +38,13 @@ NodePtr MakeNode(IUnknown* object, HookLog* log = nullptr) {
   return node;
 }
 
+// A new node for `object` added under `parent`.
+NodePtr Child(const NodePtr& parent, IUnknown* object, HookLog* log = nullptr) {
+  NodePtr node = MakeNode(object, log);
+  parent->AddChild(node);
+  return node;
+}
+
 void AddCircle(CModelNode& node, CPoint3 centre, double diameter) {
   node.GetGeometry().AddCircle(centre, diameter, {0, 0, 1}, 0);
   node.GeometryChanged(true);
@@ -89,10 +96,8 @@ TEST(ModelNodeTest, NewNodeIsAnEmptyRootThatHoldsItsObject) {
 TEST(ModelNodeTest, CyclesAreRefusedAndNothingChanges) {
   FakeObjects o(3);
   NodePtr root = MakeNode(o[0]);
-  NodePtr child = MakeNode(o[1]);
-  NodePtr grandchild = MakeNode(o[2]);
-  root->AddChild(child);
-  child->AddChild(grandchild);
+  NodePtr child = Child(root, o[1]);
+  NodePtr grandchild = Child(child, o[2]);
   const std::string before = root->Dump(0);
   for (const NodePtr& target : {child, grandchild}) {
     try {
@@ -115,9 +120,8 @@ TEST(ModelNodeTest, ChildUnderAnExistingKeyReplacesIt) {
   FakeObjects o(2);
   HookLog oldLog, newLog, rootLog;
   NodePtr root = MakeNode(o[0], &rootLog);
-  NodePtr first = MakeNode(o[1], &oldLog);
+  NodePtr first = Child(root, o[1], &oldLog);
   NodePtr second = MakeNode(o[1], &newLog);
-  root->AddChild(first);
   oldLog = rootLog = {};
   root->AddChild(second);
   EXPECT_EQ(first->GetParent(), nullptr);
@@ -132,14 +136,8 @@ TEST(ModelNodeTest, MovingAChildShrinksItsOldParentsBox) {
   FakeObjects o(5);
   HookLog rootLog, fromLog, toLog, movedLog;
   NodePtr root = MakeNode(o[0], &rootLog);
-  NodePtr from = MakeNode(o[1], &fromLog);
-  NodePtr to = MakeNode(o[2], &toLog);
-  NodePtr moved = MakeNode(o[3], &movedLog);
-  NodePtr stays = MakeNode(o[4]);
-  root->AddChild(from);
-  root->AddChild(to);
-  from->AddChild(moved);
-  from->AddChild(stays);
+  NodePtr from = Child(root, o[1], &fromLog), to = Child(root, o[2], &toLog);
+  NodePtr moved = Child(from, o[3], &movedLog), stays = Child(from, o[4]);
   AddCircle(*moved, {100, 0, 0}, 1);
   AddCircle(*stays, {0, 0, 0}, 1);
   EXPECT_EQ(from->GetBoundBox().GetMax().x, 101.0);
@@ -156,15 +154,6 @@ TEST(ModelNodeTest, MovingAChildShrinksItsOldParentsBox) {
   EXPECT_EQ(rootLog, (HookLog{0, 2, 0}));
 }
 
-TEST(ModelNodeTest, CircleWidensBoxByItsDiameter) {
-  NodePtr node = MakeNode(nullptr);
-  AddCircle(*node, {0, 0, 0}, 10);
-  EXPECT_EQ(node->GetBoundBox().GetMin(), CPoint3(-10, -10, -10));
-  EXPECT_EQ(node->GetBoundBox().GetMax(), CPoint3(10, 10, 10));
-  EXPECT_DOUBLE_EQ(node->GetBoundBox().GetRadius(), std::sqrt(300.0));
-  EXPECT_DOUBLE_EQ(node->GetMinContainedRadius(), std::sqrt(300.0));
-}
-
 TEST(ModelNodeTest, MinimumContainedRadiusTakesSmallestNonZero) {
   struct Case {
     const char* name;
@@ -173,6 +162,7 @@ TEST(ModelNodeTest, MinimumContainedRadiusTakesSmallestNonZero) {
     double expected;               // in units of sqrt(3)
   };
   const Case cases[] = {
+      {"circle widens the box by its diameter", 10, {}, 10},
       {"empty parent takes first non-zero child", 0, {0, 4, 2, 3}, 2},
       {"own geometry counts", 1, {4, 2}, 1},
       {"smaller child beats own", 5, {0, 3}, 3},
@@ -184,11 +174,15 @@ TEST(ModelNodeTest, MinimumContainedRadiusTakesSmallestNonZero) {
     NodePtr parent = MakeNode(nullptr);
     if (c.own > 0) AddCircle(*parent, {0, 0, 0}, c.own);
     for (std::size_t i = 0; i < c.children.size(); ++i) {
-      NodePtr child = MakeNode(o[static_cast<int>(i)]);
-      parent->AddChild(child);
+      NodePtr child = Child(parent, o[static_cast<int>(i)]);
       if (c.children[i] > 0) AddCircle(*child, {0, 0, 0}, c.children[i]);
     }
     EXPECT_NEAR(parent->GetMinContainedRadius(), c.expected * std::sqrt(3.0), 1e-12);
+    if (c.children.empty()) {
+      EXPECT_EQ(parent->GetBoundBox().GetMin(), CPoint3(-c.own, -c.own, -c.own));
+      EXPECT_EQ(parent->GetBoundBox().GetMax(), CPoint3(c.own, c.own, c.own));
+      EXPECT_DOUBLE_EQ(parent->GetBoundBox().GetRadius(), c.expected * std::sqrt(3.0));
+    }
   }
 }
 
@@ -198,16 +192,9 @@ TEST(ModelNodeTest, SearchPrefersDirectChildThenFirstInKeyOrder) {
   //      └ b ─ c ─ y(key 4)  among deeper nodes, the first subtree in key order wins
   //      └ x'(key 5)
   NodePtr root = MakeNode(o[0]);
-  NodePtr a = MakeNode(o[1]), b = MakeNode(o[2]), c = MakeNode(o[3]);
-  NodePtr deep5 = MakeNode(o[5]), direct5 = MakeNode(o[5]);
-  NodePtr y1 = MakeNode(o[4]), y2 = MakeNode(o[4]);
-  root->AddChild(a);
-  root->AddChild(b);
-  root->AddChild(direct5);
-  a->AddChild(deep5);
-  b->AddChild(c);
-  c->AddChild(y2);
-  a->AddChild(y1);
+  NodePtr a = Child(root, o[1]), b = Child(root, o[2]), direct5 = Child(root, o[5]);
+  Child(a, o[5]);
+  NodePtr y2 = Child(Child(b, o[3]), o[4]), y1 = Child(a, o[4]);
   EXPECT_EQ(root->SearchSubtree(o[5]), direct5);
   const NodePtr expected = o[1] < o[2] ? y1 : y2;  // a's subtree first when a's key is lower
   EXPECT_EQ(root->SearchSubtree(o[4]), expected);
@@ -219,12 +206,8 @@ TEST(ModelNodeTest, RemoveSubtreeKeepsTheRemovedSubtreeIntact) {
   FakeObjects o(5);
   HookLog removedLog, parentLog, rootLog;
   NodePtr root = MakeNode(o[0], &rootLog);
-  NodePtr parent = MakeNode(o[1], &parentLog);
-  NodePtr removed = MakeNode(o[2], &removedLog);
-  NodePtr below = MakeNode(o[3]);
-  root->AddChild(parent);
-  parent->AddChild(removed);
-  removed->AddChild(below);
+  NodePtr parent = Child(root, o[1], &parentLog);
+  NodePtr removed = Child(parent, o[2], &removedLog), below = Child(removed, o[3]);
   AddCircle(*below, {50, 0, 0}, 1);
   rootLog = parentLog = removedLog = {};
 
@@ -244,10 +227,7 @@ TEST(ModelNodeTest, SetObjectMovesTheParentsEntry) {
   FakeObjects o(4);
   HookLog movedLog, displacedLog;
   NodePtr root = MakeNode(o[0]);
-  NodePtr moved = MakeNode(o[1], &movedLog);
-  NodePtr displaced = MakeNode(o[2], &displacedLog);
-  root->AddChild(moved);
-  root->AddChild(displaced);
+  NodePtr moved = Child(root, o[1], &movedLog), displaced = Child(root, o[2], &displacedLog);
   movedLog = displacedLog = {};
   moved->SetObject(o[3]);
   EXPECT_EQ(root->GetChildren().count(o[1]), 0u);
@@ -301,10 +281,7 @@ TEST(ModelNodeTest, NotificationWalksPropagateOnlyWhenAsked) {
   FakeObjects o(3);
   HookLog rootLog, midLog, leafLog;
   NodePtr root = MakeNode(o[0], &rootLog);
-  NodePtr mid = MakeNode(o[1], &midLog);
-  NodePtr leaf = MakeNode(o[2], &leafLog);
-  root->AddChild(mid);
-  mid->AddChild(leaf);
+  NodePtr mid = Child(root, o[1], &midLog), leaf = Child(mid, o[2], &leafLog);
   rootLog = midLog = leafLog = {};
   leaf->GetGeometry().AddLine({0, 0, 0}, {1, 0, 0}, 0);
   leaf->GeometryChanged(false);
@@ -335,30 +312,25 @@ TEST(ModelNodeTest, AttachedDataHoldsAValue) {
 TEST(ModelNodeTest, DumpFormat) {
   FakeObjects o(2);
   NodePtr root = MakeNode(o[0]);
-  NodePtr child = MakeNode(o[1]);
-  root->AddChild(child);
+  NodePtr child = Child(root, o[1]);
   child->GetGeometry().AddLine({0, 0, 0}, {1, 2, 3}, 0);
   child->GeometryChanged(true);
   root->GetGeometry().AddCircle({0, 0, 0}, 0.5, {0, 0, 1}, 0);
   root->GeometryChanged(false);
-  const double r = std::sqrt(14.0) / 2;
   std::ostringstream radius;
-  radius << r;
-  const std::string expected = "  " + Ptr(o[0]) +
-                               "\n"
-                               "    Circle D = 0.5\n"
-                               "    " +
-                               Ptr(o[1]) +
-                               "\n"
-                               "      Line : (0, 0, 0) to (1, 2, 3)\n"
-                               "      BoundBox : (0, 0, 0) - (1, 2, 3) Radius = " +
-                               radius.str() +
-                               "\n"
-                               "      Minimum Contained BoundBox radius : " +
-                               radius.str() +
-                               "\n"
-                               "    BoundBox : (-0.5, -0.5, -0.5) - (1, 2, 3) Radius = 2.27761\n"
-                               "    Minimum Contained BoundBox radius : 0.866025\n";
+  radius << std::sqrt(14.0) / 2;
+  const std::string r = radius.str();
+  // clang-format off
+  const std::string expected =
+      "  " + Ptr(o[0]) + "\n"
+      "    Circle D = 0.5\n"
+      "    " + Ptr(o[1]) + "\n"
+      "      Line : (0, 0, 0) to (1, 2, 3)\n"
+      "      BoundBox : (0, 0, 0) - (1, 2, 3) Radius = " + r + "\n"
+      "      Minimum Contained BoundBox radius : " + r + "\n"
+      "    BoundBox : (-0.5, -0.5, -0.5) - (1, 2, 3) Radius = 2.27761\n"
+      "    Minimum Contained BoundBox radius : 0.866025\n";
+  // clang-format on
   EXPECT_EQ(root->Dump(1), expected);
   EXPECT_EQ(MakeNode(nullptr)->Dump(0),
             "0\n  BoundBox : (0, 0, 0) - (0, 0, 0) Radius = 0\n"

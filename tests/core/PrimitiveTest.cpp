@@ -21,40 +21,24 @@ struct BoxCase {
 };
 
 TEST(PrimitiveTest, DumpAndBoundBoxPerKind) {
+  // clang-format off
   const BoxCase cases[] = {
-      {"line",
-       CPrimitive::Line{{0, 0, 0}, {1, 2, 3}, 0},
-       "Line : (0, 0, 0) to (1, 2, 3)",
-       {0, 0, 0},
-       {1, 2, 3}},
-      {"cone",
-       CPrimitive::Cone{{0, 0, 0}, 2, {10, 0, 0}, 4, 0},
-       "Cone : (0, 0, 0) to (10, 0, 0)",
-       {-4, -4, -4},
-       {14, 4, 4}},
+      {"line", CPrimitive::Line{{0, 0, 0}, {1, 2, 3}, 0}, "Line : (0, 0, 0) to (1, 2, 3)",
+       {0, 0, 0}, {1, 2, 3}},
+      {"cone", CPrimitive::Cone{{0, 0, 0}, 2, {10, 0, 0}, 4, 0}, "Cone : (0, 0, 0) to (10, 0, 0)",
+       {-4, -4, -4}, {14, 4, 4}},
       // Start, centre and end all count; the larger diameter widens.
-      {"curved cone",
-       CPrimitive::CurvedCone{{0, 0, 0}, 3, {5, 5, 0}, 1, {5, 0, 0}, 0},
-       "Curved Cone",
-       {-3, -3, -3},
-       {8, 8, 3}},
-      {"snout",
-       CPrimitive::Snout{{0, 0, 0}, 1, {0, 0, 10}, 2, {0, 0, 1}, 0},
-       "Snout",
-       {-2, -2, -2},
-       {2, 2, 12}},
+      {"curved cone", CPrimitive::CurvedCone{{0, 0, 0}, 3, {5, 5, 0}, 1, {5, 0, 0}, 0},
+       "Curved Cone", {-3, -3, -3}, {8, 8, 3}},
+      {"snout", CPrimitive::Snout{{0, 0, 0}, 1, {0, 0, 10}, 2, {0, 0, 1}, 0}, "Snout",
+       {-2, -2, -2}, {2, 2, 12}},
       // The diameter, not the radius, widens the box.
-      {"circle",
-       CPrimitive::Circle{{0, 0, 0}, 10, {0, 0, 1}, 0},
-       "Circle D = 10",
-       {-10, -10, -10},
-       {10, 10, 10}},
-      {"big coordinate",
-       CPrimitive::Line{{1234567, 0.5, -2}, {0, 1e-7, 100}, 0},
-       "Line : (1.23457e+06, 0.5, -2) to (0, 1e-07, 100)",
-       {0, 1e-7, -2},
-       {1234567, 0.5, 100}},
+      {"circle", CPrimitive::Circle{{0, 0, 0}, 10, {0, 0, 1}, 0}, "Circle D = 10",
+       {-10, -10, -10}, {10, 10, 10}},
+      {"big coordinate", CPrimitive::Line{{1234567, 0.5, -2}, {0, 1e-7, 100}, 0},
+       "Line : (1.23457e+06, 0.5, -2) to (0, 1e-07, 100)", {0, 1e-7, -2}, {1234567, 0.5, 100}},
   };
+  // clang-format on
   for (const BoxCase& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.primitive.Dump(), c.text);

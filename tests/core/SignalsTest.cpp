@@ -47,41 +47,24 @@ TEST_F(SignalsTest, EmitsToEveryConnectionInConnectionOrder) {
   EXPECT_EQ(a.connected_signal_count(), 3u);
 }
 
-TEST_F(SignalsTest, DisconnectRemovesAllOfThatReceiversConnections) {
+TEST_F(SignalsTest, DisconnectedOrDestroyedReceiverIsNeverCalledAgain) {
   Receiver a("a"), b("b");
   sigslot::signal1<int> s;
   s.connect(&a, &Receiver::One);
   s.connect(&b, &Receiver::One);
   s.connect(&a, &Receiver::One);
-  s.disconnect(&a);
+  s.disconnect(&a);  // all of a's connections
   s(1);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"b:1"}));
   EXPECT_EQ(a.connected_signal_count(), 0u);
   EXPECT_EQ(s.connection_count(), 1u);
-}
 
-TEST_F(SignalsTest, DestroyedReceiverIsNeverCalledAgain) {
-  sigslot::signal1<int> s;
-  auto a = std::make_unique<Receiver>("a");
-  Receiver b("b");
-  s.connect(a.get(), &Receiver::One);
-  s.connect(&b, &Receiver::One);
-  a.reset();
+  auto c = std::make_unique<Receiver>("c");
+  s.connect(c.get(), &Receiver::One);
+  c.reset();
   s(3);
-  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:3"}));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:1", "b:3"}));
   EXPECT_EQ(s.connection_count(), 1u);
-}
-
-TEST_F(SignalsTest, DestroyedSignalLeavesReceiverSignalSetEmpty) {
-  Receiver a("a");
-  {
-    sigslot::signal0<> s;
-    sigslot::signal1<int> t;
-    s.connect(&a, &Receiver::Zero);
-    t.connect(&a, &Receiver::One);
-    EXPECT_EQ(a.connected_signal_count(), 2u);
-  }
-  EXPECT_EQ(a.connected_signal_count(), 0u);
 }
 
 TEST_F(SignalsTest, CopiedReceiverGetsTheSameConnections) {
@@ -101,14 +84,16 @@ TEST_F(SignalsTest, CopiedReceiverGetsTheSameConnections) {
   EXPECT_EQ(copy.connected_signal_count(), 1u);
 }
 
-TEST_F(SignalsTest, CopiedSignalCallsTheSameReceivers) {
+TEST_F(SignalsTest, CopiedSignalCallsTheSameReceiversAndDestroyedOnesLetGo) {
   Receiver a("a");
   sigslot::signal1<int> s;
   s.connect(&a, &Receiver::One);
   {
     sigslot::signal1<int> copy(s);
+    sigslot::signal0<> other;
+    other.connect(&a, &Receiver::Zero);
     copy(4);
-    EXPECT_EQ(a.connected_signal_count(), 2u);
+    EXPECT_EQ(a.connected_signal_count(), 3u);
   }
   EXPECT_EQ(a.connected_signal_count(), 1u);
   s(5);
@@ -117,10 +102,13 @@ TEST_F(SignalsTest, CopiedSignalCallsTheSameReceivers) {
 
 // Receivers that change the connection list while an emission runs.
 struct Mutator : sigslot::has_slots<> {
-  sigslot::signal0<>* signal = nullptr;
+  enum Action { kSelfDisconnect, kDisconnectVictim, kDeleteVictim, kConnectLate };
+  Mutator(sigslot::signal0<>* s, std::string n, Action a)
+      : signal(s), name(std::move(n)), action(a) {}
+  sigslot::signal0<>* signal;
   std::string name;
+  Action action;
   Mutator* victim = nullptr;
-  enum Action { kSelfDisconnect, kDisconnectVictim, kDeleteVictim, kConnectLate } action;
   Receiver* late = nullptr;
   void Fire() {
     g_calls.push_back(name);
@@ -143,13 +131,8 @@ struct Mutator : sigslot::has_slots<> {
 
 TEST_F(SignalsTest, ReceiverMayDisconnectItselfOrOthersDuringEmit) {
   sigslot::signal0<> s;
-  Mutator first, second;
+  Mutator first(&s, "first", Mutator::kSelfDisconnect), second(&s, "second", first.action);
   Receiver third("third");
-  first.signal = second.signal = &s;
-  first.name = "first";
-  first.action = Mutator::kSelfDisconnect;
-  second.name = "second";
-  second.action = Mutator::kSelfDisconnect;
   s.connect(&first, &Mutator::Fire);
   s.connect(&second, &Mutator::Fire);
   s.connect(&third, &Receiver::Zero);
@@ -159,14 +142,9 @@ TEST_F(SignalsTest, ReceiverMayDisconnectItselfOrOthersDuringEmit) {
 
   g_calls.clear();
   sigslot::signal0<> t;
-  Mutator killer;
-  auto* victim = new Mutator;
-  killer.signal = victim->signal = &t;
-  killer.name = "killer";
-  victim->name = "victim";
-  victim->action = Mutator::kSelfDisconnect;
+  Mutator killer(&t, "killer", Mutator::kDisconnectVictim);
+  auto* victim = new Mutator(&t, "victim", Mutator::kSelfDisconnect);
   killer.victim = victim;
-  killer.action = Mutator::kDisconnectVictim;
   t.connect(&killer, &Mutator::Fire);
   t.connect(victim, &Mutator::Fire);
   t();
@@ -182,11 +160,8 @@ TEST_F(SignalsTest, ReceiverMayDisconnectItselfOrOthersDuringEmit) {
 
 TEST_F(SignalsTest, ConnectionMadeDuringEmitTakesPartFromTheNextEmit) {
   sigslot::signal0<> s;
-  Mutator m;
+  Mutator m(&s, "m", Mutator::kConnectLate);
   Receiver late("late");
-  m.signal = &s;
-  m.name = "m";
-  m.action = Mutator::kConnectLate;
   m.late = &late;
   s.connect(&m, &Mutator::Fire);
   s();

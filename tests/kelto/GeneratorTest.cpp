@@ -52,13 +52,9 @@ TEST(Generator, SameSeedSameBytesOtherSeedOtherPlant) {
 }
 
 TEST(Generator, EveryPlantLoadsWithExactlyTheIntendedConnections) {
-  for (const auto& [n, seed] : {std::pair<std::size_t, std::uint64_t>{0, 1},
-                                {1, 1},
-                                {2, 5},
-                                {37, 2},
-                                {500, 3},
-                                {2500, 4},
-                                {6000, 99}}) {
+  const std::pair<std::size_t, std::uint64_t> plants[] = {{0, 1},   {1, 1},    {2, 5},    {37, 2},
+                                                          {500, 3}, {2500, 4}, {6000, 99}};
+  for (const auto& [n, seed] : plants) {
     const GeneratedPlant plant = GeneratePlant(n, seed);
     File file;
     ASSERT_NO_THROW(file.LoadText(plant.text, "generated.json")) << n << " " << seed;

@@ -3,11 +3,13 @@
 #include <fstream>
 #include <string>
 
+#include "PlantText.h"
 #include "kelto/data/File.h"
 #include "support/TempDir.h"
 
 using kelto::data::File;
 using kelto::data::LoadError;
+using kelto::test::Edit;
 
 namespace {
 
@@ -20,12 +22,6 @@ const std::string kValid = R"({"format": "kelto-piping", "version": 1, "pipeline
    "legs": [{"from": "Run_1", "to": "Run_2"}]},
   {"id": "B", "type": "Support", "points": {"Centre_1": {"position": [500, 0, 0], "internal": true}},
    "attachments": ["A"], "attributes": {"SUPPORT-DIRECTION": "DOWN"}}]}]})";
-
-std::string Edit(std::string text, const std::string& from, const std::string& to) {
-  const auto at = text.find(from);
-  if (at == std::string::npos) throw std::logic_error("test edit does not apply: " + from);
-  return text.replace(at, from.size(), to);
-}
 
 std::string LoadMessage(const std::string& text) {
   File file;
@@ -75,15 +71,13 @@ TEST(Loader, ValidFileLoadsWithCatalogueDefaultsAndComputedLegs) {
 }
 
 TEST(Loader, FileValuesOverrideDefaultsAndGivenLegDataIsKept) {
+  const std::string text = Edit(
+      kValid, R"("type": "Pipe",)",
+      R"("type": "Pipe", "group": "Misc", "itemCode": 42, "symbolKey": "AB**", "shapeCode": "X",)");
   File file;
-  file.LoadText(
-      Edit(
-          Edit(
-              kValid, R"("type": "Pipe",)",
-              R"("type": "Pipe", "group": "Misc", "itemCode": 42, "symbolKey": "AB**", "shapeCode": "X",)"),
-          R"({"from": "Run_1", "to": "Run_2"})",
-          R"({"from": "Run_2", "to": "Run_1", "direction": [0, 0, 2], "length": 7})"),
-      "t.json");
+  file.LoadText(Edit(text, R"({"from": "Run_1", "to": "Run_2"})",
+                     R"({"from": "Run_2", "to": "Run_1", "direction": [0, 0, 2], "length": 7})"),
+                "t.json");
   const auto& pipe = *file.Components()[0];
   EXPECT_EQ(pipe.GroupName(), "Misc");
   EXPECT_EQ(pipe.ItemCode(), 42);
@@ -259,19 +253,15 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   kelto::test::TempDir dir;
   File file;
   const auto missing = dir.path() / "missing.json";
-  try {
-    file.Load(missing);
-    FAIL() << "loaded";
-  } catch (const LoadError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              missing.string() + ": cannot open the file (No such file or directory)");
-  }
-  try {
-    file.Load(dir.path());
-    FAIL() << "loaded";
-  } catch (const LoadError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              dir.path().string() + ": cannot read the file (not a regular file)");
+  for (const auto& [path, message] :
+       {std::pair{missing, ": cannot open the file (No such file or directory)"},
+        std::pair{dir.path(), ": cannot read the file (not a regular file)"}}) {
+    try {
+      file.Load(path);
+      ADD_FAILURE() << "loaded " << path;
+    } catch (const LoadError& e) {
+      EXPECT_EQ(std::string(e.what()), path.string() + message);
+    }
   }
   const auto empty = dir.path() / "empty.json";
   std::ofstream(empty).close();

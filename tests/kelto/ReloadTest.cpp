@@ -1,61 +1,43 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "PlantText.h"
 #include "kelto/data/File.h"
 #include "support/TempDir.h"
 
 using namespace kelto::data;
+using kelto::test::Edit;
 
-namespace {
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path) << text;
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-  const auto at = text.find(from);
-  if (at == std::string::npos) throw std::logic_error("edit does not apply: " + from);
-  return text.replace(at, from.size(), to);
-}
-
-}  // namespace
-
-TEST(Reload, KeepsPipelinesAndComponentsWhoseIdsSurvive) {
+class Reload : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kelto::test::WriteText(path, original);
+    file.Load(path);
+  }
   kelto::test::TempDir dir;
-  const auto path = dir.path() / "spool.json";
-  const std::string original =
-      ReadText(std::string(KELTO_SOURCE_DIR) + "/examples/drain-spool.json");
-  WriteText(path, original);
-
+  const std::filesystem::path path = dir.path() / "spool.json";
+  const std::string original = kelto::test::ReadExample("drain-spool.json");
   File file;
-  file.Load(path);
+};
+
+TEST_F(Reload, KeepsPipelinesAndComponentsWhoseIdsSurvive) {
   Pipeline* line = file.Pipelines()[0];
   Component* valve = file.FindComponent("D401-V1");
-  Component* support = file.FindComponent("D401-S1");
   Component* elbow = file.FindComponent("D401-E1");
   const auto generation = file.Generation();
 
   // The valve changes kind, the support goes, a new pipeline appears in front.
-  std::string edited = Replace(original, R"("type": "Ball-Valve")", R"("type": "Gate-Valve")");
+  std::string edited = Edit(original, R"("type": "Ball-Valve")", R"("type": "Gate-Valve")");
   const auto supportAt = edited.find(R"({
           "id": "D401-S1")");
   const auto elbowAt = edited.find(R"({
           "id": "D401-E1")");
   edited.erase(supportAt, elbowAt - supportAt);
-  edited = Replace(
+  edited = Edit(
       edited, R"("pipelines": [)",
       R"("pipelines": [{"id": "NEW", "components": [{"id": "N1", "type": "Pipe", "points": {}}]},)");
-  WriteText(path, edited);
+  kelto::test::WriteText(path, edited);
   file.Reload();
 
   EXPECT_EQ(file.Generation(), generation + 1);
@@ -76,23 +58,15 @@ TEST(Reload, KeepsPipelinesAndComponentsWhoseIdsSurvive) {
   const Point* end = file.ConnectedPoint(*valve->FindPoint("Run_1"));
   ASSERT_NE(end, nullptr);
   EXPECT_EQ(file.OwnerOf(*end).Id(), "D401-P2");
-  (void)support;
 }
 
-TEST(Reload, FailedReloadKeepsObjectsAndContents) {
-  kelto::test::TempDir dir;
-  const auto path = dir.path() / "spool.json";
-  const std::string original =
-      ReadText(std::string(KELTO_SOURCE_DIR) + "/examples/drain-spool.json");
-  WriteText(path, original);
-  File file;
-  file.Load(path);
+TEST_F(Reload, FailedReloadKeepsObjectsAndContents) {
   Component* valve = file.FindComponent("D401-V1");
   const auto routes = file.Pipelines()[0]->Routes().size();
 
-  WriteText(path, Replace(original, R"("to": "Run_2"}],
+  kelto::test::WriteText(path, Edit(original, R"("to": "Run_2"}],
           "attributes": {"SPINDLE)",
-                          R"("to": "Run_9"}],
+                                    R"("to": "Run_9"}],
           "attributes": {"SPINDLE)"));
   try {
     file.Reload();

@@ -3,22 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "PlantText.h"
 #include "kelto/data/File.h"
 
 using namespace kelto::data;
 
 namespace {
-
-std::string Sample() {
-  std::ifstream in(std::string(KELTO_SOURCE_DIR) + "/examples/drain-spool.json");
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // Loads `text` into a file holding the sample; true when it loaded.
 bool LoadOver(File& file, const std::string& text) {
@@ -34,7 +26,7 @@ bool LoadOver(File& file, const std::string& text) {
 }  // namespace
 
 TEST(Robustness, EveryTruncationFailsCleanly) {
-  const std::string sample = Sample();
+  const std::string sample = kelto::test::ReadExample("drain-spool.json");
   File file;
   file.LoadText(sample, "sample.json");
   const Component* valve = file.FindComponent("D401-V1");
@@ -48,7 +40,7 @@ TEST(Robustness, EveryTruncationFailsCleanly) {
 }
 
 TEST(Robustness, ByteMutationsNeverCrash) {
-  const std::string sample = Sample();
+  const std::string sample = kelto::test::ReadExample("drain-spool.json");
   std::uint64_t state = 12345;
   auto next = [&] {
     state = state * 6364136223846793005ull + 1442695040888963407ull;

@@ -6,15 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "PlantText.h"
 #include "kelto/data/File.h"
 
 using namespace kelto::data;
+using kelto::test::Example;
+using kelto::test::LineText;
 
 namespace {
-
-std::string Example(const char* name) {
-  return std::string(KELTO_SOURCE_DIR) + "/examples/" + name;
-}
 
 // "id.point" of every open end of the file, in file order.
 std::vector<std::string> OpenEnds(const File& file) {
@@ -154,12 +153,8 @@ TEST(Topology, ZeroLengthWeldSitsBetweenItsNeighboursWhateverTheFileOrder) {
       {{weld, pipe("B", 100, 200), pipe("A", 0, 100)}, {"B", "W", "A"}},
   };
   for (const Order& o : orders) {
-    const auto& order = o.components;
-    std::string text =
-        R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": "L", "components": [)";
-    for (std::size_t i = 0; i < order.size(); ++i) text += (i ? ", " : "") + order[i];
     File file;
-    file.LoadText(text + "]}]}", "weld.json");
+    file.LoadText(LineText(o.components), "weld.json");
     ExpectConsistent(file);
     const Component& w = *file.FindComponent("W");
     for (const char* end : {"Run_1", "Run_2"}) {
@@ -176,12 +171,12 @@ TEST(Topology, ZeroLengthWeldSitsBetweenItsNeighboursWhateverTheFileOrder) {
 }
 
 TEST(Topology, CoincidenceIsWithinATolerancePerCoordinateAcrossCellBorders) {
-  auto file2 = [](const char* a, const char* b) {
-    return std::string(
-               R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": "L", "components": [)") +
-           R"({"id": "A", "type": "Pipe", "points": {"Run_1": {"position": [-5, 0, 0]}, "Run_2": {"position": )" +
-           a + R"(}}}, {"id": "B", "type": "Pipe", "points": {"Run_1": {"position": )" + b +
-           R"(}, "Run_2": {"position": [9, 0, 0]}}}]}]})";
+  auto file2 = [](const std::string& a, const std::string& b) {
+    return LineText(
+        {R"({"id": "A", "type": "Pipe", "points": {"Run_1": {"position": [-5, 0, 0]}, "Run_2": {"position": )" +
+             a + "}}}",
+         R"({"id": "B", "type": "Pipe", "points": {"Run_1": {"position": )" + b +
+             R"(}, "Run_2": {"position": [9, 0, 0]}}})"});
   };
   struct Case {
     const char* a;

@@ -78,15 +78,10 @@ TEST(OptionsPersistence, RendererOptionsInABagGiveLengthAndSortedPairs) {
     ASSERT_EQ(name->vt, VT_BSTR);
     EXPECT_EQ(BstrToUtf8(name->bstrVal), kRendererNamesSorted[i]);
   }
-  const VARIANT* edges = bag->Find(u"6.Value");
-  EXPECT_EQ(edges->vt, VT_I4);
-  EXPECT_EQ(edges->lVal, 16);
-  const VARIANT* width = bag->Find(u"8.Value");
-  EXPECT_EQ(width->vt, VT_R4);
-  EXPECT_EQ(width->fltVal, 1.0f);
-  const VARIANT* viewLimits = bag->Find(u"13.Value");
-  EXPECT_EQ(viewLimits->vt, VT_BOOL);
-  EXPECT_EQ(viewLimits->boolVal, VARIANT_TRUE);
+  // Values keep their types: Edges, NormalLineWidth, ViewLimits.
+  EXPECT_TRUE(_variant_t(*bag->Find(u"6.Value")) == _variant_t(16));
+  EXPECT_TRUE(_variant_t(*bag->Find(u"8.Value")) == _variant_t(1.0f));
+  EXPECT_TRUE(_variant_t(*bag->Find(u"13.Value")) == _variant_t(true));
 }
 
 TEST(OptionsPersistence, ABagRoundTripRestoresEveryOptionWithOneNotice) {

@@ -34,76 +34,64 @@ _variant_t Contents(std::vector<_variant_t> cells) {
 
 }  // namespace
 
-struct IntSetCase {
-  const char* label;
-  _variant_t value;
-  int expected;
-};
-
 TEST(Options, SetConvertsToTheOptionTypeAndKeepsTheOldValueWhenItCannot) {
-  const IntSetCase cases[] = {
-      {"text number", _variant_t("24"), 24},
-      {"text that is no number", _variant_t("abc"), 16},
-      {"empty text", _variant_t(""), 16},
-      {"double, banker's rounding", _variant_t(2.5), 2},
-      {"bool true", _variant_t(true), -1},
-      {"beyond 32 bits", _variant_t(static_cast<long long>(1) << 40), 16},
-      {"null", _variant_t::Null(), 16},
+  const struct {
+    const char* name;
+    const char* label;
+    _variant_t value;
+    _variant_t expected;  // read back with Get
+  } cases[] = {
+      {"Edges", "text number", _variant_t("24"), _variant_t(24)},
+      {"Edges", "text that is no number", _variant_t("abc"), _variant_t(16)},
+      {"Edges", "empty text", _variant_t(""), _variant_t(16)},
+      {"Edges", "double, banker's rounding", _variant_t(2.5), _variant_t(2)},
+      {"Edges", "bool true", _variant_t(true), _variant_t(-1)},
+      {"Edges", "beyond 32 bits", _variant_t(static_cast<long long>(1) << 40), _variant_t(16)},
+      {"Edges", "null", _variant_t::Null(), _variant_t(16)},
+      {"AxesRight", "text True", _variant_t("True"), _variant_t(true)},
+      {"AxesTop", "zero", _variant_t(0), _variant_t(false)},
+      {"AxesRight", "any non-zero number", _variant_t(5), _variant_t(true)},
+      {"AxesTop", "text that is no bool", _variant_t("maybe"), _variant_t(true)},
+      {"NormalLineWidth", "text number", _variant_t("2.5"), _variant_t(2.5f)},
+      {"NormalLineWidth", "text that is no number", _variant_t("wide"), _variant_t(1.0f)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+    SCOPED_TRACE(std::string(c.name) + ": " + c.label);
     RendererOptions r;
     NoticeRecorder rec(r.options);
-    r.options.Set("Edges", c.value);
-    EXPECT_EQ(r.Long("Edges"), c.expected);
+    r.options.Set(c.name, c.value);
+    const _variant_t got = r.options.Get(c.name);
+    EXPECT_EQ(got.vt, c.expected.vt);
+    EXPECT_TRUE(got == c.expected);
     // Converted or not, the change is announced and the registry is modified.
     ASSERT_EQ(rec.notices.size(), 1u);
-    EXPECT_EQ(rec.notices[0], Names{"Edges"});
+    EXPECT_EQ(rec.notices[0], Names{c.name});
     EXPECT_TRUE(r.options.IsModified());
   }
 }
 
-TEST(Options, GetGivesEachTypeItsVariantForm) {
+TEST(Options, GetAndWriteGiveEachTypeItsForm) {
   RendererOptions r;
   EXPECT_EQ(r.options.GetNames(), kelto::test::kRendererNamesSorted);
-  _variant_t top = r.options.Get("AxesTop");
-  EXPECT_EQ(top.vt, VT_BOOL);
-  EXPECT_EQ(top.boolVal, -1);
-  _variant_t right = r.options.Get("AxesRight");
-  EXPECT_EQ(right.vt, VT_BOOL);
-  EXPECT_EQ(right.boolVal, 0);
-  _variant_t width = r.options.Get("NormalLineWidth");
-  EXPECT_EQ(width.vt, VT_R4);
-  EXPECT_EQ(width.fltVal, 1.0f);
-  _variant_t edges = r.options.Get("Edges");
-  EXPECT_EQ(edges.vt, VT_I4);
-  EXPECT_EQ(edges.lVal, 16);
-}
-
-TEST(Options, BoolAndFloatOptionsConvertThroughTheVariantRules) {
-  RendererOptions r;
-  r.options.Set("AxesRight", _variant_t("True"));
-  EXPECT_TRUE(r.Bool("AxesRight"));
-  r.options.Set("AxesRight", _variant_t(0));
-  EXPECT_FALSE(r.Bool("AxesRight"));
-  r.options.Set("AxesRight", _variant_t(5));  // any non-zero number is true
-  EXPECT_TRUE(r.Bool("AxesRight"));
-  r.options.Set("AxesRight", _variant_t("maybe"));
-  EXPECT_TRUE(r.Bool("AxesRight"));
-  r.options.Set("NormalLineWidth", _variant_t("2.5"));
-  EXPECT_EQ(r.Float("NormalLineWidth"), 2.5f);
-  r.options.Set("NormalLineWidth", _variant_t("wide"));
-  EXPECT_EQ(r.Float("NormalLineWidth"), 2.5f);
-}
-
-TEST(Options, WriteGivesBoolsAsDigitsAndNumbersInDefaultFormat) {
-  RendererOptions r;
   r.options.Set("NormalLineWidth", _variant_t(1.5f));
-  EXPECT_EQ(Written(r.options, "AxesTop"), "1");
-  EXPECT_EQ(Written(r.options, "AxesRight"), "0");
-  EXPECT_EQ(Written(r.options, "Edges"), "16");
-  EXPECT_EQ(Written(r.options, "NormalLineWidth"), "1.5");
-  EXPECT_EQ(Written(r.options, "SelectedLineWidth"), "1");
+  const struct {
+    const char* name;
+    _variant_t value;
+    const char* written;  // bools as digits, numbers in default format
+  } cases[] = {
+      {"AxesTop", _variant_t(true), "1"},
+      {"AxesRight", _variant_t(false), "0"},
+      {"Edges", _variant_t(16), "16"},
+      {"NormalLineWidth", _variant_t(1.5f), "1.5"},
+      {"SelectedLineWidth", _variant_t(1.0f), "1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const _variant_t got = r.options.Get(c.name);
+    EXPECT_EQ(got.vt, c.value.vt);
+    EXPECT_TRUE(got == c.value);
+    EXPECT_EQ(Written(r.options, c.name), c.written);
+  }
 }
 
 TEST(Options, LongOptionsTravelAsThirtyTwoBitIntegers) {
@@ -254,20 +242,6 @@ TEST(Options, ContentsListNamesInByteOrderWithTheirValues) {
   _variant_t empty = COptions().GetContents();
   ASSERT_EQ(empty.vt, VT_ARRAY | VT_VARIANT);
   EXPECT_EQ(empty.parray->rgsabound[0].cElements, 0u);
-}
-
-TEST(Options, ApplyingItsOwnContentsChangesNothingButAnnouncesEveryNameOnce) {
-  RendererOptions r;
-  r.options.Set("Edges", _variant_t(12));
-  r.options.Set("NormalLineWidth", _variant_t(2.25f));
-  NoticeRecorder rec(r.options);
-  _variant_t contents = r.options.GetContents();
-  r.options.SetContents(contents);
-  EXPECT_EQ(r.Long("Edges"), 12);
-  EXPECT_EQ(r.Float("NormalLineWidth"), 2.25f);
-  EXPECT_TRUE(r.Bool("AxesTop"));
-  ASSERT_EQ(rec.notices.size(), 1u);
-  EXPECT_EQ(rec.notices[0].size(), 14u);
 }
 
 TEST(Options, SetContentsSkipsUnknownAndNonTextNamesInArrayOrder) {

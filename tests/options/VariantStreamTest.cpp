@@ -12,6 +12,7 @@
 #include "options/Options.h"
 #include "platform/com/Object.h"
 #include "platform/com/Stream.h"
+#include "support/ClassRegistration.h"
 #include "support/FailingStream.h"
 
 using kelto::com::ComPtr;
@@ -88,14 +89,8 @@ class CPlain final : public kelto::com::Object<CPlain, IPersist> {
   }
 };
 
-template <class T>
-class Factory final : public kelto::com::Object<Factory<T>, IClassFactory> {
- public:
-  HRESULT CreateInstance(IUnknown*, REFIID riid, void** ppv) override {
-    return MakeObject<T>()->QueryInterface(riid, ppv);
-  }
-  HRESULT LockServer(BOOL) override { return S_OK; }
-};
+constexpr kelto::com::ClassEntry kPointEntry{kPointClass, "", "", "",
+                                             &kelto::com::CreateInstanceOf<CPoint>};
 
 }  // namespace
 
@@ -150,25 +145,19 @@ TEST(VariantStream, ScalarsWriteTheirDataAndReadBackEqual) {
 
 TEST(VariantStream, ByReferenceValuesAreWrittenAsTheirValues) {
   LONG number = 42;
-  VARIANT ref;
-  VariantInit(&ref);
-  ref.vt = VT_BYREF | VT_I4;
-  ref.plVal = &number;
-  EXPECT_EQ(Saved(ref), Saved(_variant_t(42)));
-
   _variant_t text("Edges");
-  VARIANT refVariant;
-  VariantInit(&refVariant);
-  refVariant.vt = VT_BYREF | VT_VARIANT;
-  refVariant.pvarVal = &text;
-  EXPECT_EQ(Saved(refVariant), Saved(text));
-
   _variant_t array = Vector(VT_I4, {_variant_t(1), _variant_t(2)});
-  VARIANT refArray;
-  VariantInit(&refArray);
-  refArray.vt = VT_BYREF | VT_ARRAY | VT_I4;
-  refArray.pparray = &array.parray;
-  EXPECT_EQ(Saved(refArray), Saved(array));
+  VARIANT refs[3];
+  for (VARIANT& ref : refs) VariantInit(&ref);
+  refs[0].vt = VT_BYREF | VT_I4;
+  refs[0].plVal = &number;
+  refs[1].vt = VT_BYREF | VT_VARIANT;
+  refs[1].pvarVal = &text;
+  refs[2].vt = VT_BYREF | VT_ARRAY | VT_I4;
+  refs[2].pparray = &array.parray;
+  EXPECT_EQ(Saved(refs[0]), Saved(_variant_t(42)));
+  EXPECT_EQ(Saved(refs[1]), Saved(text));
+  EXPECT_EQ(Saved(refs[2]), Saved(array));
 }
 
 TEST(VariantStream, ArraysKeepDescriptorOrderBoundsAndStorageOrder) {
@@ -246,10 +235,7 @@ TEST(VariantStream, UnsupportedTypesFailTheWholeSave) {
 }
 
 TEST(VariantStream, ObjectsTravelThroughTheirOwnPersistence) {
-  DWORD cookie = 0;
-  ASSERT_EQ(CoRegisterClassObject(kPointClass, MakeObject<Factory<CPoint>>().Get(),
-                                  CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
-            S_OK);
+  kelto::test::ClassRegistration<kelto::com::NoModuleLock> classes{&kPointEntry};
   auto point = MakeObject<CPoint>();
   point->value = 77;
   _variant_t cells = Vector(VT_VARIANT, {_variant_t(static_cast<IUnknown*>(point.Get())),
@@ -272,7 +258,6 @@ TEST(VariantStream, ObjectsTravelThroughTheirOwnPersistence) {
   auto plain = MakeObject<CPlain>();
   EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), _variant_t(static_cast<IUnknown*>(plain.Get()))),
             E_NOINTERFACE);
-  EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
 }
 
 TEST(VariantStream, EveryTruncationFailsAndLeavesNothingBehind) {

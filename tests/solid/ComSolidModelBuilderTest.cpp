@@ -68,7 +68,7 @@ TEST_F(ComSolidModelBuilder, MembersHaveTheirDispatchIds) {
       S_OK);
 }
 
-TEST_F(ComSolidModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
+TEST_F(ComSolidModelBuilder, BuildsAnExampleAndMarkersFollowTheOptionAndTheRefresh) {
   const ComPtr<IDispatch> file = LoadExample("pump-station.json");
   auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
   ASSERT_TRUE(model.ok()) << model.error;
@@ -80,15 +80,16 @@ TEST_F(ComSolidModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
   // The root stands for the file and has a child per pipeline.
   auto object = Get(root, u"Object");
   EXPECT_EQ(kelto::com::Identity(ObjectOf(object)).Get(), kelto::com::Identity(file.Get()).Get());
-  auto pipelines = Get(Get(file.Get(), u"Pipelines").value.pdispVal, u"Count");
+  auto pipelines = Get(file.Get(), u"Pipelines");
+  auto count = Get(ObjectOf(pipelines), u"Count");
   const std::vector<LONG> before = ChildGeometryCounts(root);
-  ASSERT_EQ(static_cast<LONG>(before.size()), pipelines.value.lVal);
+  ASSERT_EQ(static_cast<LONG>(before.size()), count.value.lVal);
   ASSERT_FALSE(before.empty());
-  for (LONG count : before) EXPECT_EQ(count, 0) << "markers are off by default";
+  for (LONG n : before) EXPECT_EQ(n, 0) << "markers are off by default";
   const std::string dumpBefore = kelto::com::BstrToUtf8(Call(root, u"Dump").value.bstrVal);
   EXPECT_FALSE(dumpBefore.empty());
 
-  // Switching the option on shows at the next SyncModel: a mast and an arrow.
+  // Switching the option on shows at the next refresh: a mast and an arrow.
   auto options = Get(builder.Get(), u"Options");
   ASSERT_TRUE(ObjectOf(options));
   ASSERT_TRUE(
@@ -98,32 +99,13 @@ TEST_F(ComSolidModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
   EXPECT_EQ(marker.value.boolVal, VARIANT_TRUE);
   EXPECT_EQ(ChildGeometryCounts(root), before) << "nothing changes before a refresh";
 
-  ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
-  const std::vector<LONG> after = ChildGeometryCounts(root);
-  for (LONG count : after) EXPECT_EQ(count, 2);
-  EXPECT_NE(kelto::com::BstrToUtf8(Call(root, u"Dump").value.bstrVal), dumpBefore);
-
-  // The same Options object comes back while it lives.
-  auto again = Get(builder.Get(), u"Options");
-  EXPECT_EQ(ObjectOf(again), ObjectOf(options));
-}
-
-TEST_F(ComSolidModelBuilder, SyncBelowRefreshesOnlyTheItemsSubtree) {
-  const ComPtr<IDispatch> file = LoadExample("pump-station.json");
-  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
-  ASSERT_TRUE(model.ok()) << model.error;
-  IDispatch* root = ObjectOf(model);
-  auto options = Get(builder.Get(), u"Options");
-  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(1)}).ok());
-
   // An item that is not in the tree changes nothing.
   const ComPtr<IDispatch> stranger = LoadExample("drain-spool.json");
   ASSERT_TRUE(
       Call(builder.Get(), u"SyncBelow", {_variant_t(root), _variant_t(stranger.Get())}).ok());
-  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 0);
+  EXPECT_EQ(ChildGeometryCounts(root), before);
 
   // The first pipeline of the file: only its node gets a marker.
-  auto pipelines = Get(file.Get(), u"Pipelines");
   auto first = Get(ObjectOf(pipelines), u"Item", {_variant_t(0)});
   ASSERT_TRUE(ObjectOf(first));
   ASSERT_TRUE(Call(builder.Get(), u"SyncBelow", {_variant_t(root), first.value}).ok());
@@ -131,8 +113,17 @@ TEST_F(ComSolidModelBuilder, SyncBelowRefreshesOnlyTheItemsSubtree) {
   auto geometry = Get(ObjectOf(found), u"Geometry");
   EXPECT_EQ(Get(ObjectOf(geometry), u"Count").value.lVal, 2);
   LONG marked = 0;
-  for (LONG count : ChildGeometryCounts(root)) marked += count > 0 ? 1 : 0;
+  for (LONG n : ChildGeometryCounts(root)) marked += n > 0 ? 1 : 0;
   EXPECT_EQ(marked, 1);
+
+  // SyncModel: every pipeline.
+  ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
+  for (LONG n : ChildGeometryCounts(root)) EXPECT_EQ(n, 2);
+  EXPECT_NE(kelto::com::BstrToUtf8(Call(root, u"Dump").value.bstrVal), dumpBefore);
+
+  // The same Options object comes back while it lives.
+  auto again = Get(builder.Get(), u"Options");
+  EXPECT_EQ(ObjectOf(again), ObjectOf(options));
 }
 
 TEST_F(ComSolidModelBuilder, ConfigurationMessagesComeBackOrAreShown) {
@@ -202,6 +193,7 @@ TEST_F(ComSolidModelBuilder, FailuresBecomeResultsWithErrorInfo) {
   EXPECT_EQ(solid->BuildModel(nullptr, &model), E_POINTER);
   EXPECT_EQ(model, nullptr);
   EXPECT_EQ(LastErrorDescription(), "No piping file.");
+  EXPECT_EQ(solid->BuildModel(nullptr, nullptr), E_POINTER);
   auto script = Call(builder.Get(), u"BuildModel", {_variant_t(static_cast<IDispatch*>(nullptr))});
   EXPECT_EQ(script.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(script.scode, E_POINTER);

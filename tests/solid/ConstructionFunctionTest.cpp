@@ -24,7 +24,7 @@ Comp Elbow(const std::string& runEnd = "BW", CPoint3 centre = {150, 0, 0},
 
 using ConstructionTest = SolidTest;
 
-TEST_F(ConstructionTest, Bend1DrawsACurvedConeAroundItsCentreWithFlanges) {
+TEST_F(ConstructionTest, Bend1DrawsACurvedConeAroundAnInternalCentreWithFlanges) {
   EXPECT_EQ(Draw(&Bend1, Elbow()),
             Lines{"CurvedCone (0, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) colour "
                   "0xffff00"});
@@ -32,6 +32,9 @@ TEST_F(ConstructionTest, Bend1DrawsACurvedConeAroundItsCentreWithFlanges) {
             (Lines{"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xffff00",
                    "CurvedCone (23.8, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) "
                    "colour 0xffff00"}));
+  // No internal centre, or none of that name: declined.
+  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_1", false), false);
+  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_9"), false);
 }
 
 TEST_F(ConstructionTest, ABendWhoseFaceMeetsItsCentreIsDrawnByDrawLegs) {
@@ -47,11 +50,6 @@ TEST_F(ConstructionTest, ABendWhoseFaceMeetsItsCentreIsDrawnByDrawLegs) {
   EXPECT_EQ(outcome.requested, "Bend1");
   EXPECT_EQ(outcome.function, "DrawLegs");
   EXPECT_EQ(outcome.reason, "a run face meets the centre or the other face");
-}
-
-TEST_F(ConstructionTest, Bend1NeedsEndsAroundAnInternalCentre) {
-  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_1", false), false);
-  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_9"), false);
 }
 
 TEST_F(ConstructionTest, Bend2DrawsTwoCurvedConesMeetingBetweenTheCentres) {
@@ -130,10 +128,7 @@ TEST_F(ConstructionTest, EccentricReducerNeedsTheOffsetShapeCode) {
 }
 
 TEST_F(ConstructionTest, StraightValveDrawsTwoConesFlangesAndASpindle) {
-  const Comp c = Comp("V1", "Gate-Valve", "Valves")
-                     .Point("Run_1", {0, 0, 0}, 100, "FL")
-                     .Point("Run_2", {200, 0, 0}, 100, "FL")
-                     .Leg("Run_1", "Run_2")
+  const Comp c = Straight("V1", "Gate-Valve", "Valves", {0, 0, 0}, {200, 0, 0}, 100, "FL")
                      .Attribute("SPINDLE-DIRECTION", "UP");
   EXPECT_EQ(Draw(&Valve, c),
             (Lines{"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xff00ff",
@@ -167,10 +162,7 @@ TEST_F(ConstructionTest, ValveWithoutLegsDrawsNothingAndALegToAMissingPointFalls
   EXPECT_EQ(Draw(&Valve, Comp("V3", "Ball-Valve", "Valves").Attribute("SPINDLE-DIRECTION", "UP")),
             Lines{});
   // Its leg names Run_2, which the valve's points lack.
-  const Comp whole = Comp("V3", "Ball-Valve", "Valves")
-                         .Point("Run_1", {0, 0, 0}, 50)
-                         .Point("Run_2", {100, 0, 0}, 50)
-                         .Leg("Run_1", "Run_2")
+  const Comp whole = Straight("V3", "Ball-Valve", "Valves", {0, 0, 0}, {100, 0, 0}, 50)
                          .Attribute("SPINDLE-DIRECTION", "UP");
   const Comp lacking = Comp("V3", "Ball-Valve", "Valves").Point("Run_1", {0, 0, 0}, 50);
   auto valve = kelto::com::MakeObject<MismatchedComponent>(
@@ -182,33 +174,24 @@ TEST_F(ConstructionTest, ValveWithoutLegsDrawsNothingAndALegToAMissingPointFalls
 }
 
 TEST_F(ConstructionTest, SupportRingsThePipeItStandsOnAndPointsItsStem) {
-  const Comp s = Comp("S1", "Support", "Supports")
-                     .Point("Centre_1", {500, 0, 0}, 0, "", true)
-                     .Attribute("SUPPORT-DIRECTION", "DOWN")
-                     .Attach("P1");
-  const auto pipe = [](double bore) {
-    return Comp("P1", "Pipe")
-        .Point("Run_1", {0, 0, 0}, bore)
-        .Point("Run_2", {1000, 0, 0}, bore)
-        .Leg("Run_1", "Run_2");
-  };
-  EXPECT_EQ(Draw(&Support, s, true, {pipe(100)}),
-            (Lines{"Circle (500, 0, 0) D 100 normal (1000, 0, 0) colour 0x00ffff",
-                   "Line (500, 0, -50) to (500, 0, -75) colour 0x00ffff"}));
-  // The stem is never longer than 25.
-  EXPECT_EQ(Draw(&Support, s, true, {pipe(300)})[1],
-            "Line (500, 0, -150) to (500, 0, -175) colour 0x00ffff");
-}
-
-TEST_F(ConstructionTest, SupportWithoutAttachmentOrLegs) {
   Comp s = Comp("S1", "Support", "Supports").Point("Centre_1", {500, 0, 0}, 0, "", true);
+  // Attached to nothing: declined, and Build falls back to DrawLegs.
   Draw(&Support, s, false);
   CBuildOutcome outcome;
   EXPECT_EQ(Build(s, &outcome), Lines{});
   EXPECT_EQ(outcome.function, "DrawLegs");
   EXPECT_EQ(outcome.reason, "the support is attached to nothing");
   // Attached to something without legs: drawn, as nothing.
-  EXPECT_EQ(Draw(&Support, s.Attach("X"), true, {Comp("X", "Pipe")}), Lines{});
+  EXPECT_EQ(Draw(&Support, Comp(s).Attach("X"), true, {Comp("X", "Pipe")}), Lines{});
+
+  s.Attribute("SUPPORT-DIRECTION", "DOWN").Attach("P1");
+  const auto pipe = [](double bore) { return Pipe("P1", {0, 0, 0}, {1000, 0, 0}, bore); };
+  EXPECT_EQ(Draw(&Support, s, true, {pipe(100)}),
+            (Lines{"Circle (500, 0, 0) D 100 normal (1000, 0, 0) colour 0x00ffff",
+                   "Line (500, 0, -50) to (500, 0, -75) colour 0x00ffff"}));
+  // The stem is never longer than 25.
+  EXPECT_EQ(Draw(&Support, s, true, {pipe(300)})[1],
+            "Line (500, 0, -150) to (500, 0, -175) colour 0x00ffff");
 }
 
 TEST_F(ConstructionTest, DrawLegsDrawsDiscsForZeroLengthLegsWithADirection) {
@@ -222,10 +205,7 @@ TEST_F(ConstructionTest, DrawLegsDrawsDiscsForZeroLengthLegsWithADirection) {
 }
 
 TEST_F(ConstructionTest, DrawLegsFlangesTenMillimetresApartGetFiveMillimetreFaces) {
-  const Comp f = Comp("F", "Flange", "Flanges")
-                     .Point("Run_1", {0, 0, 0}, 100, "FL")
-                     .Point("Run_2", {10, 0, 0}, 100, "FL")
-                     .Leg("Run_1", "Run_2");
+  const Comp f = Straight("F", "Flange", "Flanges", {0, 0, 0}, {10, 0, 0}, 100, "FL");
   EXPECT_EQ(Draw(&DrawLegs, f),
             (Lines{"Cone (0, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff",
                    "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
@@ -305,10 +285,7 @@ class CountingScheme : public IFColourScheme {
 TEST_F(ConstructionTest, EveryPrimitiveAsksTheSchemeAgain) {
   auto* scheme = new CountingScheme;
   builder.SetColourScheme(CKelto3ComponentGeometryBuilder::SchemePtr(scheme));
-  const Comp c = Comp("V1", "Gate-Valve", "Valves")
-                     .Point("Run_1", {0, 0, 0}, 100)
-                     .Point("Run_2", {200, 0, 0}, 100)
-                     .Leg("Run_1", "Run_2");
+  const Comp c = Straight("V1", "Gate-Valve", "Valves", {0, 0, 0}, {200, 0, 0});
   EXPECT_EQ(Build(c), (Lines{"Cone (0, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000001",
                              "Cone (200, 0, 0) D 100 to (100, 0, 0) D 0 colour 0x000002"}));
   EXPECT_EQ(scheme->calls, 2);

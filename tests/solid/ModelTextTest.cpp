@@ -15,12 +15,6 @@ namespace {
 // valve that cannot be read), in that order.
 class ModelTextTest : public ::testing::Test {
  protected:
-  static Comp Pipe(const std::string& id) {
-    return Comp(id, "Pipe", "Pipe")
-        .Point("Run_1", {0, 0, 0}, 50)
-        .Point("Run_2", {100, 0, 0}, 50)
-        .Leg("Run_1", "Run_2");
-  }
   static ComPtr<IKeltoPipeline> Line(const std::string& name, IKeltoFile* from,
                                      std::vector<ComPtr<IKeltoComponent>> extra = {}) {
     std::vector<ComPtr<IKeltoComponent>> components = ComponentsOf(PipelineOf(from, name).Get());
@@ -29,9 +23,9 @@ class ModelTextTest : public ::testing::Test {
   }
 
   ModelTextTest() {
-    const auto b = Load(Plant{{"B-2", {Pipe("B-2-P")}}});
+    const auto b = Load(Plant{{"B-2", {Pipe("B-2-P", {0, 0, 0}, {100, 0, 0}, 50)}}});
     const auto a = Load(Plant{{"A-1",
-                               {Pipe("A-1-P"),
+                               {Pipe("A-1-P", {0, 0, 0}, {100, 0, 0}, 50),
                                 // Degenerate: the face is on the centre (and the zero-length leg
                                 // has no direction, so DrawLegs draws no discs there).
                                 Comp("A-1-E", "Elbow-90", "Fittings")

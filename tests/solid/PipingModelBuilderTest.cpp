@@ -47,12 +47,6 @@ class ProbeBuilder : public CPipingModelBuilder {
 
 class PipingModelBuilderTest : public ::testing::Test {
  protected:
-  static Comp Pipe(const std::string& id, CPoint3 a, CPoint3 b) {
-    return Comp(id, "Pipe", "Pipe")
-        .Point("Run_1", a, 100, "BW", false, 2)
-        .Point("Run_2", b, 100, "BW", false, 2)
-        .Leg("Run_1", "Run_2");
-  }
   void SetUp() override {
     file = Load(Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0})}},
                       {"B", {Pipe("P2", {0, 500, 0}, {0, 900, 0})}},

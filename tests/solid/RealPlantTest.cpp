@@ -27,15 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ComPtr<IKeltoFile> Load(const fs::path& path) {
-  ComPtr<IKeltoFile> file;
-  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                                             kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
-  const _bstr_t text(path.string());
-  kelto::com::ThrowIfFailed(file->Load(text.GetBSTR()));
-  return file;
-}
-
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
@@ -57,7 +48,7 @@ TEST_P(GoldenDumpTest, DumpMatchesTheReviewedCopy) {
   builder.SetObserver(&summary);
   ComPtr<IKeltoFile> file;
   try {
-    file = Load(example);
+    file = LoadFile(example);
   } catch (...) {
     fs::current_path(previous);
     throw;
@@ -91,7 +82,7 @@ TEST(RealPlant, GeneratedPlantDrawsEveryTypeWithItsFunction) {
   CSolidModelBuilder builder;
   CModelSummary summary;
   builder.SetObserver(&summary);
-  builder.BuildModel(Load(path).Get());
+  builder.BuildModel(LoadFile(path).Get());
 
   EXPECT_TRUE(summary.Failures().empty());
   std::set<std::string> fellBack;
@@ -113,7 +104,7 @@ TEST(RealPlant, ReloadingAnEditedFileKeepsTheNodesOfUnchangedComponents) {
   const fs::path path = dir.path() / "plant.json";
   const std::string text = kelto::data::Generate(60, 3);
   std::ofstream(path, std::ios::binary) << text;
-  const ComPtr<IKeltoFile> file = Load(path);
+  const ComPtr<IKeltoFile> file = LoadFile(path);
   CSolidModelBuilder builder;
   const auto root = builder.BuildModel(file.Get());
 
@@ -133,8 +124,7 @@ TEST(RealPlant, ReloadingAnEditedFileKeepsTheNodesOfUnchangedComponents) {
       for (auto& [name, point] : component["points"].items())
         point["position"][0] = point["position"][0].get<double>() + 1000;
   std::ofstream(path, std::ios::binary | std::ios::trunc) << plant.dump(1);
-  const _bstr_t bpath(path.string());
-  ASSERT_EQ(file->Load(bpath.GetBSTR()), S_OK);
+  LoadFile(path, file.Get());
   builder.SyncModel(*root);
 
   std::size_t reused = 0, nodes = 0;

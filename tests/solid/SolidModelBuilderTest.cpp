@@ -24,12 +24,6 @@ struct Recorder : CSolidModelBuilder::IFObserver {
 
 class ModelBuilderTest : public ::testing::Test {
  protected:
-  static Comp Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore = 100, long units = 2) {
-    return Comp(id, "Pipe", "Pipe")
-        .Point("Run_1", a, bore, "BW", false, units)
-        .Point("Run_2", b, bore, "BW", false, units)
-        .Leg("Run_1", "Run_2");
-  }
   CModelNode* NodeOf(CModelNode& root, IUnknown* object) {
     return root.SearchSubtree(kelto::com::Identity(object).Get()).get();
   }
@@ -81,42 +75,41 @@ TEST_F(ModelBuilderTest, OptionsAreRegisteredWithTheirDefaults) {
   EXPECT_EQ(options.GetNames(), (std::vector<std::string>{"MarkerColour", "PipelineMarkers"}));
   EXPECT_EQ(options.Get("PipelineMarkers").vt, VT_BOOL);
   EXPECT_EQ(options.Get("PipelineMarkers").boolVal, VARIANT_FALSE);
+  EXPECT_EQ(options.Get("MarkerColour").vt, VT_I4);
   EXPECT_EQ(options.Get("MarkerColour").lVal, 0xFFFFFF);
 }
 
 TEST_F(ModelBuilderTest, PipelineMarkersShowAtTheNextSynchronisation) {
-  const auto file = Load(Plant{
-      {"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {1000, 0, 800})}}});
+  const auto file = Load(
+      Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {1000, 0, 800})}},
+            {"V", {Pipe("P3", {0, 5000, 0}, {0, 5000, 500}, 4, 1)}},
+            {"Loop",
+             {Pipe("L1", {1000, 5000, 0}, {1100, 5000, 0}),
+              Pipe("L2", {1100, 5000, 0}, {1000, 5000, 0})}}});
   const auto root = builder.BuildModel(file.Get());
-  const auto pipeline = PipelineOf(file.Get(), "A");
-  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());
+  const auto marker = [&](const char* line) {
+    return GeometryOf(*root, PipelineOf(file.Get(), line).Get());
+  };
+  EXPECT_TRUE(marker("A").empty());
 
   builder.Options().Set("PipelineMarkers", _variant_t(true));
   builder.Options().Set("MarkerColour", _variant_t(255L));
-  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());  // not before the next synchronisation
+  EXPECT_TRUE(marker("A").empty());  // not before the next synchronisation
   builder.SyncModel(*root);
   // Size 2 × 100; the start is P1's open Run_1; the leg runs east, so the
   // mast stands up and the arrow points east.
-  EXPECT_EQ(GeometryOf(*root, pipeline.Get()),
+  EXPECT_EQ(marker("A"),
             (Lines{"Line (0, 0, 0) to (0, 0, 200) colour 0x0000ff",
                    "Cone (0, 0, 200) D 133.333 to (133.333, 0, 200) D 0 colour 0x0000ff"}));
+  // 4 in × 25.5 × 2 = 204; a vertical leg puts the mast east.
+  EXPECT_EQ(marker("V"),
+            (Lines{"Line (0, 5000, 0) to (204, 5000, 0) colour 0x0000ff",
+                   "Cone (204, 5000, 0) D 136 to (204, 5000, 136) D 0 colour 0x0000ff"}));
+  EXPECT_TRUE(marker("Loop").empty());  // a closed loop has no open start
 
   builder.Options().Set("PipelineMarkers", _variant_t(false));
   builder.SyncModel(*root);
-  EXPECT_TRUE(GeometryOf(*root, pipeline.Get()).empty());
-}
-
-TEST_F(ModelBuilderTest, MarkerOnAVerticalInchLineAndNoneOnAClosedLoop) {
-  const auto file = Load(Plant{
-      {"A", {Pipe("P1", {0, 0, 0}, {0, 0, 500}, 4, 1)}},
-      {"Loop", {Pipe("L1", {1000, 0, 0}, {1100, 0, 0}), Pipe("L2", {1100, 0, 0}, {1000, 0, 0})}}});
-  builder.Options().Set("PipelineMarkers", _variant_t(true));
-  const auto root = builder.BuildModel(file.Get());
-  // 4 in × 25.5 × 2 = 204; a vertical leg puts the mast east.
-  EXPECT_EQ(GeometryOf(*root, PipelineOf(file.Get(), "A").Get()),
-            (Lines{"Line (0, 0, 0) to (204, 0, 0) colour 0xffffff",
-                   "Cone (204, 0, 0) D 136 to (204, 0, 136) D 0 colour 0xffffff"}));
-  EXPECT_TRUE(GeometryOf(*root, PipelineOf(file.Get(), "Loop").Get()).empty());
+  EXPECT_TRUE(marker("A").empty());
 }
 
 // Attached data that lives with a node, to see nodes being reused.

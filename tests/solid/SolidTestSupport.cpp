@@ -56,18 +56,20 @@ std::string PlantText(const Plant& plant) {
   return file.dump(1);
 }
 
-ComPtr<IKeltoFile> Load(const Plant& plant, IKeltoFile* into) {
+ComPtr<IKeltoFile> LoadFile(const std::filesystem::path& path, IKeltoFile* into) {
   ComPtr<IKeltoFile> file(into);
   if (!file)
     kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr,
                                                CLSCTX_INPROC_SERVER,
                                                kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
-  kelto::test::TempDir dir;
-  const auto path = dir.path() / "plant.json";
-  std::ofstream(path, std::ios::binary) << PlantText(plant);
-  const _bstr_t name(path.string());
-  kelto::com::ThrowIfFailed(file->Load(name.GetBSTR()));
+  kelto::com::ThrowIfFailed(file->Load(_bstr_t(path.string()).GetBSTR()));
   return file;
+}
+
+ComPtr<IKeltoFile> Load(const Plant& plant, IKeltoFile* into) {
+  kelto::test::TempDir dir;
+  std::ofstream(dir.path() / "plant.json", std::ios::binary) << PlantText(plant);
+  return LoadFile(dir.path() / "plant.json", into);
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -49,10 +50,26 @@ struct Comp {
   Json json;
 };
 
+// Run_1 at a and Run_2 at b, joined by one leg.
+inline Comp Straight(const std::string& id, const std::string& type, const std::string& group,
+                     CPoint3 a, CPoint3 b, double bore = 100, const std::string& endType = "BW",
+                     long units = 2) {
+  return Comp(id, type, group)
+      .Point("Run_1", a, bore, endType, false, units)
+      .Point("Run_2", b, bore, endType, false, units)
+      .Leg("Run_1", "Run_2");
+}
+inline Comp Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore = 100, long units = 2) {
+  return Straight(id, "Pipe", "Pipe", a, b, bore, "BW", units);
+}
+
 // Pipelines in file order: a name and its components.
 using Plant = std::vector<std::pair<std::string, std::vector<Comp>>>;
 
 std::string PlantText(const Plant& plant);
+// Loads the file at path into a new file object of the piping library (or,
+// given one, into that); a failing call throws _com_error.
+ComPtr<IKeltoFile> LoadFile(const std::filesystem::path& path, IKeltoFile* into = nullptr);
 // Writes the plant into a temporary folder and loads it into a new file
 // object of the piping library (or, given one, loads it again into that).
 ComPtr<IKeltoFile> Load(const Plant& plant, IKeltoFile* into = nullptr);

@@ -34,10 +34,7 @@ class TypeTableTest : public SolidTest {
  protected:
   // A straight component of the given type: two ends and one leg.
   static Comp Straight(const std::string& type) {
-    return Comp(type, type, "Valves")
-        .Point("Run_1", {0, 0, 0}, 100)
-        .Point("Run_2", {200, 0, 0}, 100)
-        .Leg("Run_1", "Run_2");
+    return solid_test::Straight(type, type, "Valves", {0, 0, 0}, {200, 0, 0});
   }
   std::string FunctionFor(const std::string& type) {
     CBuildOutcome outcome;

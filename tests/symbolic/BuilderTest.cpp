@@ -6,6 +6,13 @@
 #include "SymbolicTestSupport.h"
 #include "platform/com/Strings.h"
 #include "solid/PipingAccess.h"
+#include "symbolic/ConcentricReducerCSSGB.h"
+#include "symbolic/DefaultCSSGB.h"
+#include "symbolic/EccentricReducerCSSGB.h"
+#include "symbolic/SupportCSSGB.h"
+#include "symbolic/SymbolicModelBuilder.h"
+#include "symbolic/ValveCSSGB.h"
+#include "symbolic/WeldCSSGB.h"
 
 namespace symbolic_test {
 namespace {
@@ -26,14 +33,9 @@ constexpr const char* kByName = R"(<Dimensions>
 // The flange boxes of a run from x = 0 to x = 300 along +x, both ends
 // flanged (flange OD 200, 20 thick), standing upright.
 const std::vector<ExpectedLine> kRunFlanges[2] = {
-    {{{0, 0, 100}, {0, 0, -100}},
-     {{20, 0, 100}, {0, 0, 100}},
-     {{20, 0, -100}, {20, 0, 100}},
-     {{0, 0, -100}, {20, 0, -100}}},
-    {{{300, 0, -100}, {300, 0, 100}},
-     {{280, 0, -100}, {300, 0, -100}},
-     {{280, 0, 100}, {280, 0, -100}},
-     {{300, 0, 100}, {280, 0, 100}}},
+    Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100"),
+    Segments("300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100;"
+             "300,0,100 280,0,100"),
 };
 
 std::vector<ExpectedLine> Join(std::initializer_list<std::vector<ExpectedLine>> parts) {
@@ -54,135 +56,98 @@ std::string StraightItem(const char* id, const char* type, const char* group, in
          attributes + "}";
 }
 
-TEST(ValveBuilderTest, StraightFlangedValveWithAndWithoutSpindle) {
+TEST(ValveBuilderTest, BodiesSpindlesAndWheels) {
   Plant plant(OnePipeline(
       StraightItem("V", "Gate-Valve", "Valves", 15, "FL", R"({"SPINDLE-DIRECTION": "UP"})") + "," +
-      StraightItem("N", "Gate-Valve", "Valves", 15, "FL")));
+      StraightItem("N", "Gate-Valve", "Valves", 15, "FL") + "," + R"(
+    {"id": "A", "type": "Angle-Valve", "group": "Valves",
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 80, "endType": "BW"},
+                "Centre_1": {"position": [200, 0, 0], "internal": true},
+                "Run_2": {"position": [200, 200, 0], "bore": 80, "endType": "BW"}},
+     "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
+     "attributes": {"SPINDLE-DIRECTION": "UP"}},
+    {"id": "VERT", "type": "Gate-Valve", "group": "Valves",
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 80},
+                "Run_2": {"position": [0, 0, 80], "bore": 80}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}], "attributes": {"SPINDLE-DIRECTION": "UP"}},
+    {"id": "ZERO", "type": "Gate-Valve", "group": "Valves",
+     "points": {"Run_1": {"position": [5, 5, 5], "bore": 80},
+                "Run_2": {"position": [5, 5, 5], "bore": 80}},
+     "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}],
+     "attributes": {"SPINDLE-DIRECTION": "UP"}})"));
   plant.SetDimensions(kUniform);
-  const std::vector<ExpectedLine> body = Join({kRunFlanges[0],
-                                               kRunFlanges[1],
+  const std::vector<ExpectedLine> body = Join({kRunFlanges[0], kRunFlanges[1],
                                                // Bow-tie 100 high between the flange faces.
-                                               {{{20, 0, 50}, {20, 0, -50}},
-                                                {{280, 0, -50}, {20, 0, 50}},
-                                                {{280, 0, 50}, {280, 0, -50}},
-                                                {{20, 0, -50}, {280, 0, 50}}}});
-  // Stem of 100 up from the middle, hand wheel 200 long along the valve.
-  const std::vector<ExpectedLine> spindle = {{{150, 0, 100}, {150, 0, 0}},
-                                             {{250, 0, 100}, {50, 0, 100}}};
+                                               Segments("20,0,50 20,0,-50; 280,0,-50 20,0,50;"
+                                                        "280,0,50 280,0,-50; 20,0,-50 280,0,50")});
+  const struct {
+    const char* id;
+    std::vector<ExpectedLine> lines;
+  } cases[] = {
+      // Stem of 100 up from the middle, hand wheel 200 long along the valve.
+      {"V", Join({body, Segments("150,0,100 150,0,0; 250,0,100 50,0,100")})},
+      {"N", body},
+      {"A",
+       Segments(  // Inlet triangle: base at Run_1, apex at the centre.
+           "0,0,50 0,0,-50; 200,0,0 0,0,50; 0,0,-50 200,0,0;"
+           // Outlet triangle: apex at the centre, base at Run_2.
+           "200,200,-50 200,0,0; 200,200,50 200,200,-50; 200,0,0 200,200,50;"
+           // Spindle from the centre: w = l = 100/2.
+           "200,0,50 200,0,0; 200,50,50 200,-50,50")},
+      // A vertical valve with a vertical spindle: the wheel cannot lie along
+      // the axis, so it lies along PlanarPerpendicular(up) = +x. The body
+      // (80) is shorter than the pipe OD (100): the wheel is 80 long, not 100.
+      {"VERT", Segments("50,0,0 -50,0,0; -50,0,80 50,0,0; 50,0,80 -50,0,80; -50,0,0 50,0,80;"
+                        "0,0,90 0,0,40; 40,0,90 -40,0,90")},
+      // No drawable leg: no spindle either.
+      {"ZERO", {}},
+  };
   CValveCSSGB valve;
-  Drawing d = Draw(valve, *plant.Info("V"));
-  EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, Join({body, spindle}));
-
-  d = Draw(valve, *plant.Info("N"));
-  EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, body);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    const Drawing d = Draw(valve, *plant.Info(c.id));
+    EXPECT_TRUE(d.drawn);
+    ExpectLines(d.geometry, c.lines);
+  }
 }
 
-TEST(ValveBuilderTest, AngleValveTrianglesMeetAtTheCentreWhereTheSpindleStarts) {
-  Plant plant(OnePipeline(R"({"id": "A", "type": "Angle-Valve", "group": "Valves",
-      "points": {"Run_1": {"position": [0, 0, 0], "bore": 80, "endType": "BW"},
-                 "Centre_1": {"position": [200, 0, 0], "internal": true},
-                 "Run_2": {"position": [200, 200, 0], "bore": 80, "endType": "BW"}},
-      "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
-      "attributes": {"SPINDLE-DIRECTION": "UP"}})"));
-  plant.SetDimensions(kUniform);
-  CValveCSSGB valve;
-  const Drawing d = Draw(valve, *plant.Info("A"));
-  EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, {// Inlet triangle: base at Run_1, apex at the centre.
-                           {{0, 0, 50}, {0, 0, -50}},
-                           {{200, 0, 0}, {0, 0, 50}},
-                           {{0, 0, -50}, {200, 0, 0}},
-                           // Outlet triangle: apex at the centre, base at Run_2.
-                           {{200, 200, -50}, {200, 0, 0}},
-                           {{200, 200, 50}, {200, 200, -50}},
-                           {{200, 0, 0}, {200, 200, 50}},
-                           // Spindle from the centre: w = l = 100/2.
-                           {{200, 0, 50}, {200, 0, 0}},
-                           {{200, 50, 50}, {200, -50, 50}}});
-}
-
-TEST(ValveBuilderTest, ShortVerticalValveTurnsItsWheelAcrossAndKeepsItOnTheBody) {
-  // A vertical valve with a vertical spindle: the wheel cannot lie along the
-  // axis, so it lies along PlanarPerpendicular(up) = +x. The body (80) is
-  // shorter than the pipe OD (100): the wheel is 80 long, not 100.
-  Plant plant(OnePipeline(R"({"id": "V", "type": "Gate-Valve", "group": "Valves",
-      "points": {"Run_1": {"position": [0, 0, 0], "bore": 80},
-                 "Run_2": {"position": [0, 0, 80], "bore": 80}},
-      "legs": [{"from": "Run_1", "to": "Run_2"}],
-      "attributes": {"SPINDLE-DIRECTION": "UP"}})"));
-  plant.SetDimensions(kUniform);
-  CValveCSSGB valve;
-  const Drawing d = Draw(valve, *plant.Info("V"));
-  ExpectLines(d.geometry, {{{50, 0, 0}, {-50, 0, 0}},
-                           {{-50, 0, 80}, {50, 0, 0}},
-                           {{50, 0, 80}, {-50, 0, 80}},
-                           {{-50, 0, 0}, {50, 0, 80}},
-                           {{0, 0, 90}, {0, 0, 40}},
-                           {{40, 0, 90}, {-40, 0, 90}}});
-}
-
-TEST(ValveBuilderTest, AValveWithNoDrawableLegGetsNoSpindle) {
-  Plant plant(OnePipeline(R"({"id": "V", "type": "Gate-Valve", "group": "Valves",
-      "points": {"Run_1": {"position": [5, 5, 5], "bore": 80},
-                 "Run_2": {"position": [5, 5, 5], "bore": 80}},
-      "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}],
-      "attributes": {"SPINDLE-DIRECTION": "UP"}})"));
-  CValveCSSGB valve;
-  const Drawing d = Draw(valve, *plant.Info("V"));
-  EXPECT_TRUE(d.drawn);
-  EXPECT_TRUE(d.geometry.empty());
-}
-
-TEST(ReducerBuilderTest, TeedConcentricReducerDrawsItsTrapezoidAndBranch) {
-  Plant plant(OnePipeline(R"({"id": "R", "type": "Teed-Concentric-Reducer", "group": "Fittings",
-      "points": {"Run_1": {"position": [0, 0, 0], "bore": 150, "endType": "BW"},
-                 "Centre_1": {"position": [150, 0, 0], "internal": true},
-                 "Run_2": {"position": [300, 0, 0], "bore": 100, "endType": "BW"},
-                 "End_1": {"position": [150, 200, 0], "bore": 50, "endType": "FL"}},
-      "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"},
-               {"from": "Centre_1", "to": "End_1"}]})"));
+TEST(ReducerBuilderTest, TrapezoidsBranchesAndFlanges) {
+  Plant plant(OnePipeline(R"(
+    {"id": "R", "type": "Teed-Concentric-Reducer", "group": "Fittings",
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 150, "endType": "BW"},
+                "Centre_1": {"position": [150, 0, 0], "internal": true},
+                "Run_2": {"position": [300, 0, 0], "bore": 100, "endType": "BW"},
+                "End_1": {"position": [150, 200, 0], "bore": 50, "endType": "FL"}},
+     "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"},
+              {"from": "Centre_1", "to": "End_1"}]},
+    {"id": "E", "type": "Eccentric-Reducer", "group": "Fittings",
+     "points": {"Run_1": {"position": [0, 0, 0], "bore": 150, "endType": "FL"},
+                "Centre_1": {"position": [150, 0, 0], "internal": true},
+                "Centre_2": {"position": [150, 0, -30], "internal": true},
+                "Run_2": {"position": [300, 0, -30], "bore": 100, "endType": "BW"}},
+     "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
+              {"from": "Centre_2", "to": "Run_2"}]})"));
   plant.SetDimensions(kByName);
-  CConcentricReducerCSSGB reducer;
-  const Drawing d = Draw(reducer, *plant.Info("R"));
+  CConcentricReducerCSSGB concentric;
+  Drawing d = Draw(concentric, *plant.Info("R"));
   EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, {// Trapezoid from the 160 end to the 100 end.
-                           {{0, 0, 80}, {0, 0, -80}},
-                           {{300, 0, 50}, {0, 0, 80}},
-                           {{300, 0, -50}, {300, 0, 50}},
-                           {{0, 0, -80}, {300, 0, -50}},
-                           // The branch: centre line to the flange face, then its box.
-                           {{150, 0, 0}, {150, 190, 0}},
-                           {{150, 200, -60}, {150, 200, 60}},
-                           {{150, 190, -60}, {150, 200, -60}},
-                           {{150, 190, 60}, {150, 190, -60}},
-                           {{150, 200, 60}, {150, 190, 60}}});
-}
-
-TEST(ReducerBuilderTest, EccentricReducerLiesInThePlaneOfItsOffset) {
-  // Flat bottom: the offset (0,0,−30) is the difference of the two radii.
-  Plant plant(OnePipeline(R"({"id": "E", "type": "Eccentric-Reducer", "group": "Fittings",
-      "points": {"Run_1": {"position": [0, 0, 0], "bore": 150, "endType": "FL"},
-                 "Centre_1": {"position": [150, 0, 0], "internal": true},
-                 "Centre_2": {"position": [150, 0, -30], "internal": true},
-                 "Run_2": {"position": [300, 0, -30], "bore": 100, "endType": "BW"}},
-      "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
-               {"from": "Centre_2", "to": "Run_2"}]})"));
-  plant.SetDimensions(kByName);
-  CEccentricReducerCSSGB reducer;
-  const Drawing d = Draw(reducer, *plant.Info("E"));
+  ExpectLines(d.geometry, Segments(  // Trapezoid from the 160 end to the 100 end.
+                              "0,0,80 0,0,-80; 300,0,50 0,0,80; 300,0,-50 300,0,50;"
+                              "0,0,-80 300,0,-50;"
+                              // The branch: centre line to the flange face, then its box.
+                              "150,0,0 150,190,0; 150,200,-60 150,200,60;"
+                              "150,190,-60 150,200,-60; 150,190,60 150,190,-60;"
+                              "150,200,60 150,190,60"));
+  // Eccentric, flat bottom: the offset (0,0,-30) is the difference of the two
+  // radii and points up (Centre_1 - Centre_2), so +y of the symbol is +z.
+  CEccentricReducerCSSGB eccentric;
+  d = Draw(eccentric, *plant.Info("E"));
   EXPECT_TRUE(d.drawn);
-  // The offset points up (Centre_1 − Centre_2), so +y of the symbol is +z.
-  ExpectLines(d.geometry, {{{20, 0, 80}, {20, 0, -80}},
-                           {{300, 0, 20}, {20, 0, 80}},
-                           {{300, 0, -80}, {300, 0, 20}},
-                           {{20, 0, -80}, {300, 0, -80}},
-                           // Run_1's flange box, in the same plane.
-                           {{0, 0, 150}, {0, 0, -150}},
-                           {{20, 0, 150}, {0, 0, 150}},
-                           {{20, 0, -150}, {20, 0, 150}},
-                           {{0, 0, -150}, {20, 0, -150}}});
+  ExpectLines(d.geometry, Segments("20,0,80 20,0,-80; 300,0,20 20,0,80; 300,0,-80 300,0,20;"
+                                   "20,0,-80 300,0,-80;"
+                                   // Run_1's flange box, in the same plane.
+                                   "0,0,150 0,0,-150; 20,0,150 0,0,150; 20,0,-150 20,0,150;"
+                                   "0,0,-150 20,0,-150"));
 }
 
 TEST(ReducerBuilderTest, ReducersDeclineComponentsTheyCannotDraw) {
@@ -233,15 +198,15 @@ TEST(InlineBuilderTest, ItemCodeFiveDrawsABoxAnythingElseFallsToTheDefault) {
                           StraightItem("GA", "Gauge", "Instruments", 7, "FL") + "," +
                           StraightItem("SG", "Sight-Glass", "Miscellaneous", 5, "FL")));
   plant.SetDimensions(kUniform);
-  CCSSGBLibrary library;
-  AddBuiltInFilters(library);
-  const std::vector<ExpectedLine> outline = {{{20, 0, 50}, {20, 0, -50}},
-                                             {{280, 0, 50}, {20, 0, 50}},
-                                             {{280, 0, -50}, {280, 0, 50}},
-                                             {{20, 0, -50}, {280, 0, -50}}};
-  const std::vector<ExpectedLine> crossed = {
-      {{20, 0, 50}, {20, 0, -50}},  {{280, 0, -50}, {20, 0, 50}}, {{280, 0, 50}, {280, 0, -50}},
-      {{20, 0, -50}, {280, 0, 50}}, {{280, 0, 50}, {20, 0, 50}},  {{280, 0, -50}, {20, 0, -50}}};
+  CSymbolicModelBuilder builder;  // its library, no symbol file added
+  const CCSSGBLibrary& library = builder.Library();
+  const std::vector<ExpectedLine> outline = Segments(
+      "20,0,50 20,0,-50; 280,0,50 20,0,50;"
+      "280,0,-50 280,0,50; 20,0,-50 280,0,-50");
+  const std::vector<ExpectedLine> crossed = Segments(
+      "20,0,50 20,0,-50; 280,0,-50 20,0,50;"
+      "280,0,50 280,0,-50; 20,0,-50 280,0,50;"
+      "280,0,50 20,0,50; 280,0,-50 20,0,-50");
   const struct {
     const char* id;
     std::vector<ExpectedLine> lines;
@@ -249,7 +214,7 @@ TEST(InlineBuilderTest, ItemCodeFiveDrawsABoxAnythingElseFallsToTheDefault) {
       {"FM", Join({kRunFlanges[0], kRunFlanges[1], crossed})},
       // Item code 7: the instrument builder declines; the default builder
       // draws flange boxes and the centre line between the faces.
-      {"GA", Join({kRunFlanges[0], {{{20, 0, 0}, {280, 0, 0}}}, kRunFlanges[1]})},
+      {"GA", Join({kRunFlanges[0], Segments("20,0,0 280,0,0"), kRunFlanges[1]})},
       {"SG", Join({kRunFlanges[0], kRunFlanges[1], outline})},
   };
   for (const auto& c : cases) {
@@ -331,9 +296,9 @@ TEST(SupportBuilderTest, BarsAlongThePipeTheSupportStandsOn) {
   } cases[] = {
       {"S0", {{{500 + s, 0, s}, {500 - s, 0, s}}, {{500 + s, 0, -s}, {500 - s, 0, -s}}}},
       // Two attachments: the leg of PY passes through the point.
-      {"S2", {{{2000, 6, 6}, {2000, -6, 6}}, {{2000, 6, -6}, {2000, -6, -6}}}},
+      {"S2", Segments("2000,6,6 2000,-6,6; 2000,6,-6 2000,-6,-6")},
       // Attached to nothing: along +x.
-      {"FREE", {{{3, 0, 3}, {-3, 0, 3}}, {{3, 0, -3}, {-3, 0, -3}}}},
+      {"FREE", Segments("3,0,3 -3,0,3; 3,0,-3 -3,0,-3")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
@@ -418,7 +383,7 @@ TEST(DefaultBuilderTest, DrawsEveryLegAndSkipsZeroLengthOnes) {
   CDefaultCSSGB builder;
   Drawing d = Draw(builder, *plant.Info("T"));
   EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, {{{0, 0, 0}, {150, 0, 0}}, {{150, 0, 0}, {300, 0, 0}}});
+  ExpectLines(d.geometry, Segments("0,0,0 150,0,0; 150,0,0 300,0,0"));
   d = Draw(builder, *plant.Info("BARE"));
   EXPECT_TRUE(d.drawn);
   EXPECT_TRUE(d.geometry.empty());

@@ -3,10 +3,12 @@
 #include <cmath>
 
 #include "SymbolicTestSupport.h"
+#include "solid/PrimitiveText.h"
 #include "symbolic/CSSGBLibrary.h"
 #include "symbolic/DefaultCSSGBBase.h"
 #include "symbolic/SymbolFrame.h"
 #include "symbolic/SymbolicGraphicsBuilder.h"
+#include "symbolic/SymbolicModelBuilder.h"
 
 namespace symbolic_test {
 namespace {
@@ -70,32 +72,18 @@ TEST(SymbolicGraphicsBuilderTest, EmitsLinesCirclesAndThinDiscsInItsColour) {
   CSymbolicGraphicsBuilder gb(&sink, kTestColour);
   gb.Line({1, 2, 3}, {4, 5, 6});
   gb.Circle({0, 0, 0}, 80, {0, 0, 7}, false);
+  // A filled circle of diameter 500: a cone of length 2 along the unit normal.
   gb.Circle({10, 0, 0}, 500, {0, 0, 7}, true);
+  // Marks and the reserved call draw nothing.
   gb.PointMark({1, 1, 1}, 5);
   gb.CentreMark({1, 1, 1}, 5);
   gb.Reserved();
-  ASSERT_EQ(sink.size(), 3u);
-
-  const CPrimitive::Line* line = sink[0].GetLine();
-  ASSERT_NE(line, nullptr);
-  EXPECT_EQ(line->Start, CPoint3(1, 2, 3));
-  EXPECT_EQ(line->End, CPoint3(4, 5, 6));
-  EXPECT_EQ(line->Colour, kTestColour);
-
-  const CPrimitive::Circle* circle = sink[1].GetCircle();
-  ASSERT_NE(circle, nullptr);
-  EXPECT_EQ(circle->Diameter, 80);
-  EXPECT_EQ(circle->Direction, CVector3(0, 0, 7));
-  EXPECT_EQ(circle->Colour, kTestColour);
-
-  // A filled circle of diameter 500: a cone of length 2 along the unit normal.
-  const CPrimitive::Cone* disc = sink[2].GetCone();
-  ASSERT_NE(disc, nullptr);
-  EXPECT_EQ(disc->Start, CPoint3(10, 0, 1));
-  EXPECT_EQ(disc->End, CPoint3(10, 0, -1));
-  EXPECT_EQ(disc->StartDiameter, 500);
-  EXPECT_EQ(disc->EndDiameter, 500);
-  EXPECT_EQ(disc->Colour, kTestColour);
+  std::vector<std::string> drawn;
+  for (const CPrimitive& p : sink) drawn.push_back(kelto::solid::DescribePrimitive(p));
+  EXPECT_EQ(drawn, (std::vector<std::string>{
+                       "Line (1, 2, 3) to (4, 5, 6) colour 0x123456",
+                       "Circle (0, 0, 0) D 80 normal (0, 0, 7) colour 0x123456",
+                       "Cone (10, 0, 1) D 500 to (10, 0, -1) D 500 colour 0x123456"}));
 }
 
 TEST(SymbolFrameTest, MapsThroughTheInverseBasis) {
@@ -132,16 +120,12 @@ TEST(DrawBoxTest, RectangleAcrossThePlanarPerpendicularOrTheHint) {
   CGeometrySet sink;
   CSymbolicGraphicsBuilder gb(&sink, kTestColour);
   CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {});
-  ExpectLines(sink, {{{0, 0, 100}, {0, 0, -100}},
-                     {{20, 0, 100}, {0, 0, 100}},
-                     {{20, 0, -100}, {20, 0, 100}},
-                     {{0, 0, -100}, {20, 0, -100}}});
+  ExpectLines(sink, Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100;"
+                             "0,0,-100 20,0,-100"));
   sink.clear();
   CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {0, 7, 0});
-  ExpectLines(sink, {{{0, 100, 0}, {0, -100, 0}},
-                     {{20, 100, 0}, {0, 100, 0}},
-                     {{20, -100, 0}, {20, 100, 0}},
-                     {{0, -100, 0}, {20, -100, 0}}});
+  ExpectLines(sink, Segments("0,100,0 0,-100,0; 20,100,0 0,100,0; 20,-100,0 20,100,0;"
+                             "0,-100,0 20,-100,0"));
 }
 
 TEST(NearlyParallelTest, OneDegreeEitherWay) {
@@ -175,9 +159,7 @@ class LibraryTest : public ::testing::Test {
                           Component("ODD", "Mystery-Item", "Oddities", 0) + "," +
                           Component("CV", "Control-Valve", "Valves", 15) + "," +
                           Component("LC", "control-valve", "Other", 15) + "," +
-                          Component("INS", "Gauge", "Instruments", 7))) {
-    AddBuiltInFilters(library);
-  }
+                          Component("INS", "Gauge", "Instruments", 7))) {}
 
   // The builders' names in candidate order.
   std::vector<std::string> Candidates(const char* id) {
@@ -198,7 +180,8 @@ class LibraryTest : public ::testing::Test {
   }
 
   Plant plant;
-  CCSSGBLibrary library;
+  CSymbolicModelBuilder builder;  // its library, no symbol file added
+  CCSSGBLibrary& library = builder.Library();
 };
 
 TEST_F(LibraryTest, CandidatesRunFromTheLastFilterAddedToTheFirst) {
@@ -222,13 +205,14 @@ TEST_F(LibraryTest, AddingATakenNameThrowsAndChangesNothing) {
       new CCSSGBLibrary::DefaultFilter(CComponentSSGBuilder::Ptr(new Declining)));
   EXPECT_THROW(library.AddFilter("Default", second), CCSSGBLibrary::BadKey);
   EXPECT_EQ(library.FilterNames(),
-            (std::vector<std::string>{"Default", "Group", "Component Type"}));
+            (std::vector<std::string>{"Default", "Group", "Component Type", "Skelda Symbols"}));
   EXPECT_EQ(library.Filter("Default"), first);
   EXPECT_EQ(Candidates("ODD"), std::vector<std::string>{"default"});
 
   EXPECT_THROW(library.RemoveFilter("default"), CCSSGBLibrary::BadKey);
   library.RemoveFilter("Group");
-  EXPECT_EQ(library.FilterNames(), (std::vector<std::string>{"Default", "Component Type"}));
+  EXPECT_EQ(library.FilterNames(),
+            (std::vector<std::string>{"Default", "Component Type", "Skelda Symbols"}));
   EXPECT_FALSE(library.Filter("Group"));
   EXPECT_EQ(Candidates("ECC"),
             (std::vector<std::string>{"Component Type:Eccentric-Reducer", "default"}));

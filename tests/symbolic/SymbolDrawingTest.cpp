@@ -40,63 +40,62 @@ std::string Straight(const char* id, const char* type, int code, const char* end
          R"(, "attributes": {"SPINDLE-DIRECTION": "UP"}})";
 }
 
+// Two ends and two internal centres, legged Run_1 > Centre_1 > Centre_2 > Run_2;
+// positions as JSON arrays.
+std::string Chain(const char* id, const char* type, int code, const char* run1, const char* c1,
+                  const char* c2, const char* run2) {
+  const auto at = [](const char* p) { return std::string(R"({"position": )") + p + "}"; };
+  const auto centre = [](const char* p) {
+    return std::string(R"({"position": )") + p + R"(, "internal": true})";
+  };
+  return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "itemCode": )" +
+         std::to_string(code) + R"(, "points": {"Run_1": )" + at(run1) + R"(, "Centre_1": )" +
+         centre(c1) + R"(, "Centre_2": )" + centre(c2) + R"(, "Run_2": )" + at(run2) +
+         R"(}, "legs": [{"from": "Run_1", "to": "Centre_1"},
+      {"from": "Centre_1", "to": "Centre_2"}, {"from": "Centre_2", "to": "Run_2"}]})";
+}
+
 class SymbolDrawingTest : public ::testing::Test {
  protected:
   SymbolDrawingTest()
       : plant(OnePipeline(Straight("BW", "Gate-Valve", 15, "BW", "BW") + "," +
                           Straight("FL", "Gate-Valve", 15, "FL", "FL") + "," +
-                          R"({"id": "NOSPIN", "type": "Gate-Valve", "itemCode": 15,
-                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
-                "legs": [{"from": "Run_1", "to": "Run_2"}]},
-               {"id": "DRAIN", "type": "Strainer", "itemCode": 5,
-                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]},
-                           "End_1": {"position": [300, 0, -100]}},
-                "legs": [{"from": "Run_1", "to": "Run_2"}, {"from": "Run_2", "to": "End_1"}]},
-               {"id": "FLANGE", "type": "Flange", "group": "Flanges", "itemCode": 4,
-                "points": {"Run_1": {"position": [0, 0, 0], "endType": "FL"},
-                           "Run_2": {"position": [64, 0, 0], "endType": "BW"}},
-                "legs": [{"from": "Run_1", "to": "Run_2"}]},
-               {"id": "ECC", "type": "Eccentric-Reducer", "itemCode": 9,
-                "points": {"Run_1": {"position": [0, 0, 0]},
-                           "Centre_1": {"position": [100, 0, 0], "internal": true},
-                           "Centre_2": {"position": [100, 0, 20], "internal": true},
-                           "Run_2": {"position": [200, 0, 20]}},
-                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
-                         {"from": "Centre_2", "to": "Run_2"}]},
-               {"id": "STRAIGHTCENTRES", "type": "Eccentric-Reducer", "itemCode": 9,
-                "points": {"Run_1": {"position": [0, 0, 0]},
-                           "Centre_1": {"position": [100, 0, 0], "internal": true},
-                           "Centre_2": {"position": [150, 0, 0], "internal": true},
-                           "Run_2": {"position": [300, 0, 0]}},
-                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
-                         {"from": "Centre_2", "to": "Run_2"}]},
-               {"id": "RETURN", "type": "ReturnBend", "itemCode": 10,
-                "points": {"Run_1": {"position": [0, 0, 0]},
-                           "Centre_1": {"position": [100, 0, 0], "internal": true},
-                           "Centre_2": {"position": [100, 200, 0], "internal": true},
-                           "Run_2": {"position": [0, 200, 0]}},
-                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
-                         {"from": "Centre_2", "to": "Run_2"}]},
-               {"id": "RETURN2", "type": "ReturnBend", "itemCode": 10,
-                "points": {"Run_1": {"position": [0.1, 0.7, 0.3]},
-                           "Centre_1": {"position": [100.3, 0.7, 0.3], "internal": true},
-                           "Centre_2": {"position": [100.3, 200.9, 0.3], "internal": true},
-                           "Run_2": {"position": [0.1, 200.9, 0.3]}},
-                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Centre_2"},
-                         {"from": "Centre_2", "to": "Run_2"}]},
-               {"id": "ANGLE", "type": "Angle-Valve", "itemCode": 12,
-                "points": {"Run_1": {"position": [0, 0, 0]},
-                           "Centre_1": {"position": [500, 0, 0], "internal": true},
-                           "Run_2": {"position": [500, 500, 0]}},
-                "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
-                "attributes": {"SPINDLE-DIRECTION": "UP"}},
-               {"id": "BARE", "type": "Tee", "itemCode": 3, "points": {}},
-               {"id": "PIPE", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
-                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [0, 0, 0]}},
-                "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}]},
-               {"id": "PIPE2", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
-                "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
-                "legs": [{"from": "Run_1", "to": "Run_2"}]})")) {
+                          Chain("ECC", "Eccentric-Reducer", 9, "[0, 0, 0]", "[100, 0, 0]",
+                                "[100, 0, 20]", "[200, 0, 20]") +
+                          "," +
+                          Chain("STRAIGHTCENTRES", "Eccentric-Reducer", 9, "[0, 0, 0]",
+                                "[100, 0, 0]", "[150, 0, 0]", "[300, 0, 0]") +
+                          "," +
+                          Chain("RETURN", "ReturnBend", 10, "[0, 0, 0]", "[100, 0, 0]",
+                                "[100, 200, 0]", "[0, 200, 0]") +
+                          "," +
+                          Chain("RETURN2", "ReturnBend", 10, "[0.1, 0.7, 0.3]", "[100.3, 0.7, 0.3]",
+                                "[100.3, 200.9, 0.3]", "[0.1, 200.9, 0.3]") +
+                          "," + R"(
+    {"id": "NOSPIN", "type": "Gate-Valve", "itemCode": 15,
+     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]},
+    {"id": "DRAIN", "type": "Strainer", "itemCode": 5,
+     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]},
+                "End_1": {"position": [300, 0, -100]}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}, {"from": "Run_2", "to": "End_1"}]},
+    {"id": "FLANGE", "type": "Flange", "group": "Flanges", "itemCode": 4,
+     "points": {"Run_1": {"position": [0, 0, 0], "endType": "FL"},
+                "Run_2": {"position": [64, 0, 0], "endType": "BW"}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]},
+    {"id": "ANGLE", "type": "Angle-Valve", "itemCode": 12,
+     "points": {"Run_1": {"position": [0, 0, 0]},
+                "Centre_1": {"position": [500, 0, 0], "internal": true},
+                "Run_2": {"position": [500, 500, 0]}},
+     "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
+     "attributes": {"SPINDLE-DIRECTION": "UP"}},
+    {"id": "BARE", "type": "Tee", "itemCode": 3, "points": {}},
+    {"id": "PIPE", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
+     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [0, 0, 0]}},
+     "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}]},
+    {"id": "PIPE2", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
+     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
+     "legs": [{"from": "Run_1", "to": "Run_2"}]})")) {
     plant.SetDimensions(UniformDimensions(100, 200, 20));
   }
 
@@ -110,37 +109,27 @@ class SymbolDrawingTest : public ::testing::Test {
 };
 
 TEST_F(SymbolDrawingTest, InlineStretchesFromFaceToFaceAcrossThePipe) {
+  const struct {
+    const char* id;
+    std::vector<ExpectedLine> lines;
+  } cases[] = {
+      {"BW", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0")},
+      // Flanged ends: the flange boxes first, then the symbol between the faces.
+      {"FL", Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100;"
+                      "300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100;"
+                      "300,0,100 280,0,100; 20,0,-50 20,0,50; 20,0,50 280,0,0")},
+      // A flange is stretched over its positions and flange diameter, no box.
+      {"FLANGE", Segments("0,0,-100 0,0,100; 0,0,100 64,0,0")},
+      // Branch legs become centre lines.
+      {"DRAIN", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0; 300,0,0 300,0,-100")},
+  };
   const CSkeldaSymbol flag = MakeSymbol(kFlag);
-  Drawing bw = DrawWith(flag, "BW");
-  EXPECT_TRUE(bw.drawn);
-  ExpectLines(bw.geometry, {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}});
-
-  // Flanged ends: the flange boxes first, then the symbol between the faces.
-  Drawing fl = DrawWith(flag, "FL");
-  ExpectLines(fl.geometry, {{{0, 0, 100}, {0, 0, -100}},
-                            {{20, 0, 100}, {0, 0, 100}},
-                            {{20, 0, -100}, {20, 0, 100}},
-                            {{0, 0, -100}, {20, 0, -100}},
-                            {{300, 0, -100}, {300, 0, 100}},
-                            {{280, 0, -100}, {300, 0, -100}},
-                            {{280, 0, 100}, {280, 0, -100}},
-                            {{300, 0, 100}, {280, 0, 100}},
-                            {{20, 0, -50}, {20, 0, 50}},
-                            {{20, 0, 50}, {280, 0, 0}}});
-}
-
-TEST_F(SymbolDrawingTest, InlineFlangeIsStretchedOverItsPositionsAndFlangeDiameter) {
-  Drawing d = DrawWith(MakeSymbol(kFlag), "FLANGE");
-  EXPECT_TRUE(d.drawn);
-  // No flange box for the flange itself.
-  ExpectLines(d.geometry, {{{0, 0, -100}, {0, 0, 100}}, {{0, 0, 100}, {64, 0, 0}}});
-}
-
-TEST_F(SymbolDrawingTest, InlineDrawsBranchLegsAsCentreLines) {
-  Drawing d = DrawWith(MakeSymbol(kFlag), "DRAIN");
-  ExpectLines(
-      d.geometry,
-      {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}, {{300, 0, 0}, {300, 0, -100}}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.id);
+    const Drawing d = DrawWith(flag, c.id);
+    EXPECT_TRUE(d.drawn);
+    ExpectLines(d.geometry, c.lines);
+  }
 }
 
 TEST_F(SymbolDrawingTest, SpindleSymbolStandsOnTheSpindlePointAlongTheSpindleDirection) {
@@ -152,7 +141,7 @@ TEST_F(SymbolDrawingTest, SpindleSymbolStandsOnTheSpindlePointAlongTheSpindleDir
   // the run (m = 200 is less than the 260 between the faces).
   CGeometrySet spindle;
   spindle.insert(spindle.end(), d.geometry.begin() + 10, d.geometry.end());
-  ExpectLines(spindle, {{{150, 0, 0}, {150, 0, 100}}, {{100, 0, 100}, {200, 0, 100}}});
+  ExpectLines(spindle, Segments("150,0,0 150,0,100; 100,0,100 200,0,100"));
 
   // No spindle direction, no spindle position, or no spindle symbol: none.
   EXPECT_EQ(DrawWith(symbol, "NOSPIN", &stem).geometry.size(), 2u);
@@ -179,9 +168,9 @@ TEST_F(SymbolDrawingTest, OrientTwoDrawsFromTheSmallerBoreEnd) {
   // Smaller bore at Run_1: from Run_2 to Run_1, the symbol's left side
   // (across the reversed run) now upwards.
   ExpectLines(Draw(builder, *bores.Info("UP")).geometry,
-              {{{300, 0, 50}, {300, 0, -50}}, {{300, 0, -50}, {0, 0, 0}}});
+              Segments("300,0,50 300,0,-50; 300,0,-50 0,0,0"));
   ExpectLines(Draw(builder, *bores.Info("DOWN")).geometry,
-              {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {300, 0, 0}}});
+              Segments("0,0,-50 0,0,50; 0,0,50 300,0,0"));
 }
 
 TEST(SymbolReverseRule, ByOrientAndPointKinds) {
@@ -261,28 +250,25 @@ TEST_F(SymbolDrawingTest, CentredInlineMapsTheSymbolsBoxOntoRunAndOffset) {
       MakeSymbol({{1, {0, 0}}, {1, {0, -5}}, {2, {0, 5}}, {2, {10, 4}}, {1, {10, 2}}});
   Drawing d = DrawWith(symbol, "ECC");
   EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, {{{0, 0, -50}, {0, 0, 50}}, {{0, 0, 50}, {200, 0, 40}}});
+  ExpectLines(d.geometry, Segments("0,0,-50 0,0,50; 0,0,50 200,0,40"));
 }
 
 TEST_F(SymbolDrawingTest, CentredInlineFallsBackWhenItsFrameIsDegenerate) {
   // Start and end level: no y to scale by, so a straight stretch end to end.
   const CSkeldaSymbol level = MakeSymbol({{1, {0, 0}}, {2, {10, 0}}});
-  ExpectLines(DrawWith(level, "ECC").geometry, {{{0, 0, 0}, {200, 0, 20}}});
+  ExpectLines(DrawWith(level, "ECC").geometry, Segments("0,0,0 200,0,20"));
   // Centres on the run's own axis: the offset symbol is laid along the run
   // from end to end, as the in-line drawing would.
   const CSkeldaSymbol offset = MakeSymbol({{1, {0, 0}}, {2, {10, 2}}});
-  ExpectLines(DrawWith(offset, "STRAIGHTCENTRES").geometry, {{{0, 0, 0}, {300, 0, 0}}});
+  ExpectLines(DrawWith(offset, "STRAIGHTCENTRES").geometry, Segments("0,0,0 300,0,0"));
   // A return bend has no run length at all: traced leg by leg, end to centre.
   Drawing u = DrawWith(level, "RETURN");
   EXPECT_TRUE(u.drawn);
-  ExpectLines(
-      u.geometry,
-      {{{0, 0, 0}, {100, 0, 0}}, {{100, 0, 0}, {100, 200, 0}}, {{0, 200, 0}, {100, 200, 0}}});
+  ExpectLines(u.geometry, Segments("0,0,0 100,0,0; 100,0,0 100,200,0; 0,200,0 100,200,0"));
   // The same with coordinates whose differences do not cancel exactly.
   ExpectLines(DrawWith(level, "RETURN2").geometry,
-              {{{0.1, 0.7, 0.3}, {100.3, 0.7, 0.3}},
-               {{100.3, 0.7, 0.3}, {100.3, 200.9, 0.3}},
-               {{0.1, 200.9, 0.3}, {100.3, 200.9, 0.3}}},
+              Segments("0.1,0.7,0.3 100.3,0.7,0.3; 100.3,0.7,0.3 100.3,200.9,0.3;"
+                       "0.1,200.9,0.3 100.3,200.9,0.3"),
               1e-9);
   for (const CPrimitive& p : u.geometry) {
     const CPrimitive::Line* line = p.GetLine();
@@ -296,15 +282,12 @@ TEST_F(SymbolDrawingTest, PerLegRunsFromEachEndIntoTheCentreThenTheSpindle) {
   const CSkeldaSymbol stem = MakeSymbol(kStem);
   Drawing d = DrawWith(symbol, "ANGLE", &stem);
   EXPECT_TRUE(d.drawn);
-  ExpectLines(d.geometry, {// Run_1 → Centre_1, across (0,0,1)·100
-                           {{0, 0, -50}, {0, 0, 50}},
-                           {{0, 0, 0}, {500, 0, 0}},
-                           // Run_2 → Centre_1, across (0,0,-1)·100
-                           {{500, 500, 50}, {500, 500, -50}},
-                           {{500, 500, 0}, {500, 0, 0}},
-                           // the spindle on the centre: stem 50 up, bar 50 along the last leg
-                           {{500, 0, 0}, {500, 0, 50}},
-                           {{500, -25, 50}, {500, 25, 50}}});
+  ExpectLines(d.geometry, Segments(  // Run_1 → Centre_1, across (0,0,1)·100
+                              "0,0,-50 0,0,50; 0,0,0 500,0,0;"
+                              // Run_2 → Centre_1, across (0,0,-1)·100
+                              "500,500,50 500,500,-50; 500,500,0 500,0,0;"
+                              // the spindle on the centre: stem 50 up, bar 50 along the last leg
+                              "500,0,0 500,0,50; 500,-25,50 500,25,50"));
   EXPECT_FALSE(DrawWith(symbol, "BARE").drawn);  // no legs
 }
 
@@ -323,8 +306,7 @@ TEST_F(SymbolDrawingTest, SymbolsThatCannotBePlacedLeaveTheComponentToOthers) {
 TEST_F(SymbolDrawingTest, PenStartsWhereTheFirstPlotIsAndFlatSymbolsMapOnTheirAxis) {
   // Plot-to first: no line from the world origin; no width: nothing across.
   const CSkeldaSymbol flat = MakeSymbol({{2, {0, 0}}, {2, {4, 0}}, {9, {7, 7}}, {2, {10, 0}}});
-  ExpectLines(DrawWith(flat, "PIPE2").geometry,
-              {{{0, 0, 0}, {120, 0, 0}}, {{120, 0, 0}, {300, 0, 0}}});
+  ExpectLines(DrawWith(flat, "PIPE2").geometry, Segments("0,0,0 120,0,0; 120,0,0 300,0,0"));
 }
 
 class SymbolPointTest : public ::testing::Test {
@@ -362,31 +344,25 @@ class SymbolPointTest : public ::testing::Test {
 
 TEST_F(SymbolPointTest, PlacementsSetTheSymbolUpAroundThePoint) {
   // s = 100 × 1.5; X along the support direction (none: +x), Y down.
-  ExpectLines(DrawPost(0, "S").geometry,
-              {{{925, 0, 0}, {1075, 0, 0}}, {{1000, 0, 0}, {1000, 0, -150}}});
+  ExpectLines(DrawPost(0, "S").geometry, Segments("925,0,0 1075,0,0; 1000,0,0 1000,0,-150"));
   // Placement 1 ignores the face direction: Y = PlanarPerpendicular(X).
-  ExpectLines(DrawPost(1, "S").geometry,
-              {{{925, 0, 0}, {1075, 0, 0}}, {{1000, 0, 0}, {1000, 0, 150}}});
+  ExpectLines(DrawPost(1, "S").geometry, Segments("925,0,0 1075,0,0; 1000,0,0 1000,0,150"));
   // Placement 2 exchanges X and Y.
-  ExpectLines(DrawPost(2, "S").geometry,
-              {{{1000, 0, 75}, {1000, 0, -75}}, {{1000, 0, 0}, {1150, 0, 0}}});
+  ExpectLines(DrawPost(2, "S").geometry, Segments("1000,0,75 1000,0,-75; 1000,0,0 1150,0,0"));
   // Placement 3: three times, in the three axis planes.
-  ExpectLines(DrawPost(3, "S").geometry, {{{925, 0, 0}, {1075, 0, 0}},
-                                          {{1000, 0, 0}, {1000, 150, 0}},
-                                          {{1000, -75, 0}, {1000, 75, 0}},
-                                          {{1000, 0, 0}, {1000, 0, 150}},
-                                          {{1000, 0, -75}, {1000, 0, 75}},
-                                          {{1000, 0, 0}, {1150, 0, 0}}});
+  ExpectLines(DrawPost(3, "S").geometry, Segments("925,0,0 1075,0,0; 1000,0,0 1000,150,0;"
+                                                  "1000,-75,0 1000,75,0; 1000,0,0 1000,0,150;"
+                                                  "1000,0,-75 1000,0,75; 1000,0,0 1150,0,0"));
 }
 
 TEST_F(SymbolPointTest, SizeAndDirectionsComeFromTheSupportAndWhatItStandsOn) {
   // 4 inches: s = 4 × 25.4 × 1.5 = 152.4; no face direction: Y upright.
   ExpectLines(DrawPost(0, "FREE").geometry,
-              {{{923.8, 0, 0}, {1076.2, 0, 0}}, {{1000, 0, 0}, {1000, 0, 152.4}}});
+              Segments("923.8,0,0 1076.2,0,0; 1000,0,0 1000,0,152.4"));
   // Along the pipe it stands on (+y), face up; bore 0 gives s = 1.5; the
   // lone "Centre_1" makes it a point symbol without item code 7.
   ExpectLines(DrawPost(0, "ON").geometry,
-              {{{2000, -0.75, 0}, {2000, 0.75, 0}}, {{2000, 0, 0}, {2000, 0, 1.5}}});
+              Segments("2000,-0.75,0 2000,0.75,0; 2000,0,0 2000,0,1.5"));
   EXPECT_FALSE(DrawPost(0, "NOCENTRE").drawn);
 }
 

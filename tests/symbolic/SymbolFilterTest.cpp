@@ -155,13 +155,4 @@ TEST(SymbolFilterCatalogue, MissingCatalogueFailsOnlyOnceASymbolIsFound) {
   }
 }
 
-TEST(SymbolFilterCatalogue, SharedAsTheLibraryFilter) {
-  // The model builder holds the filter and the library holds it as a filter:
-  // one object, one count.
-  CSkeldaSymbolFilter::Ptr filter(new CSkeldaSymbolFilter);
-  CCSSGBLibrary::IFFilter::Ptr asFilter(filter);
-  EXPECT_EQ(asFilter.get(), filter.get());
-  EXPECT_EQ(filter.use_count(), 2u);
-}
-
 }  // namespace

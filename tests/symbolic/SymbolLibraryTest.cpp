@@ -15,7 +15,6 @@ namespace symbolic_test {
 namespace {
 
 namespace fs = std::filesystem;
-using kelto::com::ThrowIfFailed;
 
 const fs::path kLibrary = fs::path(KELTO_SOURCE_DIR) / "examples/symbols/kelto-standard.sym";
 
@@ -73,12 +72,8 @@ TEST_F(StandardLibraryTest, ExamplePlantsPickTheSymbolsUpAndDrawThem) {
   std::set<std::string> drawnKeys;
   for (const char* example : {"drain-spool", "pipe-rack", "pump-station", "steam-header"}) {
     SCOPED_TRACE(example);
-    ComPtr<IKeltoFile> file;
-    ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                                   kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
-    const _bstr_t path(
-        (fs::path(KELTO_SOURCE_DIR) / "examples" / (std::string(example) + ".json")).string());
-    ThrowIfFailed(file->Load(path));
+    const ComPtr<IKeltoFile> file =
+        LoadFile(fs::path(KELTO_SOURCE_DIR) / "examples" / (std::string(example) + ".json"));
     for (const PlacedComponent& placed : AllComponents(file.Get())) {
       IKeltoComponent* c = placed.component.Get();
       const auto builder = filter.GetBuilder(c);
@@ -115,14 +110,9 @@ TEST_F(StandardLibraryTest, GateValveDrawsAsTheFormatDocumentSays) {
   const auto builder = filter.GetBuilder(plant.Component("V").Get());
   ASSERT_NE(builder, nullptr);
   ExpectLines(Draw(*builder, *plant.Info("V")).geometry,
-              {{{0, 0, -50}, {0, 0, 50}},
-               {{0, 0, 50}, {300, 0, -50}},
-               {{300, 0, -50}, {300, 0, 50}},
-               {{300, 0, 50}, {0, 0, -50}},
-               {{150, 0, 0}, {150, 0, 50}},
-               {{125, 0, 50}, {175, 0, 50}},
-               {{125, 0, 46.5}, {125, 0, 53.5}},
-               {{175, 0, 46.5}, {175, 0, 53.5}}},
+              Segments("0,0,-50 0,0,50; 0,0,50 300,0,-50; 300,0,-50 300,0,50; 300,0,50 0,0,-50;"
+                       "150,0,0 150,0,50; 125,0,50 175,0,50; 125,0,46.5 125,0,53.5;"
+                       "175,0,46.5 175,0,53.5"),
               1e-9);
 }
 

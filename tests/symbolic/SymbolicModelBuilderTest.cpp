@@ -12,11 +12,11 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <typeindex>
 #include <typeinfo>
 #include <vector>
 
+#include "SymbolTestText.h"
 #include "SymbolicTestSupport.h"
 #include "kelto/data/Generator.h"
 #include "solid/PipingAccess.h"
@@ -68,33 +68,6 @@ std::string MarkerPlant() {
          Line("A", Pipe("P-A1", {0, 3000, 0}, {1000, 3000, 0}, 100, 2) + "," + valve + "," +
                        Pipe("P-A2", {1300, 3000, 0}, {2000, 3000, 0}, 100, 2)) +
          "]}";
-}
-
-// Symbol file lines in their fixed columns.
-std::string Field(std::string text, std::size_t width) {
-  text.resize(width, ' ');
-  return text;
-}
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%8g", value);
-  return Field(text, 8);
-}
-std::string SymbolHeader(const std::string& key, const std::string& oldKey) {
-  return "   501" + Field(key, 5) + Field(oldKey, 5) + Field("", 5) + Number(100) + Number(0) +
-         Number(0) + Number(0) + std::string(32, ' ') + Number(0) + Number(0);
-}
-std::string Pen(const std::vector<std::tuple<int, double, double>>& instructions) {
-  std::string line = "   502";
-  for (const auto& [code, x, y] : instructions) line += Number(code) + Number(x) + Number(y);
-  return Field(line, 102);
-}
-
-// A cross from the symbol's start (0,-5) to its end (10,-5): two lines.
-void WriteCrossSymbol(const fs::path& path) {
-  std::ofstream(path, std::ios::binary)
-      << SymbolHeader("ZZGV", "ZZGV") << "\n"
-      << Pen({{1, 0, -5}, {2, 10, 5}, {1, 0, 5}, {2, 10, -5}}) << "\n";
 }
 
 ComPtr<IKeltoPipeline> PipelineOf(const Plant& plant, const std::string& componentId) {
@@ -204,22 +177,16 @@ TEST(SymbolicModelBuilder, ComposesItsLibraryWithAFreshBuilderPerKey) {
   }
 }
 
-TEST(SymbolicModelBuilder, RegistersItsTwoOptionsWithTheirDefaults) {
-  CSymbolicModelBuilder builder;
-  COptions& options = builder.Options();
-  EXPECT_EQ(options.GetNames(), (std::vector<std::string>{"MarkerColour", "PipelineMarkers"}));
-  const _variant_t markers = options.Get("PipelineMarkers");
-  EXPECT_EQ(markers.vt, VT_BOOL);
-  EXPECT_EQ(markers.boolVal, VARIANT_FALSE);
-  const _variant_t colour = options.Get("MarkerColour");
-  EXPECT_EQ(colour.vt, VT_I4);
-  EXPECT_EQ(colour.lVal, 0xFFFFFF);
-  options.Set("MarkerColour", _variant_t(0x0000FFL));
-  EXPECT_EQ(builder.MarkerColour(), 0x0000FF);
+// The number of pipeline nodes with a marker (of four lines).
+std::size_t Marked(const CModelNode& root) {
+  std::size_t marked = 0;
+  for (const auto& [key, line] : root.GetChildren()) marked += line->GetGeometry().size() == 4;
+  return marked;
 }
 
-TEST(SymbolicModelBuilder, PipelineMarkersFollowTheOptionAndTheFirstLeg) {
+TEST(SymbolicModelBuilder, PipelineMarkersFollowTheOptionTheRefreshAndTheFirstLeg) {
   Plant plant(MarkerPlant());
+  Plant stranger(OnePipeline(Pipe("X", {0, 0, 0}, {100, 0, 0}, 50, 2)));
   CSymbolicModelBuilder builder;
   const auto root = builder.BuildModel(plant.File());
   ASSERT_EQ(root->GetChildren().size(), 4u);
@@ -227,10 +194,20 @@ TEST(SymbolicModelBuilder, PipelineMarkersFollowTheOptionAndTheFirstLeg) {
     EXPECT_TRUE(line->GetGeometry().empty()) << "markers are off by default";
 
   builder.Options().Set("PipelineMarkers", _variant_t(true));
-  builder.Options().Set("MarkerColour", _variant_t(0x00AA00L));
-  EXPECT_TRUE(NodeOf(*root, PipelineOf(plant, "P-M1").Get()).GetGeometry().empty())
-      << "an option shows at the next refresh only";
+  builder.Options().Set("MarkerColour", _variant_t(static_cast<long>(kTestColour)));
+  EXPECT_EQ(Marked(*root), 0u) << "an option shows at the next refresh only";
+  // Items that are not in the model (another file's pipeline and
+  // component, or nothing) change nothing.
+  builder.SyncBelow(*root, kelto::solid::PipelineOf(stranger.Component("X").Get()).Get());
+  builder.SyncBelow(*root, stranger.Component("X").Get());
+  builder.SyncBelow(*root, nullptr);
+  EXPECT_EQ(Marked(*root), 0u);
+  // One pipeline: only its node gets its marker.
+  builder.SyncBelow(*root, PipelineOf(plant, "P-M1").Get());
+  EXPECT_EQ(Marked(*root), 1u);
+  EXPECT_EQ(NodeOf(*root, PipelineOf(plant, "P-M1").Get()).GetGeometry().size(), 4u);
   builder.SyncModel(*root);
+  EXPECT_EQ(Marked(*root), 3u);  // M3 has no bore
 
   struct Case {
     const char* component;
@@ -239,35 +216,21 @@ TEST(SymbolicModelBuilder, PipelineMarkersFollowTheOptionAndTheFirstLeg) {
   // s = 4 × 25.5 × 1.5 = 153 for the 4-inch horizontal pipe, mast up, flag
   // east; s = 150 for the 100 mm vertical pipe, mast east, flag up.
   const Case cases[] = {
-      {"P-M1",
-       {{{0, 0, 0}, {0, 0, 153}},
-        {{0, 0, 153}, {0, 0, 229.5}},
-        {{0, 0, 229.5}, {76.5, 0, 191.25}},
-        {{76.5, 0, 191.25}, {0, 0, 153}}}},
-      {"P-M2",
-       {{{0, 5000, 0}, {150, 5000, 0}},
-        {{150, 5000, 0}, {225, 5000, 0}},
-        {{225, 5000, 0}, {187.5, 5000, 75}},
-        {{187.5, 5000, 75}, {150, 5000, 0}}}},
+      {"P-M1", Segments("0,0,0 0,0,153; 0,0,153 0,0,229.5; 0,0,229.5 76.5,0,191.25;"
+                        "76.5,0,191.25 0,0,153")},
+      {"P-M2", Segments("0,5000,0 150,5000,0; 150,5000,0 225,5000,0; 225,5000,0 187.5,5000,75;"
+                        "187.5,5000,75 150,5000,0")},
       {"P-M3", {}},  // no positive bore: no marker
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.component);
-    const CGeometrySet& geometry =
-        NodeOf(*root, PipelineOf(plant, c.component).Get()).GetGeometry();
-    ASSERT_EQ(geometry.size(), c.lines.size());
-    for (std::size_t i = 0; i < c.lines.size(); ++i) {
-      const CPrimitive::Line* line = geometry[i].GetLine();
-      ASSERT_NE(line, nullptr);
-      EXPECT_TRUE(Near(line->Start, c.lines[i].a, 1e-9) && Near(line->End, c.lines[i].b, 1e-9))
-          << "line " << i << ": " << Text(line->Start) << "-" << Text(line->End);
-      EXPECT_EQ(line->Colour, 0x00AA00);
-    }
+    ExpectLines(NodeOf(*root, PipelineOf(plant, c.component).Get()).GetGeometry(), c.lines);
   }
 
-  // Off again: the markers go at the next refresh.
+  // Off again: the markers go at the next refresh, here of the file itself,
+  // which reaches everything below it.
   builder.Options().Set("PipelineMarkers", _variant_t(false));
-  builder.SyncModel(*root);
+  builder.SyncBelow(*root, plant.File());
   for (const auto& [key, line] : root->GetChildren()) EXPECT_TRUE(line->GetGeometry().empty());
 }
 
@@ -296,38 +259,13 @@ TEST(SymbolicModelBuilder, ANewColourSchemeShowsAtTheNextSyncModel) {
     EXPECT_EQ(Colours(node->GetGeometry()), std::set<std::int32_t>{0xFFFFFF});
 }
 
-TEST(SymbolicModelBuilder, SyncBelowRefreshesOnlyTheItemsSubtree) {
-  Plant plant(MarkerPlant());
-  Plant stranger(OnePipeline(Pipe("X", {0, 0, 0}, {100, 0, 0}, 50, 2)));
-  CSymbolicModelBuilder builder;
-  const auto root = builder.BuildModel(plant.File());
-  builder.Options().Set("PipelineMarkers", _variant_t(true));
-
-  // Items that are not in the model (another file's pipeline and
-  // component, or nothing) change nothing.
-  builder.SyncBelow(*root, kelto::solid::PipelineOf(stranger.Component("X").Get()).Get());
-  builder.SyncBelow(*root, stranger.Component("X").Get());
-  builder.SyncBelow(*root, nullptr);
-  for (const auto& [key, line] : root->GetChildren()) EXPECT_TRUE(line->GetGeometry().empty());
-
-  // One pipeline: only its node gets its marker.
-  builder.SyncBelow(*root, PipelineOf(plant, "P-M1").Get());
-  std::size_t marked = 0;
-  for (const auto& [key, line] : root->GetChildren()) marked += line->GetGeometry().size() == 4;
-  EXPECT_EQ(marked, 1u);
-  EXPECT_EQ(NodeOf(*root, PipelineOf(plant, "P-M1").Get()).GetGeometry().size(), 4u);
-
-  // The file itself: everything below it.
-  builder.SyncBelow(*root, plant.File());
-  marked = 0;
-  for (const auto& [key, line] : root->GetChildren()) marked += line->GetGeometry().size() == 4;
-  EXPECT_EQ(marked, 3u);  // M3 has no bore
-}
-
 TEST(SymbolicModelBuilder, AddedSymbolsDrawMatchingComponentsAfterTheNextSyncModel) {
   kelto::test::TempDir dir;
   const fs::path symbols = dir.path() / "cross.sym";
-  WriteCrossSymbol(symbols);
+  // A cross from the symbol's start (0,-5) to its end (10,-5): two lines.
+  symbol_test::WriteFile(
+      symbols,
+      symbol_test::Symbol({"ZZGV", "ZZGV", ""}, {{1, 0, -5}, {2, 10, 5}, {1, 0, 5}, {2, 10, -5}}));
   Plant plant(MarkerPlant());
   CSymbolicModelBuilder builder;
   builder.SetColourScheme(IFModelBuilder::SchemePtr(new FixedScheme(kTestColour)));
@@ -405,10 +343,7 @@ TEST_P(CompletePlant, EveryComponentIsDrawn) {
     path = dir.path() / "plant.json";
     std::ofstream(path, std::ios::binary) << kelto::data::Generate(1500, 11);
   }
-  ComPtr<IKeltoFile> file;
-  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                                             kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
-  ASSERT_EQ(file->Load(_bstr_t(path.string()).GetBSTR()), S_OK) << path;
+  const ComPtr<IKeltoFile> file = LoadFile(path);
 
   CSymbolicModelBuilder builder;
   if (GetParam().symbols) builder.AddSkeldaSymbols(library.string());

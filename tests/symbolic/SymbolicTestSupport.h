@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -28,18 +29,11 @@
 #include "platform/com/Variant.h"
 #include "solid/ComponentInfo.h"
 #include "solid/ExternalDimensionInfo.h"
+#include "solid/PipingAccess.h"
 #include "support/TempDir.h"
 #include "symbolic/CSSGBLibrary.h"
 #include "symbolic/ComponentSSGBuilder.h"
-#include "symbolic/ConcentricReducerCSSGB.h"
-#include "symbolic/DefaultCSSGB.h"
-#include "symbolic/EccentricReducerCSSGB.h"
-#include "symbolic/InlineFitOrMiscCSSGB.h"
-#include "symbolic/InlineInstrCSSGB.h"
-#include "symbolic/SupportCSSGB.h"
 #include "symbolic/SymbolicGraphicsBuilder.h"
-#include "symbolic/ValveCSSGB.h"
-#include "symbolic/WeldCSSGB.h"
 
 namespace symbolic_test {
 
@@ -92,17 +86,23 @@ inline std::vector<PlacedComponent> AllComponents(IKeltoFile* file) {
   return all;
 }
 
+// A new piping file object with the file at path loaded; a failing call
+// throws _com_error.
+inline ComPtr<IKeltoFile> LoadFile(const std::filesystem::path& path) {
+  ComPtr<IKeltoFile> file;
+  kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                                             kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
+  kelto::com::ThrowIfFailed(file->Load(_bstr_t(path.string()).GetBSTR()));
+  return file;
+}
+
 // A piping file loaded from JSON text through KeltoFile.Load.
 class Plant {
  public:
   explicit Plant(const std::string& json) {
     const auto path = m_dir.path() / "plant.json";
     std::ofstream(path, std::ios::binary) << json;
-    kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr,
-                                               CLSCTX_INPROC_SERVER,
-                                               kelto::com::IidOf<IKeltoFile>(), m_file.PutVoid()));
-    const _bstr_t text(path.string());
-    kelto::com::ThrowIfFailed(m_file->Load(text.GetBSTR()));
+    m_file = LoadFile(path);
   }
 
   IKeltoFile* File() const { return m_file.Get(); }
@@ -117,13 +117,8 @@ class Plant {
   // The component with that id, from any pipeline; std::out_of_range when
   // there is none.
   ComPtr<IKeltoComponent> Component(const std::string& id) const {
-    for (const PlacedComponent& placed : AllComponents(m_file.Get())) {
-      BSTR name = nullptr;
-      kelto::com::ThrowIfFailed(placed.component->get_Id(&name));
-      const std::string text = kelto::com::BstrToUtf8(name);
-      SysFreeString(name);
-      if (text == id) return placed.component;
-    }
+    for (const PlacedComponent& placed : AllComponents(m_file.Get()))
+      if (kelto::solid::IdOf(placed.component.Get()) == id) return placed.component;
     throw std::out_of_range("no component " + id);
   }
 
@@ -140,34 +135,6 @@ class Plant {
   ComPtr<IKeltoFile> m_file;
   CExternalDimensionInfo m_dims;
 };
-
-// The built-in part of the symbolic library: the "Default", "Group" and
-// "Component Type" filters with a fresh builder per key, as the symbolic
-// model builder composes them (without its symbol-file filter).
-inline void AddBuiltInFilters(CCSSGBLibrary& library) {
-  using Ptr = CComponentSSGBuilder::Ptr;
-  library.AddFilter("Default", CCSSGBLibrary::IFFilter::Ptr(
-                                   new CCSSGBLibrary::DefaultFilter(Ptr(new CDefaultCSSGB))));
-  auto* group = new CCSSGBLibrary::GroupFilter;
-  library.AddFilter("Group", CCSSGBLibrary::IFFilter::Ptr(group));
-  group->AddBuilder("Valves", Ptr(new CValveCSSGB));
-  group->AddBuilder("Welds", Ptr(new CWeldCSSGB));
-  group->AddBuilder("Instruments", Ptr(new CInlineInstrCSSGB));
-  group->AddBuilder("Fittings", Ptr(new CInlineFitOrMiscCSSGB));
-  group->AddBuilder("Miscellaneous", Ptr(new CInlineFitOrMiscCSSGB));
-  group->AddBuilder("Supports", Ptr(new CSupportCSSGB));
-  auto* type = new CCSSGBLibrary::ComponentTypeFilter;
-  library.AddFilter("Component Type", CCSSGBLibrary::IFFilter::Ptr(type));
-  for (const char* key :
-       {"Control-Valve", "Control-Valve-Angle", "Control-Valve-3Way", "Control-Valve-4Way"})
-    type->AddBuilder(key, Ptr(new CValveCSSGB));
-  for (const char* key : {"Eccentric-Reducer", "Teed-Eccentric-Reducer"})
-    type->AddBuilder(key, Ptr(new CEccentricReducerCSSGB));
-  for (const char* key : {"Concentric-Reducer", "Teed-Concentric-Reducer"})
-    type->AddBuilder(key, Ptr(new CConcentricReducerCSSGB));
-  for (const char* key : {"Set-On-Tee", "Set-On-Cross"})
-    type->AddBuilder(key, Ptr(new CDefaultCSSGB));
-}
 
 inline constexpr std::int32_t kTestColour = 0x123456;
 
@@ -196,6 +163,27 @@ struct ExpectedLine {
   CPoint3 a;
   CPoint3 b;
 };
+
+// Lines written compactly, "x,y,z x,y,z" from start to end, separated by
+// ';': Segments("0,0,0 1,0,0; 1,0,0 1,2,0").
+inline std::vector<ExpectedLine> Segments(const std::string& text) {
+  std::vector<ExpectedLine> lines;
+  std::istringstream in(text);
+  std::string segment;
+  while (std::getline(in, segment, ';')) {
+    for (char& c : segment)
+      if (c == ',') c = ' ';
+    if (segment.find_first_not_of(" ") == std::string::npos) continue;
+    std::istringstream numbers(segment);
+    ExpectedLine l;
+    std::string rest;
+    EXPECT_TRUE((numbers >> l.a.x >> l.a.y >> l.a.z >> l.b.x >> l.b.y >> l.b.z) &&
+                !(numbers >> rest))
+        << "bad segment: " << segment;
+    lines.push_back(l);
+  }
+  return lines;
+}
 
 inline bool Near(const CPoint3& p, const CPoint3& q, double tolerance) {
   return std::fabs(p.x - q.x) <= tolerance && std::fabs(p.y - q.y) <= tolerance &&

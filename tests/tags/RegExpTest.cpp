@@ -43,7 +43,7 @@ void Check(const std::vector<Case>& cases) {
 
 }  // namespace
 
-TEST(RegExp, LiteralsSearchFromEachPositionCaseSensitively) {
+TEST(RegExp, LiteralsAndAnchors) {
   Check({
       {"abc", "xxabcxx", "abc"},
       {"abc", "ab", kNoMatch},
@@ -60,11 +60,7 @@ TEST(RegExp, LiteralsSearchFromEachPositionCaseSensitively) {
       {"gr(a|e)y", "grey", "grey"},
       {"a(|b)c", "ac", "ac"},
       {"(ab)+", "xababa", "abab"},
-  });
-}
-
-TEST(RegExp, AnchorsOnlyAsFirstAndLastCharacter) {
-  Check({
+      // Anchors only as first and last character.
       {"^abc", "abcd", "abc"},
       {"^abc", "xabc", kNoMatch},
       {"abc$", "xabc", "abc"},
@@ -107,7 +103,7 @@ TEST(RegExp, ClassesWithRangesNegationAndEscapes) {
   });
 }
 
-TEST(RegExp, RepetitionGreedyAndNonGreedyByCapturedText) {
+TEST(RegExp, RepetitionGreedyNonGreedyAndOverEmptyMatches) {
   Check({
       {"{a*}", "aaa", "aaa", {"aaa"}},
       {"{a*?}", "aaa", "", {""}},
@@ -124,11 +120,7 @@ TEST(RegExp, RepetitionGreedyAndNonGreedyByCapturedText) {
       // Braces group; they never count repetitions.
       {"a{2}", "aa", kNoMatch},
       {"a{2}", "a2", "a2", {"2"}},
-  });
-}
-
-TEST(RegExp, LoopsOverEmptyMatchesEnd) {
-  Check({
+      // Loops over empty matches end.
       {"(a*)*b", "aab", "aab"},
       {"(a|)*c", "aac", "aac"},
       {"^(a*)+$", "", ""},
@@ -138,7 +130,7 @@ TEST(RegExp, LoopsOverEmptyMatchesEnd) {
   });
 }
 
-TEST(RegExp, MatchGroupsAndBackReferences) {
+TEST(RegExp, GroupsBackReferencesAndNegation) {
   Check({
       {"{a+}-{b+}", "xaa-bbb", "aa-bbb", {"aa", "bbb"}},
       {"{a}|{b}", "b", "b", {kUnset, "b"}},
@@ -153,11 +145,7 @@ TEST(RegExp, MatchGroupsAndBackReferences) {
       {"{a\\0}", "aa", kNoMatch},  // not yet captured inside itself
       {"{[ab]}\\0*", "abbb", "a"},
       {"{x}\\01", "xx1", "xx1"},  // one digit only
-  });
-}
-
-TEST(RegExp, NegationConsumesOneCharacterWhereTheItemFails) {
-  Check({
+      // Negation consumes one character where the item fails.
       {"!a", "a", kNoMatch},
       {"!a", "ab", "b"},
       {"x!ay", "xby", "xby"},

@@ -81,6 +81,11 @@ TEST(TagEngineLoading, ReportsEachProblemInDocumentOrder) {
     CTagEngine engine;
     EXPECT_EQ(Load(engine, c.xml), c.messages);
   }
+  // Messages are appended to the caller's list.
+  CTagEngine engine;
+  Messages messages{"earlier"};
+  engine.SetSpec("not xml", messages);
+  EXPECT_EQ(messages, (Messages{"earlier", "XML is not well formed."}));
 }
 
 TEST(TagEngineLoading, AspectElementWithoutNameIsAConfigError) {
@@ -95,20 +100,20 @@ TEST(TagEngineLoading, AspectElementWithoutNameIsAConfigError) {
   }
 }
 
-TEST(TagEngineLoading, MessagesAreAppendedToTheCallersList) {
-  CTagEngine engine;
-  Messages messages{"earlier"};
-  engine.SetSpec("not xml", messages);
-  EXPECT_EQ(messages, (Messages{"earlier", "XML is not well formed."}));
-}
-
-TEST_F(TagEngineTest, MalformedOrEmptySpecGivesNoTags) {
+TEST_F(TagEngineTest, MalformedSpecGivesNoTagsAndNullGetsOnlyUnconditionalOnes) {
   for (const std::string xml : {"", "<Rules>", "<Rules><Lookup><Tag A='1'/></Lookup>"}) {
     CTagEngine engine;
     Load(engine, xml);
     EXPECT_TRUE(engine.GetTags(AsDispatch(valve)).empty()) << xml;
     EXPECT_TRUE(engine.GetTags(nullptr).empty()) << xml;
   }
+  // A null object gets only the unconditional tags.
+  CTagEngine engine;
+  Load(engine,
+       "<R><Aspect Name='N' Expression='Name'/><Aspect Name='Self' Expression=''/>"
+       "<Lookup><Tag A='1'/></Lookup><Lookup N=''><Tag B='1'/></Lookup>"
+       "<Lookup Self=''><Tag C='1'/></Lookup></R>");
+  EXPECT_EQ(engine.GetTags(nullptr), (Tags{{"A", "1"}}));
 }
 
 TEST_F(TagEngineTest, UnknownConditionIsDroppedAndTheLookupStays) {
@@ -236,25 +241,21 @@ TEST_F(TagEngineTest, RegularExpressionMatching) {
     bool holds;
   };
   const std::string thirtyAs(30, 'a');
+  // The pattern language itself is RegExpTest's; here what the engine adds.
   const std::vector<Case> cases = {
       {_variant_t("Gate-Valve"), "^Gate", true},
       {_variant_t("Gate-Valve"), "^gate", false},  // case-sensitive
-      {_variant_t("Gate-Valve"), "Valve$", true},
-      {_variant_t("Gate-Valve"), "e-V", true},  // any start position
-      {_variant_t("Gate-Valve"), "^Valve", false},
+      {_variant_t("Gate-Valve"), "e-V", true},     // any start position
       {_variant_t("Gate-Valve"), "^!(Ball)", true},
       {_variant_t("Gate-Valve"), "(", false},  // does not compile
-      {_variant_t("Gate-Valve"), "a**", false},
-      {_variant_t(150.0), "^15\\d$", true},  // numbers are matched as text
+      {_variant_t(150.0), "^15\\d$", true},    // numbers are matched as text
       {_variant_t(true), "^-1$", true},
-      {_variant_t(), "^$", true},       // empty reads as ""
-      {_variant_t::Null(), "", false},  // null has no text
-      {_variant_t::Null(), ".*", false},
+      {_variant_t(), "^$", true},         // empty reads as ""
+      {_variant_t::Null(), ".*", false},  // null has no text
       // A hostile pattern: the first alternative backtracks exponentially
       // before the second could match, so the work bound stops the search
       // and the condition fails rather than the host hanging.
       {_variant_t(thirtyAs), "(a|a)*c|a", false},
-      {_variant_t(thirtyAs), "(a*)*b", false},
       // The same text with a linear pattern is fine.
       {_variant_t(thirtyAs), "^a+$", true},
   };
@@ -312,15 +313,6 @@ TEST_F(TagEngineTest, AspectValuesAreCachedPerTopLevelLookup) {
   // Each GetTags reads the object afresh.
   valve->name = "Ball-Valve";
   EXPECT_TRUE(engine.GetTags(AsDispatch(valve)).empty());
-}
-
-TEST_F(TagEngineTest, NullObjectGetsOnlyUnconditionalTags) {
-  CTagEngine engine;
-  Load(engine,
-       "<R><Aspect Name='N' Expression='Name'/><Aspect Name='Self' Expression=''/>"
-       "<Lookup><Tag A='1'/></Lookup><Lookup N=''><Tag B='1'/></Lookup>"
-       "<Lookup Self=''><Tag C='1'/></Lookup></R>");
-  EXPECT_EQ(engine.GetTags(nullptr), (Tags{{"A", "1"}}));
 }
 
 TEST_F(TagEngineTest, LoadingAddsToEarlierLoads) {

@@ -27,7 +27,7 @@ std::string Dump(const std::vector<ExpressionSegment>& segments) {
   return out;
 }
 
-TEST(TagExpression, SplitsSegmentsAndArguments) {
+TEST(TagExpression, SplitsSegmentsAndArgumentsAndSkipsStrayQuotes) {
   const std::vector<SplitCase> cases = {
       {"", {}},
       {"Name", {{"Name", {}}}},
@@ -65,14 +65,8 @@ TEST(TagExpression, SplitsSegmentsAndArguments) {
     SCOPED_TRACE(c.expression);
     EXPECT_EQ(Dump(SplitExpression(c.expression)), Dump(c.segments));
   }
-}
-
-}  // namespace
-
-namespace {
-
-TEST(TagExpression, ArgumentTextWithUnterminatedQuote) {
-  // The quote opens nothing; the text after it is an ordinary argument.
+  // Argument text with an unterminated quote: the quote opens nothing; the
+  // text after it is an ordinary argument.
   EXPECT_EQ(kelto::tags::SplitArguments(R"(a, "b c)"), (std::vector<std::string>{"a", "b", "c"}));
   EXPECT_EQ(kelto::tags::SplitArguments(R"("")"), (std::vector<std::string>{""}));
 }

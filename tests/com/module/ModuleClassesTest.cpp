@@ -105,7 +105,7 @@ class ModuleClasses : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ModuleClasses, RegistersTheModelTreeAndOptionsClasses) {
+TEST_F(ModuleClasses, RegistersAndServesTheModelTreeAndOptionsClassesOnly) {
   ASSERT_EQ(TheModule().registerServer(), S_OK);
   for (const ClassInfo& c : kClasses) {
     const std::string key = "CLSID\\" + ClsidText(c.clsid);
@@ -120,6 +120,17 @@ TEST_F(ModuleClasses, RegistersTheModelTreeAndOptionsClasses) {
     EXPECT_EQ(CoCreateInstance(resolved, nullptr, CLSCTX_ALL, IidOf<IDispatch>(), object.PutVoid()),
               S_OK)
         << c.versionedProgId;
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(TheModule().getClassObject(c.clsid, IidOf<IClassFactory>(), factory.PutVoid()), S_OK);
+  }
+  // Script-only classes of the type library are not served.
+  for (const char* text :
+       {"35AFCD71-9530-4611-A13F-684600FDEE9D", "8D2DA8F7-61E9-48BE-8DA9-57EEDB70CA49",
+        "74198FDA-5041-4CCB-93C3-6967DA58A324"}) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(TheModule().getClassObject(kelto::com::ParseGuid(text).value(),
+                                         IidOf<IClassFactory>(), factory.PutVoid()),
+              CLASS_E_CLASSNOTAVAILABLE);
   }
   ASSERT_EQ(TheModule().unregisterServer(), S_OK);
   EXPECT_EQ(ReadString("Oxbay3Support.ModelNode.1"), std::nullopt);
@@ -190,20 +201,4 @@ TEST_F(ModuleClasses, AHostCreatedOptionsObjectPersistsNothing) {
   ComPtr<IPersistStreamInit> persist;
   ASSERT_EQ(options->QueryInterface(IidOf<IPersistStreamInit>(), persist.PutVoid()), S_OK);
   EXPECT_EQ(persist->IsDirty(), S_FALSE);
-}
-
-TEST_F(ModuleClasses, ClassObjectsAreServedForTheModuleClassesOnly) {
-  for (const ClassInfo& c : kClasses) {
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(TheModule().getClassObject(c.clsid, IidOf<IClassFactory>(), factory.PutVoid()), S_OK);
-  }
-  // Script-only classes of the type library are not served.
-  for (const char* text :
-       {"35AFCD71-9530-4611-A13F-684600FDEE9D", "8D2DA8F7-61E9-48BE-8DA9-57EEDB70CA49",
-        "74198FDA-5041-4CCB-93C3-6967DA58A324"}) {
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(TheModule().getClassObject(kelto::com::ParseGuid(text).value(),
-                                         IidOf<IClassFactory>(), factory.PutVoid()),
-              CLASS_E_CLASSNOTAVAILABLE);
-  }
 }

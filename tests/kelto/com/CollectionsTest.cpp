@@ -21,23 +21,14 @@ VARIANT ByRef(VARTYPE vt, void* target) {
 
 class Collections : public ::testing::Test {
  protected:
-  Collections() {
-    valve = FindComponent(file.Get(), "D401-V1");
-    support = FindComponent(file.Get(), "D401-S1");
-    valve->get_Points(points.Put());
-    valve->get_Legs(legs.Put());
-    valve->get_Attributes(attributes.Put());
-    ComPtr<IKeltoPipeline> pipeline;
-    valve->get_Pipeline(pipeline.Put());
-    pipeline->get_Components(components.Put());
-  }
-
   ComPtr<CKeltoFile> file = OpenFile(Example("drain-spool.json"));
-  ComPtr<IKeltoComponent> valve, support;
-  ComPtr<IKeltoPoints> points;
-  ComPtr<IKeltoLegs> legs;
-  ComPtr<IKeltoAttributes> attributes;
-  ComPtr<IKeltoComponents> components;
+  ComPtr<IKeltoComponent> valve = FindComponent(file.Get(), "D401-V1");
+  ComPtr<IKeltoComponent> support = FindComponent(file.Get(), "D401-S1");
+  ComPtr<IKeltoPoints> points = Out(valve.Get(), &IKeltoComponent::get_Points);
+  ComPtr<IKeltoLegs> legs = Out(valve.Get(), &IKeltoComponent::get_Legs);
+  ComPtr<IKeltoAttributes> attributes = Out(valve.Get(), &IKeltoComponent::get_Attributes);
+  ComPtr<IKeltoComponents> components =
+      Out(Out(valve.Get(), &IKeltoComponent::get_Pipeline).Get(), &IKeltoPipeline::get_Components);
 };
 
 TEST_F(Collections, ItemTakesPositionsAndNames) {
@@ -76,19 +67,15 @@ TEST_F(Collections, ItemTakesPositionsAndNames) {
        "Invalid index 1: the collection holds 1 item."},
   };
   for (const Row& row : rows) {
-    _variant_t item;
-    EXCEPINFO info{};
-    const HRESULT hr = Invoke(row.collection, DISPID_VALUE, {row.index}, &item, &info);
+    const kelto::test::ScriptResult r = Invoke(row.collection, DISPID_VALUE, {row.index});
+    const _variant_t& item = r.value;
     if (row.hr != S_OK) {
-      EXPECT_EQ(hr, DISP_E_EXCEPTION) << row.what;
-      EXPECT_EQ(info.scode, row.hr) << row.what;
-      EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription), row.result) << row.what;
-      SysFreeString(info.bstrSource);
-      SysFreeString(info.bstrDescription);
-      SysFreeString(info.bstrHelpFile);
+      EXPECT_EQ(r.hr, DISP_E_EXCEPTION) << row.what;
+      EXPECT_EQ(r.scode, row.hr) << row.what;
+      EXPECT_EQ(r.error, row.result) << row.what;
       continue;
     }
-    ASSERT_EQ(hr, S_OK) << row.what;
+    ASSERT_EQ(r.hr, S_OK) << row.what;
     ASSERT_EQ(item.vt, VT_DISPATCH) << row.what;
     const bool isComponent = row.collection == static_cast<IDispatch*>(components.Get());
     EXPECT_EQ(item.pdispVal ? Text(Get(item.pdispVal, isComponent ? "Id" : "Name")) : "<null>",
@@ -145,9 +132,9 @@ TEST_F(Collections, NewEnumListsTheItemsInOrder) {
     EXPECT_EQ(got, c.expected) << c.member;
   }
   // The enumerated points are the collection's own objects.
-  ComPtr<IUnknown> enumUnknown;
-  ASSERT_EQ(points->get__NewEnum(enumUnknown.Put()), S_OK);
-  const ComPtr<IEnumVARIANT> items = enumUnknown.As<IEnumVARIANT>();
+  const ComPtr<IEnumVARIANT> items =
+      Out(points.Get(), &IKeltoPoints::get__NewEnum).As<IEnumVARIANT>();
+  ASSERT_TRUE(items);
   VARIANT first;
   ULONG fetched = 0;
   ASSERT_EQ(items->Next(1, &first, &fetched), S_OK);

@@ -6,17 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../PlantText.h"
 #include "kelto/com/KeltoFile.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Object.h"
 #include "platform/com/Strings.h"
 #include "platform/com/Variant.h"
+#include "support/ScriptHost.h"
 
 namespace faces_test {
 
@@ -24,13 +25,8 @@ using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto::faces::CKeltoFile;
 
-inline std::string Example(const char* name) {
-  return std::string(KELTO_SOURCE_DIR) + "/examples/" + name;
-}
-
-inline void WriteText(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using kelto::test::Example;
+using kelto::test::WriteText;
 
 // A new file object of the faces library (not through the module).
 inline ComPtr<CKeltoFile> NewFile() { return kelto::com::MakeObject<CKeltoFile>(); }
@@ -51,34 +47,23 @@ inline std::string TakeErrorText() {
 }
 
 inline DISPID IdOf(IDispatch* object, const std::string& name) {
-  std::u16string wide = kelto::com::Utf8ToUtf16(name);
-  LPOLESTR names[1] = {wide.data()};
-  DISPID id = DISPID_UNKNOWN;
-  EXPECT_EQ(object->GetIDsOfNames(GUID_NULL, names, 1, LOCALE_SYSTEM_DEFAULT, &id), S_OK) << name;
+  const DISPID id = kelto::test::DispidOf(object, kelto::com::Utf8ToUtf16(name).c_str());
+  EXPECT_NE(id, DISPID_UNKNOWN) << name;
   return id;
 }
 
 // Invoke with flags METHOD|PROPERTYGET; args in the order written.
-inline HRESULT Invoke(IDispatch* object, DISPID id, std::vector<VARIANT> args, _variant_t* result,
-                      EXCEPINFO* info = nullptr) {
-  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-  DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr,
-                    static_cast<UINT>(reversed.size()), 0};
-  UINT argError = 0;
-  return object->Invoke(id, GUID_NULL, LOCALE_SYSTEM_DEFAULT,
-                        DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, result, info, &argError);
+inline kelto::test::ScriptResult Invoke(IDispatch* object, DISPID id,
+                                        std::vector<_variant_t> args) {
+  return kelto::test::InvokeId(object, id, DISPATCH_METHOD | DISPATCH_PROPERTYGET, std::move(args));
 }
 
 // A member by name; fails the test unless the call succeeds.
-inline _variant_t Get(IDispatch* object, const std::string& name, std::vector<VARIANT> args = {}) {
-  _variant_t result;
-  EXCEPINFO info{};
-  const HRESULT hr = Invoke(object, IdOf(object, name), std::move(args), &result, &info);
-  EXPECT_EQ(hr, S_OK) << name << ": " << kelto::com::BstrToUtf8(info.bstrDescription);
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
-  return result;
+inline _variant_t Get(IDispatch* object, const std::string& name,
+                      std::vector<_variant_t> args = {}) {
+  kelto::test::ScriptResult r = Invoke(object, IdOf(object, name), std::move(args));
+  EXPECT_EQ(r.hr, S_OK) << name << ": " << r.error;
+  return r.value;
 }
 
 inline ComPtr<IDispatch> AsObject(const _variant_t& value) {
@@ -95,25 +80,41 @@ inline std::string Text(const _variant_t& value) {
   return kelto::com::BstrToUtf8(text.bstrVal);
 }
 
+// What a getter hands out through its last argument, e.g.
+// Out(valve, &IKeltoComponent::get_Details) or
+// Out(points, &IKeltoPoints::get_Item, _variant_t("Run_1")); expects S_OK.
+template <class C, class I, class O>
+ComPtr<I> Out(O* object, HRESULT (C::*member)(I**)) {
+  ComPtr<I> result;
+  EXPECT_EQ((object->*member)(result.Put()), S_OK);
+  return result;
+}
+template <class C, class I, class O>
+ComPtr<I> Out(O* object, HRESULT (C::*member)(VARIANT, I**), const _variant_t& index) {
+  ComPtr<I> result;
+  EXPECT_EQ((object->*member)(index, result.Put()), S_OK) << Text(index);
+  return result;
+}
+template <class C, class O>
+std::string Str(O* object, HRESULT (C::*member)(BSTR*)) {
+  _bstr_t text;
+  EXPECT_EQ((object->*member)(text.GetAddress()), S_OK);
+  return text.str();
+}
+
 // A component by id, found through the vtables.
 inline ComPtr<IKeltoComponent> FindComponent(IKeltoFile* file, const std::string& id) {
-  ComPtr<IKeltoPipelines> pipelines;
-  EXPECT_EQ(file->get_Pipelines(pipelines.Put()), S_OK);
+  const auto pipelines = Out(file, &IKeltoFile::get_Pipelines);
   LONG pipelineCount = 0;
   pipelines->get_Count(&pipelineCount);
-  for (LONG p = 0; p < pipelineCount; ++p) {
-    ComPtr<IKeltoPipeline> pipeline;
-    pipelines->get_Item(_variant_t(static_cast<int>(p)), pipeline.Put());
-    ComPtr<IKeltoComponents> components;
-    pipeline->get_Components(components.Put());
+  for (int p = 0; p < pipelineCount; ++p) {
+    const auto pipeline = Out(pipelines.Get(), &IKeltoPipelines::get_Item, _variant_t(p));
+    const auto components = Out(pipeline.Get(), &IKeltoPipeline::get_Components);
     LONG count = 0;
     components->get_Count(&count);
-    for (LONG c = 0; c < count; ++c) {
-      ComPtr<IKeltoComponent> component;
-      components->get_Item(_variant_t(static_cast<int>(c)), component.Put());
-      _bstr_t got;
-      component->get_Id(got.GetAddress());
-      if (got.str() == id) return component;
+    for (int c = 0; c < count; ++c) {
+      auto component = Out(components.Get(), &IKeltoComponents::get_Item, _variant_t(c));
+      if (Str(component.Get(), &IKeltoComponent::get_Id) == id) return component;
     }
   }
   ADD_FAILURE() << "no component " << id;
@@ -121,33 +122,19 @@ inline ComPtr<IKeltoComponent> FindComponent(IKeltoFile* file, const std::string
 }
 
 inline ComPtr<IKeltoPoint> PointOf(IKeltoComponent* component, const char* name) {
-  ComPtr<IKeltoPoints> points;
-  EXPECT_EQ(component->get_Points(points.Put()), S_OK);
-  ComPtr<IKeltoPoint> point;
-  EXPECT_EQ(points->get_Item(_variant_t(name), point.Put()), S_OK);
-  return point;
+  return Out(Out(component, &IKeltoComponent::get_Points).Get(), &IKeltoPoints::get_Item,
+             _variant_t(name));
 }
 
 inline ComPtr<IKeltoLeg> LegOf(IKeltoComponent* component, int index) {
-  ComPtr<IKeltoLegs> legs;
-  EXPECT_EQ(component->get_Legs(legs.Put()), S_OK);
-  ComPtr<IKeltoLeg> leg;
-  EXPECT_EQ(legs->get_Item(_variant_t(index), leg.Put()), S_OK);
-  return leg;
+  return Out(Out(component, &IKeltoComponent::get_Legs).Get(), &IKeltoLegs::get_Item,
+             _variant_t(index));
 }
 
-inline std::string NameOf(IKeltoPoint* point) {
-  _bstr_t name;
-  point->get_Name(name.GetAddress());
-  return name.str();
-}
+inline std::string NameOf(IKeltoPoint* point) { return Str(point, &IKeltoPoint::get_Name); }
 
 inline std::string OwnerIdOf(IKeltoPoint* point) {
-  ComPtr<IKeltoComponent> owner;
-  point->get_OwnerComponent(owner.Put());
-  _bstr_t id;
-  owner->get_Id(id.GetAddress());
-  return id.str();
+  return Str(Out(point, &IKeltoPoint::get_OwnerComponent).Get(), &IKeltoComponent::get_Id);
 }
 
 }  // namespace faces_test

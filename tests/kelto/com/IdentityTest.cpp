@@ -15,21 +15,20 @@
 namespace faces_test {
 namespace {
 
-// A pipeline "L1" of straight pipes, each 100 long along x, with the given ids
+// A pipeline "L" of straight pipes, each 100 long along x, with the given ids
 // and one attribute.
 std::string Plant(const std::vector<std::string>& ids, const std::string& type = "Pipe") {
-  std::string text = R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": "L1",
-      "components": [)";
+  std::vector<std::string> components;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     const std::string x1 = std::to_string(i * 100), x2 = std::to_string(i * 100 + 100);
-    text += (i ? "," : "") + std::string(R"({"id": ")") + ids[i] + R"(", "type": ")" + type +
-            R"(", "points": {"Run_1": {"position": [)" + x1 + R"(, 0, 0], "bore": 100},
-            "Run_2": {"position": [)" +
-            x2 + R"(, 0, 0], "bore": 100}},
-            "legs": [{"from": "Run_1", "to": "Run_2"}], "attributes": {"TAG": ")" +
-            ids[i] + R"("}})";
+    components.push_back(R"({"id": ")" + ids[i] + R"(", "type": ")" + type +
+                         R"(", "points": {"Run_1": {"position": [)" + x1 +
+                         R"(, 0, 0], "bore": 100}, "Run_2": {"position": [)" + x2 +
+                         R"(, 0, 0], "bore": 100}}, "legs": [{"from": "Run_1", "to": "Run_2"}],
+                         "attributes": {"TAG": ")" +
+                         ids[i] + R"("}})");
   }
-  return text + "]}]}";
+  return kelto::test::LineText(components);
 }
 
 // The identity of a face (no reference kept: the file's cache holds it).
@@ -41,11 +40,8 @@ IUnknown* Id(const ComPtr<I>& face) {
 }
 
 ComPtr<IKeltoPipeline> FirstPipeline(IKeltoFile* file) {
-  ComPtr<IKeltoPipelines> pipelines;
-  EXPECT_EQ(file->get_Pipelines(pipelines.Put()), S_OK);
-  ComPtr<IKeltoPipeline> pipeline;
-  EXPECT_EQ(pipelines->get_Item(_variant_t(0), pipeline.Put()), S_OK);
-  return pipeline;
+  return Out(Out(file, &IKeltoFile::get_Pipelines).Get(), &IKeltoPipelines::get_Item,
+             _variant_t(0));
 }
 
 long LiveObjects() { return kelto::faces::ModuleLock::Count(); }
@@ -73,49 +69,32 @@ TEST_F(Identity, EveryWayToAnObjectGivesTheSameUnknown) {
   const ComPtr<IKeltoComponent> pipe = FindComponent(file.Get(), "D401-P2");
   const ComPtr<IKeltoPoint> valveIn = PointOf(valve.Get(), "Run_1");
 
-  ComPtr<IKeltoComponent> owner;
-  valveIn->get_OwnerComponent(owner.Put());
-  EXPECT_EQ(Id(owner), Id(valve));
+  EXPECT_EQ(Id(Out(valveIn.Get(), &IKeltoPoint::get_OwnerComponent)), Id(valve));
   EXPECT_EQ(Id(FindComponent(file.Get(), "D401-V1")), Id(valve));
 
   // Index and name reach the same point; so does the neighbour's connection.
-  ComPtr<IKeltoPoints> points;
-  valve->get_Points(points.Put());
-  ComPtr<IKeltoPoint> byIndex;
-  points->get_Item(_variant_t(0), byIndex.Put());
-  EXPECT_EQ(Id(byIndex), Id(valveIn));
-  ComPtr<IKeltoPoint> across;
-  PointOf(pipe.Get(), "Run_2")->get_ConnectedPoint(across.Put());
-  EXPECT_EQ(Id(across), Id(valveIn));
+  const auto points = Out(valve.Get(), &IKeltoComponent::get_Points);
+  EXPECT_EQ(Id(Out(points.Get(), &IKeltoPoints::get_Item, _variant_t(0))), Id(valveIn));
+  EXPECT_EQ(Id(Out(PointOf(pipe.Get(), "Run_2").Get(), &IKeltoPoint::get_ConnectedPoint)),
+            Id(valveIn));
 
-  ComPtr<IKeltoItem> details1, details2;
-  valve->get_Details(details1.Put());
-  valve->get_Details(details2.Put());
-  EXPECT_EQ(Id(details1), Id(details2));
-
-  ComPtr<IKeltoAttributes> attributes;
-  valve->get_Attributes(attributes.Put());
-  ComPtr<IKeltoAttribute> byName, byPosition;
-  attributes->get_Item(_variant_t("TAG"), byName.Put());
-  attributes->get_Item(_variant_t(1), byPosition.Put());
-  EXPECT_EQ(Id(byName), Id(byPosition));
-
+  EXPECT_EQ(Id(Out(valve.Get(), &IKeltoComponent::get_Details)),
+            Id(Out(valve.Get(), &IKeltoComponent::get_Details)));
+  const auto attributes = Out(valve.Get(), &IKeltoComponent::get_Attributes);
+  EXPECT_EQ(Id(Out(attributes.Get(), &IKeltoAttributes::get_Item, _variant_t("TAG"))),
+            Id(Out(attributes.Get(), &IKeltoAttributes::get_Item, _variant_t(1))));
   EXPECT_EQ(Id(LegOf(valve.Get(), 0)), Id(LegOf(valve.Get(), 0)));
 
-  ComPtr<IKeltoPipeline> pipeline;
-  valve->get_Pipeline(pipeline.Put());
+  const auto pipeline = Out(valve.Get(), &IKeltoComponent::get_Pipeline);
   EXPECT_EQ(Id(pipeline), Id(FirstPipeline(file.Get())));
-  ComPtr<IKeltoFile> back;
-  pipeline->get_File(back.Put());
-  EXPECT_EQ(Id(back), Id(static_cast<IKeltoFile*>(file.Get())));
+  EXPECT_EQ(Id(Out(pipeline.Get(), &IKeltoPipeline::get_File)),
+            Id(static_cast<IKeltoFile*>(file.Get())));
 
   // A route entry's Value is the component's own face.
   ComPtr<IKeltoRoutes> routes;
-  pipeline->Routes(1, 1, routes.Put());
-  ComPtr<IKeltoRoute> route;
-  routes->get_Item(_variant_t(0), route.Put());
-  ComPtr<IKeltoRouteEntry> first;
-  route->get_Item(_variant_t(0), first.Put());
+  ASSERT_EQ(pipeline->Routes(1, 1, routes.Put()), S_OK);
+  const auto route = Out(routes.Get(), &IKeltoRoutes::get_Item, _variant_t(0));
+  const auto first = Out(route.Get(), &IKeltoRoute::get_Item, _variant_t(0));
   _variant_t value;
   ASSERT_EQ(first->get_Value(&value), S_OK);
   ASSERT_EQ(value.vt, VT_DISPATCH);
@@ -149,10 +128,8 @@ TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
   const ComPtr<IKeltoPipeline> pipeline = FirstPipeline(file.Get());
   const ComPtr<IKeltoComponent> a = FindComponent(file.Get(), "A");
   const ComPtr<IKeltoComponent> b = FindComponent(file.Get(), "B");
-  ComPtr<IKeltoItem> aDetails;
-  a->get_Details(aDetails.Put());
-  ComPtr<IKeltoPoints> aPoints;
-  a->get_Points(aPoints.Put());
+  const auto aDetails = Out(a.Get(), &IKeltoComponent::get_Details);
+  const auto aPoints = Out(a.Get(), &IKeltoComponent::get_Points);
   const ComPtr<IKeltoPoint> oldPoint = PointOf(a.Get(), "Run_1");
   const std::size_t facesBefore = file->CachedFaces();
 
@@ -164,15 +141,10 @@ TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
 
   EXPECT_EQ(Id(FirstPipeline(file.Get())), Id(pipeline));
   EXPECT_EQ(Id(FindComponent(file.Get(), "A")), Id(a));
-  ComPtr<IKeltoItem> details;
-  a->get_Details(details.Put());
-  EXPECT_EQ(Id(details), Id(aDetails));
-  _bstr_t type;
-  EXPECT_EQ(aDetails->get_TypeName(type.GetAddress()), S_OK);
-  EXPECT_EQ(type.str(), "Flange");
+  EXPECT_EQ(Id(Out(a.Get(), &IKeltoComponent::get_Details)), Id(aDetails));
+  EXPECT_EQ(Str(aDetails.Get(), &IKeltoItem::get_TypeName), "Flange");
   // The kept collection lists the new contents.
-  ComPtr<IKeltoPoint> newPoint;
-  EXPECT_EQ(aPoints->get_Item(_variant_t("Run_1"), newPoint.Put()), S_OK);
+  const auto newPoint = Out(aPoints.Get(), &IKeltoPoints::get_Item, _variant_t("Run_1"));
   EXPECT_NE(Id(newPoint), Id(oldPoint));
   double x = -1, y = -1, z = -1;
   EXPECT_EQ(newPoint->Position(&x, &y, &z), S_OK);
@@ -202,9 +174,7 @@ TEST_F(Identity, FailedLoadKeepsContentsFacesAndPath) {
   EXPECT_EQ(TakeErrorText(),
             path + ": /version: unsupported version 2 (this library reads version 1)");
 
-  _bstr_t got;
-  EXPECT_EQ(file->get_Path(got.GetAddress()), S_OK);
-  EXPECT_EQ(got.str(), path);
+  EXPECT_EQ(Str(file.Get(), &IKeltoFile::get_Path), path);
   EXPECT_EQ(Id(FindComponent(file.Get(), "A")), Id(a));
   EXPECT_EQ(OwnerIdOf(point.Get()), "A");  // the point face was not retired
   double bore = 0;
@@ -232,11 +202,9 @@ TEST_F(Identity, LoadRejectsUnusablePaths) {
     EXPECT_EQ(TakeErrorText(), c.message);
   }
   // Never loaded: empty but usable.
-  _bstr_t got;
-  EXPECT_EQ(file->get_Path(got.GetAddress()), S_OK);
-  EXPECT_EQ(got.str(), "");
-  ComPtr<IKeltoPipelines> pipelines;
-  ASSERT_EQ(file->get_Pipelines(pipelines.Put()), S_OK);
+  EXPECT_EQ(Str(file.Get(), &IKeltoFile::get_Path), "");
+  const auto pipelines = Out(file.Get(), &IKeltoFile::get_Pipelines);
+  ASSERT_TRUE(pipelines);
   LONG count = -1;
   EXPECT_EQ(pipelines->get_Count(&count), S_OK);
   EXPECT_EQ(count, 0);

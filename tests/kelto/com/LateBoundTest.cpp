@@ -122,15 +122,14 @@ TEST_F(LateBound, OutParametersArriveThroughReferences) {
   for (const Case& c :
        {Case{run2.Get(), "Position", 64, 0, 2000}, Case{leg.Get(), "Direction", 1, 0, 0}}) {
     double xyz[3] = {-1, -1, -1};
-    std::vector<VARIANT> refs(3);
+    std::vector<_variant_t> refs(3);
     for (int i = 0; i < 3; ++i) {
-      VariantInit(&refs[i]);
       refs[i].vt = VT_BYREF | VT_R8;
       refs[i].pdblVal = &xyz[i];
     }
-    _variant_t result;
-    EXPECT_EQ(Invoke(c.object, IdOf(c.object, c.member), refs, &result), S_OK) << c.member;
-    EXPECT_EQ(result.vt, VT_EMPTY);
+    const auto r = Invoke(c.object, IdOf(c.object, c.member), refs);
+    EXPECT_EQ(r.hr, S_OK) << c.member;
+    EXPECT_EQ(r.value.vt, VT_EMPTY);
     EXPECT_DOUBLE_EQ(xyz[0], c.x) << c.member;
     EXPECT_DOUBLE_EQ(xyz[1], c.y) << c.member;
     EXPECT_DOUBLE_EQ(xyz[2], c.z) << c.member;
@@ -141,12 +140,9 @@ TEST_F(LateBound, OutParametersArriveThroughReferences) {
 // them; a renumbering must fail here.
 TEST_F(LateBound, NamesHaveTheDocumentedDispids) {
   const ComPtr<IKeltoComponent> valve = FindComponent(file.Get(), "D401-V1");
-  ComPtr<IKeltoPoints> points;
-  valve->get_Points(points.Put());
-  ComPtr<IKeltoAttributes> attributes;
-  valve->get_Attributes(attributes.Put());
-  ComPtr<IKeltoAttribute> attribute;
-  attributes->get_Item(_variant_t("TAG"), attribute.Put());
+  const auto points = Out(valve.Get(), &IKeltoComponent::get_Points);
+  const auto attribute = Out(Out(valve.Get(), &IKeltoComponent::get_Attributes).Get(),
+                             &IKeltoAttributes::get_Item, _variant_t("TAG"));
   const ComPtr<IKeltoPoint> point = PointOf(valve.Get(), "Run_1");
   struct Row {
     IDispatch* object;
@@ -178,27 +174,18 @@ TEST_F(LateBound, NamesHaveTheDocumentedDispids) {
 TEST_F(LateBound, CollectionPropertyWithArgumentsCallsItem) {
   const ComPtr<IKeltoComponent> held = FindComponent(file.Get(), "D401-V1");
   IDispatch* valve = held.Get();
-  _variant_t missing;
-  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentAttributes, {_variant_t("NOPE")}, &missing),
-            S_OK);
-  EXPECT_EQ(missing.vt, VT_DISPATCH);
-  EXPECT_EQ(missing.pdispVal, nullptr);
+  const auto missing = Invoke(valve, kelto::dispid::kComponentAttributes, {_variant_t("NOPE")});
+  EXPECT_EQ(missing.hr, S_OK);
+  EXPECT_EQ(missing.value.vt, VT_DISPATCH);
+  EXPECT_EQ(missing.value.pdispVal, nullptr);
 
-  _variant_t bad;
-  EXCEPINFO info{};
-  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentPoints, {_variant_t(5)}, &bad, &info),
-            DISP_E_EXCEPTION);
-  EXPECT_EQ(info.scode, DISP_E_BADINDEX);
-  EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription),
-            "Invalid index 5: the collection holds 2 items.");
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
+  const auto bad = Invoke(valve, kelto::dispid::kComponentPoints, {_variant_t(5)});
+  EXPECT_EQ(bad.hr, DISP_E_EXCEPTION);
+  EXPECT_EQ(bad.scode, DISP_E_BADINDEX);
+  EXPECT_EQ(bad.error, "Invalid index 5: the collection holds 2 items.");
 
   // A member that takes no collection still refuses extra arguments.
-  _variant_t none;
-  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentId, {_variant_t(0)}, &none),
-            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(Invoke(valve, kelto::dispid::kComponentId, {_variant_t(0)}).hr, DISP_E_BADPARAMCOUNT);
 }
 
 }  // namespace

@@ -126,9 +126,13 @@ TEST_F(Module, CreatesAFileThroughTheSettingsStore) {
   EXPECT_EQ(Text(Get(AsObject(Get(d, "Pipelines")).Get(), "Count")), "2");
 
   const std::string missing = (home.path() / "missing.json").string();
-  _variant_t ignored;
+  _variant_t argument(missing), ignored;
+  DISPPARAMS params{&argument, nullptr, 1, 0};
   EXCEPINFO info{};
-  EXPECT_EQ(Invoke(d, IdOf(d, "Load"), {_variant_t(missing)}, &ignored, &info), DISP_E_EXCEPTION);
+  UINT argError = 0;
+  EXPECT_EQ(d->Invoke(IdOf(d, "Load"), GUID_NULL, LOCALE_SYSTEM_DEFAULT,
+                      DISPATCH_METHOD | DISPATCH_PROPERTYGET, &params, &ignored, &info, &argError),
+            DISP_E_EXCEPTION);
   EXPECT_EQ(info.scode, E_FAIL);
   EXPECT_EQ(kelto::com::BstrToUtf8(info.bstrDescription),
             missing + ": cannot open the file (No such file or directory)");

@@ -141,14 +141,10 @@ TEST(Catalogue, DescribesTypesAndListsKeyTypes) {
 
   // By name, with the four results through references.
   BSTR out[4] = {};
-  const _variant_t unknownType("No-Such-Type");
-  std::vector<VARIANT> args = {unknownType};
+  std::vector<_variant_t> args = {_variant_t("No-Such-Type")};
   for (BSTR& b : out) {
-    VARIANT ref;
-    VariantInit(&ref);
-    ref.vt = VT_BYREF | VT_BSTR;
-    ref.pbstrVal = &b;
-    args.push_back(ref);
+    args.emplace_back().vt = VT_BYREF | VT_BSTR;
+    args.back().pbstrVal = &b;
   }
   IDispatch* d = catalogue.Get();
   Get(d, "DescribeType", args);

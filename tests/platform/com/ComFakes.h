@@ -1,21 +1,58 @@
-// Hand-rolled objects for the VARIANT tests: they count references without
-// ever deleting themselves (they live on the test's stack), so a test can
-// assert exactly how many AddRef/Release calls the runtime made.
+// Shared pieces of the runtime tests. Hand-rolled objects count references
+// without ever deleting themselves (they live on the test's stack), so a test
+// can assert exactly how many AddRef/Release calls the runtime made.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <string>
+
 #include "platform/com/Api.h"
+#include "platform/com/ComPtr.h"
 #include "platform/com/Interfaces.h"
+#include "platform/com/Strings.h"
 
 namespace kelto::com::test {
 
-// Answers IUnknown only.
-class FakeUnknown : public IUnknown {
+// A by-reference VARIANT of type vt pointing at target (not owned).
+inline VARIANT Ref(VARTYPE vt, void* target) {
+  VARIANT v{};
+  v.vt = VT_BYREF | vt;
+  v.byref = target;
+  return v;
+}
+
+// The calling thread's pending error information, taken (the slot is left
+// empty): description, source and GUID.
+struct Pending {
+  std::string text, source;
+  GUID guid{};
+};
+inline Pending TakePending() {
+  Pending p;
+  ComPtr<IErrorInfo> info;
+  EXPECT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+  if (!info) return p;
+  BSTR text = nullptr, source = nullptr;
+  info->GetDescription(&text);
+  info->GetSource(&source);
+  info->GetGUID(&p.guid);
+  p.text = BstrToUtf8(text);
+  p.source = BstrToUtf8(source);
+  SysFreeString(text);
+  SysFreeString(source);
+  return p;
+}
+
+// Answers IUnknown and, for FakeDispatch, IDispatch; counts references.
+template <class I>
+class Counting : public I {
  public:
   HRESULT QueryInterface(REFIID riid, void** ppv) override {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (riid != IidOf<IUnknown>()) return E_NOINTERFACE;
-    *ppv = static_cast<IUnknown*>(this);
+    if (riid != IidOf<IUnknown>() && riid != IidOf<I>()) return E_NOINTERFACE;
+    *ppv = static_cast<I*>(this);
     AddRef();
     return S_OK;
   }
@@ -25,23 +62,14 @@ class FakeUnknown : public IUnknown {
   ULONG refs = 1;
 };
 
-// Answers IUnknown and IDispatch; Invoke of DISPID_VALUE returns `value`
-// (or fails with `failWith`).
-class FakeDispatch : public IDispatch {
+using FakeUnknown = Counting<IUnknown>;
+
+// Invoke of DISPID_VALUE returns `value` (or fails with `failWith`).
+class FakeDispatch : public Counting<IDispatch> {
  public:
   FakeDispatch() { VariantInit(&value); }
   ~FakeDispatch() { VariantClear(&value); }
 
-  HRESULT QueryInterface(REFIID riid, void** ppv) override {
-    if (!ppv) return E_POINTER;
-    *ppv = nullptr;
-    if (riid != IidOf<IUnknown>() && riid != IidOf<IDispatch>()) return E_NOINTERFACE;
-    *ppv = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG AddRef() override { return ++refs; }
-  ULONG Release() override { return --refs; }
   HRESULT GetTypeInfoCount(UINT* n) override {
     *n = 0;
     return S_OK;
@@ -61,7 +89,6 @@ class FakeDispatch : public IDispatch {
     return result ? VariantCopy(result, &value) : S_OK;
   }
 
-  ULONG refs = 1;
   VARIANT value;
   HRESULT failWith = S_OK;
   int invokes = 0;

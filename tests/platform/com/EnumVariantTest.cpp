@@ -45,16 +45,15 @@ std::vector<LONG> Take(IEnumVARIANT* e, ULONG n, HRESULT expect) {
   return values;
 }
 
-TEST(EnumVariantTest, NextFetchesInOrderAndReportsShortFetches) {
+TEST(EnumVariantTest, NextFetchesInOrderAndChecksTheFetchedCount) {
   auto e = Over({1, 2, 3});
   EXPECT_EQ(Take(e.Get(), 2, S_OK), (std::vector<LONG>{1, 2}));
   EXPECT_EQ(Take(e.Get(), 5, S_FALSE), (std::vector<LONG>{3}));
   EXPECT_EQ(Take(e.Get(), 1, S_FALSE), (std::vector<LONG>{}));
   EXPECT_EQ(Take(e.Get(), 0, S_OK), (std::vector<LONG>{}));
-}
 
-TEST(EnumVariantTest, FetchedCountMayBeNullOnlyForOneItem) {
-  auto e = Over({"a", "b"});
+  // The fetched count may be left out only when one item is asked for.
+  e = Over({"a", "b"});
   VARIANT v[2];
   EXPECT_EQ(e->Next(2, v, nullptr), E_POINTER);
   ASSERT_EQ(e->Next(1, v, nullptr), S_OK);  // the refused call did not move
@@ -87,7 +86,7 @@ TEST(EnumVariantTest, SkipResetAndClone) {
   EXPECT_EQ(e->Clone(nullptr), E_POINTER);
 }
 
-TEST(EnumVariantTest, ItemsAreCopiesAndObjectsAreReleased) {
+TEST(EnumVariantTest, ItemsAreCopiesObjectsAreReleasedAndBadItemsRefused) {
   int alive = 0;
   {
     std::vector<VARIANT> items(2);
@@ -121,11 +120,9 @@ TEST(EnumVariantTest, ItemsAreCopiesAndObjectsAreReleased) {
     EXPECT_EQ(alive, 1);
   }
   EXPECT_EQ(alive, 0);
-}
 
-TEST(EnumVariantTest, UncopyableItemsFailCreation) {
-  VARIANT bad;
-  VariantInit(&bad);
+  // Items that cannot be copied fail the creation.
+  VARIANT bad{};
   bad.vt = 0x0FFF;  // no such type
   IEnumVARIANT* e = reinterpret_cast<IEnumVARIANT*>(1);
   EXPECT_TRUE(FAILED(kelto::com::CreateEnumVariant(std::span<const VARIANT>(&bad, 1), &e)));

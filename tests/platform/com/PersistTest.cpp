@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "platform/com/Api.h"
+#include "platform/com/ClassFactory.h"
 #include "platform/com/Object.h"
 #include "platform/com/Stream.h"
+#include "support/ClassRegistration.h"
 #include "support/FailingStream.h"
 #include "support/TempDir.h"
 
@@ -78,35 +80,16 @@ class CPlain final : public kelto::com::Object<CPlain, IPoint> {
   void Set(int, int) override {}
 };
 
-template <class T>
-class Factory final : public kelto::com::Object<Factory<T>, IClassFactory> {
- public:
-  HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
-    if (outer) return CLASS_E_NOAGGREGATION;
-    return MakeObject<T>()->QueryInterface(riid, ppv);
-  }
-  HRESULT LockServer(BOOL) override { return S_OK; }
-};
+constexpr kelto::com::ClassEntry kPointEntry{kPointClass, "", "", "",
+                                             &kelto::com::CreateInstanceOf<CPoint>};
+constexpr kelto::com::ClassEntry kPlainEntry{kPlainClass, "", "", "",
+                                             &kelto::com::CreateInstanceOf<CPlain>};
 
 class PersistTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(CoRegisterClassObject(kPointClass, MakeObject<Factory<CPoint>>().Get(),
-                                    CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &pointCookie_),
-              S_OK);
-    ASSERT_EQ(CoRegisterClassObject(kPlainClass, MakeObject<Factory<CPlain>>().Get(),
-                                    CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &plainCookie_),
-              S_OK);
-  }
-  void TearDown() override {
-    CoRevokeClassObject(pointCookie_);
-    CoRevokeClassObject(plainCookie_);
-  }
-
   // Unknown classes are looked up in the settings store: keep it private.
   kelto::test::ScopedConfigHome config_;
-  DWORD pointCookie_ = 0;
-  DWORD plainCookie_ = 0;
+  kelto::test::ClassRegistration<kelto::com::NoModuleLock> classes_{&kPointEntry, &kPlainEntry};
 };
 
 }  // namespace
@@ -133,7 +116,7 @@ TEST(ClassStm, ShortTransfersAndNullArgumentsFail) {
   EXPECT_EQ(ReadClassStm(MakeMemoryStream(Bytes(16, 1)).Get(), nullptr), E_INVALIDARG);
 }
 
-TEST_F(PersistTest, AnObjectRoundTripsThroughAStream) {
+TEST_F(PersistTest, ObjectsAndNullRoundTripThroughAStream) {
   auto point = MakeObject<CPoint>();
   point->Set(3, -4);
   auto s = MakeMemoryStream(Bytes{});
@@ -147,10 +130,9 @@ TEST_F(PersistTest, AnObjectRoundTripsThroughAStream) {
   EXPECT_EQ(loaded->X(), 3);
   EXPECT_EQ(loaded->Y(), -4);
   EXPECT_NE(static_cast<IPoint*>(point.Get()), loaded.Get());  // a new object
-}
 
-TEST_F(PersistTest, ANullObjectIsSavedAsTheNullClass) {
-  auto s = MakeMemoryStream(Bytes{});
+  // A null object is saved as the null class and loads as nothing.
+  s = MakeMemoryStream(Bytes{});
   ASSERT_EQ(OleSaveToStream(nullptr, s.Get()), S_OK);
   EXPECT_EQ(MemoryStreamBytes(s.Get()), Bytes(16, 0));
   ASSERT_EQ(s->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);

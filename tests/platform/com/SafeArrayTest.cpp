@@ -73,7 +73,7 @@ TEST(SafeArray, TwoDimensionalBoundsAndLayoutMatchTheAbi) {
   }
 }
 
-TEST(SafeArray, RemembersItsElementType) {
+TEST(SafeArray, VectorsRememberTheirElementTypeAndMayBeEmpty) {
   for (VARTYPE vt : {VT_I2, VT_I4, VT_R8, VT_BSTR, VT_VARIANT, VT_BOOL, VT_UNKNOWN, VT_DISPATCH,
                      VT_UI1, VT_CY, VT_DATE, VT_DECIMAL}) {
     ArrayPtr psa(SafeArrayCreateVector(vt, 0, 2));
@@ -86,16 +86,14 @@ TEST(SafeArray, RemembersItsElementType) {
   EXPECT_EQ(SafeArrayCreateVector(VT_NULL, 0, 1), nullptr);
   SAFEARRAYBOUND b{1, 0};
   EXPECT_EQ(SafeArrayCreate(VT_I4, 0, &b), nullptr);
-}
 
-TEST(SafeArray, EmptyDimensionHasUpperBoundBelowLowerBound) {
-  ArrayPtr psa(SafeArrayCreateVector(VT_I4, 5, 0));
-  ASSERT_TRUE(psa);
-  LONG hi = 0;
-  ASSERT_EQ(SafeArrayGetUBound(psa.get(), 1, &hi), S_OK);
+  // An empty dimension has its upper bound below its lower bound.
+  ArrayPtr empty(SafeArrayCreateVector(VT_I4, 5, 0));
+  ASSERT_TRUE(empty);
+  LONG hi = 0, idx = 5, v = 0;
+  ASSERT_EQ(SafeArrayGetUBound(empty.get(), 1, &hi), S_OK);
   EXPECT_EQ(hi, 4);
-  LONG idx = 5, v = 0;
-  EXPECT_EQ(SafeArrayGetElement(psa.get(), &idx, &v), DISP_E_BADINDEX);
+  EXPECT_EQ(SafeArrayGetElement(empty.get(), &idx, &v), DISP_E_BADINDEX);
 }
 
 TEST(SafeArray, StringElementsAreCopiedInAndOutAndFreedWithTheArray) {
@@ -153,7 +151,7 @@ TEST(SafeArray, VariantAndInterfaceElementsOwnTheirContent) {
   EXPECT_EQ(unk.refs, 1u);
 }
 
-TEST(SafeArray, LockedArrayCannotBeDestroyed) {
+TEST(SafeArray, LockedArraysCannotBeDestroyedAndCopiesAreDeepAndUnlocked) {
   SAFEARRAY* psa = SafeArrayCreateVector(VT_BSTR, 0, 1);
   ASSERT_TRUE(psa);
   ASSERT_EQ(SafeArrayLock(psa), S_OK);
@@ -175,31 +173,29 @@ TEST(SafeArray, LockedArrayCannotBeDestroyed) {
   EXPECT_EQ(VariantClear(&v), DISP_E_ARRAYISLOCKED);
   SafeArrayUnlock(v.parray);
   EXPECT_EQ(VariantClear(&v), S_OK);
-}
 
-TEST(SafeArray, CopyIsDeepAndUnlocked) {
-  ArrayPtr psa = Make2D(VT_BSTR);
-  LONG idx[2] = {2, 1};
+  // A copy is deep and unlocked.
+  ArrayPtr grid = Make2D(VT_BSTR);
+  LONG cell[2] = {2, 1};
   _bstr_t tee("tee");
-  ASSERT_EQ(SafeArrayPutElement(psa.get(), idx, tee.GetBSTR()), S_OK);
-  SafeArrayLock(psa.get());
+  ASSERT_EQ(SafeArrayPutElement(grid.get(), cell, tee.GetBSTR()), S_OK);
+  SafeArrayLock(grid.get());
   SAFEARRAY* raw = nullptr;
-  ASSERT_EQ(SafeArrayCopy(psa.get(), &raw), S_OK);
+  ASSERT_EQ(SafeArrayCopy(grid.get(), &raw), S_OK);
   ArrayPtr copy(raw);
-  SafeArrayUnlock(psa.get());
+  SafeArrayUnlock(grid.get());
   EXPECT_EQ(copy->cLocks, 0u);
   EXPECT_EQ(SafeArrayGetDim(copy.get()), 2u);
   VARTYPE vt = VT_EMPTY;
   ASSERT_EQ(SafeArrayGetVartype(copy.get(), &vt), S_OK);
   EXPECT_EQ(vt, VT_BSTR);
-  BSTR a = nullptr, b = nullptr;
-  ASSERT_EQ(SafeArrayGetElement(copy.get(), idx, &a), S_OK);
+  BSTR a = nullptr;
+  ASSERT_EQ(SafeArrayGetElement(copy.get(), cell, &a), S_OK);
   EXPECT_EQ(kelto::com::BstrToUtf8(a), "tee");
-  const BSTR* original = static_cast<const BSTR*>(psa->pvData);
+  const BSTR* original = static_cast<const BSTR*>(grid->pvData);
   const BSTR* copied = static_cast<const BSTR*>(copy->pvData);
   EXPECT_NE(original[5], copied[5]);  // [2][1] is the last cell
   SysFreeString(a);
-  SysFreeString(b);
   ASSERT_EQ(SafeArrayCopy(nullptr, &raw), S_OK);
   EXPECT_EQ(raw, nullptr);
 }

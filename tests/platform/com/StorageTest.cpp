@@ -118,11 +118,12 @@ TEST(MemoryStorage, NamesCompareWithoutCaseAndAreChecked) {
   }
 }
 
-TEST(MemoryStorage, OpenOfAMissingOrOtherKindOfElementFails) {
+TEST(MemoryStorage, OpensOnlyElementsOfTheirKindAndNestedOnesBelowTheirStorage) {
   auto stg = NewStorage();
   Put(stg.Get(), u"Stream", {1});
   ComPtr<IStorage> sub;
   ASSERT_EQ(stg->CreateStorage(u"Storage", kNew, 0, 0, sub.Put()), S_OK);
+  Put(sub.Get(), u"Inner", {4, 5});
   ComPtr<IStream> s;
   EXPECT_EQ(stg->OpenStream(u"Missing", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
   EXPECT_EQ(stg->OpenStream(u"Storage", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
@@ -130,26 +131,19 @@ TEST(MemoryStorage, OpenOfAMissingOrOtherKindOfElementFails) {
   EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead | STGM_CREATE, 0, s.Put()),
             STG_E_INVALIDFLAG);
   EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead, 0, nullptr), STG_E_INVALIDPOINTER);
-}
 
-TEST(MemoryStorage, NestedStoragesHoldTheirOwnElements) {
-  auto stg = NewStorage();
-  ComPtr<IStorage> sub;
-  ASSERT_EQ(stg->CreateStorage(u"Sub", kNew, 0, 0, sub.Put()), S_OK);
-  Put(sub.Get(), u"Inner", {4, 5});
-  sub.Reset();
-  ASSERT_EQ(stg->OpenStorage(u"sub", nullptr, kRead, nullptr, 0, sub.Put()), S_OK);
+  // A nested storage holds its own elements and knows its name.
+  ASSERT_EQ(stg->OpenStorage(u"storage", nullptr, kRead, nullptr, 0, sub.Put()), S_OK);
   EXPECT_EQ(Get(sub.Get(), u"Inner"), (Bytes{4, 5}));
-  ComPtr<IStream> s;
   EXPECT_EQ(stg->OpenStream(u"Inner", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
   STATSTG st{};
   ASSERT_EQ(sub->Stat(&st, STATFLAG_DEFAULT), S_OK);
   EXPECT_EQ(st.type, STGTY_STORAGE);
-  EXPECT_EQ(std::u16string(st.pwcsName), u"Sub");
+  EXPECT_EQ(std::u16string(st.pwcsName), u"Storage");
   CoTaskMemFree(st.pwcsName);
 }
 
-TEST(MemoryStorage, DestroyAndRenameElements) {
+TEST(MemoryStorage, DestroyRenameAndEnumerateElementsInCreationOrder) {
   auto stg = NewStorage();
   Put(stg.Get(), u"A", {1});
   Put(stg.Get(), u"B", {2});
@@ -161,10 +155,9 @@ TEST(MemoryStorage, DestroyAndRenameElements) {
   EXPECT_EQ(stg->DestroyElement(u"b"), S_OK);
   EXPECT_EQ(stg->DestroyElement(u"B"), STG_E_FILENOTFOUND);
   EXPECT_EQ(List(stg.Get()), (std::vector<Listed>{{u"C", STGTY_STREAM, 1}}));
-}
 
-TEST(MemoryStorage, EnumerationListsElementsInCreationOrder) {
-  auto stg = NewStorage();
+  // Enumeration lists elements in creation order.
+  stg = NewStorage();
   Put(stg.Get(), u"Zeta", {1, 2});
   ComPtr<IStorage> sub;
   ASSERT_EQ(stg->CreateStorage(u"Alpha", kNew, 0, 0, sub.Put()), S_OK);

@@ -55,7 +55,7 @@ void WriteAll(IStream* s, const Bytes& bytes) {
 
 }  // namespace
 
-TEST(MemoryStream, ReadAtTheEndSucceedsWithFewerBytes) {
+TEST(MemoryStream, ReadsShortAtTheEndAndWritesOrResizesPastIt) {
   auto s = NewMemoryStream();
   WriteAll(s.Get(), {1, 2, 3, 4, 5});
   ASSERT_EQ(s->Seek(LARGE_INTEGER{3}, STREAM_SEEK_SET, nullptr), S_OK);
@@ -67,6 +67,17 @@ TEST(MemoryStream, ReadAtTheEndSucceedsWithFewerBytes) {
   EXPECT_EQ(buf[1], 5);
   EXPECT_EQ(s->Read(buf, sizeof buf, &got), S_OK);
   EXPECT_EQ(got, 0u);
+
+  // SetSize truncates and extends without moving the position.
+  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{2}), S_OK);
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2}));
+  EXPECT_EQ(Position(s.Get()), 5u);
+  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{3}), S_OK);
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2, 0}));
+  // A write past the end fills the gap with zeros.
+  WriteAll(s.Get(), {9, 9});
+  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2, 0, 0, 0, 9, 9}));
+  EXPECT_EQ(Position(s.Get()), 7u);
 }
 
 TEST(MemoryStream, SeekFromEveryOriginAndRefusesNegativePositions) {
@@ -103,26 +114,7 @@ TEST(MemoryStream, SeekFromEveryOriginAndRefusesNegativePositions) {
   }
 }
 
-TEST(MemoryStream, WritePastTheEndFillsTheGapWithZeros) {
-  auto s = NewMemoryStream();
-  WriteAll(s.Get(), {1});
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr), S_OK);
-  WriteAll(s.Get(), {9, 9});
-  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 0, 0, 0, 9, 9}));
-  EXPECT_EQ(Position(s.Get()), 6u);
-}
-
-TEST(MemoryStream, SetSizeTruncatesAndExtendsWithoutMovingThePosition) {
-  auto s = MakeMemoryStream(Bytes{1, 2, 3, 4, 5});
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{4}, STREAM_SEEK_SET, nullptr), S_OK);
-  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{2}), S_OK);
-  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2}));
-  EXPECT_EQ(Position(s.Get()), 4u);
-  EXPECT_EQ(s->SetSize(ULARGE_INTEGER{3}), S_OK);
-  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2, 0}));
-}
-
-TEST(MemoryStream, StatReportsSizeAndTypeAndNoName) {
+TEST(MemoryStream, StatReportsSizeTypeAndNameAndHGlobalStreamsStartEmpty) {
   auto s = MakeMemoryStream(Bytes(7, 1));
   STATSTG st{};
   ASSERT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
@@ -136,6 +128,15 @@ TEST(MemoryStream, StatReportsSizeAndTypeAndNoName) {
   EXPECT_EQ(StatName(named.Get()), u"Contents");
   ASSERT_EQ(named->Stat(&st, STATFLAG_NONAME), S_OK);
   EXPECT_EQ(st.pwcsName, nullptr);
+
+  // CreateStreamOnHGlobal makes empty streams only, and needs somewhere to put them.
+  ComPtr<IStream> s2;
+  int memory = 0;
+  EXPECT_EQ(CreateStreamOnHGlobal(&memory, TRUE, s2.Put()), E_INVALIDARG);
+  EXPECT_EQ(s2.Get(), nullptr);
+  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, FALSE, s2.Put()), S_OK);
+  EXPECT_EQ(StatSize(s2.Get()), 0u);
 }
 
 TEST(MemoryStream, CloneSharesTheBytesButNotThePosition) {
@@ -174,16 +175,6 @@ TEST(MemoryStream, ReadOnlyAndWriteOnlyAccessIsEnforced) {
   auto wo = MakeMemoryStream(buffer, {}, kelto::com::StreamAccess::FromMode(STGM_WRITE));
   EXPECT_EQ(wo->Read(&b, 1, nullptr), STG_E_ACCESSDENIED);
   EXPECT_EQ(*buffer, (Bytes{1, 2}));
-}
-
-TEST(MemoryStream, CreateStreamOnHGlobalRefusesForeignMemoryAndNullOut) {
-  ComPtr<IStream> s;
-  int memory = 0;
-  EXPECT_EQ(CreateStreamOnHGlobal(&memory, TRUE, s.Put()), E_INVALIDARG);
-  EXPECT_EQ(s.Get(), nullptr);
-  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
-  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, FALSE, s.Put()), S_OK);
-  EXPECT_EQ(StatSize(s.Get()), 0u);
 }
 
 TEST(ExactTransfer, ShortReadsAndWritesFailAndPiecesAreJoined) {

@@ -7,12 +7,14 @@
 #include "ComFakes.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
+#include "platform/com/ErrorInfo.h"
 #include "platform/com/Variant.h"
 
 namespace {
 
 using kelto::com::test::FakeDispatch;
 using kelto::com::test::FakeUnknown;
+using kelto::com::test::Ref;
 
 TEST(Variant, ClearReleasesOwnedValuesButNotReferences) {
   FakeUnknown unk;
@@ -27,14 +29,12 @@ TEST(Variant, ClearReleasesOwnedValuesButNotReferences) {
   EXPECT_EQ(unk.refs, 1u);
 
   IUnknown* slot = &unk;
-  v.vt = VT_UNKNOWN | VT_BYREF;
-  v.ppunkVal = &slot;
+  v = Ref(VT_UNKNOWN, &slot);
   ASSERT_EQ(VariantClear(&v), S_OK);
   EXPECT_EQ(unk.refs, 1u);
 
   BSTR s = SysAllocString(u"kept");
-  v.vt = VT_BSTR | VT_BYREF;
-  v.pbstrVal = &s;
+  v = Ref(VT_BSTR, &s);
   ASSERT_EQ(VariantClear(&v), S_OK);
   EXPECT_EQ(kelto::com::BstrToUtf8(s), "kept");  // ASan would flag a use after free
   SysFreeString(s);
@@ -76,10 +76,7 @@ TEST(Variant, CopyIsDeep) {
     EXPECT_EQ(disp.refs, 3u);
     // A reference is copied as a reference: no AddRef.
     IDispatch* slot = &disp;
-    VARIANT ref;
-    ref.vt = VT_DISPATCH | VT_BYREF;
-    ref.ppdispVal = &slot;
-    _variant_t refCopy(ref);
+    _variant_t refCopy(Ref(VT_DISPATCH, &slot));
     EXPECT_EQ(refCopy.vt, VT_DISPATCH | VT_BYREF);
     EXPECT_EQ(disp.refs, 3u);
   }
@@ -100,9 +97,7 @@ TEST(Variant, CopyIsDeep) {
 TEST(Variant, CopyIndDereferencesOneLevel) {
   FakeUnknown unk;
   IUnknown* slot = &unk;
-  VARIANT ref;
-  ref.vt = VT_UNKNOWN | VT_BYREF;
-  ref.ppunkVal = &slot;
+  VARIANT ref = Ref(VT_UNKNOWN, &slot);
   {
     _variant_t out;
     ASSERT_EQ(VariantCopyInd(&out, &ref), S_OK);
@@ -118,9 +113,7 @@ TEST(Variant, CopyIndDereferencesOneLevel) {
   VariantClear(&ref);
 
   BSTR s = SysAllocString(u"spool");
-  VARIANT sref;
-  sref.vt = VT_BSTR | VT_BYREF;
-  sref.pbstrVal = &s;
+  const VARIANT sref = Ref(VT_BSTR, &s);
   _variant_t out;
   ASSERT_EQ(VariantCopyInd(&out, &sref), S_OK);
   EXPECT_EQ(out.vt, VT_BSTR);
@@ -129,13 +122,8 @@ TEST(Variant, CopyIndDereferencesOneLevel) {
   SysFreeString(s);
 
   double d = 2.5;
-  VARIANT dref;
-  dref.vt = VT_R8 | VT_BYREF;
-  dref.pdblVal = &d;
-  _variant_t inner(dref);  // VariantCopy keeps the reference...
-  VARIANT vref;
-  vref.vt = VT_VARIANT | VT_BYREF;
-  vref.pvarVal = &inner;
+  _variant_t inner(Ref(VT_R8, &d));  // VariantCopy keeps the reference...
+  VARIANT vref = Ref(VT_VARIANT, &inner);
   // ...and a reference to a variant that is itself a reference is refused.
   EXPECT_EQ(VariantCopyInd(&out, &vref), E_INVALIDARG);
   EXPECT_EQ(out.ToString(), "spool");
@@ -240,16 +228,7 @@ TEST(ComError, CarriesHresultIidAndTheCapturedDescription) {
 
   EXPECT_EQ(kelto::com::ThrowIfFailed(S_FALSE), S_FALSE);
   // The thread's error information travels with the exception.
-  ICreateErrorInfo* create = nullptr;
-  ASSERT_EQ(CreateErrorInfo(&create), S_OK);
-  create->SetDescription(const_cast<LPOLESTR>(u"Pipe 12 has no end point"));
-  IErrorInfo* info = nullptr;
-  ASSERT_EQ(
-      create->QueryInterface(kelto::com::IidOf<IErrorInfo>(), reinterpret_cast<void**>(&info)),
-      S_OK);
-  SetErrorInfo(0, info);
-  info->Release();
-  create->Release();
+  kelto::com::SetError(GUID_NULL, GUID_NULL, "Pipe 12 has no end point");
   try {
     kelto::com::ThrowIfFailed(E_FAIL);
     FAIL() << "no exception";

@@ -28,7 +28,7 @@ void PaintRed(CDeviceContext& dc) {
   cairo_fill(dc.Cairo());
 }
 
-TEST(DeviceContext, FileTargetsWriteValidFiles) {
+TEST(DeviceContext, FileTargetsWriteValidFilesAndImagesAreOpaqueRgb) {
   kelto::test::TempDir dir;
   struct Case {
     const char* name;
@@ -68,6 +68,14 @@ TEST(DeviceContext, FileTargetsWriteValidFiles) {
   const auto* px = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png));
   EXPECT_EQ(px[0] & 0xFFFFFF, 0xFF0000u);
   cairo_surface_destroy(png);
+
+  // In-memory images are opaque RGB of the asked size.
+  CDeviceContext image = CDeviceContext::CreateImage(7, 3);
+  EXPECT_EQ(cairo_image_surface_get_format(image.Surface()), CAIRO_FORMAT_RGB24);
+  EXPECT_EQ(cairo_image_surface_get_width(image.Surface()), 7);
+  EXPECT_EQ(image.Width(), 7);
+  EXPECT_EQ(image.Height(), 3);
+  EXPECT_TRUE(image.Finish());
 }
 
 TEST(DeviceContext, TheDestructorFinishesAFileTooAndMovesKeepOneOwner) {
@@ -94,15 +102,6 @@ TEST(DeviceContext, FailuresAreReported) {
   EXPECT_THROW(CDeviceContext::CreatePng("x.png", 10, -1), std::invalid_argument);
   EXPECT_THROW(CDeviceContext::CreatePdf("x.pdf", 0, 10), std::invalid_argument);
   EXPECT_THROW(CDeviceContext::CreateForWindow(nullptr, 1), std::invalid_argument);
-}
-
-TEST(DeviceContext, ImagesAreOpaqueRgbOfTheAskedSize) {
-  CDeviceContext dc = CDeviceContext::CreateImage(7, 3);
-  EXPECT_EQ(cairo_image_surface_get_format(dc.Surface()), CAIRO_FORMAT_RGB24);
-  EXPECT_EQ(cairo_image_surface_get_width(dc.Surface()), 7);
-  EXPECT_EQ(dc.Width(), 7);
-  EXPECT_EQ(dc.Height(), 3);
-  EXPECT_TRUE(dc.Finish());
 }
 
 TEST(DeviceContext, DrawsIntoAnX11Window) {

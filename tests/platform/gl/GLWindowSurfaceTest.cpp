@@ -49,7 +49,7 @@ class GLWindowSurfaceTest : public ::testing::Test {
   Window parent_ = 0;
 };
 
-TEST_F(GLWindowSurfaceTest, DrawsIntoAChildWindowThroughItsOwnConnection) {
+TEST_F(GLWindowSurfaceTest, DrawsIntoAChildWindowThroughItsOwnConnectionAndFollowsItsSize) {
   CGLWindowSurface s(host_, parent_);
   ASSERT_TRUE(s.Initialised()) << s.Error();
   EXPECT_NE(s.Connection(), host_);
@@ -89,11 +89,8 @@ TEST_F(GLWindowSurfaceTest, DrawsIntoAChildWindowThroughItsOwnConnection) {
   s.SwapBuffers();
   EXPECT_EQ(HostPixel(s.Window(), 5, 5), 0x336699ul);
   EXPECT_EQ(HostPixel(s.Window(), 63, 47), 0x336699ul);
-}
 
-TEST_F(GLWindowSurfaceTest, FollowsTheParentsSize) {
-  CGLWindowSurface s(host_, parent_);
-  ASSERT_TRUE(s.Initialised()) << s.Error();
+  // The child follows the parent's size.
   XResizeWindow(host_, parent_, 100, 30);
   XSync(host_, False);
   s.UpdateSize();
@@ -105,7 +102,14 @@ TEST_F(GLWindowSurfaceTest, FollowsTheParentsSize) {
   EXPECT_EQ(attrs.height, 30);
 }
 
-TEST_F(GLWindowSurfaceTest, SurvivesTheHostDestroyingItsWindow) {
+TEST_F(GLWindowSurfaceTest, BadParentsAndTheHostDestroyingItsWindowAreNotFatal) {
+  CGLWindowSurface bad(host_, 0x7FFFFF);  // no such window
+  EXPECT_FALSE(bad.Initialised());
+  EXPECT_FALSE(bad.Error().empty());
+  EXPECT_FALSE(bad.MakeCurrent());
+  CGLWindowSurface none(std::string(":9999"), parent_);
+  EXPECT_FALSE(none.Initialised());
+
   auto s = std::make_unique<CGLWindowSurface>(host_, parent_);
   ASSERT_TRUE(s->Initialised()) << s->Error();
   ASSERT_TRUE(s->MakeCurrent());
@@ -118,15 +122,6 @@ TEST_F(GLWindowSurfaceTest, SurvivesTheHostDestroyingItsWindow) {
   EXPECT_FALSE(s->WindowAlive());
   EXPECT_EQ(glXGetCurrentContext(), nullptr);
   s.reset();
-}
-
-TEST_F(GLWindowSurfaceTest, ABadParentIsReportedNotFatal) {
-  CGLWindowSurface s(host_, 0x7FFFFF);  // no such window
-  EXPECT_FALSE(s.Initialised());
-  EXPECT_FALSE(s.Error().empty());
-  EXPECT_FALSE(s.MakeCurrent());
-  CGLWindowSurface none(std::string(":9999"), parent_);
-  EXPECT_FALSE(none.Initialised());
 }
 
 TEST_F(GLWindowSurfaceTest, SwitchesBetweenWindowAndOffscreenContexts) {

@@ -68,6 +68,21 @@ class RegistryTest : public ::testing::Test {
 
 Bytes Sz(const char* text) { return Bytes(text, text + std::strlen(text) + 1); }
 
+// Runs body in a forked child; the child's exit code is what body returns.
+template <class F>
+pid_t Spawn(F body) {
+  const pid_t child = fork();
+  if (child == 0) _exit(body());
+  return child;
+}
+
+// Waits for a child; its exit code, or -1 when it did not exit normally.
+int Reap(pid_t child) {
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
 }  // namespace
 
 TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsTheDisposition) {
@@ -127,7 +142,6 @@ TEST_F(RegistryTest, PathsAndArgumentsAreChecked) {
 
 TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
   HKEY h = Make("Values");
-  const DWORD dword = 0xFFFFFFFFu;
   struct Case {
     const char* name;
     DWORD type;
@@ -138,9 +152,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
       {"Text", REG_SZ, Sz("AxesRight"), Sz("AxesRight")},
       {"Empty", REG_SZ, Sz(""), Sz("")},
       {"Path", REG_EXPAND_SZ, Sz("$HOME/x"), Sz("$HOME/x")},
-      {"Flag", REG_DWORD,
-       Bytes(reinterpret_cast<const BYTE*>(&dword), reinterpret_cast<const BYTE*>(&dword) + 4),
-       Bytes{0xFF, 0xFF, 0xFF, 0xFF}},
+      {"Flag", REG_DWORD, Bytes{0xFF, 0xFF, 0xFF, 0xFF}, Bytes{0xFF, 0xFF, 0xFF, 0xFF}},
       {"Blob", REG_BINARY, Bytes{0, 1, 0, 2}, Bytes{0, 1, 0, 2}},
       {"NoBytes", REG_BINARY, Bytes{}, Bytes{}},
       // A string whose count leaves out the terminator still reads back terminated.
@@ -162,7 +174,7 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
   RegCloseKey(h);
 }
 
-TEST_F(RegistryTest, QuerySizesFollowThePlatformConventions) {
+TEST_F(RegistryTest, QuerySizesAndTheDefaultValueFollowThePlatformConventions) {
   HKEY h = Make("Sizes");
   ASSERT_EQ(SetSz(h, "Name", "Edges"), ERROR_SUCCESS);
   DWORD type = 0;
@@ -192,11 +204,8 @@ TEST_F(RegistryTest, QuerySizesFollowThePlatformConventions) {
   EXPECT_EQ(RegSetValueExA(h, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>("ab"), 2),
             ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegSetValueExA(h, "Bad", 0, REG_BINARY, nullptr, 2), ERROR_INVALID_PARAMETER);
-  RegCloseKey(h);
-}
 
-TEST_F(RegistryTest, NullAndEmptyNamesAreTheDefaultValue) {
-  HKEY h = Make("Default");
+  // Null and empty names are the default value.
   LSTATUS status = 0;
   Query(h, nullptr, nullptr, &status);
   EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);  // not set yet
@@ -417,31 +426,22 @@ TEST_F(RegistryTest, AChangedConfigHomeSelectsAnotherStore) {
 TEST_F(RegistryTest, AnotherProcessSeesCommittedValuesBothWays) {
   HKEY h = Make("Shared");
   ASSERT_EQ(SetSz(h, "FromParent", "hello"), ERROR_SUCCESS);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    // The child works through its own connection: both through the handle it
-    // inherited and through a fresh open of the root.
-    int code = 0;
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Shared", 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS)
-      code |= 1;
-    char text[16] = {};
-    DWORD size = sizeof text;
-    if (RegQueryValueExA(k, "FromParent", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size) !=
-            ERROR_SUCCESS ||
-        std::strcmp(text, "hello") != 0)
-      code |= 2;
-    const DWORD v = 42;
-    if (RegSetValueExA(h, "FromChild", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) !=
-        ERROR_SUCCESS)
-      code |= 4;
-    _exit(code);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // The child works through its own connection: both through the handle it
+  // inherited and through a fresh open of the root.
+  EXPECT_EQ(Reap(Spawn([h] {
+              int code = 0;
+              HKEY k = nullptr;
+              if (RegOpenKeyExA(HKEY_CURRENT_USER, "Shared", 0, KEY_ALL_ACCESS, &k) != 0) code |= 1;
+              char text[16] = {};
+              DWORD size = sizeof text;
+              if (RegQueryValueExA(k, "FromParent", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                                   &size) != ERROR_SUCCESS ||
+                  std::strcmp(text, "hello") != 0)
+                code |= 2;
+              if (SetDword(h, "FromChild", 42) != ERROR_SUCCESS) code |= 4;
+              return code;
+            })),
+            0);
   EXPECT_EQ(Query(h, "FromChild"), (Bytes{42, 0, 0, 0}));
   // The parent's connection still works after the child has gone.
   EXPECT_EQ(SetSz(h, "After", "ok"), ERROR_SUCCESS);
@@ -490,30 +490,18 @@ TEST_F(RegistryTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
   constexpr int kWriters = 3;
   constexpr int kValuesEach = 40;
   std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+  for (int w = 0; w < kWriters; ++w)
+    children.push_back(Spawn([w] {
       int failures = 0;
       HKEY k = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, "Busy", 0, KEY_WRITE, &k) != ERROR_SUCCESS) _exit(100);
-      for (int i = 0; i < kValuesEach; ++i) {
-        const std::string name = "w" + std::to_string(w) + "." + std::to_string(i);
-        const DWORD v = static_cast<DWORD>(w * 1000 + i);
-        if (RegSetValueExA(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4) !=
-            ERROR_SUCCESS)
+      if (RegOpenKeyExA(HKEY_CURRENT_USER, "Busy", 0, KEY_WRITE, &k) != ERROR_SUCCESS) return 100;
+      for (int i = 0; i < kValuesEach; ++i)
+        if (SetDword(k, ("w" + std::to_string(w) + "." + std::to_string(i)).c_str(),
+                     static_cast<DWORD>(w * 1000 + i)) != ERROR_SUCCESS)
           ++failures;
-      }
-      _exit(failures);
-    }
-    children.push_back(child);
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-  }
+      return failures;
+    }));
+  for (pid_t child : children) EXPECT_EQ(Reap(child), 0);
   Key key = Key::Open(HKEY_CURRENT_USER, "Busy");
   ASSERT_TRUE(key);
   EXPECT_EQ(key.ValueNames().size(), static_cast<std::size_t>(kWriters * kValuesEach));

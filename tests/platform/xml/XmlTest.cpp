@@ -47,7 +47,7 @@ Document Load(const char* text) {
 
 }  // namespace
 
-TEST(XmlPattern, SelectsByPathWithPerParentIndexesInDocumentOrder) {
+TEST(XmlPattern, SelectsByPathWithPerParentIndexesInDocumentOrderBelowTheStart) {
   const Document doc = Load(kTree);
   const struct {
     const char* pattern;
@@ -73,10 +73,8 @@ TEST(XmlPattern, SelectsByPathWithPerParentIndexesInDocumentOrder) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(Ids(doc.getElementsByTagName(c.pattern)), c.ids) << c.pattern;
-}
 
-TEST(XmlPattern, FromAnElementSearchesOnlyBelowIt) {
-  const Document doc = Load(kTree);
+  // From an element the search covers only what lies below it.
   const auto p2 = doc.getElementsByTagName("Component-Processing[1]").item(0);
   ASSERT_TRUE(p2);
   EXPECT_EQ(Ids(p2.getElementsByTagName("Component-Type-Entry")), "e4");
@@ -94,7 +92,7 @@ TEST(XmlPattern, MalformedPatternsAreErrors) {
   }
 }
 
-TEST(XmlSelect, ChildStepsRelativeToTheDocument) {
+TEST(XmlSelect, ChildStepsRelativeToTheDocumentAndBadExpressionsAreErrors) {
   const Document doc = Load(R"(<Rules><Aspect id="a1"/><Lookup id="k1"><Lookup id="k2"/></Lookup>
       <Aspect id="a2"/><X><Aspect id="a3"/></X></Rules>)");
   EXPECT_EQ(Ids(doc.selectNodes("*/Aspect")), "a1,a2");
@@ -102,13 +100,12 @@ TEST(XmlSelect, ChildStepsRelativeToTheDocument) {
   EXPECT_EQ(Ids(doc.selectNodes("//Aspect")), "a1,a2,a3");
   EXPECT_TRUE(doc.selectNodes("*/Nothing").empty());
   EXPECT_TRUE(Document().selectNodes("*/Aspect").empty());
-}
 
-TEST(XmlSelect, BadExpressionsAreErrorsNotCrashes) {
-  const Document doc = Load("<a x='1'><b/></a>");
+  // Bad expressions are errors, not crashes.
+  const Document small = Load("<a x='1'><b/></a>");
   for (const char* bad : {"*/", "*[", "count(*)", "*/@x", "", "a b", "foo(", "]"})
-    EXPECT_THROW(doc.selectNodes(bad), QueryError) << bad;
-  EXPECT_THROW(doc.selectNodes(std::string_view("*\0/b", 4)), QueryError);
+    EXPECT_THROW(small.selectNodes(bad), QueryError) << bad;
+  EXPECT_THROW(small.selectNodes(std::string_view("*\0/b", 4)), QueryError);
 }
 
 TEST(XmlLoad, ErrorsNameTheProblemAndPosition) {
