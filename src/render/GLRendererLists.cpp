@@ -30,7 +30,6 @@
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 #include <limits>
 
@@ -235,7 +234,7 @@ double LargestDiameter(const CGeometrySet& geometry) {
 
 void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   // Leaf children are drawn in this list and need no list of their own; any
-  // other child must have one before this list can call it.
+  // other child gets one now, for DrawModel to call.
   for (const auto& [key, child] : node->GetChildren()) {
     NodeData* childData = GetNodeData(child.get());
     if (!childData) continue;
