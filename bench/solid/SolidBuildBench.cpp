@@ -13,14 +13,7 @@ void BM_BuildModel(benchmark::State& state) {
   const auto components = static_cast<std::size_t>(state.range(0));
   IKeltoFile* file = kelto::bench::GeneratedPlant(components, "solid");
   CSolidModelBuilder builder;
-  for (auto _ : state) {
-    auto root = builder.BuildModel(file);
-    benchmark::DoNotOptimize(root.get());
-    state.PauseTiming();
-    root.reset();  // tearing the tree down is not building it
-    state.ResumeTiming();
-  }
-  kelto::bench::ReportPerComponent(state, components);
+  kelto::bench::TimeBuildModel(state, builder, file, components);
 }
 BENCHMARK(BM_BuildModel)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

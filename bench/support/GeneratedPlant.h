@@ -51,4 +51,19 @@ inline void ReportPerComponent(benchmark::State& state, std::size_t components) 
                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
+// Times BuildModel of the file by the builder; tearing each tree down is left
+// out of the time (it is not building it).
+template <class Builder>
+void TimeBuildModel(benchmark::State& state, Builder& builder, IKeltoFile* file,
+                    std::size_t components) {
+  for (auto _ : state) {
+    auto root = builder.BuildModel(file);
+    benchmark::DoNotOptimize(root.get());
+    state.PauseTiming();
+    root.reset();
+    state.ResumeTiming();
+  }
+  ReportPerComponent(state, components);
+}
+
 }  // namespace kelto::bench

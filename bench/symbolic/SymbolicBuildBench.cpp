@@ -26,14 +26,7 @@ void BM_BuildModel(benchmark::State& state) {
   IKeltoFile* file = kelto::bench::GeneratedPlant(components, "symbolic");
   CSymbolicModelBuilder builder;
   Prepare(builder, state.range(1) != 0);
-  for (auto _ : state) {
-    auto root = builder.BuildModel(file);
-    benchmark::DoNotOptimize(root.get());
-    state.PauseTiming();
-    root.reset();  // tearing the tree down is not building it
-    state.ResumeTiming();
-  }
-  kelto::bench::ReportPerComponent(state, components);
+  kelto::bench::TimeBuildModel(state, builder, file, components);
 }
 BENCHMARK(BM_BuildModel)
     ->ArgsProduct({{10000, 100000}, {0, 1}})
