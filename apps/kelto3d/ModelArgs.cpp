@@ -10,6 +10,7 @@
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
 #include "platform/window/MessageBox.h"
+#include "platform/xml/Document.h"
 
 namespace kelto::cli {
 
@@ -52,17 +53,38 @@ void CModelFileCommand::Check() {
   if (const auto problem = ModelChoiceProblem(m_args.model)) throw UsageError(*problem);
 }
 
+std::string XmlSource(const std::string& value, const char* option) {
+  return !value.empty() && value.front() == '<' ? std::string(option)
+                                                : std::string(option) + " " + value;
+}
+
 std::optional<std::string> ReadXmlArgument(const std::string& value, const char* command,
                                            const char* option, std::ostream& err) {
-  if (!value.empty() && value.front() == '<') return value;
-  std::ifstream in(value, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
-    err << "kelto3d " << command << ": cannot read " << option << " file " << value << '\n';
-    return std::nullopt;
+  std::string text = value;
+  if (value.empty() || value.front() != '<') {
+    std::ifstream in(value, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (!in) {
+      err << "kelto3d " << command << ": cannot read " << option << " file " << value << '\n';
+      return std::nullopt;
+    }
+    text = contents.str();
   }
-  return text.str();
+  // Text that is not XML at all is refused here, with its place: the library
+  // would go on without the configuration (every valve drawn as pipe, no
+  // colours), which on the command line is a failure, not a warning. Blank
+  // text is the library's to judge (an empty type table is allowed).
+  if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
+    kelto::xml::Document document;
+    const kelto::xml::LoadResult loaded = document.loadXML(text);
+    if (!loaded) {
+      err << "kelto3d " << command << ": " << XmlSource(value, option)
+          << ": not well-formed XML: " << loaded.Describe() << '\n';
+      return std::nullopt;
+    }
+  }
+  return text;
 }
 
 std::optional<BuiltModel> BuildModel(const ModelArgs& args,
@@ -102,12 +124,22 @@ bool ConfigureExternalDimensions(const ModelChoice& choice, IFModelBuilder& buil
 bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builder,
                            const char* command, std::ostream& err) {
   if (!ConfigureExternalDimensions(choice, builder, command, err)) return false;
-  if (choice.typeTable) {
-    const auto xml = ReadXmlArgument(*choice.typeTable, command, "--type-table", err);
-    if (!xml) return false;
+  if (!choice.typeTable) return true;
+  const auto xml = ReadXmlArgument(*choice.typeTable, command, "--type-table", err);
+  if (!xml) return false;
+  // The table reports a bad entry in an "XML Error" box and keeps only the
+  // entries before it: a table that does not load whole is an error here.
+  bool loaded = true;
+  {
+    kelto::window::ScopedMessageBoxHandler boxes(
+        [&](std::string_view title, std::string_view text) {
+          err << "kelto3d " << command << ": " << XmlSource(*choice.typeTable, "--type-table")
+              << ": " << title << ": " << text << '\n';
+          loaded = false;
+        });
     builder.SetTypeTableConfig(*xml);
   }
-  return true;
+  return loaded;
 }
 
 kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const char* command,

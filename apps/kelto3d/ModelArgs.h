@@ -56,22 +56,28 @@ std::optional<BuiltModel> BuildModel(const ModelArgs& args,
                                      CSolidModelBuilder::IFObserver* observer,
                                      const char* command, std::ostream& err);
 
+// "OPTION" for XML given inline, "OPTION FILE" for a file: where a
+// configuration's problem is.
+std::string XmlSource(const std::string& value, const char* option);
+
 // The pieces of BuildModel, for commands that build several files with
 // one builder (render). None of them installs a message-box handler: the
 // caller decides where "XML Error" boxes go.
 
 // The text of an XML argument: value itself when it begins with '<', else
-// the contents of the file it names. On failure writes "cannot read OPTION
-// file VALUE" to err and returns nullopt.
+// the contents of the file it names. On a file that cannot be read, or text
+// that is not well-formed XML, writes the problem (with its line and column)
+// to err and returns nullopt.
 std::optional<std::string> ReadXmlArgument(const std::string& value, const char* command,
                                            const char* option, std::ostream& err);
 
-// Applies --ext-dims to builder, its problems as warnings naming their
-// source. False when the file could not be read.
+// Applies --ext-dims to builder, problems in its rules as warnings naming
+// their source. False when the file could not be read or is not XML.
 bool ConfigureExternalDimensions(const ModelChoice& choice, IFModelBuilder& builder,
                                  const char* command, std::ostream& err);
 
-// --ext-dims, then --type-table. False when either file could not be read.
+// --ext-dims, then --type-table. False when either could not be read or
+// does not load (an "XML Error" of the type table).
 bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builder,
                            const char* command, std::ostream& err);
 

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <iomanip>
+#include <limits>
+#include <sstream>
 #include <stdexcept>
 
 #include "Command.h"
@@ -90,6 +93,20 @@ std::optional<std::string> SetOptionFromText(COptions& options, const std::strin
     return what + "no renderer option is called \"" + name + "\" (options: " + known + ")";
   }
   const VARTYPE type = options.Get(name).vt;
+  const auto range = options.GetRange(name);
+  auto outOfRange = [&] {
+    std::ostringstream text;
+    text << what << "out of range (" << std::setprecision(10);
+    if (range)
+      text << range->min << " to " << range->max;
+    else if (type == VT_R4)
+      text << -std::numeric_limits<float>::max() << " to " << std::numeric_limits<float>::max();
+    else
+      text << std::numeric_limits<std::int32_t>::min() << " to "
+           << std::numeric_limits<std::int32_t>::max();
+    text << ")";
+    return text.str();
+  };
   _variant_t converted;
   // Hexadecimal is the natural way to write a colour or a mask; the text
   // conversion below only knows decimal.
@@ -99,12 +116,19 @@ std::optional<std::string> SetOptionFromText(COptions& options, const std::strin
     converted = _variant_t(static_cast<int>(static_cast<std::int32_t>(*n)));
   } else {
     const _variant_t text(value.c_str());
-    if (FAILED(VariantChangeType(&converted, &text, 0, type))) {
+    const HRESULT changed = VariantChangeType(&converted, &text, 0, type);
+    if (changed == DISP_E_OVERFLOW) return outOfRange();
+    if (FAILED(changed)) {
       const char* kind = type == VT_BOOL ? "True, False or a number"
                          : type == VT_R4 ? "a number"
                                          : "a whole number";
       return what + "\"" + value + "\" is not " + kind;
     }
+  }
+  if (range) {
+    const double number = type == VT_R4 ? static_cast<double>(converted.fltVal)
+                                        : static_cast<double>(converted.lVal);
+    if (type != VT_BOOL && !(number >= range->min && number <= range->max)) return outOfRange();
   }
   options.Set(name, converted);
   return std::nullopt;

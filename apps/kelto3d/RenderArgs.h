@@ -75,8 +75,9 @@ std::optional<PictureFormat> PictureFormatOf(std::string_view path);
 // Sets a renderer option by name from text, converted to the option's own
 // type the way a script's text would be (bool: True/False in any case or a
 // number; int: a whole number, rounded; float: a number with a point). On
-// an unknown name or a value that does not convert, returns a message naming
-// both and leaves the option alone; nullopt on success.
+// an unknown name, a value that does not convert or one outside the option's
+// range, returns a message naming both (and the range) and leaves the option
+// alone; nullopt on success.
 std::optional<std::string> SetOptionFromText(COptions& options, const std::string& name,
                                              const std::string& value);
 
