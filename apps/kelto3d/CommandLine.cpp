@@ -5,6 +5,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "core/PrintableText.h"
+
 namespace kelto::cli {
 
 namespace {
@@ -77,7 +79,8 @@ class CHelpFormatter : public CLI::Formatter {
 };
 
 void ReportUsageError(const CCommand& command, const std::string& problem, std::ostream& err) {
-  err << "kelto3d " << command.Name() << ": " << problem << "\nTry 'kelto3d " << command.Name()
+  err << "kelto3d " << command.Name() << ": " << PrintableText(problem) << "\nTry 'kelto3d "
+      << command.Name()
       << " --help'\n";
 }
 
@@ -210,7 +213,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   }
   std::string names;
   for (const auto& command : commands) names += (names.empty() ? "" : ", ") + std::string(command->Name());
-  err << "kelto3d: unknown command \"" << args[0] << "\" (commands: " << names
+  err << "kelto3d: unknown command \"" << PrintableText(args[0]) << "\" (commands: " << names
       << ")\nTry 'kelto3d --help'\n";
   return kUsageExit;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "core/PrintableText.h"
 #include "kelto/data/Generator.h"
 #include "kelto/data/Limits.h"
 
@@ -66,7 +67,7 @@ int CGenerateCommand::Run(std::ostream& out, std::ostream& err) {
   file << text;
   file.close();
   if (!file) {
-    err << "kelto3d generate: cannot write " << m_output << "\n";
+    err << "kelto3d generate: cannot write " << PrintableText(m_output) << "\n";
     return 1;
   }
   return 0;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/PrintableText.h"
 #include "Command.h"
 #include "kelto/Piping.h"
 #include "platform/com/Api.h"
@@ -66,7 +67,7 @@ std::optional<std::string> ReadXmlArgument(const std::string& value, const char*
     std::ostringstream contents;
     contents << in.rdbuf();
     if (!in) {
-      err << "kelto3d " << command << ": cannot read " << option << " file " << value << '\n';
+      err << "kelto3d " << command << ": cannot read " << option << " file " << PrintableText(value) << '\n';
       return std::nullopt;
     }
     text = contents.str();
@@ -79,7 +80,7 @@ std::optional<std::string> ReadXmlArgument(const std::string& value, const char*
     kelto::xml::Document document;
     const kelto::xml::LoadResult loaded = document.loadXML(text);
     if (!loaded) {
-      err << "kelto3d " << command << ": " << XmlSource(value, option)
+      err << "kelto3d " << command << ": " << PrintableText(XmlSource(value, option))
           << ": not well-formed XML: " << loaded.Describe() << '\n';
       return std::nullopt;
     }
@@ -92,7 +93,7 @@ std::optional<BuiltModel> BuildModel(const ModelArgs& args,
                                      const char* command, std::ostream& err) {
   const std::string prefix = std::string("kelto3d ") + command + ": ";
   kelto::window::ScopedMessageBoxHandler boxes([&](std::string_view title, std::string_view text) {
-    err << prefix << title << ": " << text << '\n';
+    err << prefix << PrintableText(title) << ": " << PrintableText(text) << '\n';
   });
   auto builder = MakeModelBuilder(args.model, command, err);
   if (!builder) return std::nullopt;
@@ -117,7 +118,7 @@ bool ConfigureExternalDimensions(const ModelChoice& choice, IFModelBuilder& buil
       choice.extDims->front() == '<' ? std::string("--ext-dims") : *choice.extDims;
   std::istringstream lines(errors);
   for (std::string line; std::getline(lines, line);)
-    err << prefix << "warning: " << source << ": " << line << '\n';
+    err << prefix << "warning: " << PrintableText(source) << ": " << PrintableText(line) << '\n';
   return true;
 }
 
@@ -133,8 +134,9 @@ bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builde
   {
     kelto::window::ScopedMessageBoxHandler boxes(
         [&](std::string_view title, std::string_view text) {
-          err << "kelto3d " << command << ": " << XmlSource(*choice.typeTable, "--type-table")
-              << ": " << title << ": " << text << '\n';
+          err << "kelto3d " << command << ": "
+              << PrintableText(XmlSource(*choice.typeTable, "--type-table")) << ": " << PrintableText(title) << ": "
+              << PrintableText(text) << '\n';
           loaded = false;
         });
     builder.SetTypeTableConfig(*xml);
@@ -149,7 +151,7 @@ kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const cha
   const HRESULT created = CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
                                            kelto::com::IidOf<IKeltoFile>(), file.PutVoid());
   if (FAILED(created) || !file) {
-    err << prefix << "cannot read " << path
+    err << prefix << "cannot read " << PrintableText(path)
         << ": the piping-data library (libkelto.so) is not available ("
         << kelto::com::DescribeHResult(created) << ")\n";
     return {};
@@ -163,7 +165,7 @@ kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const cha
     if (description.empty()) description = e.ErrorMessage();
     if (description.find(path) == std::string::npos)
       description = "cannot read " + path + ": " + description;
-    err << prefix << description << '\n';
+    err << prefix << PrintableText(description) << '\n';
     return {};
   }
   return file;
@@ -175,7 +177,7 @@ cptr::counted_ptr<CModelNode> BuildFileModel(IFModelBuilder& builder, IKeltoFile
   try {
     return builder.BuildModel(file);
   } catch (const std::exception& e) {
-    err << "kelto3d " << command << ": cannot build the model of " << path << ": " << e.what()
+    err << "kelto3d " << command << ": cannot build the model of " << PrintableText(path) << ": " << PrintableText(e.what())
         << '\n';
   }
   return {};

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <exception>
 
+#include "core/PrintableText.h"
 #include "ModelArgs.h"
 #include "symbolic/SymbolicModelBuilder.h"
 
@@ -82,7 +83,7 @@ std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice& choice, const 
       symbolic->AddSkeldaSymbols(path);
     } catch (const std::exception& e) {
       // The reader's message names the file (and the line, for a bad record).
-      err << "kelto3d " << command << ": " << e.what() << '\n';
+      err << "kelto3d " << command << ": " << PrintableText(e.what()) << '\n';
       return std::nullopt;
     }
   }

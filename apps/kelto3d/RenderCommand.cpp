@@ -7,6 +7,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "core/PrintableText.h"
 #include "ModelArgs.h"
 #include "colour/UserColScheme.h"
 #include "platform/dc/DeviceContext.h"
@@ -82,7 +83,7 @@ bool ApplyColourScheme(const std::string& value, IFModelBuilder& builder, std::o
   scheme->SetConfig(*xml, messages);
   const std::string source = value.front() == '<' ? std::string("--colour-scheme") : value;
   for (const std::string& m : messages)
-    err << "kelto3d render: warning: " << source << ": " << m << '\n';
+    err << "kelto3d render: warning: " << PrintableText(source) << ": " << PrintableText(m) << '\n';
   builder.SetColourScheme(IFModelBuilder::SchemePtr(scheme));
   return true;
 }
@@ -99,11 +100,11 @@ bool WritePicture(kelto::gl::CGLDIBSurface& surface, const RenderArgs& args, std
                                             : CDeviceContext::CreateSvg(args.output, w, h);
     surface.Blit(dc.Cairo(), 0, 0, w, h);
     if (!dc.Finish()) {
-      err << "kelto3d render: cannot write " << args.output << ": " << dc.Error() << '\n';
+      err << "kelto3d render: cannot write " << PrintableText(args.output) << ": " << PrintableText(dc.Error()) << '\n';
       return false;
     }
   } catch (const std::exception& e) {
-    err << "kelto3d render: cannot write " << args.output << ": " << e.what() << '\n';
+    err << "kelto3d render: cannot write " << PrintableText(args.output) << ": " << PrintableText(e.what()) << '\n';
     return false;
   }
   return true;
@@ -115,7 +116,7 @@ bool OutputFolderExists(const std::string& output, std::ostream& err) {
   const std::filesystem::path folder = std::filesystem::path(output).parent_path();
   std::error_code ec;
   if (folder.empty() || std::filesystem::is_directory(folder, ec)) return true;
-  err << "kelto3d render: cannot write " << output << ": the folder " << folder.string()
+  err << "kelto3d render: cannot write " << PrintableText(output) << ": the folder " << PrintableText(folder.string())
       << " does not exist\n";
   return false;
 }
@@ -230,7 +231,7 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
     CRenderProgress progress(err, a.progress);
     kelto::window::ScopedMessageBoxHandler boxes(
         [&](std::string_view title, std::string_view text) {
-          err << "kelto3d render: " << title << ": " << text << '\n';
+          err << "kelto3d render: " << PrintableText(title) << ": " << PrintableText(text) << '\n';
         });
     model = BuildModelFor(a, progress, err);
     if (!model) return 1;
@@ -258,7 +259,7 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
   } catch (const UsageError&) {
     throw;
   } catch (const std::exception& e) {
-    err << "kelto3d render: " << e.what() << '\n';
+    err << "kelto3d render: " << PrintableText(e.what()) << '\n';
     return 1;
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/NumberText.h"
+#include "core/PrintableText.h"
 #include "platform/com/Strings.h"
 #include "solid/PipingAccess.h"
 #include "solid/PrimitiveText.h"
@@ -71,19 +72,19 @@ std::string NodeLabel(IUnknown* object) {
       std::string type;
       if (const ComPtr<IKeltoItem> details = DetailsOf(component.Get()))
         type = Text(TypeNameOf(details.Get()).GetBSTR());
-      return "component " + IdOf(component.Get()) + " " + type;
+      return "component " + PrintableText(IdOf(component.Get())) + " " + PrintableText(type);
     }
     ComPtr<IKeltoPipeline> pipeline;
     if (SUCCEEDED(
             object->QueryInterface(kelto::com::IidOf<IKeltoPipeline>(), pipeline.PutVoid())) &&
         pipeline)
-      return "pipeline " + NameOf(pipeline.Get());
+      return "pipeline " + PrintableText(NameOf(pipeline.Get()));
     ComPtr<IKeltoFile> file;
     if (SUCCEEDED(object->QueryInterface(kelto::com::IidOf<IKeltoFile>(), file.PutVoid())) &&
         file) {
       BSTR path = nullptr;
       if (FAILED(file->get_Path(&path))) return "file";
-      return "file " + Text(_bstr_t(path, false).GetBSTR());
+      return "file " + PrintableText(Text(_bstr_t(path, false).GetBSTR()));
     }
   } catch (...) {
   }

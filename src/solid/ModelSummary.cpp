@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "core/NumberText.h"
+#include "core/PrintableText.h"
 #include "platform/com/Strings.h"
 #include "solid/ModelDump.h"
 #include "solid/PipingAccess.h"
@@ -21,8 +22,8 @@ void CountPrimitives(const CModelNode& node, std::array<std::size_t, 6>& kinds) 
 }
 
 void WriteNote(std::ostream& out, const CModelSummary::Note& note, const std::string& why) {
-  out << "  " << (note.component.empty() ? "(no id)" : note.component) << " (" << note.type
-      << "): " << why << '\n';
+  out << "  " << (note.component.empty() ? "(no id)" : PrintableText(note.component)) << " ("
+      << PrintableText(note.type) << "): " << PrintableText(why) << '\n';
 }
 
 }  // namespace
@@ -71,11 +72,11 @@ void CModelSummary::Write(std::ostream& out, const CModelNode& root) const {
       if (!how.empty()) how += ", ";
       how += function + " " + std::to_string(count);
     }
-    out << "    " << type << ": " << total << " (" << how << ")\n";
+    out << "    " << PrintableText(type) << ": " << total << " (" << PrintableText(how) << ")\n";
   }
   out << "  by group:\n";
   for (const auto& [group, count] : m_groups)
-    out << "    " << (group.empty() ? "(none)" : group) << ": " << count << '\n';
+    out << "    " << (group.empty() ? "(none)" : PrintableText(group)) << ": " << count << '\n';
 
   std::array<std::size_t, 6> kinds{};
   CountPrimitives(root, kinds);
