@@ -3,13 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include <charconv>
-#include <fstream>
+#include <stdexcept>
 #include <memory>
 #include <optional>
 
 #include "core/PrintableText.h"
 #include "kelto/data/Generator.h"
 #include "kelto/data/Limits.h"
+#include "platform/file/AtomicFile.h"
 
 namespace kelto::cli {
 
@@ -58,19 +59,21 @@ void CGenerateCommand::Define(CLI::App& app) {
 }
 
 int CGenerateCommand::Run(std::ostream& out, std::ostream& err) {
-  const std::string text = data::Generate(static_cast<std::size_t>(m_components), m_seed);
   if (m_output == "-") {
-    out << text;
+    out << data::Generate(static_cast<std::size_t>(m_components), m_seed);
     return out ? 0 : 1;
   }
-  std::ofstream file(m_output, std::ios::binary | std::ios::trunc);
-  file << text;
-  file.close();
-  if (!file) {
-    err << "kelto3d generate: cannot write " << PrintableText(m_output) << "\n";
-    return 1;
+  try {
+    // Made before the plant, so an unwritable output costs no generating; the
+    // file replaces the old one only once it is whole.
+    kelto::file::CAtomicFile file(m_output);
+    const std::string text = data::Generate(static_cast<std::size_t>(m_components), m_seed);
+    if (file.Write(text.data(), text.size()) && file.Commit()) return 0;
+    err << "kelto3d generate: " << PrintableText(file.Error()) << "\n";
+  } catch (const std::runtime_error& e) {
+    err << "kelto3d generate: " << PrintableText(e.what()) << "\n";
   }
-  return 0;
+  return 1;
 }
 
 std::unique_ptr<CCommand> MakeGenerateCommand() { return std::make_unique<CGenerateCommand>(); }

@@ -11,6 +11,7 @@
 #include "ModelArgs.h"
 #include "colour/UserColScheme.h"
 #include "platform/dc/DeviceContext.h"
+#include "platform/file/AtomicFile.h"
 #include "platform/gl/GLDIBSurface.h"
 #include "platform/window/MessageBox.h"
 #include "render/GLRenderer.h"
@@ -99,25 +100,26 @@ bool WritePicture(kelto::gl::CGLDIBSurface& surface, const RenderArgs& args, std
         : args.format == PictureFormat::Pdf ? CDeviceContext::CreatePdf(args.output, w, h)
                                             : CDeviceContext::CreateSvg(args.output, w, h);
     surface.Blit(dc.Cairo(), 0, 0, w, h);
+    // The picture replaces OUT only once it is whole ("cannot write OUT:
+    // REASON" otherwise, and OUT as it was).
     if (!dc.Finish()) {
-      err << "kelto3d render: cannot write " << PrintableText(args.output) << ": " << PrintableText(dc.Error()) << '\n';
+      err << "kelto3d render: " << PrintableText(dc.Error()) << '\n';
       return false;
     }
   } catch (const std::exception& e) {
-    err << "kelto3d render: cannot write " << PrintableText(args.output) << ": " << PrintableText(e.what()) << '\n';
+    err << "kelto3d render: " << PrintableText(e.what()) << '\n';
     return false;
   }
   return true;
 }
 
-// Refuses an output in a folder that does not exist before any work is done:
-// a large model takes a while to draw, and PNG files are only opened at the end.
-bool OutputFolderExists(const std::string& output, std::ostream& err) {
-  const std::filesystem::path folder = std::filesystem::path(output).parent_path();
-  std::error_code ec;
-  if (folder.empty() || std::filesystem::is_directory(folder, ec)) return true;
-  err << "kelto3d render: cannot write " << PrintableText(output) << ": the folder " << PrintableText(folder.string())
-      << " does not exist\n";
+// Refuses an output that cannot be written before any work is done (a
+// folder that does not exist or is read-only, a name that is a folder): a
+// large model takes a while to build and draw.
+bool OutputWritable(const std::string& output, std::ostream& err) {
+  const std::string problem = kelto::file::CAtomicFile::ProblemWriting(output);
+  if (problem.empty()) return true;
+  err << "kelto3d render: " << PrintableText(problem) << '\n';
   return false;
 }
 
@@ -226,7 +228,7 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
     std::optional<RenderModel> model;
     CGLRenderer renderer;
     ApplyRendererOptions(a, renderer.GetOptions());
-    if (!OutputFolderExists(a.output, err)) return 1;
+    if (!OutputWritable(a.output, err)) return 1;
 
     CRenderProgress progress(err, a.progress);
     kelto::window::ScopedMessageBoxHandler boxes(

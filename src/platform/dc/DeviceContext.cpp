@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/dc/XErrorTrap.h"
+#include "platform/file/AtomicFile.h"
 
 namespace kelto::dc {
 
@@ -39,11 +40,23 @@ cairo_surface_t* Checked(cairo_surface_t* s, const std::string& what) {
   return s;
 }
 
+// cairo's write callback onto the file being written.
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length) {
+  return static_cast<kelto::file::CAtomicFile*>(closure)->Write(data, length)
+             ? CAIRO_STATUS_SUCCESS
+             : CAIRO_STATUS_WRITE_ERROR;
+}
+
 }  // namespace
 
 CDeviceContext::CDeviceContext(Kind kind, cairo_surface_t* surface, double width, double height,
-                               std::string path)
-    : kind_(kind), surface_(surface), width_(width), height_(height), path_(std::move(path)) {
+                               std::string path, std::unique_ptr<kelto::file::CAtomicFile> file)
+    : kind_(kind),
+      surface_(surface),
+      width_(width),
+      height_(height),
+      path_(std::move(path)),
+      file_(std::move(file)) {
   cr_ = cairo_create(surface_);
   const cairo_status_t st = cairo_status(cr_);
   if (st != CAIRO_STATUS_SUCCESS) {
@@ -63,21 +76,29 @@ CDeviceContext CDeviceContext::CreateImage(int width, int height) {
 
 CDeviceContext CDeviceContext::CreatePng(const std::string& path, int width, int height) {
   CheckImageSize(width, height);
+  auto file = std::make_unique<kelto::file::CAtomicFile>(path);
   return {Kind::Png,
           Checked(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), "an image"),
-          double(width), double(height), path};
+          double(width),
+          double(height),
+          path,
+          std::move(file)};
 }
 
 CDeviceContext CDeviceContext::CreatePdf(const std::string& path, double width, double height) {
   CheckPageSize(width, height);
-  return {Kind::Pdf, Checked(cairo_pdf_surface_create(path.c_str(), width, height), path), width,
-          height, path};
+  auto file = std::make_unique<kelto::file::CAtomicFile>(path);
+  cairo_surface_t* surface =
+      Checked(cairo_pdf_surface_create_for_stream(WriteToFile, file.get(), width, height), path);
+  return {Kind::Pdf, surface, width, height, path, std::move(file)};
 }
 
 CDeviceContext CDeviceContext::CreateSvg(const std::string& path, double width, double height) {
   CheckPageSize(width, height);
-  return {Kind::Svg, Checked(cairo_svg_surface_create(path.c_str(), width, height), path), width,
-          height, path};
+  auto file = std::make_unique<kelto::file::CAtomicFile>(path);
+  cairo_surface_t* surface =
+      Checked(cairo_svg_surface_create_for_stream(WriteToFile, file.get(), width, height), path);
+  return {Kind::Svg, surface, width, height, path, std::move(file)};
 }
 
 CDeviceContext CDeviceContext::CreateForWindow(_XDisplay* display, unsigned long window) {
@@ -103,6 +124,7 @@ CDeviceContext::CDeviceContext(CDeviceContext&& other) noexcept
       width_(other.width_),
       height_(other.height_),
       path_(std::move(other.path_)),
+      file_(std::move(other.file_)),
       error_(std::move(other.error_)),
       finished_(other.finished_) {}
 
@@ -116,6 +138,7 @@ CDeviceContext& CDeviceContext::operator=(CDeviceContext&& other) noexcept {
     width_ = other.width_;
     height_ = other.height_;
     path_ = std::move(other.path_);
+    file_ = std::move(other.file_);
     error_ = std::move(other.error_);
     finished_ = other.finished_;
   }
@@ -130,6 +153,8 @@ CDeviceContext::~CDeviceContext() {
 void CDeviceContext::Release() noexcept {
   if (cr_) cairo_destroy(std::exchange(cr_, nullptr));
   if (surface_) cairo_surface_destroy(std::exchange(surface_, nullptr));
+  // After the surface, which may still write into it while being destroyed.
+  file_.reset();
 }
 
 void CDeviceContext::ResizeWindow(int width, int height) {
@@ -144,19 +169,26 @@ bool CDeviceContext::Finish() {
   finished_ = true;
   cairo_surface_flush(surface_);
   cairo_status_t st = cairo_status(cr_);
-  if (st == CAIRO_STATUS_SUCCESS) {
-    if (kind_ == Kind::Png) {
-      st = cairo_surface_write_to_png(surface_, path_.c_str());
-    } else if (kind_ == Kind::Pdf || kind_ == Kind::Svg) {
-      // Finishing writes the trailer and closes the file; a write error is
-      // only known afterwards, from the surface's status.
-      cairo_surface_finish(surface_);
-      st = cairo_surface_status(surface_);
-    }
+  if (kind_ == Kind::Pdf || kind_ == Kind::Svg) {
+    // Finishing writes the trailer; the surface must be done with the file
+    // before the file is completed or thrown away, whatever went wrong.
+    cairo_surface_finish(surface_);
+    if (st == CAIRO_STATUS_SUCCESS) st = cairo_surface_status(surface_);
+  } else if (kind_ == Kind::Png && st == CAIRO_STATUS_SUCCESS) {
+    st = cairo_surface_write_to_png_stream(surface_, WriteToFile, file_.get());
+  }
+  if (file_) {
+    if (st == CAIRO_STATUS_SUCCESS && file_->Commit()) return true;
+    // The file's own reason (errno) says more than cairo's "error while
+    // writing to output stream".
+    error_ = !file_->Error().empty()
+                 ? file_->Error()
+                 : "cannot write " + path_ + ": " + cairo_status_to_string(st);
+    file_->Discard();
+    return false;
   }
   if (st != CAIRO_STATUS_SUCCESS) {
-    error_ = std::string("device context: ") + (path_.empty() ? "" : path_ + ": ") +
-             cairo_status_to_string(st);
+    error_ = std::string("device context: ") + cairo_status_to_string(st);
     return false;
   }
   return true;

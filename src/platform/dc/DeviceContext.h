@@ -10,15 +10,26 @@
 // - Files are complete only after Finish(): PNG is written then, PDF and SVG
 //   are flushed and closed then. Finish reports write failures; the destructor
 //   finishes too but has nobody to tell.
+// - Files appear whole or not at all: they are written to a temporary file
+//   beside the target and renamed over it by Finish (CAtomicFile). A failed
+//   write leaves the previous file as it was and no temporary behind, and its
+//   message gives the system's reason ("cannot write x.png: No space left on
+//   device"). The temporary is made by the factory, so an unwritable target
+//   throws there.
 // - Sizes are pixels for image, PNG and window targets and points (1/72 inch)
 //   for PDF and SVG, which is cairo's user unit on those surfaces.
 #pragma once
 
 #include <cairo.h>
 
+#include <memory>
 #include <string>
 
 struct _XDisplay;
+
+namespace kelto::file {
+class CAtomicFile;
+}
 
 namespace kelto::dc {
 
@@ -60,7 +71,7 @@ class CDeviceContext {
 
  private:
   CDeviceContext(Kind kind, cairo_surface_t* surface, double width, double height,
-                 std::string path);
+                 std::string path, std::unique_ptr<kelto::file::CAtomicFile> file = nullptr);
   void Release() noexcept;
 
   Kind kind_ = Kind::Image;
@@ -69,6 +80,9 @@ class CDeviceContext {
   double width_ = 0;
   double height_ = 0;
   std::string path_;
+  // The file being written (PNG, PDF, SVG); the surface writes into it, so it
+  // is released after the surface.
+  std::unique_ptr<kelto::file::CAtomicFile> file_;
   std::string error_;
   bool finished_ = false;
 };
