@@ -68,6 +68,8 @@ class CPipeline3DViewCtrl
   CPipeline3DViewCtrl();
   CPipeline3DViewCtrl(const CPipeline3DViewCtrl&) = delete;
   CPipeline3DViewCtrl& operator=(const CPipeline3DViewCtrl&) = delete;
+  // Deactivates first: a host may release the control with its window up.
+  ~CPipeline3DViewCtrl() override;
 
   // IPipeline3DViewCtrl
   HRESULT put_BorderStyle(LONG newVal) override;
@@ -177,8 +179,6 @@ class CPipeline3DViewCtrl
   friend class RootNodeData;
   friend class SelectedNodeData;
   friend class CViewWindow;
-
-  ~CPipeline3DViewCtrl() override;
 
   template <class F>
   HRESULT Guarded(F&& body) {
