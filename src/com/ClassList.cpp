@@ -12,6 +12,7 @@
 #include "symbolic/ComSymbolicModelBuilder.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
+#include "view/ComActionTables.h"
 #include "view/PipeItems.h"
 #include "view/Pipeline3DViewCtrl.h"
 
@@ -38,7 +39,9 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidCircle, "Kelto3D.Circle.1", "Kelto3D.Circle", "Circle Object", &kelto::com::CreateInstanceOf<CComCircle>, "apartment"},
     {kClsidPrimitives, "Kelto3D.Primitives.1", "Kelto3D.Primitives", "Primitives Object", &kelto::com::CreateInstanceOf<CComPrimitives>, "apartment"},
     {kClsidModelNodes, "Kelto3D.ModelNodes.1", "Kelto3D.ModelNodes", "ModelNodes Class", &kelto::com::CreateInstanceOf<CComModelNodes>},
-    // The three mouse action tables go here, before Options.
+    {kClsidDragActionTable, "Kelto3D.DragActionTable.1", "Kelto3D.DragActionTable", "DragActionTable Object", &kelto::com::CreateInstanceOf<CComDragActionTable>, "apartment"},
+    {kClsidPickActionTable, "Kelto3D.PickActionTable.1", "Kelto3D.PickActionTable", "PickActionTable Object", &kelto::com::CreateInstanceOf<CComPickActionTable>, "apartment"},
+    {kClsidWheelActionTable, "Kelto3D.WheelActionTable.1", "Kelto3D.WheelActionTable", "WheelActionTable Object", &kelto::com::CreateInstanceOf<CComWheelActionTable>, "apartment"},
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},

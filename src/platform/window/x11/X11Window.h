@@ -67,6 +67,10 @@ class CX11Window : public CWindowBase, public IFMessagePump {
 
  private:
   struct Impl;
+  void Paint();
+  std::size_t HandleEvent(const _XEvent& e);
+  std::size_t LoseCapture();
+  void PostWake();
   std::unique_ptr<Impl> impl_;
 };
 
