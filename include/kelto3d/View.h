@@ -16,6 +16,7 @@
 #pragma once
 
 #include "kelto/Piping.h"
+#include "kelto3d/ActionTables.h"
 #include "kelto3d/ModelBuilders.h"
 #include "kelto3d/ModelTree.h"
 #include "kelto3d/Options.h"
@@ -174,10 +175,10 @@ struct IPipeline3DViewCtrl : IDispatch {
   virtual HRESULT CopyViewSettings(IDispatch* Source) = 0;
   // The live mouse tables (DragActionTable, PickActionTable twice,
   // WheelActionTable); the same object while the host holds it.
-  virtual HRESULT get_MouseDragActions(IDispatch** pVal) = 0;
-  virtual HRESULT get_MouseClickActions(IDispatch** pVal) = 0;
-  virtual HRESULT get_MouseDoubleClickActions(IDispatch** pVal) = 0;
-  virtual HRESULT get_MouseWheelActions(IDispatch** pVal) = 0;
+  virtual HRESULT get_MouseDragActions(IDragActionTable** pVal) = 0;
+  virtual HRESULT get_MouseClickActions(IPickActionTable** pVal) = 0;
+  virtual HRESULT get_MouseDoubleClickActions(IPickActionTable** pVal) = 0;
+  virtual HRESULT get_MouseWheelActions(IWheelActionTable** pVal) = 0;
   virtual HRESULT UnselectAll() = 0;
   virtual HRESULT get_AutoFit(VARIANT_BOOL* pVal) = 0;
   virtual HRESULT put_AutoFit(VARIANT_BOOL newVal) = 0;

@@ -11,6 +11,7 @@
 #include "platform/com/Variant.h"
 #include "render/StandardViewDir.h"
 #include "solid/ComSolidModelBuilder.h"
+#include "view/ComActionTables.h"
 #include "symbolic/ComSymbolicModelBuilder.h"
 #include "view/Pipeline3DViewCtrlNodeData.h"
 
@@ -293,6 +294,27 @@ HRESULT CPipeline3DViewCtrl::CopyViewSettings(IDispatch* Source) {
     if (!source) throw std::runtime_error("Unable to Copy View Settings.");
     AfterCameraCall(m_renderer.CopyViewFrom(source->m_renderer));
   });
+}
+
+// The faces of the display's live tables: one object per table while a
+// script holds it (the table's wrapper link), so changes act at once.
+template <class Face, class Table, class Result>
+void TableFace(Table& table, Result** pVal) {
+  if (!pVal) throw kelto::com::HResultError(E_POINTER, "Null result pointer.");
+  *pVal = static_cast<Result*>(WrapperFace<Face>(&table).Detach());
+}
+
+HRESULT CPipeline3DViewCtrl::get_MouseDragActions(kelto3d::IDragActionTable** pVal) {
+  return Guarded([&] { TableFace<CComDragActionTable>(m_window->Display().DragActions(), pVal); });
+}
+HRESULT CPipeline3DViewCtrl::get_MouseClickActions(kelto3d::IPickActionTable** pVal) {
+  return Guarded([&] { TableFace<CComPickActionTable>(m_window->Display().ClickActions(), pVal); });
+}
+HRESULT CPipeline3DViewCtrl::get_MouseDoubleClickActions(kelto3d::IPickActionTable** pVal) {
+  return Guarded([&] { TableFace<CComPickActionTable>(m_window->Display().DoubleClickActions(), pVal); });
+}
+HRESULT CPipeline3DViewCtrl::get_MouseWheelActions(kelto3d::IWheelActionTable** pVal) {
+  return Guarded([&] { TableFace<CComWheelActionTable>(m_window->Display().WheelActions(), pVal); });
 }
 
 HRESULT CPipeline3DViewCtrl::get_AutoFit(VARIANT_BOOL* pVal) {

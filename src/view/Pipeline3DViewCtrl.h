@@ -105,10 +105,10 @@ class CPipeline3DViewCtrl
                    double AxesScale, LONG BitmapXRes, LONG BitmapYRes,
                    VARIANT_BOOL Cache) override;
   HRESULT CopyViewSettings(IDispatch* Source) override;
-  HRESULT get_MouseDragActions(IDispatch** pVal) override;
-  HRESULT get_MouseClickActions(IDispatch** pVal) override;
-  HRESULT get_MouseDoubleClickActions(IDispatch** pVal) override;
-  HRESULT get_MouseWheelActions(IDispatch** pVal) override;
+  HRESULT get_MouseDragActions(kelto3d::IDragActionTable** pVal) override;
+  HRESULT get_MouseClickActions(kelto3d::IPickActionTable** pVal) override;
+  HRESULT get_MouseDoubleClickActions(kelto3d::IPickActionTable** pVal) override;
+  HRESULT get_MouseWheelActions(kelto3d::IWheelActionTable** pVal) override;
   HRESULT UnselectAll() override;
   HRESULT get_AutoFit(VARIANT_BOOL* pVal) override;
   HRESULT put_AutoFit(VARIANT_BOOL newVal) override;
