@@ -109,6 +109,21 @@ void ViewCtrlTest::AddCone(IDispatch* node, double ax, double ay, double bx, dou
                   .ok());
 }
 
+void ViewCtrlTest::AddThreePipes() {
+  const auto file = NewNode("file");
+  const auto north = NewNode("north");
+  const auto middle = NewNode("middle");
+  const auto line = NewNode("line");
+  const auto valve = NewNode("valve");
+  AddCone(north.Get(), 0, 6, 10, 6, 2);
+  AddCone(middle.Get(), 0, 0, 10, 0, 2);
+  AddCone(valve.Get(), 0, -6, 10, -6, 2);
+  for (IDispatch* child : {north.Get(), middle.Get(), line.Get()})
+    ASSERT_TRUE(Call(file.Get(), u"AddChild", {_variant_t(child)}).ok());
+  ASSERT_TRUE(Call(line.Get(), u"AddChild", {_variant_t(valve.Get())}).ok());
+  ASSERT_TRUE(Call(Script(), u"AddModel", {_variant_t(file.Get())}).ok());
+}
+
 IDispatch* ViewCtrlTest::Object(const std::string& name) const {
   const auto it = objects.find(name);
   return it == objects.end() ? nullptr : it->second.Get();

@@ -89,6 +89,10 @@ class ViewCtrlTest : public ::testing::Test {
   static void AddCone(IDispatch* node, double ax, double ay, double bx, double by, double d);
   // The object (key) behind a name given by NewNode.
   IDispatch* Object(const std::string& name) const;
+  // A script-made model shown by the control: "file" with the pipes
+  // "north" (y = 6), "middle" (y = 0) and "line", whose component "valve"
+  // lies at y = -6; each pipe runs from x = 0 to 10, 2 across.
+  void AddThreePipes();
   // SelectedItems as names, in order.
   std::vector<std::string> SelectedNames();
 

@@ -34,19 +34,7 @@ class ViewCtrlWindowlessTest : public ViewCtrlTest {
     ASSERT_EQ(control->QueryInterface(kelto::com::IidOf<kelto3d::IPipeline3DViewWindowless>(),
                                       view.PutVoid()),
               S_OK);
-    // file: north pipe, middle pipe, and a line whose valve lies south.
-    const auto file = NewNode("file");
-    const auto north = NewNode("north");
-    const auto middle = NewNode("middle");
-    const auto line = NewNode("line");
-    const auto valve = NewNode("valve");
-    AddCone(north.Get(), 0, 6, 10, 6, 2);
-    AddCone(middle.Get(), 0, 0, 10, 0, 2);
-    AddCone(valve.Get(), 0, -6, 10, -6, 2);
-    for (IDispatch* child : {north.Get(), middle.Get(), line.Get()})
-      ASSERT_TRUE(Call(file.Get(), u"AddChild", {_variant_t(child)}).ok());
-    ASSERT_TRUE(Call(line.Get(), u"AddChild", {_variant_t(valve.Get())}).ok());
-    ASSERT_TRUE(Call(Script(), u"AddModel", {_variant_t(file.Get())}).ok());
+    AddThreePipes();
     ASSERT_EQ(view->ActivateWindowless(kSize, kSize), S_OK);
     control->SetStandardViewDir(kelto3d::svdLookDown);
     control->FitView();
