@@ -30,7 +30,7 @@ ComPtr<IDispatch> DispatchOf(IUnknown* object) {
 // ---------------------------------------------------------------- node data
 
 void CPipeline3DViewCtrl::RootNodeData::OnSubtreeChanged() {
-  m_control.m_window->Redraw(win::kRdwInvalidate);
+  if (m_control.m_window) m_control.m_window->Redraw(win::kRdwInvalidate);
   m_control.CheckSelectedMarks();
 }
 

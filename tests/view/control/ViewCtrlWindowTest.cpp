@@ -184,5 +184,14 @@ TEST_F(ViewCtrlWindowTest, DestroyingTheParentTakesTheViewDownAndReleasingIsSafe
   parent = XCreateSimpleWindow(host, DefaultRootWindow(host), 0, 0, 10, 10, 0, 0, 0);
 }
 
+TEST(ViewCtrlContainerTest, ADisplayThatCannotBeOpenedFailsWithItsName) {
+  IUnknown* made = nullptr;
+  EXPECT_TRUE(FAILED(KeltoAxCreateControl("Oxbay3Support.Pipeline3DViewCtrl",
+                                          ":7789", 1234, &made)));
+  EXPECT_EQ(made, nullptr);
+  EXPECT_NE(ErrorText().find(":7789"), std::string::npos) << ErrorText();
+  EXPECT_TRUE(FAILED(KeltoAxCreateControl("No.Such.Class", nullptr, 1234, &made)));
+}
+
 }  // namespace
 }  // namespace kelto::test

@@ -178,20 +178,6 @@ TEST_F(ViewCtrlWindowlessTest, ARightClickRaisesThePopupMenuWithThePickedItems) 
   EXPECT_EQ(TakeEvents(), Events{"PopupMenu(3," + std::to_string(kSize - 3) + ",0)"});
 }
 
-TEST_F(ViewCtrlWindowlessTest, ANodeLeavingTheTreeLeavesTheSelectionSilently) {
-  Connect();
-  DoubleClick(rows[2]);
-  control->Select(Object("north"));
-  EXPECT_EQ(SelectedNames(), (std::vector<std::string>{"valve", "north"}));
-  TakeEvents();
-  // The valve's line goes: the valve goes with it, without an event.
-  ASSERT_EQ(control->RemoveModel(Object("line")), S_OK);
-  EXPECT_EQ(SelectedNames(), std::vector<std::string>{"north"});
-  EXPECT_EQ(TakeEvents(), Events{});
-  ASSERT_EQ(control->FitViewToSelection(), S_OK);
-  EXPECT_EQ(TakeEvents(), Events{"ViewChanged"});
-}
-
 TEST_F(ViewCtrlWindowlessTest, AWheelNotchZoomsAndDeactivationKeepsTheView) {
   Connect();
   kelto3d::WindowMessageRecord wheel = Record(kelto3d::wmkMouseWheel, kSize / 2, rows[1], 0);
