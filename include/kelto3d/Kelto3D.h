@@ -12,6 +12,7 @@
 #include "kelto3d/ModelTree.h"
 #include "kelto3d/Options.h"
 #include "kelto3d/Tags.h"
+#include "kelto3d/View.h"
 
 namespace kelto3d {
 

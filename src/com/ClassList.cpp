@@ -13,6 +13,8 @@
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
 #include "view/ComActionTables.h"
+#include "view/PipeItems.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto3d {
 
@@ -43,6 +45,8 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
+    {kClsidPipeItems, "Oxbay3Support.PipeItems.1", "Oxbay3Support.PipeItems", "PipeItems Class", &kelto::com::CreateInstanceOf<CPipeItems>},
+    {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CPipeline3DViewCtrl>},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

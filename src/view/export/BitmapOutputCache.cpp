@@ -1,0 +1,66 @@
+#include "view/export/BitmapOutputCache.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "core/ModelNode.h"
+#include "options/Options.h"
+#include "platform/com/Variant.h"
+#include "render/Renderer.h"
+
+CBitmapOutputCache::CBitmapOutputCache(CModelNode* root, int width, int height)
+    : CGLDIBSurface(width, height), m_renderer(root, this) {}
+
+void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request) {
+  SetSize(request.BitmapXRes, request.BitmapYRes);
+  m_renderer.Resize(request.BitmapXRes, request.BitmapYRes);
+
+  // One notice for the whole copy: it rebuilds the lists and renders once.
+  COptions& options = m_renderer.GetOptions();
+  const _variant_t axesSize = view.GetOptions().Get("AxesSize");
+  options.SetDeferred(true);
+  try {
+    options.SetContents(view.GetOptions().GetContents());
+    options.Set("BackgroundColour", _variant_t(static_cast<long>(request.BGCol)));
+    // As a double, so that the option's own conversion rounds it (and leaves
+    // the copied size where the product does not fit).
+    options.Set("AxesSize", _variant_t(double(axesSize.lVal) * request.AxesScale));
+  } catch (...) {
+    options.SetDeferred(false);
+    throw;
+  }
+  options.SetDeferred(false);
+
+  m_renderer.CopyViewFrom(view);
+  m_renderer.Render();
+  Blit(dc, request.Left, request.Top, request.Width, request.Height);
+}
+
+void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root,
+                  IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request) {
+  if (!root) throw std::invalid_argument("No model to draw.");
+  if (!dc) throw std::invalid_argument("Invalid device context handle.");
+  const auto inRange = [](int side) {
+    return side >= 1 && side <= CBitmapOutputCache::kMaxResolution;
+  };
+  if (!inRange(request.BitmapXRes) || !inRange(request.BitmapYRes))
+    throw std::invalid_argument("Bitmap resolution " + std::to_string(request.BitmapXRes) + " x " +
+                                std::to_string(request.BitmapYRes) + " is outside 1 to " +
+                                std::to_string(CBitmapOutputCache::kMaxResolution) +
+                                " pixels a side.");
+  if (!cache)
+    cache = cptr::counted_ptr<CBitmapOutputCache>(
+        new CBitmapOutputCache(root, request.BitmapXRes, request.BitmapYRes));
+  if (!cache->Initialised()) {
+    const std::string why = cache->Error();
+    cache = {};
+    throw std::runtime_error("Cannot draw off-screen: " + why);
+  }
+  try {
+    cache->Draw(view, dc, request);
+  } catch (...) {
+    if (!request.Cache) cache = {};
+    throw;
+  }
+  if (!request.Cache) cache = {};
+}

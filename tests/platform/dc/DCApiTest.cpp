@@ -1,0 +1,118 @@
+#include "platform/dc/DCApi.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/com/Api.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Strings.h"
+#include "platform/dc/DCHandleTable.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// The thread's error description, as a host reads it after a failure.
+std::string LastError() {
+  kelto::com::ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return {};
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  std::string out = kelto::com::BstrToUtf8(text);
+  SysFreeString(text);
+  return out;
+}
+
+TEST(DCApi, ImageHandleReachesTheModulesTableAndPixelsReadBackTopDown) {
+  const UINT hdc = KeltoCreateImageDC(3, 2);
+  ASSERT_NE(hdc, 0u) << LastError();
+  // A module given the handle draws through the shared table.
+  cairo_t* cr = kelto::dc::CDCHandleTable::Instance().Find(hdc);
+  ASSERT_NE(cr, nullptr);
+  cairo_set_source_rgb(cr, 1, 0, 0);
+  cairo_rectangle(cr, 0, 0, 3, 1);  // top row red
+  cairo_fill(cr);
+
+  double w = 0, h = 0;
+  ASSERT_EQ(KeltoGetDCSize(hdc, &w, &h), S_OK);
+  EXPECT_EQ(w, 3);
+  EXPECT_EQ(h, 2);
+  std::vector<BYTE> px(3 * 2 * 4, 0x55);
+  ASSERT_EQ(KeltoGetDCPixels(hdc, px.data(), UINT(px.size())), S_OK);
+  const std::vector<BYTE> red{0, 0, 255, 255}, black{0, 0, 0, 255};
+  EXPECT_EQ(std::vector<BYTE>(px.begin(), px.begin() + 4), red);
+  EXPECT_EQ(std::vector<BYTE>(px.begin() + 12, px.begin() + 16), black);
+
+  EXPECT_EQ(KeltoGetDCPixels(hdc, px.data(), UINT(px.size() - 1)), E_INVALIDARG);
+  EXPECT_NE(LastError().find("needed"), std::string::npos);
+
+  EXPECT_EQ(KeltoDeleteDC(hdc), S_OK);
+  EXPECT_EQ(kelto::dc::CDCHandleTable::Instance().Find(hdc), nullptr);
+  EXPECT_EQ(KeltoDeleteDC(hdc), E_HANDLE) << "freed twice";
+}
+
+TEST(DCApi, CreationFailuresReturnZeroAndSayWhy) {
+  kelto::test::TempDir dir;
+  const std::string file = (dir.path() / "x.pdf").string();
+  const std::string missing = (dir.path() / "no" / "such" / "x.pdf").string();
+  struct Case {
+    const char* what;
+    UINT (*make)(const std::string&);
+    std::string message;  // part of the description
+  } cases[] = {
+      {"zero image", [](const std::string&) { return KeltoCreateImageDC(0, 5); }, "out of range"},
+      {"huge image", [](const std::string&) { return KeltoCreateImageDC(5, 40000); },
+       "out of range"},
+      {"unknown kind", [](const std::string& p) { return KeltoCreateFileDC(p.c_str(), 9, 10, 10); },
+       "unknown kind 9"},
+      {"no name", [](const std::string&) { return KeltoCreateFileDC("", KELTO_DC_PDF, 10, 10); },
+       "no file name"},
+      {"PNG of half a pixel",
+       [](const std::string& p) { return KeltoCreateFileDC(p.c_str(), KELTO_DC_PNG, 0.5, 10); },
+       "out of range"},
+      {"page of no size",
+       [](const std::string& p) { return KeltoCreateFileDC(p.c_str(), KELTO_DC_SVG, 10, 0); },
+       "positive"},
+      {"no display", [](const std::string&) { return KeltoCreateWindowDC(nullptr, 5); },
+       "no window"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.make(file), 0u);
+    EXPECT_NE(LastError().find(c.message), std::string::npos);
+  }
+  EXPECT_EQ(KeltoCreateFileDC(missing.c_str(), KELTO_DC_PDF, 10, 10), 0u);
+  EXPECT_NE(LastError().find(missing), std::string::npos) << "the message names the file";
+}
+
+TEST(DCApi, FinishWritesFilesAndReportsAFileThatCannotBeWritten) {
+  kelto::test::TempDir dir;
+  const std::string good = (dir.path() / "a.png").string();
+  const std::string bad = (dir.path() / "gone" / "b.png").string();
+  const UINT ok = KeltoCreateFileDC(good.c_str(), KELTO_DC_PNG, 4, 4);
+  const UINT failing = KeltoCreateFileDC(bad.c_str(), KELTO_DC_PNG, 4, 4);
+  ASSERT_NE(ok, 0u);
+  ASSERT_NE(failing, 0u) << "a PNG's file is made only when it is finished";
+
+  EXPECT_EQ(KeltoFinishDC(ok), S_OK);
+  EXPECT_TRUE(std::ifstream(good).good());
+  EXPECT_EQ(KeltoFinishDC(failing), E_FAIL);
+  EXPECT_NE(LastError().find(bad), std::string::npos);
+  EXPECT_EQ(KeltoDeleteDC(failing), E_FAIL) << "deleting repeats the failure, and frees";
+  EXPECT_EQ(KeltoDeleteDC(ok), S_OK);
+
+  BYTE px[4];
+  double w, h;
+  EXPECT_EQ(KeltoFinishDC(failing), E_HANDLE);
+  EXPECT_EQ(KeltoGetDCPixels(12345, px, 4), E_HANDLE);
+  EXPECT_EQ(KeltoGetDCSize(12345, &w, &h), E_HANDLE);
+
+  const std::string pdf = (dir.path() / "c.pdf").string();
+  const UINT page = KeltoCreateFileDC(pdf.c_str(), KELTO_DC_PDF, 100, 50);
+  EXPECT_EQ(KeltoGetDCPixels(page, px, 4), E_INVALIDARG) << "a page has no pixels";
+  EXPECT_EQ(KeltoDeleteDC(page), S_OK);
+}
+
+}  // namespace

@@ -1,0 +1,178 @@
+// DrawToDC's off-screen pictures: the cache's life, the option copy, the
+// stretch into the target rectangle, and equality with a renderer drawing the
+// same tree directly.
+#include "view/export/BitmapOutputCache.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/dc/DeviceContext.h"
+#include "render/RendererFixture.h"
+
+namespace kelto::test {
+namespace {
+
+using kelto::dc::CDeviceContext;
+
+// Top-down BGRX rows of a picture, whatever drew it.
+using Picture = std::vector<std::uint32_t>;
+
+Picture PictureOf(const CDeviceContext& dc) {
+  cairo_surface_flush(dc.Surface());
+  const int w = cairo_image_surface_get_width(dc.Surface());
+  const int h = cairo_image_surface_get_height(dc.Surface());
+  const int stride = cairo_image_surface_get_stride(dc.Surface());
+  const auto* data = cairo_image_surface_get_data(dc.Surface());
+  Picture p;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      p.push_back(reinterpret_cast<const std::uint32_t*>(data + y * stride)[x] & 0xFFFFFF);
+  return p;
+}
+
+// The view on the screen stands in as an off-screen renderer too: DrawToDC
+// only reads it.
+class DrawToDC : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00));
+    tree_.Add(Bend({5, 0, 0}, {5, 3, 0}, {8, 3, 0}, 2, 0xFF8000));
+    view_ = std::make_unique<CGLRenderer>(tree_.Root(), &screen_);
+    view_->Resize(160, 120);
+    view_->FitView(tree_.Root()->GetBoundBox());
+    view_->Rotate({1, 0, 0}, 20);
+    view_->SaveView();
+    view_->Zoom(1.3);
+  }
+
+  // Draws the way DrawToDC does into a new image of the bitmap's size.
+  Picture Export(const CDrawToDCRequest& r) {
+    CDeviceContext dc = CDeviceContext::CreateImage(r.BitmapXRes, r.BitmapYRes);
+    CDrawToDCRequest full = r;
+    full.Width = r.BitmapXRes;
+    full.Height = r.BitmapYRes;
+    DrawViewToDC(cache_, tree_.Root(), *view_, dc.Cairo(), full);
+    return PictureOf(dc);
+  }
+
+  // What a renderer of its own makes of the tree with the view's camera, the
+  // given background and axes size (bottom-up rows turned top-down).
+  Picture Direct(int w, int h, std::int32_t background, int axesSize, bool font = true) {
+    kelto::gl::CGLDIBSurface surface(w, h, nullptr, font);
+    CGLRenderer direct(tree_.Root(), &surface);
+    direct.Resize(w, h);
+    direct.GetOptions().Set("BackgroundColour", _variant_t(long(background)));
+    direct.GetOptions().Set("AxesSize", _variant_t(long(axesSize)));
+    direct.CopyViewFrom(*view_);
+    direct.Render();
+    const auto* bits = reinterpret_cast<const std::uint32_t*>(surface.Bits());
+    Picture p;
+    for (int y = h - 1; y >= 0; --y)
+      for (int x = 0; x < w; ++x) p.push_back(bits[y * w + x] & 0xFFFFFF);
+    return p;
+  }
+
+  kelto::gl::CGLDIBSurface screen_{160, 120};
+  TestTree tree_;
+  std::unique_ptr<CGLRenderer> view_;
+  cptr::counted_ptr<CBitmapOutputCache> cache_;
+};
+
+TEST_F(DrawToDC, MatchesARendererDrawingTheTreeDirectly) {
+  const Picture exported = Export({.BGCol = 0x203040, .AxesScale = 1.5, .BitmapXRes = 90,
+                                   .BitmapYRes = 70});
+  const Picture direct = Direct(90, 70, 0x203040, 75);
+  ASSERT_EQ(exported.size(), direct.size());
+  int differing = 0;
+  for (std::size_t i = 0; i < direct.size(); ++i) differing += exported[i] != direct[i];
+  EXPECT_EQ(differing, 0);
+  int model = 0;
+  for (std::uint32_t px : direct) model += (px >> 8 & 0xFF) > 100;  // green
+  EXPECT_GT(model, 300) << "the picture shows the pipe";
+  EXPECT_NE(direct, Direct(90, 70, 0x203040, 50)) << "the axes size matters to the picture";
+  EXPECT_FALSE(cache_) << "released without Cache";
+}
+
+TEST_F(DrawToDC, AxesSizeIsTheViewsTimesTheScaleConvertedByTheOption) {
+  struct Case {
+    double scale;
+    int size;    // the axes size the picture must have been drawn with
+    bool font;   // false: the picture has no labels either
+  } cases[] = {
+      {2.0, 100, true},
+      {0.2, 10, false},   // 10 pixels and below: no labels
+      {0.25, 12, true},   // 12.5 rounds to even
+      {0.0, 0, true},     // no indicator
+      {1e12, 50, true},   // does not fit: the copied size stays
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scale);
+    EXPECT_EQ(Export({.BGCol = 0x101010, .AxesScale = c.scale, .BitmapXRes = 120,
+                      .BitmapYRes = 120}),
+              Direct(120, 120, 0x101010, c.size, c.font));
+  }
+}
+
+TEST_F(DrawToDC, CachedCallsReuseOneCacheAtEachResolutionAndLeaveTheViewAlone) {
+  const CViewState view = view_->GetView(), saved = view_->GetSavedView();
+  view_->GetOptions().SetModified(false);
+
+  Export({.AxesScale = 1, .BitmapXRes = 64, .BitmapYRes = 48, .Cache = true});
+  ASSERT_TRUE(cache_);
+  CBitmapOutputCache* first = cache_.get();
+  EXPECT_EQ(tree_.Root()->GetAssociatedItems().size(), 2u) << "a second set of lists";
+  const Picture larger = Export({.AxesScale = 1, .BitmapXRes = 120, .BitmapYRes = 90,
+                                 .Cache = true});
+  EXPECT_EQ(cache_.get(), first);
+  EXPECT_EQ(cache_->Width(), 120);
+  EXPECT_EQ(cache_->Height(), 90);
+  EXPECT_EQ(larger, Direct(120, 90, 0, 50));
+  EXPECT_EQ(cache_->GetRenderer().GetSavedView(), saved);
+
+  Export({.AxesScale = 1, .BitmapXRes = 30, .BitmapYRes = 30, .Cache = false});
+  EXPECT_FALSE(cache_);
+  for (const auto& [key, child] : tree_.Root()->GetChildren())
+    EXPECT_EQ(child->GetAssociatedItems().size(), 1u) << "the cache's lists are gone";
+  EXPECT_EQ(view_->GetView(), view);
+  EXPECT_EQ(view_->GetSavedView(), saved);
+  EXPECT_FALSE(view_->GetOptions().IsModified()) << "the view's options were only read";
+}
+
+TEST_F(DrawToDC, StretchesTheBitmapIntoTheTargetRectangle) {
+  CDeviceContext dc = CDeviceContext::CreateImage(100, 50);
+  cairo_set_source_rgb(dc.Cairo(), 1, 1, 1);
+  cairo_paint(dc.Cairo());
+  // A plain red bitmap of 20 × 10 into 60 × 30 at (10, 5).
+  while (!tree_.Root()->GetChildren().empty())
+    tree_.Remove(tree_.Root()->GetChildren().begin()->second.get());
+  DrawViewToDC(cache_, tree_.Root(), *view_, dc.Cairo(),
+               {10, 5, 60, 30, 0x0000FF, 0.0, 20, 10, false});
+  const Picture p = PictureOf(dc);
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 100; ++x) {
+      const bool inside = x >= 10 && x < 70 && y >= 5 && y < 35;
+      ASSERT_EQ(p[y * 100 + x], inside ? 0xFF0000u : 0xFFFFFFu) << x << "," << y;
+    }
+}
+
+TEST_F(DrawToDC, RefusesBadRequestsWithoutMakingACache) {
+  CDeviceContext dc = CDeviceContext::CreateImage(10, 10);
+  const CDrawToDCRequest requests[] = {
+      {0, 0, 10, 10, 0, 1, 0, 10, true},
+      {0, 0, 10, 10, 0, 1, 10, -4, true},
+      {0, 0, 10, 10, 0, 1, CBitmapOutputCache::kMaxResolution + 1, 10, true},
+  };
+  for (const CDrawToDCRequest& r : requests) {
+    EXPECT_THROW(DrawViewToDC(cache_, tree_.Root(), *view_, dc.Cairo(), r),
+                 std::invalid_argument);
+    EXPECT_FALSE(cache_);
+  }
+  EXPECT_THROW(DrawViewToDC(cache_, tree_.Root(), *view_, nullptr, {0, 0, 1, 1, 0, 1, 5, 5, true}),
+               std::invalid_argument);
+  EXPECT_FALSE(cache_);
+}
+
+}  // namespace
+}  // namespace kelto::test
