@@ -24,7 +24,7 @@ std::optional<Vec3> LineDirectionAt(const DraftPipeline& pipeline, const DraftCo
                            (!to.internal && Coincident(to.position, at));
       const Vec3 span = to.position - from.position;
       const double length = span.Length();
-      if (touches && length > 0) return span * (1.0 / length);
+      if (touches && length > 0) return Vec3{span.x / length, span.y / length, span.z / length};
     }
   }
   return std::nullopt;

@@ -264,7 +264,9 @@ DraftComponent BuildPcfComponent(const PcfBlock& block, const PcfUnits& units,
                        l.value + "\"");
       // Bends turn at most 180 degrees, so a larger number counts hundredths.
       angle = *v > 180.0 ? *v / 100.0 : *v;
-    } else {
+    }
+    if (l.keyword == "SKEY" || l.keyword == "UNIQUE-COMPONENT-IDENTIFIER") continue;
+    {
       const bool seen = std::any_of(c.attributes.begin(), c.attributes.end(),
                                     [&](const auto& a) { return a.first == l.keyword; });
       if (seen) {
