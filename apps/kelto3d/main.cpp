@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ConvertCommand.h"
 #include "DumpCommand.h"
 #include "GenerateCommand.h"
 #include "InfoCommand.h"
@@ -15,6 +16,7 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  generate   write a generated plant to a piping file (kelto3d generate --help)\n"
+    "  convert    convert a plant between JSON and PCF (kelto3d convert --help)\n"
     "  dump       print the solid model of a piping file (kelto3d dump --help)\n"
     "  info       summarise the solid model of a piping file (kelto3d info --help)\n"
     "  render     draw piping files into a PNG, PDF or SVG picture (kelto3d render --help)\n";
@@ -33,6 +35,8 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "generate")
     return kelto::cli::RunGenerate({args.begin() + 1, args.end()}, std::cout, std::cerr);
+  if (args[0] == "convert")
+    return kelto::cli::RunConvert({args.begin() + 1, args.end()}, std::cout, std::cerr);
   if (args[0] == "dump")
     return kelto::cli::RunDump({args.begin() + 1, args.end()}, std::cout, std::cerr);
   if (args[0] == "info")

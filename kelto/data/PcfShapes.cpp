@@ -389,10 +389,15 @@ DraftComponent BuildPcfComponent(const PcfBlock& block, const PcfUnits& units,
       along.y = delta.y;
     else
       along.z = delta.z;
-    const Vec3 offset = delta - along;
     const Vec3 first = c1 ? c1->position : r1->position + along * 0.5;
+    // Across the line the second centre is where the second end is; taking
+    // those coordinates as they are keeps them exact.
+    Vec3 second = first;
+    for (double Vec3::*k : {&Vec3::x, &Vec3::y, &Vec3::z})
+      if (along.*k == 0.0)
+        second.*k = first.*k == r1->position.*k ? r2->position.*k : first.*k + delta.*k;
     const DraftPoint centre1 = Centre(*r1, first, "Centre_1");
-    const DraftPoint centre2 = Centre(*r2, first + offset, "Centre_2");
+    const DraftPoint centre2 = Centre(*r2, second, "Centre_2");
     if (c1) c.points.erase(c.points.begin() + (c1 - c.points.data()));
     c.points.push_back(centre1);
     c.points.push_back(centre2);
