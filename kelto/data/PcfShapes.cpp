@@ -65,6 +65,13 @@ double Coordinate(const PcfLine& l, std::string_view token, double scale) {
   return mm;
 }
 
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  for (char& ch : out)
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  return out;
+}
+
 PointLine ParsePoint(const PcfLine& l, const PcfUnits& units) {
   const auto t = Tokens(l.value);
   if (t.size() < 3) Problem(l, "expected x y z [bore [end connection]], found \"" + l.value + "\"");
@@ -82,7 +89,8 @@ PointLine ParsePoint(const PcfLine& l, const PcfUnits& units) {
     if (!(b >= 0.0) || b > limits::kMaxBore)
       Problem(l, "bore " + std::string(t[3]) + " is outside 0 to 100000");
     p.bore = b;
-    p.endType = rest.empty() && t.size() >= 5 ? std::string(t[4]) : std::string(rest);
+    // End connections are compared in upper case ("FL..." is flanged).
+    p.endType = Upper(rest.empty() && t.size() >= 5 ? t[4] : rest);
     if (p.endType.size() > limits::kMaxNameBytes) Problem(l, "the end connection is too long");
   }
   return p;
@@ -97,12 +105,6 @@ bool IsDirectionAttribute(std::string_view k) {
   return k.size() > 10 && k.substr(k.size() - 10) == "-DIRECTION";
 }
 
-std::string Upper(std::string_view text) {
-  std::string out(text);
-  for (char& ch : out)
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  return out;
-}
 
 double BoreMm(const DraftPoint& p) { return p.boreUnits == kBoreInch ? p.bore * kInch : p.bore; }
 
