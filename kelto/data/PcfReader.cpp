@@ -117,6 +117,20 @@ PcfUnits ApplyUnits(PcfUnits units, const PcfLine& l) {
   return units;
 }
 
+// Keywords that belong to a block and never start one, so that a file
+// indenting only some of its lines still reads them as what they are.
+bool AttributeKeyword(std::string_view k) {
+  static constexpr std::string_view kKnown[] = {
+      "END-POINT", "CENTRE-POINT", "CENTER-POINT", "CO-ORDS", "BRANCH1-POINT", "BRANCH2-POINT",
+      "BRANCH3-POINT", "SKEY", "ANGLE", "BEND-RADIUS", "ITEM-CODE", "ITEM-DESCRIPTION",
+      "UNIQUE-COMPONENT-IDENTIFIER", "COMPONENT-IDENTIFIER", "FABRICATION-ITEM", "ERECTION-ITEM",
+      "WEIGHT", "DESCRIPTION", "MATERIAL-IDENTIFIER", "PIECE-MARK", "CONTINUATION"};
+  for (std::string_view known : kKnown)
+    if (k == known) return true;
+  return k.rfind("COMPONENT-ATTRIBUTE", 0) == 0 ||
+         (k.size() > 10 && k.substr(k.size() - 10) == "-DIRECTION");
+}
+
 std::string FileStem(const std::string& path) {
   std::string name = path.substr(path.find_last_of('/') + 1);
   const auto dot = name.find_last_of('.');
@@ -196,7 +210,8 @@ class Reader {
     }
     const bool message = k.rfind("MESSAGE-", 0) == 0;
     const bool identifier = FindPcfIdentifier(k) != nullptr;
-    const bool unknownBlock = !l.indented && anyIndented && section_ != Section::kHeader;
+    const bool unknownBlock =
+        !l.indented && anyIndented && section_ != Section::kHeader && !AttributeKeyword(k);
     if (message || identifier || unknownBlock) {
       Flush();
       if (message) {  // drawing annotations: nothing of the piping
@@ -210,6 +225,7 @@ class Reader {
     }
     switch (section_) {
       case Section::kHeader:
+        CheckPcfText(l, limits::kMaxNameBytes, limits::kMaxValueBytes);
         if (k == "DESCRIPTION") draft_.description = l.value;
         return;
       case Section::kPipeline:

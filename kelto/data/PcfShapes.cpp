@@ -156,6 +156,9 @@ class PointBuilder {
       }
       if (p.internal) p.endType.clear();
       p.bore = l.bore.value_or(-1.0);
+      for (const DraftPoint& q : points)
+        if (q.name == p.name)
+          throw PcfProblem{l.line, l.keyword, "a second " + l.keyword + " of this component"};
       points.push_back(std::move(p));
     }
     // A centre without a bore has the bore of the run end before it.
@@ -242,6 +245,7 @@ DraftComponent BuildPcfComponent(const PcfBlock& block, const PcfUnits& units,
                                  std::vector<PcfProblem>& warnings) {
   DraftComponent c;
   c.line = block.head.number;
+  CheckPcfText(block.head, limits::kMaxNameBytes, limits::kMaxValueBytes);
   std::vector<PointLine> pointLines;
   std::string skey;
   std::optional<double> angle;
