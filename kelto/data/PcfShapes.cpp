@@ -161,14 +161,16 @@ class PointBuilder {
           throw PcfProblem{l.line, l.keyword, "a second " + l.keyword + " of this component"};
       points.push_back(std::move(p));
     }
-    // A centre without a bore has the bore of the run end before it.
+    // A centre without a bore has the bore of the run end before it; an end
+    // without one has none.
     const DraftPoint* run = nullptr;
     for (DraftPoint& p : points) {
-      if (p.name.rfind("Run_", 0) == 0) run = &p;
+      const bool centre = p.name.rfind("Centre_", 0) == 0;
       if (p.bore < 0.0) {
-        p.bore = run ? run->bore : 0.0;
-        if (run) p.boreUnits = run->boreUnits;
+        p.bore = centre && run ? run->bore : 0.0;
+        if (centre && run) p.boreUnits = run->boreUnits;
       }
+      if (p.name.rfind("Run_", 0) == 0) run = &p;
     }
   }
 
