@@ -1,31 +1,16 @@
 #include "ConvertCommand.h"
 
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
+#include <memory>
 #include <optional>
 
-#include "kelto/data/LoadError.h"
 #include "kelto/data/PlantConvert.h"
 
 namespace kelto::cli {
 
 namespace {
-
-constexpr const char* kHelp =
-    "Usage: kelto3d convert [--units-bore U] [--units-coords U] [--keep-going]\n"
-    "                       IN... OUT\n"
-    "\n"
-    "Converts a plant between the JSON piping format and PCF (piping component\n"
-    "files), both ways; the format of each input is told by its content, that\n"
-    "of OUT by its extension (.pcf, else JSON). Several inputs, or a folder of\n"
-    ".pcf and .json files, become one plant. OUT is replaced only when the\n"
-    "whole plant was written (docs/pcf-format.md).\n"
-    "\n"
-    "  --units-bore U    bores of a PCF output: mm, inch, or keep (default:\n"
-    "                    as the plant has them)\n"
-    "  --units-coords U  coordinates of a PCF output: mm (default) or inch\n"
-    "  --keep-going      skip PCF blocks and files that cannot be read, listing\n"
-    "                    each, instead of stopping at the first\n"
-    "  -h, --help        show this text\n";
 
 std::optional<data::PcfUnit> ParseUnit(std::string text) {
   for (char& c : text)
@@ -36,40 +21,48 @@ std::optional<data::PcfUnit> ParseUnit(std::string text) {
   return std::nullopt;
 }
 
+void AddUnitOption(CLI::App& app, const std::string& name, data::PcfUnit& target,
+                   const std::string& help) {
+  CheckedBy(app.add_option_function<std::string>(
+                name, [&target](const std::string& v) { target = *ParseUnit(v); }, help),
+            [](const std::string& v) -> std::string {
+              return ParseUnit(v) ? "" : "expected mm, inch or keep, not \"" + v + "\"";
+            })
+      ->type_name("U");
+}
+
 }  // namespace
 
-int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  data::LoadOptions load;
-  data::PcfWriteOptions pcf;
-  std::vector<std::filesystem::path> paths;
-  auto usage = [&](const std::string& problem) {
-    err << "kelto3d convert: " << problem << "\n" << kHelp;
-    return 2;
-  };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-h" || a == "--help") {
-      out << kHelp;
-      return 0;
-    }
-    if (a == "--keep-going") {
-      load.keepGoing = true;
-    } else if (a == "--units-bore" || a == "--units-coords") {
-      if (i + 1 >= args.size()) return usage(a + " needs mm, inch or keep");
-      const auto unit = ParseUnit(args[++i]);
-      if (!unit) return usage(a + " takes mm, inch or keep, not \"" + args[i] + "\"");
-      (a == "--units-bore" ? pcf.bore : pcf.coordinates) = *unit;
-    } else if (a.size() > 1 && a.front() == '-') {
-      return usage("unknown option \"" + a + "\"");
-    } else {
-      paths.emplace_back(a);
-    }
-  }
-  if (paths.size() < 2) return usage("needs an input and an output file");
-  const std::filesystem::path output = paths.back();
-  paths.pop_back();
+std::string CConvertCommand::Description() const {
+  return "Converts a plant between the JSON piping format and PCF (piping component files), "
+         "both ways. The format of each input is told by its content, that of OUT by its "
+         "extension (.pcf, else JSON). Several inputs, or a folder of .pcf and .json files, "
+         "become one plant. OUT is replaced only when the whole plant was written "
+         "(docs/pcf-format.md).";
+}
+
+void CConvertCommand::Define(CLI::App& app) {
+  app.add_option("paths", m_paths, "input files or folders, then the output file")
+      ->required()
+      ->type_name("IN... OUT");
+  AddUnitOption(app, "--units-bore", m_pcf.bore,
+                "bores of a PCF output: mm, inch or keep (default: as the plant has them)");
+  AddUnitOption(app, "--units-coords", m_pcf.coordinates,
+                "coordinates of a PCF output: mm (default) or inch");
+  app.add_flag("--keep-going", m_load.keepGoing,
+               "skip PCF blocks and files that cannot be read, listing each, instead of "
+               "stopping at the first");
+}
+
+void CConvertCommand::Check() {
+  if (m_paths.size() < 2) throw UsageError("needs an input and an output file");
+}
+
+int CConvertCommand::Run(std::ostream&, std::ostream& err) {
+  std::vector<std::filesystem::path> inputs(m_paths.begin(), m_paths.end() - 1);
   try {
-    for (const std::string& warning : data::ConvertPlant(paths, output, load, pcf))
+    for (const std::string& warning :
+         data::ConvertPlant(inputs, m_paths.back(), m_load, m_pcf))
       err << "kelto3d convert: warning: " << warning << '\n';
   } catch (const std::exception& e) {
     err << "kelto3d convert: " << e.what() << '\n';
@@ -77,5 +70,7 @@ int RunConvert(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   return 0;
 }
+
+std::unique_ptr<CCommand> MakeConvertCommand() { return std::make_unique<CConvertCommand>(); }
 
 }  // namespace kelto::cli
