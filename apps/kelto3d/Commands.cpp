@@ -8,6 +8,7 @@
 
 #define KELTO3D_COMMANDS(X) \
   X(Generate)               \
+  X(Convert)                \
   X(Dump)                   \
   X(Info)                   \
   X(Render)

@@ -161,6 +161,19 @@ struct IKeltoFile : IDispatch {
 };
 KELTO_INTERFACE_IID(IKeltoFile, IDispatch, "8E094048-7DEB-11D6-86D9-00B0D0393397");
 
+// How a KeltoFile loads, beyond IKeltoFile (found by QueryInterface): reading
+// past the parts of a file that cannot be read, and what a load worked around.
+struct IKeltoFileLoading : IDispatch {
+  // True: a PCF block or a file of a folder that cannot be read is skipped
+  // and listed in Warnings instead of failing the load. Default false.
+  virtual HRESULT get_KeepGoing(VARIANT_BOOL* keepGoing) = 0;
+  virtual HRESULT put_KeepGoing(VARIANT_BOOL keepGoing) = 0;
+  // What the last successful load worked around (skipped blocks, unknown
+  // component types), one line each naming the file and line; "" for none.
+  virtual HRESULT get_Warnings(BSTR* warnings) = 0;
+};
+KELTO_INTERFACE_IID(IKeltoFileLoading, IDispatch, "4D614F22-9038-438B-8A58-FD03F79A13BD");
+
 struct IKeltoPathWalker : IDispatch {
   virtual HRESULT Start(IKeltoPoint* point, IKeltoLeg* leg) = 0;
   // The next point along the piping; null at the end.

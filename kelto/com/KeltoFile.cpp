@@ -78,6 +78,30 @@ HRESULT CKeltoFile::Load(BSTR path) {
   });
 }
 
+HRESULT CKeltoFile::get_KeepGoing(VARIANT_BOOL* keepGoing) {
+  return Guarded([&] {
+    RequireOut(keepGoing);
+    *keepGoing = data_->GetLoadOptions().keepGoing ? VARIANT_TRUE : VARIANT_FALSE;
+  });
+}
+
+HRESULT CKeltoFile::put_KeepGoing(VARIANT_BOOL keepGoing) {
+  return Guarded([&] {
+    kelto::data::LoadOptions options = data_->GetLoadOptions();
+    options.keepGoing = keepGoing != VARIANT_FALSE;
+    data_->SetLoadOptions(options);
+  });
+}
+
+HRESULT CKeltoFile::get_Warnings(BSTR* warnings) {
+  return Guarded([&] {
+    RequireOut(warnings);
+    std::string text;
+    for (const std::string& w : data_->Warnings()) text += w + '\n';
+    *warnings = NewBstr(text);
+  });
+}
+
 HRESULT CKeltoFile::get_Path(BSTR* path) {
   return Guarded([&] {
     RequireOut(path);

@@ -15,7 +15,10 @@
 // reload. Faces of records (points, legs, attributes, routes, route entries)
 // belong to one load and are retired by the next successful one.
 //
-// Load. A failed load changes nothing: the contents, the path and every face
+// Load. A path may name a JSON or PCF file (told apart by the content) or a
+// folder of them, loaded as one plant; IKeltoFileLoading (the second
+// interface) sets KeepGoing and reads the warnings of the last load.
+// A failed load changes nothing: the contents, the path and every face
 // stay as they were. The HRESULT is E_INVALIDARG for an empty path and E_FAIL
 // otherwise; the error info carries the loader's message, which names the
 // file, the JSON path and the problem.
@@ -54,7 +57,8 @@ class CKeltoRouteEntry;
 class CKeltoRoutes;
 
 class CKeltoFile : public ComObject<CKeltoFile, FaceDispatch<IKeltoFile>,
-                                    kelto::com::SupportErrorInfo<IKeltoFile>> {
+                                    kelto::com::SupportErrorInfo<IKeltoFile>,
+                                    FaceDispatch<IKeltoFileLoading>> {
  public:
   CKeltoFile();
   ~CKeltoFile() override;
@@ -63,6 +67,11 @@ class CKeltoFile : public ComObject<CKeltoFile, FaceDispatch<IKeltoFile>,
   HRESULT get_Pipelines(IKeltoPipelines** pipelines) override;
   HRESULT Load(BSTR path) override;
   HRESULT get_Path(BSTR* path) override;
+
+  // IKeltoFileLoading
+  HRESULT get_KeepGoing(VARIANT_BOOL* keepGoing) override;
+  HRESULT put_KeepGoing(VARIANT_BOOL keepGoing) override;
+  HRESULT get_Warnings(BSTR* warnings) override;
 
   kelto::data::File& Data() const { return *data_; }
 

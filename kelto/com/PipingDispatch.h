@@ -68,6 +68,9 @@ inline constexpr DISPID kWalkerNext = 2;
 inline constexpr DISPID kCatalogueDescribeType = 1;
 inline constexpr DISPID kCatalogueCountKeyTypes = 2;
 inline constexpr DISPID kCatalogueKeyTypeAt = 3;
+
+inline constexpr DISPID kLoadingKeepGoing = 1;
+inline constexpr DISPID kLoadingWarnings = 2;
 }  // namespace kelto::dispid
 
 // A collection interface's three rows.
@@ -89,6 +92,11 @@ KELTO_DISPATCH_MAP(IKeltoFile,
     kelto::com::PropGet<&IKeltoFile::get_Pipelines>("Pipelines", kelto::dispid::kFilePipelines),
     kelto::com::Method<&IKeltoFile::Load>("Load", kelto::dispid::kFileLoad),
     kelto::com::PropGet<&IKeltoFile::get_Path>("Path", kelto::dispid::kFilePath));
+
+KELTO_DISPATCH_MAP(IKeltoFileLoading,
+    kelto::com::PropGet<&IKeltoFileLoading::get_KeepGoing>("KeepGoing", kelto::dispid::kLoadingKeepGoing),
+    kelto::com::PropPut<&IKeltoFileLoading::put_KeepGoing>("KeepGoing", kelto::dispid::kLoadingKeepGoing),
+    kelto::com::PropGet<&IKeltoFileLoading::get_Warnings>("Warnings", kelto::dispid::kLoadingWarnings));
 
 // Routes' two flags may be left out (both default to 1, what the builders pass).
 KELTO_DISPATCH_MAP(IKeltoPipeline,

@@ -13,6 +13,8 @@
 #include "kelto/data/FileContents.h"
 #include "kelto/data/Limits.h"
 #include "kelto/data/Loader.h"
+#include "kelto/data/PcfReader.h"
+#include "kelto/data/PlantDraft.h"
 
 namespace kelto::data {
 
@@ -74,6 +76,11 @@ File::File() : catalogue_(&Catalogue::Default()) {}
 File::~File() = default;
 
 void File::Load(const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    LoadPlant(std::span<const std::filesystem::path>(&path, 1));
+    return;
+  }
   const std::string name = path.string();
   const MappedText text(path, name);
   LoadText(text.Text(), name);
@@ -82,13 +89,30 @@ void File::Load(const std::filesystem::path& path) {
 void File::LoadText(std::string_view text, const std::string& displayName) {
   auto fresh = std::make_unique<FileContents>();
   fresh->path = displayName;
-  Loader::Load(*fresh, *this, text, *catalogue_);
+  if (LooksLikePcf(text)) {
+    std::vector<PlantDraft> drafts;
+    drafts.push_back(ReadPcf(text, displayName, {options_.keepGoing}));
+    Loader::LoadDrafts(*fresh, *this, drafts, *catalogue_);
+  } else {
+    Loader::Load(*fresh, *this, text, *catalogue_);
+  }
   Adopt(std::move(fresh));
 }
 
 void File::Reload() {
   if (!contents_) throw std::logic_error("Reload before any successful Load");
+  if (contents_->sources.size() > 1) {
+    const std::vector<std::filesystem::path> paths(contents_->sources.begin(),
+                                                   contents_->sources.end());
+    LoadPlant(paths);
+    return;
+  }
   Load(std::filesystem::path(contents_->path));
+}
+
+std::span<const std::string> File::Warnings() const {
+  return contents_ ? std::span<const std::string>(contents_->warnings)
+                   : std::span<const std::string>();
 }
 
 // Gives pipelines and components of the fresh contents the objects of the old

@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kelto/data/Component.h"
 #include "kelto/data/LoadError.h"
@@ -24,6 +25,15 @@ namespace kelto::data {
 
 class Catalogue;
 struct FileContents;
+struct PlantDraft;
+
+struct LoadOptions {
+  // A PCF block or a file of a plant that cannot be read is skipped with a
+  // warning (see File::Warnings) instead of failing the load.
+  bool keepGoing = false;
+  // Files of a plant read at the same time; 0 means one per processor.
+  unsigned threads = 0;
+};
 
 class File {
  public:
@@ -34,12 +44,24 @@ class File {
 
   // Reads and validates the file at `path`; on success replaces the contents.
   // The path is kept as given and names the file in every error message.
+  // JSON or PCF, told apart by the text; a folder loads as LoadPlant({path}).
   void Load(const std::filesystem::path& path);
   // The same from text already in memory; `displayName` stands for the file
   // name in messages and becomes Path().
   void LoadText(std::string_view text, const std::string& displayName);
+  // Several piping files, and the .pcf and .json files of folders, as one
+  // plant, read in parallel (PlantLoader.cpp). Pipelines of the same id are
+  // joined; a component id met again is renamed, with a warning. Path() is
+  // the first path; Reload reads them all again.
+  void LoadPlant(std::span<const std::filesystem::path> paths);
   // Load(Path()) again; std::logic_error before any successful load.
   void Reload();
+
+  void SetLoadOptions(const LoadOptions& options) { options_ = options; }
+  const LoadOptions& GetLoadOptions() const { return options_; }
+  // What the last successful load worked around (unknown component types,
+  // skipped blocks and files), each naming the file and line.
+  std::span<const std::string> Warnings() const;
 
   // The catalogue that supplies group, item code, symbol key and shape code
   // for components whose file entry leaves them out. Defaults to
@@ -81,6 +103,7 @@ class File {
   void Adopt(std::unique_ptr<FileContents> fresh);
 
   std::unique_ptr<FileContents> contents_;
+  LoadOptions options_;
   const Catalogue* catalogue_;
   std::uint64_t generation_ = 0;
 };

@@ -15,6 +15,10 @@ namespace kelto::data {
 
 struct FileContents {
   std::string path;
+  // Every file of a plant loaded from several (File::LoadPlant); else empty.
+  std::vector<std::string> sources;
+  // What the load worked around, each naming the file and line.
+  std::vector<std::string> warnings;
   StringPool strings;
   StringId description = 0;
 

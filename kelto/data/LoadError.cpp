@@ -8,7 +8,9 @@ namespace {
 std::string Compose(const std::string& file, const std::string& path, const std::string& problem,
                     std::size_t line, std::size_t column) {
   std::string text = file;
-  if (line != 0) text += ':' + std::to_string(line) + ':' + std::to_string(column);
+  if (line != 0) text += ':' + std::to_string(line);
+  // Line-based formats name only the line.
+  if (line != 0 && column != 0) text += ':' + std::to_string(column);
   text += ": ";
   if (!path.empty()) text += path + ": ";
   return text + problem;

@@ -7,12 +7,14 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 namespace kelto::data {
 
 class Catalogue;
 class File;
 struct FileContents;
+struct PlantDraft;
 
 class Loader {
  public:
@@ -20,6 +22,12 @@ class Loader {
   // Throws LoadError; `out` is then garbage and must be dropped.
   static void Load(FileContents& out, File& owner, std::string_view text,
                    const Catalogue& catalogue);
+
+  // The same from drafts of one or more source files (DraftContents.cpp):
+  // pipelines of the same id are joined, a component id met again is renamed
+  // with a warning. Throws LoadError for what no reader should produce.
+  static void LoadDrafts(FileContents& out, File& owner, std::vector<PlantDraft>& drafts,
+                         const Catalogue& catalogue);
 
   // Leg directions and lengths from point positions where the file left them
   // out (Loader.cpp).
