@@ -40,8 +40,9 @@ Edges EdgesOf(const Program& program, std::uint32_t pc) {
       e.eps[0] = pc + 1;
       break;
     case Op::Progress:
-      // Whether an iteration consumed something changes which path is taken
-      // first, never which texts can match: both edges count here.
+      // Whether an iteration consumed something decides which path is taken,
+      // never which texts can match (an empty iteration adds no text): both
+      // edges count here.
       e.eps[0] = pc + 1;
       e.eps[1] = in.y;
       break;
@@ -201,12 +202,17 @@ void PikeMatcher::AddThread(List& list, std::uint32_t pc, std::size_t pos,
         stack_.push_back({false, f.a + 1, 0});
         break;
       case Op::Mark:
-        set(3 * groups + in.x, pos);
+        set(3 * groups + in.x, in.y == kFirstIteration ? pos | kFirstIterationBit : pos);
         stack_.push_back({false, f.a + 1, 0});
         break;
-      case Op::Progress:
-        stack_.push_back({false, regs[3 * groups + in.x] == pos ? in.y : f.a + 1, 0});
-        break;
+      case Op::Progress: {
+        const std::size_t mark = regs[3 * groups + in.x];
+        if ((mark & ~kFirstIterationBit) != pos)
+          stack_.push_back({false, f.a + 1, 0});
+        else if (mark & kFirstIterationBit)
+          stack_.push_back({false, in.y, 0});
+        break;  // an empty iteration past the first: this path fails
+      }
       case Op::AssertEnd:
         if (pos == text_.size()) stack_.push_back({false, f.a + 1, 0});
         break;

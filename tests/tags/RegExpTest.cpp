@@ -126,7 +126,11 @@ TEST(RegExp, RepetitionGreedyNonGreedyAndOverEmptyMatches) {
       {"^(a*)+$", "", ""},
       {"{(a*)*}x", "x", "x", {""}},
       {"(a*?)*?b", "ab", "ab"},
-      {"({a?})*b", "aab", "aab", {""}},  // the empty last iteration ends the loop
+      // An iteration that matches nothing does not count: the group keeps
+      // the last real one.
+      {"({a?})*b", "aab", "aab", {"a"}},
+      {"{a*}*b", "ab", "ab", {"a"}},
+      {"^{a*}+$", "", "", {""}},  // the one iteration a plus needs may be empty
   });
 }
 
