@@ -1,5 +1,7 @@
 #include "tags/TagEngine.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 #include "platform/com/Api.h"
