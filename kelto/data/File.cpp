@@ -28,7 +28,8 @@ const FileContents& Empty() {
 class MappedText {
  public:
   MappedText(const std::filesystem::path& path, const std::string& name) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO is refused below instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
       throw LoadError(name, "", std::string("cannot open the file (") + std::strerror(errno) + ")");
     struct stat st {};
