@@ -145,11 +145,13 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        R"({"pipelines": [)" + std::string(100000, '[') + R"(], "format": "kelto-piping"})",
        "t.json: /pipelines/0: expected an object, found an array"},
       {"item code out of range before the header",
-       R"({"pipelines": [{"id": "L", "components": [{"itemCode": 1e13}]}], "version": 1})",
-       "t.json: /pipelines/0/components/0/itemCode: item code 1e+13 does not fit in 32 bits"},
+       R"({"pipelines": [{"id": "L", "components": [{"itemCode": 1e13}]}], "version": 1, )"
+       R"("format": "kelto-piping"})",
+       "t.json: /pipelines/0/components/0/itemCode: item code 10000000000000 does not fit in 32 "
+       "bits"},
       {"bore units out of range before the header",
        R"({"pipelines": [{"id": "L", "components": [{"points": {"P": {"boreUnits": 300}}}]}], )"
-       R"("version": 1})",
+       R"("version": 1, "format": "kelto-piping"})",
        "t.json: /pipelines/0/components/0/points/P/boreUnits: bore units 300 is neither 1 (inch) "
        "nor 2 (millimetre)"},
       {"missing version", Edit(kValid, "\"version\": 1, ", ""),
