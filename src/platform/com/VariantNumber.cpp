@@ -299,7 +299,7 @@ std::string FormatReal(double v, int digits) {
   if (exponent >= digits || exponent < kPlainExponentMin) {
     out += mantissa.substr(0, 1);
     if (mantissa.size() > 1) out += "." + mantissa.substr(1);
-    char tail[8];
+    char tail[16];
     std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return out + tail;
   }
