@@ -4,8 +4,10 @@
 // UTF-8 and, when it compiles, searched in the subject as UTF-8 and as UTF-16
 // with a small work bound, so hostile patterns cost little per run. The
 // sanitizers catch memory and undefined-behaviour faults; the checks below
-// catch a result outside the three the engine promises and inconsistent match
-// details.
+// catch a result outside the three the engine promises, inconsistent match
+// details, and any difference between the linear-time matcher and the
+// backtracking one (bytes read one character each, so both see the same
+// characters).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +15,9 @@
 #include <string_view>
 
 #include "tags/RegExp.h"
+#include "tags/RegExpCompiler.h"
+#include "tags/RegExpMatcher.h"
+#include "tags/RegExpPike.h"
 
 namespace {
 
@@ -75,5 +80,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Without details the answer must be the same as with them.
   Check(regexp.Search(subject, nullptr, kStepLimit) == utf8);
+
+  // Without back references the linear matcher answers; wherever the
+  // backtracking matcher also reaches an answer within its budget, the two
+  // must agree on the match and on every group.
+  using namespace kelto::tags::regexp;
+  Program program;
+  CompileError error;
+  const std::u32string pattern32(pattern.begin(), pattern.end());
+  const std::u32string subject32(subject.begin(), subject.end());
+  if (Compile(pattern32, program, error) && LinearTime(program)) {
+    Found slow, fast;
+    const Outcome expected = Matcher(program).Search(subject32, kStepLimit, &slow);
+    const Outcome got = PikeMatcher(program).Search(subject32, &fast);
+    Check(got != Outcome::Aborted);
+    if (expected != Outcome::Aborted) {
+      Check(got == expected);
+      if (got == Outcome::Match)
+        Check(fast.begin == slow.begin && fast.end == slow.end && fast.groups == slow.groups);
+    }
+  }
   return 0;
 }

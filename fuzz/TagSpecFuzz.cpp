@@ -100,6 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       kelto::com::MakeObject<fuzz::FuzzPoint>();
 
   CTagEngine engine;
+  // A small bound keeps hostile rule sets cheap per run; reaching it must be
+  // reported like any evaluation error.
+  engine.SetWorkLimit(200'000);
   std::vector<std::string> messages;
   engine.SetSpec(xml, messages);
   for (const std::string& message : messages) {

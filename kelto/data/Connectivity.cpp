@@ -2,13 +2,17 @@
 //
 // Two ends (points that are not internal) of different components connect
 // when every coordinate differs by less than kCoincidenceTolerance. Ends are
-// bucketed in a grid of 1-unit cells; an end is compared only with the ends of
-// its own cell, and of a neighbouring cell when it lies within the tolerance
-// of that cell's border, so the work is linear in the number of ends.
+// bucketed in a grid of cells half the tolerance wide, so the ends of one
+// cell are all coincident with each other and join without being compared.
+// Two cells can hold coincident ends only when they lie within three cells of
+// each other along every axis; whether they do is decided by a sweep over the
+// two cells' ends (AnyCoincident), not by comparing every pair, so the work is
+// O(n log n) in the number of ends however they cluster.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numeric>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "kelto/data/FileContents.h"
@@ -18,136 +22,246 @@ namespace kelto::data {
 
 namespace {
 
-constexpr double kCell = 1.0;
+constexpr double kCell = kCoincidenceTolerance / 2;
+// Coincident ends are at most two cells apart; one more absorbs the rounding
+// of the cell computation at cell borders.
+constexpr std::int64_t kReach = 3;
 
-struct Cell {
-  std::int64_t x, y, z;
-  friend auto operator<=>(const Cell&, const Cell&) = default;
+struct CellKey {
+  std::int64_t v[3];
+  friend auto operator<=>(const CellKey&, const CellKey&) = default;
 };
 
-Cell CellOf(const Vec3& p) {
-  return {static_cast<std::int64_t>(std::floor(p.x / kCell)),
-          static_cast<std::int64_t>(std::floor(p.y / kCell)),
-          static_cast<std::int64_t>(std::floor(p.z / kCell))};
+std::int64_t CellIndex(double c) {
+  // Positions are finite and bounded by the loader; the clamp keeps the cast
+  // defined whatever a caller hands in.
+  const double i = std::floor(c / kCell);
+  return static_cast<std::int64_t>(std::clamp(i, -4e18, 4e18));
 }
 
-// The cells (along one axis) an end must be compared in: its own, and a
-// neighbour when it lies within the tolerance of the shared border.
-int Neighbours(double v, std::int64_t cell, std::int64_t out[2]) {
-  int n = 0;
-  out[n++] = cell;
-  const double inside = v - static_cast<double>(cell) * kCell;
-  if (inside < kCoincidenceTolerance)
-    out[n++] = cell - 1;
-  else if (inside > kCell - kCoincidenceTolerance)
-    out[n++] = cell + 1;
-  return n;
-}
+CellKey CellOf(const Vec3& p) { return {{CellIndex(p.x), CellIndex(p.y), CellIndex(p.z)}}; }
 
-struct DisjointSets {
-  std::vector<std::uint32_t> parent;
-  explicit DisjointSets(std::size_t n) : parent(n) { std::iota(parent.begin(), parent.end(), 0u); }
+double Axis(const Vec3& p, int axis) { return axis == 0 ? p.x : axis == 1 ? p.y : p.z; }
+
+class DisjointSets {
+ public:
+  explicit DisjointSets(std::size_t n) : parent_(n) {
+    std::iota(parent_.begin(), parent_.end(), 0u);
+  }
   std::uint32_t Root(std::uint32_t i) {
-    while (parent[i] != i) i = parent[i] = parent[parent[i]];
+    while (parent_[i] != i) i = parent_[i] = parent_[parent_[i]];
     return i;
   }
   void Join(std::uint32_t a, std::uint32_t b) {
     a = Root(a);
     b = Root(b);
-    if (a != b) parent[std::max(a, b)] = std::min(a, b);
+    if (a != b) parent_[std::max(a, b)] = std::min(a, b);
   }
+
+ private:
+  std::vector<std::uint32_t> parent_;
 };
 
-// Pairs the ends of one group of coincident ends. Two ends of different
-// components simply connect. In larger groups (a zero-length weld between two
-// pipes puts four ends in one place) the ends of components with several ends
-// in the group are served first, each taking the earliest free end of another
-// component, so the weld sits between the pipes instead of the pipes meeting
-// and the weld being left open.
-void PairGroup(std::vector<Point>& points, std::vector<std::uint32_t>& group) {
-  if (group.size() == 2) {
-    Point& a = points[group[0]];
-    Point& b = points[group[1]];
-    if (a.component != b.component) {
-      a.connected = static_cast<std::int32_t>(group[1]);
-      b.connected = static_cast<std::int32_t>(group[0]);
-    }
-    return;
+std::size_t Log2(std::size_t n) {
+  std::size_t l = 1;
+  while (n >>= 1) ++l;
+  return l;
+}
+
+// Whether some end of cell A and some end of cell B are coincident. Along an
+// axis where the two cells have the same index every pair is close enough;
+// along the others B lies wholly on one side, and with that side made the
+// positive one (negating both) the test per axis is b − a < tolerance, which
+// holds for a whole upper range of a. So: sweep A's ends by the first such
+// axis, keep a maximum of the third axis per rank of the second (a Fenwick
+// tree), and ask for each end of B whether the best end of A inserted so far
+// is close enough. Exact: every comparison is the one Coincident makes.
+bool AnyCoincident(const std::vector<Vec3>& a, const std::vector<Vec3>& b, const CellKey& ka,
+                   const CellKey& kb, std::size_t& work) {
+  if (a.size() * b.size() <= 64) {
+    work += a.size() * b.size();
+    for (const Vec3& p : a)
+      for (const Vec3& q : b)
+        if (Coincident(p, q)) return true;
+    return false;
   }
-  auto multiplicity = [&](std::uint32_t i) {
-    return std::count_if(group.begin(), group.end(), [&](std::uint32_t j) {
-      return points[j].component == points[i].component;
+  work += (a.size() + b.size()) * Log2(a.size() + b.size());
+  using Triple = std::array<double, 3>;
+  const auto transform = [&](const Vec3& p) {
+    Triple t{};
+    for (int s = 0; s < 3; ++s) {
+      const int side = (kb.v[s] > ka.v[s]) - (kb.v[s] < ka.v[s]);
+      t[s] = side == 0 ? 0.0 : side * Axis(p, s);
+    }
+    return t;
+  };
+  const auto close = [](double bv, double av) { return bv - av < kCoincidenceTolerance; };
+  std::vector<Triple> as, bs;
+  for (const Vec3& p : a) as.push_back(transform(p));
+  for (const Vec3& q : b) bs.push_back(transform(q));
+
+  // A by its first axis, descending: the ends close enough to a given b on
+  // that axis are a prefix.
+  std::sort(as.begin(), as.end(), [](const Triple& x, const Triple& y) { return x[0] > y[0]; });
+  std::vector<double> second;
+  for (const Triple& t : as) second.push_back(t[1]);
+  std::sort(second.begin(), second.end());
+  struct Query {
+    std::size_t prefix;  // ends of A close on axis 0
+    std::size_t rank;    // first rank of A's axis-1 values close on axis 1
+    double third;
+  };
+  std::vector<Query> queries;
+  for (const Triple& t : bs) {
+    const auto prefix = std::partition_point(as.begin(), as.end(), [&](const Triple& x) {
+      return close(t[0], x[0]);
     });
+    const auto rank = std::partition_point(second.begin(), second.end(),
+                                           [&](double v) { return !close(t[1], v); });
+    queries.push_back({static_cast<std::size_t>(prefix - as.begin()),
+                       static_cast<std::size_t>(rank - second.begin()), t[2]});
+  }
+  std::sort(queries.begin(), queries.end(),
+            [](const Query& x, const Query& y) { return x.prefix < y.prefix; });
+
+  // Fenwick tree over reversed ranks: a prefix of it is a suffix of ranks.
+  const std::size_t n = second.size();
+  std::vector<double> best(n + 1, -HUGE_VAL);
+  std::size_t inserted = 0;
+  for (const Query& q : queries) {
+    for (; inserted < q.prefix; ++inserted) {
+      const std::size_t rank = static_cast<std::size_t>(
+          std::lower_bound(second.begin(), second.end(), as[inserted][1]) - second.begin());
+      for (std::size_t i = n - rank; i <= n; i += i & (~i + 1))
+        best[i] = std::max(best[i], as[inserted][2]);
+    }
+    double top = -HUGE_VAL;
+    for (std::size_t i = n - q.rank; i > 0; i -= i & (~i + 1)) top = std::max(top, best[i]);
+    if (top != -HUGE_VAL && close(q.third, top)) return true;
+  }
+  return false;
+}
+
+// Pairs the ends of one group of coincident ends (in point order). Two ends
+// of different components simply connect. In larger groups (a zero-length
+// weld between two pipes puts four ends in one place) the ends of components
+// with several ends in the group are served first, each taking the earliest
+// free end of another component, so the weld sits between the pipes instead
+// of the pipes meeting and the weld being left open.
+void PairGroup(std::vector<Point>& points, const std::vector<std::uint32_t>& group) {
+  std::vector<std::uint32_t> components;
+  for (const std::uint32_t i : group) components.push_back(points[i].component);
+  std::sort(components.begin(), components.end());
+  const auto multiplicity = [&](std::uint32_t i) {
+    const auto range =
+        std::equal_range(components.begin(), components.end(), points[i].component);
+    return static_cast<std::int64_t>(range.second - range.first);
   };
   std::vector<std::pair<std::int64_t, std::uint32_t>> order;
-  for (std::uint32_t i : group) order.emplace_back(-multiplicity(i), i);
+  for (const std::uint32_t i : group) order.emplace_back(-multiplicity(i), i);
   std::sort(order.begin(), order.end());
+
+  // next[k]: a position at or after k that may still be free (skip links).
+  std::vector<std::size_t> next(order.size() + 1);
+  std::iota(next.begin(), next.end(), std::size_t{0});
+  const auto freeFrom = [&](std::size_t k) {
+    std::size_t r = k;
+    while (next[r] != r) r = next[r];
+    while (next[k] != r) k = std::exchange(next[k], r);
+    return r;
+  };
+  const auto take = [&](std::size_t k) { next[k] = k + 1; };
   for (std::size_t a = 0; a < order.size(); ++a) {
+    if (next[a] != a) continue;  // taken by an earlier end
     Point& p = points[order[a].second];
-    if (p.connected != kNoIndex) continue;
-    for (std::size_t b = a + 1; b < order.size(); ++b) {
-      Point& q = points[order[b].second];
-      if (q.connected != kNoIndex || q.component == p.component) continue;
-      p.connected = static_cast<std::int32_t>(order[b].second);
-      q.connected = static_cast<std::int32_t>(order[a].second);
-      break;
-    }
+    // At most the other ends of p's own component are skipped.
+    std::size_t b = freeFrom(a + 1);
+    while (b < order.size() && points[order[b].second].component == p.component)
+      b = freeFrom(b + 1);
+    if (b == order.size()) continue;
+    take(a);
+    take(b);
+    p.connected = static_cast<std::int32_t>(order[b].second);
+    points[order[b].second].connected = static_cast<std::int32_t>(order[a].second);
   }
 }
 
 }  // namespace
 
-void Loader::ConnectPoints(FileContents& contents) {
+std::size_t Loader::ConnectPoints(FileContents& contents) {
   std::vector<Point>& points = contents.points;
-  std::vector<std::pair<Cell, std::uint32_t>> ends;
+  std::vector<std::pair<CellKey, std::uint32_t>> ends;
   for (std::uint32_t i = 0; i < points.size(); ++i) {
     points[i].connected = kNoIndex;
     if (!points[i].internal) ends.emplace_back(CellOf(points[i].position), i);
   }
   std::sort(ends.begin(), ends.end());
+  std::size_t work = ends.size() * Log2(ends.size());
 
-  DisjointSets sets(ends.size());
-  bool any = false;
-  for (std::uint32_t e = 0; e < ends.size(); ++e) {
-    const Vec3& p = points[ends[e].second].position;
-    const Cell& c = ends[e].first;
-    std::int64_t xs[2], ys[2], zs[2];
-    const int nx = Neighbours(p.x, c.x, xs), ny = Neighbours(p.y, c.y, ys),
-              nz = Neighbours(p.z, c.z, zs);
-    for (int ix = 0; ix < nx; ++ix)
-      for (int iy = 0; iy < ny; ++iy)
-        for (int iz = 0; iz < nz; ++iz) {
-          const Cell probe{xs[ix], ys[iy], zs[iz]};
-          auto it =
-              std::lower_bound(ends.begin(), ends.end(), probe,
-                               [](const auto& entry, const Cell& k) { return entry.first < k; });
-          for (; it != ends.end() && it->first == probe; ++it) {
-            const auto other = static_cast<std::uint32_t>(it - ends.begin());
-            // Each pair is seen from both sides; join it once.
-            if (other <= e) continue;
-            if (Coincident(p, points[it->second].position)) {
-              sets.Join(e, other);
-              any = true;
-            }
+  // The occupied cells, each a run of `ends`.
+  std::vector<CellKey> keys;
+  std::vector<std::size_t> firstEnd;
+  for (std::size_t e = 0; e < ends.size(); ++e) {
+    if (keys.empty() || !(keys.back() == ends[e].first)) {
+      keys.push_back(ends[e].first);
+      firstEnd.push_back(e);
+    }
+  }
+  firstEnd.push_back(ends.size());
+  const auto positions = [&](std::size_t c) {
+    std::vector<Vec3> out;
+    for (std::size_t e = firstEnd[c]; e < firstEnd[c + 1]; ++e)
+      out.push_back(points[ends[e].second].position);
+    return out;
+  };
+
+  DisjointSets sets(keys.size());
+  bool any = ends.size() > keys.size();  // some cell holds two ends
+  for (std::uint32_t c = 0; c < keys.size(); ++c) {
+    const CellKey& k = keys[c];
+    // Only cells after this one (in key order): each pair once.
+    for (std::int64_t dx = 0; dx <= kReach; ++dx) {
+      for (std::int64_t dy = dx == 0 ? 0 : -kReach; dy <= kReach; ++dy) {
+        const CellKey from{{k.v[0] + dx, k.v[1] + dy, k.v[2] - kReach}};
+        const CellKey to{{k.v[0] + dx, k.v[1] + dy, k.v[2] + kReach}};
+        auto it = std::lower_bound(keys.begin() + c + 1, keys.end(), from);
+        work += Log2(keys.size());
+        for (; it != keys.end() && *it <= to; ++it) {
+          const auto other = static_cast<std::uint32_t>(it - keys.begin());
+          if (sets.Root(c) == sets.Root(other)) continue;
+          if (AnyCoincident(positions(c), positions(other), k, *it, work)) {
+            sets.Join(c, other);
+            any = true;
           }
         }
+      }
+    }
   }
-  if (!any) return;
+  if (!any) return work;
 
   // Gather each group of coincident ends, in point order.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> byRoot;
   byRoot.reserve(ends.size());
-  for (std::uint32_t e = 0; e < ends.size(); ++e) byRoot.emplace_back(sets.Root(e), ends[e].second);
+  for (std::uint32_t c = 0; c < keys.size(); ++c) {
+    const std::uint32_t root = sets.Root(c);
+    for (std::size_t e = firstEnd[c]; e < firstEnd[c + 1]; ++e)
+      byRoot.emplace_back(root, ends[e].second);
+  }
   std::sort(byRoot.begin(), byRoot.end());
+  work += byRoot.size() * Log2(byRoot.size());
   std::vector<std::uint32_t> group;
   for (std::size_t i = 0; i < byRoot.size();) {
     std::size_t j = i;
     group.clear();
     for (; j < byRoot.size() && byRoot[j].first == byRoot[i].first; ++j)
       group.push_back(byRoot[j].second);
-    if (group.size() >= 2) PairGroup(points, group);
+    if (group.size() >= 2) {
+      PairGroup(points, group);
+      work += group.size() * Log2(group.size());
+    }
     i = j;
   }
+  return work;
 }
 
 }  // namespace kelto::data

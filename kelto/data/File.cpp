@@ -30,7 +30,8 @@ const FileContents& Empty() {
 class MappedText {
  public:
   MappedText(const std::filesystem::path& path, const std::string& name) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO is refused below instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
       throw LoadError(name, "", std::string("cannot open the file (") + std::strerror(errno) + ")");
     struct stat st {};
@@ -46,13 +47,16 @@ class MappedText {
                           std::to_string(limits::kMaxFileBytes) + ")");
     }
     if (size_ > 0) {
-      void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      // Pages are read as the parser reaches them (no MAP_POPULATE): a file
+      // that is wrong from its first bytes fails without being read whole.
+      void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
       if (p == MAP_FAILED) {
         const int error = errno;
         ::close(fd);
         throw LoadError(name, "",
                         std::string("cannot read the file (") + std::strerror(error) + ")");
       }
+      ::madvise(p, size_, MADV_SEQUENTIAL);
       data_ = static_cast<const char*>(p);
     }
     ::close(fd);

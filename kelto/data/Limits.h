@@ -17,6 +17,7 @@ inline constexpr std::size_t kMaxLegs = 64;              // per component
 inline constexpr std::size_t kMaxAttributes = 1024;      // per component or pipeline
 inline constexpr std::size_t kMaxAttachments = 64;       // per component
 inline constexpr double kMaxCoordinate = 1e9;  // |x|, |y|, |z| and leg lengths, model units
+inline constexpr std::size_t kMaxNesting = 64;  // arrays and objects inside each other
 inline constexpr double kMaxBore = 100000.0;   // in the point's own bore units
 
 }  // namespace kelto::data::limits

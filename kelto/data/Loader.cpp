@@ -101,6 +101,7 @@ class Loader::Handler : public nlohmann::json_sax<Json> {
   void EndPoint();
   void EndLeg();
   void RequireMembers(const Frame& f, std::initializer_list<Member> members);
+  void CheckNesting();
 
   FileContents& out_;
   File& owner_;
@@ -218,8 +219,12 @@ bool Loader::Handler::NumberValue(double v, bool integral) {
       versionOk_ = true;
       break;
     case kItemCodeM:
-      if (v < -2147483648.0 || v > 2147483647.0)
+      // A deferred error returns here too: the value is never converted
+      // when it does not fit.
+      if (v < -2147483648.0 || v > 2147483647.0) {
         FailOrDefer(Path(true), "item code " + Number(v) + " does not fit in 32 bits");
+        break;
+      }
       draft_->itemCode_ = static_cast<std::int32_t>(v);
       break;
     case kBoreM:
@@ -229,10 +234,12 @@ bool Loader::Handler::NumberValue(double v, bool integral) {
       point_.point.bore = v;
       break;
     case kBoreUnitsM:
-      if (v != 1.0 && v != 2.0)
+      if (v != 1.0 && v != 2.0) {
         FailOrDefer(Path(true),
                     "bore units " + Number(v) + " is neither 1 (inch) nor 2 (millimetre)");
-      point_.point.boreUnits = static_cast<std::uint8_t>(v);
+        break;
+      }
+      point_.point.boreUnits = v == 1.0 ? kBoreInch : kBoreMillimetre;
       break;
     case kLengthM:
       if (!(v >= 0.0) || v > limits::kMaxCoordinate)
@@ -317,7 +324,18 @@ bool Loader::Handler::string(string_t& v) {
   return true;
 }
 
+void Loader::Handler::CheckNesting() {
+  // No valid file nests more than a few levels; the bound holds while a
+  // deferred error skips the rest too, so both orders of the header and
+  // "pipelines" stop early on a flood of brackets.
+  if (stack_.size() < limits::kMaxNesting) return;
+  if (deferred_) throw *deferred_;
+  Fail(Path(true),
+       "values nested deeper than " + std::to_string(limits::kMaxNesting) + " levels");
+}
+
 bool Loader::Handler::start_object(std::size_t) {
+  CheckNesting();
   if (skipDepth_) {
     stack_.push_back({Ctx::kRoot, false});
     return true;
@@ -431,6 +449,7 @@ bool Loader::Handler::key(string_t& k) {
 }
 
 bool Loader::Handler::start_array(std::size_t) {
+  CheckNesting();
   if (skipDepth_ || !Accept(Want::kArray, "an array")) {
     stack_.push_back({Ctx::kRoot, true});
     return true;

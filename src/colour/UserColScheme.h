@@ -37,6 +37,8 @@ class CUserColScheme : public IFColourScheme,
   // as every scheme does; only running out of memory escapes otherwise.
   std::int32_t GetColour(IKeltoComponent* component) override;
 
+  // The rules' engine: its work bound and the errors of its last evaluation.
+  CTagEngine& Engine() { return m_engine; }
   const CTagEngine& Engine() const { return m_engine; }
 
  private:

@@ -131,9 +131,14 @@ HRESULT LoadContentsFromBag(IPropertyBag* bag, IErrorLog* errorLog, VARIANT* con
     VariantInit(&length);
     length.vt = VT_I4;  // ask the bag for the count as a 32-bit integer
     if (const HRESULT hr = bag->Read(kLengthKey, &length, errorLog); FAILED(hr)) return hr;
+    // A bag may answer with the type it holds rather than the one asked for
+    // (a VT_I2, a text "14"): convert it, as any reader of a bag must.
     if (length.vt != VT_I4) {
-      VariantClear(&length);
-      return DISP_E_TYPEMISMATCH;
+      const HRESULT hr = VariantChangeType(&length, &length, 0, VT_I4);
+      if (FAILED(hr) || length.vt != VT_I4) {
+        VariantClear(&length);
+        return FAILED(hr) ? hr : DISP_E_TYPEMISMATCH;
+      }
     }
     const LONG pairs = length.lVal;
     if (pairs < 0 || pairs > kMaxBagPairs) return E_INVALIDARG;

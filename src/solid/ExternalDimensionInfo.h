@@ -52,6 +52,10 @@ class CExternalDimensionInfo {
   // Forgets the cached tags.
   void ClearCache();
 
+  // The rules' engine: its work bound and the errors of its last evaluation.
+  CTagEngine& Engine() { return m_engine; }
+  const CTagEngine& Engine() const { return m_engine; }
+
   // How many times rules were evaluated (for tests of the cache).
   unsigned long Evaluations() const { return m_evaluations; }
 

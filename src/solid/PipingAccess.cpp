@@ -1,5 +1,8 @@
 #include "solid/PipingAccess.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/com/Strings.h"
 
 namespace kelto::solid {
@@ -128,7 +131,11 @@ CVector3 DirectionOf(IKeltoLeg* leg) {
   if (has == VARIANT_FALSE) return {};
   CVector3 d;
   Check<IKeltoLeg>(leg->Direction(&d.x, &d.y, &d.z));
-  return d;
+  // Scaled by the largest component first, so that neither a tiny nor a huge
+  // vector under- or overflows on the way to unit length.
+  const double largest = std::max({std::fabs(d.x), std::fabs(d.y), std::fabs(d.z)});
+  if (!(largest > 0.0) || !std::isfinite(largest)) return {};
+  return (d * (1.0 / largest)).Normalised();
 }
 
 double LengthOf(IKeltoLeg* leg) {

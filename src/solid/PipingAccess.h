@@ -56,7 +56,9 @@ ComPtr<IKeltoLeg> LegAt(IKeltoLegs* legs, long index);
 // The leg's FromPoint / ToPoint names (owned BSTRs).
 _bstr_t FromPointName(IKeltoLeg* leg);
 _bstr_t ToPointName(IKeltoLeg* leg);
-// The leg direction when HasDirection is true, else the zero vector.
+// The leg's unit direction when HasDirection is true, else the zero vector.
+// A piping file keeps a given direction as written ([5, 0, 1000] is legal),
+// and every consumer (vertical-leg tests, circle normals) means the unit one.
 CVector3 DirectionOf(IKeltoLeg* leg);
 double LengthOf(IKeltoLeg* leg);
 

@@ -7,10 +7,10 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
+#include "platform/com/RegularFile.h"
 #include "symbolic/SkeldaSymbols.h"
 
 namespace kelto::symbolic {
@@ -36,6 +36,11 @@ double CheckedReal(std::string_view field, const std::string& name, std::size_t 
   if (!std::isfinite(value))
     throw std::out_of_range(Where(name, lineNumber) + "the number '" + std::string(field) +
                             "' is not finite.");
+  // Finite is not enough: a symbol is mapped onto the model by the sizes of
+  // its component, and 1e300 there would make the model's box infinite.
+  if (std::fabs(value) > kMaxSymbolNumber)
+    throw std::out_of_range(Where(name, lineNumber) + "the number '" + std::string(field) +
+                            "' is out of range (-1000000 to 1000000).");
   return value;
 }
 
@@ -128,18 +133,9 @@ void ReadSymbolStream(std::istream& in, const std::string& name, CSkeldaSymbols&
 }
 
 void ReadSymbolFile(const std::string& path, CSkeldaSymbols& symbols) {
-  // A folder opens as a stream on this platform and then reads as nothing;
-  // say what is wrong instead of loading an empty library.
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored))
-    throw std::runtime_error("Cannot open symbol file '" + path + "': it is a folder.");
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int error = errno;
-    throw std::runtime_error("Cannot open symbol file '" + path +
-                             "': " + (error ? std::strerror(error) : "unknown reason") + ".");
-  }
+  // Only a regular file of a sane size: a device or a FIFO named by mistake
+  // would otherwise be read without end or block for ever.
+  std::istringstream in(kelto::platform::ReadRegularFile(path, "symbol file", kMaxSymbolFileBytes));
   ReadSymbolStream(in, path, symbols);
 }
 

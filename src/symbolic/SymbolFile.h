@@ -13,10 +13,12 @@
 //  - a 501 line shorter than 93 characters or a 502 line shorter than 94
 //    throws std::out_of_range — the line does not reach the start of its last
 //    number, so the file is cut or not in this format;
-//  - a real number that is not finite ("nan", "inf", "1e999") throws
-//    std::out_of_range: it would poison every point the symbol is mapped to;
-//  - a file that cannot be opened or read throws std::runtime_error with the
-//    operating system's reason.
+//  - a real number that is not finite ("nan", "inf", "1e999") or beyond
+//    ±kMaxSymbolNumber ("1e300") throws std::out_of_range: it would poison
+//    every point the symbol is mapped to, or the model's bounding box;
+//  - a file that cannot be opened or read, that is not a regular file (a
+//    folder, a device, a FIFO) or is larger than kMaxSymbolFileBytes throws
+//    std::runtime_error with the reason.
 // The reader fills the CSkeldaSymbols it is given as it goes; callers that
 // need all-or-nothing read into a fresh object and drop it on failure (the
 // symbol filter does).
@@ -37,6 +39,11 @@ inline constexpr long kPenRecord = 502;
 // The shortest 501 and 502 lines: they must reach these 1-based columns.
 inline constexpr std::size_t kHeaderMinLength = 93;
 inline constexpr std::size_t kPenMinLength = 94;
+// Coordinates and ScaleF: symbols are drawn on a grid of about ten units, so
+// this is far beyond any drawing and far within what the model can hold.
+inline constexpr double kMaxSymbolNumber = 1e6;
+// A symbol library is text of a few hundred kilobytes at most.
+inline constexpr std::size_t kMaxSymbolFileBytes = std::size_t{64} << 20;
 
 // The substring at 1-based columns first..last; shorter or empty when the
 // line ends inside the field or before it.

@@ -1,7 +1,10 @@
 #include "tags/RegExp.h"
 
+#include <algorithm>
+
 #include "tags/RegExpCompiler.h"
 #include "tags/RegExpMatcher.h"
+#include "tags/RegExpPike.h"
 
 namespace kelto::tags {
 
@@ -96,11 +99,28 @@ RegExpCompileResult RegExp::Compile(std::u16string_view pattern) {
   return Compile(std::u32string_view(DecodeUtf16(pattern)));
 }
 
-MatchResult RegExp::Search(std::u32string_view text, MatchDetails* details,
-                           std::size_t stepLimit) const {
-  regexp::Matcher matcher(*program_);
+namespace {
+
+regexp::Outcome Backtrack(const regexp::Program& program, std::u32string_view text,
+                          std::size_t stepLimit, std::size_t* allowance, regexp::Found* found) {
+  regexp::Matcher matcher(program);
+  const std::size_t limit = allowance ? std::min(stepLimit, *allowance) : stepLimit;
+  const regexp::Outcome outcome = matcher.Search(text, limit, found);
+  if (allowance) *allowance -= std::min(*allowance, matcher.Steps());
+  return outcome;
+}
+
+}  // namespace
+
+MatchResult RegExp::Search(std::u32string_view text, MatchDetails* details, std::size_t stepLimit,
+                           std::size_t* allowance) const {
   regexp::Found found;
-  switch (matcher.Search(text, stepLimit, details ? &found : nullptr)) {
+  regexp::Found* const where = details ? &found : nullptr;
+  const regexp::Outcome outcome =
+      regexp::LinearTime(*program_)
+          ? regexp::PikeMatcher(*program_).Search(text, where, allowance)
+          : Backtrack(*program_, text, stepLimit, allowance, where);
+  switch (outcome) {
     case regexp::Outcome::NoMatch:
       return MatchResult::NoMatch;
     case regexp::Outcome::Aborted:
@@ -129,15 +149,17 @@ MatchResult RegExp::Search(std::u32string_view text, MatchDetails* details,
   return MatchResult::Match;
 }
 
-MatchResult RegExp::Search(std::string_view utf8, MatchDetails* details,
-                           std::size_t stepLimit) const {
-  return Search(std::u32string_view(DecodeUtf8(utf8)), details, stepLimit);
+MatchResult RegExp::Search(std::string_view utf8, MatchDetails* details, std::size_t stepLimit,
+                           std::size_t* allowance) const {
+  return Search(std::u32string_view(DecodeUtf8(utf8)), details, stepLimit, allowance);
 }
 
 MatchResult RegExp::Search(std::u16string_view text, MatchDetails* details,
-                           std::size_t stepLimit) const {
-  return Search(std::u32string_view(DecodeUtf16(text)), details, stepLimit);
+                           std::size_t stepLimit, std::size_t* allowance) const {
+  return Search(std::u32string_view(DecodeUtf16(text)), details, stepLimit, allowance);
 }
+
+bool RegExp::HasBackReferences() const { return !regexp::LinearTime(*program_); }
 
 std::size_t RegExp::groupCount() const { return program_->groupCount; }
 

@@ -17,11 +17,17 @@
 //
 // Searching tries each start position from the first onward and reports the
 // first match found there (the match need not reach the end of the text unless
-// the pattern ends with $). It is a backtracking search with a work bound:
+// the pattern ends with $). An expression without back references runs as a
+// Pike VM (RegExpPike.h): time linear in the text for a given pattern, no
+// budget, always an answer. Back references make matching a hard problem, so
+// an expression with them is searched by backtracking with a work bound:
 // after `stepLimit` steps (default kDefaultStepLimit, over the whole search)
-// it stops with MatchResult::Aborted, so a pathological pattern such as
-// "(a*)*b" costs at most a few milliseconds. Callers that need a yes/no treat
-// Aborted as "does not match".
+// it stops with MatchResult::Aborted. Aborted is not an answer: callers report
+// it (the tag engine makes it an evaluation error naming the expression).
+//
+// `allowance`, when given, is the caller's remaining work over many searches
+// (a whole rule-set evaluation): every search, linear or not, takes its steps
+// from it and stops with Aborted when it runs out.
 #pragma once
 
 #include <cstddef>
@@ -40,7 +46,7 @@ struct Program;
 enum class MatchResult {
   Match,
   NoMatch,
-  Aborted,  // the step budget ran out before an answer was found
+  Aborted,  // a work bound (stepLimit, allowance) ran out before an answer was found
 };
 
 // A stretch of the searched text, in characters from its start.
@@ -75,11 +81,18 @@ class RegExp {
   // Searches `text` (UTF-8, UTF-16 or UTF-32). `details`, when given, receives
   // the match on MatchResult::Match and is left alone otherwise.
   MatchResult Search(std::u32string_view text, MatchDetails* details = nullptr,
-                     std::size_t stepLimit = kDefaultStepLimit) const;
+                     std::size_t stepLimit = kDefaultStepLimit,
+                     std::size_t* allowance = nullptr) const;
   MatchResult Search(std::string_view utf8, MatchDetails* details = nullptr,
-                     std::size_t stepLimit = kDefaultStepLimit) const;
+                     std::size_t stepLimit = kDefaultStepLimit,
+                     std::size_t* allowance = nullptr) const;
   MatchResult Search(std::u16string_view text, MatchDetails* details = nullptr,
-                     std::size_t stepLimit = kDefaultStepLimit) const;
+                     std::size_t stepLimit = kDefaultStepLimit,
+                     std::size_t* allowance = nullptr) const;
+
+  // True when the expression has back references: only then can a search
+  // stop at `stepLimit`.
+  bool HasBackReferences() const;
 
   // Number of { } match groups.
   std::size_t groupCount() const;

@@ -443,11 +443,13 @@ class Emitter {
     for (const std::uint32_t j : jumps) code()[j].x = Here();
   }
 
-  // Star:  L1: split L2, End   L2: [mark r] body [progress r, End] jump L1   End:
-  // Plus:  L2: [mark r] body [progress r, End] split L2, End                End:
+  // Star:  L1: split L2, End   L2: [mark r] body [progress r] jump L1         End:
+  // Plus:  [mark r first]  L2: body [progress r, End  mark r] split L2, End   End:
   // Opt:   split L2, End  L2: body                                          End:
   // (split operands swapped for the non-greedy forms). An iteration that
-  // consumes nothing leaves the loop, so a loop over a nullable body ends.
+  // consumes nothing fails, so a loop over a nullable body ends and the
+  // groups keep what the last real iteration captured; only the one
+  // iteration a Plus requires may be empty (and then ends the loop).
   void EmitRepeat(const Node& n) {
     const Node& body = *n.kids.front();
     if (n.kind == Node::Kind::Opt) {
@@ -458,18 +460,22 @@ class Emitter {
     }
     const bool check = Nullable(body);
     const std::uint32_t reg = check ? program_.loopCount++ : 0;
-    const std::uint32_t entry = n.kind == Node::Kind::Star ? Add({Op::Split}) : 0;
+    if (n.kind == Node::Kind::Star) {
+      const std::uint32_t entry = Add({Op::Split});
+      if (check) Add({Op::Mark, reg});
+      Emit(body);
+      if (check) Add({Op::Progress, reg});
+      Add({Op::Jump, entry});
+      SetSplit(entry, entry + 1, Here(), n.greedy);
+      return;
+    }
+    if (check) Add({Op::Mark, reg, kFirstIteration});
     const std::uint32_t bodyStart = Here();
-    if (check) Add({Op::Mark, reg});
     Emit(body);
     const std::uint32_t progress = check ? Add({Op::Progress, reg}) : 0;
-    if (n.kind == Node::Kind::Star) {
-      Add({Op::Jump, entry});
-      SetSplit(entry, bodyStart, Here(), n.greedy);
-    } else {
-      const std::uint32_t split = Add({Op::Split});
-      SetSplit(split, bodyStart, Here(), n.greedy);
-    }
+    if (check) Add({Op::Mark, reg});
+    const std::uint32_t split = Add({Op::Split});
+    SetSplit(split, bodyStart, Here(), n.greedy);
     if (check) code()[progress].y = Here();
   }
 

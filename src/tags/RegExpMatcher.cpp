@@ -69,12 +69,19 @@ Outcome Matcher::Run(std::size_t start) {
         ++pc;
         break;
       case Op::Mark:
-        Set(Loop(in.x), pos);
+        Set(Loop(in.x), in.y == kFirstIteration ? pos | kFirstIterationBit : pos);
         ++pc;
         break;
-      case Op::Progress:
-        pc = regs_[Loop(in.x)] == pos ? in.y : pc + 1;
+      case Op::Progress: {
+        const std::size_t mark = regs_[Loop(in.x)];
+        if ((mark & ~kFirstIterationBit) != pos)
+          ++pc;
+        else if (mark & kFirstIterationBit)
+          pc = in.y;
+        else
+          ok = false;
         break;
+      }
       case Op::BackRef: {
         const std::size_t b = regs_[CaptureStart(in.x)];
         const std::size_t e = regs_[CaptureEnd(in.x)];

@@ -1,4 +1,4 @@
-// Runs a compiled Program over a text by backtracking, with an explicit stack
+// Runs a compiled Program with back references over a text by backtracking, with an explicit stack
 // (so a long text cannot overflow the call stack) and a step budget (so a
 // pattern with exponentially many ways to fail cannot hang the host).
 // Internal to the tag engine; RegExp is the public face.
@@ -34,6 +34,8 @@ class Matcher {
   // instruction or one undone backtracking entry, counted over the whole
   // search; past `stepLimit` steps the search gives up with Aborted.
   Outcome Search(std::u32string_view text, std::size_t stepLimit, Found* found);
+  // The steps the last search took.
+  std::size_t Steps() const { return steps_; }
 
  private:
   enum class Kind : std::uint32_t { Branch, Undo, Barrier };

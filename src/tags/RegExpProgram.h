@@ -19,14 +19,20 @@ enum class Op : std::uint8_t {
   Jump,        // continue at x
   OpenGroup,   // x: remember where match group x starts
   CloseGroup,  // x: match group x is the text since its OpenGroup
-  Mark,        // x: loop register x = position (start of a loop iteration)
-  Progress,    // x: if the iteration consumed nothing, leave the loop at y
+  Mark,        // x: loop register x = position (start of a loop iteration);
+               //    y = kFirstIteration marks the one iteration a Plus requires
+  Progress,    // x: if the iteration consumed nothing, fail, or leave the loop
+               //    at y when it was a Plus's first
   BackRef,     // x: consume the text of match group x (fails while unset)
   AssertEnd,   // succeed only at the end of the text
   NegBegin,    // a negated item follows; its continuation is x
   NegMatched,  // the negated item matched: the negation fails
   Match,       // the whole pattern matched
 };
+
+inline constexpr std::uint32_t kFirstIteration = 1;
+// Set in a loop register beside the position by a first-iteration Mark.
+inline constexpr std::size_t kFirstIterationBit = std::size_t{1} << (sizeof(std::size_t) * 8 - 1);
 
 struct Inst {
   Op op = Op::Match;

@@ -1,5 +1,7 @@
 #include "tags/TagEngine.h"
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 #include "platform/com/Api.h"
@@ -205,8 +207,18 @@ std::size_t CTagEngine::ReadLookup(const kelto::xml::Node& top,
 
 // --- Evaluation ---------------------------------------------------------------
 
+namespace {
+
+std::string Describe(const std::string& aspect, const std::string& expected) {
+  return "condition " + aspect + "=\"" + expected + "\"";
+}
+
+}  // namespace
+
 CTagEngine::TagMap CTagEngine::GetTags(IDispatch* object) const {
   TagMap tags;
+  m_evaluationErrors.clear();
+  std::size_t allowance = m_workLimit;
   std::vector<std::size_t> pending;
   for (const std::size_t root : m_roots) {
     Cache cache;
@@ -216,10 +228,17 @@ CTagEngine::TagMap CTagEngine::GetTags(IDispatch* object) const {
       pending.pop_back();
       bool holds = true;
       for (const Condition& condition : lookup.conditions) {
-        if (!Holds(condition, object, cache)) {
+        if (allowance == 0 || !Holds(condition, object, cache, allowance)) {
           holds = false;
           break;
         }
+      }
+      if (allowance == 0) {
+        m_evaluationErrors.push_back("Evaluation stopped: the work limit of " +
+                                     std::to_string(m_workLimit) +
+                                     " units was reached; the remaining lookups were skipped.");
+        m_workDone = m_workLimit;
+        return tags;
       }
       if (!holds) continue;
       for (const auto& [name, value] : lookup.tags) tags.insert_or_assign(name, value);
@@ -228,15 +247,19 @@ CTagEngine::TagMap CTagEngine::GetTags(IDispatch* object) const {
       }
     }
   }
+  m_workDone = m_workLimit - allowance;
   return tags;
 }
 
-bool CTagEngine::Holds(const Condition& condition, IDispatch* object, Cache& cache) const {
+bool CTagEngine::Holds(const Condition& condition, IDispatch* object, Cache& cache,
+                       std::size_t& allowance) const {
   const auto aspect = m_aspects.find(condition.aspect);
   if (aspect == m_aspects.end()) return false;  // not kept at loading; defensive
+  --allowance;
 
   auto [entry, inserted] = cache.try_emplace(condition.aspect);
   if (inserted) {
+    allowance -= std::min<std::size_t>(allowance, 1 + aspect->second.SegmentCount());
     try {
       entry->second = aspect->second.Evaluate(object);
     } catch (const Aspect::eval_error&) {
@@ -253,5 +276,14 @@ bool CTagEngine::Holds(const Condition& condition, IDispatch* object, Cache& cac
     auto result = kelto::tags::RegExp::Compile(condition.expected);
     condition.compiled = std::move(result.regexp);
   }
-  return *condition.compiled && kelto::tags::MatchesRegExp(*entry->second, **condition.compiled);
+  if (!*condition.compiled) return false;
+  const kelto::tags::RegExp& expression = **condition.compiled;
+  const auto outcome = kelto::tags::MatchesRegExp(*entry->second, expression, &allowance);
+  if (outcome == kelto::tags::MatchResult::Aborted && allowance > 0) {
+    m_evaluationErrors.push_back(
+        "The regular expression of " + Describe(condition.aspect, condition.expected) +
+        " gave up after " + std::to_string(kelto::tags::RegExp::kDefaultStepLimit) +
+        " steps (back references make some texts too costly to search); the condition fails.");
+  }
+  return outcome == kelto::tags::MatchResult::Match;
 }

@@ -21,6 +21,14 @@
 //    it fail; the failure is remembered like a value, so the member is not
 //    called again while the same top-level lookup is evaluated; the other
 //    lookups go on. Aspect values are cached per top-level lookup.
+//  - One GetTags is bounded in work (SetWorkLimit; one unit per condition
+//    tested, per member called and per regular-expression step), so no rule
+//    set can hold the host's thread long. Reaching the bound ends the
+//    evaluation there: the tags assigned so far are returned and the reason
+//    is an evaluation error. A back-reference expression that exhausts its
+//    own step budget is an evaluation error too (its condition fails), never
+//    a silent "no match". The errors of the last GetTags are in
+//    EvaluationErrors(), each naming the lookup's aspect and expression.
 //  - Only running out of memory escapes GetTags (as std::bad_alloc or
 //    _com_error(E_OUTOFMEMORY)); the scripting face turns that into an HRESULT.
 //  - Single-threaded: a const GetTags still fills the regular-expression cache
@@ -72,6 +80,7 @@ class CTagEngine : public CWrappedClass {
     const std::string& Name() const { return m_name; }
     const std::string& Expression() const { return m_expression; }
     bool IsRegExp() const { return m_regExp; }
+    std::size_t SegmentCount() const { return m_segments.size(); }
 
     // Calls the expression's members starting from object; the last result
     // (by-reference results read through). An empty expression gives the
@@ -91,6 +100,16 @@ class CTagEngine : public CWrappedClass {
   // The tags of object (which may be null: then no aspect can be evaluated,
   // and only lookups without conditions assign tags).
   TagMap GetTags(IDispatch* object) const;
+
+  // Work units one GetTags may spend (see the contracts above). The default
+  // is a few tenths of a second of matching on this class of machine; real
+  // rule sets use a tiny fraction of it.
+  static constexpr std::size_t kDefaultWorkLimit = 20'000'000;
+  void SetWorkLimit(std::size_t units) { m_workLimit = units; }
+  std::size_t WorkLimit() const { return m_workLimit; }
+  // What the last GetTags found wrong while evaluating, and the work it did.
+  const std::vector<std::string>& EvaluationErrors() const { return m_evaluationErrors; }
+  std::size_t WorkDone() const { return m_workDone; }
 
   const std::map<std::string, Aspect>& Aspects() const { return m_aspects; }
 
@@ -114,9 +133,13 @@ class CTagEngine : public CWrappedClass {
   using Cache = std::map<std::string, std::optional<_variant_t>, std::less<>>;
 
   std::size_t ReadLookup(const kelto::xml::Node& element, std::vector<std::string>& messages);
-  bool Holds(const Condition& condition, IDispatch* object, Cache& cache) const;
+  bool Holds(const Condition& condition, IDispatch* object, Cache& cache,
+             std::size_t& allowance) const;
 
   std::map<std::string, Aspect> m_aspects;
   std::vector<LookupNode> m_lookups;  // every lookup node, at any depth
   std::vector<std::size_t> m_roots;   // the top-level lookups, in order
+  std::size_t m_workLimit = kDefaultWorkLimit;
+  mutable std::vector<std::string> m_evaluationErrors;
+  mutable std::size_t m_workDone = 0;
 };

@@ -108,10 +108,12 @@ bool MatchesExactly(const VARIANT& value, std::string_view expected) {
   return SameValue(value, converted);
 }
 
-bool MatchesRegExp(const VARIANT& value, const RegExp& expression) {
+MatchResult MatchesRegExp(const VARIANT& value, const RegExp& expression,
+                          std::size_t* allowance) {
   _variant_t text;
-  if (!Convert(value, VT_BSTR, text)) return false;
-  return expression.Search(com::BstrView(text.bstrVal)) == MatchResult::Match;
+  if (!Convert(value, VT_BSTR, text)) return MatchResult::NoMatch;
+  return expression.Search(com::BstrView(text.bstrVal), nullptr, RegExp::kDefaultStepLimit,
+                           allowance);
 }
 
 }  // namespace kelto::tags

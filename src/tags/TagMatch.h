@@ -4,6 +4,7 @@
 // (Running out of memory is not hidden that way: it throws _com_error.)
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 #include "platform/com/Types.h"
@@ -29,9 +30,12 @@ bool MatchesExactly(const VARIANT& value, std::string_view expected);
 
 // Regular-expression matching: the value is converted to text with
 // VariantChangeType (flags 0: a boolean reads "-1"/"0", an empty value "");
-// a value that has no text form (null, errors, arrays) fails. Otherwise the
-// condition holds when the search finds a match; a search that reaches the
-// engine's work bound (MatchResult::Aborted) fails.
-bool MatchesRegExp(const VARIANT& value, const RegExp& expression);
+// a value that has no text form (null, errors, arrays) is NoMatch. Otherwise
+// the search's answer; Aborted when a work bound ran out (the expression's
+// own step budget, or `allowance`, the caller's remaining work, which the
+// search reduces).
+enum class MatchResult;
+MatchResult MatchesRegExp(const VARIANT& value, const RegExp& expression,
+                          std::size_t* allowance = nullptr);
 
 }  // namespace kelto::tags

@@ -362,6 +362,11 @@ TEST(ModelNode, AModelNodeOutlivingItsTreeStartsAfresh) {
     children = ComPtr<IDispatch>(ObjectOf(Get(root.Get(), u"Children")));
   }
   EXPECT_EQ(Get(children.Get(), u"Count").value.lVal, 1);
+  // One collection per node while it lives: a script comparing
+  // node.Children with itself sees one object.
+  auto again = ComPtr<IDispatch>(ObjectOf(Get(orphan.Get(), u"Children")));
+  EXPECT_EQ(ComPtr<IDispatch>(ObjectOf(Get(orphan.Get(), u"Children"))).Get(), again.Get());
+  again.Reset();
   children.Reset();  // the root goes, and the child's node with it
   EXPECT_EQ(ChildCount(orphan.Get()), 0);
   EXPECT_EQ(ObjectOf(Get(orphan.Get(), u"Object")), nullptr);

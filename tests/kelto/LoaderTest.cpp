@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <string>
@@ -137,6 +138,22 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        R"({"format": "kelto-piping", "pipelines": [{"id": "L", "newThing": 1}], "version": 1})",
        "t.json: /pipelines/0/newThing: unknown member (a pipeline has id, description, attributes, "
        "components)"},
+      // The same limits and range checks with the header last: a flood of
+      // brackets stops at the nesting limit, an out-of-range value is never
+      // converted.
+      {"brackets before the header",
+       R"({"pipelines": [)" + std::string(100000, '[') + R"(], "format": "kelto-piping"})",
+       "t.json: /pipelines/0: expected an object, found an array"},
+      {"item code out of range before the header",
+       R"({"pipelines": [{"id": "L", "components": [{"itemCode": 1e13}]}], "version": 1, )"
+       R"("format": "kelto-piping"})",
+       "t.json: /pipelines/0/components/0/itemCode: item code 10000000000000 does not fit in 32 "
+       "bits"},
+      {"bore units out of range before the header",
+       R"({"pipelines": [{"id": "L", "components": [{"points": {"P": {"boreUnits": 300}}}]}], )"
+       R"("version": 1, "format": "kelto-piping"})",
+       "t.json: /pipelines/0/components/0/points/P/boreUnits: bore units 300 is neither 1 (inch) "
+       "nor 2 (millimetre)"},
       {"missing version", Edit(kValid, "\"version\": 1, ", ""),
        "t.json: /: missing member \"version\""},
       {"missing type", Edit(kValid, R"("type": "Pipe", )", ""),
@@ -253,9 +270,12 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   kelto::test::TempDir dir;
   File file;
   const auto missing = dir.path() / "missing.json";
+  const auto fifo = dir.path() / "fifo.json";  // opening must not wait for a writer
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const auto& [path, message] :
        {std::pair{missing, ": cannot open the file (No such file or directory)"},
-        std::pair{dir.path(), ": cannot read the file (not a regular file)"}}) {
+        std::pair{dir.path(), ": cannot read the file (not a regular file)"},
+        std::pair{fifo, ": cannot read the file (not a regular file)"}}) {
     try {
       file.Load(path);
       ADD_FAILURE() << "loaded " << path;

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 #include "options/OptionsFixtures.h"
 #include "options/VariantStream.h"
+#include "platform/com/Api.h"
+#include "platform/com/Object.h"
 #include "platform/com/PropertyBag.h"
 #include "platform/com/Stream.h"
 
@@ -54,7 +57,39 @@ class FullBag final : public kelto::com::Object<FullBag, IPropertyBag> {
   int m_left;
 };
 
+// A bag that answers every read with the value as stored, whatever type
+// the reader asked for (bags are allowed to).
+class VerbatimBag final : public kelto::com::Object<VerbatimBag, IPropertyBag> {
+ public:
+  std::map<std::u16string, _variant_t> values;
+  HRESULT Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+    const auto it = values.find(name);
+    if (it == values.end()) return E_INVALIDARG;
+    return VariantCopy(value, &it->second);
+  }
+  HRESULT Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+};
+
 }  // namespace
+
+TEST(OptionsPersistence, ALengthOfAnotherTypeIsConvertedToALong) {
+  const _variant_t lengths[] = {_variant_t(short{1}), _variant_t(BYTE{1}), _variant_t("1"),
+                                _variant_t(1.0)};
+  for (const _variant_t& length : lengths) {
+    SCOPED_TRACE(length.vt);
+    auto bag = kelto::com::MakeObject<VerbatimBag>();
+    bag->values[u"Length"] = length;
+    bag->values[u"0.Name"] = _variant_t("Edges");
+    bag->values[u"0.Value"] = _variant_t(24);
+    _variant_t contents;
+    ASSERT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), S_OK);
+    EXPECT_EQ(contents.parray->rgsabound[0].cElements, 2u);
+  }
+  auto bag = kelto::com::MakeObject<VerbatimBag>();
+  bag->values[u"Length"] = _variant_t("many");
+  _variant_t contents;
+  EXPECT_EQ(LoadContentsFromBag(bag.Get(), nullptr, contents.GetAddress()), DISP_E_TYPEMISMATCH);
+}
 
 TEST(OptionsPersistence, RendererOptionsInABagGiveLengthAndSortedPairs) {
   RendererOptions r;

@@ -1,6 +1,7 @@
 // The solid model builder: tree shape, synchronisation reusing nodes,
 // pipeline markers, options, and failures that stay with one component.
 #include <map>
+#include <optional>
 
 #include "BrokenPiping.h"
 #include "SolidTestSupport.h"
@@ -110,6 +111,25 @@ TEST_F(ModelBuilderTest, PipelineMarkersShowAtTheNextSynchronisation) {
   builder.Options().Set("PipelineMarkers", _variant_t(false));
   builder.SyncModel(*root);
   EXPECT_TRUE(marker("A").empty());
+}
+
+TEST_F(ModelBuilderTest, AMarkerReadsTheLegDirectionAsAUnitVector) {
+  // The same steep pipe with its direction left to the library and written
+  // out unscaled: one marker, the mast east (the leg counts as vertical).
+  const auto steep = [](const char* id, std::optional<CVector3> direction) {
+    return Comp(id, "Pipe")
+        .Point("Run_1", {0, 0, 0})
+        .Point("Run_2", {5, 0, 1000})
+        .Leg("Run_1", "Run_2", direction);
+  };
+  for (const auto& direction : {std::optional<CVector3>(), std::optional(CVector3(5, 0, 1000))}) {
+    const auto file = Load(Plant{{"A", {steep("P", direction)}}});
+    builder.Options().Set("PipelineMarkers", _variant_t(true));
+    const auto root = builder.BuildModel(file.Get());
+    const Lines marker = GeometryOf(*root, PipelineOf(file.Get(), "A").Get());
+    ASSERT_EQ(marker.size(), 2u);
+    EXPECT_EQ(marker[0], "Line (0, 0, 0) to (200, 0, 0) colour 0xffffff");
+  }
 }
 
 // Attached data that lives with a node, to see nodes being reused.

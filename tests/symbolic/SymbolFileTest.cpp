@@ -6,6 +6,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "SymbolTestText.h"
 #include "support/TempDir.h"
@@ -135,11 +136,18 @@ TEST(SymbolFileRecords, ShortRecordsFailTheFileNamingTheLine) {
   EXPECT_NE(OutOfRangeMessage("   501"), "");
 }
 
-TEST(SymbolFileRecords, NonFiniteNumbersFailTheFile) {
-  for (const char* bad : {"     nan", "     inf", "   1e999"}) {
-    const std::string pen = "   502       1" + std::string(bad) + "       0";
+TEST(SymbolFileRecords, NonFiniteAndHugeNumbersFailTheFile) {
+  for (const char* bad : {"     nan", "     inf", "   1e999", "   1e300", " -1.1e06"}) {
+    const std::string pen = "   502       6" + std::string(bad) + "       0";
     EXPECT_NE(OutOfRangeMessage(HeaderLine({"KEY1", "", ""}) + "\n" + Padded(pen, 94)), "") << bad;
   }
+  EXPECT_EQ(OutOfRangeMessage(HeaderLine({"KEY1", "", ""}) + "\n" +
+                              Padded("   502       6   1e300       0", 94)),
+            "Symbol file 'test.sym', line 2: the number '   1e300' is out of range (-1000000 to "
+            "1000000).");
+  EXPECT_EQ(OutOfRangeMessage(HeaderLine({"KEY1", "", ""}) + "\n" +
+                              Padded("   502       6 1000000       0", 94)),
+            "");
 }
 
 TEST(SymbolFileRecords, UnreadableFilesNameTheFileAndTheReason) {
@@ -153,7 +161,24 @@ TEST(SymbolFileRecords, UnreadableFilesNameTheFileAndTheReason) {
     EXPECT_EQ(std::string(e.what()),
               "Cannot open symbol file '" + missing + "': No such file or directory.");
   }
-  EXPECT_THROW(ReadSymbolFile(dir.path().string(), symbols), std::runtime_error);
+  // Never read: a folder, a device that never ends, a FIFO that would block.
+  const std::string fifo = (dir.path() / "fifo.sym").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* kind;
+  } special[] = {{dir.path().string(), "a folder"},
+                 {"/dev/zero", "a character device"},
+                 {fifo, "a FIFO"}};
+  for (const auto& c : special) {
+    try {
+      ReadSymbolFile(c.path, symbols);
+      ADD_FAILURE() << c.path;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open symbol file '" + c.path +
+                                           "': it is not a regular file (" + c.kind + ").");
+    }
+  }
   // A good file reads through the same door.
   WriteFile(dir.path() / "good.sym", Symbol({"GOOD", "", ""}, BoxPens()));
   ReadSymbolFile((dir.path() / "good.sym").string(), symbols);

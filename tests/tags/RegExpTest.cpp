@@ -126,7 +126,11 @@ TEST(RegExp, RepetitionGreedyNonGreedyAndOverEmptyMatches) {
       {"^(a*)+$", "", ""},
       {"{(a*)*}x", "x", "x", {""}},
       {"(a*?)*?b", "ab", "ab"},
-      {"({a?})*b", "aab", "aab", {""}},  // the empty last iteration ends the loop
+      // An iteration that matches nothing does not count: the group keeps
+      // the last real one.
+      {"({a?})*b", "aab", "aab", {"a"}},
+      {"{a*}*b", "ab", "ab", {"a"}},
+      {"^{a*}+$", "", "", {""}},  // the one iteration a plus needs may be empty
   });
 }
 
@@ -249,25 +253,52 @@ TEST(RegExp, NestingIsBoundedAtCompileTime) {
   EXPECT_FALSE(RegExp::Compile(std::string(5000, '!') + "a"));
 }
 
-TEST(RegExp, HostilePatternsStopWithinTheStepBudget) {
-  const std::string as(30, 'a');
-  for (const char* pattern :
-       {"(a*)*b", "(a|a)*c", "(a+)+b", "{a*}*\\0b", "(a|aa)+$x", "(!b)*(!b)*(!b)*c", "((a*)*)*b"}) {
-    const auto re = RegExp::Compile(pattern);
-    ASSERT_TRUE(re) << pattern;
-    const MatchResult r = re.regexp->Search(as);
-    EXPECT_NE(r, MatchResult::Match) << pattern;
+TEST(RegExp, WithoutBackReferencesEveryAnswerIsExactWhateverTheText) {
+  // Patterns with exponentially many ways to fail, and a long text where a
+  // step budget used to give up before the match near the end.
+  const std::string as(5000, 'a');
+  const std::string ones = std::string(1500, '1') + "x5.";
+  const struct {
+    const char* pattern;
+    std::string text;
+    MatchResult expected;
+  } cases[] = {
+      {"(a*)*b", as, MatchResult::NoMatch},
+      {"(a|a)*c", as, MatchResult::NoMatch},
+      {"(a+)+b", as + "b", MatchResult::Match},
+      {"(.*)*(.*)*(.*)*Q1", as, MatchResult::NoMatch},
+      {"(!b)*(!b)*(!b)*c", as, MatchResult::NoMatch},
+      {"((a*)*)*b", as, MatchResult::NoMatch},
+      {"[0-9]+\\.$", ones, MatchResult::Match},
+      {"^(!(abc))*$", as + "abc", MatchResult::NoMatch},
+  };
+  for (const auto& c : cases) {
+    const auto re = RegExp::Compile(c.pattern);
+    ASSERT_TRUE(re) << c.pattern;
+    EXPECT_FALSE(re.regexp->HasBackReferences());
+    // A budget of one step would stop any backtracking search at once.
+    EXPECT_EQ(re.regexp->Search(c.text, nullptr, 1), c.expected) << c.pattern;
   }
-  // Back references are charged per compared character.
-  const auto refs = RegExp::Compile("{.*}\\0*\\0*x");
-  EXPECT_NE(refs.regexp->Search(std::string(3000, 'a')), MatchResult::Match);
-  // The budget is reported distinctly, and a generous one finds the answer.
-  const auto slow = RegExp::Compile("(a|a)*c");
-  EXPECT_EQ(slow.regexp->Search(as), MatchResult::Aborted);
+}
+
+TEST(RegExp, BackReferencesKeepTheStepBudgetAndSayWhenItRunsOut) {
+  const auto slow = RegExp::Compile("{a|a}*\\0c");
+  ASSERT_TRUE(slow.regexp->HasBackReferences());
+  EXPECT_EQ(slow.regexp->Search(std::string(30, 'a')), MatchResult::Aborted);
   EXPECT_EQ(slow.regexp->Search("aaaaac", nullptr, 1000), MatchResult::Match);
-  EXPECT_EQ(slow.regexp->Search("aaaaaa", nullptr, 1'000'000), MatchResult::NoMatch);
-  const auto simple = RegExp::Compile("x");
-  EXPECT_EQ(simple.regexp->Search(std::string(100, 'a') + "x", nullptr, 50), MatchResult::Aborted);
+  const auto refs = RegExp::Compile("{.*}\\0*\\0*x");
+  EXPECT_EQ(refs.regexp->Search(std::string(3000, 'a')), MatchResult::Aborted);
+}
+
+TEST(RegExp, AllowanceIsSharedAcrossSearchesAndStopsThem) {
+  const auto re = RegExp::Compile("a*b");
+  std::size_t allowance = 1'000'000;
+  re.regexp->Search(std::string(100, 'a'), nullptr, 1000, &allowance);
+  const std::size_t used = 1'000'000 - allowance;
+  allowance = used / 2;
+  EXPECT_EQ(re.regexp->Search(std::string(100, 'a'), nullptr, 1000, &allowance),
+            MatchResult::Aborted);
+  EXPECT_EQ(allowance, 0u);
 }
 
 TEST(RegExp, LongTextsNeedNoDeepCallStack) {

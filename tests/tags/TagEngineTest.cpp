@@ -252,10 +252,9 @@ TEST_F(TagEngineTest, RegularExpressionMatching) {
       {_variant_t(true), "^-1$", true},
       {_variant_t(), "^$", true},         // empty reads as ""
       {_variant_t::Null(), ".*", false},  // null has no text
-      // A hostile pattern: the first alternative backtracks exponentially
-      // before the second could match, so the work bound stops the search
-      // and the condition fails rather than the host hanging.
-      {_variant_t(thirtyAs), "(a|a)*c|a", false},
+      // A pattern that backtracking would take exponential time over still
+      // gets its exact answer: the second alternative matches.
+      {_variant_t(thirtyAs), "(a|a)*c|a", true},
       // The same text with a linear pattern is fine.
       {_variant_t(thirtyAs), "^a+$", true},
   };
@@ -350,3 +349,42 @@ TEST_F(TagEngineTest, DeeplyNestedLookupsDoNotExhaustTheStack) {
 }
 
 }  // namespace
+
+TEST_F(TagEngineTest, EvaluationWorkIsBoundedAndRunningOutIsReported) {
+  const std::string aspect = "<Aspect Name='V' Expression='Value' MatchType='RegExp'/>";
+  const auto rules = [&](const std::string& pattern, int count) {
+    std::string lookups;
+    for (int i = 0; i < count; ++i) lookups += "<Lookup V='" + pattern + "'><Tag T='yes'/></Lookup>";
+    return "<Rules>" + aspect + lookups + "<Lookup><Tag Last='x'/></Lookup></Rules>";
+  };
+  valve->value = _variant_t(std::string(200, 'a').c_str());
+
+  // A hundred hostile rules without back references: exact answers, work in
+  // proportion to the rules times the text, no error.
+  CTagEngine linear;
+  Load(linear, rules("(.*)*(.*)*(.*)*Q1", 100));
+  Tags tags = linear.GetTags(AsDispatch(valve));
+  EXPECT_EQ(tags.count("T"), 0u);
+  EXPECT_EQ(tags.count("Last"), 1u);
+  EXPECT_TRUE(linear.EvaluationErrors().empty());
+  EXPECT_LT(linear.WorkDone(), 100u * 200 * 40);
+
+  // A back reference that exhausts its step budget is an error naming the
+  // expression, and the evaluation goes on.
+  CTagEngine backRefs;
+  Load(backRefs, rules("{a|a}*\\0c", 1));
+  tags = backRefs.GetTags(AsDispatch(valve));
+  EXPECT_EQ(tags.count("Last"), 1u);
+  ASSERT_EQ(backRefs.EvaluationErrors().size(), 1u);
+  EXPECT_NE(backRefs.EvaluationErrors()[0].find("V=\"{a|a}*\\0c\""), std::string::npos);
+
+  // The host's bound on the whole evaluation stops it where it is reached.
+  CTagEngine bounded;
+  Load(bounded, rules("{a|a}*\\0c", 1000));
+  bounded.SetWorkLimit(3'000'000);
+  tags = bounded.GetTags(AsDispatch(valve));
+  EXPECT_EQ(tags.count("Last"), 0u);
+  EXPECT_EQ(bounded.WorkDone(), 3'000'000u);
+  ASSERT_FALSE(bounded.EvaluationErrors().empty());
+  EXPECT_NE(bounded.EvaluationErrors().back().find("work limit of 3000000"), std::string::npos);
+}

@@ -97,8 +97,14 @@ HRESULT CComModelNode::get_Children(kelto3d::IModelNodes** pVal) {
     CheckResult(pVal);
     *pVal = nullptr;
     GetObject();  // the collection lists a real node, made now if need be
+    if (m_children) {
+      m_children->AddRef();
+      *pVal = m_children;
+      return;
+    }
     ComPtr<CComModelNodes> children = kelto::com::MakeObject<CComModelNodes>();
     children->SetOwner(this);
+    m_children = children.Get();
     *pVal = children.Detach();
   });
 }

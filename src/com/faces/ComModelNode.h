@@ -11,8 +11,10 @@
 // When the node dies while its ModelNode lives on (its tree went away), the
 // ModelNode makes a fresh, empty root on its next use.
 //
-// No state lives here besides the wrapper link: the Children and Geometry
-// objects, the attached script values and the tree are all the node's.
+// No state lives here besides the wrapper link and a weak link to the
+// Children collection while it lives (so `node.Children` is one object, as
+// `node.Geometry` is): the children, geometry, the attached script values and
+// the tree are all the node's.
 #pragma once
 
 #include "com/ModuleLock.h"
@@ -22,6 +24,8 @@
 #include "platform/com/Boundary.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/Dispatch.h"
+
+class CComModelNodes;
 
 struct ModelNodeClass {
   static constexpr CLSID clsid = kelto3d::kClsidModelNode;
@@ -60,4 +64,13 @@ class CComModelNode
   // Whether this ModelNode owns its node (a root it made, or one it was
   // handed by RemoveSubtree).
   bool OwnsNode() const { return m_owns && m_object; }
+
+  // Called by the Children collection as it goes away.
+  void ForgetChildren(CComModelNodes* children) {
+    if (m_children == children) m_children = nullptr;
+  }
+
+ private:
+  // The live Children collection, not counted: it holds this ModelNode.
+  CComModelNodes* m_children = nullptr;
 };

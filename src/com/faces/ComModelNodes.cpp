@@ -34,7 +34,9 @@ const CModelNode::ChildMap kNoChildren;
 }  // namespace
 
 CComModelNodes::CComModelNodes() = default;
-CComModelNodes::~CComModelNodes() = default;
+CComModelNodes::~CComModelNodes() {
+  if (m_owner) m_owner->ForgetChildren(this);
+}
 
 void CComModelNodes::SetOwner(CComModelNode* owner) { m_owner = ComPtr<CComModelNode>(owner); }
 

@@ -36,6 +36,9 @@ constexpr Civil CivilFromDays(long z) {
 }
 
 constexpr long kEpoch = DaysFromCivil(1899, 12, 30);
+// Two-digit years 00-49 are 2000-2049, 50-99 are 1950-1999 (the platform's
+// current default window).
+constexpr long kTwoDigitYearMax = 49;
 
 unsigned DaysInMonth(long y, unsigned m) {
   static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -80,7 +83,7 @@ class Reader {
   std::size_t i_ = 0;
 };
 
-// "h:mm[:ss[.fff]] [AM|PM]" as seconds since midnight.
+// "h:mm[:ss] [AM|PM]" as seconds since midnight.
 bool ReadTime(Reader& r, double* seconds) {
   long h = r.Number(1, 2);
   if (h < 0 || !r.Take(':')) return false;
@@ -90,13 +93,8 @@ bool ReadTime(Reader& r, double* seconds) {
   if (r.Take(':')) {
     const long whole = r.Number(2, 2);
     if (whole < 0 || whole > 59) return false;
+    // No fractions of a second: the platform refuses "02:04:12.017" too.
     s = static_cast<double>(whole);
-    if (r.Take('.')) {
-      int digits = 0;
-      const long frac = r.Number(1, 9, &digits);
-      if (frac < 0) return false;
-      s += static_cast<double>(frac) / std::pow(10.0, digits);
-    }
   }
   r.SkipSpaces();
   const bool am = r.TakeNoCase('A');
@@ -181,7 +179,7 @@ HRESULT ParseDate(std::u16string_view text, DATE* out) {
     int digits = 0;
     year = r.Number(2, 4, &digits);
     if (digits == 2)
-      year += year < 30 ? 2000 : 1900;
+      year += year <= kTwoDigitYearMax ? 2000 : 1900;
     else if (digits != 4)
       return DISP_E_TYPEMISMATCH;
     haveDate = true;

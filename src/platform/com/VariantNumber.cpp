@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <string_view>
 
 namespace kelto::com::detail {
 
@@ -265,12 +268,52 @@ std::string FormatReal(double v, int digits) {
   if (std::isnan(v)) return "NaN";
   if (std::isinf(v)) return v < 0 ? "-Infinity" : "Infinity";
   if (v == 0) return "0";  // also for -0
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, digits);
-  std::string s(buf, r.ptr);
-  for (char& c : s)
-    if (c == 'e') c = 'E';
-  return s;
+  // The exact decimal value first (120 digits hold every double's whole
+  // expansion at the magnitudes where a tie can occur), then rounded by hand:
+  // a tie rounds away from zero, so a float 654322.25 reads "654322.3".
+  char buf[160];
+  const auto r =
+      std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 120);
+  const std::string_view exact(buf, static_cast<std::size_t>(r.ptr - buf));
+  const std::size_t e = exact.find('e');
+  int exponent = std::atoi(std::string(exact.substr(e + 1)).c_str());
+  std::string mantissa;
+  for (char c : exact.substr(0, e))
+    if (c != '.') mantissa += c;
+  const bool up = mantissa[static_cast<std::size_t>(digits)] >= '5';
+  mantissa.resize(static_cast<std::size_t>(digits));
+  if (up) {
+    std::size_t i = mantissa.size();
+    while (i > 0 && mantissa[i - 1] == '9') mantissa[--i] = '0';
+    if (i == 0) {
+      mantissa.insert(mantissa.begin(), '1');
+      mantissa.pop_back();
+      ++exponent;
+    } else {
+      ++mantissa[i - 1];
+    }
+  }
+  while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
+
+  std::string out = v < 0 ? "-" : "";
+  if (exponent >= digits || exponent < kPlainExponentMin) {
+    out += mantissa.substr(0, 1);
+    if (mantissa.size() > 1) out += "." + mantissa.substr(1);
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return out + tail;
+  }
+  if (exponent < 0) {
+    out += "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + mantissa;
+  } else {
+    const auto whole = static_cast<std::size_t>(exponent) + 1;
+    if (mantissa.size() <= whole) {
+      out += mantissa + std::string(whole - mantissa.size(), '0');
+    } else {
+      out += mantissa.substr(0, whole) + "." + mantissa.substr(whole);
+    }
+  }
+  return out;
 }
 
 // GCC 12 at -O3 reports a false -Wrestrict overlap inside std::string's

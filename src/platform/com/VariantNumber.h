@@ -75,8 +75,10 @@ bool IsNonZero(const Number& n);
 
 // Text forms, C locale, no trailing zeros.
 std::string FormatInteger(Int128 v);
-// Up to `digits` significant digits, exponent form ("1E+20", "1E-05") where
-// printf's %G would use it.
+// Up to `digits` significant digits, a tie rounded away from zero; plain form
+// from 1E-11 up to the last power of ten with `digits` digits ("0.000056789",
+// "123456789012345"), exponent form outside ("1E+15", "1E-12").
+inline constexpr int kPlainExponentMin = -11;
 std::string FormatReal(double v, int digits);
 // mantissa / 10^scale exactly ("1.5", "-0.0009", "10").
 std::string FormatScaled(Int128 mantissa, int scale);
