@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kelto/data/Catalogue.h"
+#include "kelto/data/GeneratorSite.h"
 #include "kelto/data/GeneratorTables.h"
 #include "kelto/data/JsonText.h"
 
@@ -48,6 +49,7 @@ struct Turtle {
   std::string_view joint = "BW";
   bool open = false;  // an end waits at pos for the next component
   IVec origin;        // the line's band, to keep excursions balanced
+  Dir home = kEast;   // the way the line runs; bends come back to it
 };
 
 struct BranchStart {
@@ -87,7 +89,18 @@ class PlantBuilder {
     json_text::AppendString(out_, "Generated plant: " + std::to_string(components) +
                                       " components, seed " + std::to_string(seed));
     out_ += ",\n  \"pipelines\": [";
-    while (remaining_ > 0) Line();
+    site_ = PlanSite(components);
+    const std::size_t units = site_.units.size();
+    const std::size_t perRow = 2 * static_cast<std::size_t>(site_.unitsPerSide);
+    for (std::size_t u = 0; u < units && remaining_ > 0; ++u) {
+      if (u % perRow == 0) {
+        // A sixth of the row's share goes to its headers and their branches.
+        allowance_ = remaining_ * perRow / (units - u) / 6;
+        Headers(site_.units[u].row);
+      }
+      allowance_ = u + 1 == units ? remaining_ : remaining_ / (units - u);
+      FillUnit(site_.units[u]);
+    }
     out_ += pipelines_ ? "\n  ]\n}\n" : "]\n}\n";
     return {std::move(out_), components, pipelines_, joints_};
   }
@@ -114,31 +127,25 @@ class PlantBuilder {
   };
 
   const CatalogueType* Type(std::string_view name) const { return catalogue_.FindType(name); }
+  std::size_t Available() const { return std::min(remaining_, allowance_); }
 
-  // ---- one line -----------------------------------------------------------
+  // Mostly 2"–8", some 10"–14", a few 16"–24".
+  int BoreMix() {
+    const Int r = rng_.Range(0, 99);
+    return static_cast<int>(r < 80 ? rng_.Range(5, 10) : r < 95 ? rng_.Range(11, 13)
+                                                                 : rng_.Range(14, 17));
+  }
 
-  void Line() {
-    Turtle t;
-    bool branch = false;
-    if (!spawned_.empty()) {
-      t = spawned_.front().turtle;
-      spawned_.pop_front();
-      branch = true;
-    } else {
-      const Int k = static_cast<Int>(independent_++);
-      t.pos = {(k / 40) * 5000000, (k % 40) * 100000, 0};
-      t.size = static_cast<int>(rng_.Range(2, kSizeCount - 3));
-      t.inch = k % 3 == 1;  // a third of the lines in inch bores
-      t.joint = JointFor(t.size);
-    }
-    t.origin = t.pos;
+  // ---- lines ----------------------------------------------------------------
+
+  void BeginLine(const Turtle& t) {
     line_inch_ = t.inch;
     static constexpr const char* kServices[][2] = {{"P", "Process"},
                                                    {"S", "Steam"},
                                                    {"CW", "Cooling water"},
                                                    {"N", "Nitrogen"},
                                                    {"D", "Drain"}};
-    const auto& service = kServices[rng_.Range(0, 4)];
+    const auto& service = kServices[service_ >= 0 ? service_ : rng_.Range(0, 4)];
     lineId_ =
         (t.inch ? std::string(kSizes[t.size].nps) + "IN" : std::to_string(kSizes[t.size].dn)) +
         "-" + service[0] + "-" + std::to_string(1001 + pipelines_) + "-A" +
@@ -150,22 +157,83 @@ class PlantBuilder {
     out_ += ", \"PIPING-CLASS\": \"A1\"}, \"components\": [";
     lineCount_ = 0;
     lastPipe_ = -1;
+  }
+  void EndLine() { out_ += "\n    ]}"; }
 
-    std::size_t budget = static_cast<std::size_t>(rng_.Range(40, 200));
+  Turtle NewTurtle(IVec pos, Dir dir, int size) {
+    Turtle t;
+    t.pos = t.origin = pos;
+    t.dir = t.home = dir;
+    t.size = size;
+    t.inch = rng_.Chance(33);  // a third of the lines in inch bores
+    t.joint = JointFor(size);
+    return t;
+  }
+
+  // The unit's own piping: lines snaking along the plot at their own band and
+  // elevation, with every kind of fitting, until the unit's share is used.
+  void FillUnit(const UnitPlot& unit) {
+    if (Available() > 40) RackLines(unit);
+    for (int band = 0; Available() > 0; ++band) {
+      if (!spawned_.empty()) {
+        Turtle t = spawned_.front().turtle;
+        spawned_.pop_front();
+        UnitLine(unit, t, true);
+        continue;
+      }
+      // Bands across the plot run east or west, bands along it north or south.
+      const Int z = 30000 + (band % 5) * 8000;
+      const bool forward = band % 2 == 0;
+      if (band % 4 < 2) {
+        const Int y = unit.y0 + 30000 + (band * 23000) % (kUnitDepth - 60000);
+        const IVec start{forward ? unit.x0 + 20000 : unit.x1 - 20000, y, z};
+        UnitLine(unit, NewTurtle(start, forward ? kEast : kWest, BoreMix()), false);
+      } else {
+        const Int x = unit.x0 + 30000 + (band * 37000) % (kUnitWidth - 60000);
+        const IVec start{x, forward ? unit.y0 + 20000 : unit.y1 - 20000, z};
+        UnitLine(unit, NewTurtle(start, forward ? kNorth : kSouth, BoreMix()), false);
+      }
+    }
+    spawned_.clear();  // a branch not taken up stays an open end of its tee
+  }
+
+  void UnitLine(const UnitPlot& unit, Turtle t, bool branch) {
+    t.origin = t.pos;
+    BeginLine(t);
+    std::size_t budget = static_cast<std::size_t>(rng_.Range(20, 90));
     Draft start;
     Turtle started = t;
     if (branch) {
-      // A branch line first leaves the header, then turns east.
+      // A branch line first leaves its header, then turns along the plot.
       Pipe(start, started, rng_.Range(3000, 8000));
-      Elbow(start, started, IsVertical(t.dir) ? "Elbow-90-V" : "Elbow-90", kEast,
+      Elbow(start, started, IsVertical(t.dir) ? "Elbow-90-V" : "Elbow-90", t.home,
             ElbowRadius(t.size));
     } else if (rng_.Chance(60)) {
-      // Most lines start at an equipment nozzle: a flange whose face is the open end.
-      Flange(start, started, true);
+      Flange(start, started, true);  // starts at an equipment nozzle
     }
     if (CommitIfFits(std::move(start))) t = started;
     t.joint = JointFor(t.size);
-    while (remaining_ > 0 && lineCount_ < budget) {
+    while (Available() > 0 && lineCount_ < budget) {
+      const bool ew = t.home == kEast || t.home == kWest;
+      const Int along = ew ? t.pos.x : t.pos.y;
+      const Int lo = (ew ? unit.x0 : unit.y0) + 120000, hi = (ew ? unit.x1 : unit.y1) - 120000;
+      const bool out =
+          t.dir == t.home && (t.home == kEast || t.home == kNorth ? along > hi : along < lo);
+      if (out) {
+        // Back along the plot, one row over.
+        Draft turn;
+        Turtle tt = t;
+        const Dir side = ew ? (tt.pos.y > (unit.y0 + unit.y1) / 2 ? kSouth : kNorth)
+                            : (tt.pos.x > (unit.x0 + unit.x1) / 2 ? kWest : kEast);
+        Elbow(turn, tt, "Elbow-90", side, ElbowRadius(tt.size));
+        Pipe(turn, tt, rng_.Range(15000, 40000));
+        Elbow(turn, tt, "Elbow-90", Opposite(t.home), ElbowRadius(tt.size));
+        if (!CommitIfFits(std::move(turn))) break;
+        t = tt;
+        t.home = Opposite(t.home);
+        t.origin = t.pos;
+        continue;
+      }
       Draft run;
       Turtle before = t;
       Pipe(run, t, rng_.Range(8000, 60000));
@@ -173,14 +241,8 @@ class PlantBuilder {
         t = before;
         break;
       }
-      if (remaining_ > 0 && rng_.Chance(35)) CommitIfFits(SupportOnLastPipe());
-      if (remaining_ > 0 && t.joint != "SC" && rng_.Chance(30)) {
-        Draft w;
-        Turtle wt = t;
-        Weld(w, wt);
-        if (CommitIfFits(std::move(w))) t = wt;
-      }
-      if (remaining_ == 0 || lineCount_ >= budget) break;
+      Trimmings(t);
+      if (Available() == 0 || lineCount_ >= budget) break;
       const Scheduled next = schedule_.empty()
                                  ? Scheduled{static_cast<Feature>(rng_.Range(0, kFeatureCount - 1)),
                                              static_cast<int>(rng_.Range(0, 13))}
@@ -188,30 +250,211 @@ class PlantBuilder {
       Draft f;
       Turtle ft = t;
       Build(f, ft, next.feature, next.variant);
-      if (f.comps.size() + 1 > remaining_) continue;  // keep the budget for plain pipe
+      if (f.comps.size() + 1 > Available()) continue;  // keep the budget for plain pipe
       if (!schedule_.empty()) schedule_.pop_front();
       for (BranchStart& s : f.spawns) spawned_.push_back(s);
       Commit(f);
       t = ft;
     }
-    if (remaining_ > 0 && t.joint != "FL" && rng_.Chance(30)) {
+    if (Available() > 0 && t.joint != "FL" && rng_.Chance(40)) {
       Draft d;
       Flange(d, t, false);  // ends at an equipment nozzle
       CommitIfFits(std::move(d));
     }
-    out_ += "\n    ]}";
+    EndLine();
+  }
+
+  // A support on the pipe just laid, sometimes, and a weld after it.
+  void Trimmings(Turtle& t) {
+    if (Available() > 0 && rng_.Chance(35)) CommitIfFits(SupportOnLastPipe());
+    if (Available() > 0 && t.joint != "SC" && rng_.Chance(30)) {
+      Draft w;
+      Turtle wt = t;
+      Weld(w, wt);
+      if (CommitIfFits(std::move(w))) t = wt;
+    }
+  }
+
+  // Lines from a nozzle of this unit along the rack to a nozzle of another
+  // unit of the row: under the rack to a slot, up to its level, along the
+  // rack, down again and into the other unit. A quarter of the unit's share.
+  void RackLines(const UnitPlot& unit) {
+    const std::size_t stop = Available() - Available() / 4;
+    const int k = site_.unitsPerSide;
+    const int index = static_cast<int>((unit.x0) / (kUnitWidth + kUnitGap));
+    for (int tries = 0; tries < 40 && Available() > stop; ++tries) {
+      int other = index + static_cast<int>(rng_.Range(-4, 4));
+      if (other < 0 || other >= k || other == index) continue;
+      const UnitPlot& target =
+          site_.units[static_cast<std::size_t>(unit.row * 2 * k + other * 2 + rng_.Range(0, 1))];
+      Rack& rack = site_.racks[static_cast<std::size_t>(unit.row)];
+      const Int xs = rng_.Range(unit.x0 + 50000, unit.x1 - 50000);
+      const Int xt = rng_.Range(target.x0 + 50000, target.x1 - 50000);
+      const int level = static_cast<int>(rng_.Range(0, kRackLevels - 1));
+      const int size = BoreMix();
+      int slot = -1;
+      for (int s = 1; s + 1 < kRackSlots && slot < 0; ++s) {
+        if (rack.Free(level, s, std::min(xs, xt) - 20000, std::max(xs, xt) + 20000)) slot = s;
+      }
+      if (slot < 0) continue;
+      const Int ys = unit.RackSideY() + (unit.north ? 1 : -1) * rng_.Range(20000, 200000);
+      const Int yt = target.RackSideY() + (target.north ? 1 : -1) * rng_.Range(20000, 200000);
+      const Int zs = rng_.Range(15000, 35000), zt = rng_.Range(15000, 35000);
+      const Int ySlot = rack.SlotY(slot), zl = kLevelZ[level];
+      const Int length = std::abs(ys - ySlot) + (zl - zs) + std::abs(xt - xs) + (zl - zt) +
+                         std::abs(yt - ySlot);
+      if (static_cast<Int>(Available()) < length / 40000 + 40) return;
+      rack.Take(level, slot, std::min(xs, xt) - 20000, std::max(xs, xt) + 20000);
+      const std::vector<IVec> corners = {{xs, ySlot, zs}, {xs, ySlot, zl}, {xt, ySlot, zl},
+                                         {xt, ySlot, zt}, {xt, yt, zt}};
+      Turtle t = NewTurtle({xs, ys, zs}, unit.TowardRack(), size);
+      RouteLine(t, corners, true, true);
+    }
+  }
+
+  // The row's utility headers on the top level of the rack, a tee for each
+  // unit with a branch line dropping into it; closed by a cap at the far end.
+  void Headers(int row) {
+    Rack& rack = site_.racks[static_cast<std::size_t>(row)];
+    const int k = site_.unitsPerSide;
+    for (int h = 0; h < 2; ++h) {
+      const int slot = h == 0 ? 0 : kRackSlots - 1;
+      const int size = static_cast<int>(h == 0 ? rng_.Range(11, 14) : rng_.Range(13, 17));
+      const Int y = rack.SlotY(slot), z = kLevelZ[kRackLevels - 1];
+      if (static_cast<Int>(Available()) < (rack.x1 - rack.x0) / 60000 + 30 * k) return;
+      rack.Take(kRackLevels - 1, slot, rack.x0, rack.x1);
+      Turtle t = NewTurtle({rack.x0, y, z}, kEast, size);
+      service_ = h == 0 ? 1 : 2;
+      BeginLine(t);
+      service_ = -1;
+      Draft start;
+      Flange(start, t, true);  // the battery limit
+      Commit(start);
+      std::vector<std::pair<Turtle, const UnitPlot*>> branches;
+      for (int i = 0; i < k; ++i) {
+        for (int side = 0; side < 2; ++side) {
+          const UnitPlot& unit = site_.units[static_cast<std::size_t>(row * 2 * k + i * 2 + side)];
+          const int branchSize = std::max(5, size - static_cast<int>(rng_.Range(2, 5)));
+          const Int x = unit.CentreX() + (side ? 1 : -1) * (40000 + 30000 * h) -
+                        kSizes[size].tee;
+          if (!Run(t, {x, t.pos.y, t.pos.z}, kPlainRun)) break;
+          Draft tee;
+          Turtle tt = t;
+          const Turtle branch = Tee(tee, tt, 1, kDown, branchSize, Branch::kCaller);
+          if (!Commit(tee)) break;
+          t = tt;
+          branches.push_back({branch, &unit});
+        }
+      }
+      if (Run(t, {rack.x1, t.pos.y, t.pos.z}, kPlainRun)) {
+        Draft cap;
+        Cap(cap, t);
+        CommitIfFits(std::move(cap));
+      }
+      EndLine();
+      for (auto& [branch, unit] : branches) {
+        if (Available() < 30) break;
+        Turtle b = branch;
+        b.home = unit->TowardRack() == kSouth ? kNorth : kSouth;  // into the unit
+        const Int zb = rng_.Range(25000, 45000);
+        const Int yb = unit->RackSideY() + (unit->north ? 1 : -1) * rng_.Range(30000, 150000);
+        RouteLine(b, {{b.pos.x, b.pos.y, zb}, {b.pos.x, yb, zb}}, false, true);
+      }
+    }
+  }
+
+  // A line through the corners in turn (the last one is where it ends),
+  // square turns by long-radius elbows, fittings along the straights.
+  void RouteLine(Turtle t, const std::vector<IVec>& corners, bool nozzleStart, bool nozzleEnd) {
+    t.origin = t.pos;
+    BeginLine(t);
+    Draft start;
+    if (nozzleStart) Flange(start, t, true);
+    if (!start.comps.empty() && !Commit(start)) return EndLine();
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+      const bool last = i + 1 == corners.size();
+      const IVec& c = corners[i];
+      const RunKind kind = IsVertical(t.dir) ? kRiserRun : (t.dir == kEast || t.dir == kWest)
+                                                               ? kRackRun
+                                                               : kCrossRun;
+      const Int along = Along(t, c);
+      if (along <= 0) break;
+      if (!Run(t, c, kind, last ? (nozzleEnd ? kSizes[t.size].flange : 0) : -1)) break;
+      if (last) {
+        Draft end;
+        if (nozzleEnd) Flange(end, t, false);
+        CommitIfFits(std::move(end));
+        break;
+      }
+      const IVec next = corners[i + 1] - c;
+      const Dir to = next.x > 0   ? kEast
+                     : next.x < 0 ? kWest
+                     : next.y > 0 ? kNorth
+                     : next.y < 0 ? kSouth
+                     : next.z > 0 ? kUp
+                                  : kDown;
+      Draft bend;
+      Elbow(bend, t, IsVertical(to) || IsVertical(t.dir) ? "Elbow-90-V" : "Elbow-90", to,
+            ElbowRadius(t.size));
+      if (!Commit(bend)) break;
+    }
+    EndLine();
+  }
+
+  static Int Along(const Turtle& t, const IVec& target) {
+    const IVec d = target - t.pos, u = Unit(t.dir);
+    return d.x * u.x + d.y * u.y + d.z * u.z;
+  }
+
+  enum RunKind { kPlainRun, kRackRun, kCrossRun, kRiserRun };
+
+  // Lays the straight from the turtle to `target` less `stop` (−1: the
+  // radius of the elbow that turns there), pipes with fittings between them
+  // as the run allows. False when the budget ran out first.
+  bool Run(Turtle& t, const IVec& target, RunKind kind, Int stop = 0) {
+    const auto left = [&](const Turtle& at) {
+      return Along(at, target) - (stop < 0 ? ElbowRadius(at.size) : stop);
+    };
+    while (left(t) > 0) {
+      const Int room = left(t);
+      Draft run;
+      Turtle before = t;
+      const Int pipe = room <= 120000 ? room : rng_.Range(60000, std::min<Int>(120000, room - 20000));
+      Pipe(run, t, pipe);
+      if (!Commit(run)) {
+        t = before;
+        return false;
+      }
+      if (left(t) > 20) Trimmings(t);
+      if (kind == kPlainRun || kind == kRiserRun || left(t) < 40000 || !rng_.Chance(45)) continue;
+      static constexpr Feature kRack[] = {kValve, kInline, kReducer, kTee, kCross, kMultiValve};
+      static constexpr Feature kCross[] = {kValve, kInline, kReducer};
+      const Feature f = kind == kRackRun ? kRack[rng_.Range(0, 5)] : kCross[rng_.Range(0, 2)];
+      Draft d;
+      Turtle ft = t;
+      Build(d, ft, f, f == kReducer ? 0 : static_cast<int>(rng_.Range(0, 13)));
+      const IVec off = ft.pos - t.pos;
+      const bool onAxis = ft.dir == t.dir && Along(t, ft.pos) ==
+                                                 std::abs(off.x) + std::abs(off.y) + std::abs(off.z);
+      if (!onAxis || left(ft) < 2000 || d.comps.size() + 1 > Available() || !d.spawns.empty())
+        continue;
+      Commit(d);
+      t = ft;
+    }
+    return left(t) == 0;
   }
 
   bool CommitIfFits(Draft d) {
-    if (d.comps.empty() || d.comps.size() > remaining_) return false;
+    if (d.comps.empty() || d.comps.size() > Available()) return false;
     return Commit(d);
   }
 
   bool Commit(Draft& d) {
-    if (d.comps.size() > remaining_) return false;
+    if (d.comps.size() > Available()) return false;
     joints_ += d.joints;
     for (GComp& c : d.comps) Write(c);
     remaining_ -= d.comps.size();
+    allowance_ -= d.comps.size();
     return true;
   }
 
@@ -292,8 +535,12 @@ class PlantBuilder {
   // A direction square to the line that moves it back toward its band.
   Dir Lateral(const Turtle& t, bool vertical) const {
     if (vertical) return t.pos.z > t.origin.z ? kDown : kUp;
+    if (t.home == kNorth || t.home == kSouth) return t.pos.x > t.origin.x ? kWest : kEast;
     return t.pos.y > t.origin.y ? kSouth : kNorth;
   }
+
+  // A horizontal direction square to d (north for vertical lines).
+  static Dir Beside(Dir d) { return d == kNorth || d == kSouth ? kEast : kNorth; }
 
   Dir BranchDir(const Turtle& t) { return rng_.Chance(50) ? kDown : Lateral(t, false); }
 
@@ -308,7 +555,7 @@ class PlantBuilder {
         const Int r = v % 3 == 2 ? PulledRadius(t.size) : ElbowRadius(t.size);
         Elbow(d, t, type, n, r);
         Pipe(d, t, rng_.Range(5000, 30000));
-        Elbow(d, t, type, kEast, r);
+        Elbow(d, t, type, t.home, r);
         break;
       }
       case kOffset:
@@ -336,37 +583,18 @@ class PlantBuilder {
         t.pos = run2;
         t.dir = n;
         Pipe(d, t, rng_.Range(5000, 20000));
-        Elbow(d, t, "Elbow-90", kEast, ElbowRadius(t.size));
+        Elbow(d, t, "Elbow-90", t.home, ElbowRadius(t.size));
         break;
       }
       case kTee: {
-        static constexpr const char* kTypes[] = {"Tee", "Reducing-Tee", "Set-On-Tee"};
         const int kind = v % 3;
         // Set-on branches are small-bore drains and vents (screwed ends).
         const int branchSize = kind == 0   ? t.size
                                : kind == 1 ? std::max(0, t.size - 2)
                                            : std::min(2, t.size);
-        const Dir b = BranchDir(t);
-        GComp& c = Begin(d, t, kTypes[kind]);
-        const Int half = kind == 2 ? kSizes[branchSize].od : kSizes[t.size].tee;
-        const Int reach = kind == 2 ? kSizes[t.size].od / 2 + 500 : kSizes[t.size].tee;
-        const IVec centre = t.pos + Unit(t.dir) * half;
-        const IVec run2 = centre + Unit(t.dir) * half;
-        const IVec end1 = centre + Unit(b) * reach;
-        c.points = {{"Run_1", t.pos, t.size, t.joint},
-                    {"Run_2", run2, t.size, t.joint},
-                    {"End_1", end1, branchSize, JointFor(branchSize)},
-                    {"Centre_1", centre, t.size, "", true}};
-        Leg(c, 0, 3);
-        Leg(c, 3, 1);
-        Leg(c, 3, 2);
-        const Turtle branch{end1, b, branchSize, t.inch, JointFor(branchSize), true, end1};
         // Some branches become lines of their own, starting at the tee.
-        if (spawned_.size() < 2 && rng_.Chance(30))
-          d.spawns.push_back({branch});
-        else
-          Stub(d, branch);
-        t.pos = run2;
+        const bool spawn = spawned_.size() < 2 && rng_.Chance(30);
+        Tee(d, t, kind, BranchDir(t), branchSize, spawn ? Branch::kSpawn : Branch::kStub);
         break;
       }
       case kCross: {
@@ -375,7 +603,8 @@ class PlantBuilder {
         const IVec centre = t.pos + Unit(t.dir) * kSizes[branchSize].od;
         const IVec run2 = centre + Unit(t.dir) * kSizes[branchSize].od;
         const Int reach = kSizes[t.size].od / 2 + 500;
-        const IVec e1 = centre + Unit(kNorth) * reach, e2 = centre + Unit(kSouth) * reach;
+        const Dir s1 = Beside(t.dir), s2 = Opposite(s1);
+        const IVec e1 = centre + Unit(s1) * reach, e2 = centre + Unit(s2) * reach;
         const std::string_view bj = JointFor(branchSize);
         c.points = {{"Run_1", t.pos, t.size, t.joint},
                     {"Run_2", run2, t.size, t.joint},
@@ -386,8 +615,8 @@ class PlantBuilder {
         Leg(c, 4, 1);
         Leg(c, 4, 2);
         Leg(c, 4, 3);
-        Stub(d, Turtle{e1, kNorth, branchSize, t.inch, bj, true, e1});
-        Stub(d, Turtle{e2, kSouth, branchSize, t.inch, bj, true, e2});
+        Stub(d, Turtle{e1, s1, branchSize, t.inch, bj, true, e1});
+        Stub(d, Turtle{e2, s2, branchSize, t.inch, bj, true, e2});
         t.pos = run2;
         break;
       }
@@ -608,7 +837,7 @@ class PlantBuilder {
     static constexpr const char* kTypes[] = {"Valve-3Way", "Control-Valve-3Way", "Valve-4Way",
                                              "Control-Valve-4Way", "Valve-Multiway"};
     static constexpr int kBranches[] = {1, 1, 2, 2, 3};
-    static constexpr Dir kDirs[] = {kNorth, kSouth, kDown};
+    const Dir kDirs[] = {Beside(t.dir), Opposite(Beside(t.dir)), kDown};
     static constexpr const char* kEnds[] = {"End_1", "End_2", "End_3"};
     Flange(d, t, false);
     Gasket(d, t);
@@ -647,17 +876,48 @@ class PlantBuilder {
     Leg(c, 0, 1);
   }
 
+  enum class Branch { kStub, kSpawn, kCaller };
+  // A tee of `kind` (plain, reducing, set-on) with its branch towards b: a
+  // closed stub, a line of its own later, or the caller's to continue.
+  // Returns where the branch starts.
+  Turtle Tee(Draft& d, Turtle& t, int kind, Dir b, int branchSize, Branch branchTo) {
+    static constexpr const char* kTypes[] = {"Tee", "Reducing-Tee", "Set-On-Tee"};
+    GComp& c = Begin(d, t, kTypes[kind]);
+    const Int half = kind == 2 ? kSizes[branchSize].od : kSizes[t.size].tee;
+    const Int reach = kind == 2 ? kSizes[t.size].od / 2 + 500 : kSizes[t.size].tee;
+    const IVec centre = t.pos + Unit(t.dir) * half;
+    const IVec run2 = centre + Unit(t.dir) * half;
+    const IVec end1 = centre + Unit(b) * reach;
+    c.points = {{"Run_1", t.pos, t.size, t.joint},
+                {"Run_2", run2, t.size, t.joint},
+                {"End_1", end1, branchSize, JointFor(branchSize)},
+                {"Centre_1", centre, t.size, "", true}};
+    Leg(c, 0, 3);
+    Leg(c, 3, 1);
+    Leg(c, 3, 2);
+    Turtle branch{end1, b, branchSize, t.inch, JointFor(branchSize), true, end1, t.home};
+    if (branchTo == Branch::kSpawn)
+      d.spawns.push_back({branch});
+    else if (branchTo == Branch::kStub)
+      Stub(d, branch);
+    t.pos = run2;
+    return branch;
+  }
+
+  void Cap(Draft& d, Turtle& t) {
+    GComp& c = Begin(d, t, "Cap");
+    const IVec end = t.pos + Unit(t.dir) * (kSizes[t.size].od / 2);
+    c.points = {{"Run_1", t.pos, t.size, t.joint}, {"Centre_1", end, t.size, "", true}};
+    Leg(c, 0, 1);
+  }
+
   // A short branch from a fitting, closed by a cap or a blind flange, or left open.
   void Stub(Draft& d, Turtle t) {
     Pipe(d, t, rng_.Range(3000, 12000));
     switch (closures_++ % 3) {
-      case 0: {
-        GComp& c = Begin(d, t, "Cap");
-        const IVec end = t.pos + Unit(t.dir) * (kSizes[t.size].od / 2);
-        c.points = {{"Run_1", t.pos, t.size, t.joint}, {"Centre_1", end, t.size, "", true}};
-        Leg(c, 0, 1);
+      case 0:
+        Cap(d, t);
         break;
-      }
       case 1:
         Flange(d, t, false);
         Blind(d, t);
@@ -781,6 +1041,9 @@ class PlantBuilder {
   Rng rng_;
   const Catalogue& catalogue_;
   std::size_t remaining_;
+  std::size_t allowance_ = 0;  // what the unit (or row's headers) being built may still use
+  SitePlan site_;
+  int service_ = -1;  // the next line's service, or −1 for any
   std::string out_;
   std::string lineId_;
   bool line_inch_ = false;

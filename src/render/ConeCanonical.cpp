@@ -26,7 +26,14 @@ CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
   result.IsCone = true;
   result.Shape = {{0.0, 0.0, 1.0}, cone.StartDiameter, {0.0, 0.0, 0.0}, cone.EndDiameter, 0};
   result.Matrix = QuadricFrame(axis, cone.End);
-  for (int row = 0; row < 3; ++row) result.Matrix[8 + row] *= length;
+  // The canonical cone is itself drawn in its quadric frame, which for an
+  // axis along +z has x' = −x and y' = −y; undoing that half turn here puts
+  // slice 0 where the cone's own frame puts it (visible with odd Edges).
+  for (int row = 0; row < 3; ++row) {
+    result.Matrix[row] = -result.Matrix[row];
+    result.Matrix[4 + row] = -result.Matrix[4 + row];
+    result.Matrix[8 + row] *= length;
+  }
   // Keys need only be equal for equal shapes within one process, so the C
   // library's formatting will do whatever its locale.
   char key[96];
