@@ -19,12 +19,12 @@
 namespace kelto::data::generator {
 
 inline constexpr std::size_t kComponentsPerUnit = 600;
-inline constexpr Int kUnitWidth = 600000;   // along the rack (60 m)
-inline constexpr Int kUnitDepth = 450000;   // away from it (45 m)
-inline constexpr Int kUnitGap = 100000;     // road between neighbouring units
-inline constexpr Int kRackHalf = 45000;     // half the rack's width
-inline constexpr Int kRackRoad = 80000;     // rack edge to unit
-inline constexpr Int kRowRoad = 150000;     // between the units of two rows
+inline constexpr Int kUnitWidth = 600000;  // along the rack (60 m)
+inline constexpr Int kUnitDepth = 450000;  // away from it (45 m)
+inline constexpr Int kUnitGap = 100000;    // road between neighbouring units
+inline constexpr Int kRackHalf = 45000;    // half the rack's width
+inline constexpr Int kRackRoad = 80000;    // rack edge to unit
+inline constexpr Int kRowRoad = 150000;    // between the units of two rows
 inline constexpr Int kRowPitch = 2 * (kRackHalf + kRackRoad + kUnitDepth) + kRowRoad;
 inline constexpr int kRackLevels = 3;
 inline constexpr Int kLevelZ[kRackLevels] = {60000, 80000, 100000};
@@ -42,7 +42,7 @@ struct UnitPlot {
 };
 
 struct Rack {
-  Int y = 0;        // centre line
+  Int y = 0;           // centre line
   Int x0 = 0, x1 = 0;  // where it starts and ends
   // Occupied stretches [from, to] of x, per level and slot.
   std::vector<std::pair<Int, Int>> used[kRackLevels][kRackSlots];
@@ -67,7 +67,7 @@ inline SitePlan PlanSite(std::size_t components) {
   // Units of a row: 2·k; rows r. Width k·(unit + gap), depth r·kRowPitch;
   // width ≈ 1.6 · depth gives k ≈ 3.3 r, so units ≈ 6.6 r².
   int rows = 1;
-  while (6.6 * (rows + 1) * (rows + 1) <= static_cast<double>(wanted)) ++rows;
+  while (6.6 * (rows + 0.5) * (rows + 0.5) <= static_cast<double>(wanted)) ++rows;
   const int k = std::max<int>(1, static_cast<int>((wanted + 2 * rows - 1) / (2 * rows)));
   SitePlan plan;
   plan.unitsPerSide = k;

@@ -167,9 +167,40 @@ CGLRenderer::NodeData* CGLRenderer::AttachNodeData(CModelNode* node) {
   return data;
 }
 
+namespace {
+
+// A tenth of the stage, rounded up: at most eleven reports in all.
+std::size_t Step(std::size_t total) { return std::max<std::size_t>(1, (total + 9) / 10); }
+
+std::size_t CountNodes(const CModelNode& node) {
+  std::size_t n = 1;
+  for (const auto& [key, child] : node.GetChildren()) n += CountNodes(*child);
+  return n;
+}
+
+}  // namespace
+
 void CGLRenderer::BuildRoot() {
+  struct StageEnd {
+    CBuildProgress& stage;
+    ~StageEnd() { stage = {}; }
+  } end{m_stage};
+  if (m_progress) BeginStage(CBuildProgress::Stage::Components, CountNodes(*m_root));
   NodeData* data = AttachNodeData(m_root);
   BuildNodeList(m_root, data, true, true);
+}
+
+void CGLRenderer::BeginStage(CBuildProgress::Stage stage, std::size_t total) {
+  m_stage = {stage, 0, total};
+  m_nextReport = Step(total);
+  m_progress(m_stage);
+}
+
+void CGLRenderer::Advance(CBuildProgress::Stage stage) {
+  if (m_stage.Total == 0 || m_stage.What != stage) return;
+  if (++m_stage.Done < m_nextReport && m_stage.Done != m_stage.Total) return;
+  m_nextReport = m_stage.Done + Step(m_stage.Total);
+  m_progress(m_stage);
 }
 
 std::uint32_t CGLRenderer::AllocateName(CModelNode* node) {

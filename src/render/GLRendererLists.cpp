@@ -126,8 +126,10 @@ void CGLRenderer::CompilePending() {
   std::sort(targets.begin(), targets.end());
   targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
   if (targets.empty() || !MakeCurrent()) return;
+  if (m_stage.Total != 0) BeginStage(CBuildProgress::Stage::Lists, targets.size());
   for (CModelNode* node : targets) {
     if (NodeData* data = GetNodeData(node)) CompileNodeList(node, data);
+    Advance(CBuildProgress::Stage::Lists);
   }
 }
 
@@ -199,16 +201,22 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
     for (const std::string& key : releasedCones) m_coneCache.Release(key);
   }
 
+  Advance(CBuildProgress::Stage::Components);
   RequestCompile(*data);
 }
 
 void CGLRenderer::CompileShared(unsigned list, const CPrimitive& shape) const {
-  static_assert(kDetailLevels == 2);
+  static_assert(kDetailLevels == 3);
+  const CTessellationOptions reduced = ReducedTessellation(m_tessellation);
   glNewList(list, GL_COMPILE);
   DrawPrimitive(shape);
   glEndList();
   glNewList(list + 1, GL_COMPILE);
-  ::DrawPrimitive(shape, ReducedTessellation(m_tessellation), false);
+  ::DrawPrimitive(shape, reduced, false);
+  DrawCentreLine(shape, reduced.BendSteps);
+  glEndList();
+  glNewList(list + 2, GL_COMPILE);
+  DrawCentreLine(shape, reduced.BendSteps);
   glEndList();
 }
 
@@ -391,12 +399,16 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     ++m_frameStats.Culled;
     return;
   }
-  const bool reduced = pixels > 0.0 && data->m_detailDiameter > 0.0 &&
-                       PixelsAcross(data->m_detailDiameter, box, camera) < pixels;
-  glListBase(reduced ? 1 : 0);
+  int level = 0;
+  if (pixels > 0.0 && data->m_detailDiameter > 0.0) {
+    const double across = PixelsAcross(data->m_detailDiameter, box, camera);
+    level = across < kCentreLinePixels ? 2 : across < pixels ? 1 : 0;
+  }
+  glListBase(level);
   glCallList(data->m_listId);
   ++m_frameStats.Lists;
-  if (reduced) ++m_frameStats.Reduced;
+  if (level > 0) ++m_frameStats.Reduced;
+  if (level == 2) ++m_frameStats.CentreLines;
   // The node's list has popped its name; its children's drawing nests under
   // it again, as the tree does.
   bool pushed = false;
