@@ -45,7 +45,7 @@ std::string BendKey(const CPrimitive::CurvedCone& shape, int keyPrecision) {
 }
 
 CCanonicalBend CanonicaliseBend(const CPrimitive::CurvedCone& bend, bool normalizeScale,
-                                int keyPrecision) {
+                                int keyPrecision, bool withKey) {
   CCanonicalBend result;
   if (!Finite(bend.Start) || !Finite(bend.Centre) || !Finite(bend.End) ||
       !std::isfinite(bend.StartDiameter) || !std::isfinite(bend.EndDiameter)) {
@@ -97,7 +97,7 @@ CCanonicalBend CanonicaliseBend(const CPrimitive::CurvedCone& bend, bool normali
   result.Matrix[15] = 1.0;
 
   result.Scale = s;
-  result.Key = BendKey(shape, keyPrecision);
+  if (withKey) result.Key = BendKey(shape, keyPrecision);
   result.IsBend = true;
   return result;
 }

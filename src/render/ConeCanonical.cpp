@@ -13,7 +13,7 @@ bool Finite(const CPoint3& p) {
 
 }  // namespace
 
-CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
+CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone, bool withKey) {
   CCanonicalCone result;
   if (!Finite(cone.Start) || !Finite(cone.End) || !std::isfinite(cone.StartDiameter) ||
       !std::isfinite(cone.EndDiameter)) {
@@ -34,6 +34,7 @@ CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
     result.Matrix[4 + row] = -result.Matrix[4 + row];
     result.Matrix[8 + row] *= length;
   }
+  if (!withKey) return result;
   // Keys need only be equal for equal shapes within one process, so the C
   // library's formatting will do whatever its locale.
   char key[96];

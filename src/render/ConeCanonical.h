@@ -40,4 +40,5 @@ struct CCanonicalCone {
   std::string Key;
 };
 
-CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone);
+// withKey false leaves Key empty (see CanonicaliseBend).
+CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone, bool withKey = true);

@@ -28,9 +28,21 @@ CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
 CGLRenderer::NodeData::~NodeData() {
   if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
   if (m_listId != 0) glDeleteLists(m_listId, 1);
-  for (const std::string& key : m_keys) m_renderer->m_bendCache.Release(key);
-  for (const std::string& key : m_coneKeys) m_renderer->m_coneCache.Release(key);
+  for (const std::string* key : m_keys) m_renderer->m_bendCache.Release(*key);
+  for (const std::string* key : m_coneKeys) m_renderer->m_coneCache.Release(*key);
   m_renderer->FreeName(m_name);
+}
+
+std::multiset<std::string> CGLRenderer::NodeData::Keys() const {
+  std::multiset<std::string> keys;
+  for (const std::string* key : m_keys) keys.insert(*key);
+  return keys;
+}
+
+std::multiset<std::string> CGLRenderer::NodeData::ConeKeys() const {
+  std::multiset<std::string> keys;
+  for (const std::string* key : m_coneKeys) keys.insert(*key);
+  return keys;
 }
 
 void CGLRenderer::NodeData::OnGeometryChanged() {

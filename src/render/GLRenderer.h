@@ -326,9 +326,9 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
   int Selection() const { return m_selection; }
   // One bend cache key per bend primitive (duplicates kept).
-  const std::multiset<std::string>& Keys() const { return m_keys; }
+  std::multiset<std::string> Keys() const;
   // One cone cache key per cone primitive that has a shared list.
-  const std::multiset<std::string>& ConeKeys() const { return m_coneKeys; }
+  std::multiset<std::string> ConeKeys() const;
   // The node's selection name.
   std::uint32_t Name() const { return m_name; }
   // The largest diameter of a bend or cone drawn in the node's own list.
@@ -342,8 +342,14 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   unsigned m_listId = 0;
   bool m_inParentList = false;
   int m_selection = 0;
-  std::multiset<std::string> m_keys;
-  std::multiset<std::string> m_coneKeys;
+  // The cache entries the node holds a reference on, as the caches' own
+  // copies of their keys (one per shared bend or cone): no string is copied
+  // or formatted again to release them.
+  std::vector<const std::string*> m_keys;
+  std::vector<const std::string*> m_coneKeys;
+  // The shared list each primitive is drawn from, in geometry order (0:
+  // drawn in place), so that compiling a list needs no key at all.
+  std::vector<unsigned> m_lists;
   std::uint32_t m_name = 0;
   double m_detailDiameter = 0.0;
 };
