@@ -1,108 +1,90 @@
 #include "ModelArgs.h"
 
+#include <CLI/CLI.hpp>
+
 #include <fstream>
 #include <sstream>
 
+#include "Command.h"
 #include "kelto/Piping.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
 #include "platform/window/MessageBox.h"
+#include "platform/xml/Document.h"
 
 namespace kelto::cli {
 
-const char* const kModelArgsHelp =
-    "  --representation R  solid (default) or symbolic (line-art symbols)\n"
-    "  --ext-dims XML      external dimension rules (a file, or text starting with '<')\n"
-    "  --type-table XML    component-type table of the solid model (a file, or text\n"
-    "                      starting with '<')\n"
-    "  --symbols FILE      a symbol library file for the symbolic model (repeatable;\n"
-    "                      a later file is searched first; docs/symbol-format.md)\n";
-
-bool TakeModelArgument(const std::vector<std::string>& args, std::size_t& i, ModelChoice& model,
-                       bool& failed, const char* command, std::ostream& err) {
-  const std::string& a = args[i];
-  const char* value = a == "--representation" ? "solid or symbolic"
-                      : a == "--ext-dims" || a == "--type-table" ? "an XML file"
-                      : a == "--symbols" ? "a symbol library file"
-                                         : nullptr;
-  if (!value) return false;
-  if (i + 1 >= args.size()) {
-    err << "kelto3d " << command << ": " << a << " needs " << value << '\n';
-    failed = true;
-    return true;
-  }
-  const std::string& text = args[++i];
-  if (text.empty()) {
-    err << "kelto3d " << command << ": " << a << " needs " << value << '\n';
-    failed = true;
-  } else if (a == "--representation") {
-    const auto representation = ParseRepresentation(text);
-    if (!representation) {
-      err << "kelto3d " << command << ": unknown representation \"" << text
-          << "\" (solid or symbolic)\n";
-      failed = true;
-    } else {
-      model.representation = *representation;
-    }
-  } else if (a == "--symbols") {
-    model.symbols.push_back(text);
-  } else {
-    (a == "--ext-dims" ? model.extDims : model.typeTable) = text;
-  }
-  return true;
+void DefineModelOptions(CLI::App& app, ModelChoice& model) {
+  CheckedBy(app.add_option_function<std::string>(
+                "--representation",
+                [&model](const std::string& text) { model.representation = *ParseRepresentation(text); },
+                "solid (default) or symbolic (line-art symbols)"),
+            [](const std::string& text) {
+              return ParseRepresentation(text) ? ""
+                                               : "unknown representation \"" + text +
+                                                     "\" (solid or symbolic)";
+            })
+      ->type_name("R");
+  CheckedBy(app.add_option("--ext-dims", model.extDims,
+                           "external dimension rules (a file, or text starting with '<')"),
+            NotEmpty("an XML file"))
+      ->type_name("XML");
+  CheckedBy(app.add_option("--type-table", model.typeTable,
+                           "component-type table of the solid model (a file, or text "
+                           "starting with '<')"),
+            NotEmpty("an XML file"))
+      ->type_name("XML");
+  CheckedBy(app.add_option("--symbols", model.symbols,
+                           "a symbol library file for the symbolic model (repeatable; a later "
+                           "file is searched first; docs/symbol-format.md)"),
+            NotEmpty("a symbol library file"))
+      ->type_name("FILE")
+      ->allow_extra_args(false);
 }
 
-std::optional<ModelArgs> ParseModelArgs(const std::vector<std::string>& args,
-                                        const std::vector<std::string>& extraFlags,
-                                        const char* command, std::ostream& err) {
-  ModelArgs parsed;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-h" || a == "--help") {
-      parsed.help = true;
-      return parsed;
-    }
-    bool failed = false;
-    if (TakeModelArgument(args, i, parsed.model, failed, command, err)) {
-      if (failed) return std::nullopt;
-      continue;
-    }
-    bool extra = false;
-    for (const std::string& flag : extraFlags) extra = extra || a == flag;
-    if (extra) {
-      if (a == "--detail") parsed.detail = true;
-      continue;
-    }
-    if (a.size() > 1 && a.front() == '-') {
-      err << "kelto3d " << command << ": unknown option \"" << a << "\"\n";
-      return std::nullopt;
-    }
-    if (!parsed.file.empty()) {
-      err << "kelto3d " << command << ": one piping file at a time (\"" << parsed.file
-          << "\" and \"" << a << "\")\n";
-      return std::nullopt;
-    }
-    parsed.file = a;
-  }
-  if (parsed.file.empty()) {
-    err << "kelto3d " << command << ": which piping file?\n";
-    return std::nullopt;
-  }
-  if (!CheckModelChoice(parsed.model, command, err)) return std::nullopt;
-  return parsed;
+void CModelFileCommand::Define(CLI::App& app) {
+  CheckedBy(
+      app.add_option("FILE", m_args.file, "the piping file (docs/piping-format.md)")->required(),
+      NotEmpty("a piping file"));
+  DefineModelOptions(app, m_args.model);
+}
+
+void CModelFileCommand::Check() {
+  if (const auto problem = ModelChoiceProblem(m_args.model)) throw UsageError(*problem);
+}
+
+std::string XmlSource(const std::string& value, const char* option) {
+  return !value.empty() && value.front() == '<' ? std::string(option)
+                                                : std::string(option) + " " + value;
 }
 
 std::optional<std::string> ReadXmlArgument(const std::string& value, const char* command,
                                            const char* option, std::ostream& err) {
-  if (!value.empty() && value.front() == '<') return value;
-  std::ifstream in(value, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (!in) {
-    err << "kelto3d " << command << ": cannot read " << option << " file " << value << '\n';
-    return std::nullopt;
+  std::string text = value;
+  if (value.empty() || value.front() != '<') {
+    std::ifstream in(value, std::ios::binary);
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    if (!in) {
+      err << "kelto3d " << command << ": cannot read " << option << " file " << value << '\n';
+      return std::nullopt;
+    }
+    text = contents.str();
   }
-  return text.str();
+  // Text that is not XML at all is refused here, with its place: the library
+  // would go on without the configuration (every valve drawn as pipe, no
+  // colours), which on the command line is a failure, not a warning. Blank
+  // text is the library's to judge (an empty type table is allowed).
+  if (text.find_first_not_of(" \t\r\n") != std::string::npos) {
+    kelto::xml::Document document;
+    const kelto::xml::LoadResult loaded = document.loadXML(text);
+    if (!loaded) {
+      err << "kelto3d " << command << ": " << XmlSource(value, option)
+          << ": not well-formed XML: " << loaded.Describe() << '\n';
+      return std::nullopt;
+    }
+  }
+  return text;
 }
 
 std::optional<BuiltModel> BuildModel(const ModelArgs& args,
@@ -142,12 +124,22 @@ bool ConfigureExternalDimensions(const ModelChoice& choice, IFModelBuilder& buil
 bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builder,
                            const char* command, std::ostream& err) {
   if (!ConfigureExternalDimensions(choice, builder, command, err)) return false;
-  if (choice.typeTable) {
-    const auto xml = ReadXmlArgument(*choice.typeTable, command, "--type-table", err);
-    if (!xml) return false;
+  if (!choice.typeTable) return true;
+  const auto xml = ReadXmlArgument(*choice.typeTable, command, "--type-table", err);
+  if (!xml) return false;
+  // The table reports a bad entry in an "XML Error" box and keeps only the
+  // entries before it: a table that does not load whole is an error here.
+  bool loaded = true;
+  {
+    kelto::window::ScopedMessageBoxHandler boxes(
+        [&](std::string_view title, std::string_view text) {
+          err << "kelto3d " << command << ": " << XmlSource(*choice.typeTable, "--type-table")
+              << ": " << title << ": " << text << '\n';
+          loaded = false;
+        });
     builder.SetTypeTableConfig(*xml);
   }
-  return true;
+  return loaded;
 }
 
 kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const char* command,

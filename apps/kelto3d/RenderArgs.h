@@ -3,6 +3,7 @@
 // one place and needs no GL to check.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -15,6 +16,9 @@
 #include "render/StandardViewDir.h"
 
 class COptions;
+namespace CLI {
+class App;
+}
 
 namespace kelto::cli {
 
@@ -46,12 +50,14 @@ struct RenderArgs {
   std::optional<std::string> colourScheme;
   bool markers = false;
   bool progress = false;
-  bool help = false;
 };
 
-// Parses the arguments after "render". On a problem writes one line naming
-// it to err and returns nullopt. --help wins over everything else.
-std::optional<RenderArgs> ParseRenderArgs(const std::vector<std::string>& args, std::ostream& err);
+// Components from which a model counts as large: progress is reported
+// without --progress.
+inline constexpr std::size_t kLargeModelComponents = 2000;
+
+// Declares the options and arguments of render on its app.
+void DefineRenderOptions(CLI::App& app, RenderArgs& args);
 
 // "WxH" with whole numbers from 1 to kMaxPictureSide ("1600x1000"; an upper
 // case X is accepted too).
@@ -69,8 +75,9 @@ std::optional<PictureFormat> PictureFormatOf(std::string_view path);
 // Sets a renderer option by name from text, converted to the option's own
 // type the way a script's text would be (bool: True/False in any case or a
 // number; int: a whole number, rounded; float: a number with a point). On
-// an unknown name or a value that does not convert, returns a message naming
-// both and leaves the option alone; nullopt on success.
+// an unknown name, a value that does not convert or one outside the option's
+// range, returns a message naming both (and the range) and leaves the option
+// alone; nullopt on success.
 std::optional<std::string> SetOptionFromText(COptions& options, const std::string& name,
                                              const std::string& value);
 

@@ -109,6 +109,17 @@ COptions::Option& COptions::Lookup(const std::string& name) const {
   return *option;
 }
 
+void COptions::SetRange(const std::string& name, double min, double max) {
+  Lookup(name);
+  m_ranges[name] = Range{min, max};
+}
+
+std::optional<COptions::Range> COptions::GetRange(const std::string& name) const {
+  const auto it = m_ranges.find(name);
+  if (it == m_ranges.end()) return std::nullopt;
+  return it->second;
+}
+
 std::vector<std::string> COptions::GetNames() const {
   std::vector<std::string> names;
   names.reserve(m_options.size());

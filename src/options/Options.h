@@ -36,6 +36,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <type_traits>
@@ -114,7 +115,20 @@ class COptions : public CWrappedClass {
   void AddOption(const std::string& name, T* variable) {
     if (!variable) ThrowNullVariable(name);
     m_options[name] = OptionPtr(new OptionImpl<T>(variable));
+    m_ranges.erase(name);
   }
+
+  // The values the owner accepts for a number option, both ends included.
+  // Input from a person (the command line) is checked against it before it
+  // is set; Set itself does not check. Throws std::out_of_range for an
+  // unregistered name; registering the name again removes the range.
+  struct Range {
+    double min;
+    double max;
+  };
+  void SetRange(const std::string& name, double min, double max);
+  // The option's range; nullopt when it has none.
+  std::optional<Range> GetRange(const std::string& name) const;
 
   // The value of a registered option. Throws std::out_of_range for an
   // unregistered name; passes on what the option's GetValue throws.
@@ -170,6 +184,7 @@ class COptions : public CWrappedClass {
   Option& Lookup(const std::string& name) const;
 
   std::map<std::string, OptionPtr> m_options;
+  std::map<std::string, Range> m_ranges;
   bool m_modified = false;
   bool m_deferred = false;
   Names m_pending;

@@ -120,6 +120,17 @@ void CGLRenderer::RegisterOptions() {
   m_options.AddOption("SelectedLineWidth", &m_selectedLineWidth);
   m_showDebugInfo = false;
   m_options.AddOption("ShowDebugInfo", &m_showDebugInfo);
+  // What a person may ask for: fewer than three edges is no section, and
+  // beyond these the lists only grow, with nothing more to see.
+  m_options.SetRange("Edges", 3, 1024);
+  m_options.SetRange("BendSteps", 1, 1024);
+  m_options.SetRange("CylStacks", 1, 1024);
+  m_options.SetRange("SnoutSteps", 1, 1024);
+  m_options.SetRange("KeyPrecision", 0, kMaxKeyPrecision);
+  m_options.SetRange("AxesSize", 0, 8192);
+  m_options.SetRange("BackgroundColour", 0, 0xFFFFFF);
+  m_options.SetRange("NormalLineWidth", 0.1, 100);
+  m_options.SetRange("SelectedLineWidth", 0.1, 100);
 }
 
 void CGLRenderer::OnOptionChanged(COptions::Names /*names*/) {

@@ -3,9 +3,12 @@
 // off-screen (no display needed) and read back from the files written.
 #include "RenderCommand.h"
 
+#include "CommandLine.h"
+
 #include <cairo.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -82,7 +85,9 @@ class RenderCommand : public ::testing::Test {
   int Run(const std::vector<std::string>& args) {
     out_.str("");
     err_.str("");
-    return RunRender(args, out_, err_);
+    std::vector<std::string> line = {"render"};
+    line.insert(line.end(), args.begin(), args.end());
+    return RunCommandLine(line, out_, err_);
   }
   std::string FileStart(const std::string& path, std::size_t n) {
     std::ifstream in(path, std::ios::binary);
@@ -228,7 +233,8 @@ TEST_F(RenderCommand, ColourSchemeRecoloursAndReportsItsProblems) {
 
   // A scheme file with a broken rule still renders; the problem is a warning
   // naming the file.
-  const std::string scheme = Write("scheme.xml", "<C><Lookup><Tag Colour=\"Red\"/></Lookup>");
+  const std::string scheme =
+      Write("scheme.xml", "<C><Aspect/><Lookup><Tag Colour=\"Red\"/></Lookup></C>");
   EXPECT_EQ(Run(with({"--colour-scheme", scheme})), 0);
   EXPECT_NE(err_.str().find("kelto3d render: warning: " + scheme + ": "), std::string::npos)
       << err_.str();
@@ -281,16 +287,33 @@ TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {
       {{pipe_, "-o", png, "--ext-dims", Path("dims.xml")},
        1,
        "cannot read --ext-dims file " + Path("dims.xml")},
+      {{pipe_, "-o", png, "--option", "Edges=-5"}, 2, "option Edges=-5: out of range (3 to 1024)"},
+      // A configuration that does not load stops the command, naming the place.
+      {{pipe_, "-o", png, "--type-table", "<Bad"},
+       1,
+       "--type-table: not well-formed XML: Error parsing start element tag at line 1, column 4"},
+      {{pipe_, "-o", png, "--ext-dims", Write("bad-dims.xml", "<D>\n  <Lookup></D>")},
+       1,
+       "--ext-dims " + Path("bad-dims.xml") + ": not well-formed XML: Start-end tags mismatch at "
+       "line 2, column"},
+      {{pipe_, "-o", png, "--colour-scheme", "<C><Lookup>"}, 1, "--colour-scheme: not well-formed"},
+      {{pipe_, "-o", png, "--type-table",
+        "<Component-Geometry><Component-Processing><Component-Type-Handler>"
+        "<Component-Type-Entry Component-Type=\"Pipe\"/>"
+        "</Component-Type-Handler></Component-Processing></Component-Geometry>"},
+       1,
+       "--type-table: XML Error: Component-Type-Entry 1 has no \"Construction-Function\""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Run(c.args), c.code) << c.says;
     EXPECT_NE(err_.str().find(c.says), std::string::npos) << err_.str();
+    EXPECT_FALSE(std::filesystem::exists(png)) << c.says;
   }
-  // Usage errors end with the help; failures do not.
+  // Usage errors point to the help; failures do not.
   EXPECT_EQ(Run({pipe_, "-o", png, "--view", "Up"}), 2);
-  EXPECT_NE(err_.str().find("Usage: kelto3d render"), std::string::npos);
+  EXPECT_NE(err_.str().find("Try 'kelto3d render --help'"), std::string::npos);
   EXPECT_EQ(Run({Path("nonexist.json"), "-o", png}), 1);
-  EXPECT_EQ(err_.str().find("Usage:"), std::string::npos);
+  EXPECT_EQ(err_.str().find("--help"), std::string::npos);
 
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out_.str().find("LookSouth"), std::string::npos) << "the help lists the views";
