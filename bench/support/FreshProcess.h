@@ -17,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -84,7 +85,12 @@ inline PhaseLog RunFresh(const std::function<void(PhaseClock&)>& phases) {
   if (child == 0) {
     close(fds[0]);
     PhaseClock clock;
-    phases(clock);
+    try {
+      phases(clock);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "fresh process: %s\n", e.what());
+      _exit(1);
+    }
     std::ostringstream out;
     out.precision(9);
     for (const auto& [name, f] : clock.Log())

@@ -1,7 +1,7 @@
 #include "render/ConeCanonical.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "render/Frames.h"
 
@@ -35,11 +35,15 @@ CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone, bool withKey) {
     result.Matrix[8 + row] *= length;
   }
   if (!withKey) return result;
-  // Keys need only be equal for equal shapes within one process, so the C
-  // library's formatting will do whatever its locale.
-  char key[96];
-  std::snprintf(key, sizeof key, "Cone : %.17g, %.17g", cone.StartDiameter + 0.0,
-                cone.EndDiameter + 0.0);
-  result.Key = key;
+  // std::to_chars gives printf's "%.17g" text, only faster.
+  char key[96] = "Cone : ";
+  char* at = key + 7;
+  at = std::to_chars(at, key + sizeof key, cone.StartDiameter + 0.0, std::chars_format::general, 17)
+           .ptr;
+  *at++ = ',';
+  *at++ = ' ';
+  at = std::to_chars(at, key + sizeof key, cone.EndDiameter + 0.0, std::chars_format::general, 17)
+           .ptr;
+  result.Key.assign(key, at);
   return result;
 }
