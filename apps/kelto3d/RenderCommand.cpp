@@ -55,6 +55,17 @@ std::size_t CountComponents(IKeltoFile* file) {
   return total;
 }
 
+// What the renderer's list build is doing: first every model node's shapes
+// are tessellated and compiled once per distinct shape, then one display
+// list per pipeline (and per file) is compiled.
+std::string BuildProgressText(const CGLRenderer::CBuildProgress& p) {
+  const std::string done =
+      p.Done == 0 ? "" : ": " + std::to_string(p.Total ? p.Done * 100 / p.Total : 100) + "%";
+  if (p.What == CGLRenderer::CBuildProgress::Stage::Components)
+    return "preparing the shapes of " + std::to_string(p.Total) + " model nodes for display" + done;
+  return "compiling " + std::to_string(p.Total) + " display lists (one per pipeline)" + done;
+}
+
 // Counts the components built, reporting every quarter of a large build.
 class CBuildCounter : public CSolidModelBuilder::IFObserver {
  public:
@@ -246,8 +257,17 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
       err << "kelto3d render: cannot draw off-screen: " << surface->Error() << '\n';
       return 1;
     }
-    progress.Say("compiling display lists");
+    if (progress.On())
+      renderer.SetBuildProgress([&progress, quarter = std::size_t(0)](
+                                    const CGLRenderer::CBuildProgress& p) mutable {
+        if (p.Done == 0) quarter = 0;
+        const std::size_t q = p.Total ? p.Done * 4 / p.Total : 4;
+        if (p.Done != 0 && q == quarter) return;  // a line a quarter is enough
+        quarter = q;
+        progress.Say(BuildProgressText(p));
+      });
     renderer.Init(model->root.get(), surface.get());
+    renderer.SetBuildProgress(nullptr);
     renderer.Resize(a.size.width, a.size.height);
     const CViewDirection direction = *GetStandardViewDir(a.view);
     renderer.SetViewDir(direction.View, direction.Up);

@@ -35,6 +35,11 @@ void CBendCache::Release(const std::string& key) {
   if (list != 0 && m_delete) m_delete(list);
 }
 
+const std::string* CBendCache::Stored(const std::string& key) const {
+  const auto it = m_entries.find(key);
+  return it == m_entries.end() ? nullptr : &it->first;
+}
+
 int CBendCache::RefCount(const std::string& key) const {
   const auto it = m_entries.find(key);
   return it == m_entries.end() ? 0 : it->second.References;

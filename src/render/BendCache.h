@@ -45,6 +45,9 @@ class CBendCache {
   std::size_t Size() const { return m_entries.size(); }
   // The reference count of the key, 0 when absent.
   int RefCount(const std::string& key) const;
+  // The cache's own copy of the key, or null when absent. Its address stays
+  // valid until the entry is erased, so users may hold it instead of a copy.
+  const std::string* Stored(const std::string& key) const;
 
  private:
   struct Entry {

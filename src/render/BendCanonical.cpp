@@ -1,10 +1,9 @@
 #include "render/BendCanonical.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
-#include <locale>
-#include <sstream>
 
 #include "render/Frames.h"
 
@@ -27,25 +26,40 @@ double Clean(double v, double size) {
 }  // namespace
 
 std::string BendKey(const CPrimitive::CurvedCone& shape, int keyPrecision) {
-  std::ostringstream key;
-  key.imbue(std::locale::classic());
-  key.setf(std::ios::scientific, std::ios::floatfield);
-  key.precision(std::clamp(keyPrecision, 0, kMaxKeyPrecision));
-  const auto point = [&key](const CPoint3& p) {
-    key << "(" << p.x << ", " << p.y << ", " << p.z << ")";
+  // std::to_chars writes what printf's "%.*e" writes, in the C locale, and
+  // without printf's multi-precision arithmetic: keys are made for every
+  // bend of every rebuild.
+  const int precision = std::clamp(keyPrecision, 0, kMaxKeyPrecision);
+  std::string key = "CurvedCone : ";
+  const auto number = [&](double v) {
+    char text[40];
+    const auto end =
+        std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, precision).ptr;
+    key.append(text, end);
   };
-  key << "CurvedCone : ";
+  const auto point = [&](const CPoint3& p) {
+    key += '(';
+    number(p.x);
+    key += ", ";
+    number(p.y);
+    key += ", ";
+    number(p.z);
+    key += ')';
+  };
   point(shape.Start);
-  key << ", ";
+  key += ", ";
   point(shape.Centre);
-  key << ", ";
+  key += ", ";
   point(shape.End);
-  key << ", " << shape.StartDiameter << ", " << shape.EndDiameter;
-  return key.str();
+  key += ", ";
+  number(shape.StartDiameter);
+  key += ", ";
+  number(shape.EndDiameter);
+  return key;
 }
 
 CCanonicalBend CanonicaliseBend(const CPrimitive::CurvedCone& bend, bool normalizeScale,
-                                int keyPrecision) {
+                                int keyPrecision, bool withKey) {
   CCanonicalBend result;
   if (!Finite(bend.Start) || !Finite(bend.Centre) || !Finite(bend.End) ||
       !std::isfinite(bend.StartDiameter) || !std::isfinite(bend.EndDiameter)) {
@@ -97,7 +111,7 @@ CCanonicalBend CanonicaliseBend(const CPrimitive::CurvedCone& bend, bool normali
   result.Matrix[15] = 1.0;
 
   result.Scale = s;
-  result.Key = BendKey(shape, keyPrecision);
+  if (withKey) result.Key = BendKey(shape, keyPrecision);
   result.IsBend = true;
   return result;
 }

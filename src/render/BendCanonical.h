@@ -47,8 +47,10 @@ struct CCanonicalBend {
   std::string Key;
 };
 
+// withKey false leaves Key empty: a caller that already knows the shared
+// list (the lists being compiled) needs only the placement.
 CCanonicalBend CanonicaliseBend(const CPrimitive::CurvedCone& bend, bool normalizeScale,
-                                int keyPrecision);
+                                int keyPrecision, bool withKey = true);
 
 // The cache key of a canonical shape (format above).
 std::string BendKey(const CPrimitive::CurvedCone& shape, int keyPrecision);

@@ -1,7 +1,7 @@
 #include "render/ConeCanonical.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "render/Frames.h"
 
@@ -13,7 +13,7 @@ bool Finite(const CPoint3& p) {
 
 }  // namespace
 
-CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
+CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone, bool withKey) {
   CCanonicalCone result;
   if (!Finite(cone.Start) || !Finite(cone.End) || !std::isfinite(cone.StartDiameter) ||
       !std::isfinite(cone.EndDiameter)) {
@@ -26,12 +26,24 @@ CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone) {
   result.IsCone = true;
   result.Shape = {{0.0, 0.0, 1.0}, cone.StartDiameter, {0.0, 0.0, 0.0}, cone.EndDiameter, 0};
   result.Matrix = QuadricFrame(axis, cone.End);
-  for (int row = 0; row < 3; ++row) result.Matrix[8 + row] *= length;
-  // Keys need only be equal for equal shapes within one process, so the C
-  // library's formatting will do whatever its locale.
-  char key[96];
-  std::snprintf(key, sizeof key, "Cone : %.17g, %.17g", cone.StartDiameter + 0.0,
-                cone.EndDiameter + 0.0);
-  result.Key = key;
+  // The canonical cone is itself drawn in its quadric frame, which for an
+  // axis along +z has x' = −x and y' = −y; undoing that half turn here puts
+  // slice 0 where the cone's own frame puts it (visible with odd Edges).
+  for (int row = 0; row < 3; ++row) {
+    result.Matrix[row] = -result.Matrix[row];
+    result.Matrix[4 + row] = -result.Matrix[4 + row];
+    result.Matrix[8 + row] *= length;
+  }
+  if (!withKey) return result;
+  // std::to_chars gives printf's "%.17g" text, only faster.
+  char key[96] = "Cone : ";
+  char* at = key + 7;
+  at = std::to_chars(at, key + sizeof key, cone.StartDiameter + 0.0, std::chars_format::general, 17)
+           .ptr;
+  *at++ = ',';
+  *at++ = ' ';
+  at = std::to_chars(at, key + sizeof key, cone.EndDiameter + 0.0, std::chars_format::general, 17)
+           .ptr;
+  result.Key.assign(key, at);
   return result;
 }

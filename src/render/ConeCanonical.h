@@ -9,7 +9,9 @@
 //
 // For a cone from start S to end E (axis A = S − E, L = |A|):
 //   canonical start (0, 0, 1), end (0, 0, 0), the same diameters;
-//   matrix = QuadricFrame(A, E) with its z column multiplied by L.
+//   matrix = QuadricFrame(A, E) · diag(1, 1, L) · QuadricFrame(+z, 0)⁻¹,
+// the last factor being diag(−1, −1, 1): the canonical cone's own quadric
+// frame is turned half a turn about z, and the matrix turns it back.
 // Drawing the canonical cone under the matrix gives the same vertices as
 // drawing the cone in place: DrawCone lays both out in the quadric frame,
 // the wall from the end towards the start. The matrix is not a rotation
@@ -38,4 +40,5 @@ struct CCanonicalCone {
   std::string Key;
 };
 
-CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone);
+// withKey false leaves Key empty (see CanonicaliseBend).
+CCanonicalCone CanonicaliseCone(const CPrimitive::Cone& cone, bool withKey = true);

@@ -28,9 +28,21 @@ CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
 CGLRenderer::NodeData::~NodeData() {
   if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
   if (m_listId != 0) glDeleteLists(m_listId, 1);
-  for (const std::string& key : m_keys) m_renderer->m_bendCache.Release(key);
-  for (const std::string& key : m_coneKeys) m_renderer->m_coneCache.Release(key);
+  for (const std::string* key : m_keys) m_renderer->m_bendCache.Release(*key);
+  for (const std::string* key : m_coneKeys) m_renderer->m_coneCache.Release(*key);
   m_renderer->FreeName(m_name);
+}
+
+std::multiset<std::string> CGLRenderer::NodeData::Keys() const {
+  std::multiset<std::string> keys;
+  for (const std::string* key : m_keys) keys.insert(*key);
+  return keys;
+}
+
+std::multiset<std::string> CGLRenderer::NodeData::ConeKeys() const {
+  std::multiset<std::string> keys;
+  for (const std::string* key : m_coneKeys) keys.insert(*key);
+  return keys;
 }
 
 void CGLRenderer::NodeData::OnGeometryChanged() {
@@ -192,9 +204,40 @@ CGLRenderer::NodeData* CGLRenderer::AttachNodeData(CModelNode* node) {
   return data;
 }
 
+namespace {
+
+// A tenth of the stage, rounded up: at most eleven reports in all.
+std::size_t Step(std::size_t total) { return std::max<std::size_t>(1, (total + 9) / 10); }
+
+std::size_t CountNodes(const CModelNode& node) {
+  std::size_t n = 1;
+  for (const auto& [key, child] : node.GetChildren()) n += CountNodes(*child);
+  return n;
+}
+
+}  // namespace
+
 void CGLRenderer::BuildRoot() {
+  struct StageEnd {
+    CBuildProgress& stage;
+    ~StageEnd() { stage = {}; }
+  } end{m_stage};
+  if (m_progress) BeginStage(CBuildProgress::Stage::Components, CountNodes(*m_root));
   NodeData* data = AttachNodeData(m_root);
   BuildNodeList(m_root, data, true, true);
+}
+
+void CGLRenderer::BeginStage(CBuildProgress::Stage stage, std::size_t total) {
+  m_stage = {stage, 0, total};
+  m_nextReport = Step(total);
+  m_progress(m_stage);
+}
+
+void CGLRenderer::Advance(CBuildProgress::Stage stage) {
+  if (m_stage.Total == 0 || m_stage.What != stage) return;
+  if (++m_stage.Done < m_nextReport && m_stage.Done != m_stage.Total) return;
+  m_nextReport = m_stage.Done + Step(m_stage.Total);
+  m_progress(m_stage);
 }
 
 std::uint32_t CGLRenderer::AllocateName(CModelNode* node) {

@@ -29,13 +29,19 @@
 // reference per bend primitive (NodeData::Keys); the last reference released
 // deletes the list. Cones likewise (the cone cache).
 //
-// Level of detail. Each shared bend or cone list is a block of two: the
-// shape at the options' tessellation, then at ReducedTessellation
-// (PrimitiveDrawing.h). Node lists call them with glCallLists, so the list
-// base current when a node list runs picks the level: DrawModel sets base 1
-// for a list whose largest bend or cone diameter is under
-// ReducedDetailPixels on screen, measured at the nearest corner of the
-// node's box, else 0. Picking and the depth passes always use full detail.
+// Level of detail. Each shared bend or cone list is a block of three: the
+// shape at the options' tessellation; at ReducedTessellation
+// (PrimitiveDrawing.h) with its centre line inside; its centre line alone.
+// Node lists call them with glCallLists, so the list base current when a
+// node list runs picks the level: DrawModel sets base 2 for a list whose
+// largest bend or cone diameter is under kCentreLinePixels on screen,
+// measured at the nearest corner of the node's box, base 1 when it is under
+// ReducedDetailPixels, else 0. A pipe narrower than a pixel is so drawn as
+// a line one pixel wide rather than as specks where its surface happens to
+// cover a pixel's centre; in a list at base 1 the centre line shows only
+// where its own surface misses a pixel (it lies inside the surface, and the
+// depth test hides it elsewhere), which keeps thin branches of a thicker
+// pipeline whole too. Picking and the depth passes always use full detail.
 //
 // Hooks. A node's geometry or subtree change rebuilds its list (and creates
 // and builds lists for new children); a node leaving the tree loses this
@@ -63,7 +69,9 @@
 // drawing a no-op while the camera state still follows the operations.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -149,20 +157,39 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
 
   // Shared bend and cone lists come in blocks of this many, one per level of
   // detail: the options' tessellation, then the reduced one.
-  static constexpr int kDetailLevels = 2;
+  static constexpr int kDetailLevels = 3;
   // Lists whose largest bend or cone is under this many pixels across on
   // screen draw them reduced. 0 or less: always full detail.
   static constexpr double kDefaultReducedDetailPixels = 6.0;
+  // Lists whose largest bend or cone is under this many pixels across draw
+  // their centre lines only (when reduced detail is on).
+  static constexpr double kCentreLinePixels = 1.0;
   void SetReducedDetailPixels(double pixels) { m_reducedDetailPixels = pixels; }
   double GetReducedDetailPixels() const { return m_reducedDetailPixels; }
   // What the last DrawModel did: node lists called, subtrees skipped as out
-  // of view, lists called at reduced detail.
+  // of view, lists called at reduced detail (with or without surfaces),
+  // lists called as centre lines only.
   struct CFrameStats {
     int Lists = 0;
     int Culled = 0;
     int Reduced = 0;
+    int CentreLines = 0;
   };
   const CFrameStats& GetFrameStats() const { return m_frameStats; }
+
+  // How far a build of every list (Init, an options change) has come: the
+  // components being prepared (each node's shared shapes tessellated and
+  // compiled), then the node lists being compiled. Reported at the start of
+  // each stage and at every tenth of it, on the thread that builds.
+  struct CBuildProgress {
+    enum class Stage { Components, Lists } What = Stage::Components;
+    std::size_t Done = 0;
+    std::size_t Total = 0;
+  };
+  using BuildProgressCallback = std::function<void(const CBuildProgress&)>;
+  // An empty callback stops the reports. An exception from the callback
+  // leaves the build unfinished and propagates.
+  void SetBuildProgress(BuildProgressCallback callback) { m_progress = std::move(callback); }
 
   // Inspection, for the view control and tests.
   CModelNode* GetRoot() const { return m_root; }
@@ -186,6 +213,9 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void RegisterOptions();
   void OnOptionChanged(COptions::Names names);
   bool MakeCurrent() const;
+  // Counts one more step of the stage and reports when it crosses a tenth.
+  void Advance(CBuildProgress::Stage stage);
+  void BeginStage(CBuildProgress::Stage stage, std::size_t total);
 
   NodeData* AttachNodeData(CModelNode* node);
   // Removes this renderer's data from the node and its whole subtree.
@@ -272,8 +302,11 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   std::unordered_map<std::uint32_t, CModelNode*> m_names;
   std::uint32_t m_nextName = 1;
   int m_batchDepth = 0;
-  bool m_batchCurrent = false;  // the surface was made current in this batch
+  bool m_batchCurrent = false;           // the surface was made current in this batch
   std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile
+  BuildProgressCallback m_progress;
+  CBuildProgress m_stage;        // the build under way (Total 0: none)
+  std::size_t m_nextReport = 0;  // Done at which the next report is due
 };
 
 // The renderer's data on one node.
@@ -300,9 +333,9 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
   int Selection() const { return m_selection; }
   // One bend cache key per bend primitive (duplicates kept).
-  const std::multiset<std::string>& Keys() const { return m_keys; }
+  std::multiset<std::string> Keys() const;
   // One cone cache key per cone primitive that has a shared list.
-  const std::multiset<std::string>& ConeKeys() const { return m_coneKeys; }
+  std::multiset<std::string> ConeKeys() const;
   // The node's selection name.
   std::uint32_t Name() const { return m_name; }
   // The largest diameter of a bend or cone drawn in the node's own list.
@@ -316,8 +349,14 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   unsigned m_listId = 0;
   bool m_inParentList = false;
   int m_selection = 0;
-  std::multiset<std::string> m_keys;
-  std::multiset<std::string> m_coneKeys;
+  // The cache entries the node holds a reference on, as the caches' own
+  // copies of their keys (one per shared bend or cone): no string is copied
+  // or formatted again to release them.
+  std::vector<const std::string*> m_keys;
+  std::vector<const std::string*> m_coneKeys;
+  // The shared list each primitive is drawn from, in geometry order (0:
+  // drawn in place), so that compiling a list needs no key at all.
+  std::vector<unsigned> m_lists;
   std::uint32_t m_name = 0;
   double m_detailDiameter = 0.0;
 };

@@ -126,8 +126,10 @@ void CGLRenderer::CompilePending() {
   std::sort(targets.begin(), targets.end());
   targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
   if (targets.empty() || !MakeCurrent()) return;
+  if (m_stage.Total != 0) BeginStage(CBuildProgress::Stage::Lists, targets.size());
   for (CModelNode* node : targets) {
     if (NodeData* data = GetNodeData(node)) CompileNodeList(node, data);
+    Advance(CBuildProgress::Stage::Lists);
   }
 }
 
@@ -145,7 +147,7 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
     }
   }
 
-  std::multiset<std::string> released, releasedCones;
+  std::vector<const std::string*> released, releasedCones;
   if (rebuild) {
     released.swap(data->m_keys);
     releasedCones.swap(data->m_coneKeys);
@@ -166,49 +168,62 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
   }
 
   if (rebuild) {
-    for (Entry& entry : entries) {
+    data->m_lists.assign(geometry.size(), 0);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const Entry& entry = entries[i];
       if (!entry.IsBend) continue;
       const std::string& key = entry.Canonical.Key;
       // Looked up again (uncounted): an earlier bend of this same node may
       // just have made the list.
-      if (m_bendCache.Find(key) == 0) {
-        const unsigned list = glGenLists(kDetailLevels);
+      unsigned list = m_bendCache.Find(key);
+      if (list == 0) {
+        list = glGenLists(kDetailLevels);
         if (list == 0) continue;  // no context, or out of list names: drawn in place
         m_bendCache.Add(key, list);
         CompileShared(list, CPrimitive(entry.Canonical.Shape));
       } else {
         m_bendCache.AddRef(key);
       }
-      data->m_keys.insert(key);
+      data->m_keys.push_back(m_bendCache.Stored(key));
+      data->m_lists[i] = list;
     }
-    for (Entry& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const Entry& entry = entries[i];
       if (!entry.Cone.IsCone) continue;
       const std::string& key = entry.Cone.Key;
-      if (m_coneCache.Lookup(key) == 0) {
-        const unsigned list = glGenLists(kDetailLevels);
+      unsigned list = m_coneCache.Lookup(key);
+      if (list == 0) {
+        list = glGenLists(kDetailLevels);
         if (list == 0) continue;  // drawn in place
         m_coneCache.Add(key, list);
         CompileShared(list, CPrimitive(entry.Cone.Shape));
       } else {
         m_coneCache.AddRef(key);
       }
-      data->m_coneKeys.insert(key);
+      data->m_coneKeys.push_back(m_coneCache.Stored(key));
+      data->m_lists[i] = list;
     }
     // Keys still in use were referenced again above, so their lists survive.
-    for (const std::string& key : released) m_bendCache.Release(key);
-    for (const std::string& key : releasedCones) m_coneCache.Release(key);
+    for (const std::string* key : released) m_bendCache.Release(*key);
+    for (const std::string* key : releasedCones) m_coneCache.Release(*key);
   }
 
+  Advance(CBuildProgress::Stage::Components);
   RequestCompile(*data);
 }
 
 void CGLRenderer::CompileShared(unsigned list, const CPrimitive& shape) const {
-  static_assert(kDetailLevels == 2);
+  static_assert(kDetailLevels == 3);
+  const CTessellationOptions reduced = ReducedTessellation(m_tessellation);
   glNewList(list, GL_COMPILE);
   DrawPrimitive(shape);
   glEndList();
   glNewList(list + 1, GL_COMPILE);
-  ::DrawPrimitive(shape, ReducedTessellation(m_tessellation), false);
+  ::DrawPrimitive(shape, reduced, false);
+  DrawCentreLine(shape, reduced.BendSteps);
+  glEndList();
+  glNewList(list + 2, GL_COMPILE);
+  DrawCentreLine(shape, reduced.BendSteps);
   glEndList();
 }
 
@@ -277,7 +292,11 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
   glPushName(data.m_name);
   const bool selected = data.m_selection != 0;
   const float width = selected ? m_selectedLineWidth : m_normalLineWidth;
-  for (const CPrimitive& primitive : node->GetGeometry()) {
+  const CGeometrySet& geometry = node->GetGeometry();
+  for (std::size_t i = 0; i < geometry.size(); ++i) {
+    const CPrimitive& primitive = geometry[i];
+    // The shared list the node's last rebuild gave the primitive.
+    const unsigned list = i < data.m_lists.size() ? data.m_lists[i] : 0;
     std::int32_t colour = 0;
     bool emissive = false;
     PrimitiveMaterial(primitive, selected, colour, emissive);
@@ -296,9 +315,8 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
     // placed; normals under a stretch need GL_NORMALIZE, which the list turns
     // on before its first such cone and off at its end.
     if (const auto* cone = primitive.GetCone()) {
-      const CCanonicalCone canonical = CanonicaliseCone(*cone);
-      const unsigned list = canonical.IsCone ? m_coneCache.Find(canonical.Key) : 0;
-      if (list == 0) {
+      const CCanonicalCone canonical = list ? CanonicaliseCone(*cone, false) : CCanonicalCone();
+      if (!canonical.IsCone) {
         DrawPrimitive(primitive);
         continue;
       }
@@ -321,12 +339,8 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
     // any other primitive (or a bend the cache could not take) is drawn here.
     const auto* bend = primitive.GetCurvedCone();
     CCanonicalBend canonical;
-    unsigned list = 0;
-    if (bend) {
-      canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
-      if (canonical.IsBend) list = m_bendCache.Find(canonical.Key);
-    }
-    if (list == 0) {
+    if (bend && list) canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision, false);
+    if (!canonical.IsBend) {
       DrawPrimitive(primitive);
       continue;
     }
@@ -391,12 +405,16 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     ++m_frameStats.Culled;
     return;
   }
-  const bool reduced = pixels > 0.0 && data->m_detailDiameter > 0.0 &&
-                       PixelsAcross(data->m_detailDiameter, box, camera) < pixels;
-  glListBase(reduced ? 1 : 0);
+  int level = 0;
+  if (pixels > 0.0 && data->m_detailDiameter > 0.0) {
+    const double across = PixelsAcross(data->m_detailDiameter, box, camera);
+    level = across < kCentreLinePixels ? 2 : across < pixels ? 1 : 0;
+  }
+  glListBase(level);
   glCallList(data->m_listId);
   ++m_frameStats.Lists;
-  if (reduced) ++m_frameStats.Reduced;
+  if (level > 0) ++m_frameStats.Reduced;
+  if (level == 2) ++m_frameStats.CentreLines;
   // The node's list has popped its name; its children's drawing nests under
   // it again, as the tree does.
   bool pushed = false;

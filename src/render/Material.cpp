@@ -13,4 +13,6 @@ void SetMaterialColour(std::int32_t colour, bool emissive) {
   static constexpr GLfloat kBlack[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emissive ? rgba.data() : kBlack);
   glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, emissive ? kBlack : rgba.data());
+  // Unlit centre lines take the current colour.
+  glColor4fv(rgba.data());
 }

@@ -17,5 +17,6 @@ inline constexpr std::int32_t kSelectionColour = 0x0000FF;
 std::array<float, 4> ColourVector(std::int32_t colour);
 
 // Emissive: emission = the colour, ambient and diffuse black. Otherwise
-// emission black, ambient and diffuse the colour. Both faces.
+// emission black, ambient and diffuse the colour. Both faces. The current
+// colour becomes the colour too, for what is drawn unlit in it.
 void SetMaterialColour(std::int32_t colour, bool emissive);

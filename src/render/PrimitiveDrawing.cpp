@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/Primitive.h"
+#include "render/CurvePath.h"
 #include "render/MeshDrawing.h"
 #include "render/QuadricDrawing.h"
 
@@ -63,6 +64,26 @@ void DrawPrimitive(const CPrimitive& primitive, const CTessellationOptions& opti
   } else if (const auto* circle = primitive.GetCircle()) {
     DrawDisc(circle->Centre, circle->Diameter, circle->Direction, false, options.Edges);
   }
+}
+
+void DrawCentreLine(const CPrimitive& primitive, int steps) {
+  const auto* cone = primitive.GetCone();
+  const auto* bend = primitive.GetCurvedCone();
+  if (!cone && !bend) return;
+  glDisable(GL_LIGHTING);
+  if (cone) {
+    DrawLine(cone->Start, cone->End);
+  } else {
+    const CCurvePath path(bend->Start, bend->Centre, bend->End);
+    steps = std::max(steps, path.GetMinSteps());
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i <= steps; ++i) {
+      const CPoint3 p = i == steps ? bend->End : path.GetPoint(static_cast<double>(i) / steps);
+      glVertex3d(p.x, p.y, p.z);
+    }
+    glEnd();
+  }
+  glEnable(GL_LIGHTING);
 }
 
 CTessellationOptions ReducedTessellation(const CTessellationOptions& full) {

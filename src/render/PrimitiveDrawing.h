@@ -41,6 +41,14 @@ void DrawSnout(const CPoint3& start, double startDiameter, const CPoint3& end, d
 void DrawPrimitive(const CPrimitive& primitive, const CTessellationOptions& options,
                    bool twoSided = true);
 
+// The centre line of a cone (start to end) or of a bend (its arc in `steps`
+// straight pieces), unlit in the current colour, for primitives narrower
+// than a pixel on screen: drawn as surfaces they would fall between pixel
+// centres and break up into specks. Lighting is switched off for the line
+// and on again after it (it must be on when this is called). Other
+// primitives draw nothing.
+void DrawCentreLine(const CPrimitive& primitive, int steps);
+
 // The tessellation for primitives only a few pixels across on screen: at
 // most 8 edges, 4 bend steps and 1 cylinder stack (fewer when `full` asks
 // for fewer). Drawn one-sided. On a circle of diameter d pixels, 8 edges stray

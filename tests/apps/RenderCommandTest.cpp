@@ -291,7 +291,8 @@ TEST_F(RenderCommand, ProgressOnlyWhenAskedForOnSmallModels) {
   const std::string said = err_.str();
   for (const std::string& line :
        {"kelto3d render: loading " + pipe_, "kelto3d render: building 1 components of " + pipe_,
-        std::string("kelto3d render: compiling display lists"), "kelto3d render: writing " + png})
+        std::string("model nodes for display: 100%"),
+        std::string("display lists (one per pipeline): 100%"), "kelto3d render: writing " + png})
     EXPECT_NE(said.find(line + "\n"), std::string::npos) << said;
 }
 

@@ -45,10 +45,13 @@ TEST(ConeCanonical, PlacesTheUnitConeOnTheCone) {
     const std::array<double, 16> frame = QuadricFrame(cone.Start - cone.End, cone.End);
     const CVector3 x{frame[0], frame[1], frame[2]}, y{frame[4], frame[5], frame[6]};
     const CVector3 axis = cone.Start - cone.End;
+    // The shared list lays the canonical cone out in its own quadric frame.
+    const std::array<double, 16> canonicalFrame =
+        QuadricFrame(c.Shape.Start - c.Shape.End, c.Shape.End);
     for (const double z : {0.0, 0.5, 1.0}) {
       const CPoint3 local{0.3, -0.2, z};
       const CPoint3 expected = cone.End + x * 0.3 - y * 0.2 + axis * z;
-      EXPECT_VEC_NEAR(Apply(c.Matrix, local), expected, tol);
+      EXPECT_VEC_NEAR(Apply(c.Matrix, Apply(canonicalFrame, local)), expected, tol);
     }
   }
 }
@@ -126,6 +129,22 @@ TEST_F(ConeCache, StretchedConesAreLitLikeShortOnes) {
   EXPECT_GT(shortCap.g, 60) << shortCap;
   EXPECT_NEAR(longCap.g, shortCap.g, 3) << longCap << " vs " << shortCap;
   EXPECT_FALSE(glIsEnabled(GL_NORMALIZE));
+}
+
+// Three edges make the roll visible: slice 0 lies on the quadric frame's +y,
+// which for a pipe running east is straight down, so seen looking east the
+// pipe is a triangle with its point at the bottom.
+TEST_F(ConeCache, SlicesStartWhereTheConesOwnFrameSaysSeenEndOn) {
+  tree_.Add(Cylinder({0, 0, 0}, {1000, 0, 0}, 400));
+  CGLRenderer& r = Start();
+  SetOption("AxesSize", 0L);
+  SetOption("Edges", 3L);
+  r.SetViewDir({1, 0, 0}, {0, 0, 1});
+  Fit();
+  RenderFrame();
+  Save("cone-cache-triangle");
+  EXPECT_NE(PixelAt({0, 0, -150}), Rgb{}) << "the point, below the axis";
+  EXPECT_EQ(PixelAt({0, 0, 150}), Rgb{}) << "above the flat top edge";
 }
 
 }  // namespace

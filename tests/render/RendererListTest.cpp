@@ -143,3 +143,51 @@ TEST_F(RendererLists, ChangesToALeafReachTheFrame) {
 
 }  // namespace
 }  // namespace kelto::test
+
+namespace kelto::test {
+namespace {
+
+using BuildProgress = RendererTest;
+
+// A build reports the components it prepares, then the lists it compiles,
+// each stage from 0 to its total in at most eleven steps.
+TEST_F(BuildProgress, ReportsWhatIsPreparedAndHowFar) {
+  for (int p = 0; p < 25; ++p) {
+    CModelNode* pipeline = tree_.Add({});
+    for (int c = 0; c < 8; ++c)
+      tree_.Add(Cylinder({double(c), double(p), 0}, {c + 0.9, double(p), 0}, 0.2), pipeline);
+  }
+  std::vector<CGLRenderer::CBuildProgress> reports;
+  CGLRenderer renderer;
+  renderer.SetBuildProgress([&](const CGLRenderer::CBuildProgress& p) { reports.push_back(p); });
+  renderer.Init(tree_.Root(), &surface_);
+  using Stage = CGLRenderer::CBuildProgress::Stage;
+  const struct {
+    Stage stage;
+    std::size_t total;  // root, pipelines and components; root and pipelines
+  } stages[] = {{Stage::Components, 1 + 25 + 25 * 8}, {Stage::Lists, 1 + 25}};
+  std::size_t at = 0;
+  for (const auto& s : stages) {
+    ASSERT_LT(at, reports.size());
+    EXPECT_EQ(reports[at].What, s.stage);
+    EXPECT_EQ(reports[at].Done, 0u);
+    std::size_t steps = 0;
+    for (; at < reports.size() && reports[at].What == s.stage; ++at, ++steps) {
+      EXPECT_EQ(reports[at].Total, s.total);
+      if (steps) {
+        EXPECT_GT(reports[at].Done, reports[at - 1].Done);
+      }
+    }
+    EXPECT_EQ(reports[at - 1].Done, s.total);
+    EXPECT_LE(steps, 12u);
+  }
+  EXPECT_EQ(at, reports.size());
+
+  // Later changes are not builds of every list: no reports.
+  reports.clear();
+  renderer.Select(tree_.Root());
+  EXPECT_TRUE(reports.empty());
+}
+
+}  // namespace
+}  // namespace kelto::test
