@@ -87,7 +87,12 @@ class IFDialogHost {
 };
 
 // The rule of a digits-only field: decimal digits and nothing else (the empty
-// text included, so a field can be cleared).
-bool IsDigitsOnly(std::string_view text);
+// text included, so a field can be cleared). Inline: toolkit plugins use it
+// without linking the module.
+inline bool IsDigitsOnly(std::string_view text) {
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
 
 }  // namespace kelto::dialog

@@ -1,7 +1,5 @@
 #include "view/settings/RendererPage.h"
 
-#include <algorithm>
-
 #include "options/ComOptions.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
@@ -26,14 +24,6 @@ void Ensure(HRESULT hr) {
 }
 
 }  // namespace
-
-namespace kelto::dialog {
-
-bool IsDigitsOnly(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-}  // namespace kelto::dialog
 
 const std::vector<CRendererPage::Binding>& CRendererPage::Bindings() {
   static const std::vector<Binding> bindings{
