@@ -43,9 +43,13 @@ void SetColour(cairo_t* cr, std::int32_t colour) {
     cairo_set_source_rgb(cr, r, g, b);
 }
 
+// Three significant digits, whole numbers written out ("2000", not "2e+03").
 std::string Number(double v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3g", v);
+  char text[64];
+  if (std::abs(v) >= 1 && std::abs(v) < 1e15 && v == std::round(v))
+    std::snprintf(text, sizeof text, "%.0f", v);
+  else
+    std::snprintf(text, sizeof text, "%.3g", v);
   return text;
 }
 
@@ -236,6 +240,7 @@ void CLineDrawing::DrawNorthArrow(cairo_t* cr) const {
   cairo_save(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_set_line_width(cr, 0.25 * mm);
+  cairo_new_path(cr);  // the text before left a current point the arc would join
   cairo_arc(cr, cx, cy, r, 0, 2 * std::numbers::pi);
   cairo_stroke(cr);
   const double across = std::hypot(north.x, north.y);
@@ -244,6 +249,7 @@ void CLineDrawing::DrawNorthArrow(cairo_t* cr) const {
     // Looking along north: a dot when it points at the viewer, a cross when
     // away.
     if (north.z > 0) {
+      cairo_new_path(cr);
       cairo_arc(cr, cx, cy, 0.8 * mm, 0, 2 * std::numbers::pi);
       cairo_fill(cr);
     } else {
