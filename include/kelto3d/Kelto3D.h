@@ -6,11 +6,13 @@
 // Each subsystem has its own header; include one of them to take less.
 #pragma once
 
+#include "kelto3d/ActionTables.h"
 #include "kelto3d/ColourSchemes.h"
 #include "kelto3d/ModelBuilders.h"
 #include "kelto3d/ModelTree.h"
 #include "kelto3d/Options.h"
 #include "kelto3d/Tags.h"
+#include "kelto3d/View.h"
 
 namespace kelto3d {
 

@@ -95,7 +95,7 @@ int RunSheet(const KeltoPropertySheetRequest& request) {
     auto* host = new CQtDialogHost(tabs);
     tabs->addTab(host, title);
     const RECT rect{0, 0, info.size.cx, info.size.cy};
-    if (FAILED(page->Activate(reinterpret_cast<HWND>(static_cast<kelto::dialog::IFDialogHost*>(host)),
+    if (FAILED(page->Activate(HostToHwnd(static_cast<kelto::dialog::IFDialogHost*>(host)),
                               &rect, TRUE)))
       throw std::runtime_error(LastError("a page could not be shown."));
     pages.push_back({page, site, host});

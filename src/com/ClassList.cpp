@@ -12,6 +12,9 @@
 #include "symbolic/ComSymbolicModelBuilder.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
+#include "view/ComActionTables.h"
+#include "view/PipeItems.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto3d {
 
@@ -36,10 +39,14 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidCircle, "Kelto3D.Circle.1", "Kelto3D.Circle", "Circle Object", &kelto::com::CreateInstanceOf<CComCircle>, "apartment"},
     {kClsidPrimitives, "Kelto3D.Primitives.1", "Kelto3D.Primitives", "Primitives Object", &kelto::com::CreateInstanceOf<CComPrimitives>, "apartment"},
     {kClsidModelNodes, "Kelto3D.ModelNodes.1", "Kelto3D.ModelNodes", "ModelNodes Class", &kelto::com::CreateInstanceOf<CComModelNodes>},
-    // The three mouse action tables go here, before Options.
+    {kClsidDragActionTable, "Kelto3D.DragActionTable.1", "Kelto3D.DragActionTable", "DragActionTable Object", &kelto::com::CreateInstanceOf<CComDragActionTable>, "apartment"},
+    {kClsidPickActionTable, "Kelto3D.PickActionTable.1", "Kelto3D.PickActionTable", "PickActionTable Object", &kelto::com::CreateInstanceOf<CComPickActionTable>, "apartment"},
+    {kClsidWheelActionTable, "Kelto3D.WheelActionTable.1", "Kelto3D.WheelActionTable", "WheelActionTable Object", &kelto::com::CreateInstanceOf<CComWheelActionTable>, "apartment"},
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
+    {kClsidPipeItems, "Oxbay3Support.PipeItems.1", "Oxbay3Support.PipeItems", "PipeItems Class", &kelto::com::CreateInstanceOf<CPipeItems>},
+    {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CPipeline3DViewCtrl>},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

@@ -119,7 +119,17 @@ void CGLRenderer::OnOptionChanged(COptions::Names /*names*/) {
   Render();
 }
 
-void CGLRenderer::Init(CModelNode* root, kelto::gl::CGLSurface* surface) {
+void CGLRenderer::Shutdown() {
+  if (m_ready && m_root) {
+    MakeCurrent();
+    RemoveNodeData(m_root);
+  }
+  m_ready = false;
+  m_root = nullptr;
+  m_surface = nullptr;
+}
+
+void CGLRenderer::Init(CModelNode* root, kelto::gl::CGLSurface* surface, bool keepView) {
   if (!root) throw std::invalid_argument("Null model root.");
   if (m_ready && m_root) {
     MakeCurrent();
@@ -144,9 +154,13 @@ void CGLRenderer::Init(CModelNode* root, kelto::gl::CGLSurface* surface) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     m_viewport = {viewport[0], viewport[1], viewport[2], viewport[3]};
   }
-  m_view.Distance = 1.0;
-  const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
-  SetViewDir(start.View, start.Up);
+  if (keepView) {
+    ApplyProjection();
+  } else {
+    m_view.Distance = 1.0;
+    const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
+    SetViewDir(start.View, start.Up);
+  }
   BuildRoot();
   m_ready = true;
 }

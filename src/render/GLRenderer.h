@@ -101,7 +101,14 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // north-top-left view at distance 1; builds every list of the tree. A
   // renderer initialised before first lets go of its old tree. Throws
   // std::invalid_argument for a null root.
-  void Init(CModelNode* root, kelto::gl::CGLSurface* surface);
+  // keepView: start from the current view instead (a view moved before
+  // the surface existed).
+  void Init(CModelNode* root, kelto::gl::CGLSurface* surface, bool keepView = false);
+  // Lets go of the tree and the surface, in that order: removes this
+  // renderer's data from the tree (freeing its lists while the surface is
+  // still current), then forgets both. The options and the views stay, so a
+  // later Init on a new surface carries on where this one stopped.
+  void Shutdown();
   bool IsReady() const { return m_ready; }
 
   // IFRenderer.

@@ -2,27 +2,32 @@
 // component's settings pages, in the vtable order of the scripting ABI.
 //
 // On this platform a page does not create native windows of its own: the
-// "parent window" a sheet hands to IPropertyPage::Activate is the sheet's
-// dialog host (kelto::dialog::IFDialogHost, view/settings/DialogTemplate.h),
-// which realises the page's dialog template in the sheet's toolkit. So the
-// page and its logic need no toolkit, and the toolkit lives in a plugin.
+// "parent window" a sheet hands to IPropertyPage::Activate is not an X11
+// window id but the address of the sheet's dialog host
+// (kelto::dialog::IFDialogHost, view/settings/DialogTemplate.h, converted
+// with HostToHwnd), which realises the page's dialog template in the sheet's
+// toolkit. So the page and its logic need no toolkit, and the toolkit lives
+// in a plugin.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/com/Interfaces.h"
+#include "platform/com/OleInterfaces.h"
 
-struct HWND__;
-using HWND = HWND__*;
-
-struct RECT {
-  LONG left, top, right, bottom;
-};
-using LPCRECT = const RECT*;
+// A dialog host's address as the parent "window" of a page, and back.
+template <class Host>
+HWND HostToHwnd(Host* host) {
+  return static_cast<HWND>(reinterpret_cast<std::uintptr_t>(host));
+}
+template <class Host>
+Host* HwndToHost(HWND hwnd) {
+  return reinterpret_cast<Host*>(static_cast<std::uintptr_t>(hwnd));
+}
 
 struct SIZE {
   LONG cx, cy;
 };
-
-struct MSG;  // keyboard messages are the toolkit's: TranslateAccelerator gets none
 
 struct PROPPAGEINFO {
   ULONG cb;

@@ -63,6 +63,14 @@ struct CGLWindowSurface::Impl {
   int width = 1;
   int height = 1;
   bool alive = false;
+  bool keep_foreign = false;
+
+  // The child's destruction, and everything the parent reports to us (we
+  // select only its structure events).
+  bool IsOwn(const XEvent& e) const {
+    return (e.type == DestroyNotify && e.xdestroywindow.window == child) ||
+           e.xany.window == parent;
+  }
 
   void ResizeChild(int w, int h) {
     w = std::max(w, 1);
@@ -218,15 +226,31 @@ void CGLWindowSurface::PumpEvents() {
   Impl& m = *impl_;
   if (!m.display) return;
   // Only events already sent to us are handled; this never waits.
-  while (XPending(m.display) > 0) {
-    XEvent e;
-    XNextEvent(m.display, &e);
-    if (e.type == DestroyNotify && e.xdestroywindow.window == m.child) {
-      m.alive = false;
-    } else if (e.type == ConfigureNotify && e.xconfigure.window == m.parent && m.alive) {
-      m.ResizeChild(e.xconfigure.width, e.xconfigure.height);
-    }
+  XEvent e;
+  if (m.keep_foreign) {
+    const auto own = [](Display*, XEvent* event, XPointer arg) -> Bool {
+      return reinterpret_cast<const Impl*>(arg)->IsOwn(*event) ? True : False;
+    };
+    while (XCheckIfEvent(m.display, &e, own, reinterpret_cast<XPointer>(&m))) HandleEvent(e);
+    return;
   }
+  while (XPending(m.display) > 0) {
+    XNextEvent(m.display, &e);
+    HandleEvent(e);
+  }
+}
+
+void CGLWindowSurface::KeepForeignEvents() { impl_->keep_foreign = true; }
+
+bool CGLWindowSurface::HandleEvent(const XEvent& e) {
+  Impl& m = *impl_;
+  if (!m.IsOwn(e)) return false;
+  if (e.type == DestroyNotify && e.xdestroywindow.window == m.child) {
+    m.alive = false;
+  } else if (e.type == ConfigureNotify && e.xconfigure.window == m.parent && m.alive) {
+    m.ResizeChild(e.xconfigure.width, e.xconfigure.height);
+  }
+  return true;
 }
 
 void CGLWindowSurface::UpdateSize() {

@@ -9,9 +9,12 @@
 // windows work across connections.
 //
 // Contract (in addition to CGLSurface's):
-// - The child selects no input, so pointer and key events reach the parent as
-//   if the child were not there. A host that wants paint notifications for
-//   the drawn area selects Expose on Window() through its own connection.
+// - The child selects no input of its own, so pointer and key events reach
+//   the parent as if the child were not there. A host that wants paint
+//   notifications for the drawn area selects Expose on Window() through its
+//   own connection. A window object that selects input on the child through
+//   Connection() (the view's message window) calls KeepForeignEvents and
+//   hands each event it reads to HandleEvent first.
 // - The child follows the parent's size: MakeCurrent and SwapBuffers apply
 //   resizes the server has already reported, and UpdateSize asks the server
 //   outright (for the host's size message).
@@ -26,6 +29,7 @@
 #include "platform/gl/GLSurface.h"
 
 struct _XDisplay;
+union _XEvent;
 
 namespace kelto::gl {
 
@@ -42,6 +46,14 @@ class CGLWindowSurface : public CGLSurface {
 
   // Reads the parent's size from the server and gives it to the child.
   void UpdateSize();
+
+  // From now on the surface takes only its own structure events off its
+  // connection and leaves every other event queued for whoever reads the
+  // connection (by default it discards them).
+  void KeepForeignEvents();
+  // Handles one event read off Connection() by someone else: true when it
+  // was the surface's own (the child destroyed, the parent resized).
+  bool HandleEvent(const _XEvent& event);
 
   // The child window (0 when it could not be made) and the surface's own
   // display connection (null when it could not be opened).

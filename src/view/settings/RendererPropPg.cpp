@@ -64,7 +64,7 @@ HRESULT CRendererPropPg::SetPageSite(IPropertyPageSite* pPageSite) {
 HRESULT CRendererPropPg::Activate(HWND hWndParent, LPCRECT, BOOL) {
   return Guard(kelto3d::kClsidRendererPropPg, Iid(), [&] {
     if (!hWndParent) throw HResultError(E_POINTER, "No dialog to show the page in.");
-    m_page.Activate(*reinterpret_cast<kelto::dialog::IFDialogHost*>(hWndParent));
+    m_page.Activate(*HwndToHost<kelto::dialog::IFDialogHost>(hWndParent));
   });
 }
 

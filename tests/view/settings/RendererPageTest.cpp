@@ -82,7 +82,7 @@ class RendererPage : public ::testing::Test {
     IUnknown* objects[] = {static_cast<kelto3d::IOptions*>(options_.Get())};
     ASSERT_EQ(page_->SetPageSite(site_.Get()), S_OK);
     ASSERT_EQ(page_->SetObjects(1, objects), S_OK);
-    ASSERT_EQ(page_->Activate(reinterpret_cast<HWND>(static_cast<dlg::IFDialogHost*>(&host_)),
+    ASSERT_EQ(page_->Activate(HostToHwnd(static_cast<dlg::IFDialogHost*>(&host_)),
                               nullptr, TRUE),
               S_OK);
     renderer_.GetOptions().changedSignal.connect(&notices_, &Notices::On);
@@ -153,7 +153,7 @@ TEST_F(RendererPage, PageInformationAndObjectsItCannotEdit) {
 
   IUnknown* site[] = {static_cast<IPropertyPageSite*>(site_.Get())};
   EXPECT_EQ(page_->SetObjects(1, site), E_NOINTERFACE);
-  EXPECT_EQ(page_->Activate(nullptr, nullptr, TRUE), E_POINTER);
+  EXPECT_EQ(page_->Activate(0, nullptr, TRUE), E_POINTER);
   EXPECT_EQ(page_->Deactivate(), S_OK);
 }
 

@@ -1,0 +1,109 @@
+// C3DDisplay: the message handler of the 3D view's window. It turns mouse
+// messages into camera and selection operations on a renderer through four
+// action tables (drag, click, double click, wheel), each binding an exact
+// combination of MouseKeys bits to one of its handlers, and tells its owner
+// what happened through four signals.
+//
+// Attach() subclasses the window, so the display sees each message before
+// the window's own procedure; every message except EraseBackground goes on
+// to that procedure afterwards. Until attached, messages are ignored.
+//
+// Handler positions are client pixels with y counted upwards from the
+// bottom of the client area (client height − message y).
+#pragma once
+
+#include <list>
+#include <map>
+#include <set>
+#include <string>
+
+#include "core/Signals.h"
+#include "core/Wrapped.h"
+#include "platform/window/MessageMap.h"
+#include "platform/window/Window.h"
+
+class CModelNode;
+class IFRenderer;
+
+class C3DDisplay : public kelto::window::CMessageMap {
+ public:
+  enum DragState { dsBegin = 0, dsContinue = 1, dsEnd = 2 };
+
+  using DragHandler = void (C3DDisplay::*)(int x0, int y0, int x, int y, DragState state);
+  using PickHandler = void (C3DDisplay::*)(int x, int y);
+  using WheelHandler = void (C3DDisplay::*)(int delta, int x, int y);
+
+  // Keyed by the MouseKeys bits; wrapped so a scripting table can expose them.
+  using DragMap = CWrapped<std::map<unsigned, DragHandler>>;
+  using PickMap = CWrapped<std::map<unsigned, PickHandler>>;
+  using WheelMap = CWrapped<std::map<unsigned, WheelHandler>>;
+
+  // Installs the default bindings.
+  C3DDisplay();
+  C3DDisplay(const C3DDisplay&) = delete;
+  C3DDisplay& operator=(const C3DDisplay&) = delete;
+  ~C3DDisplay();
+
+  // Serves `window` with `renderer` (neither owned): subclasses the window
+  // and announces that it takes dropped files. Attaching again detaches
+  // first.
+  void Attach(kelto::window::IFWindow& window, IFRenderer& renderer);
+  // Leaves the window's chain, releases a capture it holds, forgets a drag.
+  void Detach();
+  bool IsAttached() const { return window_ != nullptr; }
+
+  // CMessageMap: false (not handled) for everything but EraseBackground.
+  bool ProcessWindowMessage(const kelto::window::CWindowMessage& message) override;
+
+  // The live tables; changes act on the next mouse message.
+  DragMap& DragActions() { return drag_; }
+  PickMap& ClickActions() { return click_; }
+  PickMap& DoubleClickActions() { return double_click_; }
+  WheelMap& WheelActions() { return wheel_; }
+
+  bool Dragging() const { return dragging_; }
+
+  // Dropped file names, each once, in byte order.
+  sigslot::signal1<std::set<std::string>> FilesDropped;
+  // (unselected node, selected node); either may be null.
+  sigslot::signal2<CModelNode*, CModelNode*> SelectionChanged;
+  sigslot::signal0<> ViewChanged;
+  // (x, y from the bottom, the picked nodes nearest first; possibly none).
+  sigslot::signal3<int, int, std::list<CModelNode*>> PopupMenu;
+
+  // --- Handlers the tables bind ---------------------------------------------
+  void DragZoom(int x0, int y0, int x, int y, DragState state);
+  void DragRotateUDLR(int x0, int y0, int x, int y, DragState state);
+  void DragRotateUDCA(int x0, int y0, int x, int y, DragState state);
+  void DragPan(int x0, int y0, int x, int y, DragState state);
+  void PickCentre(int x, int y);
+  void PickSelect(int x, int y);
+  void PickToggleSelect(int x, int y);
+  void PickPopupMenu(int x, int y);
+  void WheelZoomInv(int delta, int x, int y);
+
+ private:
+  void OnButtonDown(const kelto::window::CWindowMessage& m);
+  void OnMouseMove(const kelto::window::CWindowMessage& m);
+  void OnButtonUp(const kelto::window::CWindowMessage& m);
+  void OnDoubleClick(const kelto::window::CWindowMessage& m);
+  void OnWheel(const kelto::window::CWindowMessage& m);
+  void OnDropFiles(const kelto::window::CWindowMessage& m);
+  void CallDrag(int x, int y, DragState state);
+  int FlipY(int y) const;
+  kelto::window::CClientSize Size() const;
+  // ViewChanged and a redraw, when `changed`.
+  void Notify(bool changed);
+  void Redraw();
+
+  kelto::window::IFWindow* window_ = nullptr;
+  IFRenderer* renderer_ = nullptr;
+  DragMap drag_;
+  PickMap click_;
+  PickMap double_click_;
+  WheelMap wheel_;
+  int drag_x_ = 0;
+  int drag_y_ = 0;
+  unsigned drag_keys_ = 0;
+  bool dragging_ = false;
+};
