@@ -294,11 +294,14 @@ void DrawLineArtSheet(cairo_t* cr, const CModelNode& root, const CViewState& vie
 void DrawPictureSheet(cairo_t* cr, const CPaper& paper, const CDrawingInfo& info,
                       const std::function<void(cairo_t*, const CRect&)>& picture) {
   const CSheet sheet(paper);
-  sheet.Draw(cr, info);
   cairo_save(cr);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
   const CRect& area = sheet.DrawingArea();
   cairo_rectangle(cr, area.X, area.Y, area.Width, area.Height);
   cairo_clip(cr);
   picture(cr, area);
   cairo_restore(cr);
+  // The frame's lines go over the picture's edges.
+  sheet.DrawFrame(cr, info);
 }

@@ -31,6 +31,12 @@ void CSheet::Draw(cairo_t* cr, const CDrawingInfo& info) const {
   cairo_save(cr);
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
+  cairo_restore(cr);
+  DrawFrame(cr, info);
+}
+
+void CSheet::DrawFrame(cairo_t* cr, const CDrawingInfo& info) const {
+  cairo_save(cr);
   cairo_set_source_rgb(cr, 0, 0, 0);
   cairo_set_line_width(cr, kFrameLineMm * kPointsPerMm);
   cairo_rectangle(cr, m_frame.X, m_frame.Y, m_frame.Width, m_frame.Height);

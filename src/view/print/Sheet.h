@@ -42,8 +42,10 @@ class CSheet {
   // Where the model goes: the frame's inside less the title block's height.
   const CRect& DrawingArea() const { return m_area; }
 
-  // White paper, the frame and the title block with its texts.
+  // White paper, then DrawFrame.
   void Draw(cairo_t* cr, const CDrawingInfo& info) const;
+  // The frame and the title block with its texts, over what is there.
+  void DrawFrame(cairo_t* cr, const CDrawingInfo& info) const;
 
  private:
   CPaper m_paper;
