@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 
 #include "platform/dc/DeviceContext.h"
@@ -30,6 +31,23 @@ CDrawingInfo InfoFor(const RenderArgs& args) {
   std::string files;
   for (const std::string& f : args.files) files += (files.empty() ? "" : ", ") + f;
   return {files, std::string(StandardViewDirName(args.view)), Today(), ""};
+}
+
+// The bitmap as a cairo image, rows top-down.
+cairo_surface_t* ImageOf(kelto::gl::CGLDIBSurface& surface) {
+  const std::uint8_t* bits = surface.Bits();
+  const int w = surface.Width(), h = surface.Height();
+  cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  cairo_surface_flush(image);
+  std::uint8_t* out = cairo_image_surface_get_data(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  // BGRX bytes are cairo's native xRGB words on the little-endian machines
+  // this runs on.
+  for (int y = 0; out && y < h; ++y)
+    std::memcpy(out + std::size_t(y) * stride, bits + std::size_t(h - 1 - y) * surface.Stride(),
+                std::size_t(w) * 4);
+  cairo_surface_mark_dirty(image);
+  return image;
 }
 
 int Side(double v) { return std::clamp(int(std::lround(v)), 1, kMaxPictureSide); }
@@ -81,13 +99,15 @@ bool WriteRendering(kelto::gl::CGLDIBSurface& surface, const CModelNode& root,
       CDrawingInfo info = InfoFor(args);
       info.Scale = CLineDrawing(root, view, CSheet(paper).DrawingArea()).ScaleText();
       DrawPictureSheet(dc.Cairo(), paper, info, [&](cairo_t* cr, const CRect& area) {
-        // Blit takes whole units: whole points, scaled onto the exact area.
-        // (At one bitmap pixel a unit, cairo would copy the pixels as hard
-        // squares, which PDF and SVG can only hold as a re-sampled copy.)
-        const int w = int(std::ceil(area.Width)), h = int(std::ceil(area.Height));
+        // Painted plainly (not through Blit, whose padded edges and copy
+        // operator an SVG page can only hold by turning the whole page into
+        // one picture, title block included).
+        cairo_surface_t* image = ImageOf(surface);
         cairo_translate(cr, area.X, area.Y);
-        cairo_scale(cr, area.Width / w, area.Height / h);
-        surface.Blit(cr, 0, 0, w, h);
+        cairo_scale(cr, area.Width / surface.Width(), area.Height / surface.Height());
+        cairo_set_source_surface(cr, image, 0, 0);
+        cairo_paint(cr);
+        cairo_surface_destroy(image);
       });
     }
     if (dc.Finish()) return true;
