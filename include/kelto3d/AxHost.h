@@ -80,6 +80,17 @@ KELTO_AX_API HRESULT KeltoAxUnadvise(IUnknown* control, const IID* events, DWORD
 /* Deactivates the control (its window goes) and lets go of its site; the
  * host still releases its own reference. */
 KELTO_AX_API HRESULT KeltoAxDestroyControl(IUnknown* control);
+/* A new object of the class of progId (UTF-8), as CoCreateInstance makes it;
+ * *object receives its IUnknown. */
+KELTO_AX_API HRESULT KeltoAxCreateObject(const char* progId, IUnknown** object);
+/* Releases a reference (null is ignored). */
+KELTO_AX_API void KeltoAxRelease(IUnknown* object);
+/* *v becomes the text utf8 (VT_BSTR); KeltoAxClear frees it. */
+KELTO_AX_API HRESULT KeltoAxSetText(VARIANT* v, const char* utf8);
+/* The value of v as UTF-8 text, converted as VariantChangeType converts to
+ * text, cut to fit buffer (always terminated). */
+KELTO_AX_API HRESULT KeltoAxGetText(const VARIANT* v, char* buffer, UINT size);
+KELTO_AX_API void KeltoAxClear(VARIANT* v);
 /* Late-bound call of member name (UTF-8) on object: flags as IDispatch
  * takes them, args in their natural order (first first), result may be NULL.
  * A property put passes the value as its last argument. */

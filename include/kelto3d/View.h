@@ -23,6 +23,7 @@
 #include "platform/com/Dispatch.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Interfaces.h"
+#include "platform/com/OleInterfaces.h"
 
 namespace kelto3d {
 

@@ -170,7 +170,9 @@ class CModelNode : public CWrappedClass {
   mutable double m_minContainedRadius = 0.0;
   // Bookkeeping beyond the node's data: the stale flag of the lazy bound box,
   // and the number of the last synchronisation walk that placed this node.
-  mutable bool m_boundsStale = false;
+  // A new node starts stale: geometry a script adds before the box is first
+  // asked for (adding primitives notifies nothing) must still count.
+  mutable bool m_boundsStale = true;
   std::uint64_t m_syncStamp = 0;
 };
 

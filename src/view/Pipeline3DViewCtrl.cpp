@@ -47,6 +47,10 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
       m_selected(kelto::com::MakeObject<CPipeItems>()),
       m_key(static_cast<const void*>(this)) {
   AddConnectionPoint(kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>());
+  // The view a renderer starts in, from the start: the camera calls made
+  // before the window exists act on it, and activation keeps it.
+  const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
+  m_renderer.SetViewDir(start.View, start.Up);
   m_root.SetAssociated(m_key, CModelNode::AssociatedPtr(new RootNodeData(*this)));
   C3DDisplay& display = m_window->Display();
   display.SelectionChanged.connect(this, &CPipeline3DViewCtrl::OnSelectionChanged);

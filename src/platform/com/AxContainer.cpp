@@ -227,3 +227,51 @@ KELTO_AX_API HRESULT KeltoAxInvoke(IUnknown* object, const char* name, WORD flag
     return E_OUTOFMEMORY;
   }
 }
+
+KELTO_AX_API HRESULT KeltoAxCreateObject(const char* progId, IUnknown** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!progId) return E_INVALIDARG;
+  try {
+    CLSID clsid{};
+    const HRESULT hr = CLSIDFromProgID(kelto::com::Utf8ToUtf16(progId).c_str(), &clsid);
+    if (FAILED(hr)) return hr;
+    return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IidOf<IUnknown>(),
+                            reinterpret_cast<void**>(object));
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+}
+
+KELTO_AX_API void KeltoAxRelease(IUnknown* object) {
+  if (object) object->Release();
+}
+
+KELTO_AX_API HRESULT KeltoAxSetText(VARIANT* v, const char* utf8) {
+  if (!v || !utf8) return E_POINTER;
+  VariantInit(v);
+  BSTR text = kelto::com::AllocBstr(utf8);
+  if (!text) return E_OUTOFMEMORY;
+  v->vt = VT_BSTR;
+  v->bstrVal = text;
+  return S_OK;
+}
+
+KELTO_AX_API HRESULT KeltoAxGetText(const VARIANT* v, char* buffer, UINT size) {
+  if (!v || !buffer || size == 0) return E_POINTER;
+  buffer[0] = '\0';
+  VARIANT text;
+  VariantInit(&text);
+  HRESULT hr = VariantChangeType(&text, v, 0, VT_BSTR);
+  if (FAILED(hr)) return hr;
+  const std::string utf8 = kelto::com::BstrToUtf8(text.bstrVal);
+  VariantClear(&text);
+  const std::size_t n = std::min<std::size_t>(utf8.size(), size - 1);
+  utf8.copy(buffer, n);
+  buffer[n] = '\0';
+  return S_OK;
+}
+
+KELTO_AX_API void KeltoAxClear(VARIANT* v) {
+  if (v) VariantClear(v);
+}

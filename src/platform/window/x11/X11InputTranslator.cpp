@@ -2,6 +2,7 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace kelto::window {
@@ -81,9 +82,10 @@ void CX11InputTranslator::Press(unsigned x_button, int x, int y, unsigned x_stat
   if (!ButtonOf(x_button, button)) return;
   if (button == MouseButton::X1 || button == MouseButton::X2) extra_buttons_ |= ButtonBit(button);
   const unsigned keys = KeysOf(x_state) | ButtonBit(button);
-  // Server times wrap after 49 days; unsigned subtraction keeps working.
+  // Server times are 32-bit milliseconds that wrap after 49 days; the
+  // difference is taken in 32 bits so it stays right across the wrap.
   const bool is_double = have_click_ && click_button_ == x_button &&
-                         (time - click_time_) <= kDoubleClickTime &&
+                         static_cast<std::uint32_t>(time - click_time_) <= kDoubleClickTime &&
                          std::abs(x - click_x_) <= kDoubleClickDistance &&
                          std::abs(y - click_y_) <= kDoubleClickDistance;
   if (is_double) {

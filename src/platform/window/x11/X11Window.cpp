@@ -1,6 +1,11 @@
 #include "platform/window/x11/X11Window.h"
 
 #include <X11/Xlib.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 #include <vector>
 
@@ -45,12 +50,14 @@ struct CX11Window::Impl {
   ::Window root = 0;
   EventFilter filter;
   CX11InputTranslator translator;
-  Atom wake_atom = None;
+  // The descriptor the host watches (epoll over the connection and
+  // wake_fd), and the eventfd that says "pump again" without the server.
+  int watch_fd = -1;
+  int wake_fd = -1;
   CClientSize size;
   bool captured = false;
   bool invalid = false;
   bool erase = false;
-  bool wake_posted = false;
   int dispatching = 0;
 };
 
@@ -68,8 +75,18 @@ CX11Window::CX11Window(_XDisplay* display, unsigned long window, EventFilter fil
     m.size = {attrs.width, attrs.height};
   }
   XSelectInput(display, window, kInputMask);
-  m.wake_atom = XInternAtom(display, "_KELTO3D_WAKE", False);
   XFlush(display);
+  // The window may have been exposed before it listened: paint it once.
+  m.invalid = true;
+  m.wake_fd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  m.watch_fd = epoll_create1(EPOLL_CLOEXEC);
+  for (int fd : {ConnectionNumber(display), m.wake_fd}) {
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = fd;
+    if (m.watch_fd >= 0 && fd >= 0) epoll_ctl(m.watch_fd, EPOLL_CTL_ADD, fd, &ev);
+  }
+  PostWake();
 }
 
 CX11Window::CX11Window(kelto::gl::CGLWindowSurface& surface)
@@ -78,7 +95,10 @@ CX11Window::CX11Window(kelto::gl::CGLWindowSurface& surface)
   surface.KeepForeignEvents();
 }
 
-CX11Window::~CX11Window() = default;
+CX11Window::~CX11Window() {
+  if (impl_->watch_fd >= 0) close(impl_->watch_fd);
+  if (impl_->wake_fd >= 0) close(impl_->wake_fd);
+}
 
 CClientSize CX11Window::ClientSize() const { return impl_->size; }
 
@@ -113,13 +133,14 @@ void CX11Window::RedrawWindow(unsigned flags) {
     // Nobody is pumping: wake the host so the paint follows.
     PostWake();
   }
+  // Drawing outside the pump talks to the server and may have read events
+  // into Xlib's queue, where the connection no longer announces them.
+  if (m.dispatching == 0 && m.display && XEventsQueued(m.display, QueuedAlready) > 0) PostWake();
 }
 
 void CX11Window::DragAcceptFiles(bool /*accept*/) {}
 
-int CX11Window::FileDescriptor() const {
-  return impl_->display ? ConnectionNumber(impl_->display) : -1;
-}
+int CX11Window::FileDescriptor() const { return impl_->watch_fd; }
 
 void CX11Window::Paint() {
   Impl& m = *impl_;
@@ -136,12 +157,14 @@ std::size_t CX11Window::HandleEvent(const XEvent& e) {
   if (m.filter && m.filter(e)) return 0;
   if (e.xany.window != m.window) return 0;
   switch (e.type) {
-    case ClientMessage:
-      if (e.xclient.message_type == m.wake_atom) m.wake_posted = false;
-      return 0;
     case LeaveNotify:
-      // Another client's grab took the pointer: our implicit grab is over.
-      if (e.xcrossing.mode == NotifyGrab && m.captured) return LoseCapture();
+      // While captured, the pointer leaves the window in the normal way
+      // when it is dragged out. The grab is gone when another client's grab
+      // took the pointer (Grab), when it ended with buttons still reported
+      // held (Ungrab before their release), or when the window stopped being
+      // viewable (an ancestor was unmapped: X reports a normal leave).
+      if (!m.captured) return 0;
+      if (e.xcrossing.mode != NotifyNormal || !Viewable()) return LoseCapture();
       return 0;
     case UnmapNotify:
       // An unviewable window loses its grab.
@@ -164,6 +187,14 @@ std::size_t CX11Window::HandleEvent(const XEvent& e) {
   return n;
 }
 
+bool CX11Window::Viewable() const {
+  const Impl& m = *impl_;
+  XWindowAttributes attrs{};
+  kelto::dc::CXErrorTrap trap(m.display);
+  return XGetWindowAttributes(m.display, m.window, &attrs) && !trap.Failed() &&
+         attrs.map_state == IsViewable;
+}
+
 std::size_t CX11Window::LoseCapture() {
   Impl& m = *impl_;
   m.captured = false;
@@ -175,6 +206,10 @@ std::size_t CX11Window::LoseCapture() {
 std::size_t CX11Window::DispatchPending() {
   Impl& m = *impl_;
   if (!m.display) return 0;
+  if (m.wake_fd >= 0) {
+    std::uint64_t count;
+    [[maybe_unused]] const ssize_t r = read(m.wake_fd, &count, sizeof count);
+  }
   ++m.dispatching;
   std::size_t n = 0;
   bool painted = false;
@@ -207,19 +242,10 @@ std::size_t CX11Window::DispatchPending() {
 }
 
 void CX11Window::PostWake() {
-  Impl& m = *impl_;
-  if (m.wake_posted || !m.display) return;
-  // A message to ourselves makes the descriptor readable, so the host
-  // pumps again.
-  XEvent wake{};
-  wake.xclient.type = ClientMessage;
-  wake.xclient.window = m.window;
-  wake.xclient.message_type = m.wake_atom;
-  wake.xclient.format = 32;
-  kelto::dc::CXErrorTrap trap(m.display);
-  XSendEvent(m.display, m.window, False, NoEventMask, &wake);
-  XFlush(m.display);
-  m.wake_posted = !trap.Failed();
+  const Impl& m = *impl_;
+  if (m.wake_fd < 0) return;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t r = write(m.wake_fd, &one, sizeof one);
 }
 
 unsigned long CX11Window::Handle() const { return impl_->window; }

@@ -71,6 +71,7 @@ class CX11Window : public CWindowBase, public IFMessagePump {
   std::size_t HandleEvent(const _XEvent& e);
   std::size_t LoseCapture();
   void PostWake();
+  bool Viewable() const;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -1,0 +1,147 @@
+#include "ViewCtrlFixture.h"
+
+#include <sstream>
+
+namespace kelto::test {
+
+HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
+                          UINT*) {
+  std::ostringstream line;
+  line << m_tag;
+  const VARIANT* a = p->rgvarg;  // last argument first
+  switch (id) {
+    case kelto3d::kDispidEventSelectionChanged:
+      line << "SelectionChanged(" << Name(a[1]) << "," << Name(a[0]) << ")";
+      break;
+    case kelto3d::kDispidEventDropFile:
+      line << "DropFile(" << kelto::com::BstrToUtf8(a[0].bstrVal) << ")";
+      break;
+    case kelto3d::kDispidEventPopupMenu: {
+      lastItems = nullptr;
+      a[0].pdispVal->QueryInterface(kelto::com::IidOf<kelto3d::IPipeItems>(),
+                                    lastItems.PutVoid());
+      LONG count = 0;
+      lastItems->get_Count(&count);
+      line << "PopupMenu(" << a[2].lVal << "," << a[1].lVal << "," << count << ")";
+      break;
+    }
+    case kelto3d::kDispidEventViewChanged:
+      line << "ViewChanged";
+      break;
+    default:
+      line << "Unknown(" << id << ")";
+  }
+  m_log.push_back(line.str());
+  return S_OK;
+}
+
+std::string EventSink::Name(const VARIANT& v) const {
+  if (v.vt != VT_DISPATCH || !v.pdispVal) return "-";
+  const ComPtr<IUnknown> identity = kelto::com::Identity(v.pdispVal);
+  const auto it = m_names.find(identity.Get());
+  return it == m_names.end() ? "?" : it->second;
+}
+
+void ViewCtrlTest::SetUp() {
+  ASSERT_EQ(CoCreateInstance(kelto3d::kClsidPipeline3DViewCtrl, nullptr, CLSCTX_INPROC_SERVER,
+                             kelto::com::IidOf<kelto3d::IPipeline3DViewCtrl>(),
+                             control.PutVoid()),
+            S_OK);
+}
+
+void ViewCtrlTest::TearDown() { control = nullptr; }
+
+DWORD ViewCtrlTest::Connect(const std::string& tag) {
+  ComPtr<IConnectionPointContainer> container;
+  EXPECT_EQ(control->QueryInterface(kelto::com::IidOf<IConnectionPointContainer>(),
+                                    container.PutVoid()),
+            S_OK);
+  ComPtr<IConnectionPoint> point;
+  EXPECT_EQ(container->FindConnectionPoint(
+                kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>(), point.Put()),
+            S_OK);
+  const auto sink = kelto::com::MakeObject<EventSink>(events, names, tag);
+  DWORD cookie = 0;
+  EXPECT_EQ(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie), S_OK);
+  cookies.push_back(cookie);
+  return cookie;
+}
+
+std::vector<std::string> ViewCtrlTest::TakeEvents() {
+  std::vector<std::string> taken;
+  taken.swap(events);
+  return taken;
+}
+
+ComPtr<IDispatch> ViewCtrlTest::LoadExample(const char* name) {
+  ComPtr<IDispatch> file;
+  EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
+                             kelto::com::IidOf<IDispatch>(), file.PutVoid()),
+            S_OK);
+  const std::string path = (std::filesystem::path(KELTO_SOURCE_DIR) / "examples" / name).string();
+  EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
+  return file;
+}
+
+ComPtr<IDispatch> ViewCtrlTest::NewNode(const std::string& name) {
+  ComPtr<IDispatch> node;
+  EXPECT_EQ(CoCreateInstance(kelto3d::kClsidModelNode, nullptr, CLSCTX_INPROC_SERVER,
+                             kelto::com::IidOf<IDispatch>(), node.PutVoid()),
+            S_OK);
+  // Any object serves as a node's key; a PipeItems is the cheapest to make.
+  ComPtr<IDispatch> object;
+  EXPECT_EQ(CoCreateInstance(kelto3d::kClsidPipeItems, nullptr, CLSCTX_INPROC_SERVER,
+                             kelto::com::IidOf<IDispatch>(), object.PutVoid()),
+            S_OK);
+  names[kelto::com::Identity(object.Get()).Get()] = name;
+  objects[name] = object;
+  EXPECT_TRUE(PutRef(node.Get(), u"Object", {_variant_t(object.Get())}).ok());
+  return node;
+}
+
+void ViewCtrlTest::AddCone(IDispatch* node, double ax, double ay, double bx, double by,
+                           double d) {
+  const ScriptResult geometry = Get(node, u"Geometry");
+  EXPECT_TRUE(Call(ObjectOf(geometry), u"Add3DCone",
+                   {_variant_t(ax), _variant_t(ay), _variant_t(0.0), _variant_t(d),
+                    _variant_t(bx), _variant_t(by), _variant_t(0.0), _variant_t(d),
+                    _variant_t(0x808080)})
+                  .ok());
+}
+
+void ViewCtrlTest::AddThreePipes() {
+  const auto file = NewNode("file");
+  const auto north = NewNode("north");
+  const auto middle = NewNode("middle");
+  const auto line = NewNode("line");
+  const auto valve = NewNode("valve");
+  AddCone(north.Get(), 0, 6, 10, 6, 2);
+  AddCone(middle.Get(), 0, 0, 10, 0, 2);
+  AddCone(valve.Get(), 0, -6, 10, -6, 2);
+  for (IDispatch* child : {north.Get(), middle.Get(), line.Get()})
+    ASSERT_TRUE(Call(file.Get(), u"AddChild", {_variant_t(child)}).ok());
+  ASSERT_TRUE(Call(line.Get(), u"AddChild", {_variant_t(valve.Get())}).ok());
+  ASSERT_TRUE(Call(Script(), u"AddModel", {_variant_t(file.Get())}).ok());
+}
+
+IDispatch* ViewCtrlTest::Object(const std::string& name) const {
+  const auto it = objects.find(name);
+  return it == objects.end() ? nullptr : it->second.Get();
+}
+
+std::vector<std::string> ViewCtrlTest::SelectedNames() {
+  ComPtr<kelto3d::IPipeItems> items;
+  EXPECT_EQ(control->get_SelectedItems(items.Put()), S_OK);
+  LONG count = 0;
+  items->get_Count(&count);
+  std::vector<std::string> result;
+  for (LONG i = 1; i <= count; ++i) {
+    ComPtr<IDispatch> item;
+    items->get_Item(i, item.Put());
+    const auto it = names.find(kelto::com::Identity(item.Get()).Get());
+    result.push_back(it == names.end() ? "?" : it->second);
+  }
+  return result;
+}
+
+}  // namespace kelto::test

@@ -1,0 +1,106 @@
+// What the view control's tests share: the control made through
+// CoCreateInstance as a host makes it (the module is linked, so its classes
+// are creatable), an event sink that writes each event down as text, example
+// files loaded by the piping library, and small models a script builds.
+//
+// KELTO_SOURCE_DIR (the source tree) must be defined where this is included.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "kelto/Piping.h"
+#include "kelto3d/View.h"
+#include "platform/com/Api.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Object.h"
+#include "platform/com/Strings.h"
+#include "support/ScriptHost.h"
+
+namespace kelto::test {
+
+using kelto::com::ComPtr;
+
+// The thread's error description ("" when none).
+inline std::string ErrorText() {
+  ComPtr<IErrorInfo> info;
+  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
+  BSTR text = nullptr;
+  info->GetDescription(&text);
+  std::string result = kelto::com::BstrToUtf8(text);
+  SysFreeString(text);
+  return result;
+}
+
+// Writes every event of _IPipeline3DViewCtrlEvents into a shared log as
+// "<tag>SelectionChanged(a,b)", objects by the names the test gave them
+// ("-" for null, "?" for an unnamed object).
+class EventSink final : public kelto::com::Object<EventSink, IDispatch> {
+ public:
+  EventSink(std::vector<std::string>& log, const std::map<IUnknown*, std::string>& names,
+            std::string tag = "")
+      : m_log(log), m_names(names), m_tag(std::move(tag)) {}
+
+  bool QueryOther(REFIID riid, void** ppv) {
+    if (riid != kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>()) return false;
+    *ppv = static_cast<IDispatch*>(this);
+    return true;
+  }
+  HRESULT GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
+  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
+                 UINT*) override;
+
+  // The items of the last PopupMenu event.
+  ComPtr<kelto3d::IPipeItems> lastItems;
+
+ private:
+  std::string Name(const VARIANT& v) const;
+  std::vector<std::string>& m_log;
+  const std::map<IUnknown*, std::string>& m_names;
+  std::string m_tag;
+};
+
+class ViewCtrlTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The control as a script sees it, and through its vtable.
+  IDispatch* Script() const { return control.Get(); }
+  // Connects a new sink; its events go to `events` with the tag.
+  DWORD Connect(const std::string& tag = "");
+  // The events so far, and forgets them.
+  std::vector<std::string> TakeEvents();
+
+  // examples/<name> loaded by the piping library.
+  static ComPtr<IDispatch> LoadExample(const char* name);
+  // A new script-made ModelNode (owning its root) whose object is a fresh
+  // object named `name` in the event log.
+  ComPtr<IDispatch> NewNode(const std::string& name);
+  // A straight cone from a to b of diameter d added to node's geometry.
+  static void AddCone(IDispatch* node, double ax, double ay, double bx, double by, double d);
+  // The object (key) behind a name given by NewNode.
+  IDispatch* Object(const std::string& name) const;
+  // A script-made model shown by the control: "file" with the pipes
+  // "north" (y = 6), "middle" (y = 0) and "line", whose component "valve"
+  // lies at y = -6; each pipe runs from x = 0 to 10, 2 across.
+  void AddThreePipes();
+  // SelectedItems as names, in order.
+  std::vector<std::string> SelectedNames();
+
+  ComPtr<kelto3d::IPipeline3DViewCtrl> control;
+  std::vector<std::string> events;
+  std::map<IUnknown*, std::string> names;
+  std::map<std::string, ComPtr<IDispatch>> objects;
+  std::vector<DWORD> cookies;
+};
+
+}  // namespace kelto::test

@@ -1,0 +1,215 @@
+// The control without a window, as a host with no X11 window embeds it:
+// message records in, pictures out through a device context. Three pipes of
+// a script-made model lie across the view (looking down, north up); the
+// user's picks select them, the picture shows the selection in red, and the
+// events come in the documented orders.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ViewCtrlFixture.h"
+#include "platform/dc/DCApi.h"
+
+namespace kelto::test {
+namespace {
+
+using Events = std::vector<std::string>;
+constexpr LONG kSize = 200;
+
+kelto3d::WindowMessageRecord Record(kelto3d::WindowMessageKind kind, LONG x, LONG y, ULONG keys,
+                                    kelto3d::WindowMessageButton button = kelto3d::wmbLeft) {
+  kelto3d::WindowMessageRecord r{};
+  r.Kind = kind;
+  r.Button = button;
+  r.X = x;
+  r.Y = y;
+  r.Keys = keys;
+  return r;
+}
+
+class ViewCtrlWindowlessTest : public ViewCtrlTest {
+ protected:
+  void SetUp() override {
+    ViewCtrlTest::SetUp();
+    ASSERT_EQ(control->QueryInterface(kelto::com::IidOf<kelto3d::IPipeline3DViewWindowless>(),
+                                      view.PutVoid()),
+              S_OK);
+    AddThreePipes();
+    ASSERT_EQ(view->ActivateWindowless(kSize, kSize), S_OK);
+    control->SetStandardViewDir(kelto3d::svdLookDown);
+    control->FitView();
+    hdc = KeltoCreateImageDC(kSize, kSize);
+    ASSERT_NE(hdc, 0u);
+    FindPipes();
+  }
+  void TearDown() override {
+    KeltoDeleteDC(hdc);
+    view = nullptr;
+    ViewCtrlTest::TearDown();
+  }
+
+  // BGRA, top row first.
+  std::vector<BYTE> Picture() {
+    EXPECT_EQ(view->Draw(static_cast<LONG>(hdc), 0, 0, kSize, kSize), S_OK);
+    std::vector<BYTE> pixels(kSize * kSize * 4);
+    EXPECT_EQ(KeltoGetDCPixels(hdc, pixels.data(), static_cast<UINT>(pixels.size())), S_OK);
+    return pixels;
+  }
+  static bool Red(const std::vector<BYTE>& p, int x, int y) {
+    const BYTE* px = &p[(static_cast<std::size_t>(y) * kSize + x) * 4];
+    return px[2] > 150 && px[1] < 90 && px[0] < 90;
+  }
+  static bool Drawn(const std::vector<BYTE>& p, int x, int y) {
+    const BYTE* px = &p[(static_cast<std::size_t>(y) * kSize + x) * 4];
+    return px[0] + px[1] + px[2] > 30;
+  }
+  // The rows of the three pipes down the middle column, north first.
+  void FindPipes() {
+    const auto p = Picture();
+    rows.clear();
+    for (int y = 0; y < kSize; ++y) {
+      if (!Drawn(p, kSize / 2, y)) continue;
+      int end = y;
+      while (end + 1 < kSize && Drawn(p, kSize / 2, end + 1)) ++end;
+      rows.push_back((y + end) / 2);
+      y = end;
+    }
+    ASSERT_EQ(rows.size(), 3u) << "the three pipes should cross the middle column";
+  }
+  void Send(const kelto3d::WindowMessageRecord& r) { ASSERT_EQ(view->OnWindowMessage(&r), S_OK); }
+  // A left double click (the second press, then its release) at a pipe's row.
+  void DoubleClick(int y, ULONG modifiers = 0) {
+    Send(Record(kelto3d::wmkButtonDown, kSize / 2, y, 1 | modifiers));
+    Send(Record(kelto3d::wmkButtonUp, kSize / 2, y, modifiers));
+    Send(Record(kelto3d::wmkButtonDoubleClick, kSize / 2, y, 1 | modifiers));
+    Send(Record(kelto3d::wmkButtonUp, kSize / 2, y, modifiers));
+  }
+
+  ComPtr<kelto3d::IPipeline3DViewWindowless> view;
+  UINT hdc = 0;
+  std::vector<int> rows;  // north, middle, valve
+};
+
+TEST_F(ViewCtrlWindowlessTest, ADoubleClickSelectsThePipeUnderThePointerAndShowsItRed) {
+  Connect();
+  EXPECT_FALSE(Red(Picture(), kSize / 2, rows[1]));
+  DoubleClick(rows[1]);
+  EXPECT_EQ(TakeEvents(), Events{"SelectionChanged(-,middle)"});
+  EXPECT_EQ(SelectedNames(), std::vector<std::string>{"middle"});
+  VARIANT_BOOL needsPaint = VARIANT_FALSE;
+  view->GetNeedsPaint(&needsPaint);
+  EXPECT_EQ(needsPaint, VARIANT_TRUE);
+  const auto p = Picture();
+  EXPECT_TRUE(Red(p, kSize / 2, rows[1]));
+  EXPECT_FALSE(Red(p, kSize / 2, rows[0]));
+}
+
+TEST_F(ViewCtrlWindowlessTest, PickSelectFiresItsEventsInOrder) {
+  Connect();
+  const struct {
+    const char* name;
+    int y;
+    Events expected;
+    std::vector<std::string> selected;
+  } steps[] = {
+      {"north", rows[0], {"SelectionChanged(-,north)"}, {"north"}},
+      {"north again", rows[0], {"SelectionChanged(north,-)", "SelectionChanged(-,north)"},
+       {"north"}},
+      {"middle", rows[1], {"SelectionChanged(north,-)", "SelectionChanged(-,middle)"}, {"middle"}},
+      {"empty space", 3, {"SelectionChanged(middle,-)"}, {}},
+      {"empty space again", 3, {}, {}},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.name);
+    DoubleClick(s.y);
+    EXPECT_EQ(TakeEvents(), s.expected);
+    EXPECT_EQ(SelectedNames(), s.selected);
+  }
+}
+
+TEST_F(ViewCtrlWindowlessTest, ToggleUnselectsANodeHighlightedThroughItsParent) {
+  Connect();
+  control->Select(Object("line"));  // by script: no event; the valve is red through its line
+  EXPECT_TRUE(Red(Picture(), kSize / 2, rows[2]));
+  EXPECT_EQ(TakeEvents(), Events{});
+  DoubleClick(rows[2], 4 /* shift */);
+  EXPECT_EQ(TakeEvents(), Events{"SelectionChanged(valve,-)"});
+  EXPECT_FALSE(Red(Picture(), kSize / 2, rows[2]));
+  DoubleClick(rows[2], 4);
+  EXPECT_EQ(TakeEvents(), Events{"SelectionChanged(-,valve)"});
+  DoubleClick(3, 4);  // empty space: nothing
+  EXPECT_EQ(TakeEvents(), Events{});
+}
+
+TEST_F(ViewCtrlWindowlessTest, EveryEventReachesEverySinkInConnectionOrder) {
+  Connect("1:");
+  const DWORD second = Connect("2:");
+  Connect("3:");
+  const char* files[] = {"c.json", "a.json", "b.json", "a.json"};
+  kelto3d::WindowMessageRecord drop = Record(kelto3d::wmkDropFiles, 0, 0, 0);
+  drop.FileCount = 4;
+  drop.Files = files;
+  Send(drop);
+  EXPECT_EQ(TakeEvents(), (Events{"1:DropFile(a.json)", "2:DropFile(a.json)", "3:DropFile(a.json)",
+                                  "1:DropFile(b.json)", "2:DropFile(b.json)", "3:DropFile(b.json)",
+                                  "1:DropFile(c.json)", "2:DropFile(c.json)",
+                                  "3:DropFile(c.json)"}));
+
+  ComPtr<IConnectionPointContainer> container;
+  control->QueryInterface(kelto::com::IidOf<IConnectionPointContainer>(), container.PutVoid());
+  ComPtr<IConnectionPoint> point;
+  container->FindConnectionPoint(kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>(),
+                                 point.Put());
+  ASSERT_EQ(point->Unadvise(second), S_OK);
+  control->SetStandardViewDir(kelto3d::svdLookNorth);
+  EXPECT_EQ(TakeEvents(), (Events{"1:ViewChanged", "3:ViewChanged"}));
+}
+
+TEST_F(ViewCtrlWindowlessTest, ARightClickRaisesThePopupMenuWithThePickedItems) {
+  Connect();
+  Send(Record(kelto3d::wmkButtonDown, kSize / 2, rows[1], 2, kelto3d::wmbRight));
+  Send(Record(kelto3d::wmkButtonUp, kSize / 2, rows[1], 0, kelto3d::wmbRight));
+  // MouseY counts from the bottom.
+  const std::string expected = "PopupMenu(" + std::to_string(kSize / 2) + "," +
+                               std::to_string(kSize - rows[1]) + ",1)";
+  EXPECT_EQ(TakeEvents(), Events{expected});
+  Send(Record(kelto3d::wmkButtonDown, 3, 3, 2, kelto3d::wmbRight));
+  Send(Record(kelto3d::wmkButtonUp, 3, 3, 0, kelto3d::wmbRight));
+  EXPECT_EQ(TakeEvents(), Events{"PopupMenu(3," + std::to_string(kSize - 3) + ",0)"});
+}
+
+TEST_F(ViewCtrlWindowlessTest, ANodeLeavingTheTreeLeavesTheSelectionSilently) {
+  Connect();
+  DoubleClick(rows[2]);
+  control->Select(Object("north"));
+  EXPECT_EQ(SelectedNames(), (std::vector<std::string>{"valve", "north"}));
+  TakeEvents();
+  // The valve's line goes: the valve goes with it, without an event.
+  ASSERT_EQ(control->RemoveModel(Object("line")), S_OK);
+  EXPECT_EQ(SelectedNames(), std::vector<std::string>{"north"});
+  EXPECT_EQ(TakeEvents(), Events{});
+  ASSERT_EQ(control->FitViewToSelection(), S_OK);
+  EXPECT_EQ(TakeEvents(), Events{"ViewChanged"});
+}
+
+TEST_F(ViewCtrlWindowlessTest, AWheelNotchZoomsAndDeactivationKeepsTheView) {
+  Connect();
+  kelto3d::WindowMessageRecord wheel = Record(kelto3d::wmkMouseWheel, kSize / 2, rows[1], 0);
+  wheel.WheelDelta = 120;
+  Send(wheel);
+  EXPECT_EQ(TakeEvents(), Events{"ViewChanged"});
+  FindPipes();  // still three pipes, farther apart
+  ComPtr<IOleInPlaceObject> inPlace;
+  ASSERT_EQ(control->QueryInterface(kelto::com::IidOf<IOleInPlaceObject>(), inPlace.PutVoid()),
+            S_OK);
+  const std::vector<int> before = rows;
+  ASSERT_EQ(inPlace->InPlaceDeactivate(), S_OK);
+  EXPECT_EQ(view->Draw(static_cast<LONG>(hdc), 0, 0, kSize, kSize), OLE_E_NOT_INPLACEACTIVE);
+  EXPECT_EQ(view->OnWindowMessage(&wheel), OLE_E_NOT_INPLACEACTIVE);
+  ASSERT_EQ(view->ActivateWindowless(kSize, kSize), S_OK);
+  FindPipes();
+  EXPECT_EQ(rows, before);
+}
+
+}  // namespace
+}  // namespace kelto::test
