@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <iomanip>
 #include <limits>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "options/Options.h"
 #include "platform/com/Api.h"
 #include "platform/com/Variant.h"
+#include "view/print/Paper.h"
 
 namespace kelto::cli {
 
@@ -210,6 +212,37 @@ void DefineRenderOptions(CLI::App& app, RenderArgs& args) {
                            "file, or text starting with '<')"),
             NotEmpty("an XML file"))
       ->type_name("XML");
+  CheckedBy(app.add_option_function<std::string>(
+                "--resolution",
+                [&args](const std::string& v) { args.resolution = *ParsePictureSize(v); },
+                "size in pixels of the bitmap drawn and stretched into the picture (default "
+                "the --size; more is sharper)"),
+            [](const std::string& v) -> std::string {
+              if (ParsePictureSize(v)) return "";
+              return "expected WIDTHxHEIGHT in pixels, each 1 to " +
+                     std::to_string(kMaxPictureSide) + ", not \"" + v + "\"";
+            })
+      ->type_name("WxH");
+  CheckedBy(app.add_option("--axes-scale", args.axesScale,
+                           "draw the axes indicator this many times its size (default 1; at 10 "
+                           "pixels or less it has no labels)"),
+            [](const std::string& v) -> std::string {
+              char* end = nullptr;
+              const double d = std::strtod(v.c_str(), &end);
+              if (!v.empty() && *end == '\0' && d >= 0 && d <= 100) return "";
+              return "expected a number from 0 to 100, not \"" + v + "\"";
+            })
+      ->type_name("F");
+  CheckedBy(app.add_option("--paper", args.paper,
+                           "a printable sheet of this size (" + PaperNames() +
+                               ") with a title block; line-art models as vector lines, "
+                               "solid models as their picture (.pdf or .svg only)"),
+            [](const std::string& v) -> std::string {
+              if (FindPaper(v, false)) return "";
+              return "unknown paper \"" + v + "\" (papers: " + PaperNames() + ")";
+            })
+      ->type_name("SIZE");
+  app.add_flag("--landscape", args.landscape, "the sheet with its long side across (with --paper)");
   app.add_flag("--markers", args.markers, "draw a marker at the start of every pipeline");
   app.add_flag("--progress", args.progress,
                "report progress on standard error (always on for models of more than " +

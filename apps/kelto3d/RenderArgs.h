@@ -50,6 +50,15 @@ struct RenderArgs {
   std::optional<std::string> colourScheme;
   bool markers = false;
   bool progress = false;
+  // --resolution: the size of the bitmap drawn, which is stretched into the
+  // picture (default: the picture's size, or 150 dpi of a sheet's drawing).
+  std::optional<PictureSize> resolution;
+  // --axes-scale: the axes indicator is drawn AxesSize × this pixels, as
+  // DrawToDC's AxesScale does it.
+  double axesScale = 1.0;
+  // --paper, --landscape: a printable sheet (PDF or SVG) of this ISO size.
+  std::optional<std::string> paper;
+  bool landscape = false;
 };
 
 // Components from which a model counts as large: progress is reported

@@ -9,6 +9,7 @@
 
 #include "core/PrintableText.h"
 #include "ModelArgs.h"
+#include "RenderSheet.h"
 #include "colour/UserColScheme.h"
 #include "platform/dc/DeviceContext.h"
 #include "platform/file/AtomicFile.h"
@@ -100,30 +101,6 @@ bool ApplyColourScheme(const std::string& value, IFModelBuilder& builder, std::o
   return true;
 }
 
-bool WritePicture(kelto::gl::CGLDIBSurface& surface, const RenderArgs& args, std::ostream& err) {
-  using kelto::dc::CDeviceContext;
-  const int w = args.size.width, h = args.size.height;
-  try {
-    // PDF and SVG pages take the picture's size in points, one pixel a point:
-    // GL draws pixels, so the page holds the bitmap rather than vectors.
-    CDeviceContext dc =
-        args.format == PictureFormat::Png   ? CDeviceContext::CreatePng(args.output, w, h)
-        : args.format == PictureFormat::Pdf ? CDeviceContext::CreatePdf(args.output, w, h)
-                                            : CDeviceContext::CreateSvg(args.output, w, h);
-    surface.Blit(dc.Cairo(), 0, 0, w, h);
-    // The picture replaces OUT only once it is whole ("cannot write OUT:
-    // REASON" otherwise, and OUT as it was).
-    if (!dc.Finish()) {
-      err << "kelto3d render: " << PrintableText(dc.Error()) << '\n';
-      return false;
-    }
-  } catch (const std::exception& e) {
-    err << "kelto3d render: " << PrintableText(e.what()) << '\n';
-    return false;
-  }
-  return true;
-}
-
 // Refuses an output that cannot be written before any work is done (a
 // folder that does not exist or is read-only, a name that is a folder): a
 // large model takes a while to build and draw.
@@ -140,6 +117,13 @@ void ApplyRendererOptions(const RenderArgs& args, COptions& options) {
   for (const auto& [name, value] : args.options)
     if (const auto problem = SetOptionFromText(options, name, value)) throw UsageError(*problem);
   if (args.background) options.Set("BackgroundColour", _variant_t(*args.background));
+  // A sheet is printed: white paper unless asked otherwise.
+  else if (args.paper) options.Set("BackgroundColour", _variant_t(0xFFFFFF));
+  // As DrawToDC scales it: the product as a double, rounded by the option. A
+  // bitmap drawn larger than the picture keeps the indicator's size in the
+  // picture unless told otherwise.
+  const double scale = args.axesScale * LayoutFor(args).AxesFactor();
+  if (scale != 1.0) options.Set("AxesSize", _variant_t(options.Get("AxesSize").lVal * scale));
 }
 
 // FitView puts the box's bounding sphere in the picture, which leaves a long
@@ -221,13 +205,18 @@ std::string CRenderCommand::Description() const {
   return "Draws the model of one or more piping files (solid, or line-art symbols with "
          "--representation symbolic) into one picture, seen from a standard view and fitted "
          "to the model, and writes it to OUT as PNG, PDF or SVG (by OUT's extension; PDF and "
-         "SVG hold the picture as an image). Needs no display.";
+         "SVG hold the picture as an image). With --paper, a PDF or SVG is a printable sheet "
+         "with a title block, a line-art model drawn as vector lines with a scale bar and a "
+         "north arrow. Needs no display.";
 }
 
 void CRenderCommand::Define(CLI::App& app) { DefineRenderOptions(app, m_args); }
 
 void CRenderCommand::Check() {
   if (const auto problem = ModelChoiceProblem(m_args.model)) throw UsageError(*problem);
+  if (m_args.paper && m_args.format == PictureFormat::Png)
+    throw UsageError("--paper makes a printable sheet: the output must be a .pdf or .svg file");
+  if (m_args.landscape && !m_args.paper) throw UsageError("--landscape needs --paper");
 }
 
 int CRenderCommand::Run(std::ostream&, std::ostream& err) {
@@ -252,7 +241,8 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
       err << "kelto3d render: warning: " << model->notDrawn
           << " components could not be drawn (kelto3d info lists them with the reason)\n";
 
-    surface = std::make_unique<kelto::gl::CGLDIBSurface>(a.size.width, a.size.height);
+    const RenderLayout layout = LayoutFor(a);
+    surface = std::make_unique<kelto::gl::CGLDIBSurface>(layout.bitmap.width, layout.bitmap.height);
     if (!surface->Initialised()) {
       err << "kelto3d render: cannot draw off-screen: " << surface->Error() << '\n';
       return 1;
@@ -268,16 +258,20 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
       });
     renderer.Init(model->root.get(), surface.get());
     renderer.SetBuildProgress(nullptr);
-    renderer.Resize(a.size.width, a.size.height);
+    renderer.Resize(layout.framing.width, layout.framing.height);
     const CViewDirection direction = *GetStandardViewDir(a.view);
     renderer.SetViewDir(direction.View, direction.Up);
     const CBoundBox& box = model->root->GetBoundBox();
     if (box.IsEmpty()) err << "kelto3d render: warning: the model is empty\n";
     renderer.FitView(box);
     FrameBox(renderer, box);
-    renderer.Render();
+    // Framed for the picture, drawn at the bitmap's resolution.
+    if (layout.bitmap.width != layout.framing.width ||
+        layout.bitmap.height != layout.framing.height)
+      renderer.Resize(layout.bitmap.width, layout.bitmap.height);
+    if (!layout.vectors) renderer.Render();
     progress.Say("writing " + a.output);
-    if (!WritePicture(*surface, a, err)) return 1;
+    if (!WriteRendering(*surface, *model->root, renderer.GetView(), a, err)) return 1;
   } catch (const UsageError&) {
     throw;
   } catch (const std::exception& e) {

@@ -332,15 +332,7 @@ HRESULT CPipeline3DViewCtrl::put_AutoFit(VARIANT_BOOL newVal) {
   return S_OK;
 }
 
-// ------------------------------------------- members that come with settings
-
-HRESULT CPipeline3DViewCtrl::OptionsDialog() { return E_NOTIMPL; }
-HRESULT CPipeline3DViewCtrl::SaveSettingsToRegistry(LONG, BSTR) { return E_NOTIMPL; }
-HRESULT CPipeline3DViewCtrl::LoadSettingsFromRegistry(LONG, BSTR) { return E_NOTIMPL; }
-HRESULT CPipeline3DViewCtrl::DrawToDC(LONG, LONG, LONG, LONG, LONG, LONG, double, LONG, LONG,
-                                      VARIANT_BOOL) {
-  return E_NOTIMPL;
-}
+// DrawToDC, the settings and the options dialog: Pipeline3DViewCtrlSettings.cpp.
 
 // ------------------------------------------------------------------ events
 

@@ -53,6 +53,7 @@
 #include "symbolic/SymbolicModelBuilder.h"
 #include "view/PipeItems.h"
 #include "view/ViewWindow.h"
+#include "view/export/BitmapOutputCache.h"
 
 class CPipeline3DViewCtrl
     : public kelto3d::ComObject<
@@ -223,6 +224,8 @@ class CPipeline3DViewCtrl
   CModelNode m_root;
   CGLRenderer m_renderer;
   std::unique_ptr<CViewWindow> m_window;  // surface, display and the window's state
+  // DrawToDC's off-screen renderer, while a host keeps it (before Root goes).
+  cptr::counted_ptr<CBitmapOutputCache> m_outputCache;
   kelto::com::ComPtr<CPipeItems> m_selected;
   bool m_autoFit = true;
   LONG m_borderStyle = 0;

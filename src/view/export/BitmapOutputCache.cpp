@@ -21,7 +21,7 @@ void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequ
   options.SetDeferred(true);
   try {
     options.SetContents(view.GetOptions().GetContents());
-    options.Set("BackgroundColour", _variant_t(static_cast<long>(request.BGCol)));
+    options.Set("BackgroundColour", _variant_t(static_cast<int>(request.BGCol)));
     // As a double, so that the option's own conversion rounds it (and leaves
     // the copied size where the product does not fit).
     options.Set("AxesSize", _variant_t(double(axesSize.lVal) * request.AxesScale));

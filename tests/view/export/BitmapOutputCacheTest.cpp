@@ -63,8 +63,8 @@ class DrawToDC : public ::testing::Test {
     kelto::gl::CGLDIBSurface surface(w, h, nullptr, font);
     CGLRenderer direct(tree_.Root(), &surface);
     direct.Resize(w, h);
-    direct.GetOptions().Set("BackgroundColour", _variant_t(long(background)));
-    direct.GetOptions().Set("AxesSize", _variant_t(long(axesSize)));
+    direct.GetOptions().Set("BackgroundColour", _variant_t(int(background)));
+    direct.GetOptions().Set("AxesSize", _variant_t(axesSize));
     direct.CopyViewFrom(*view_);
     direct.Render();
     const auto* bits = reinterpret_cast<const std::uint32_t*>(surface.Bits());

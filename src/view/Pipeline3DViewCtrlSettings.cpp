@@ -1,0 +1,42 @@
+// The control's members for printing and exporting the view (DrawToDC), for
+// its graphics settings in the settings store, and for the options dialog.
+// The work is done by view/export and view/settings; these members only
+// translate the scripting arguments.
+#include "platform/com/Strings.h"
+#include "platform/dc/DCHandleTable.h"
+#include "view/Pipeline3DViewCtrl.h"
+#include "view/settings/OptionsDialog.h"
+#include "view/settings/RegistrySettings.h"
+
+HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width, LONG Height,
+                                      LONG BGCol, double AxesScale, LONG BitmapXRes,
+                                      LONG BitmapYRes, VARIANT_BOOL Cache) {
+  return Guarded([&] {
+    cairo_t* dc = kelto::dc::CDCHandleTable::Instance().Find(static_cast<std::uint32_t>(hDC));
+    if (!dc) throw std::invalid_argument("Invalid device context handle.");
+    // The view on the screen is only read: no ViewChanged, no repaint.
+    DrawViewToDC(m_outputCache, &m_root, m_renderer, dc,
+                 {Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes,
+                  Cache != VARIANT_FALSE});
+  });
+}
+
+HRESULT CPipeline3DViewCtrl::SaveSettingsToRegistry(LONG Parent, BSTR Key) {
+  return Guarded([&] {
+    return ::SaveSettingsToRegistry(m_renderer.GetOptions(), Parent,
+                                    kelto::com::BstrToUtf8(Key));
+  });
+}
+
+HRESULT CPipeline3DViewCtrl::LoadSettingsFromRegistry(LONG Parent, BSTR Key) {
+  return Guarded([&] {
+    return ::LoadSettingsFromRegistry(m_renderer.GetOptions(), Parent,
+                                      kelto::com::BstrToUtf8(Key));
+  });
+}
+
+HRESULT CPipeline3DViewCtrl::OptionsDialog() {
+  return Guarded([&] {
+    ShowOptionsDialog(static_cast<kelto3d::IPipeline3DViewCtrl*>(this));
+  });
+}

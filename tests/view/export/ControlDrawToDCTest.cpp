@@ -1,0 +1,93 @@
+// DrawToDC and the settings through the view control, with no window and no
+// display: what a script on a server does.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/dc/DCApi.h"
+#include "render/RendererFixture.h"
+#include "support/TempDir.h"
+#include "view/Pipeline3DViewCtrl.h"
+
+namespace kelto::test {
+namespace {
+
+constexpr LONG kCurrentUser = static_cast<LONG>(0x80000001u);
+
+class ControlDrawToDC : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AddModel(Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00));
+    AddModel(Cylinder({5, 0, 0}, {5, 6, 2}, 1, 0xFF00FF));
+    ASSERT_EQ(control_->SetStandardViewDir(kelto3d::svdNorthTopRight), S_OK);
+    ASSERT_EQ(control_->FitView(), S_OK);
+  }
+  void AddModel(const CGeometrySet& geometry) {
+    objects_.push_back(kelto::com::MakeObject<FakeObject>(int(objects_.size())));
+    CModelNode::NodePtr node(new CModelNode(objects_.back()->GetUnknown()));
+    node->GetGeometry() = geometry;
+    node->GeometryChanged(false);
+    control_->GetRoot().AddChild(node);
+  }
+  std::vector<BYTE> Pixels(UINT hdc, int w, int h) {
+    std::vector<BYTE> px(std::size_t(w) * h * 4);
+    EXPECT_EQ(KeltoGetDCPixels(hdc, px.data(), UINT(px.size())), S_OK);
+    return px;
+  }
+
+  std::vector<kelto::com::ComPtr<FakeObject>> objects_;
+  kelto::com::ComPtr<CPipeline3DViewCtrl> control_ =
+      kelto::com::MakeObject<CPipeline3DViewCtrl>();
+};
+
+TEST_F(ControlDrawToDC, AWindowlessControlsExportMatchesADirectRendering) {
+  ASSERT_FALSE(control_->IsActive());
+  const CViewState view = control_->GetRenderer().GetView();
+  const UINT hdc = KeltoCreateImageDC(120, 90);
+  ASSERT_EQ(control_->DrawToDC(LONG(hdc), 0, 0, 120, 90, 0x203040, 1.0, 120, 90, VARIANT_FALSE),
+            S_OK);
+  const std::vector<BYTE> exported = Pixels(hdc, 120, 90);
+  KeltoDeleteDC(hdc);
+  EXPECT_EQ(control_->GetRenderer().GetView(), view) << "the stored view is only read";
+
+  kelto::gl::CGLDIBSurface surface(120, 90);
+  CGLRenderer direct(&control_->GetRoot(), &surface);
+  direct.Resize(120, 90);
+  direct.GetOptions().Set("BackgroundColour", _variant_t(0x203040));
+  direct.CopyViewFrom(control_->GetRenderer());
+  direct.Render();
+  const std::uint8_t* bits = surface.Bits();
+  int differing = 0, model = 0;
+  for (int y = 0; y < 90; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const std::uint8_t* d = bits + ((89 - y) * 120 + x) * 4;  // bottom-up rows
+      const BYTE* e = exported.data() + (y * 120 + x) * 4;
+      differing += d[0] != e[0] || d[1] != e[1] || d[2] != e[2];
+      model += e[1] > 100 && e[0] < 100;  // green
+    }
+  EXPECT_EQ(differing, 0);
+  EXPECT_GT(model, 50) << "the pipe is in the picture";
+}
+
+TEST_F(ControlDrawToDC, ABadHandleOrResolutionIsReported) {
+  EXPECT_EQ(control_->DrawToDC(987654, 0, 0, 10, 10, 0, 1, 10, 10, VARIANT_TRUE), E_INVALIDARG);
+  const UINT hdc = KeltoCreateImageDC(10, 10);
+  EXPECT_EQ(control_->DrawToDC(LONG(hdc), 0, 0, 10, 10, 0, 1, 0, 10, VARIANT_TRUE), E_INVALIDARG);
+  KeltoDeleteDC(hdc);
+}
+
+TEST_F(ControlDrawToDC, SettingsGoThroughTheStoreFromOneControlToAnother) {
+  ScopedConfigHome home;
+  control_->GetRenderer().GetOptions().Set("Edges", _variant_t(24));
+  control_->GetRenderer().GetOptions().Set("NormalLineWidth", _variant_t(2.5f));
+  _bstr_t key("Software\\Corvane\\Kelto3D");
+  EXPECT_EQ(control_->SaveSettingsToRegistry(kCurrentUser, key), S_OK);
+  auto other = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+  EXPECT_EQ(other->LoadSettingsFromRegistry(kCurrentUser, key), S_OK);
+  EXPECT_EQ(other->GetRenderer().GetOptions().Get("Edges").lVal, 24);
+  EXPECT_EQ(other->GetRenderer().GetOptions().Get("NormalLineWidth").fltVal, 2.5f);
+  EXPECT_EQ(other->LoadSettingsFromRegistry(kCurrentUser, _bstr_t("Software\\None")), E_FAIL);
+}
+
+}  // namespace
+}  // namespace kelto::test
