@@ -2,7 +2,7 @@
 // building blocks of a module's exported entry points.
 //
 // A module declares a lock tag and a class table, then writes its entry
-// points in a few lines (src/com/ModuleEntry.cpp is the model):
+// points in a few lines (src/module/ModuleEntry.cpp is the model):
 //
 //   struct MyModule;  // lock tag
 //   using MyLock = kelto::com::ModuleLock<MyModule>;

@@ -1,7 +1,7 @@
 // The exported entry points of libkelto3d.so; everything else in the module is
 // hidden.
-#include "com/ClassList.h"
 #include "com/ModuleLock.h"
+#include "module/ClassList.h"
 #include "platform/com/ClassFactory.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "com/ClassList.h"
+#include "module/ClassList.h"
 
 #include "colour/ComGroupColScheme.h"
 #include "colour/ComUserColScheme.h"
