@@ -6,6 +6,7 @@
 #include "com/faces/ComModelNodes.h"
 #include "com/faces/ComPrimitiveKinds.h"
 #include "com/faces/ComPrimitives.h"
+#include "module/ClassKeys.h"
 #include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
 #include "solid/ComSolidModelBuilder.h"
@@ -17,11 +18,14 @@ namespace kelto3d {
 
 namespace {
 
-// One line per class, in registration order. Classes registered by code use
-// the threading model "apartment"; those that carried a registration script
-// ("… Class") use "Apartment".
-//   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &kelto::com::CreateInstanceOf<CComX>},
-// The classes arrive with the subsystems they expose.
+// One line per class, in registration order (which is also the numbering the
+// comments give). Two families, as the classes were first registered:
+//   by code:   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &Create<CComX>, "apartment"},
+//   by script: {kClsidX, "Vendor.X.1", "Vendor.X", "X Class", &Create<CComX>},
+// (threading model "apartment" against the default "Apartment"). A class that
+// is not built yet has a marked slot holding the line to put in its place.
+// Three classes of the type library (Kelto3GeometryBuilder, Model, PipeFile)
+// are declared for scripts only and are never served.
 // clang-format off
 constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidGroupColScheme, "Kelto3D.GroupColScheme.1", "Kelto3D.GroupColScheme", "GroupColScheme Object", &kelto::com::CreateInstanceOf<CComGroupColScheme>, "apartment"},
@@ -36,10 +40,19 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidCircle, "Kelto3D.Circle.1", "Kelto3D.Circle", "Circle Object", &kelto::com::CreateInstanceOf<CComCircle>, "apartment"},
     {kClsidPrimitives, "Kelto3D.Primitives.1", "Kelto3D.Primitives", "Primitives Object", &kelto::com::CreateInstanceOf<CComPrimitives>, "apartment"},
     {kClsidModelNodes, "Kelto3D.ModelNodes.1", "Kelto3D.ModelNodes", "ModelNodes Class", &kelto::com::CreateInstanceOf<CComModelNodes>},
-    // The three mouse action tables go here, before Options.
+    // 13-15: slots for the mouse action tables.
+    //   {kClsidDragActionTable, "Kelto3D.DragActionTable.1", "Kelto3D.DragActionTable", "DragActionTable Object", &kelto::com::CreateInstanceOf<CComDragActionTable>, "apartment"},
+    //   {kClsidPickActionTable, "Kelto3D.PickActionTable.1", "Kelto3D.PickActionTable", "PickActionTable Object", &kelto::com::CreateInstanceOf<CComPickActionTable>, "apartment"},
+    //   {kClsidWheelActionTable, "Kelto3D.WheelActionTable.1", "Kelto3D.WheelActionTable", "WheelActionTable Object", &kelto::com::CreateInstanceOf<CComWheelActionTable>, "apartment"},
     {kClsidOptions, "Oxbay3Support.Options.1", "Oxbay3Support.Options", "Options Class", &kelto::com::CreateInstanceOf<CComOptions>},
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
+    // 19: slot for PipeItems.
+    //   {kClsidPipeItems, "Oxbay3Support.PipeItems.1", "Oxbay3Support.PipeItems", "PipeItems Class", &kelto::com::CreateInstanceOf<CComPipeItems>},
+    // 20: slot for the view control (its extra keys are ready in ClassKeys.h).
+    //   {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CComPipeline3DViewCtrl>, "Apartment", true, kViewControlKeys},
+    // 21: slot for the renderer's property page: no ProgID, no type library.
+    //   {kClsidRendererPropPg, nullptr, nullptr, "RendererPropPg Class", &kelto::com::CreateInstanceOf<CRendererPropPg>, "Apartment", false},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

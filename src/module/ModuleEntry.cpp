@@ -6,6 +6,11 @@
 
 namespace {
 
+// The registry's description of the module's type library.
+kelto::com::TypeLibRegistration TypeLibKey() {
+  return {kelto3d::kLibId, 1, 0, "Corvane KeltoFile 3D Library version 1"};
+}
+
 using Server = kelto::com::ModuleServer<kelto3d::ModuleLock, &kelto3d::ClassList>;
 
 // The module's process attach and detach: the runtime learns that the
@@ -21,6 +26,7 @@ KELTO_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
 
 KELTO_API HRESULT DllCanUnloadNow() { return Server::CanUnloadNow(); }
 
-KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(&kelto3d::kLibId); }
+KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(TypeLibKey()); }
 
-KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(&kelto3d::kLibId); }
+KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(TypeLibKey()); }
+

@@ -133,6 +133,13 @@ struct ModuleServer {
   static HRESULT UnregisterServer(const GUID* typeLib) {
     return UnregisterClassTable(Classes(), ModulePathOf(Address()), typeLib);
   }
+  // For a module whose type library is registered with its classes.
+  static HRESULT RegisterServer(const TypeLibRegistration& typeLib) {
+    return RegisterModule(Classes(), ModulePathOf(Address()), typeLib);
+  }
+  static HRESULT UnregisterServer(const TypeLibRegistration& typeLib) {
+    return UnregisterModule(Classes(), ModulePathOf(Address()), typeLib);
+  }
   // The load-time and unload-time halves of the module's initialisation: tell
   // the runtime the module is in memory, and that it is going.
   static void Attach() { AnnounceModule({&GetClassObject, &CanUnloadNow, Classes(), Address()}); }
