@@ -2,13 +2,15 @@
 // hidden.
 #include "com/ModuleLock.h"
 #include "module/ClassList.h"
+#include "module/TypeLibrary.h"
 #include "platform/com/ClassFactory.h"
 
 namespace {
 
 // The registry's description of the module's type library.
 kelto::com::TypeLibRegistration TypeLibKey() {
-  return {kelto3d::kLibId, 1, 0, "Corvane KeltoFile 3D Library version 1"};
+  const kelto::com::TypeLibDescription& lib = kelto3d::TypeLibrary();
+  return {lib.libid, lib.major, lib.minor, lib.helpString};
 }
 
 using Server = kelto::com::ModuleServer<kelto3d::ModuleLock, &kelto3d::ClassList>;
@@ -30,3 +32,7 @@ KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(TypeLibKey
 
 KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(TypeLibKey()); }
 
+// The type library travels inside the module (LoadTypeLib, LoadRegTypeLib).
+KELTO_API HRESULT KeltoModuleTypeLib(ITypeLib** ppTLib) {
+  return kelto::com::TypeLibOf(kelto3d::TypeLibrary(), ppTLib);
+}
