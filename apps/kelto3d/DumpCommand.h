@@ -1,13 +1,19 @@
-// "kelto3d dump": prints the solid model of a piping file as text.
+// "kelto3d dump": prints the model tree of a piping file as text.
 #pragma once
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "ModelArgs.h"
 
 namespace kelto::cli {
 
-// Returns the exit code: 0 done, 1 the file could not be read, 2 bad arguments.
-int RunDump(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+class CDumpCommand : public CModelFileCommand {
+ public:
+  const char* Name() const override { return "dump"; }
+  const char* Summary() const override { return "print the model tree of a piping file"; }
+  std::string Usage() const override { return "kelto3d dump [OPTIONS] FILE"; }
+  std::string Description() const override;
+  void Define(CLI::App& app) override;
+  // 0 done, 1 the file could not be read.
+  int Run(std::ostream& out, std::ostream& err) override;
+};
 
 }  // namespace kelto::cli

@@ -1,13 +1,18 @@
-// "kelto3d info": summarises the solid model of a piping file.
+// "kelto3d info": summarises the model of a piping file.
 #pragma once
 
-#include <ostream>
-#include <string>
-#include <vector>
+#include "ModelArgs.h"
 
 namespace kelto::cli {
 
-// Returns the exit code: 0 done, 1 the file could not be read, 2 bad arguments.
-int RunInfo(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+class CInfoCommand : public CModelFileCommand {
+ public:
+  const char* Name() const override { return "info"; }
+  const char* Summary() const override { return "summarise the model of a piping file"; }
+  std::string Usage() const override { return "kelto3d info [OPTIONS] FILE"; }
+  std::string Description() const override;
+  // 0 done, 1 the file could not be read.
+  int Run(std::ostream& out, std::ostream& err) override;
+};
 
 }  // namespace kelto::cli

@@ -1,8 +1,11 @@
 #include "ModelArgs.h"
 
+#include <CLI/CLI.hpp>
+
 #include <fstream>
 #include <sstream>
 
+#include "Command.h"
 #include "kelto/Piping.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
@@ -10,86 +13,43 @@
 
 namespace kelto::cli {
 
-const char* const kModelArgsHelp =
-    "  --representation R  solid (default) or symbolic (line-art symbols)\n"
-    "  --ext-dims XML      external dimension rules (a file, or text starting with '<')\n"
-    "  --type-table XML    component-type table of the solid model (a file, or text\n"
-    "                      starting with '<')\n"
-    "  --symbols FILE      a symbol library file for the symbolic model (repeatable;\n"
-    "                      a later file is searched first; docs/symbol-format.md)\n";
-
-bool TakeModelArgument(const std::vector<std::string>& args, std::size_t& i, ModelChoice& model,
-                       bool& failed, const char* command, std::ostream& err) {
-  const std::string& a = args[i];
-  const char* value = a == "--representation" ? "solid or symbolic"
-                      : a == "--ext-dims" || a == "--type-table" ? "an XML file"
-                      : a == "--symbols" ? "a symbol library file"
-                                         : nullptr;
-  if (!value) return false;
-  if (i + 1 >= args.size()) {
-    err << "kelto3d " << command << ": " << a << " needs " << value << '\n';
-    failed = true;
-    return true;
-  }
-  const std::string& text = args[++i];
-  if (text.empty()) {
-    err << "kelto3d " << command << ": " << a << " needs " << value << '\n';
-    failed = true;
-  } else if (a == "--representation") {
-    const auto representation = ParseRepresentation(text);
-    if (!representation) {
-      err << "kelto3d " << command << ": unknown representation \"" << text
-          << "\" (solid or symbolic)\n";
-      failed = true;
-    } else {
-      model.representation = *representation;
-    }
-  } else if (a == "--symbols") {
-    model.symbols.push_back(text);
-  } else {
-    (a == "--ext-dims" ? model.extDims : model.typeTable) = text;
-  }
-  return true;
+void DefineModelOptions(CLI::App& app, ModelChoice& model) {
+  CheckedBy(app.add_option_function<std::string>(
+                "--representation",
+                [&model](const std::string& text) { model.representation = *ParseRepresentation(text); },
+                "solid (default) or symbolic (line-art symbols)"),
+            [](const std::string& text) {
+              return ParseRepresentation(text) ? ""
+                                               : "unknown representation \"" + text +
+                                                     "\" (solid or symbolic)";
+            })
+      ->type_name("R");
+  CheckedBy(app.add_option("--ext-dims", model.extDims,
+                           "external dimension rules (a file, or text starting with '<')"),
+            NotEmpty("an XML file"))
+      ->type_name("XML");
+  CheckedBy(app.add_option("--type-table", model.typeTable,
+                           "component-type table of the solid model (a file, or text "
+                           "starting with '<')"),
+            NotEmpty("an XML file"))
+      ->type_name("XML");
+  CheckedBy(app.add_option("--symbols", model.symbols,
+                           "a symbol library file for the symbolic model (repeatable; a later "
+                           "file is searched first; docs/symbol-format.md)"),
+            NotEmpty("a symbol library file"))
+      ->type_name("FILE")
+      ->allow_extra_args(false);
 }
 
-std::optional<ModelArgs> ParseModelArgs(const std::vector<std::string>& args,
-                                        const std::vector<std::string>& extraFlags,
-                                        const char* command, std::ostream& err) {
-  ModelArgs parsed;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "-h" || a == "--help") {
-      parsed.help = true;
-      return parsed;
-    }
-    bool failed = false;
-    if (TakeModelArgument(args, i, parsed.model, failed, command, err)) {
-      if (failed) return std::nullopt;
-      continue;
-    }
-    bool extra = false;
-    for (const std::string& flag : extraFlags) extra = extra || a == flag;
-    if (extra) {
-      if (a == "--detail") parsed.detail = true;
-      continue;
-    }
-    if (a.size() > 1 && a.front() == '-') {
-      err << "kelto3d " << command << ": unknown option \"" << a << "\"\n";
-      return std::nullopt;
-    }
-    if (!parsed.file.empty()) {
-      err << "kelto3d " << command << ": one piping file at a time (\"" << parsed.file
-          << "\" and \"" << a << "\")\n";
-      return std::nullopt;
-    }
-    parsed.file = a;
-  }
-  if (parsed.file.empty()) {
-    err << "kelto3d " << command << ": which piping file?\n";
-    return std::nullopt;
-  }
-  if (!CheckModelChoice(parsed.model, command, err)) return std::nullopt;
-  return parsed;
+void CModelFileCommand::Define(CLI::App& app) {
+  CheckedBy(
+      app.add_option("FILE", m_args.file, "the piping file (docs/piping-format.md)")->required(),
+      NotEmpty("a piping file"));
+  DefineModelOptions(app, m_args.model);
+}
+
+void CModelFileCommand::Check() {
+  if (const auto problem = ModelChoiceProblem(m_args.model)) throw UsageError(*problem);
 }
 
 std::optional<std::string> ReadXmlArgument(const std::string& value, const char* command,

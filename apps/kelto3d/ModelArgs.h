@@ -10,9 +10,14 @@
 
 #include "core/ModelNode.h"
 #include "kelto/Piping.h"
+#include "Command.h"
 #include "ModelChoice.h"
 #include "platform/com/ComPtr.h"
 #include "solid/SolidModelBuilder.h"
+
+namespace CLI {
+class App;
+}
 
 namespace kelto::cli {
 
@@ -21,25 +26,22 @@ struct ModelArgs {
   // --representation, --ext-dims, --type-table, --symbols.
   ModelChoice model;
   bool detail = false;  // dump only
-  bool help = false;
 };
 
-// The lines of --help that describe the model arguments.
-extern const char* const kModelArgsHelp;
+// Declares the model options (--representation, --ext-dims, --type-table,
+// --symbols) on a command's app, storing their values in model.
+void DefineModelOptions(CLI::App& app, ModelChoice& model);
 
-// Takes a model argument (--representation, --ext-dims, --type-table,
-// --symbols) at args[i], with its value at args[i + 1]. Returns false when
-// args[i] is not one; on a missing or bad value writes the problem to err
-// and sets failed.
-bool TakeModelArgument(const std::vector<std::string>& args, std::size_t& i, ModelChoice& model,
-                       bool& failed, const char* command, std::ostream& err);
+// A command that builds the model of one piping file (dump, info): the
+// file, the model options and their checks.
+class CModelFileCommand : public CCommand {
+ public:
+  void Define(CLI::App& app) override;
+  void Check() override;
 
-// Parses the arguments after the command name. Flags besides the common
-// ones are accepted only when listed in extraFlags. On a problem writes it
-// to err and returns nullopt.
-std::optional<ModelArgs> ParseModelArgs(const std::vector<std::string>& args,
-                                                  const std::vector<std::string>& extraFlags,
-                                                  const char* command, std::ostream& err);
+ protected:
+  ModelArgs m_args;
+};
 
 struct BuiltModel {
   CChosenBuilder builder;

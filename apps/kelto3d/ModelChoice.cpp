@@ -18,19 +18,13 @@ std::optional<Representation> ParseRepresentation(std::string_view text) {
   return std::nullopt;
 }
 
-bool CheckModelChoice(const ModelChoice& choice, const char* command, std::ostream& err) {
-  if (choice.representation == Representation::Symbolic && choice.typeTable) {
-    err << "kelto3d " << command
-        << ": --type-table configures the solid model; it does nothing with "
-           "--representation symbolic\n";
-    return false;
-  }
-  if (choice.representation == Representation::Solid && !choice.symbols.empty()) {
-    err << "kelto3d " << command
-        << ": --symbols needs --representation symbolic (symbol files draw line-art)\n";
-    return false;
-  }
-  return true;
+std::optional<std::string> ModelChoiceProblem(const ModelChoice& choice) {
+  if (choice.representation == Representation::Symbolic && choice.typeTable)
+    return "--type-table configures the solid model; it does nothing with "
+           "--representation symbolic";
+  if (choice.representation == Representation::Solid && !choice.symbols.empty())
+    return "--symbols needs --representation symbolic (symbol files draw line-art)";
+  return std::nullopt;
 }
 
 // Passes the symbolic builder's reports on in the solid builder's terms, so
@@ -72,7 +66,10 @@ void CChosenBuilder::SetObserver(CSolidModelBuilder::IFObserver* observer) {
 
 std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice& choice, const char* command,
                                                std::ostream& err) {
-  if (!CheckModelChoice(choice, command, err)) return std::nullopt;
+  if (const auto problem = ModelChoiceProblem(choice)) {
+    err << "kelto3d " << command << ": " << *problem << '\n';
+    return std::nullopt;
+  }
   if (choice.representation == Representation::Solid) {
     auto solid = std::make_unique<CSolidModelBuilder>();
     if (!ConfigureSolidBuilder(choice, *solid, command, err)) return std::nullopt;

@@ -31,9 +31,9 @@ struct ModelChoice {
   std::vector<std::string> symbols;
 };
 
-// Refuses arguments that do not apply to the chosen representation (a type
-// table for symbols, symbol files for solids) with a message on err.
-bool CheckModelChoice(const ModelChoice& choice, const char* command, std::ostream& err);
+// The problem with arguments that do not apply to the chosen representation
+// (a type table for symbols, symbol files for solids); nullopt when none.
+std::optional<std::string> ModelChoiceProblem(const ModelChoice& choice);
 
 // A model builder of either kind. The observer sees every component the
 // builder draws in the solid builder's terms; for the symbolic builder the

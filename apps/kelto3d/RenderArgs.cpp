@@ -1,10 +1,13 @@
 #include "RenderArgs.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <stdexcept>
 
+#include "Command.h"
 #include "ModelArgs.h"
 #include "options/Options.h"
 #include "platform/com/Api.h"
@@ -33,27 +36,6 @@ std::optional<T> WholeNumber(std::string_view text, int base = 10) {
 
 bool StartsWithHexPrefix(std::string_view text) {
   return text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-}
-
-// The options that take a value, and what the value is called in messages.
-struct ValueOption {
-  const char* name;
-  const char* value;
-};
-constexpr ValueOption kValueOptions[] = {
-    {"-o", "a file name"},
-    {"--output", "a file name"},
-    {"--size", "WxH"},
-    {"--view", "a view name"},
-    {"--background", "a colour"},
-    {"--option", "NAME=VALUE"},
-    {"--colour-scheme", "an XML file"},
-};
-
-const ValueOption* FindValueOption(const std::string& a) {
-  for (const ValueOption& o : kValueOptions)
-    if (a == o.name) return &o;
-  return nullptr;
 }
 
 }  // namespace
@@ -135,80 +117,79 @@ std::string StandardViewNames() {
   return names;
 }
 
-std::optional<RenderArgs> ParseRenderArgs(const std::vector<std::string>& args, std::ostream& err) {
-  RenderArgs parsed;
-  auto fail = [&](const std::string& problem) -> std::optional<RenderArgs> {
-    err << "kelto3d render: " << problem << '\n';
-    return std::nullopt;
-  };
-  for (const std::string& a : args)
-    if (a == "-h" || a == "--help") {
-      parsed.help = true;
-      return parsed;
-    }
-  bool haveOutput = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--markers") {
-      parsed.markers = true;
-      continue;
-    }
-    if (a == "--progress") {
-      parsed.progress = true;
-      continue;
-    }
-    bool failed = false;
-    if (TakeModelArgument(args, i, parsed.model, failed, "render", err)) {
-      if (failed) return std::nullopt;
-      continue;
-    }
-    if (const ValueOption* option = FindValueOption(a)) {
-      if (i + 1 >= args.size()) return fail(a + " needs " + option->value);
-      const std::string& v = args[++i];
-      if (a == "-o" || a == "--output") {
-        if (v.empty()) return fail(a + " needs a file name");
-        const auto format = PictureFormatOf(v);
-        if (!format)
-          return fail("cannot tell the format of \"" + v +
-                      "\": the output file must end in .png, .pdf or .svg");
-        parsed.output = v;
-        parsed.format = *format;
-        haveOutput = true;
-      } else if (a == "--size") {
-        const auto size = ParsePictureSize(v);
-        if (!size)
-          return fail("--size takes WIDTHxHEIGHT in pixels, each 1 to " +
-                      std::to_string(kMaxPictureSide) + ", not \"" + v + "\"");
-        parsed.size = *size;
-      } else if (a == "--view") {
-        const int view = ParseStandardViewDir(v);
-        if (view < 0)
-          return fail("unknown view \"" + v + "\" (views: " + StandardViewNames() + ")");
-        parsed.view = view;
-      } else if (a == "--background") {
-        const auto colour = ParseColourArgument(v);
-        if (!colour)
-          return fail("--background takes #RRGGBB or a 0x00BBGGRR number, not \"" + v + "\"");
-        parsed.background = *colour;
-      } else if (a == "--option") {
+void DefineRenderOptions(CLI::App& app, RenderArgs& args) {
+  CheckedBy(app.add_option("FILE", args.files, "piping files, drawn together")
+                ->required()
+                ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll),
+            NotEmpty("a piping file"));
+  CheckedBy(app.add_option_function<std::string>(
+                "-o,--output",
+                [&args](const std::string& v) {
+                  args.output = v;
+                  args.format = *PictureFormatOf(v);
+                },
+                "the picture: a .png, .pdf or .svg file")
+                ->required(),
+            [](const std::string& v) -> std::string {
+              if (v.empty()) return "needs a file name";
+              if (PictureFormatOf(v)) return "";
+              return "cannot tell the format of \"" + v +
+                     "\": the output file must end in .png, .pdf or .svg";
+            })
+      ->type_name("OUT");
+  CheckedBy(app.add_option_function<std::string>(
+                "--size", [&args](const std::string& v) { args.size = *ParsePictureSize(v); },
+                "picture size in pixels (default 1600x1000, at most " +
+                    std::to_string(kMaxPictureSide) + " a side)"),
+            [](const std::string& v) -> std::string {
+              if (ParsePictureSize(v)) return "";
+              return "expected WIDTHxHEIGHT in pixels, each 1 to " +
+                     std::to_string(kMaxPictureSide) + ", not \"" + v + "\"";
+            })
+      ->type_name("WxH");
+  CheckedBy(app.add_option_function<std::string>(
+                "--view", [&args](const std::string& v) { args.view = ParseStandardViewDir(v); },
+                "standard view (default NorthTopLeft), one of " + StandardViewNames() +
+                    " (any case, \"svd\" prefix optional)"),
+            [](const std::string& v) -> std::string {
+              if (ParseStandardViewDir(v) >= 0) return "";
+              return "unknown view \"" + v + "\" (views: " + StandardViewNames() + ")";
+            })
+      ->type_name("NAME");
+  CheckedBy(app.add_option_function<std::string>(
+                "--background",
+                [&args](const std::string& v) { args.background = *ParseColourArgument(v); },
+                "#RRGGBB, or a 0x00BBGGRR number (default black)"),
+            [](const std::string& v) -> std::string {
+              if (ParseColourArgument(v)) return "";
+              return "expected #RRGGBB or a 0x00BBGGRR number, not \"" + v + "\"";
+            })
+      ->type_name("COLOUR");
+  CheckedBy(app.add_option("--option",
+                           "set a renderer option (repeatable), e.g. Edges=32, AxesSize=0, "
+                           "NormalLineWidth=2 (docs/rendering.md)"),
+            [](const std::string& v) -> std::string {
+              const auto eq = v.find('=');
+              if (eq != std::string::npos && eq != 0) return "";
+              return "expected NAME=VALUE, not \"" + v + "\"";
+            })
+      ->each([&args](const std::string& v) {
         const auto eq = v.find('=');
-        if (eq == std::string::npos || eq == 0)
-          return fail("--option takes NAME=VALUE, not \"" + v + "\"");
-        parsed.options.emplace_back(v.substr(0, eq), v.substr(eq + 1));
-      } else {
-        if (v.empty()) return fail(a + " needs " + option->value);
-        parsed.colourScheme = v;
-      }
-      continue;
-    }
-    if (a.size() > 1 && a.front() == '-') return fail("unknown option \"" + a + "\"");
-    if (a.empty()) return fail("an empty file name");
-    parsed.files.push_back(a);
-  }
-  if (parsed.files.empty()) return fail("which piping file?");
-  if (!haveOutput) return fail("-o OUT is required (a .png, .pdf or .svg file)");
-  if (!CheckModelChoice(parsed.model, "render", err)) return std::nullopt;
-  return parsed;
+        args.options.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+      })
+      ->type_name("NAME=VALUE")
+      ->expected(1)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  DefineModelOptions(app, args.model);
+  CheckedBy(app.add_option("--colour-scheme", args.colourScheme,
+                           "colour rules setting a \"Colour\" tag (docs/colour-schemes.md; a "
+                           "file, or text starting with '<')"),
+            NotEmpty("an XML file"))
+      ->type_name("XML");
+  app.add_flag("--markers", args.markers, "draw a marker at the start of every pipeline");
+  app.add_flag("--progress", args.progress,
+               "report progress on standard error (always on for models of more than " +
+                   std::to_string(kLargeModelComponents) + " components)");
 }
 
 }  // namespace kelto::cli

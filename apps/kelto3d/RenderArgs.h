@@ -3,6 +3,7 @@
 // one place and needs no GL to check.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -15,6 +16,9 @@
 #include "render/StandardViewDir.h"
 
 class COptions;
+namespace CLI {
+class App;
+}
 
 namespace kelto::cli {
 
@@ -46,12 +50,14 @@ struct RenderArgs {
   std::optional<std::string> colourScheme;
   bool markers = false;
   bool progress = false;
-  bool help = false;
 };
 
-// Parses the arguments after "render". On a problem writes one line naming
-// it to err and returns nullopt. --help wins over everything else.
-std::optional<RenderArgs> ParseRenderArgs(const std::vector<std::string>& args, std::ostream& err);
+// Components from which a model counts as large: progress is reported
+// without --progress.
+inline constexpr std::size_t kLargeModelComponents = 2000;
+
+// Declares the options and arguments of render on its app.
+void DefineRenderOptions(CLI::App& app, RenderArgs& args);
 
 // "WxH" with whole numbers from 1 to kMaxPictureSide ("1600x1000"; an upper
 // case X is accepted too).

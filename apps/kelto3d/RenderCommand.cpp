@@ -1,5 +1,7 @@
 #include "RenderCommand.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <exception>
@@ -17,53 +19,6 @@ namespace kelto::cli {
 namespace {
 
 constexpr const char* kCommand = "render";
-
-// The view names, five to a line of the help.
-std::string ViewNameLines() {
-  std::string lines;
-  for (int v = 0; v < kStandardViewDirCount; ++v)
-    lines += std::string(v % 5 ? ", "
-                         : v   ? ",\n                          "
-                               : "                          ") +
-             std::string(StandardViewDirName(v));
-  return lines;
-}
-
-std::string Help() {
-  return "Usage: kelto3d render [OPTIONS] FILE... -o OUT\n"
-         "\n"
-         "Draws the model of one or more piping files (solid, or line-art symbols\n"
-         "with --representation symbolic) into one picture, seen\n"
-         "from a standard view and fitted to the model, and writes it to OUT as PNG,\n"
-         "PDF or SVG (by OUT's extension; PDF and SVG hold the picture as an image).\n"
-         "Needs no display.\n"
-         "\n"
-         "  -o, --output OUT        the picture: a .png, .pdf or .svg file\n"
-         "  --size WxH              picture size in pixels (default 1600x1000, at most " +
-         std::to_string(kMaxPictureSide) + " a side)\n" +
-         "  --view NAME             standard view (default NorthTopLeft), one of\n" +
-         ViewNameLines() +
-         "\n"
-         "                          (any case, \"svd\" prefix optional)\n"
-         "  --background COLOUR     #RRGGBB, or a 0x00BBGGRR number (default black)\n"
-         "  --option NAME=VALUE     set a renderer option (repeatable), e.g. Edges=32,\n"
-         "                          AxesSize=0, NormalLineWidth=2 (docs/rendering.md)\n"
-         "  --representation R      solid (default) or symbolic (line-art symbols)\n"
-         "  --symbols FILE          a symbol library file for the symbolic model\n"
-         "                          (repeatable; a later file is searched first)\n"
-         "  --ext-dims XML          external dimension rules (a file, or text starting with '<')\n"
-         "  --type-table XML        component-type table of the solid model (a file, or\n"
-         "                          text starting with '<')\n"
-         "  --colour-scheme XML     colour rules setting a \"Colour\" tag "
-         "(docs/colour-schemes.md;\n"
-         "                          a file, or text starting with '<')\n"
-         "  --markers               draw a marker at the start of every pipeline\n"
-         "  --progress              report progress on standard error (always on for\n"
-         "                          models of more than " +
-         std::to_string(CRenderProgress::kLargeModel) +
-         " components)\n"
-         "  -h, --help              show this text\n";
-}
 
 // Loading is reported before the component count is known, so a file this
 // big counts as large from the start: generated plants take about 340 bytes
@@ -167,14 +122,10 @@ bool OutputFolderExists(const std::string& output, std::ostream& err) {
 
 // --option values, then --background, on the renderer's options (before its
 // Init, so nothing is built twice). A problem is a usage error.
-bool ApplyRendererOptions(const RenderArgs& args, COptions& options, std::ostream& err) {
+void ApplyRendererOptions(const RenderArgs& args, COptions& options) {
   for (const auto& [name, value] : args.options)
-    if (const auto problem = SetOptionFromText(options, name, value)) {
-      err << "kelto3d render: " << *problem << '\n';
-      return false;
-    }
+    if (const auto problem = SetOptionFromText(options, name, value)) throw UsageError(*problem);
   if (args.background) options.Set("BackgroundColour", _variant_t(*args.background));
-  return true;
 }
 
 // FitView puts the box's bounding sphere in the picture, which leaves a long
@@ -252,27 +203,28 @@ std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress
   return model;
 }
 
-int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  const auto parsed = ParseRenderArgs(args, err);
-  if (!parsed) {
-    err << Help();
-    return 2;
-  }
-  if (parsed->help) {
-    out << Help();
-    return 0;
-  }
-  const RenderArgs& a = *parsed;
+std::string CRenderCommand::Description() const {
+  return "Draws the model of one or more piping files (solid, or line-art symbols with "
+         "--representation symbolic) into one picture, seen from a standard view and fitted "
+         "to the model, and writes it to OUT as PNG, PDF or SVG (by OUT's extension; PDF and "
+         "SVG hold the picture as an image). Needs no display.";
+}
+
+void CRenderCommand::Define(CLI::App& app) { DefineRenderOptions(app, m_args); }
+
+void CRenderCommand::Check() {
+  if (const auto problem = ModelChoiceProblem(m_args.model)) throw UsageError(*problem);
+}
+
+int CRenderCommand::Run(std::ostream&, std::ostream& err) {
+  const RenderArgs& a = m_args;
   try {
     // Destroyed in reverse: the renderer lets go of the tree's display lists
     // while the surface and the tree still exist.
     std::unique_ptr<kelto::gl::CGLDIBSurface> surface;
     std::optional<RenderModel> model;
     CGLRenderer renderer;
-    if (!ApplyRendererOptions(a, renderer.GetOptions(), err)) {
-      err << Help();
-      return 2;
-    }
+    ApplyRendererOptions(a, renderer.GetOptions());
     if (!OutputFolderExists(a.output, err)) return 1;
 
     CRenderProgress progress(err, a.progress);
@@ -303,11 +255,15 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
     renderer.Render();
     progress.Say("writing " + a.output);
     if (!WritePicture(*surface, a, err)) return 1;
+  } catch (const UsageError&) {
+    throw;
   } catch (const std::exception& e) {
     err << "kelto3d render: " << e.what() << '\n';
     return 1;
   }
   return 0;
 }
+
+std::unique_ptr<CCommand> MakeRenderCommand() { return std::make_unique<CRenderCommand>(); }
 
 }  // namespace kelto::cli

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Command.h"
 #include "RenderArgs.h"
 #include "core/ModelNode.h"
 #include "solid/ModelBuilder.h"
@@ -21,7 +22,7 @@ namespace kelto::cli {
 class CRenderProgress {
  public:
   // Components from which a model counts as large.
-  static constexpr std::size_t kLargeModel = 2000;
+  static constexpr std::size_t kLargeModel = kLargeModelComponents;
 
   CRenderProgress(std::ostream& err, bool on) : m_err(err), m_on(on) {}
   void TurnOn() { m_on = true; }
@@ -52,8 +53,23 @@ struct RenderModel {
 std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress& progress,
                                          std::ostream& err);
 
-// Returns the exit code: 0 done, 1 a file could not be read or the picture
-// not drawn or written, 2 bad arguments.
-int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+class CRenderCommand : public CCommand {
+ public:
+  const char* Name() const override { return "render"; }
+  const char* Summary() const override {
+    return "draw piping files into a PNG, PDF or SVG picture";
+  }
+  std::string Usage() const override { return "kelto3d render [OPTIONS] FILE... -o OUT"; }
+  std::string Description() const override;
+  void Define(CLI::App& app) override;
+  void Check() override;
+  // 0 done, 1 a file could not be read or the picture not drawn or written.
+  int Run(std::ostream& out, std::ostream& err) override;
+
+  const RenderArgs& Args() const { return m_args; }
+
+ private:
+  RenderArgs m_args;
+};
 
 }  // namespace kelto::cli
