@@ -62,9 +62,14 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D models of piping data, with a scriptin
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libsqlite3-0, libpugixml1v5, libgl1, libegl1, libglu1-mesa, libx11-6, libcairo2")
+# The Debian packages of the libraries the binaries link, with their minimum
+# versions, as dpkg-shlibdeps (dpkg-dev) finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package installs where the build was configured to (scripts/package
+# configures /usr), so the pkg-config file names the right folders.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/debian/postinst
-                                       ${PROJECT_SOURCE_DIR}/cmake/debian/prerm)
+                                       ${PROJECT_SOURCE_DIR}/cmake/debian/prerm
+                                       ${PROJECT_SOURCE_DIR}/cmake/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
