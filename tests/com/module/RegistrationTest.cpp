@@ -222,4 +222,23 @@ TEST_F(ModuleRegistration, ControlKeysAreWrittenAndRemoved) {
   EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT), (std::set<std::string>{"CLSID"}));
 }
 
+TEST_F(ModuleRegistration, RegistrationStopsAtTheFirstFailingClass) {
+  const kelto::com::ClassEntry entries[] = {
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000001"), "Test.First.1", "Test.First",
+       "First Object", nullptr},
+      // A ProgID must be one key name.
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000002"), "Test\\Bad.1", "Test.Bad",
+       "Bad Object", nullptr},
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000003"), "Test.Third.1", "Test.Third",
+       "Third Object", nullptr},
+  };
+  ASSERT_TRUE(SetThreadLocale(0x0407));
+  EXPECT_EQ(kelto::com::RegisterClassTable(entries, "/opt/lib/libtest.so", nullptr), E_INVALIDARG);
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  const std::set<std::string> written = DumpRegistry(HKEY_CLASSES_ROOT);
+  EXPECT_TRUE(written.count("Test.First.1"));
+  EXPECT_FALSE(written.count("Test.Third.1"));
+  EXPECT_FALSE(written.count("CLSID\\{11111111-0000-0000-0000-000000000002}"));
+}
+
 }  // namespace
