@@ -1,6 +1,7 @@
 // The commands of kelto3d. Each NAME has a CCommand subclass in NAMECommand.h
-// and .cpp with a factory MakeNAMECommand(); CMake picks the files up, so a
-// new command needs only its line here.
+// and .cpp with a factory MakeNAMECommand() (register and unregister share
+// RegisterCommand.*); CMake picks the files up, so a new command needs only
+// its line here.
 #include <memory>
 #include <vector>
 
@@ -11,7 +12,10 @@
   X(Convert)                \
   X(Dump)                   \
   X(Info)                   \
-  X(Render)
+  X(Render)                 \
+  X(Register)               \
+  X(Unregister)             \
+  X(Classes)
 
 namespace kelto::cli {
 

@@ -3,6 +3,7 @@
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/config")
 set(ENV{XDG_CONFIG_HOME} "${WORK}/config")
+set(ENV{XDG_CONFIG_DIRS} "${WORK}/machine")
 
 # run(<expected exit status> <regex the combined output must match> args...)
 function(run status regex)

@@ -1,7 +1,7 @@
 // kelto3d-host: a small host program that drives Kelto3D the way an outside
-// application does. It compiles against the public headers only
-// (include/kelto3d, include/kelto) and links nothing but the runtime,
-// libkelto3d-runtime.so. The component module (libkelto3d.so) and the
+// application does. It compiles against the public include folder only (as
+// installed: kelto3d/, kelto/ and the runtime's platform/ headers) and links
+// nothing but the runtime, libkelto3d-runtime.so. The component module (libkelto3d.so) and the
 // piping-data module (libkelto.so) are found at run time, either because the
 // host opens them itself (the default) or through the settings store after a
 // one-time `kelto3d-host --register`.

@@ -404,13 +404,13 @@ KELTO_DISPATCH_MAP(kelto3d::IModelNode,
     kelto::com::PropGet<&kelto3d::IModelNode::get_Geometry>("Geometry", kelto3d::kDispidModelNodeGeometry),
     kelto::com::PropGet<&kelto3d::IModelNode::get_Children>("Children", kelto3d::kDispidModelNodeChildren),
     kelto::com::Method<&kelto3d::IModelNode::Dump>("Dump", kelto3d::kDispidModelNodeDump),
-    kelto::com::Method<&kelto3d::IModelNode::AddChild>("AddChild", kelto3d::kDispidModelNodeAddChild),
-    kelto::com::Method<&kelto3d::IModelNode::SearchSubtree>("SearchSubtree", kelto3d::kDispidModelNodeSearchSubtree),
-    kelto::com::Method<&kelto3d::IModelNode::RemoveSubtree>("RemoveSubtree", kelto3d::kDispidModelNodeRemoveSubtree),
-    kelto::com::Method<&kelto3d::IModelNode::SetAssociatedItem>("SetAssociatedItem", kelto3d::kDispidModelNodeSetAssociatedItem),
-    kelto::com::Method<&kelto3d::IModelNode::GetAssociatedItem>("GetAssociatedItem", kelto3d::kDispidModelNodeGetAssociatedItem),
-    kelto::com::Method<&kelto3d::IModelNode::ClearAssociatedItem>("ClearAssociatedItem", kelto3d::kDispidModelNodeClearAssociatedItem),
-    kelto::com::Method<&kelto3d::IModelNode::HasAssociatedItem>("HasAssociatedItem", kelto3d::kDispidModelNodeHasAssociatedItem));
+    kelto::com::Method<&kelto3d::IModelNode::AddChild>("AddChild", kelto3d::kDispidModelNodeAddChild).Names("ChildNode"),
+    kelto::com::Method<&kelto3d::IModelNode::SearchSubtree>("SearchSubtree", kelto3d::kDispidModelNodeSearchSubtree).Names("Object"),
+    kelto::com::Method<&kelto3d::IModelNode::RemoveSubtree>("RemoveSubtree", kelto3d::kDispidModelNodeRemoveSubtree).Names("Object"),
+    kelto::com::Method<&kelto3d::IModelNode::SetAssociatedItem>("SetAssociatedItem", kelto3d::kDispidModelNodeSetAssociatedItem).Names("Key, Item"),
+    kelto::com::Method<&kelto3d::IModelNode::GetAssociatedItem>("GetAssociatedItem", kelto3d::kDispidModelNodeGetAssociatedItem).Names("Key"),
+    kelto::com::Method<&kelto3d::IModelNode::ClearAssociatedItem>("ClearAssociatedItem", kelto3d::kDispidModelNodeClearAssociatedItem).Names("Key"),
+    kelto::com::Method<&kelto3d::IModelNode::HasAssociatedItem>("HasAssociatedItem", kelto3d::kDispidModelNodeHasAssociatedItem).Names("Key"));
 
 KELTO_DISPATCH_MAP(kelto3d::IModelNodes,
     kelto::com::PropGet<&kelto3d::IModelNodes::get_Count>("Count", kelto3d::kDispidCollectionCount),
@@ -421,11 +421,16 @@ KELTO_DISPATCH_MAP(kelto3d::IPrimitives,
     kelto::com::PropGet<&kelto3d::IPrimitives::get_Count>("Count", kelto3d::kDispidCollectionCount),
     kelto::com::PropGet<&kelto3d::IPrimitives::get_Item>("Item", kelto3d::kDispidCollectionItem),
     kelto::com::PropGet<&kelto3d::IPrimitives::get__NewEnum>("_NewEnum", kelto3d::kDispidCollectionNewEnum),
-    kelto::com::Method<&kelto3d::IPrimitives::Add3DLine>("Add3DLine", kelto3d::kDispidPrimitivesAdd3DLine, {0}),
-    kelto::com::Method<&kelto3d::IPrimitives::Add3DCone>("Add3DCone", kelto3d::kDispidPrimitivesAdd3DCone, {0}),
-    kelto::com::Method<&kelto3d::IPrimitives::Add3DCurvedCone>("Add3DCurvedCone", kelto3d::kDispidPrimitivesAdd3DCurvedCone, {0}),
-    kelto::com::Method<&kelto3d::IPrimitives::Add3DSnout>("Add3DSnout", kelto3d::kDispidPrimitivesAdd3DSnout, {0}),
-    kelto::com::Method<&kelto3d::IPrimitives::Add3DCircle>("Add3DCircle", kelto3d::kDispidPrimitivesAdd3DCircle, {0}));
+    kelto::com::Method<&kelto3d::IPrimitives::Add3DLine>("Add3DLine", kelto3d::kDispidPrimitivesAdd3DLine, {0})
+        .Names("StartX, StartY, StartZ, EndX, EndY, EndZ, Colour"),
+    kelto::com::Method<&kelto3d::IPrimitives::Add3DCone>("Add3DCone", kelto3d::kDispidPrimitivesAdd3DCone, {0})
+        .Names("StartX, StartY, StartZ, StartDiameter, EndX, EndY, EndZ, EndDiameter, Colour"),
+    kelto::com::Method<&kelto3d::IPrimitives::Add3DCurvedCone>("Add3DCurvedCone", kelto3d::kDispidPrimitivesAdd3DCurvedCone, {0})
+        .Names("StartX, StartY, StartZ, StartDiameter, EndX, EndY, EndZ, EndDiameter, CentreX, CentreY, CentreZ, Colour"),
+    kelto::com::Method<&kelto3d::IPrimitives::Add3DSnout>("Add3DSnout", kelto3d::kDispidPrimitivesAdd3DSnout, {0})
+        .Names("StartX, StartY, StartZ, StartDiameter, EndX, EndY, EndZ, EndDiameter, DirectionX, DirectionY, DirectionZ, Colour"),
+    kelto::com::Method<&kelto3d::IPrimitives::Add3DCircle>("Add3DCircle", kelto3d::kDispidPrimitivesAdd3DCircle, {0})
+        .Names("CentreX, CentreY, CentreZ, Diameter, DirectionX, DirectionY, DirectionZ, Colour"));
 
 KELTO_DISPATCH_MAP(kelto3d::IPrimitive,
     kelto::com::PropGet<&kelto3d::IPrimitive::get_Type>("Type", kelto3d::kDispidPrimitiveType),

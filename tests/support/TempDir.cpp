@@ -17,19 +17,31 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
-ScopedConfigHome::ScopedConfigHome() {
-  if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-    saved_ = old;
-    had_saved_ = true;
-  }
-  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+namespace {
+
+std::optional<std::string> Replace(const char* name, const std::string& value) {
+  std::optional<std::string> old;
+  if (const char* v = std::getenv(name)) old = v;
+  setenv(name, value.c_str(), 1);
+  return old;
 }
 
-ScopedConfigHome::~ScopedConfigHome() {
-  if (had_saved_)
-    setenv("XDG_CONFIG_HOME", saved_.c_str(), 1);
+void Restore(const char* name, const std::optional<std::string>& old) {
+  if (old)
+    setenv(name, old->c_str(), 1);
   else
-    unsetenv("XDG_CONFIG_HOME");
+    unsetenv(name);
+}
+
+}  // namespace
+
+ScopedConfigHome::ScopedConfigHome()
+    : savedHome_(Replace("XDG_CONFIG_HOME", dir_.path().string())),
+      savedDirs_(Replace("XDG_CONFIG_DIRS", (dir_.path() / "machine").string())) {}
+
+ScopedConfigHome::~ScopedConfigHome() {
+  Restore("XDG_CONFIG_HOME", savedHome_);
+  Restore("XDG_CONFIG_DIRS", savedDirs_);
 }
 
 }  // namespace kelto::test

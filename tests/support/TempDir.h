@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace kelto::test {
@@ -19,18 +20,20 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Points XDG_CONFIG_HOME at a temporary folder for the lifetime of the object,
-// so settings-store tests never touch the user's real store.
+// Points XDG_CONFIG_HOME at a temporary folder, and XDG_CONFIG_DIRS at its
+// subfolder "machine", for the lifetime of the object, so settings-store
+// tests never touch the user's or the machine's real store.
 class ScopedConfigHome {
  public:
   ScopedConfigHome();
   ~ScopedConfigHome();
   const std::filesystem::path& path() const { return dir_.path(); }
+  std::filesystem::path machinePath() const { return dir_.path() / "machine"; }
 
  private:
   TempDir dir_;
-  std::string saved_;
-  bool had_saved_ = false;
+  std::optional<std::string> savedHome_;
+  std::optional<std::string> savedDirs_;
 };
 
 }  // namespace kelto::test

@@ -8,9 +8,20 @@
 //   };
 #pragma once
 
+#include <span>
+
 #include "platform/com/Types.h"
 
 namespace kelto::com {
+
+// A key (and optionally its default value) written below a class's
+// CLSID\{clsid} key besides the standard ones, for classes that carry more
+// (a control's "Control", "MiscStatus"...). "%MODULE%" in a value stands for
+// the module's full path. A null value makes an empty key.
+struct ClassKey {
+  const char* subKey;
+  const char* value = nullptr;
+};
 
 // Creates a new object of one class and returns its riid interface in *ppv
 // (null on failure). Never throws.
@@ -30,6 +41,9 @@ struct ClassEntry {
   // Whether the CLSID key names the module's type library (a property page,
   // for one, is not described by it).
   bool withTypeLib = true;
+  // Extra keys below CLSID\{clsid}, written after the standard ones in this
+  // order; unregistration removes them with the CLSID key.
+  std::span<const ClassKey> extraKeys = {};
 };
 
 }  // namespace kelto::com

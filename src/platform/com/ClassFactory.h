@@ -2,7 +2,7 @@
 // building blocks of a module's exported entry points.
 //
 // A module declares a lock tag and a class table, then writes its entry
-// points in a few lines (src/com/ModuleEntry.cpp is the model):
+// points in a few lines (src/module/ModuleEntry.cpp is the model):
 //
 //   struct MyModule;  // lock tag
 //   using MyLock = kelto::com::ModuleLock<MyModule>;
@@ -132,6 +132,13 @@ struct ModuleServer {
   }
   static HRESULT UnregisterServer(const GUID* typeLib) {
     return UnregisterClassTable(Classes(), ModulePathOf(Address()), typeLib);
+  }
+  // For a module whose type library is registered with its classes.
+  static HRESULT RegisterServer(const TypeLibRegistration& typeLib) {
+    return RegisterModule(Classes(), ModulePathOf(Address()), typeLib);
+  }
+  static HRESULT UnregisterServer(const TypeLibRegistration& typeLib) {
+    return UnregisterModule(Classes(), ModulePathOf(Address()), typeLib);
   }
   // The load-time and unload-time halves of the module's initialisation: tell
   // the runtime the module is in memory, and that it is going.

@@ -291,14 +291,25 @@ HRESULT InvokeRow(const DispatchEntry& e, const IID& iid, IDispatch* self, DISPP
 
 HRESULT DispatchGetTypeInfoCount(UINT* pctinfo) noexcept {
   if (!pctinfo) return E_POINTER;
-  *pctinfo = 0;
+  *pctinfo = 1;
   return S_OK;
 }
 
-HRESULT DispatchGetTypeInfo(UINT iTInfo, ITypeInfo** ppTInfo) noexcept {
+HRESULT DispatchGetTypeInfo(const InterfaceDescription& desc, UINT iTInfo,
+                            ITypeInfo** ppTInfo) noexcept {
   if (!ppTInfo) return E_POINTER;
   *ppTInfo = nullptr;
-  return iTInfo == 0 ? E_NOTIMPL : DISP_E_BADINDEX;
+  if (iTInfo != 0) return DISP_E_BADINDEX;
+  return TypeInfoOf(desc, ppTInfo);
+}
+
+HRESULT DefaultArgumentValue(const DefaultValue& d, const ParamInfo& p, VARIANT* value) noexcept {
+  VariantInit(value);
+  try {
+    return DefaultArgument(d, p, *value);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 const DispatchEntry* FindDispatchEntry(std::span<const DispatchEntry> table,

@@ -38,8 +38,12 @@
 // argument's index in rgvarg; a failing member gives DISP_E_EXCEPTION with
 // EXCEPINFO filled from the thread's error information. Named arguments are
 // not supported (GetIDsOfNames answers DISP_E_UNKNOWNNAME for parameter
-// names), except DISPID_PROPERTYPUT for the value of a property put. Type
-// information is not offered: GetTypeInfoCount answers 0.
+// names), except DISPID_PROPERTYPUT for the value of a property put.
+//
+// Type information comes from the same table (TypeInfo.h): GetTypeInfoCount
+// answers 1 and GetTypeInfo(0) the interface's ITypeInfo. Parameter names
+// are given with .Names("a, b") on a row; a row without them shows its
+// parameters as "arg1", "arg2"...
 #pragma once
 
 #include <array>
@@ -48,6 +52,7 @@
 #include <type_traits>
 
 #include "platform/com/DispatchEntry.h"
+#include "platform/com/TypeInfo.h"
 
 namespace kelto::com {
 
@@ -117,7 +122,27 @@ consteval bool ValidateMap(std::span<const DispatchEntry> entries) {
 // The IDispatch methods over a table, for Dual<I> and for hand-written
 // IDispatch implementations. They never throw.
 HRESULT DispatchGetTypeInfoCount(UINT* pctinfo) noexcept;
-HRESULT DispatchGetTypeInfo(UINT iTInfo, ITypeInfo** ppTInfo) noexcept;
+HRESULT DispatchGetTypeInfo(const InterfaceDescription& desc, UINT iTInfo,
+                            ITypeInfo** ppTInfo) noexcept;
+
+// The value an omitted optional argument takes, converted to the parameter's
+// type (VT_ERROR / DISP_E_PARAMNOTFOUND for kMissing).
+HRESULT DefaultArgumentValue(const DefaultValue& d, const ParamInfo& p, VARIANT* value) noexcept;
+
+// A name without its namespaces ("kelto3d::IModelNode" -> "IModelNode").
+constexpr const char* UnqualifiedName(const char* name) {
+  const char* last = name;
+  for (const char* p = name; *p; ++p)
+    if (p[0] == ':' && p[1] == ':') last = p + 2;
+  return last;
+}
+
+// The description of dual interface I that its type information is made of.
+template <class I>
+constexpr InterfaceDescription Describe() {
+  return {UnqualifiedName(DispatchMap<I>::name), IidOf<I>(),
+          std::span<const DispatchEntry>(DispatchMap<I>::entries)};
+}
 HRESULT DispatchGetIDsOfNames(std::span<const DispatchEntry> table, REFIID riid,
                               LPOLESTR* rgszNames, UINT cNames, DISPID* rgDispId) noexcept;
 // iid names the interface in error information the call records; self is
@@ -145,7 +170,8 @@ class Dual : public I {
 
   HRESULT GetTypeInfoCount(UINT* pctinfo) override { return DispatchGetTypeInfoCount(pctinfo); }
   HRESULT GetTypeInfo(UINT iTInfo, LCID, ITypeInfo** ppTInfo) override {
-    return DispatchGetTypeInfo(iTInfo, ppTInfo);
+    static constexpr InterfaceDescription kDescription = Describe<I>();
+    return DispatchGetTypeInfo(kDescription, iTInfo, ppTInfo);
   }
   HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* rgszNames, UINT cNames, LCID,
                         DISPID* rgDispId) override {
@@ -178,6 +204,7 @@ struct InterfaceId<Dual<I>> {
 #define KELTO_DISPATCH_MAP(Interface, ...)                                  \
   template <>                                                               \
   struct kelto::com::DispatchMap<Interface> {                               \
+    static constexpr const char* name = #Interface;                         \
     static constexpr ::kelto::com::DispatchEntry entries[] = {__VA_ARGS__}; \
   }
 
@@ -187,5 +214,6 @@ struct InterfaceId<Dual<I>> {
   template <>                                                                          \
   struct kelto::com::DispatchMap<Interface> {                                          \
     static_assert(std::is_base_of_v<Base, Interface>);                                 \
+    static constexpr const char* name = #Interface;                                    \
     static constexpr auto entries = ::kelto::com::InheritEntries<Base>({__VA_ARGS__}); \
   }

@@ -85,7 +85,10 @@ struct DispatchEntry {
   std::uint8_t optionalCount = 0;  // trailing caller arguments that may be left out
   bool retval = false;             // the last parameter is [out, retval]
   ParamInfo params[kMaxDispatchParams]{};
-  DefaultValue defaults[kMaxDispatchParams]{};  // for the optional parameters
+  DefaultValue defaults[kMaxDispatchParams]{};  // by parameter index, for the optional ones
+  // The caller's parameters' names for type information, comma-separated
+  // ("x, y, z"); null when the row gives none.
+  const char* paramNames = nullptr;
   // Calls the member on self with one VARIANT slot per parameter: [in]
   // slots hold values already of the declared type; [out] slots receive the
   // results (their vt is set by the caller of `call`, except for VARIANTs).
@@ -101,6 +104,17 @@ struct DispatchEntry {
     if (kind != MemberKind::Method) throw "NoRetval applies to methods only";
     if (optionalCount) throw "optional parameters cannot come before an [out] parameter";
     e.retval = false;
+    return e;
+  }
+
+  // Names the caller's parameters (those before an [out, retval] one).
+  consteval DispatchEntry Names(const char* names) const {
+    DispatchEntry e = *this;
+    std::size_t count = 1;
+    for (const char* p = names; *p; ++p)
+      if (*p == ',') ++count;
+    if (count != CallerArgs()) throw "Names: one name per caller parameter";
+    e.paramNames = names;
     return e;
   }
 

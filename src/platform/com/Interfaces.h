@@ -5,7 +5,7 @@
 #include "platform/com/Guid.h"
 #include "platform/com/Types.h"
 
-struct ITypeInfo;  // type information is not offered; GetTypeInfo fails
+struct ITypeInfo;  // TypeInfo.h
 struct IRecordInfo;
 struct IStream;
 struct IStorage;

@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string_view>
 
 #include "platform/com/Api.h"
 #include "platform/com/RegistryText.h"
@@ -59,6 +61,14 @@ LSTATUS WriteKeys(const ClassRegistration& reg) {
                        reg.threadingModel);
   if (s == ERROR_SUCCESS && reg.typeLib)
     s = WriteRegString(HKEY_CLASSES_ROOT, key + "\\TypeLib", nullptr, FormatGuid(*reg.typeLib));
+  for (const ClassRegistration::ExtraKey& extra : reg.extraKeys) {
+    if (s != ERROR_SUCCESS) break;
+    // Extra keys stay below the class's own key.
+    if (extra.subKey.empty() || extra.subKey.front() == '\\') return ERROR_INVALID_PARAMETER;
+    const std::string path = key + "\\" + extra.subKey;
+    s = extra.value ? WriteRegString(HKEY_CLASSES_ROOT, path, nullptr, *extra.value)
+                    : CreateRegKey(HKEY_CLASSES_ROOT, path);
+  }
   return s;
 }
 
@@ -74,7 +84,70 @@ bool ProgIdLeadsTo(const std::string& progId, REFCLSID clsid, const std::string&
   return curVer && *curVer == versioned;
 }
 
+std::string ReplaceModule(std::string text, const std::string& modulePath) {
+  static constexpr std::string_view kModule = "%MODULE%";
+  for (std::size_t at = text.find(kModule); at != std::string::npos;
+       at = text.find(kModule, at + modulePath.size()))
+    text.replace(at, kModule.size(), modulePath);
+  return text;
+}
+
+HRESULT RegisterClasses(std::span<const ClassEntry> classes, const std::string& modulePath,
+                        const GUID* typeLib) {
+  for (const ClassEntry& entry : classes) {
+    const HRESULT hr = RegisterClassKeys(RegistrationFor(entry, modulePath, typeLib));
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+HRESULT UnregisterClasses(std::span<const ClassEntry> classes, const std::string& modulePath,
+                          const GUID* typeLib) {
+  for (const ClassEntry& entry : classes) {
+    const HRESULT hr = UnregisterClassKeys(RegistrationFor(entry, modulePath, typeLib));
+    if (FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+LSTATUS WriteTypeLibKeys(const TypeLibRegistration& lib, const std::string& modulePath) {
+  const std::string key = TypeLibVersionKey(lib.libid, lib.major, lib.minor);
+  // Afresh, as the CLSID keys: a re-registration from another path leaves
+  // nothing of the old one.
+  LSTATUS s = DeleteRegTree(HKEY_CLASSES_ROOT, key);
+  if (s == ERROR_SUCCESS) s = WriteRegString(HKEY_CLASSES_ROOT, key, nullptr, lib.helpString);
+  if (s == ERROR_SUCCESS)
+    s = WriteRegString(HKEY_CLASSES_ROOT, key + "\\" + kTypeLibPlatformKey, nullptr, modulePath);
+  if (s == ERROR_SUCCESS) s = WriteRegString(HKEY_CLASSES_ROOT, key + "\\FLAGS", nullptr, "0");
+  if (s == ERROR_SUCCESS)
+    s = WriteRegString(HKEY_CLASSES_ROOT, key + "\\HELPDIR", nullptr,
+                       std::filesystem::path(modulePath).parent_path().string());
+  return s;
+}
+
+LSTATUS RemoveTypeLibKeys(const TypeLibRegistration& lib) {
+  const std::string libKey = "TypeLib\\" + FormatGuid(lib.libid);
+  LSTATUS s = DeleteRegTree(HKEY_CLASSES_ROOT, TypeLibVersionKey(lib.libid, lib.major, lib.minor));
+  // The library's own key goes with its last version; another version
+  // registered by someone else keeps it.
+  if (s == ERROR_SUCCESS && RegKeyExists(HKEY_CLASSES_ROOT, libKey) &&
+      !RegKeyHasSubKeys(HKEY_CLASSES_ROOT, libKey))
+    s = DeleteRegTree(HKEY_CLASSES_ROOT, libKey);
+  // So does the TypeLib key once it lists no library (registration made it;
+  // the CLSID key, by contrast, is never removed).
+  if (s == ERROR_SUCCESS && RegKeyExists(HKEY_CLASSES_ROOT, "TypeLib") &&
+      !RegKeyHasSubKeys(HKEY_CLASSES_ROOT, "TypeLib"))
+    s = DeleteRegTree(HKEY_CLASSES_ROOT, "TypeLib");
+  return s;
+}
+
 }  // namespace
+
+std::string TypeLibVersionKey(const GUID& libid, WORD major, WORD minor) {
+  char version[16];
+  std::snprintf(version, sizeof version, "%x.%x", major, minor);
+  return "TypeLib\\" + FormatGuid(libid) + "\\" + version;
+}
 
 HRESULT RegisterClassKeys(const ClassRegistration& reg) {
   if (!ValidKeyName(reg.progId) || !ValidKeyName(reg.versionIndependentProgId) ||
@@ -122,27 +195,44 @@ ClassRegistration RegistrationFor(const ClassEntry& entry, const std::string& mo
   reg.modulePath = modulePath;
   if (entry.threadingModel) reg.threadingModel = entry.threadingModel;
   if (typeLib && entry.withTypeLib) reg.typeLib = *typeLib;
+  for (const ClassKey& extra : entry.extraKeys) {
+    ClassRegistration::ExtraKey key{extra.subKey ? extra.subKey : "", std::nullopt};
+    if (extra.value) key.value = ReplaceModule(extra.value, modulePath);
+    reg.extraKeys.push_back(std::move(key));
+  }
   return reg;
 }
 
 HRESULT RegisterClassTable(std::span<const ClassEntry> classes, const std::string& modulePath,
                            const GUID* typeLib) {
   SystemLocaleScope locale;
-  for (const ClassEntry& entry : classes) {
-    const HRESULT hr = RegisterClassKeys(RegistrationFor(entry, modulePath, typeLib));
-    if (FAILED(hr)) return hr;
-  }
-  return S_OK;
+  return RegisterClasses(classes, modulePath, typeLib);
 }
 
 HRESULT UnregisterClassTable(std::span<const ClassEntry> classes, const std::string& modulePath,
                              const GUID* typeLib) {
   SystemLocaleScope locale;
-  for (const ClassEntry& entry : classes) {
-    const HRESULT hr = UnregisterClassKeys(RegistrationFor(entry, modulePath, typeLib));
-    if (FAILED(hr)) return hr;
-  }
-  return S_OK;
+  return UnregisterClasses(classes, modulePath, typeLib);
+}
+
+HRESULT RegisterModule(std::span<const ClassEntry> classes, const std::string& modulePath,
+                       const TypeLibRegistration& typeLib) {
+  SystemLocaleScope locale;
+  if (modulePath.empty()) return E_UNEXPECTED;
+  const HRESULT hr = RegisterClasses(classes, modulePath, &typeLib.libid);
+  if (FAILED(hr)) return hr;
+  const LSTATUS s = WriteTypeLibKeys(typeLib, modulePath);
+  if (s == ERROR_SUCCESS) return S_OK;
+  RemoveTypeLibKeys(typeLib);
+  return HResultFromWin32(s);
+}
+
+HRESULT UnregisterModule(std::span<const ClassEntry> classes, const std::string& modulePath,
+                         const TypeLibRegistration& typeLib) {
+  SystemLocaleScope locale;
+  const HRESULT hr = UnregisterClasses(classes, modulePath, &typeLib.libid);
+  if (FAILED(hr)) return hr;
+  return HResultFromWin32(RemoveTypeLibKeys(typeLib));
 }
 
 }  // namespace kelto::com

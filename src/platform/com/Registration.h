@@ -10,11 +10,18 @@
 //     Programmable                   (empty key)
 //     InprocServer32               = <module path>;  ThreadingModel = <model>
 //     TypeLib                      = {libid}       (when the class names one)
+//     <extra keys>                                   (ClassEntry::extraKeys)
+// and for the module's type library:
+//   TypeLib\{libid}\<major.minor>  = help string
+//     0\linux64                    = <module path>
+//     FLAGS                        = 0
+//     HELPDIR                      = <module folder>
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/com/ClassEntry.h"
 
@@ -28,6 +35,20 @@ struct ClassRegistration {
   std::string modulePath;
   std::string threadingModel = "Apartment";
   std::optional<GUID> typeLib;
+  // ClassEntry::extraKeys with "%MODULE%" replaced; no value: an empty key.
+  struct ExtraKey {
+    std::string subKey;
+    std::optional<std::string> value;
+  };
+  std::vector<ExtraKey> extraKeys;
+};
+
+// What the TypeLib key of a module's type library says.
+struct TypeLibRegistration {
+  GUID libid{};
+  WORD major = 1;
+  WORD minor = 0;
+  std::string helpString;
 };
 
 // Writes the keys above. On failure the class's keys are removed again and
@@ -55,5 +76,18 @@ HRESULT RegisterClassTable(std::span<const ClassEntry> classes, const std::strin
                            const GUID* typeLib);
 HRESULT UnregisterClassTable(std::span<const ClassEntry> classes, const std::string& modulePath,
                              const GUID* typeLib);
+
+// The same for a module with a registered type library: the classes first,
+// then the TypeLib key (written only when every class was). Unregistration
+// removes the version key and the library's key once no version is left.
+HRESULT RegisterModule(std::span<const ClassEntry> classes, const std::string& modulePath,
+                       const TypeLibRegistration& typeLib);
+HRESULT UnregisterModule(std::span<const ClassEntry> classes, const std::string& modulePath,
+                         const TypeLibRegistration& typeLib);
+
+// The TypeLib\{libid}\<major.minor> key path and the platform subkey that
+// holds the module path ("0\linux64": neutral locale, this platform).
+std::string TypeLibVersionKey(const GUID& libid, WORD major, WORD minor);
+inline constexpr const char* kTypeLibPlatformKey = "0\\linux64";
 
 }  // namespace kelto::com

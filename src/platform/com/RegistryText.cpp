@@ -61,6 +61,17 @@ bool RegKeyExists(HKEY root, const std::string& subKey) {
   return RegOpenKeyExA(root, subKey.c_str(), 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
 }
 
+bool RegKeyHasSubKeys(HKEY root, const std::string& subKey) {
+  KeyHandle key;
+  if (RegOpenKeyExA(root, subKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, key.Put()) != ERROR_SUCCESS)
+    return false;
+  char name[256];
+  DWORD size = sizeof name;
+  const LSTATUS s =
+      RegEnumKeyExA(key.Get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr);
+  return s == ERROR_SUCCESS || s == ERROR_MORE_DATA;
+}
+
 LSTATUS CreateRegKey(HKEY root, const std::string& subKey) {
   KeyHandle key;
   return RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,

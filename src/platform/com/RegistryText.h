@@ -23,6 +23,7 @@ constexpr HRESULT HResultFromWin32(LSTATUS status) {
 std::optional<std::string> ReadRegString(HKEY root, const std::string& subKey,
                                          const char* valueName, DWORD* type = nullptr);
 bool RegKeyExists(HKEY root, const std::string& subKey);
+bool RegKeyHasSubKeys(HKEY root, const std::string& subKey);
 // Creates root\subKey (and the keys above it) and sets a REG_SZ value on it.
 LSTATUS WriteRegString(HKEY root, const std::string& subKey, const char* valueName,
                        std::string_view value);

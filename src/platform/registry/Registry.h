@@ -2,6 +2,11 @@
 // SQLite database at $XDG_CONFIG_HOME/kelto3d/registry.sqlite (default
 // ~/.config/kelto3d/registry.sqlite). Exported from libkelto3d-runtime.so.
 //
+// HKEY_LOCAL_MACHINE is the machine's store, shared by every user (see
+// Store.h's MachineStorePath); HKEY_CLASSES_ROOT merges the user's classes
+// over the machine's (HKEY_LOCAL_MACHINE\Software\Classes), the user's
+// winning. docs/settings-store.md has the rules.
+//
 // Key handles are small integers so that a handle survives a round trip
 // through a 32-bit integer, as hosts pass them (the predefined roots are the
 // sign-extended 0x8000000n values).
@@ -78,3 +83,8 @@ KELTO_API LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD 
 KELTO_API LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName,
                                 LPDWORD lpcchValueName, LPDWORD lpReserved, LPDWORD lpType,
                                 LPBYTE lpData, LPDWORD lpcbData);
+// Maps a predefined root (this process only) to another open key, or back
+// to itself when hNewHKey is null. `kelto3d register --system` maps
+// HKEY_CLASSES_ROOT to HKEY_LOCAL_MACHINE\Software\Classes this way before
+// calling a module's DllRegisterServer.
+KELTO_API LSTATUS RegOverridePredefKey(HKEY hKey, HKEY hNewHKey);

@@ -93,12 +93,17 @@ class Store::Statement {
   sqlite3_stmt* stmt_ = nullptr;
 };
 
-Store::Store(std::string path) : path_(std::move(path)) {
+Store::Store(std::string path, StoreKind kind) : path_(std::move(path)), kind_(kind) {
   std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
-  std::filesystem::create_directories(folder, ec);
-  if (ec)
-    throw StoreError("cannot create " + folder.string() + ": " + ec.message(), SQLITE_CANTOPEN);
+  // A machine store another user made and this one may not change is read.
+  readOnly_ = kind_ == StoreKind::Machine && std::filesystem::exists(path_, ec) &&
+              access(path_.c_str(), W_OK) != 0;
+  if (!readOnly_) {
+    const std::filesystem::path folder = std::filesystem::path(path_).parent_path();
+    std::filesystem::create_directories(folder, ec);
+    if (ec)
+      throw StoreError("cannot create " + folder.string() + ": " + ec.message(), SQLITE_CANTOPEN);
+  }
   Open();
   InitSchema();
 }
@@ -111,8 +116,8 @@ Store::~Store() {
 
 void Store::Open() {
   sqlite3* db = nullptr;
-  const int rc =
-      sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int flags = readOnly_ ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  const int rc = sqlite3_open_v2(path_.c_str(), &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     const std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close_v2(db);
@@ -122,6 +127,14 @@ void Store::Open() {
   pid_ = getpid();
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(db_, 1);
+  if (readOnly_) return;
+  if (kind_ == StoreKind::Machine) {
+    // See StoreKind. TRUNCATE rather than DELETE: the same guarantees, without
+    // creating and removing the journal file at every commit.
+    Exec("PRAGMA journal_mode=TRUNCATE");
+    Exec("PRAGMA synchronous=NORMAL");
+    return;
+  }
   // WAL lets readers in other processes go on while one writes; with
   // synchronous=NORMAL a commit is atomic and survives a crash of the
   // process, and only a power cut may lose the last commits (never tear one).
@@ -155,6 +168,8 @@ void Store::InitSchema() {
     if (st.Step()) version = static_cast<int>(st.Int(0));
   }
   if (version == kSchemaVersion) return;
+  if (readOnly_)
+    throw StoreError(path_ + " is not a settings store this user can read", SQLITE_CANTOPEN);
   if (version > kSchemaVersion)
     throw StoreError(
         path_ + " was written by a newer version (schema " + std::to_string(version) + ")",
@@ -322,6 +337,33 @@ std::shared_ptr<Store> CurrentStore() {
     current.reset();
     current = std::make_shared<Store>(path);
   }
+  return current;
+}
+
+std::string MachineStorePath() {
+  // XDG_CONFIG_DIRS lists the system's configuration folders, most important
+  // first; relative entries are invalid and skipped.
+  std::string_view dirs;
+  if (const char* env = std::getenv("XDG_CONFIG_DIRS")) dirs = env;
+  while (!dirs.empty()) {
+    const std::size_t cut = dirs.find(':');
+    const std::string_view dir = dirs.substr(0, cut);
+    if (!dir.empty() && dir.front() == '/')
+      return (std::filesystem::path(dir) / "kelto3d" / "registry.sqlite").string();
+    if (cut == std::string_view::npos) break;
+    dirs.remove_prefix(cut + 1);
+  }
+  return "/etc/xdg/kelto3d/registry.sqlite";
+}
+
+std::shared_ptr<Store> MachineStore(bool create) {
+  static std::shared_ptr<Store> current;
+  const std::string path = MachineStorePath();
+  if (current && current->Path() == path) return current;
+  current.reset();
+  std::error_code ec;
+  if (!create && !std::filesystem::exists(path, ec)) return nullptr;
+  current = std::make_shared<Store>(path, StoreKind::Machine);
   return current;
 }
 

@@ -61,16 +61,24 @@ struct KeyRow {
   std::int64_t mtime = 0;  // 100-ns ticks since 1601 (FILETIME)
 };
 
+// A user's store runs in WAL mode (readers and the writer of one user never
+// wait on each other). The machine's store is shared by every user, most of
+// whom may only read it: it keeps a rollback journal, which a reader can use
+// without write access to the file or its folder, and is opened read-only
+// when the process may not write it.
+enum class StoreKind { User, Machine };
+
 class Store {
  public:
   // Opens (creating folders, file and schema as needed) the store at path.
   // Throws StoreError.
-  explicit Store(std::string path);
+  explicit Store(std::string path, StoreKind kind = StoreKind::User);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
   const std::string& Path() const { return path_; }
+  bool ReadOnly() const { return readOnly_; }
 
   // A transaction; rolled back on destruction unless committed. Writers use
   // immediate ones, so that the write lock is taken before anything is read
@@ -112,6 +120,8 @@ class Store {
   void InitSchema();
 
   std::string path_;
+  StoreKind kind_;
+  bool readOnly_ = false;
   sqlite3* db_ = nullptr;
   pid_t pid_ = 0;  // the process that opened db_
 };
@@ -125,5 +135,14 @@ std::string CurrentStorePath();
 // predefined root; handles opened before keep the store they came from.
 // Not thread-safe: the registry functions call it under their lock.
 std::shared_ptr<Store> CurrentStore();
+
+// The machine's store: the first folder of $XDG_CONFIG_DIRS (absolute paths
+// only; /etc/xdg when none), then kelto3d/registry.sqlite.
+std::string MachineStorePath();
+
+// The store for MachineStorePath(), checked on every call as CurrentStore()
+// is. Without `create`, a missing file gives null (a machine where nothing
+// was registered system-wide); with it, the file is made. Not thread-safe.
+std::shared_ptr<Store> MachineStore(bool create);
 
 }  // namespace kelto::registry

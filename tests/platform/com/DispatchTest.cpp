@@ -233,7 +233,7 @@ class DispatchTest : public ::testing::Test {
   IDispatch* d = static_cast<ITestWidget*>(widget.Get());
 };
 
-TEST_F(DispatchTest, NamesAreFoundInAnyCaseAndTypeInfoIsNotOffered) {
+TEST_F(DispatchTest, NamesAreFoundInAnyCaseAndTypeInfoComesFromTheTable) {
   for (const char16_t* name : {u"Count", u"count", u"COUNT", u"cOuNt"}) EXPECT_EQ(IdOf(d, name), 1);
   EXPECT_EQ(IdOf(d, u"item"), DISPID_VALUE);
   EXPECT_EQ(IdOf(d, u"_newenum"), DISPID_NEWENUM);
@@ -253,13 +253,21 @@ TEST_F(DispatchTest, NamesAreFoundInAnyCaseAndTypeInfoIsNotOffered) {
   // Non-ASCII characters never fold onto ASCII ones.
   EXPECT_EQ(IdOf(d, u"Co\u0155nt"), DISPID_UNKNOWN);
 
-  // Type information is not offered.
+  // One type information, made from the same table; an interface outside any
+  // library has no containing library.
   UINT count = 7;
   EXPECT_EQ(d->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 0u);
+  EXPECT_EQ(count, 1u);
   ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
-  EXPECT_EQ(d->GetTypeInfo(0, 0, &info), E_NOTIMPL);
+  EXPECT_EQ(d->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
   EXPECT_EQ(info, nullptr);
+  ASSERT_EQ(d->GetTypeInfo(0, 0, &info), S_OK);
+  MEMBERID member = 0;
+  EXPECT_EQ(info->GetIDsOfNames(named, 1, &member), S_OK);
+  EXPECT_EQ(member, 5);
+  ITypeLib* lib = nullptr;
+  EXPECT_EQ(info->GetContainingTypeLib(&lib, nullptr), TYPE_E_ELEMENTNOTFOUND);
+  info->Release();
 }
 
 TEST_F(DispatchTest, MethodsAndGettersUnderFlagsThree) {

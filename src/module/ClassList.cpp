@@ -1,4 +1,4 @@
-#include "com/ClassList.h"
+#include "module/ClassList.h"
 
 #include "colour/ComGroupColScheme.h"
 #include "colour/ComUserColScheme.h"
@@ -6,6 +6,7 @@
 #include "com/faces/ComModelNodes.h"
 #include "com/faces/ComPrimitiveKinds.h"
 #include "com/faces/ComPrimitives.h"
+#include "module/ClassKeys.h"
 #include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
 #include "solid/ComSolidModelBuilder.h"
@@ -20,11 +21,14 @@ namespace kelto3d {
 
 namespace {
 
-// One line per class, in registration order. Classes registered by code use
-// the threading model "apartment"; those that carried a registration script
-// ("… Class") use "Apartment".
-//   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &kelto::com::CreateInstanceOf<CComX>},
-// The classes arrive with the subsystems they expose.
+// One line per class, in registration order (which is also the numbering the
+// comments give). Two families, as the classes were first registered:
+//   by code:   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &Create<CComX>, "apartment"},
+//   by script: {kClsidX, "Vendor.X.1", "Vendor.X", "X Class", &Create<CComX>},
+// (threading model "apartment" against the default "Apartment"). A class that
+// is not built yet has a marked slot holding the line to put in its place.
+// Three classes of the type library (Kelto3GeometryBuilder, Model, PipeFile)
+// are declared for scripts only and are never served.
 // clang-format off
 constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidGroupColScheme, "Kelto3D.GroupColScheme.1", "Kelto3D.GroupColScheme", "GroupColScheme Object", &kelto::com::CreateInstanceOf<CComGroupColScheme>, "apartment"},
@@ -46,7 +50,9 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidSolidModelBuilder, "Oxbay3Support.SolidModelBuilder.1", "Oxbay3Support.SolidModelBuilder", "SolidModelBuilder Class", &kelto::com::CreateInstanceOf<CComSolidModelBuilder>},
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
     {kClsidPipeItems, "Oxbay3Support.PipeItems.1", "Oxbay3Support.PipeItems", "PipeItems Class", &kelto::com::CreateInstanceOf<CPipeItems>},
-    {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CPipeline3DViewCtrl>},
+    {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CPipeline3DViewCtrl>, "Apartment", true, kViewControlKeys},
+    // 21: slot for the renderer's property page: no ProgID, no type library.
+    //   {kClsidRendererPropPg, nullptr, nullptr, "RendererPropPg Class", &kelto::com::CreateInstanceOf<CRendererPropPg>, "Apartment", false},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

@@ -1,10 +1,17 @@
 // The exported entry points of libkelto3d.so; everything else in the module is
 // hidden.
-#include "com/ClassList.h"
 #include "com/ModuleLock.h"
+#include "module/ClassList.h"
+#include "module/TypeLibrary.h"
 #include "platform/com/ClassFactory.h"
 
 namespace {
+
+// The registry's description of the module's type library.
+kelto::com::TypeLibRegistration TypeLibKey() {
+  const kelto::com::TypeLibDescription& lib = kelto3d::TypeLibrary();
+  return {lib.libid, lib.major, lib.minor, lib.helpString};
+}
 
 using Server = kelto::com::ModuleServer<kelto3d::ModuleLock, &kelto3d::ClassList>;
 
@@ -21,6 +28,11 @@ KELTO_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
 
 KELTO_API HRESULT DllCanUnloadNow() { return Server::CanUnloadNow(); }
 
-KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(&kelto3d::kLibId); }
+KELTO_API HRESULT DllRegisterServer() { return Server::RegisterServer(TypeLibKey()); }
 
-KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(&kelto3d::kLibId); }
+KELTO_API HRESULT DllUnregisterServer() { return Server::UnregisterServer(TypeLibKey()); }
+
+// The type library travels inside the module (LoadTypeLib, LoadRegTypeLib).
+KELTO_API HRESULT KeltoModuleTypeLib(ITypeLib** ppTLib) {
+  return kelto::com::TypeLibOf(kelto3d::TypeLibrary(), ppTLib);
+}

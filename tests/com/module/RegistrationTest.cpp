@@ -1,0 +1,244 @@
+// What libkelto3d.so's registration writes and removes, key by key, read back
+// through the registry functions; the classes it serves; its lock count.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "module/ClassKeys.h"
+#include "platform/com/Api.h"
+#include "platform/com/ComPtr.h"
+#include "platform/com/Registration.h"
+#include "platform/registry/Key.h"
+#include "platform/registry/Registry.h"
+#include "support/ModuleEntries.h"
+#include "support/RegistryDump.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using kelto::com::ComPtr;
+using kelto::com::IidOf;
+using kelto::test::DumpRegistry;
+
+const kelto::test::ModuleEntries& Module() {
+  static const kelto::test::ModuleEntries entries =
+      kelto::test::OpenModuleEntries(KELTO_COMPONENT_MODULE_PATH);
+  return entries;
+}
+
+enum class Family { Code, Script };
+
+struct ClassRow {
+  const char* clsid;
+  const char* name;
+  const char* progId;  // version-independent
+  Family family;
+};
+
+// The module's classes in registration order. The slots are the classes other
+// subsystems have not delivered yet; each becomes a row when its class does.
+const ClassRow kClasses[] = {
+    {"{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}", "GroupColScheme", "Kelto3D.GroupColScheme", Family::Code},
+    {"{7CE2469F-2CCA-4B53-9203-6D65A993F6CF}", "UserColScheme", "Kelto3D.UserColScheme", Family::Code},
+    {"{C18E2BC0-C4D2-458D-A297-8E56A3978EA4}", "TagSet", "Kelto3D.TagSet", Family::Code},
+    {"{7DDC46BF-A56B-470A-8740-5E3D75FD77C4}", "TagEngine", "Kelto3D.TagEngine", Family::Code},
+    {"{53208990-D5BA-46B7-A7E6-3FEE129F3474}", "ModelNode", "Oxbay3Support.ModelNode", Family::Script},
+    {"{49892BDC-B1DD-4D7B-B761-53B511D6773C}", "Line", "Kelto3D.Line", Family::Code},
+    {"{8B1BD0EB-86DF-4849-9450-EB4B474A61A1}", "Cone", "Kelto3D.Cone", Family::Code},
+    {"{EB3D3F66-0E75-4186-AF5C-4C5B5F12D268}", "CurvedCone", "Kelto3D.CurvedCone", Family::Code},
+    {"{5059DF8D-3A4E-4392-9805-D6DCA4A7A315}", "Snout", "Kelto3D.Snout", Family::Code},
+    {"{B597D460-0167-4509-8608-54D2D5782D70}", "Circle", "Kelto3D.Circle", Family::Code},
+    {"{D5B69544-8201-4943-AF16-8A215971A52C}", "Primitives", "Kelto3D.Primitives", Family::Code},
+    {"{E66853D1-018E-402B-8508-546CE2521DBB}", "ModelNodes", "Kelto3D.ModelNodes", Family::Script},
+    // Slots: DragActionTable 6CC9F30F…, PickActionTable 0FEB6171…, WheelActionTable 0892B37F… (Code).
+    {"{63B37CF0-B2D0-451C-8883-48DE63C55CCE}", "Options", "Oxbay3Support.Options", Family::Script},
+    {"{DF430037-4234-4DC5-9ADF-E6176DAA13B4}", "SolidModelBuilder", "Oxbay3Support.SolidModelBuilder", Family::Script},
+    {"{CD06A39D-6A54-4AA3-A87A-159D8C818488}", "SymbolicModelBuilder", "Kelto3D.SymbolicModelBuilder", Family::Script},
+    // Slots: PipeItems 375DB1C4… (Script), Pipeline3DViewCtrl 50F41F64… (Script, with
+    // the control's keys: see ControlKeysAreWrittenAndRemoved), RendererPropPg
+    // 3BD88B05… (see AClassWithoutProgIdOrTypeLib).
+};
+
+const char* kLibId = "{FD7041E5-BAD1-4944-B2AD-5DD89FEE6CEC}";
+
+void AddProgIdKeys(const ClassRow& c, const std::string& description, std::set<std::string>* out) {
+  const std::string versioned = std::string(c.progId) + ".1";
+  for (const std::string& key : {versioned, std::string(c.progId)}) {
+    out->insert(key);
+    out->insert(key + " @ = " + description);
+    out->insert(key + "\\CLSID");
+    out->insert(key + "\\CLSID @ = " + c.clsid);
+  }
+  out->insert(std::string(c.progId) + "\\CurVer");
+  out->insert(std::string(c.progId) + "\\CurVer @ = " + versioned);
+}
+
+std::set<std::string> Expected(const std::string& modulePath) {
+  std::set<std::string> out{"CLSID", "TypeLib"};
+  for (const ClassRow& c : kClasses) {
+    const bool script = c.family == Family::Script;
+    const std::string description = std::string(c.name) + (script ? " Class" : " Object");
+    AddProgIdKeys(c, description, &out);
+    const std::string key = std::string("CLSID\\") + c.clsid;
+    for (const std::string& line :
+         {key, key + " @ = " + description, key + "\\ProgID", key + "\\ProgID @ = " + c.progId + ".1",
+          key + "\\VersionIndependentProgID", key + "\\VersionIndependentProgID @ = " + c.progId,
+          key + "\\Programmable", key + "\\InprocServer32", key + "\\InprocServer32 @ = " + modulePath,
+          key + "\\InprocServer32 ThreadingModel = " + (script ? "Apartment" : "apartment"),
+          key + "\\TypeLib", key + "\\TypeLib @ = " + kLibId})
+      out.insert(line);
+  }
+  const std::string lib = std::string("TypeLib\\") + kLibId;
+  const std::string folder = modulePath.substr(0, modulePath.rfind('/'));
+  for (const std::string& line :
+       {lib, lib + "\\1.0", lib + "\\1.0 @ = Corvane KeltoFile 3D Library version 1", lib + "\\1.0\\0",
+        lib + "\\1.0\\0\\linux64", lib + "\\1.0\\0\\linux64 @ = " + modulePath, lib + "\\1.0\\FLAGS",
+        lib + "\\1.0\\FLAGS @ = 0", lib + "\\1.0\\HELPDIR", lib + "\\1.0\\HELPDIR @ = " + folder})
+    out.insert(line);
+  return out;
+}
+
+std::string ModulePath() {
+  void* handle = dlopen(KELTO_COMPONENT_MODULE_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  const std::string path =
+      kelto::com::ModulePathOf(handle ? dlsym(handle, "DllGetClassObject") : nullptr);
+  if (handle) dlclose(handle);
+  return path;
+}
+
+std::vector<std::string> Difference(const std::set<std::string>& a, const std::set<std::string>& b) {
+  std::vector<std::string> out;
+  for (const std::string& line : a)
+    if (!b.count(line)) out.push_back(line);
+  return out;
+}
+
+class ModuleRegistration : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(Module().registerServer, nullptr) << dlerror(); }
+  kelto::test::ScopedConfigHome home_;
+};
+
+TEST_F(ModuleRegistration, WritesExactlyTheTableAndRemovesAllButTheRoots) {
+  const LCID before = 0x0409;
+  ASSERT_TRUE(SetThreadLocale(before));
+  ASSERT_EQ(Module().registerServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), before);
+  const std::set<std::string> written = DumpRegistry(HKEY_CLASSES_ROOT);
+  const std::set<std::string> expected = Expected(ModulePath());
+  EXPECT_EQ(Difference(written, expected), std::vector<std::string>{}) << "written, not expected";
+  EXPECT_EQ(Difference(expected, written), std::vector<std::string>{}) << "expected, not written";
+
+  ASSERT_EQ(Module().unregisterServer(), S_OK);
+  EXPECT_EQ(GetThreadLocale(), before);
+  EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT), (std::set<std::string>{"CLSID"}));
+  // A second unregistration finds nothing to remove and is no error.
+  EXPECT_EQ(Module().unregisterServer(), S_OK);
+}
+
+TEST_F(ModuleRegistration, ServesEveryListedClassAndNoScriptOnlyOne) {
+  for (const ClassRow& c : kClasses) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(Module().getClassObject(kelto::com::ParseGuid(c.clsid).value(),
+                                      IidOf<IClassFactory>(), factory.PutVoid()),
+              S_OK)
+        << c.name;
+  }
+  for (const char* scriptOnly :
+       {"35AFCD71-9530-4611-A13F-684600FDEE9D", "8D2DA8F7-61E9-48BE-8DA9-57EEDB70CA49",
+        "74198FDA-5041-4CCB-93C3-6967DA58A324"}) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(Module().getClassObject(kelto::com::ParseGuid(scriptOnly).value(),
+                                      IidOf<IClassFactory>(), factory.PutVoid()),
+              CLASS_E_CLASSNOTAVAILABLE);
+  }
+}
+
+TEST_F(ModuleRegistration, ServerLocksKeepTheModuleBusy) {
+  ComPtr<IClassFactory> factory;
+  ASSERT_EQ(Module().getClassObject(kelto::com::ParseGuid(kClasses[0].clsid).value(),
+                                    IidOf<IClassFactory>(), factory.PutVoid()),
+            S_OK);
+  // A cached factory alone does not.
+  EXPECT_EQ(Module().canUnloadNow(), S_OK);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(Module().canUnloadNow(), S_FALSE);
+  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
+  EXPECT_EQ(Module().canUnloadNow(), S_OK);
+}
+
+TEST_F(ModuleRegistration, ASystemRegistrationServesUsersAndAUsersShadowsIt) {
+  {
+    kelto::registry::Key machine = kelto::registry::Key::Create(HKEY_LOCAL_MACHINE, "Software\\Classes");
+    ASSERT_TRUE(machine);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, machine.Get()), ERROR_SUCCESS);
+  }
+  ASSERT_EQ(Module().registerServer(), S_OK);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), ERROR_SUCCESS);
+  const std::string node = "CLSID\\{53208990-D5BA-46B7-A7E6-3FEE129F3474}\\InprocServer32";
+  EXPECT_EQ(DumpRegistry(HKEY_LOCAL_MACHINE, "Software\\Classes"), Expected(ModulePath()));
+  // A user sees the machine's classes, and a user's own registration wins.
+  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), ModulePath());
+  ASSERT_EQ(kelto::registry::Key::Create(HKEY_CLASSES_ROOT, node).SetString("", "/home/u/lib.so"),
+            ERROR_SUCCESS);
+  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), "/home/u/lib.so");
+  // The user's unregistration removes the user's keys only.
+  ASSERT_EQ(Module().unregisterServer(), S_OK);
+  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), ModulePath());
+}
+
+// The control's and the property page's registrations, written from the
+// module's own tables through the runtime before those classes exist.
+TEST_F(ModuleRegistration, ControlKeysAreWrittenAndRemoved) {
+  const std::string module = "/opt/kelto3d/lib/libkelto3d.so.0";
+  const GUID lib = kelto::com::ParseGuid(kLibId).value();
+  const kelto::com::ClassEntry entries[] = {
+      {kelto::com::MakeGuid("50F41F64-9919-44F3-B147-E9CB24C6EBD6"),
+       "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl",
+       "Pipeline3DViewCtrl Class", nullptr, "Apartment", true, kelto3d::kViewControlKeys},
+      {kelto::com::MakeGuid("3BD88B05-A71A-410B-BB3C-6882EAD3204E"), nullptr, nullptr,
+       "RendererPropPg Class", nullptr, "Apartment", false},
+  };
+  ASSERT_EQ(kelto::com::RegisterClassTable(entries, module, &lib), S_OK);
+  const std::string ctrl = "CLSID\\{50F41F64-9919-44F3-B147-E9CB24C6EBD6}";
+  const std::string page = "CLSID\\{3BD88B05-A71A-410B-BB3C-6882EAD3204E}";
+  const std::set<std::string> all = DumpRegistry(HKEY_CLASSES_ROOT);
+  for (const std::string& line :
+       {ctrl + "\\Control", ctrl + "\\Insertable", ctrl + "\\ToolboxBitmap32 @ = " + module + ", 106",
+        ctrl + "\\MiscStatus @ = 0", ctrl + "\\MiscStatus\\1 @ = 131473", ctrl + "\\Version @ = 1.0",
+        ctrl + "\\TypeLib @ = " + kLibId, std::string("Oxbay3Support.Pipeline3DViewCtrl\\CurVer @ = "
+                                                      "Oxbay3Support.Pipeline3DViewCtrl.1")})
+    EXPECT_TRUE(all.count(line)) << line;
+  EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT, page),
+            (std::set<std::string>{" @ = RendererPropPg Class", "Programmable", "InprocServer32",
+                                   "InprocServer32 @ = " + module,
+                                   "InprocServer32 ThreadingModel = Apartment"}));
+  ASSERT_EQ(kelto::com::UnregisterClassTable(entries, module, &lib), S_OK);
+  EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT), (std::set<std::string>{"CLSID"}));
+}
+
+TEST_F(ModuleRegistration, RegistrationStopsAtTheFirstFailingClass) {
+  const kelto::com::ClassEntry entries[] = {
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000001"), "Test.First.1", "Test.First",
+       "First Object", nullptr},
+      // A ProgID must be one key name.
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000002"), "Test\\Bad.1", "Test.Bad",
+       "Bad Object", nullptr},
+      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000003"), "Test.Third.1", "Test.Third",
+       "Third Object", nullptr},
+  };
+  ASSERT_TRUE(SetThreadLocale(0x0407));
+  EXPECT_EQ(kelto::com::RegisterClassTable(entries, "/opt/lib/libtest.so", nullptr), E_INVALIDARG);
+  EXPECT_EQ(GetThreadLocale(), 0x0407u);
+  const std::set<std::string> written = DumpRegistry(HKEY_CLASSES_ROOT);
+  EXPECT_TRUE(written.count("Test.First.1"));
+  EXPECT_FALSE(written.count("Test.Third.1"));
+  EXPECT_FALSE(written.count("CLSID\\{11111111-0000-0000-0000-000000000002}"));
+}
+
+}  // namespace
