@@ -38,8 +38,8 @@ struct ClassRow {
   Family family;
 };
 
-// The module's classes in registration order. The slots are the classes other
-// subsystems have not delivered yet; each becomes a row when its class does.
+// The module's classes in registration order. The slot is a class not
+// delivered yet; it becomes a row when its class does.
 const ClassRow kClasses[] = {
     {"{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}", "GroupColScheme", "Kelto3D.GroupColScheme", Family::Code},
     {"{7CE2469F-2CCA-4B53-9203-6D65A993F6CF}", "UserColScheme", "Kelto3D.UserColScheme", Family::Code},
@@ -53,13 +53,15 @@ const ClassRow kClasses[] = {
     {"{B597D460-0167-4509-8608-54D2D5782D70}", "Circle", "Kelto3D.Circle", Family::Code},
     {"{D5B69544-8201-4943-AF16-8A215971A52C}", "Primitives", "Kelto3D.Primitives", Family::Code},
     {"{E66853D1-018E-402B-8508-546CE2521DBB}", "ModelNodes", "Kelto3D.ModelNodes", Family::Script},
-    // Slots: DragActionTable 6CC9F30F…, PickActionTable 0FEB6171…, WheelActionTable 0892B37F… (Code).
+    {"{6CC9F30F-DB44-4278-9F9F-87A60E07E6BA}", "DragActionTable", "Kelto3D.DragActionTable", Family::Code},
+    {"{0FEB6171-A2F5-46B7-804B-7B8CB6B99657}", "PickActionTable", "Kelto3D.PickActionTable", Family::Code},
+    {"{0892B37F-E2A4-461A-91FE-80244BF35EA7}", "WheelActionTable", "Kelto3D.WheelActionTable", Family::Code},
     {"{63B37CF0-B2D0-451C-8883-48DE63C55CCE}", "Options", "Oxbay3Support.Options", Family::Script},
     {"{DF430037-4234-4DC5-9ADF-E6176DAA13B4}", "SolidModelBuilder", "Oxbay3Support.SolidModelBuilder", Family::Script},
     {"{CD06A39D-6A54-4AA3-A87A-159D8C818488}", "SymbolicModelBuilder", "Kelto3D.SymbolicModelBuilder", Family::Script},
-    // Slots: PipeItems 375DB1C4… (Script), Pipeline3DViewCtrl 50F41F64… (Script, with
-    // the control's keys: see ControlKeysAreWrittenAndRemoved), RendererPropPg
-    // 3BD88B05… (see AClassWithoutProgIdOrTypeLib).
+    {"{375DB1C4-2F2D-4A5E-AFD4-93B8E44A89D6}", "PipeItems", "Oxbay3Support.PipeItems", Family::Script},
+    {"{50F41F64-9919-44F3-B147-E9CB24C6EBD6}", "Pipeline3DViewCtrl", "Oxbay3Support.Pipeline3DViewCtrl", Family::Script},
+    // Slot: RendererPropPg 3BD88B05… (see AClassWithoutProgIdOrTypeLib).
 };
 
 const char* kLibId = "{FD7041E5-BAD1-4944-B2AD-5DD89FEE6CEC}";
@@ -91,6 +93,14 @@ std::set<std::string> Expected(const std::string& modulePath) {
           key + "\\TypeLib", key + "\\TypeLib @ = " + kLibId})
       out.insert(line);
   }
+  // The view control's own keys (see ControlKeysAreWrittenAndRemoved).
+  const std::string ctrl = "CLSID\\{50F41F64-9919-44F3-B147-E9CB24C6EBD6}";
+  for (const std::string& line :
+       {ctrl + "\\Control", ctrl + "\\Insertable", ctrl + "\\ToolboxBitmap32",
+        ctrl + "\\ToolboxBitmap32 @ = " + modulePath + ", 106", ctrl + "\\MiscStatus",
+        ctrl + "\\MiscStatus @ = 0", ctrl + "\\MiscStatus\\1", ctrl + "\\MiscStatus\\1 @ = 131473",
+        ctrl + "\\Version", ctrl + "\\Version @ = 1.0"})
+    out.insert(line);
   const std::string lib = std::string("TypeLib\\") + kLibId;
   const std::string folder = modulePath.substr(0, modulePath.rfind('/'));
   for (const std::string& line :
