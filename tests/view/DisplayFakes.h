@@ -20,7 +20,8 @@ class FakeWindow : public CWindowBase {
  public:
   bool Captured = false, AcceptsFiles = false;
   std::vector<unsigned> Redraws;
-  CClientSize ClientSize() const override { return {200, 100}; }
+  CClientSize Size{200, 100};
+  CClientSize ClientSize() const override { return Size; }
   void SetCapture() override { Captured = true; }
   void ReleaseCapture() override { Captured = false; }
   bool HasCapture() const override { return Captured; }

@@ -90,6 +90,13 @@ TEST_F(DisplayTest, TheDragBindingIsTheExactKeysAtThePress) {
     Send({M::ButtonDown(L, 100, 50, press), M::Move(120, 50, move), M::ButtonUp(L, 120, 50, 0)});
     EXPECT_EQ(Take(), (*step ? Ops{"SaveView", "RestoreView", step} : Ops{})) << press;
   }
+  // A window of no height has nothing to measure zoom or rotation against:
+  // the steps only restore the view (no division by zero).
+  window_.Size = {0, 0};
+  for (unsigned press : {kMkLButton | kMkShift, +kMkLButton, kMkLButton | kMkControl}) {
+    Send({M::ButtonDown(L, 0, 0, press), M::Move(20, 0, press), M::ButtonUp(L, 20, 0, 0)});
+    EXPECT_EQ(Take(), (Ops{"SaveView", "RestoreView"}));
+  }
 }
 
 // The wheel comes in screen coordinates; edges belong to the client area.
