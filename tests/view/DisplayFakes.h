@@ -58,7 +58,9 @@ class RecordingRenderer : public IFRenderer {
   bool SetViewDir(const CVector3&, const CVector3&) override { return Op("SetViewDir"); }
   void Select(CModelNode* n) override { Op("Select"), Selected.push_back(n); }
   void Unselect(CModelNode* n) override { Op("Unselect"), std::erase(Selected, n); }
-  bool IsSelected(CModelNode* n) override { return std::count(Selected.begin(), Selected.end(), n); }
+  bool IsSelected(CModelNode* n) override {
+    return std::count(Selected.begin(), Selected.end(), n);
+  }
   void UnselectAll(std::vector<CModelNode*>& was) override {
     Op("UnselectAll");
     was = std::exchange(Selected, {});

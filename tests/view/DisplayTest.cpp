@@ -46,8 +46,12 @@ class DisplayTest : public ::testing::Test, public CMessageMap {
 // click (here bound to a pick, whose y is flipped: 100 − y).
 TEST_F(DisplayTest, AClickIsAPressAndReleaseWithinFourPixels) {
   display_.ClickActions()[kMkLButton] = &C3DDisplay::PickCentre;
-  for (auto [dx, dy, drags] : {std::tuple{4, 0, false}, {5, 0, true}, {0, -4, false},
-                               {0, 5, true}, {-4, 4, false}, {-5, 1, true}}) {
+  for (auto [dx, dy, drags] : {std::tuple{4, 0, false},
+                               {5, 0, true},
+                               {0, -4, false},
+                               {0, 5, true},
+                               {-4, 4, false},
+                               {-5, 1, true}}) {
     const int x = 100 + dx, y = 50 + dy;
     Send({M::ButtonDown(L, 100, 50, kMkLButton), M::Move(x, y, kMkLButton)});
     EXPECT_TRUE(window_.Captured);
@@ -101,9 +105,12 @@ TEST_F(DisplayTest, TheDragBindingIsTheExactKeysAtThePress) {
 
 // The wheel comes in screen coordinates; edges belong to the client area.
 TEST_F(DisplayTest, TheWheelZoomsOnlyInsideTheClientArea) {
-  for (auto [sx, sy, delta, zoom] :
-       {std::tuple{1000, 500, 120, "ZoomAt 1.2 0 100"}, {1200, 600, -240, "ZoomAt 0.694444 200 0"},
-        {999, 550, 120, ""}, {1201, 550, 120, ""}, {1100, 601, 120, ""}, {1100, 499, 120, ""}}) {
+  for (auto [sx, sy, delta, zoom] : {std::tuple{1000, 500, 120, "ZoomAt 1.2 0 100"},
+                                     {1200, 600, -240, "ZoomAt 0.694444 200 0"},
+                                     {999, 550, 120, ""},
+                                     {1201, 550, 120, ""},
+                                     {1100, 601, 120, ""},
+                                     {1100, 499, 120, ""}}) {
     Send({M::Wheel(delta, sx, sy, 0)});
     EXPECT_EQ(Take(), (*zoom ? Ops{"AdjustCentreDepth", zoom} : Ops{})) << sx << "," << sy;
   }
@@ -122,8 +129,8 @@ TEST_F(DisplayTest, ViewChangedAndTheRedrawOnlyWhenTheViewChanged) {
           M::Move(120, 50, kMkLButton), M::ButtonUp(L, 120, 50, 0), M::Wheel(120, 1100, 550, 0),
           M::DoubleClick(Mid, 10, 10, kMkMButton)});  // centre
     EXPECT_EQ(log_.ViewChanges, changes ? 4 : 0);
-    EXPECT_EQ(window_.Redraws, std::vector<unsigned>(changes ? 4 : 0,
-                                                     kRdwInvalidate | kRdwErase | kRdwUpdateNow));
+    EXPECT_EQ(window_.Redraws,
+              std::vector<unsigned>(changes ? 4 : 0, kRdwInvalidate | kRdwErase | kRdwUpdateNow));
   }
 }
 
@@ -134,16 +141,24 @@ TEST_F(DisplayTest, DefaultBindingsAndTheirScriptingFaces) {
   for (const auto& [k, h] : display_.ClickActions()) click[k] = PickActionOf(h);
   for (const auto& [k, h] : display_.DoubleClickActions()) dbl[k] = PickActionOf(h);
   using namespace kelto3d;
-  EXPECT_EQ(drag, (decltype(drag){{1, daRotateUDLR}, {5, daZoom}, {9, daRotateUDCA}, {6, daPan},
-                                  {14, daZoom}, {16, daPan}, {24, daZoom}}));
+  EXPECT_EQ(drag, (decltype(drag){{1, daRotateUDLR},
+                                  {5, daZoom},
+                                  {9, daRotateUDCA},
+                                  {6, daPan},
+                                  {14, daZoom},
+                                  {16, daPan},
+                                  {24, daZoom}}));
   EXPECT_EQ(click, (decltype(click){{2, paPopupMenu}}));
-  EXPECT_EQ(dbl, (decltype(dbl){{1, paSelect}, {5, paToggleSelect}, {6, paCentre}, {16, paCentre}}));
+  EXPECT_EQ(dbl,
+            (decltype(dbl){{1, paSelect}, {5, paToggleSelect}, {6, paCentre}, {16, paCentre}}));
   EXPECT_EQ(WheelActionOf(display_.WheelActions().at(0)), waZoomInv);
   EXPECT_EQ(display_.WheelActions().size(), 1u);
 
   // A table's face acts on the live bindings: left drag pans from now on.
   auto face = WrapperFace<CComDragActionTable>(&display_.DragActions());
-  ASSERT_TRUE(Put(static_cast<IDragActionTable*>(face.Get()), u"Item", {_variant_t(1), _variant_t(daPan)}).ok());
+  ASSERT_TRUE(
+      Put(static_cast<IDragActionTable*>(face.Get()), u"Item", {_variant_t(1), _variant_t(daPan)})
+          .ok());
   Send({M::ButtonDown(L, 10, 10, 1), M::Move(30, 10, 1)});
   EXPECT_EQ(Take(), (Ops{"SaveView", "BeginPan 10 90", "RestoreView", "PanTo 30 90"}));
 }
@@ -157,10 +172,11 @@ TEST_F(DisplayTest, PicksSelectToggleAndRaiseThePopupMenu) {
     Events events;
     std::vector<CModelNode*> after;
   };
-  for (const Row& r : {Row{{&a, &b}, {}, &C3DDisplay::PickSelect, {{&a, nullptr}, {&b, nullptr}}, {}},
-                       Row{{&a}, {&a, &b}, &C3DDisplay::PickSelect, {{&a, nullptr}, {nullptr, &a}}, {&a}},
-                       Row{{&a}, {&a}, &C3DDisplay::PickToggleSelect, {{&a, nullptr}}, {}},
-                       Row{{&b}, {&a}, &C3DDisplay::PickToggleSelect, {{nullptr, &a}}, {&b, &a}}}) {
+  for (const Row& r :
+       {Row{{&a, &b}, {}, &C3DDisplay::PickSelect, {{&a, nullptr}, {&b, nullptr}}, {}},
+        Row{{&a}, {&a, &b}, &C3DDisplay::PickSelect, {{&a, nullptr}, {nullptr, &a}}, {&a}},
+        Row{{&a}, {&a}, &C3DDisplay::PickToggleSelect, {{&a, nullptr}}, {}},
+        Row{{&b}, {&a}, &C3DDisplay::PickToggleSelect, {{nullptr, &a}}, {&b, &a}}}) {
     renderer_.Selected = r.before;
     renderer_.Hits.clear();
     for (CModelNode* n : r.hits) renderer_.Hits.push_back({n, 0.1, 0.2});

@@ -52,8 +52,8 @@ struct Recorder : CMessageMap {
 std::string Text(const std::vector<CWindowMessage>& ms) {
   std::string s;
   for (const CWindowMessage& m : ms)
-    s += std::to_string(int(m.Kind)) + ":" + std::to_string(m.X) + "," + std::to_string(m.Y) +
-         "/" + std::to_string(m.Keys) + " ";
+    s += std::to_string(int(m.Kind)) + ":" + std::to_string(m.X) + "," + std::to_string(m.Y) + "/" +
+         std::to_string(m.Keys) + " ";
   return s;
 }
 
@@ -90,7 +90,9 @@ class X11WindowTest : public ::testing::Test {
     window_->DispatchPending();
   }
   void Move(int x, int y) { XTestFakeMotionEvent(host_, 0, x + 10, y + 20, 0); }
-  void Button(unsigned b, bool press, unsigned long delay = 0) { XTestFakeButtonEvent(host_, b, press, delay); }
+  void Button(unsigned b, bool press, unsigned long delay = 0) {
+    XTestFakeButtonEvent(host_, b, press, delay);
+  }
   // Pumps as a host does, waiting on the descriptor, for what needs the
   // server to answer the window first.
   bool PumpUntil(K kind) {
@@ -140,8 +142,8 @@ TEST_F(X11WindowTest, PressMoveReleaseGiveMessagesWithKeyWords) {
 }
 
 TEST_F(X11WindowTest, DoubleClicksWithinTheTimeAndDistanceLimits) {
-  for (auto [dx, delay, is_double] : {std::tuple{0, 0ul, true}, {4, 0ul, true}, {5, 0ul, false},
-                                      {0, 600ul, false}}) {
+  for (auto [dx, delay, is_double] :
+       {std::tuple{0, 0ul, true}, {4, 0ul, true}, {5, 0ul, false}, {0, 600ul, false}}) {
     Fake([&] {
       Move(150, 80), Button(3, true), Button(3, false);  // so no earlier press pairs
       Move(40, 40), Button(1, true), Button(1, false);
@@ -149,7 +151,8 @@ TEST_F(X11WindowTest, DoubleClicksWithinTheTimeAndDistanceLimits) {
     });
     const auto presses = rec_->Of({K::ButtonDown, K::ButtonDoubleClick});
     ASSERT_EQ(presses.size(), 3u);
-    EXPECT_EQ(presses[2].Kind, is_double ? K::ButtonDoubleClick : K::ButtonDown) << dx << " " << delay;
+    EXPECT_EQ(presses[2].Kind, is_double ? K::ButtonDoubleClick : K::ButtonDown)
+        << dx << " " << delay;
     EXPECT_EQ(rec_->Of({K::ButtonUp}).size(), 3u);  // the double click's release too
     rec_->got.clear();
   }
