@@ -61,18 +61,37 @@ void C3DDisplay::Detach() {
 bool C3DDisplay::ProcessWindowMessage(const CWindowMessage& m) {
   if (!window_) return false;
   switch (m.Kind) {
-    case MessageKind::ButtonDown: OnButtonDown(m); break;
-    case MessageKind::ButtonUp: OnButtonUp(m); break;
-    case MessageKind::ButtonDoubleClick: OnDoubleClick(m); break;
-    case MessageKind::MouseMove: OnMouseMove(m); break;
-    case MessageKind::MouseWheel: OnWheel(m); break;
-    case MessageKind::CaptureLost: dragging_ = false; break;
-    case MessageKind::Paint: renderer_->Render(); break;
-    case MessageKind::Size: renderer_->Resize(m.Width, m.Height); break;
+    case MessageKind::ButtonDown:
+      OnButtonDown(m);
+      break;
+    case MessageKind::ButtonUp:
+      OnButtonUp(m);
+      break;
+    case MessageKind::ButtonDoubleClick:
+      OnDoubleClick(m);
+      break;
+    case MessageKind::MouseMove:
+      OnMouseMove(m);
+      break;
+    case MessageKind::MouseWheel:
+      OnWheel(m);
+      break;
+    case MessageKind::CaptureLost:
+      dragging_ = false;
+      break;
+    case MessageKind::Paint:
+      renderer_->Render();
+      break;
+    case MessageKind::Size:
+      renderer_->Resize(m.Width, m.Height);
+      break;
     // Handled without erasing: the frame covers the whole window, and an
     // erase first would flicker.
-    case MessageKind::EraseBackground: return true;
-    case MessageKind::DropFiles: OnDropFiles(m); break;
+    case MessageKind::EraseBackground:
+      return true;
+    case MessageKind::DropFiles:
+      OnDropFiles(m);
+      break;
   }
   return false;
 }
