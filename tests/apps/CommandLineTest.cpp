@@ -65,7 +65,7 @@ TEST(CommandLine, UsageErrorsAreOneLineAndAPointerToTheHelp) {
   };
   const Case cases[] = {
       {{}, "kelto3d: which command?"},
-      {{"draw"}, "kelto3d: unknown command \"draw\" (commands: generate, dump, info, render)"},
+      {{"draw"}, "kelto3d: unknown command \"draw\" (commands: generate, convert, dump, info, render)"},
       {{"generate", "-o", "-"}, "kelto3d generate: --components is required"},
       {{"generate", "--components", "-5", "-o", "-"},
        "kelto3d generate: --components: expected a whole number from 0 to 10000000, not \"-5\""},
