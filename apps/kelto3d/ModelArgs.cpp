@@ -41,6 +41,9 @@ void DefineModelOptions(CLI::App& app, ModelChoice& model) {
             NotEmpty("a symbol library file"))
       ->type_name("FILE")
       ->allow_extra_args(false);
+  app.add_flag("--keep-going", model.keepGoing,
+               "skip the PCF blocks and folder files that cannot be read, listing each "
+               "(docs/pcf-format.md)");
 }
 
 void CModelFileCommand::Define(CLI::App& app) {
@@ -98,7 +101,7 @@ std::optional<BuiltModel> BuildModel(const ModelArgs& args,
   auto builder = MakeModelBuilder(args.model, command, err);
   if (!builder) return std::nullopt;
   builder->SetObserver(observer);
-  const auto file = LoadPipingFile(args.file, command, err);
+  const auto file = LoadPipingFile(args.file, command, err, args.model.keepGoing);
   if (!file) return std::nullopt;
   auto root = BuildFileModel(builder->Builder(), file.Get(), args.file, command, err);
   if (!root) return std::nullopt;
@@ -145,7 +148,7 @@ bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builde
 }
 
 kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const char* command,
-                                              std::ostream& err) {
+                                              std::ostream& err, bool keepGoing) {
   const std::string prefix = std::string("kelto3d ") + command + ": ";
   kelto::com::ComPtr<IKeltoFile> file;
   const HRESULT created = CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
@@ -156,6 +159,9 @@ kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const cha
         << kelto::com::DescribeHResult(created) << ")\n";
     return {};
   }
+  kelto::com::ComPtr<IKeltoFileLoading> loading;
+  file->QueryInterface(kelto::com::IidOf<IKeltoFileLoading>(), loading.PutVoid());
+  if (loading) loading->put_KeepGoing(keepGoing ? VARIANT_TRUE : VARIANT_FALSE);
   try {
     const _bstr_t bpath(path);
     kelto::com::ThrowIfFailed(file->Load(bpath.GetBSTR()), kelto::com::IidOf<IKeltoFile>());
@@ -167,6 +173,13 @@ kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const cha
       description = "cannot read " + path + ": " + description;
     err << prefix << PrintableText(description) << '\n';
     return {};
+  }
+  // What the load worked around: skipped PCF blocks, unknown component types.
+  _bstr_t warnings;
+  if (loading && SUCCEEDED(loading->get_Warnings(warnings.GetAddress()))) {
+    std::istringstream lines(warnings.str());
+    for (std::string line; std::getline(lines, line);)
+      err << prefix << "warning: " << line << '\n';
   }
   return file;
 }

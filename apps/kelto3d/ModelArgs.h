@@ -83,8 +83,10 @@ bool ConfigureSolidBuilder(const ModelChoice& choice, CSolidModelBuilder& builde
 
 // Loads a piping file through the piping-data library. On failure writes a
 // message naming the file to err and returns null.
+// With keepGoing, unreadable PCF blocks and folder files are skipped; what
+// the load worked around is written to err as warnings.
 kelto::com::ComPtr<IKeltoFile> LoadPipingFile(const std::string& path, const char* command,
-                                              std::ostream& err);
+                                              std::ostream& err, bool keepGoing = false);
 
 // Builds the model of a loaded file. On failure writes a message naming the
 // file to err and returns null.

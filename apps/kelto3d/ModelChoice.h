@@ -29,6 +29,8 @@ struct ModelChoice {
   std::optional<std::string> typeTable;
   // Symbol library files, symbolic only; a later file is searched first.
   std::vector<std::string> symbols;
+  // --keep-going: skip the parts of piping files that cannot be read.
+  bool keepGoing = false;
 };
 
 // The problem with arguments that do not apply to the chosen representation

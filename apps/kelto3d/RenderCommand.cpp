@@ -183,7 +183,7 @@ std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress
     const auto bytes = std::filesystem::file_size(path, ec);
     if (!ec && bytes > kLargeFileBytes) progress.TurnOn();
     progress.Say("loading " + path);
-    const auto file = LoadPipingFile(path, kCommand, err);
+    const auto file = LoadPipingFile(path, kCommand, err, args.model.keepGoing);
     if (!file) return std::nullopt;
     const std::size_t expected = CountComponents(file.Get());
     if (expected > CRenderProgress::kLargeModel) progress.TurnOn();

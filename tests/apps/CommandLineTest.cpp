@@ -65,8 +65,8 @@ TEST(CommandLine, UsageErrorsAreOneLineAndAPointerToTheHelp) {
   };
   const Case cases[] = {
       {{}, "kelto3d: which command?"},
-      {{"draw"}, "kelto3d: unknown command \"draw\" (commands: generate, dump, info, render, register, "
-       "unregister, classes)"},
+      {{"draw"}, "kelto3d: unknown command \"draw\" (commands: generate, convert, dump, info, render, "
+       "register, unregister, classes)"},
       {{"generate", "-o", "-"}, "kelto3d generate: --components is required"},
       {{"generate", "--components", "-5", "-o", "-"},
        "kelto3d generate: --components: expected a whole number from 0 to 10000000, not \"-5\""},

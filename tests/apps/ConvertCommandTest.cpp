@@ -19,7 +19,7 @@ struct Ran {
   std::string out, err;
 };
 
-Ran Run(const std::vector<std::string>& args) {
+Ran Tool(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   const int code = kelto::cli::RunCommandLine(args, out, err);
   return {code, out.str(), err.str()};
@@ -27,7 +27,7 @@ Ran Run(const std::vector<std::string>& args) {
 
 // The dump without its first line, which names the file.
 std::string Dump(const std::string& path) {
-  const Ran r = Run({"dump", "--detail", path});
+  const Ran r = Tool({"dump", "--detail", path});
   EXPECT_EQ(r.code, 0) << r.err;
   return r.out.substr(r.out.find('\n') + 1);
 }
@@ -37,7 +37,7 @@ std::string Dump(const std::string& path) {
 TEST(ConvertCommand, RoundTripThroughPcfGivesTheSameDump) {
   kelto::test::TempDir dir;
   const std::string generated = (dir.path() / "generated.json").string();
-  ASSERT_EQ(Run({"generate", "--components", "3000", "--seed", "3", "-o", generated}).code, 0);
+  ASSERT_EQ(Tool({"generate", "--components", "3000", "--seed", "3", "-o", generated}).code, 0);
   std::vector<std::string> plants{generated};
   for (const char* name : {"drain-spool.json", "pump-station.json", "steam-header.json",
                            "pipe-rack.json"})
@@ -45,9 +45,9 @@ TEST(ConvertCommand, RoundTripThroughPcfGivesTheSameDump) {
   for (const std::string& plant : plants) {
     const std::string pcf = (dir.path() / "plant.pcf").string();
     const std::string back = (dir.path() / "back.json").string();
-    const Ran there = Run({"convert", plant, pcf});
+    const Ran there = Tool({"convert", plant, pcf});
     ASSERT_EQ(there.code, 0) << there.err;
-    ASSERT_EQ(Run({"convert", pcf, back}).code, 0);
+    ASSERT_EQ(Tool({"convert", pcf, back}).code, 0);
     EXPECT_EQ(Dump(back), Dump(plant)) << plant;
     EXPECT_EQ(there.err, "") << plant;
   }
@@ -58,7 +58,7 @@ TEST(ConvertCommand, PcfSamplesConvertAndDumpTheSameAsJson) {
   for (const char* name : {"pcf/pump-suction-discharge.pcf", "pcf/steam-header.pcf",
                            "pcf/inch-bores-mm-coordinates.pcf"}) {
     const std::string json = (dir.path() / "sample.json").string();
-    ASSERT_EQ(Run({"convert", Example(name), json, "--units-bore", "mm"}).code, 0);
+    ASSERT_EQ(Tool({"convert", Example(name), json, "--units-bore", "mm"}).code, 0);
     EXPECT_EQ(Dump(json), Dump(Example(name))) << name;
   }
 }
@@ -69,11 +69,11 @@ TEST(ConvertCommand, KeepGoingListsWhatWasSkipped) {
   std::ofstream(in) << "PIPELINE-REFERENCE L\nPIPE\n    END-POINT 0 0 0 1\n    END-POINT 9 0 0 1\n"
                        "VALVE\n    END-POINT 9 0 0 1\n";
   const std::string out = (dir.path() / "out.json").string();
-  const Ran strict = Run({"convert", in, out});
+  const Ran strict = Tool({"convert", in, out});
   EXPECT_EQ(strict.code, 1);
   EXPECT_EQ(strict.err, "kelto3d convert: " + in +
                             ":5: VALVE: VALVE needs 2 END-POINT lines, found 1\n");
-  const Ran lenient = Run({"convert", "--keep-going", in, out});
+  const Ran lenient = Tool({"convert", "--keep-going", in, out});
   EXPECT_EQ(lenient.code, 0);
   EXPECT_EQ(lenient.err, "kelto3d convert: warning: " + in +
                              ":5: skipped the VALVE block (lines 5 to 6): line 5: VALVE: VALVE "
@@ -92,12 +92,27 @@ TEST(ConvertCommand, BadArgumentsAreNamed) {
       {{"convert", "--fast", "a.json", "b.pcf"}, "--fast"},
   };
   for (const auto& c : cases) {
-    const Ran r = Run(c.args);
+    const Ran r = Tool(c.args);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err.rfind("kelto3d convert: ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find(c.problem), std::string::npos) << r.err;
   }
-  const Ran help = Run({"convert", "--help"});
+  const Ran help = Tool({"convert", "--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("--keep-going"), std::string::npos);
+}
+
+TEST(ConvertCommand, ModelCommandsReadPastBadBlocksWhenAsked) {
+  kelto::test::TempDir dir;
+  const std::string in = (dir.path() / "in.pcf").string();
+  std::ofstream(in) << "PIPELINE-REFERENCE L\nPIPE\n    END-POINT 0 0 0 1\n    END-POINT 9 0 0 1\n"
+                       "VALVE\n    END-POINT 9 0 0 1\n";
+  for (const char* command : {"info", "dump"}) {
+    EXPECT_EQ(Tool({command, in}).code, 1) << command;
+    const Ran r = Tool({command, "--keep-going", in});
+    EXPECT_EQ(r.code, 0) << command << r.err;
+    EXPECT_EQ(r.err, std::string("kelto3d ") + command + ": warning: " + in +
+                         ":5: skipped the VALVE block (lines 5 to 6): line 5: VALVE: VALVE needs "
+                         "2 END-POINT lines, found 1\n");
+  }
 }

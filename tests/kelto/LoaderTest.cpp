@@ -274,8 +274,10 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const auto& [path, message] :
        {std::pair{missing, ": cannot open the file (No such file or directory)"},
-        std::pair{dir.path(), ": cannot read the file (not a regular file)"},
-        std::pair{fifo, ": cannot read the file (not a regular file)"}}) {
+        // A folder is a plant of its piping files (PlantLoaderTest.cpp).
+        std::pair{dir.path(), ": the folder holds no .pcf or .json files"},
+        std::pair{fifo, ": cannot read the file (not a regular file)"},
+        std::pair{std::filesystem::path("/dev/null"), ": cannot read the file (not a regular file)"}}) {
     try {
       file.Load(path);
       ADD_FAILURE() << "loaded " << path;

@@ -150,9 +150,9 @@ TEST_F(LateBound, NamesHaveTheDocumentedDispids) {
     DISPID id;
   };
   const std::vector<Row> rows = {
-      {file.Get(), "Pipelines", 1},
-      {file.Get(), "Load", 2},
-      {file.Get(), "Path", 3},
+      {static_cast<IKeltoFile*>(file.Get()), "Pipelines", 1},
+      {static_cast<IKeltoFile*>(file.Get()), "Load", 2},
+      {static_cast<IKeltoFile*>(file.Get()), "Path", 3},
       {valve.Get(), "Id", 1},
       {valve.Get(), "Attributes", 5},
       {valve.Get(), "Details", 6},
