@@ -3,6 +3,7 @@
 // or finds in the folders it is given (seed corpora and kept reproducers), in
 // name order. A fault aborts, as it would under libFuzzer; the sanitizer
 // build then reports it. So a crash fixed once stays fixed in every test run.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

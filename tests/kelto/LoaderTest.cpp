@@ -145,7 +145,7 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        R"({"pipelines": [)" + std::string(100000, '[') + R"(], "format": "kelto-piping"})",
        "t.json: /pipelines/0: expected an object, found an array"},
       {"item code out of range before the header",
-       R"({"pipelines": [{"id": "L", "components": [{"itemCode": 1e13}]}], "version": 1, )"
+       R"({"pipelines": [{"id": "L", "components": [{"itemCode": 10000000000000}]}], "version": 1, )"
        R"("format": "kelto-piping"})",
        "t.json: /pipelines/0/components/0/itemCode: item code 10000000000000 does not fit in 32 "
        "bits"},

@@ -211,16 +211,17 @@ TEST_F(ConstructionTest, DrawLegsFlangesTenMillimetresApartGetFiveMillimetreFace
                    "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
                    "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
                    "Cone (10, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff"}));
-  // Coincident flanged ends: the flanges become discs square to the nearest leg.
+  // Coincident flanged ends: the flanges become discs square to the nearest
+  // leg, whose direction (given unscaled) counts as a unit vector.
   const Comp flat = Comp("F", "Flange", "Flanges")
                         .Point("Run_1", {0, 0, 0}, 100, "FL")
                         .Point("Run_2", {0, 0, 0}, 100, "FL")
                         .Leg("Run_1", "Run_2", CVector3(0, 0, 2));
   EXPECT_EQ(Draw(&DrawLegs, flat),
-            (Lines{"Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 2) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 225 normal (0, 0, 2) colour 0xff00ff"}));
+            (Lines{"Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff",
+                   "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
+                   "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
+                   "Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff"}));
 }
 
 TEST_F(ConstructionTest, DrawLegsLinesForZeroBoresAndSkipsLegsWithoutPoints) {
