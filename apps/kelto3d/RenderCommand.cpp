@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 
@@ -18,6 +20,12 @@
 #include "render/GLRenderer.h"
 
 namespace kelto::cli {
+
+namespace {
+bool g_exitWhenRendered = false;
+}  // namespace
+
+void ExitWhenRendered() { g_exitWhenRendered = true; }
 
 namespace {
 
@@ -141,8 +149,7 @@ void FrameBox(CGLRenderer& renderer, const CBoundBox& box) {
     if (vp.Width <= 0 || vp.Height <= 0) return;
     double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
     for (int corner = 0; corner < 8; ++corner) {
-      const CPoint3 p{corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
-                      corner & 4 ? hi.z : lo.z};
+      const CPoint3 p{corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y, corner & 4 ? hi.z : lo.z};
       const CPoint3 w = matrices.Project(p);
       minX = std::min(minX, w.x), maxX = std::max(maxX, w.x);
       minY = std::min(minY, w.y), maxY = std::max(maxY, w.y);
@@ -152,8 +159,7 @@ void FrameBox(CGLRenderer& renderer, const CBoundBox& box) {
     // Recentre on the middle of the projected box, at the depth of the centre.
     const CPoint3 centre = renderer.GetView().Centre;
     const double depth = matrices.Project(centre).z;
-    const CPoint3 middle =
-        matrices.Unproject({(minX + maxX) / 2, (minY + maxY) / 2, depth});
+    const CPoint3 middle = matrices.Unproject({(minX + maxX) / 2, (minY + maxY) / 2, depth});
     if (std::isfinite(middle.x + middle.y + middle.z)) renderer.SetCentre(middle);
     double factor = 1e300;
     if (spanX > 0.0) factor = std::min(factor, kFill * vp.Width / spanX);
@@ -219,7 +225,7 @@ void CRenderCommand::Check() {
   if (m_args.landscape && !m_args.paper) throw UsageError("--landscape needs --paper");
 }
 
-int CRenderCommand::Run(std::ostream&, std::ostream& err) {
+int CRenderCommand::Run(std::ostream& out, std::ostream& err) {
   const RenderArgs& a = m_args;
   try {
     // Destroyed in reverse: the renderer lets go of the tree's display lists
@@ -248,14 +254,14 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
       return 1;
     }
     if (progress.On())
-      renderer.SetBuildProgress([&progress, quarter = std::size_t(0)](
-                                    const CGLRenderer::CBuildProgress& p) mutable {
-        if (p.Done == 0) quarter = 0;
-        const std::size_t q = p.Total ? p.Done * 4 / p.Total : 4;
-        if (p.Done != 0 && q == quarter) return;  // a line a quarter is enough
-        quarter = q;
-        progress.Say(BuildProgressText(p));
-      });
+      renderer.SetBuildProgress(
+          [&progress, quarter = std::size_t(0)](const CGLRenderer::CBuildProgress& p) mutable {
+            if (p.Done == 0) quarter = 0;
+            const std::size_t q = p.Total ? p.Done * 4 / p.Total : 4;
+            if (p.Done != 0 && q == quarter) return;  // a line a quarter is enough
+            quarter = q;
+            progress.Say(BuildProgressText(p));
+          });
     renderer.Init(model->root.get(), surface.get());
     renderer.SetBuildProgress(nullptr);
     renderer.Resize(layout.framing.width, layout.framing.height);
@@ -272,6 +278,12 @@ int CRenderCommand::Run(std::ostream&, std::ostream& err) {
     if (!layout.vectors) renderer.Render();
     progress.Say("writing " + a.output);
     if (!WriteRendering(*surface, *model->root, renderer.GetView(), a, err)) return 1;
+    if (g_exitWhenRendered) {
+      out.flush();
+      err.flush();
+      std::fflush(nullptr);
+      std::_Exit(0);
+    }
   } catch (const UsageError&) {
     throw;
   } catch (const std::exception& e) {

@@ -4,8 +4,10 @@
 //
 //   load           KeltoFile.Load of the generated file
 //   solid          the solid model (CSolidModelBuilder::BuildModel)
-//   symbolic       the symbolic model of the same file (built, then freed
-//                  outside the time; the render goes on with the solid one)
+//   symbolic       the symbolic model of the same file, in a fresh process
+//                  of its own that loads the file first (a render builds
+//                  one model or the other, and the other's freed memory
+//                  would stay in the figures of the phases after it)
 //   context        the 1600×1000 off-screen surface and its GL context
 //   lists          CGLRenderer::Init: every display list
 //   first_frame    standard view, fitted, and the first Render
@@ -46,25 +48,31 @@ using kelto::bench::PhaseLog;
 constexpr const char* kPhases[] = {"load",  "solid",       "symbolic",     "context",
                                    "lists", "first_frame", "steady_frame", "exit"};
 
-void Phases(const std::string& path, PhaseClock& clock) {
-  clock.Start();
+kelto::com::ComPtr<IKeltoFile> Load(const std::string& path) {
   kelto::com::ComPtr<IKeltoFile> file;
   kelto::com::ThrowIfFailed(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
                                              kelto::com::IidOf<IKeltoFile>(), file.PutVoid()));
   kelto::com::ThrowIfFailed(file->Load(_bstr_t(path.c_str()).GetBSTR()));
+  return file;
+}
+
+void Symbolic(const std::string& path, PhaseClock& clock) {
+  kelto::com::ComPtr<IKeltoFile> file = Load(path);
+  CSymbolicModelBuilder symbolic;
+  clock.Start();
+  CModelNode::NodePtr lines = symbolic.BuildModel(file.Get());
+  clock.Stop("symbolic");
+}
+
+void Phases(const std::string& path, PhaseClock& clock) {
+  clock.Start();
+  kelto::com::ComPtr<IKeltoFile> file = Load(path);
   clock.Stop("load");
 
   clock.Start();
   auto solid = std::make_unique<CSolidModelBuilder>();
   CModelNode::NodePtr root = solid->BuildModel(file.Get());
   clock.Stop("solid");
-
-  {
-    CSymbolicModelBuilder symbolic;
-    clock.Start();
-    CModelNode::NodePtr lines = symbolic.BuildModel(file.Get());
-    clock.Stop("symbolic");
-  }
 
   clock.Start();
   auto surface = std::make_unique<kelto::gl::CGLDIBSurface>(1600, 1000);
@@ -108,6 +116,9 @@ const PhaseLog& LogFor(std::size_t components) {
                                                 "-" + std::to_string(components) + ".json");
   std::ofstream(path, std::ios::binary) << kelto::data::Generate(components, 1);
   PhaseLog log = kelto::bench::RunFresh([&](PhaseClock& clock) { Phases(path.string(), clock); });
+  for (auto& entry :
+       kelto::bench::RunFresh([&](PhaseClock& clock) { Symbolic(path.string(), clock); }))
+    log.insert(entry);
   std::filesystem::remove(path);
   return logs[components] = std::move(log);
 }

@@ -241,6 +241,9 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // Compiles the block of kDetailLevels lists at `list` for a shared shape.
   void CompileShared(unsigned list, const CPrimitive& shape) const;
   void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera, double pixels) const;
+  // Compiles the node's centre-line list (see LineListId); false when there
+  // is no list name to be had.
+  bool CompileLineList(const CModelNode* node, NodeData& data) const;
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
   // The material a primitive is drawn with: its colour (red when selected),
   // emissive for lines and circles.
@@ -340,6 +343,10 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   std::uint32_t Name() const { return m_name; }
   // The largest diameter of a bend or cone drawn in the node's own list.
   double DetailDiameter() const { return m_detailDiameter; }
+  // The list of the node's drawing as centre lines only (what its own list
+  // draws at base 2, in one run of lines a colour): 0 until a frame first
+  // needs it after the node's list was compiled.
+  unsigned LineListId() const { return m_lineListCurrent ? m_lineListId : 0; }
 
  private:
   friend class CGLRenderer;
@@ -359,4 +366,6 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   std::vector<unsigned> m_lists;
   std::uint32_t m_name = 0;
   double m_detailDiameter = 0.0;
+  unsigned m_lineListId = 0;
+  bool m_lineListCurrent = false;
 };

@@ -30,12 +30,16 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <limits>
+#include <map>
+#include <vector>
 
 #include "core/Primitive.h"
 #include "render/BendCanonical.h"
 #include "render/ConeCanonical.h"
+#include "render/CurvePath.h"
 #include "render/GLRenderer.h"
 #include "render/Material.h"
 #include "render/Picking.h"
@@ -262,6 +266,7 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   }
 
   data->m_inParentList = false;
+  data->m_lineListCurrent = false;
   data->m_detailDiameter = LargestDiameter(node->GetGeometry());
   if (data->m_listId == 0) data->m_listId = glGenLists(1);
   const bool compiled = data->m_listId != 0;  // else no context, or out of names
@@ -410,8 +415,15 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     const double across = PixelsAcross(data->m_detailDiameter, box, camera);
     level = across < kCentreLinePixels ? 2 : across < pixels ? 1 : 0;
   }
-  glListBase(level);
-  glCallList(data->m_listId);
+  // A list of lines only draws a pipeline of centre lines as one run of
+  // lines a colour: no call, matrix, name or material per component.
+  NodeData* lines = level == 2 ? GetNodeData(node) : nullptr;
+  if (lines && (lines->m_lineListCurrent || CompileLineList(node, *lines))) {
+    glCallList(lines->m_lineListId);
+  } else {
+    glListBase(level);
+    glCallList(data->m_listId);
+  }
   ++m_frameStats.Lists;
   if (level > 0) ++m_frameStats.Reduced;
   if (level == 2) ++m_frameStats.CentreLines;
@@ -427,6 +439,69 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     DrawNodeLists(child.get(), camera, pixels);
   }
   if (pushed) glPopName();
+}
+
+namespace {
+
+// The centre lines of a node's primitives, by colour, as pairs of points.
+using LinesByColour = std::map<std::int32_t, std::vector<CPoint3>>;
+
+void AddCentreLines(const CGeometrySet& geometry, bool selected, int bendSteps,
+                    LinesByColour& lines) {
+  for (const CPrimitive& primitive : geometry) {
+    std::vector<CPoint3>* out = nullptr;
+    const auto colourOf = [&](std::int32_t colour) -> std::vector<CPoint3>& {
+      return lines[selected ? kSelectionColour : colour];
+    };
+    if (const auto* cone = primitive.GetCone()) {
+      out = &colourOf(cone->Colour);
+      out->insert(out->end(), {cone->Start, cone->End});
+    } else if (const auto* snout = primitive.GetSnout()) {
+      out = &colourOf(snout->Colour);
+      out->insert(out->end(), {snout->Start, snout->End});
+    } else if (const auto* line = primitive.GetLine()) {
+      out = &colourOf(line->Colour);
+      out->insert(out->end(), {line->Start, line->End});
+    } else if (const auto* bend = primitive.GetCurvedCone()) {
+      out = &colourOf(bend->Colour);
+      const CCurvePath path(bend->Start, bend->Centre, bend->End);
+      CPoint3 from = bend->Start;
+      for (int i = 1; i <= bendSteps; ++i) {
+        const CPoint3 to = i == bendSteps ? bend->End : path.GetPoint(double(i) / bendSteps);
+        out->insert(out->end(), {from, to});
+        from = to;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool CGLRenderer::CompileLineList(const CModelNode* node, NodeData& data) const {
+  if (data.m_lineListId == 0) data.m_lineListId = glGenLists(1);
+  if (data.m_lineListId == 0) return false;
+  const int steps = std::max(2, ReducedTessellation(m_tessellation).BendSteps);
+  LinesByColour lines;
+  AddCentreLines(node->GetGeometry(), data.m_selection != 0, steps, lines);
+  for (const auto& [key, child] : node->GetChildren()) {
+    const NodeData* childData = GetNodeData(child.get());
+    if (childData && child->GetChildren().empty())
+      AddCentreLines(child->GetGeometry(), childData->m_selection != 0, steps, lines);
+  }
+  glNewList(data.m_lineListId, GL_COMPILE);
+  glDisable(GL_LIGHTING);
+  glLineWidth(m_normalLineWidth);
+  for (const auto& [colour, points] : lines) {
+    const std::array<float, 4> rgba = ColourVector(colour);
+    glColor4fv(rgba.data());
+    glBegin(GL_LINES);
+    for (const CPoint3& p : points) glVertex3d(p.x, p.y, p.z);
+    glEnd();
+  }
+  glEnable(GL_LIGHTING);
+  glEndList();
+  data.m_lineListCurrent = true;
+  return true;
 }
 
 // --------------------------------------------------------------- selection

@@ -94,6 +94,32 @@ TEST_F(RendererDetail, ReducedDetailShowsTheSamePlant) {
   EXPECT_LT(colourDiffers, fullLit * 0.10);
 }
 
+// Pipes far under a pixel: every pipeline is drawn as its centre lines, in
+// its colours, and a selection still shows.
+TEST_F(RendererDetail, PipelinesUnderAPixelAreCentreLinesThatShowSelection) {
+  Build(0.005);
+  RenderFrame();
+  EXPECT_EQ(Stats().CentreLines, kSide * kSide);
+  const auto count = [&](bool red) {
+    int n = 0;
+    for (int y = 0; y < kSize; ++y)
+      for (int x = 0; x < kSize; ++x) {
+        const Rgb c = Pixel(x, y);
+        n += red ? c.r > 200 && c.g < 50 : c.g > 200 && c.r < 50;
+      }
+    return n;
+  };
+  const int green = count(false);
+  EXPECT_GT(green, kSide * kSide * 20) << "lines, not specks";
+  EXPECT_EQ(count(true), 0);
+
+  CModelNode* pipeline = tree_.Root()->GetChildren().begin()->second.get();
+  renderer_->Select(pipeline);
+  RenderFrame();
+  EXPECT_GT(count(true), 20);
+  EXPECT_LT(count(false), green);
+}
+
 TEST_F(RendererDetail, SubtreesOutOfViewAreSkipped) {
   Build(0.2);
   RenderFrame();
