@@ -85,10 +85,6 @@ class MachineClasses {
 bool RunModule(const Verb& verb, const std::string& module, bool system, std::ostream& out,
                std::ostream& err) {
   std::error_code ec;
-  if (!std::filesystem::exists(module, ec)) {
-    err << "kelto3d " << verb.command << ": module not found: " << module << "\n";
-    return false;
-  }
   // Modules stay loaded: the runtime never unloads them (docs/runtime-modules.md).
   void* handle = dlopen(std::filesystem::absolute(module, ec).c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
@@ -170,6 +166,17 @@ int CRegisterCommand::Run(std::ostream& out, std::ostream& err) {
         << ": the installation's modules were not found next to this program; name them\n";
     return 1;
   }
+  // Missing files are reported before anything is written, so a mistyped
+  // name never leaves a store behind.
+  bool ok = true;
+  std::erase_if(modules, [&](const std::string& module) {
+    std::error_code ec;
+    if (std::filesystem::exists(module, ec)) return false;
+    err << "kelto3d " << verb.command << ": module not found: " << module << "\n";
+    ok = false;
+    return true;
+  });
+  if (modules.empty()) return 1;
   std::string error;
   std::optional<MachineClasses> machine;
   if (m_system) {
@@ -179,7 +186,6 @@ int CRegisterCommand::Run(std::ostream& out, std::ostream& err) {
       return 1;
     }
   }
-  bool ok = true;
   for (const std::string& module : modules) ok = RunModule(verb, module, m_system, out, err) && ok;
   return ok ? 0 : 1;
 }

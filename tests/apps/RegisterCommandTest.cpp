@@ -1,6 +1,7 @@
 // kelto3d register / unregister / classes in a temporary settings store.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +49,9 @@ TEST_F(RegisterCommand, ModulesThatCannotBeRegisteredAreNamedWithTheReason) {
     EXPECT_EQ(r.code, c.code) << c.args.back();
     EXPECT_TRUE(Has(r.err, c.message)) << r.err;
   }
+  // A mistyped module leaves no machine store behind.
+  EXPECT_EQ(RunTool({"register", "--system", "/no/such/lib.so"}).code, 1);
+  EXPECT_FALSE(std::filesystem::exists(home_.machinePath()));
   // One bad module does not stop the others.
   const Result both = RunTool({"register", "/no/such/lib.so", KELTO_COMPONENT_MODULE_PATH});
   EXPECT_EQ(both.code, 1);
