@@ -262,7 +262,7 @@ TEST(PcfReader, RealFileHabitsAreRead) {
       "pipeline-reference A\r\n\tpiping-spec Z1\r\n"
       "pipe\r\n\tend-point 0 0 0 50 bw\r\n\tend-point 10 0 0 50 bw\r\n"
       "\tfabrication-item\r\n\tcomponent-attribute1 Stra\xDF" "e 5\xB0\r\n"
-      "PIPELINE-REFERENCE B\r\nPIPE\r\n\tEND-POINT 20 0 0 50\r\n\tEND-POINT 30 0 0 50\r\n"
+      "PIPELINE-REFERENCE B\r\nPIPE\r\n\tEND-POINT 20 0 0\r\n\tEND-POINT 30 0 0 50\r\n"
       "PIPELINE-REFERENCE A\r\nPIPE\r\n\tEND-POINT 10 0 0 50\r\n\tEND-POINT 20 0 0 50\r\n";
   const auto file = Loaded(text);
   ASSERT_EQ(file->Pipelines().size(), 2u);
@@ -273,6 +273,9 @@ TEST(PcfReader, RealFileHabitsAreRead) {
   EXPECT_EQ(first.AttributeValue("COMPONENT-ATTRIBUTE1").value_or(""), "Stra\u00DFe 5\u00B0");
   EXPECT_EQ(file->Text(P(first, "Run_1").endType), "BW");  // "FL..." decides flanges
   EXPECT_NE(first.Id(), file->Components()[1]->Id());
+  // A point written without a bore has none, not a made-up one.
+  const Component& second = *file->Pipelines()[1]->Components()[0];
+  EXPECT_EQ(P(second, "Run_1").bore, 0.0);
 }
 
 TEST(PcfReader, UnknownComponentsAreKeptWithAWarningNamingTheLine) {
