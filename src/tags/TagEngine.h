@@ -102,9 +102,9 @@ class CTagEngine : public CWrappedClass {
   TagMap GetTags(IDispatch* object) const;
 
   // Work units one GetTags may spend (see the contracts above). The default
-  // is a few tenths of a second of matching on this class of machine; real
+  // is about a tenth of a second of matching on this class of machine; real
   // rule sets use a tiny fraction of it.
-  static constexpr std::size_t kDefaultWorkLimit = 20'000'000;
+  static constexpr std::size_t kDefaultWorkLimit = 5'000'000;
   void SetWorkLimit(std::size_t units) { m_workLimit = units; }
   std::size_t WorkLimit() const { return m_workLimit; }
   // What the last GetTags found wrong while evaluating, and the work it did.
