@@ -13,14 +13,14 @@
 #include "view/ActionTables.h"
 #include "view/Display.h"
 
-#define KELTO_ACTION_TABLE_DISPATCH_MAP(I)                                                 \
-  KELTO_DISPATCH_MAP(                                                                      \
-      I, kelto::com::Method<&I::Add>("Add", kelto3d::kDispidActionTableAdd),               \
-      kelto::com::Method<&I::Remove>("Remove", kelto3d::kDispidActionTableRemove),         \
+#define KELTO_ACTION_TABLE_DISPATCH_MAP(I)                                                  \
+  KELTO_DISPATCH_MAP(                                                                       \
+      I, kelto::com::Method<&I::Add>("Add", kelto3d::kDispidActionTableAdd),                \
+      kelto::com::Method<&I::Remove>("Remove", kelto3d::kDispidActionTableRemove),          \
       kelto::com::Method<&I::RemoveAll>("RemoveAll", kelto3d::kDispidActionTableRemoveAll), \
-      kelto::com::PropGet<&I::get_Item>("Item", kelto3d::kDispidActionTableItem),          \
-      kelto::com::PropPut<&I::put_Item>("Item", kelto3d::kDispidActionTableItem),          \
-      kelto::com::PropGet<&I::get_Count>("Count", kelto3d::kDispidActionTableCount),       \
+      kelto::com::PropGet<&I::get_Item>("Item", kelto3d::kDispidActionTableItem),           \
+      kelto::com::PropPut<&I::put_Item>("Item", kelto3d::kDispidActionTableItem),           \
+      kelto::com::PropGet<&I::get_Count>("Count", kelto3d::kDispidActionTableCount),        \
       kelto::com::Method<&I::Keys>("Keys", kelto3d::kDispidActionTableKeys))
 
 KELTO_ACTION_TABLE_DISPATCH_MAP(kelto3d::IDragActionTable);
@@ -60,8 +60,8 @@ class CComActionTable
           CComActionTable<Traits>,
           CCollectionOnWrappedMapImpl<CComActionTable<Traits>, typename Traits::Interface,
                                       typename Traits::Map, kelto3d::MouseKeys, unsigned,
-                                      typename Traits::Action,
-                                      typename Traits::Map::mapped_type, LONG>,
+                                      typename Traits::Action, typename Traits::Map::mapped_type,
+                                      LONG>,
           kelto::com::SupportErrorInfo<typename Traits::Interface>>,
       public CComWrapper<typename Traits::Map, CComActionTable<Traits>, Traits,
                          typename Traits::Interface, typename Traits::Map*,

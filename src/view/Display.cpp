@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "core/ModelNode.h"
@@ -60,18 +61,37 @@ void C3DDisplay::Detach() {
 bool C3DDisplay::ProcessWindowMessage(const CWindowMessage& m) {
   if (!window_) return false;
   switch (m.Kind) {
-    case MessageKind::ButtonDown: OnButtonDown(m); break;
-    case MessageKind::ButtonUp: OnButtonUp(m); break;
-    case MessageKind::ButtonDoubleClick: OnDoubleClick(m); break;
-    case MessageKind::MouseMove: OnMouseMove(m); break;
-    case MessageKind::MouseWheel: OnWheel(m); break;
-    case MessageKind::CaptureLost: dragging_ = false; break;
-    case MessageKind::Paint: renderer_->Render(); break;
-    case MessageKind::Size: renderer_->Resize(m.Width, m.Height); break;
+    case MessageKind::ButtonDown:
+      OnButtonDown(m);
+      break;
+    case MessageKind::ButtonUp:
+      OnButtonUp(m);
+      break;
+    case MessageKind::ButtonDoubleClick:
+      OnDoubleClick(m);
+      break;
+    case MessageKind::MouseMove:
+      OnMouseMove(m);
+      break;
+    case MessageKind::MouseWheel:
+      OnWheel(m);
+      break;
+    case MessageKind::CaptureLost:
+      dragging_ = false;
+      break;
+    case MessageKind::Paint:
+      renderer_->Render();
+      break;
+    case MessageKind::Size:
+      renderer_->Resize(m.Width, m.Height);
+      break;
     // Handled without erasing: the frame covers the whole window, and an
     // erase first would flicker.
-    case MessageKind::EraseBackground: return true;
-    case MessageKind::DropFiles: OnDropFiles(m); break;
+    case MessageKind::EraseBackground:
+      return true;
+    case MessageKind::DropFiles:
+      OnDropFiles(m);
+      break;
   }
   return false;
 }
@@ -148,52 +168,46 @@ void C3DDisplay::Notify(bool changed) {
 // Every drag step starts again from the view saved at dsBegin, so moving
 // back to the start of a drag gives back the view exactly.
 
-void C3DDisplay::DragZoom(int /*x0*/, int y0, int /*x*/, int y, DragState state) {
+void C3DDisplay::StepFromSavedView(DragState state, const std::function<bool()>& step) {
   if (!renderer_) return;
   if (state == dsBegin) {
     renderer_->SaveView();
     return;
   }
   if (state != dsContinue) return;
-  const double height = Size().Height;
-  if (height <= 0) return;  // nothing to measure the drag against
   bool changed = renderer_->RestoreView();
-  const double d = y - y0;
-  // A drag up by the whole height zooms in ten times, down by it out ten times.
-  const double factor = d > 0 ? 9.0 * d / height + 1.0 : 1.0 / (9.0 * -d / height + 1.0);
-  changed |= renderer_->Zoom(factor);
+  changed |= step();
   Notify(changed);
+}
+
+void C3DDisplay::DragZoom(int /*x0*/, int y0, int /*x*/, int y, DragState state) {
+  StepFromSavedView(state, [&] {
+    const double height = Size().Height;
+    const double d = y - y0;
+    if (height <= 0) return false;  // nothing to measure the drag against
+    // A drag up by the whole height zooms in ten times, down by it out ten times.
+    return renderer_->Zoom(d > 0 ? 9.0 * d / height + 1.0 : 1.0 / (9.0 * -d / height + 1.0));
+  });
 }
 
 void C3DDisplay::DragRotateUDLR(int x0, int y0, int x, int y, DragState state) {
-  if (!renderer_) return;
-  if (state == dsBegin) {
-    renderer_->SaveView();
-    return;
-  }
-  if (state != dsContinue) return;
-  const CClientSize size = Size();
-  const double dx = x - x0, dy = y - y0;
-  const double diagonal = std::hypot(double(size.Width), double(size.Height));
-  if (diagonal <= 0) return;
-  bool changed = renderer_->RestoreView();
-  changed |= renderer_->Rotate(CVector3(-dy, dx, 0.0), 180.0 * std::hypot(dx, dy) / diagonal);
-  Notify(changed);
+  StepFromSavedView(state, [&] {
+    const CClientSize size = Size();
+    const double dx = x - x0, dy = y - y0;
+    const double diagonal = std::hypot(double(size.Width), double(size.Height));
+    if (diagonal <= 0) return false;
+    return renderer_->Rotate(CVector3(-dy, dx, 0.0), 180.0 * std::hypot(dx, dy) / diagonal);
+  });
 }
 
 void C3DDisplay::DragRotateUDCA(int x0, int y0, int x, int y, DragState state) {
-  if (!renderer_) return;
-  if (state == dsBegin) {
-    renderer_->SaveView();
-    return;
-  }
-  if (state != dsContinue) return;
-  const double height = Size().Height;
-  if (height <= 0) return;
-  const double dx = x - x0, dy = y - y0;
-  bool changed = renderer_->RestoreView();
-  changed |= renderer_->Rotate(CVector3(-dy, 0.0, -dx), 180.0 * std::hypot(dx, dy) / height);
-  Notify(changed);
+  StepFromSavedView(state, [&] {
+    const double height = Size().Height;
+    const double dx = x - x0, dy = y - y0;
+    if (height <= 0) return false;
+    // Horizontal motion turns the view about the line of sight.
+    return renderer_->Rotate(CVector3(-dy, 0.0, -dx), 180.0 * std::hypot(dx, dy) / height);
+  });
 }
 
 void C3DDisplay::DragPan(int x0, int y0, int x, int y, DragState state) {

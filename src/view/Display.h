@@ -12,6 +12,7 @@
 // bottom of the client area (client height − message y).
 #pragma once
 
+#include <functional>
 #include <list>
 #include <map>
 #include <set>
@@ -44,9 +45,9 @@ class C3DDisplay : public kelto::window::CMessageMap {
   C3DDisplay& operator=(const C3DDisplay&) = delete;
   ~C3DDisplay();
 
-  // Serves `window` with `renderer` (neither owned): subclasses the window
-  // and announces that it takes dropped files. Attaching again detaches
-  // first.
+  // Serves `window` with `renderer` (neither owned, both outliving the
+  // attachment: detach before destroying either): subclasses the window and
+  // announces that it takes dropped files. Attaching again detaches first.
   void Attach(kelto::window::IFWindow& window, IFRenderer& renderer);
   // Leaves the window's chain, releases a capture it holds, forgets a drag.
   void Detach();
@@ -90,6 +91,10 @@ class C3DDisplay : public kelto::window::CMessageMap {
   void OnWheel(const kelto::window::CWindowMessage& m);
   void OnDropFiles(const kelto::window::CWindowMessage& m);
   void CallDrag(int x, int y, DragState state);
+  // The zoom and rotate drags: the view saved at dsBegin, each dsContinue
+  // step applied to it afresh (so a drag back to its start gives back the
+  // view exactly), ViewChanged when the step changed the view.
+  void StepFromSavedView(DragState state, const std::function<bool()>& step);
   int FlipY(int y) const;
   kelto::window::CClientSize Size() const;
   // ViewChanged and a redraw, when `changed`.

@@ -1,5 +1,5 @@
-// C3DDisplay fed with message sequences, no window system: which operations
-// reach the renderer, which signals fire, and what the window is asked to do.
+// C3DDisplay fed with message sequences, no window system: the operations
+// that reach the renderer, the signals, what the window is asked to do.
 #include "view/Display.h"
 
 #include <gtest/gtest.h>
@@ -7,270 +7,229 @@
 #include <map>
 
 #include "DisplayFakes.h"
+#include "core/WrapperFace.h"
 #include "render/RendererFixture.h"
-#include "view/ActionTables.h"
+#include "support/ScriptHost.h"
+#include "view/ComActionTables.h"
 
 namespace kelto::test {
 namespace {
 
-using kelto::window::CWindowMessage;
-using kelto::window::MessageKind;
-using kelto::window::MouseButton;
-using namespace kelto::window;  // the kMk… bits
-
 using Ops = std::vector<std::string>;
+using M = CWindowMessage;
+constexpr MouseButton L = MouseButton::Left, R = MouseButton::Right, Mid = MouseButton::Middle;
 
-// A display attached to a 200 × 100 window whose own procedure logs what
-// reaches it after the display.
-class DisplayTest : public ::testing::Test, public kelto::window::CMessageMap {
+// A display on a 200 × 100 window whose own procedure logs what reaches it.
+class DisplayTest : public ::testing::Test, public CMessageMap {
  protected:
   DisplayTest() {
     window_.SetWindowProcedure(this);
     display_.Attach(window_, renderer_);
   }
-  bool ProcessWindowMessage(const CWindowMessage& m) override {
-    reached_procedure_.push_back(m.Kind);
+  bool ProcessWindowMessage(const M& m) override {
+    reached_.push_back(m.Kind);
     return true;
   }
-  void Send(const CWindowMessage& m) { window_.Dispatch(m); }
-  void Down(MouseButton b, int x, int y, unsigned keys) { Send(CWindowMessage::ButtonDown(b, x, y, keys)); }
-  void Up(MouseButton b, int x, int y, unsigned keys) { Send(CWindowMessage::ButtonUp(b, x, y, keys)); }
-  void Move(int x, int y, unsigned keys) { Send(CWindowMessage::Move(x, y, keys)); }
+  void Send(std::initializer_list<M> messages) {
+    for (const M& m : messages) window_.Dispatch(m);
+  }
+  Ops Take() { return std::exchange(renderer_.Ops, {}); }
 
   FakeWindow window_;
   RecordingRenderer renderer_;
   C3DDisplay display_;
   SignalLog log_{display_};
-  std::vector<MessageKind> reached_procedure_;
+  std::vector<MessageKind> reached_;
 };
 
-// A move must go farther than 4 pixels in x or y for a drag; a shorter
-// press and release is a click (y of the click flipped: 100 − y).
+// Farther than 4 pixels in x or y makes a drag; otherwise the release is a
+// click (here bound to a pick, whose y is flipped: 100 − y).
 TEST_F(DisplayTest, AClickIsAPressAndReleaseWithinFourPixels) {
-  struct Row {
-    int dx, dy;
-    bool drags;
-  };
-  for (const Row& r : {Row{4, 0, false}, Row{5, 0, true}, Row{0, -4, false}, Row{0, 5, true},
-                       Row{-4, 4, false}, Row{-5, 1, true}}) {
-    SCOPED_TRACE(testing::Message() << "dx " << r.dx << " dy " << r.dy);
-    FakeWindow window;
-    RecordingRenderer renderer;
-    C3DDisplay display;
-    display.Attach(window, renderer);
-    display.ClickActions()[kMkLButton] = &C3DDisplay::PickCentre;
-    const int x = 100 + r.dx, y = 50 + r.dy;
-    window.Dispatch(CWindowMessage::ButtonDown(MouseButton::Left, 100, 50, kMkLButton));
-    EXPECT_TRUE(window.Captured);
-    window.Dispatch(CWindowMessage::Move(x, y, kMkLButton));
-    window.Dispatch(CWindowMessage::ButtonUp(MouseButton::Left, x, y, 0));
-    EXPECT_FALSE(window.Captured);
-    EXPECT_FALSE(display.Dragging());
-    if (r.drags) {
-      ASSERT_FALSE(renderer.Ops.empty());
-      EXPECT_EQ(renderer.Ops.front(), "SaveView");
-      for (const std::string& op : renderer.Ops) EXPECT_NE(op.rfind("Pick", 0), 0u) << op;
-    } else {
-      EXPECT_EQ(renderer.Ops, (Ops{"Pick " + std::to_string(x) + " " + std::to_string(100 - y)}));
-    }
+  display_.ClickActions()[kMkLButton] = &C3DDisplay::PickCentre;
+  for (auto [dx, dy, drags] : {std::tuple{4, 0, false},
+                               {5, 0, true},
+                               {0, -4, false},
+                               {0, 5, true},
+                               {-4, 4, false},
+                               {-5, 1, true}}) {
+    const int x = 100 + dx, y = 50 + dy;
+    Send({M::ButtonDown(L, 100, 50, kMkLButton), M::Move(x, y, kMkLButton)});
+    EXPECT_TRUE(window_.Captured);
+    Send({M::ButtonUp(L, x, y, 0)});
+    EXPECT_FALSE(window_.Captured);
+    const Ops ops = Take();
+    ASSERT_FALSE(ops.empty());
+    EXPECT_EQ(ops.front(), drags ? "SaveView" : "Pick " + Num(x) + " " + Num(100 - y)) << dx << dy;
+    EXPECT_EQ(ops.size(), drags ? 3u : 1u);  // a drag never picks; a click never rotates
   }
 }
 
-TEST_F(DisplayTest, ReleasingOneOfTwoButtonsKeepsTheDragGoing) {
-  Down(MouseButton::Middle, 100, 50, kMkMButton);
-  Move(120, 50, kMkMButton);
-  EXPECT_EQ(renderer_.Ops, (Ops{"SaveView", "BeginPan 100 50", "RestoreView", "PanTo 120 50"}));
-  renderer_.Ops.clear();
-  // The right button comes and goes: no new drag, no click, no end.
-  Down(MouseButton::Right, 120, 50, kMkMButton | kMkRButton);
-  Up(MouseButton::Right, 120, 50, kMkMButton);
-  EXPECT_TRUE(display_.Dragging());
+TEST_F(DisplayTest, ADragEndsWithTheLastButtonOrTheCapture) {
+  Send({M::ButtonDown(Mid, 100, 50, kMkMButton), M::Move(120, 50, kMkMButton)});
+  EXPECT_EQ(Take(), (Ops{"SaveView", "BeginPan 100 50", "RestoreView", "PanTo 120 50"}));
+  Send({M::ButtonDown(R, 120, 50, kMkMButton | kMkRButton), M::ButtonUp(R, 120, 50, kMkMButton),
+        M::Move(130, 40, kMkMButton)});
   EXPECT_TRUE(window_.Captured);
-  Move(130, 40, kMkMButton);
-  Up(MouseButton::Middle, 130, 40, 0);
-  EXPECT_EQ(renderer_.Ops, (Ops{"RestoreView", "PanTo 130 60", "AdjustCentreDepth"}));
-  EXPECT_TRUE(log_.Popups.empty());
-  EXPECT_FALSE(display_.Dragging());
+  Send({M::ButtonUp(Mid, 130, 40, 0)});
+  EXPECT_EQ(Take(), (Ops{"RestoreView", "PanTo 130 60", "AdjustCentreDepth"}));
+  EXPECT_TRUE(log_.Popups.empty());  // the right click during the drag is no click
   EXPECT_FALSE(window_.Captured);
+  // Losing the capture ends a drag without its end step.
+  Send({M::ButtonDown(Mid, 100, 50, kMkMButton), M::Move(110, 50, kMkMButton),
+        M::Of(MessageKind::CaptureLost)});
+  EXPECT_FALSE(display_.Dragging());
+  Take();
+  Send({M::ButtonUp(Mid, 110, 50, 0)});
+  EXPECT_EQ(Take(), Ops{});  // no AdjustCentreDepth
 }
 
-// The binding is chosen by the keys held at the press, matched exactly.
+// The binding is the one of the exact keys held at the press.
 TEST_F(DisplayTest, TheDragBindingIsTheExactKeysAtThePress) {
-  struct Row {
-    unsigned press_keys, move_keys;
-    const char* first_step;  // the operation after RestoreView, "" for none
-  };
-  for (const Row& r : {Row{kMkLButton | kMkShift, kMkLButton, "Zoom"},  // Shift let go mid-drag
-                       Row{kMkLButton, kMkLButton | kMkShift, "Rotate"},
-                       Row{kMkLButton | kMkControl, kMkLButton, "Rotate -0 0 -20"},
-                       Row{kMkLButton | kMkShift | kMkControl, kMkLButton, ""},
-                       Row{kMkRButton, kMkRButton, ""}}) {
-    SCOPED_TRACE(r.press_keys);
-    renderer_.Ops.clear();
-    Down(MouseButton::Left, 100, 50, r.press_keys);
-    Move(120, 50, r.move_keys);
-    Up(MouseButton::Left, 120, 50, 0);
-    if (*r.first_step == 0) {
-      EXPECT_EQ(renderer_.Ops, Ops{});
-      continue;
-    }
-    ASSERT_EQ(renderer_.Ops.size(), 3u);
-    EXPECT_EQ(renderer_.Ops[1], "RestoreView");
-    EXPECT_EQ(renderer_.Ops[2].rfind(r.first_step, 0), 0u) << renderer_.Ops[2];
+  for (auto [press, move, step] :
+       {std::tuple{kMkLButton | kMkShift, +kMkLButton, "Zoom 1"},  // Shift let go mid-drag
+        {+kMkLButton, kMkLButton | kMkShift, "Rotate -0 20 0 16.0997"},
+        {kMkLButton | kMkControl, +kMkLButton, "Rotate -0 0 -20 36"},
+        {kMkLButton | kMkShift | kMkControl, +kMkLButton, ""},  // no fallback to Shift+left
+        {+kMkXButton1, +kMkXButton1, ""}}) {
+    Send({M::ButtonDown(L, 100, 50, press), M::Move(120, 50, move), M::ButtonUp(L, 120, 50, 0)});
+    EXPECT_EQ(Take(), (*step ? Ops{"SaveView", "RestoreView", step} : Ops{})) << press;
+  }
+  // A window of no height has nothing to measure zoom or rotation against:
+  // the steps only restore the view (no division by zero).
+  window_.Size = {0, 0};
+  for (unsigned press : {kMkLButton | kMkShift, +kMkLButton, kMkLButton | kMkControl}) {
+    Send({M::ButtonDown(L, 0, 0, press), M::Move(20, 0, press), M::ButtonUp(L, 20, 0, 0)});
+    EXPECT_EQ(Take(), (Ops{"SaveView", "RestoreView"}));
   }
 }
 
-TEST_F(DisplayTest, LosingTheCaptureEndsTheDragWithoutItsEnd) {
-  Down(MouseButton::Middle, 100, 50, kMkMButton);
-  Move(110, 50, kMkMButton);
-  Send(CWindowMessage::Of(MessageKind::CaptureLost));
-  EXPECT_FALSE(display_.Dragging());
-  renderer_.Ops.clear();
-  Up(MouseButton::Middle, 110, 50, 0);
-  EXPECT_EQ(renderer_.Ops, Ops{});  // no AdjustCentreDepth of the pan's end
-  EXPECT_FALSE(window_.Captured);
-}
-
-// The wheel arrives in screen coordinates; the window's client area is at
-// (1000, 500) and 200 × 100, edges included.
+// The wheel comes in screen coordinates; edges belong to the client area.
 TEST_F(DisplayTest, TheWheelZoomsOnlyInsideTheClientArea) {
-  struct Row {
-    int sx, sy, delta;
-    Ops expected;
-  };
-  const Row rows[] = {
-      {1000, 500, 120, {"AdjustCentreDepth", "ZoomAt 1.2 0 100"}},
-      {1200, 600, -240, {"AdjustCentreDepth", "ZoomAt 0.694444 200 0"}},
-      {1100, 550, 360, {"AdjustCentreDepth", "ZoomAt 1.728 100 50"}},
-      {999, 550, 120, {}},
-      {1201, 550, 120, {}},
-      {1100, 601, 120, {}},
-      {1100, 499, 120, {}},
-  };
-  for (const Row& r : rows) {
-    renderer_.Ops.clear();
-    Send(CWindowMessage::Wheel(r.delta, r.sx, r.sy, 0));
-    EXPECT_EQ(renderer_.Ops, r.expected) << r.sx << ", " << r.sy;
+  for (auto [sx, sy, delta, zoom] : {std::tuple{1000, 500, 120, "ZoomAt 1.2 0 100"},
+                                     {1200, 600, -240, "ZoomAt 0.694444 200 0"},
+                                     {999, 550, 120, ""},
+                                     {1201, 550, 120, ""},
+                                     {1100, 601, 120, ""},
+                                     {1100, 499, 120, ""}}) {
+    Send({M::Wheel(delta, sx, sy, 0)});
+    EXPECT_EQ(Take(), (*zoom ? Ops{"AdjustCentreDepth", zoom} : Ops{})) << sx << "," << sy;
   }
-  renderer_.Ops.clear();
-  Send(CWindowMessage::Wheel(120, 1100, 550, kMkShift));  // no binding with Shift
-  EXPECT_EQ(renderer_.Ops, Ops{});
+  Send({M::Wheel(120, 1100, 550, kMkShift)});  // no binding with Shift
+  EXPECT_EQ(Take(), Ops{});
 }
 
-// ViewChanged and the immediate redraw follow only operations that changed
-// the view.
-TEST_F(DisplayTest, ViewChangedOnlyWhenTheViewChanged) {
+TEST_F(DisplayTest, ViewChangedAndTheRedrawOnlyWhenTheViewChanged) {
   CModelNode node;
+  renderer_.Hits = {{&node, 0.1, 0.2}};
   for (bool changes : {false, true}) {
-    SCOPED_TRACE(changes);
     renderer_.Changes = changes;
-    renderer_.Hits = {CHitRecord{&node, 0.1, 0.2}};
     log_.ViewChanges = 0;
     window_.Redraws.clear();
-    Down(MouseButton::Left, 100, 50, kMkLButton);  // rotate: two steps
-    Move(110, 50, kMkLButton);
-    Move(120, 50, kMkLButton);
-    Up(MouseButton::Left, 120, 50, 0);
-    Send(CWindowMessage::Wheel(120, 1100, 550, 0));
-    Send(CWindowMessage::DoubleClick(MouseButton::Middle, 10, 10, kMkMButton));  // centre
-    const int expected = changes ? 4 : 0;
-    EXPECT_EQ(log_.ViewChanges, expected);
+    Send({M::ButtonDown(L, 100, 50, kMkLButton), M::Move(110, 50, kMkLButton),  // two steps
+          M::Move(120, 50, kMkLButton), M::ButtonUp(L, 120, 50, 0), M::Wheel(120, 1100, 550, 0),
+          M::DoubleClick(Mid, 10, 10, kMkMButton)});  // centre
+    EXPECT_EQ(log_.ViewChanges, changes ? 4 : 0);
     EXPECT_EQ(window_.Redraws,
-              std::vector<unsigned>(expected, kRdwInvalidate | kRdwErase | kRdwUpdateNow));
+              std::vector<unsigned>(changes ? 4 : 0, kRdwInvalidate | kRdwErase | kRdwUpdateNow));
   }
 }
 
-TEST_F(DisplayTest, DefaultBindings) {
+TEST_F(DisplayTest, DefaultBindingsAndTheirScriptingFaces) {
   std::map<unsigned, kelto3d::DragAction> drag;
-  for (const auto& [k, h] : display_.DragActions()) drag[k] = DragActionOf(h);
-  EXPECT_EQ(drag, (std::map<unsigned, kelto3d::DragAction>{{1, kelto3d::daRotateUDLR},
-                                                           {5, kelto3d::daZoom},
-                                                           {9, kelto3d::daRotateUDCA},
-                                                           {6, kelto3d::daPan},
-                                                           {14, kelto3d::daZoom},
-                                                           {16, kelto3d::daPan},
-                                                           {24, kelto3d::daZoom}}));
   std::map<unsigned, kelto3d::PickAction> click, dbl;
+  for (const auto& [k, h] : display_.DragActions()) drag[k] = DragActionOf(h);
   for (const auto& [k, h] : display_.ClickActions()) click[k] = PickActionOf(h);
   for (const auto& [k, h] : display_.DoubleClickActions()) dbl[k] = PickActionOf(h);
-  EXPECT_EQ(click, (std::map<unsigned, kelto3d::PickAction>{{2, kelto3d::paPopupMenu}}));
-  EXPECT_EQ(dbl, (std::map<unsigned, kelto3d::PickAction>{{1, kelto3d::paSelect},
-                                                          {5, kelto3d::paToggleSelect},
-                                                          {6, kelto3d::paCentre},
-                                                          {16, kelto3d::paCentre}}));
-  ASSERT_EQ(display_.WheelActions().size(), 1u);
-  EXPECT_EQ(WheelActionOf(display_.WheelActions().at(0)), kelto3d::waZoomInv);
+  using namespace kelto3d;
+  EXPECT_EQ(drag, (decltype(drag){{1, daRotateUDLR},
+                                  {5, daZoom},
+                                  {9, daRotateUDCA},
+                                  {6, daPan},
+                                  {14, daZoom},
+                                  {16, daPan},
+                                  {24, daZoom}}));
+  EXPECT_EQ(click, (decltype(click){{2, paPopupMenu}}));
+  EXPECT_EQ(dbl,
+            (decltype(dbl){{1, paSelect}, {5, paToggleSelect}, {6, paCentre}, {16, paCentre}}));
+  EXPECT_EQ(WheelActionOf(display_.WheelActions().at(0)), waZoomInv);
+  EXPECT_EQ(display_.WheelActions().size(), 1u);
+
+  // A table's face acts on the live bindings: left drag pans from now on.
+  auto face = WrapperFace<CComDragActionTable>(&display_.DragActions());
+  ASSERT_TRUE(
+      Put(static_cast<IDragActionTable*>(face.Get()), u"Item", {_variant_t(1), _variant_t(daPan)})
+          .ok());
+  Send({M::ButtonDown(L, 10, 10, 1), M::Move(30, 10, 1)});
+  EXPECT_EQ(Take(), (Ops{"SaveView", "BeginPan 10 90", "RestoreView", "PanTo 30 90"}));
 }
 
 TEST_F(DisplayTest, PicksSelectToggleAndRaiseThePopupMenu) {
-  TestTree tree;
-  CModelNode* a = tree.Add(Cylinder({0, 0, 0}, {1, 0, 0}, 0.1));
-  CModelNode* b = tree.Add(Cylinder({0, 1, 0}, {1, 1, 0}, 0.1));
+  CModelNode a, b;
   using Events = std::vector<std::pair<CModelNode*, CModelNode*>>;
   struct Row {
-    const char* what;
-    std::vector<CModelNode*> selected_before, hits;
+    std::vector<CModelNode*> before, hits;
     void (C3DDisplay::*handler)(int, int);
     Events events;
-    std::vector<CModelNode*> selected_after;
+    std::vector<CModelNode*> after;
   };
-  const Row rows[] = {
-      {"select on empty space", {a, b}, {}, &C3DDisplay::PickSelect, {{a, nullptr}, {b, nullptr}}, {}},
-      {"select the selected", {a}, {a, b}, &C3DDisplay::PickSelect, {{a, nullptr}, {nullptr, a}}, {a}},
-      {"toggle off", {a}, {a}, &C3DDisplay::PickToggleSelect, {{a, nullptr}}, {}},
-      {"toggle on", {b}, {a}, &C3DDisplay::PickToggleSelect, {{nullptr, a}}, {b, a}},
-      {"toggle on empty space", {b}, {}, &C3DDisplay::PickToggleSelect, {}, {b}},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.what);
-    renderer_.Selected = r.selected_before;
+  for (const Row& r :
+       {Row{{&a, &b}, {}, &C3DDisplay::PickSelect, {{&a, nullptr}, {&b, nullptr}}, {}},
+        Row{{&a}, {&a, &b}, &C3DDisplay::PickSelect, {{&a, nullptr}, {nullptr, &a}}, {&a}},
+        Row{{&a}, {&a}, &C3DDisplay::PickToggleSelect, {{&a, nullptr}}, {}},
+        Row{{&b}, {&a}, &C3DDisplay::PickToggleSelect, {{nullptr, &a}}, {&b, &a}}}) {
+    renderer_.Selected = r.before;
     renderer_.Hits.clear();
     for (CModelNode* n : r.hits) renderer_.Hits.push_back({n, 0.1, 0.2});
     log_.Selections.clear();
     (display_.*r.handler)(10, 20);
     EXPECT_EQ(log_.Selections, r.events);
-    EXPECT_EQ(renderer_.Selected, r.selected_after);
+    EXPECT_EQ(renderer_.Selected, r.after);
   }
-  // By the default double-click bindings, y flipped.
-  renderer_.Ops.clear();
-  renderer_.Selected.clear();
-  renderer_.Hits = {{b, 0.1, 0.2}};
-  Send(CWindowMessage::DoubleClick(MouseButton::Left, 30, 40, kMkLButton));
-  Send(CWindowMessage::DoubleClick(MouseButton::Left, 30, 40, kMkLButton | kMkShift));
-  EXPECT_EQ(renderer_.Ops, (Ops{"Pick 30 60", "UnselectAll", "Select", "Pick 30 60", "Unselect"}));
-  // A right click raises the popup menu, with no hit as well.
-  renderer_.Hits = {{a, 0.1, 0.2}, {b, 0.3, 0.4}};
-  Down(MouseButton::Right, 30, 40, kMkRButton);
-  Up(MouseButton::Right, 30, 40, 0);
+  // The popup menu comes with every hit, and with none.
+  renderer_.Hits = {{&a, 0.1, 0.2}, {&b, 0.3, 0.4}};
+  Send({M::ButtonDown(R, 30, 40, kMkRButton), M::ButtonUp(R, 30, 40, 0)});
   renderer_.Hits.clear();
-  Down(MouseButton::Right, 31, 41, kMkRButton);
-  Up(MouseButton::Right, 31, 41, 0);
+  Send({M::ButtonDown(R, 31, 41, kMkRButton), M::ButtonUp(R, 31, 41, 0)});
   EXPECT_EQ(log_.Popups, (std::vector<std::string>{"30 60 2", "31 59 0"}));
 }
 
-TEST_F(DisplayTest, OtherMessagesAndTheWindowsOwnProcedure) {
-  Send(CWindowMessage::Size(640, 480));
-  Send(CWindowMessage::Of(MessageKind::EraseBackground));
-  Send(CWindowMessage::Of(MessageKind::Paint));
-  Send(CWindowMessage::Drop({"b.json", "a.json", "b.json"}));
-  EXPECT_EQ(renderer_.Ops, (Ops{"Resize 640 480", "Render"}));
-  ASSERT_EQ(log_.Drops.size(), 1u);
-  EXPECT_EQ(log_.Drops[0], (std::set<std::string>{"a.json", "b.json"}));
-  // Everything but the erase goes on to the procedure.
-  EXPECT_EQ(reached_procedure_,
-            (std::vector<MessageKind>{MessageKind::Size, MessageKind::Paint, MessageKind::DropFiles}));
-  EXPECT_TRUE(window_.AcceptsFiles);
-
-  // Detached in the middle of a press: the capture goes back, nothing more
-  // reaches the renderer.
-  Down(MouseButton::Left, 1, 1, kMkLButton);
+TEST_F(DisplayTest, OtherMessagesGoOnToTheWindowsOwnProcedure) {
+  Send({M::Size(640, 480), M::Of(MessageKind::EraseBackground), M::Of(MessageKind::Paint),
+        M::Drop({"b.json", "a.json", "b.json"})});
+  EXPECT_EQ(Take(), (Ops{"Resize 640 480", "Render"}));
+  EXPECT_EQ(log_.Drops, (std::vector<std::set<std::string>>{{"a.json", "b.json"}}));
+  EXPECT_EQ(reached_, (std::vector{MessageKind::Size, MessageKind::Paint, MessageKind::DropFiles}));
+  // Detached during a press: the capture goes back, nothing more is handled.
+  Send({M::ButtonDown(L, 1, 1, kMkLButton)});
   display_.Detach();
-  EXPECT_FALSE(window_.Captured);
-  EXPECT_FALSE(window_.AcceptsFiles);
-  renderer_.Ops.clear();
-  Move(50, 50, kMkLButton);
-  Send(CWindowMessage::Of(MessageKind::Paint));
-  EXPECT_EQ(renderer_.Ops, Ops{});
+  EXPECT_FALSE(window_.Captured || window_.AcceptsFiles);
+  Send({M::Of(MessageKind::Paint)});
+  EXPECT_EQ(Take(), Ops{});
+}
+
+// Each drag step starts from the view saved at the press, so a drag back to
+// its start gives back that view exactly (a real renderer, off-screen).
+TEST(DisplayRendererTest, ADragTakenBackToItsStartRestoresTheViewExactly) {
+  kelto::gl::CGLDIBSurface surface(200, 100);
+  ASSERT_TRUE(surface.MakeCurrent()) << surface.Error();
+  TestTree tree;
+  tree.Add(Bend({10, 0, 0}, {10, 5, 0}, {15, 5, 0}, 1));
+  CGLRenderer renderer(tree.Root(), &surface);
+  renderer.Resize(200, 100);
+  renderer.FitView(tree.Root()->GetBoundBox());
+  FakeWindow window;
+  C3DDisplay display;
+  display.Attach(window, renderer);
+  for (unsigned keys : {1u, 9u, 5u}) {  // rotate, rotate about the line of sight, zoom
+    const CViewState before = renderer.GetView();
+    window.Dispatch(M::ButtonDown(L, 60, 40, keys));
+    window.Dispatch(M::Move(90, 20, keys));
+    EXPECT_NE(renderer.GetView(), before);
+    for (const M& m : {M::Move(170, 95, keys), M::Move(60, 40, keys), M::ButtonUp(L, 60, 40, 0)})
+      window.Dispatch(m);
+    EXPECT_EQ(renderer.GetView().Distance, before.Distance);
+    EXPECT_EQ(renderer.GetView().Rotation, before.Rotation) << keys;
+  }
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ struct CGLWindowSurface::Impl {
   // The child's destruction, and everything the parent reports to us (we
   // select only its structure events).
   bool IsOwn(const XEvent& e) const {
-    return (e.type == DestroyNotify && e.xdestroywindow.window == child) ||
-           e.xany.window == parent;
+    return (e.type == DestroyNotify && e.xdestroywindow.window == child) || e.xany.window == parent;
   }
 
   void ResizeChild(int w, int h) {

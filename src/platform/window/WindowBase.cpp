@@ -16,14 +16,21 @@ void CWindowBase::Unsubclass(CMessageMap& map) {
 }
 
 bool CWindowBase::Dispatch(const CWindowMessage& message) {
-  ++dispatching_;
+  // Counts nested dispatches (a handler may paint at once, which dispatches
+  // again); the outermost one compacts the removed entries.
+  struct Depth {
+    CWindowBase& w;
+    explicit Depth(CWindowBase& window) : w(window) { ++w.dispatching_; }
+    ~Depth() {
+      if (--w.dispatching_ == 0) std::erase(w.subclasses_, nullptr);
+    }
+  } depth(*this);
   bool handled = false;
   // Indices, not iterators: a handler may subclass another map meanwhile.
   for (std::size_t i = subclasses_.size(); i-- > 0 && !handled;) {
     if (CMessageMap* map = subclasses_[i]) handled = map->ProcessWindowMessage(message);
   }
   if (!handled && procedure_) handled = procedure_->ProcessWindowMessage(message);
-  if (--dispatching_ == 0) std::erase(subclasses_, nullptr);
   return handled;
 }
 

@@ -26,18 +26,24 @@ enum MouseKeyBits : unsigned {
   kMkXButton2 = 0x40,
 };
 // Every button bit: "some button is held".
-inline constexpr unsigned kMkButtons = kMkLButton | kMkRButton | kMkMButton | kMkXButton1 | kMkXButton2;
+inline constexpr unsigned kMkButtons =
+    kMkLButton | kMkRButton | kMkMButton | kMkXButton1 | kMkXButton2;
 
 enum class MouseButton { Left, Right, Middle, X1, X2 };
 
 // The key-state bit of a button.
 constexpr unsigned ButtonBit(MouseButton b) {
   switch (b) {
-    case MouseButton::Left: return kMkLButton;
-    case MouseButton::Right: return kMkRButton;
-    case MouseButton::Middle: return kMkMButton;
-    case MouseButton::X1: return kMkXButton1;
-    case MouseButton::X2: return kMkXButton2;
+    case MouseButton::Left:
+      return kMkLButton;
+    case MouseButton::Right:
+      return kMkRButton;
+    case MouseButton::Middle:
+      return kMkMButton;
+    case MouseButton::X1:
+      return kMkXButton1;
+    case MouseButton::X2:
+      return kMkXButton2;
   }
   return 0;
 }

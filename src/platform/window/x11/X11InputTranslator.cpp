@@ -17,12 +17,23 @@ constexpr unsigned kExtra2 = 9;
 
 bool ButtonOf(unsigned x_button, MouseButton& button) {
   switch (x_button) {
-    case Button1: button = MouseButton::Left; return true;
-    case Button2: button = MouseButton::Middle; return true;
-    case Button3: button = MouseButton::Right; return true;
-    case kExtra1: button = MouseButton::X1; return true;
-    case kExtra2: button = MouseButton::X2; return true;
-    default: return false;
+    case Button1:
+      button = MouseButton::Left;
+      return true;
+    case Button2:
+      button = MouseButton::Middle;
+      return true;
+    case Button3:
+      button = MouseButton::Right;
+      return true;
+    case kExtra1:
+      button = MouseButton::X1;
+      return true;
+    case kExtra2:
+      button = MouseButton::X2;
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -74,8 +85,8 @@ void CX11InputTranslator::Press(unsigned x_button, int x, int y, unsigned x_stat
                                 unsigned long time, int root_x, int root_y,
                                 std::vector<CWindowMessage>& out) {
   if (x_button == kWheelUp || x_button == kWheelDown) {
-    out.push_back(CWindowMessage::Wheel(x_button == kWheelUp ? 120 : -120, root_x, root_y,
-                                        KeysOf(x_state)));
+    out.push_back(
+        CWindowMessage::Wheel(x_button == kWheelUp ? 120 : -120, root_x, root_y, KeysOf(x_state)));
     return;
   }
   MouseButton button;

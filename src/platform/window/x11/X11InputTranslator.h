@@ -44,8 +44,8 @@ class CX11InputTranslator {
   void Reset();
 
  private:
-  void Press(unsigned button, int x, int y, unsigned x_state, unsigned long time,
-             int root_x, int root_y, std::vector<CWindowMessage>& out);
+  void Press(unsigned button, int x, int y, unsigned x_state, unsigned long time, int root_x,
+             int root_y, std::vector<CWindowMessage>& out);
   void Release(unsigned button, int x, int y, unsigned x_state, std::vector<CWindowMessage>& out);
 
   unsigned extra_buttons_ = 0;  // kMkXButton1 / kMkXButton2 held

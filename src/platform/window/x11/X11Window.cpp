@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-
 #include <vector>
 
 #include "platform/dc/XErrorTrap.h"
@@ -17,9 +16,8 @@ namespace kelto::window {
 
 namespace {
 
-// What the window needs to hear about. Pointer motion without buttons is
-// included because the messages report it (and a drag may start from a
-// press that came before the capture); motion is compressed when pumped.
+// What the window needs to hear about. Motion without buttons too: the
+// messages report every move; runs of motion are compressed when pumped.
 constexpr long kInputMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                             LeaveWindowMask | ExposureMask | StructureNotifyMask;
 

@@ -45,7 +45,8 @@ class CX11Window : public CWindowBase, public IFMessagePump {
   // The window `window` reached through `display` (neither owned).
   CX11Window(_XDisplay* display, unsigned long window, EventFilter filter = {});
   // The child window of a GL window surface, on the surface's connection;
-  // the surface keeps the structure events of its own windows.
+  // the surface keeps the structure events of its own windows and must
+  // outlive this window object.
   explicit CX11Window(kelto::gl::CGLWindowSurface& surface);
   ~CX11Window();
 
