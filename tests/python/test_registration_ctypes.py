@@ -17,7 +17,7 @@ from test_runtime_ctypes import GUID, HRESULT, Dispatch, hresult, load_runtime, 
 
 # Set to True once the 3D view control is in the module's class list: its
 # test then checks the control's registration instead of its absence.
-VIEW_CONTROL_BUILT = False
+VIEW_CONTROL_BUILT = True
 
 S_OK = 0
 CO_E_CLASSSTRING = hresult(0x800401F3)
