@@ -1,5 +1,5 @@
 // What every kelto3d command shares: its help and its usage errors.
-#include "CommandLine.h"
+#include "RunTool.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +8,8 @@
 namespace kelto::cli {
 namespace {
 
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result RunTool(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = RunCommandLine(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Result;
+using test::RunTool;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;

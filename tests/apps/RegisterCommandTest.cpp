@@ -6,22 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "CommandLine.h"
+#include "RunTool.h"
 #include "support/TempDir.h"
 
 namespace kelto::cli {
 namespace {
 
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result RunTool(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = RunCommandLine(args, out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Result;
+using test::RunTool;
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
