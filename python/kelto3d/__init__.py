@@ -1,0 +1,25 @@
+"""Kelto3D from Python: the late-bound object model over the runtime's C
+functions (ctypes; no compiled extension).
+
+    import kelto3d
+    kelto3d.render(["plant.json"], "plant.png", view="LookDown", size=(800, 600))
+
+    view = kelto3d.Dispatch("Oxbay3Support.Pipeline3DViewCtrl")
+    file = kelto3d.Dispatch("Kelto.File")
+    file.Load("plant.json")
+    view.AddKeltoFile(file)
+
+See docs/python.md.
+"""
+
+from ._dispatch import Dispatch, Missing
+from ._errors import ComError
+from ._library import load as _load
+
+__all__ = ["Dispatch", "Missing", "ComError"]
+
+
+def library_folder():
+    """The folder the runtime and modules were loaded from (None: the
+    loader's search path)."""
+    return _load().folder
