@@ -23,3 +23,12 @@ def library_folder():
     """The folder the runtime and modules were loaded from (None: the
     loader's search path)."""
     return _load().folder
+
+
+from ._control import Windowless, WindowedControl, create_control  # noqa: E402
+from ._dc import DeviceContext, FileDC, ImageDC  # noqa: E402
+from ._events import Connection, DispatchWithEvents, connect  # noqa: E402
+from ._render import VIEWS, render  # noqa: E402
+
+__all__ += ["Windowless", "WindowedControl", "create_control", "DeviceContext", "FileDC",
+            "ImageDC", "Connection", "DispatchWithEvents", "connect", "VIEWS", "render"]
