@@ -2,6 +2,7 @@
 GetIDsOfNames and Invoke."""
 
 import ctypes
+import inspect
 
 from . import _errors, _library, _typeinfo, _vtable
 from ._errors import ComError
@@ -392,6 +393,15 @@ def _accessor(member):
         return self._call(member.dispid, _GET, args, named, member, member.name)
     method.__name__ = member.name
     method.__doc__ = member.signature()
+    params = member.parameters(_GET) or []
+    try:  # help() and completion show the parameters by name
+        method.__signature__ = inspect.Signature(
+            [inspect.Parameter("self", inspect.Parameter.POSITIONAL_OR_KEYWORD)] +
+            [inspect.Parameter(p.name, inspect.Parameter.POSITIONAL_OR_KEYWORD,
+                               default=Missing if p.optional else inspect.Parameter.empty)
+             for p in params])
+    except ValueError:  # a name Python cannot take: the plain form then
+        pass
     return method
 
 

@@ -94,7 +94,8 @@ def candidate_folders():
         folders.append(explicit)
     try:
         from . import _installed  # written by cmake --install
-        folders.append(_installed.LIBRARY_DIR)
+        here = os.path.dirname(os.path.abspath(__file__))
+        folders.append(os.path.normpath(os.path.join(here, _installed.LIBRARY_DIR)))
     except ImportError:
         pass
     checkout = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))

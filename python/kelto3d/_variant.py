@@ -12,7 +12,7 @@
 
 and back: every integer type to int, VT_R4/VT_R8 to float, VT_CY to Decimal,
 VT_DATE to datetime, VT_NULL and VT_EMPTY to None, VT_ERROR to its code,
-objects wrapped (a null object is None), arrays to tuples (nested by
+objects wrapped (a null object is None), byte arrays to bytes, other arrays to tuples (nested by
 dimension, leftmost outermost; the lower bound is not kept).
 """
 
@@ -217,6 +217,9 @@ class Converter:
             rt.SafeArrayGetUBound(array, dim, ctypes.byref(high))
             bounds.append((low.value, high.value))
         indices = (ctypes.c_int32 * max(dims, 1))()
+        if dims == 1 and vt.value == VT_UI1:
+            return bytes(self._element(array, (ctypes.c_int32 * 1)(i), VT_UI1)
+                         for i in range(bounds[0][0], bounds[0][1] + 1))
 
         def read(depth):
             low, high = bounds[depth]

@@ -2,7 +2,8 @@
 would: text and VARIANT functions through their C names, and a module's class
 through CoCreateInstance and the raw IDispatch vtable.
 
-The libraries come from the environment (ctest sets it):
+The libraries come from the environment (ctest sets it; conftest.py fills it
+in from the build tree when pytest runs on its own):
   KELTO_RUNTIME_LIBRARY   path of libkelto3d-runtime.so
   KELTO_TEST_MODULE       path of the test module (one dual-interface class)
   KELTO_COMPONENT_MODULE  path of libkelto3d.so
@@ -79,11 +80,16 @@ def olestr(text):
     return ctypes.create_string_buffer(text.encode("utf-16-le") + b"\0\0")
 
 
+def required(name):
+    """A library path from the environment; ctest and conftest.py set them."""
+    value = os.environ.get(name)
+    if not value:
+        raise RuntimeError(name + " is not set: run the tests through ctest or pytest")
+    return value
+
+
 def load_runtime():
-    path = os.environ.get("KELTO_RUNTIME_LIBRARY")
-    if not path:
-        raise unittest.SkipTest("KELTO_RUNTIME_LIBRARY is not set")
-    rt = ctypes.CDLL(path)
+    rt = ctypes.CDLL(required("KELTO_RUNTIME_LIBRARY"))
     signatures = {
         "SysAllocString": (ctypes.c_void_p, [ctypes.c_void_p]),
         "SysAllocStringLen": (ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_uint32]),
@@ -227,9 +233,7 @@ class RuntimeCtypesTest(unittest.TestCase):
     # --- a scripting host's view of a module ---------------------------------------------
 
     def create_calculator(self):
-        module = os.environ.get("KELTO_TEST_MODULE")
-        if not module:
-            self.skipTest("KELTO_TEST_MODULE is not set")
+        module = required("KELTO_TEST_MODULE")
         clsid = "{6B1E3C52-0F4D-4E55-9A8B-2C7D1E0F3A41}"
         # What a module's registration writes, as a host's installer would.
         self.write_key("KeltoTest.Calculator.1\\CLSID", clsid)
@@ -286,10 +290,7 @@ class RuntimeCtypesTest(unittest.TestCase):
         self.assertIsNone(pointer.value)
 
     def test_component_module_entry_points(self):
-        path = os.environ.get("KELTO_COMPONENT_MODULE")
-        if not path:
-            self.skipTest("KELTO_COMPONENT_MODULE is not set")
-        module = ctypes.CDLL(path)
+        module = ctypes.CDLL(required("KELTO_COMPONENT_MODULE"))
         for name in ["DllGetClassObject", "DllCanUnloadNow", "DllRegisterServer",
                      "DllUnregisterServer"]:
             getattr(module, name).restype = HRESULT
