@@ -22,6 +22,9 @@ os.environ.setdefault("KELTO_CLI", os.path.join(BUILD, "bin", "kelto3d"))
 _store = tempfile.TemporaryDirectory(prefix="kelto3d-pytest-")
 os.environ["XDG_CONFIG_HOME"] = _store.name
 sys.path.insert(0, os.path.join(SOURCE, "python"))
+# Examples and commands run as subprocesses find the package too.
+os.environ["PYTHONPATH"] = os.pathsep.join(
+    [os.path.join(SOURCE, "python")] + [p for p in [os.environ.get("PYTHONPATH")] if p])
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 EXAMPLES = os.environ["KELTO_EXAMPLES"]
