@@ -44,12 +44,15 @@ class DeviceContext:
     def finish(self):
         """Writes the file (or completes the image); raises ComError when the
         file cannot be written."""
+        self._finished = True  # delete() repeats the answer: it was heard here
         self._check(self._rt.KeltoFinishDC(self._live()))
 
     def delete(self):
         handle = self.__dict__.pop("handle", None)
         if handle:
-            self._check(self._rt.KeltoDeleteDC(handle))
+            hr = self._rt.KeltoDeleteDC(handle)
+            if not getattr(self, "_finished", False):
+                self._check(hr)
 
     def _live(self):
         if not getattr(self, "handle", None):
@@ -59,8 +62,10 @@ class DeviceContext:
     def _check(self, hr):
         _errors.check(_library.load(), hr, "device context")
 
-    def __int__(self):
+    def __index__(self):  # a device context passes as its handle
         return self._live()
+
+    __int__ = __index__
 
     def __enter__(self):
         return self

@@ -40,6 +40,9 @@ _MEANINGS = {
 }
 
 
+_NO_SOURCE = "{00000000-0000-0000-0000-000000000000}"
+
+
 def name_of(hresult):
     hresult = signed(hresult)
     return NAMES.get(hresult, "0x%08X" % (hresult & 0xFFFFFFFF))
@@ -63,7 +66,7 @@ class ComError(Exception):
         self.hresult = signed(hresult)
         self.name = name_of(self.hresult)
         self.description = description or _MEANINGS.get(self.name, "")
-        self.source = source or ""
+        self.source = "" if not source or source == _NO_SOURCE else source
         self.member = member
         self.argument = argument
         super().__init__(self.hresult, self.description)

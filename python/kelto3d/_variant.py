@@ -19,6 +19,7 @@ dimension, leftmost outermost; the lower bound is not kept).
 import ctypes
 import datetime
 import decimal
+import operator
 
 from ._errors import ComError, check
 from ._types import (SAFEARRAYBOUND, VARIANT, VT_ARRAY, VT_BOOL, VT_BSTR, VT_BYREF, VT_CY,
@@ -110,6 +111,8 @@ class Converter:
         elif isinstance(value, (tuple, list)):
             v.v.ptr = self._variant_array(value)
             v.vt = VT_ARRAY | VT_VARIANT
+        elif hasattr(type(value), "__index__"):  # integers of other kinds, device contexts
+            self.fill(v, operator.index(value))
         else:
             raise TypeError("cannot pass a %s to a scripting object" % type(value).__name__)
 
