@@ -38,7 +38,7 @@ def main(path):
     def close(*_):
         root.tk.deletefilehandler(view)
         connection.disconnect()
-        view._release()  # the control's window goes before Tk's
+        kelto3d.release(view)  # the control's window goes before Tk's
         root.destroy()
     root.protocol("WM_DELETE_WINDOW", close)
     root.bind("<Escape>", close)

@@ -16,7 +16,14 @@ from ._dispatch import Dispatch, Missing
 from ._errors import ComError
 from ._library import load as _load
 
-__all__ = ["Dispatch", "Missing", "ComError"]
+__all__ = ["Dispatch", "Missing", "ComError", "release", "library_folder"]
+
+
+def release(obj):
+    """Releases a wrapped object's reference now, whoever else holds the
+    wrapper (a windowed control is taken down first; an object with events is
+    disconnected). Using the wrapper afterwards raises ValueError."""
+    obj._release()
 
 
 def library_folder():
