@@ -15,6 +15,7 @@ from ._variant import Converter
 
 _P = ctypes.POINTER
 DISP_E_EXCEPTION = signed(0x80020009)
+E_NOINTERFACE = signed(0x80004002)
 DISP_E_MEMBERNOTFOUND = signed(0x80020003)
 DISP_E_UNKNOWNNAME = signed(0x80020006)
 DISP_E_PARAMNOTFOUND = signed(0x80020004)
@@ -102,6 +103,14 @@ class Dispatch:
             raise ValueError("the object was released")
         return pointer
 
+    def _dispatch_pointer(self):
+        """The pointer, which must be an IDispatch to be called by name."""
+        pointer = self._pointer()
+        if self.__dict__.get("_unknown_only"):
+            raise ComError(E_NOINTERFACE, "the object cannot be called by name "
+                           "(it has no IDispatch)")
+        return pointer
+
     def _release(self):
         """Releases the reference now (also done by del and with)."""
         pointer = self.__dict__.pop("_ptr", None)
@@ -145,7 +154,7 @@ class Dispatch:
             text = ctypes.create_string_buffer(name.encode("utf-16-le") + b"\0\0")
             names = (ctypes.c_void_p * 1)(ctypes.cast(text, ctypes.c_void_p))
             dispid = DISPID(-1)
-            hr = _vtable.slot(self._pointer(), 5, HRESULT, _P(GUID), _P(ctypes.c_void_p),
+            hr = _vtable.slot(self._dispatch_pointer(), 5, HRESULT, _P(GUID), _P(ctypes.c_void_p),
                               ctypes.c_uint32, ctypes.c_uint32, _P(DISPID))(
                 ctypes.byref(IID_NULL), names, 1, LOCALE_SYSTEM_DEFAULT, ctypes.byref(dispid))
             if hr == DISP_E_UNKNOWNNAME:
@@ -296,7 +305,7 @@ class Dispatch:
         is_put = bool(flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))
         params = DISPPARAMS(array, ctypes.pointer(put) if is_put else None, count, int(is_put))
         result, info, arg_error = VARIANT(), EXCEPINFO(), ctypes.c_uint32(0xFFFFFFFF)
-        hr = _vtable.slot(self._pointer(), 6, HRESULT, DISPID, _P(GUID), ctypes.c_uint32,
+        hr = _vtable.slot(self._dispatch_pointer(), 6, HRESULT, DISPID, _P(GUID), ctypes.c_uint32,
                           ctypes.c_uint16, _P(DISPPARAMS), _P(VARIANT), _P(EXCEPINFO),
                           _P(ctypes.c_uint32))(
             dispid, ctypes.byref(IID_NULL), LOCALE_SYSTEM_DEFAULT, flags, ctypes.byref(params),
@@ -338,6 +347,9 @@ def _place_named(args, named, params, name):
 def create(source):
     """A new object of the class named by ProgID or "{class id}": its
     IDispatch pointer (a new reference)."""
+    if not isinstance(source, str):
+        raise TypeError("Dispatch takes a ProgID, a class id or a wrapped object, not %s"
+                        % type(source).__name__)
     lib = _library.load()
     rt = lib.runtime
     text = source.encode("utf-16-le") + b"\0\0"
@@ -417,4 +429,6 @@ def wrap(pointer, cls=None):
     target = class_for(description, base) if description else base
     obj = object.__new__(target)
     obj.__dict__["_ptr"] = pointer
+    if dispatch is None:
+        obj.__dict__["_unknown_only"] = True
     return obj
