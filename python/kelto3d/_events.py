@@ -47,13 +47,18 @@ _INVOKE = ctypes.CFUNCTYPE(HRESULT, ctypes.c_void_p, ctypes.c_int32, _P(GUID), c
 
 
 class _Vtable(ctypes.Structure):
-    _fields_ = [("QueryInterface", _QI), ("AddRef", _COUNT), ("Release", _COUNT),
+    # The two words a C++ compiler puts before the functions (offset to the
+    # top of the object, its type_info): code in the modules that looks at an
+    # object's dynamic type (a sanitizer's vptr check, dynamic_cast) then sees
+    # an IDispatch, which is what the sink is.
+    _fields_ = [("OffsetToTop", ctypes.c_ssize_t), ("TypeInfo", ctypes.c_void_p),
+                ("QueryInterface", _QI), ("AddRef", _COUNT), ("Release", _COUNT),
                 ("GetTypeInfoCount", _TYPE_INFO_COUNT), ("GetTypeInfo", _TYPE_INFO),
                 ("GetIDsOfNames", _IDS), ("Invoke", _INVOKE)]
 
 
 class _Object(ctypes.Structure):
-    _fields_ = [("vtable", _P(_Vtable))]
+    _fields_ = [("vtable", ctypes.c_void_p)]
 
 
 _live = {}  # address of a sink's C object -> Sink, while the runtime holds it
@@ -112,9 +117,21 @@ def _invoke(this, dispid, riid, lcid, flags, params, result, excepinfo, arg_erro
     return S_OK
 
 
-_VTABLE = _Vtable(_QI(_query_interface), _COUNT(_add_ref), _COUNT(_release),
+_VTABLE = _Vtable(0, None, _QI(_query_interface), _COUNT(_add_ref), _COUNT(_release),
                   _TYPE_INFO_COUNT(_type_info_count), _TYPE_INFO(_type_info),
                   _IDS(_ids_of_names), _INVOKE(_invoke))
+
+
+def _vtable_address():
+    """Where a sink's vtable pointer points: the first function, after the
+    prefix, whose type_info is the runtime's IDispatch (when it exports it)."""
+    if _VTABLE.TypeInfo is None:
+        try:
+            runtime = _library.load().runtime
+            _VTABLE.TypeInfo = ctypes.addressof(ctypes.c_char.in_dll(runtime, "_ZTI9IDispatch"))
+        except ValueError:
+            _VTABLE.TypeInfo = None
+    return ctypes.addressof(_VTABLE) + _Vtable.QueryInterface.offset
 
 
 class Sink:
@@ -124,7 +141,7 @@ class Sink:
         self.iid, self.names = iid, names
         self._handler = weakref.ref(handler) if weak else (lambda h=handler: h)
         self.count = 0
-        self.object = _Object(ctypes.pointer(_VTABLE))
+        self.object = _Object(_vtable_address())
         self.address = ctypes.addressof(self.object)
         _live[self.address] = self
         self.count = 1  # ours, given up in close()
