@@ -84,7 +84,7 @@ class Dispatch:
 
     def __new__(cls, source=None, *args, **kwargs):
         if source is None:
-            return object.__new__(cls)
+            raise TypeError("Dispatch takes a ProgID, a class id or a wrapped object")
         if isinstance(source, Dispatch):
             pointer = source._pointer()
             _vtable.add_ref(pointer)
