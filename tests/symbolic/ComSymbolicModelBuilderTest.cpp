@@ -90,13 +90,6 @@ TEST_F(ComSymbolicModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
   EXPECT_EQ(ChildGeometryCounts(root), before) << "nothing changes before a refresh";
   ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
   for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4) << "a mast and a flag";
-
-  // An item of another file changes nothing.
-  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(0)}).ok());
-  const ComPtr<IDispatch> stranger = LoadExample("drain-spool.json");
-  ASSERT_TRUE(
-      Call(builder.Get(), u"SyncBelow", {_variant_t(root), _variant_t(stranger.Get())}).ok());
-  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4);
 }
 
 TEST_F(ComSymbolicModelBuilder, SymbolFilesComeAndGoByName) {
