@@ -1,5 +1,5 @@
-// Pixels of rendered frames: background, where the camera puts a model,
-// selection highlight, materials and line widths, the axes indicator and the
+// Pixels of rendered frames: where the camera puts a model, a ring on a
+// surface, materials and line widths, the axes indicator and the
 // debug overlay. Set KELTO_RENDER_IMAGES to a folder to get the frames as
 // PNG files.
 #include "RendererFixture.h"
@@ -15,13 +15,18 @@ void LookDown(CGLRenderer& r) {
   r.SetViewDir(d.View, d.Up);
 }
 
-TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsIt) {
-  tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00));
+// A weld ring lies exactly on its pipe's surface; it must show all across
+// the pipe's visible side, not in the scattered pixels where its depth
+// happens to win against the surface's.
+TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsItAndARingOnItWhole) {
+  CGeometrySet pipe = Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00);
+  pipe.AddCircle({2, 0, 0}, 2, {1, 0, 0}, 0x00FFFF);  // yellow
+  tree_.Add(pipe);
   CGLRenderer& r = Start();
   LookDown(r);
   Fit();
   RenderFrame();
-  Save("cylinder-look-down");
+  Save("cylinder-and-ring");
   // Lit green on the cylinder (the default light shines from the viewer),
   // background around it.
   for (const CPoint3 on : {CPoint3(0, 0, 0), CPoint3(0, 0.8, 0), CPoint3(0, -0.8, 0),
@@ -39,30 +44,17 @@ TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsIt) {
   const CPoint3 w = r.GetCameraMatrices().Project({0, 0, 0});
   EXPECT_NEAR(w.x, kSize / 2.0, 1e-9);
   EXPECT_NEAR(w.y, kSize / 2.0, 1e-9);
-}
 
-// A weld ring lies exactly on its pipe's surface; it must show all across
-// the pipe's visible side, not in the scattered pixels where its depth
-// happens to win against the surface's.
-TEST_F(RendererImage, RingsOnASurfaceShowWhole) {
-  CGeometrySet pipe = Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00);
-  pipe.AddCircle({0, 0, 0}, 2, {1, 0, 0}, 0x00FFFF);  // yellow
-  tree_.Add(pipe);
-  CGLRenderer& r = Start();
-  LookDown(r);
-  Fit();
-  RenderFrame();
-  Save("ring-on-pipe");
   const auto yellowNear = [&](const CPoint3& p) {
-    const CPoint3 w = r.GetCameraMatrices().Project(p);
+    const CPoint3 at = r.GetCameraMatrices().Project(p);
     for (int dx = -1; dx <= 1; ++dx) {
-      const Rgb c = Pixel(static_cast<int>(w.x) + dx, static_cast<int>(w.y));
+      const Rgb c = Pixel(static_cast<int>(at.x) + dx, static_cast<int>(at.y));
       if (c.r > 200 && c.g > 200 && c.b == 0) return true;
     }
     return false;
   };
   int shown = 0;
-  for (int i = -9; i <= 9; ++i) shown += yellowNear({0, i / 10.0, 0}) ? 1 : 0;
+  for (int i = -9; i <= 9; ++i) shown += yellowNear({2, i / 10.0, 0}) ? 1 : 0;
   EXPECT_EQ(shown, 19);
 }
 
