@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <fstream>
 #include <sstream>
 
 #include "core/PrintableText.h"
@@ -10,6 +9,7 @@
 #include "kelto/Piping.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
+#include "platform/com/RegularFile.h"
 #include "platform/window/MessageBox.h"
 #include "platform/xml/Document.h"
 
@@ -66,14 +66,15 @@ std::optional<std::string> ReadXmlArgument(const std::string& value, const char*
                                            const char* option, std::ostream& err) {
   std::string text = value;
   if (value.empty() || value.front() != '<') {
-    std::ifstream in(value, std::ios::binary);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (!in) {
-      err << "kelto3d " << command << ": cannot read " << option << " file " << PrintableText(value) << '\n';
+    // A regular file of a sane size only: a folder would read as an empty
+    // configuration, /dev/zero would fill memory and a FIFO would block.
+    try {
+      text = kelto::platform::ReadRegularFile(value, option);
+    } catch (const kelto::platform::FileReadError& e) {
+      err << "kelto3d " << command << ": cannot read " << option << " file " << PrintableText(value)
+          << ": " << PrintableText(e.Reason()) << '\n';
       return std::nullopt;
     }
-    text = contents.str();
   }
   // Text that is not XML at all is refused here, with its place: the library
   // would go on without the configuration (every valve drawn as pipe, no

@@ -201,6 +201,9 @@ bool Loader::Handler::Accept(Want got, const char* found) {
 }
 
 bool Loader::Handler::NumberValue(double v, bool integral) {
+  // JSON has one kind of number: 4.2e1 is the integer 42, and 1e300 is an
+  // integer too large for any member rather than a number with a fraction.
+  integral = integral || (std::isfinite(v) && v == std::floor(v));
   if (!Accept(integral ? Want::kInteger : Want::kNumber, "a number")) return true;
   Frame& f = Top();
   if (f.ctx == Ctx::kVector) {
@@ -222,7 +225,8 @@ bool Loader::Handler::NumberValue(double v, bool integral) {
       // A deferred error returns here too: the value is never converted
       // when it does not fit.
       if (v < -2147483648.0 || v > 2147483647.0) {
-        FailOrDefer(Path(true), "item code " + Number(v) + " does not fit in 32 bits");
+        FailOrDefer(Path(true),
+                    "item code " + Number(v) + " is out of range (-2147483648 to 2147483647)");
         break;
       }
       draft_->itemCode_ = static_cast<std::int32_t>(v);
@@ -330,8 +334,7 @@ void Loader::Handler::CheckNesting() {
   // "pipelines" stop early on a flood of brackets.
   if (stack_.size() < limits::kMaxNesting) return;
   if (deferred_) throw *deferred_;
-  Fail(Path(true),
-       "values nested deeper than " + std::to_string(limits::kMaxNesting) + " levels");
+  Fail(Path(true), "values nested deeper than " + std::to_string(limits::kMaxNesting) + " levels");
 }
 
 bool Loader::Handler::start_object(std::size_t) {

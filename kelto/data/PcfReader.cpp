@@ -2,6 +2,7 @@
 // pipeline blocks, component blocks and the closing MATERIALS section.
 #include "kelto/data/PcfReader.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -21,7 +22,11 @@ bool ValidUtf8(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
-    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    const std::size_t n = c < 0x80         ? 1
+                          : (c >> 5) == 6  ? 2
+                          : (c >> 4) == 14 ? 3
+                          : (c >> 3) == 30 ? 4
+                                           : 0;
     if (n == 0 || i + n > s.size()) return false;
     for (std::size_t k = 1; k < n; ++k)
       if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
@@ -89,8 +94,7 @@ std::vector<PcfLine> SplitLines(std::string_view text) {
 PcfUnits ApplyUnits(PcfUnits units, const PcfLine& l) {
   const std::string value = Upper(l.value);
   auto bad = [&](const char* accepted) {
-    throw PcfProblem{l.number, l.keyword,
-                     "unknown unit \"" + l.value + "\" (" + accepted + ")"};
+    throw PcfProblem{l.number, l.keyword, "unknown unit \"" + l.value + "\" (" + accepted + ")"};
   };
   if (l.keyword == "UNITS-CO-ORDS") {
     if (value == "MM" || value == "MILLIMETRE" || value == "MILLIMETER")
@@ -120,11 +124,27 @@ PcfUnits ApplyUnits(PcfUnits units, const PcfLine& l) {
 // Keywords that belong to a block and never start one, so that a file
 // indenting only some of its lines still reads them as what they are.
 bool AttributeKeyword(std::string_view k) {
-  static constexpr std::string_view kKnown[] = {
-      "END-POINT", "CENTRE-POINT", "CENTER-POINT", "CO-ORDS", "BRANCH1-POINT", "BRANCH2-POINT",
-      "BRANCH3-POINT", "SKEY", "ANGLE", "BEND-RADIUS", "ITEM-CODE", "ITEM-DESCRIPTION",
-      "UNIQUE-COMPONENT-IDENTIFIER", "COMPONENT-IDENTIFIER", "FABRICATION-ITEM", "ERECTION-ITEM",
-      "WEIGHT", "DESCRIPTION", "MATERIAL-IDENTIFIER", "PIECE-MARK", "CONTINUATION"};
+  static constexpr std::string_view kKnown[] = {"END-POINT",
+                                                "CENTRE-POINT",
+                                                "CENTER-POINT",
+                                                "CO-ORDS",
+                                                "BRANCH1-POINT",
+                                                "BRANCH2-POINT",
+                                                "BRANCH3-POINT",
+                                                "SKEY",
+                                                "ANGLE",
+                                                "BEND-RADIUS",
+                                                "ITEM-CODE",
+                                                "ITEM-DESCRIPTION",
+                                                "UNIQUE-COMPONENT-IDENTIFIER",
+                                                "COMPONENT-IDENTIFIER",
+                                                "FABRICATION-ITEM",
+                                                "ERECTION-ITEM",
+                                                "WEIGHT",
+                                                "DESCRIPTION",
+                                                "MATERIAL-IDENTIFIER",
+                                                "PIECE-MARK",
+                                                "CONTINUATION"};
   for (std::string_view known : kKnown)
     if (k == known) return true;
   return k.rfind("COMPONENT-ATTRIBUTE", 0) == 0 ||
@@ -139,12 +159,18 @@ std::string FileStem(const std::string& path) {
 
 class Reader {
  public:
-  Reader(const std::string& path, const PcfReadOptions& options)
-      : path_(path), options_(options) {
+  Reader(const std::string& path, const PcfReadOptions& options) : path_(path), options_(options) {
     draft_.path = path;
   }
 
   PlantDraft Read(std::string_view text) {
+    // Checked before the text is decoded or split, which would read it all:
+    // a file of NUL bytes fails at its first byte, however large it is.
+    if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+      const std::size_t line = 1 + static_cast<std::size_t>(std::count(
+                                       text.begin(), text.begin() + static_cast<long>(nul), '\n'));
+      Fail({line, "", "the file holds a NUL byte, so it is not a text file"});
+    }
     const std::vector<PcfLine> lines = SplitLines(Decode(text));
     bool anyIndented = false;
     for (const PcfLine& l : lines) anyIndented = anyIndented || l.indented;
@@ -168,9 +194,7 @@ class Reader {
  private:
   enum class Section { kHeader, kPipeline, kComponent, kMessage, kMaterials };
 
-  [[noreturn]] void Fail(const PcfProblem& p) {
-    throw LoadError(path_, p.keyword, p.text, p.line);
-  }
+  [[noreturn]] void Fail(const PcfProblem& p) { throw LoadError(path_, p.keyword, p.text, p.line); }
   void Warn(const PcfProblem& p) {
     draft_.warnings.push_back(Where(path_, p.line) + ": " +
                               (p.keyword.empty() ? "" : p.keyword + ": ") + p.text);
@@ -337,8 +361,7 @@ bool LooksLikePcf(std::string_view text) {
   return false;
 }
 
-PlantDraft ReadPcf(std::string_view text, const std::string& path,
-                   const PcfReadOptions& options) {
+PlantDraft ReadPcf(std::string_view text, const std::string& path, const PcfReadOptions& options) {
   return Reader(path, options).Read(text);
 }
 

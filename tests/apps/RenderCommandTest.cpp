@@ -7,6 +7,7 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -303,6 +304,8 @@ TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {
     std::string says;
   };
   const std::string png = Path("x.png");
+  const std::string fifo = Path("fifo.xml");  // opening must not wait for a writer
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const Case cases[] = {
       {{Path("nonexist.json"), "-o", png}, 1, Path("nonexist.json")},
       {{pipe_, Path("nonexist.json"), "-o", png}, 1, Path("nonexist.json")},
@@ -315,6 +318,16 @@ TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {
        1,
        "cannot read --ext-dims file " + Path("dims.xml")},
       {{pipe_, "-o", png, "--option", "Edges=-5"}, 2, "option Edges=-5: out of range (3 to 1024)"},
+      // Configurations are read only from regular files of a sane size.
+      {{pipe_, "-o", png, "--type-table", Path("")},
+       1,
+       "cannot read --type-table file " + Path("") + ": it is not a regular file (a folder)"},
+      {{pipe_, "-o", png, "--ext-dims", "/dev/zero"},
+       1,
+       "cannot read --ext-dims file /dev/zero: it is not a regular file (a character device)"},
+      {{pipe_, "-o", png, "--colour-scheme", fifo},
+       1,
+       "cannot read --colour-scheme file " + fifo + ": it is not a regular file (a FIFO)"},
       // A configuration that does not load stops the command, naming the place.
       {{pipe_, "-o", png, "--type-table", "<Bad"},
        1,

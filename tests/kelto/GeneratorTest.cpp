@@ -128,39 +128,3 @@ TEST(Generator, BranchLinesStartAtTheirHeaderTee) {
   }
   EXPECT_GT(crossings, 0u);
 }
-
-// The site: rows of units on both sides of pipe racks, lines along the racks
-// at their levels, bores mostly 2"–8" with some large ones, lines that start
-// or end at nozzles (a flange face at an open end).
-TEST(Generator, PlantsAreLaidOutAsUnitsAlongPipeRacks) {
-  File file;
-  file.LoadText(Generate(20000, 3), "generated.json");
-  std::size_t points = 0, common = 0, large = 0, openFaces = 0, north = 0, south = 0;
-  double rackRun = 0;  // metres of east-west pipe at a rack level inside a rack
-  for (const Component* comp : file.Components()) {
-    for (const Point& p : comp->Points()) {
-      if (p.internal) continue;
-      ++points;
-      const double inches = p.boreUnits == kBoreInch ? p.bore : p.bore / 25.0;
-      common += inches >= 2 && inches <= 8;
-      large += inches >= 10;
-      if (p.connected == kNoIndex && file.Text(p.endType) == "FL") ++openFaces;
-      // Units begin 12.5 m from a rack's centre line; rows are 130 m apart.
-      const double y = std::fmod(p.position.y + 65000.0, 130000.0) - 65000.0;
-      north += y > 12500;
-      south += y < -12500;
-    }
-    if (comp->TypeName() != "Pipe") continue;
-    const Vec3 a = comp->Points()[0].position, b = comp->Points()[1].position;
-    const double y = std::fmod(a.y + 65000.0, 130000.0) - 65000.0;
-    const bool level = a.z == 6000 || a.z == 8000 || a.z == 10000;
-    if (level && a.z == b.z && a.y == b.y && std::abs(y) < 4500)
-      rackRun += std::abs(b.x - a.x) / 1000;
-  }
-  EXPECT_GT(common, points * 6 / 10);
-  EXPECT_GT(large, points / 20);
-  EXPECT_GT(openFaces, file.Pipelines().size() / 2);
-  EXPECT_GT(north, points / 4);
-  EXPECT_GT(south, points / 4);
-  EXPECT_GT(rackRun, 5000.0);
-}

@@ -83,19 +83,6 @@ TEST(PcfReader, SamplesHoldTheComponentsTheirFilesDescribe) {
   }
 }
 
-TEST(PcfReader, InchFileKeepsInchBoresAndMillimetreCoordinates) {
-  File file;
-  file.Load(kelto::test::Example("pcf/inch-bores-mm-coordinates.pcf"));
-  const Component& flange = *file.Components()[0];
-  EXPECT_EQ(P(flange, "Run_1").boreUnits, kelto::data::kBoreInch);
-  EXPECT_EQ(P(flange, "Run_1").bore, 4.0);
-  EXPECT_EQ(P(flange, "Run_1").position.y, -3000.0);
-  EXPECT_EQ(file.Text(P(flange, "Run_1").endType), "FL");
-  // CRLF line ends and tab indents do not leak into values.
-  EXPECT_EQ(flange.AttributeValue("ITEM-CODE").value_or(""), "F4WN150");
-  EXPECT_EQ(file.Pipelines()[0]->AttributeValue("PIPING-SPEC").value_or(""), "C1");
-}
-
 TEST(PcfReader, UnitsConvertCoordinatesToMillimetres) {
   const struct {
     const char* units;
@@ -333,12 +320,4 @@ TEST(PcfReader, KeepGoingSkipsBadBlocksAndListsThem) {
   EXPECT_EQ(file->Warnings()[0],
             "t.pcf:7: skipped the VALVE block (lines 7 to 9): line 7: VALVE: VALVE needs 2 "
             "END-POINT lines, found 1");
-}
-
-TEST(PcfReader, FailedLoadKeepsWhatWasLoaded) {
-  File file;
-  file.LoadText(kHeader + "PIPE\n    END-POINT 0 0 0 1\n    END-POINT 1 0 0 1\n", "good.pcf");
-  EXPECT_THROW(file.LoadText(kHeader + "PIPE\n", "bad.pcf"), LoadError);
-  EXPECT_EQ(file.Path(), "good.pcf");
-  EXPECT_EQ(file.Components().size(), 1u);
 }

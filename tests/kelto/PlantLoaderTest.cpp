@@ -126,23 +126,3 @@ TEST(PlantLoader, ReloadReadsEveryFileAgainAndKeepsObjects) {
   EXPECT_EQ(file.FindComponent("P2")->Points()[1].position.x, 2500.0);
   EXPECT_EQ(file.Components().size(), 3u);
 }
-
-TEST(PlantLoader, MissingPathsAndEmptyFoldersAreNamed) {
-  kelto::test::TempDir dir;
-  const struct {
-    std::filesystem::path path;
-    const char* message;
-  } cases[] = {
-      {dir.path(), "the folder holds no .pcf or .json files"},
-      {dir.path() / "none.pcf", "cannot open the file (No such file or directory)"},
-  };
-  for (const auto& c : cases) {
-    File file;
-    try {
-      file.LoadPlant(std::vector{c.path});
-      ADD_FAILURE() << c.path;
-    } catch (const LoadError& e) {
-      EXPECT_EQ(std::string(e.what()), c.path.string() + ": " + c.message);
-    }
-  }
-}

@@ -196,12 +196,3 @@ TEST(Topology, CoincidenceIsWithinATolerancePerCoordinateAcrossCellBorders) {
     EXPECT_EQ(file.ConnectedPoint(end) != nullptr, c.connected) << c.a << " " << c.b;
   }
 }
-
-TEST(Topology, InternalPointsNeverConnect) {
-  File file;
-  file.Load(Example("drain-spool.json"));
-  ExpectConsistent(file);
-  const Component& support = *file.FindComponent("D401-S1");
-  EXPECT_EQ(file.ConnectedPoint(*support.FindPoint("Centre_1")), nullptr);
-  EXPECT_EQ(OpenEnds(file), (std::vector<std::string>{"D401-FL1.Run_1", "D401-V1.Run_2"}));
-}

@@ -123,28 +123,4 @@ TEST(BendCanonical, RefusesWhatItCannotPlace) {
   EXPECT_EQ(CanonicaliseBend(kElbow, false, 500).Key, CanonicaliseBend(kElbow, false, 17).Key);
 }
 
-TEST(BendCache, CountsLookupsAndDeletesWithTheLastReference) {
-  std::vector<unsigned> deleted;
-  CBendCache cache([&](unsigned list) { deleted.push_back(list); });
-  EXPECT_EQ(cache.Lookup("a"), 0u);
-  cache.Add("a", 7);
-  EXPECT_EQ(cache.Find("a"), 7u);  // uncounted
-  EXPECT_EQ(cache.Lookup("a"), 7u);
-  EXPECT_EQ(cache.Lookups(), 2);
-  EXPECT_EQ(cache.Misses(), 1);
-
-  cache.AddRef("a");
-  EXPECT_EQ(cache.RefCount("a"), 2);
-  cache.Release("a");
-  EXPECT_TRUE(deleted.empty());
-  cache.Release("a");
-  EXPECT_EQ(deleted, std::vector<unsigned>{7});
-  EXPECT_EQ(cache.Size(), 0u);
-  // Absent keys are no error.
-  cache.Release("a");
-  cache.AddRef("b");
-  EXPECT_EQ(cache.Size(), 0u);
-  EXPECT_EQ(deleted.size(), 1u);
-}
-
 }  // namespace

@@ -190,28 +190,4 @@ TEST(RotateView, TurnsAboutAnEyeAxis) {
   EXPECT_VEC_NEAR(back.Transform(CVector3(1, 0, 0)), CVector3(1, 0, 0), 1e-15);
 }
 
-TEST(PanCentre, MovesTheAnchoredPointUnderTheCursor) {
-  CViewState view;
-  ASSERT_TRUE(ViewDirRotation({1, -1, -1}, {0, 0, 1}, view.Rotation));
-  view.Distance = 60;
-  view.Centre = {2, 3, 4};
-  const CModelExtent model{{0, 0, 0}, 10, 1};
-  const CViewport viewport{0, 0, 300, 200};
-  const CCameraMatrices before = CameraMatrices(view, viewport, model);
-  const CPoint3 modelPoint(4, 1, 6);
-  const CPoint3 anchor = before.Project(modelPoint);
-  const CPoint2 target(anchor.x + 40, anchor.y - 25);
-
-  CViewState panned = view;
-  panned.Centre =
-      PanCentre(view.Centre, CameraMatrices(view, viewport, model, true), anchor, target);
-  const CPoint3 after = CameraMatrices(panned, viewport, model).Project(modelPoint);
-  EXPECT_NEAR(after.x, target.x, 1e-6);
-  EXPECT_NEAR(after.y, target.y, 1e-6);
-  // The camera moved parallel to the screen: the point's distance in front
-  // of the eye is what it was.
-  EXPECT_NEAR(ModelViewMatrix(panned).Transform(modelPoint).z,
-              ModelViewMatrix(view).Transform(modelPoint).z, 1e-9);
-}
-
 }  // namespace

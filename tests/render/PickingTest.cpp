@@ -35,14 +35,6 @@ class Picking : public RendererTest {
   }
 };
 
-TEST_F(Picking, BackgroundGivesNoHits) {
-  tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
-  Start();
-  LookDownAndFit();
-  EXPECT_TRUE(PickAt({0, 3, 0}).empty());
-  EXPECT_EQ(PickAt({0, 0, 0}).size(), 1u);
-}
-
 TEST_F(Picking, OverlappingNodesComeNearestFirst) {
   CModelNode* low = tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 1));
   CModelNode* high = tree_.Add(Cylinder({0, -5, 3}, {0, 5, 3}, 1));

@@ -89,17 +89,6 @@ TEST_F(PrimitiveDrawing, SolidsFaceOutwardsWhereTheyAreDrawn) {
   }
 }
 
-TEST_F(PrimitiveDrawing, ConeCapsCloseTheEndsFacingTheViewer) {
-  for (bool caps : {false, true}) {
-    SCOPED_TRACE(caps);
-    Begin(false);
-    // Seen exactly along its axis the wall is edge-on: only a cap shows.
-    DrawCone({0, 0, 1}, 2, {0, 0, -1}, 2, false, caps, 16, 2);
-    EXPECT_EQ(At(0, 0) > 0, caps);
-    EXPECT_EQ(At(0, 1.5), 0);
-  }
-}
-
 // Cut open by the near plane, the far half of a tube faces the viewer with
 // its inside: visible only when drawn two-sided.
 TEST_F(PrimitiveDrawing, TwoSidedSurfacesShowTheirInside) {
@@ -148,31 +137,13 @@ TEST_F(PrimitiveDrawing, OneSidedReducedPrimitivesAreClosedFromOutside) {
   }
 }
 
-TEST_F(PrimitiveDrawing, DiscsAreFilledBothWaysOrJustOutlined) {
-  auto countLit = [&](double rMin, double rMax) {
-    int lit = 0;
-    for (double y = -1.2; y <= 1.2; y += 1.0 / 16)
-      for (double x = -1.2; x <= 1.2; x += 1.0 / 16) {
-        const double r2 = x * x + y * y;
-        if (r2 >= rMin * rMin && r2 <= rMax * rMax && At(x, y) > 0) ++lit;
-      }
-    return lit;
-  };
-  for (double nz : {1.0, -1.0}) {
-    SCOPED_TRACE(nz);
-    Begin(false);
-    DrawDisc({0, 0, 0}, 2, {0, 0, nz}, true, 16);
-    EXPECT_GT(At(0, 0), 0) << "solid, seen from either side";
-    EXPECT_GT(At(0.8, 0), 0);
-    Begin(false);
-    DrawPrimitive(CPrimitive::Circle{{0, 0, 0}, 2, {0, 0, nz}, 0}, options_);
-    EXPECT_EQ(countLit(0, 0.8), 0) << "circle: outline only";
-    EXPECT_GT(countLit(0.85, 1.1), 20);
-  }
-  // A zero normal has no plane: nothing is drawn.
+// Discs and circles with a plane are held to GLU's shapes (QuadricDrawing);
+// a zero normal has no plane, and nothing is drawn.
+TEST_F(PrimitiveDrawing, ADiscWithoutANormalIsNotDrawn) {
   Begin(false);
   DrawDisc({0, 0, 0}, 2, {0, 0, 0}, true, 16);
-  EXPECT_EQ(countLit(0, 1.2), 0);
+  DrawPrimitive(CPrimitive::Circle{{0, 0, 0}, 2, {0, 0, 0}, 0}, options_);
+  for (double x : {0.0, 0.5, 0.99}) EXPECT_EQ(At(x, 0), 0) << x;
 }
 
 TEST_F(PrimitiveDrawing, LinesAndKindZeroLeaveTheMatrixStackAsFound) {

@@ -178,57 +178,47 @@ void ExpectSame(const std::vector<FedBack>& ours, const std::vector<FedBack>& gl
 }
 
 TEST_F(QuadricDrawing, EmitsWhatTheGluQuadricsDrawInTheirFrame) {
+  // A cone from `a` to `b` (or along z), or a disc at `a` when `disc` is set.
   struct Case {
     std::string name;
-    std::function<void()> ours, glu;
+    bool alongZ, disc;
+    double d0, d1;
+    bool twoSided, caps;  // for a disc: solid, unused
+    int edges, stacks;
   };
   GluReference ref;
   const CPoint3 a{-1.2, 0.4, -0.3}, b{1.1, -0.2, 0.6};
+  const CVector3 normal{0.3, -0.5, 0.8};
   const Case cases[] = {
-      {"two-sided cylinder with caps", [&] { DrawCone(a, 1, b, 1, true, true, 16, 2); },
-       [&] { ref.Cone(a, 1, b, 1, true, true, 16, 2); }},
-      {"tapered cone with caps, one side", [&] { DrawCone(a, 1.4, b, 0.6, false, true, 12, 3); },
-       [&] { ref.Cone(a, 1.4, b, 0.6, false, true, 12, 3); }},
-      {"cone to a point: one cap", [&] { DrawCone(a, 0, b, 1, false, true, 8, 1); },
-       [&] { ref.Cone(a, 0, b, 1, false, true, 8, 1); }},
-      {"axis along z",
-       [&] {
-         DrawCone({0, 0, 1}, 1, {0, 0, -1}, 1, true, true, 16, 2);
-       },
-       [&] {
-         ref.Cone({0, 0, 1}, 1, {0, 0, -1}, 1, true, true, 16, 2);
-       }},
-      {"more edges than 239", [&] { DrawCone(a, 1, b, 1, false, false, 300, 1); },
-       [&] { ref.Cone(a, 1, b, 1, false, false, 300, 1); }},
-      {"one edge: nothing", [&] { DrawCone(a, 1, b, 1, true, true, 1, 2); },
-       [&] { ref.Cone(a, 1, b, 1, true, true, 1, 2); }},
-      {"no stacks: caps only", [&] { DrawCone(a, 1, b, 1, true, true, 16, 0); },
-       [&] { ref.Cone(a, 1, b, 1, true, true, 16, 0); }},
-      {"solid disc",
-       [&] {
-         DrawDisc(a, 2, {0.3, -0.5, 0.8}, true, 16);
-       },
-       [&] {
-         ref.Disc(a, 2, {0.3, -0.5, 0.8}, true, 16);
-       }},
-      {"circle outline",
-       [&] {
-         DrawDisc(a, 2, {0.3, -0.5, 0.8}, false, 10);
-       },
-       [&] {
-         ref.Disc(a, 2, {0.3, -0.5, 0.8}, false, 10);
-       }},
+      {"two-sided cylinder with caps", false, false, 1, 1, true, true, 16, 2},
+      {"tapered cone with caps, one side", false, false, 1.4, 0.6, false, true, 12, 3},
+      {"cone to a point: one cap", false, false, 0, 1, false, true, 8, 1},
+      {"axis along z", true, false, 1, 1, true, true, 16, 2},
+      {"more edges than 239", false, false, 1, 1, false, false, 300, 1},
+      {"one edge: nothing", false, false, 1, 1, true, true, 1, 2},
+      {"no stacks: caps only", false, false, 1, 1, true, true, 16, 0},
+      {"solid disc", false, true, 2, 0, true, false, 16, 0},
+      {"circle outline", false, true, 2, 0, false, false, 10, 0},
   };
   for (const CVector3& light : {CVector3(0.3, 0.5, 1), CVector3(-1, 0.2, -0.4)}) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name);
+      const CPoint3 s = c.alongZ ? CPoint3(0, 0, 1) : a, e = c.alongZ ? CPoint3(0, 0, -1) : b;
       Begin(light);
-      const std::vector<FedBack> ours = Feedback(c.ours);
-      const std::vector<FedBack> glu = Feedback(c.glu);
+      const std::vector<FedBack> ours = Feedback([&] {
+        if (c.disc)
+          DrawDisc(a, c.d0, normal, c.twoSided, c.edges);
+        else
+          DrawCone(s, c.d0, e, c.d1, c.twoSided, c.caps, c.edges, c.stacks);
+      });
+      const std::vector<FedBack> glu = Feedback([&] {
+        if (c.disc)
+          ref.Disc(a, c.d0, normal, c.twoSided, c.edges);
+        else
+          ref.Cone(s, c.d0, e, c.d1, c.twoSided, c.caps, c.edges, c.stacks);
+      });
       ExpectSame(ours, glu);
-      if (c.name != "one edge: nothing") {
-        EXPECT_FALSE(ours.empty());
-      }
+      EXPECT_EQ(ours.empty(), c.edges == 1);
       GLint depth = 0;
       glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
       EXPECT_EQ(depth, 1);
@@ -241,8 +231,7 @@ TEST_F(QuadricDrawing, EmitsWhatTheGluQuadricsDrawInTheirFrame) {
 TEST_F(QuadricDrawing, StacksAreCappedLikeTheSweepSteps) {
   Begin({0, 0, 1});
   const auto polygons = [&](int stacks) {
-    return Feedback([&] { DrawCone({-1, 0, 0}, 1, {1, 0, 0}, 1, false, false, 4, stacks); })
-        .size();
+    return Feedback([&] { DrawCone({-1, 0, 0}, 1, {1, 0, 0}, 1, false, false, 4, stacks); }).size();
   };
   const std::size_t capped = polygons(kMaxSweepSteps);
   EXPECT_GT(capped, polygons(kMaxSweepSteps / 2));

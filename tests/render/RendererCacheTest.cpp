@@ -25,19 +25,6 @@ TEST_F(RendererCache, TwoEqualBendsElsewhereShareOneList) {
   EXPECT_EQ(r.GetBendCache().RefCount(KeyOf(r, a)), 2);
 }
 
-TEST_F(RendererCache, IdenticalBendsInOneNodeMakeOneListWithTwoReferences) {
-  CGeometrySet g = Bend({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, 0.4);
-  g.AddCurvedCone({3, 0, 0}, 0.4, {3, -1, 1}, 0.4, {3, 0, 1}, 0xFF0000);
-  CModelNode* node = tree_.Add(g);
-  CGLRenderer& r = Start();
-  const CGLRenderer::NodeData* data = r.GetNodeData(node);
-  ASSERT_EQ(data->Keys().size(), 2u);
-  EXPECT_EQ(data->Keys().count(KeyOf(r, node)), 2u);
-  EXPECT_EQ(r.GetBendCache().Size(), 1u);
-  EXPECT_EQ(r.GetBendCache().RefCount(KeyOf(r, node)), 2);
-  EXPECT_EQ(r.GetBendCache().Lookups(), 2);
-}
-
 TEST_F(RendererCache, NormalizeScaleSharesABendTwiceAsLarge) {
   tree_.Add(Bend({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, 0.4));
   tree_.Add(Bend({10, 0, 0}, {10, 2, 0}, {8, 2, 0}, 0.8));

@@ -1,8 +1,4 @@
 // The renderer's camera operations over a real model and context.
-#include <GL/gl.h>
-
-#include <array>
-
 #include "GeometryAsserts.h"
 #include "RendererFixture.h"
 #include "render/StandardViewDir.h"
@@ -30,11 +26,6 @@ class RendererCamera : public RendererTest {
     const CViewState& v = renderer_->GetView();
     return v.Centre + CVector3(v.Rotation[2], v.Rotation[6], v.Rotation[10]) * v.Distance;
   }
-  std::array<double, 16> GLMatrix(GLenum which) {
-    std::array<double, 16> m{};
-    glGetDoublev(which, m.data());
-    return m;
-  }
   double Radius() { return tree_.Root()->GetBoundBox().GetRadius(); }
 };
 
@@ -47,30 +38,6 @@ TEST_F(RendererCamera, FitViewPutsTheEyeAFixedNumberOfRadiiAway) {
   const CViewState before = v;
   EXPECT_FALSE(renderer_->FitView(CBoundBox()));
   EXPECT_EQ(renderer_->GetView(), before);
-}
-
-TEST_F(RendererCamera, LoadsTheMatricesItComputes) {
-  renderer_->Rotate({1, 2, 0}, 33);
-  const CCameraMatrices m = renderer_->GetCameraMatrices();
-  const CGLMatrix p = ToGLMatrix(m.Projection), mv = ToGLMatrix(m.ModelView);
-  const auto glP = GLMatrix(GL_PROJECTION_MATRIX), glMV = GLMatrix(GL_MODELVIEW_MATRIX);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_NEAR(glP[i], p[i], 1e-6 * (1 + std::fabs(p[i]))) << i;
-    EXPECT_NEAR(glMV[i], mv[i], 1e-6 * (1 + std::fabs(mv[i]))) << i;
-  }
-}
-
-TEST_F(RendererCamera, ZeroHeightUsesAspectOne) {
-  renderer_->Resize(300, 0);
-  const auto p = GLMatrix(GL_PROJECTION_MATRIX);
-  EXPECT_EQ(p[0], p[5]);
-  renderer_->Resize(300, 150);
-  const auto q = GLMatrix(GL_PROJECTION_MATRIX);
-  EXPECT_NEAR(q[0] * 2, q[5], 1e-6);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[2], 300);
-  EXPECT_EQ(viewport[3], 150);
 }
 
 TEST_F(RendererCamera, ZoomAtKeepsTheModelPointUnderTheCursor) {
@@ -127,17 +94,6 @@ TEST_F(RendererCamera, RestoreViewUndoesATurnExactly) {
   EXPECT_EQ(renderer_->GetView().Rotation, saved.Rotation);
   EXPECT_FALSE(renderer_->RestoreView());
   EXPECT_FALSE(renderer_->Rotate({0, 0, 0}, 30));
-}
-
-TEST_F(RendererCamera, SetViewDirAndCopyViewFromReportChanges) {
-  EXPECT_FALSE(renderer_->SetViewDir({0, 0, -1}, {0, 1, 0})) << "already looking down";
-  EXPECT_TRUE(renderer_->SetViewDir({1, 0, 0}, {0, 0, 1}));
-  renderer_->SaveView();
-  CGLRenderer other(tree_.Root(), &surface_);
-  EXPECT_TRUE(other.CopyViewFrom(*renderer_));
-  EXPECT_EQ(other.GetView(), renderer_->GetView());
-  EXPECT_EQ(other.GetSavedView(), renderer_->GetSavedView());
-  EXPECT_FALSE(other.CopyViewFrom(*renderer_));
 }
 
 TEST_F(RendererCamera, PanMovesTheGrabbedPointUnderTheCursor) {

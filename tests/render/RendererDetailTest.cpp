@@ -60,40 +60,6 @@ TEST_F(RendererDetail, TheLevelFollowsTheSizeOnScreen) {
   }
 }
 
-// Pipes about four pixels across: reduced and full detail must show the same
-// plant, differing only along outlines.
-TEST_F(RendererDetail, ReducedDetailShowsTheSamePlant) {
-  Build(0.35);
-  renderer_->SetReducedDetailPixels(0);
-  RenderFrame();
-  ASSERT_EQ(Stats().Reduced, 0);
-  const std::vector<std::uint8_t> full = frame_;
-  const int fullLit = CountLit(0, 0, kSize, kSize);
-  Save("detail-full");
-
-  renderer_->SetReducedDetailPixels(CGLRenderer::kDefaultReducedDetailPixels);
-  RenderFrame();
-  ASSERT_EQ(Stats().Reduced, kSide * kSide);
-  Save("detail-reduced");
-  const int reducedLit = CountLit(0, 0, kSize, kSize);
-  int coverageDiffers = 0, colourDiffers = 0;
-  for (std::size_t i = 0; i < frame_.size(); i += 4) {
-    const bool a = full[i] || full[i + 1] || full[i + 2];
-    const bool b = frame_[i] || frame_[i + 1] || frame_[i + 2];
-    if (a != b) ++coverageDiffers;
-    for (int k = 0; k < 3; ++k) {
-      if (a && b && std::abs(full[i + k] - frame_[i + k]) > 48) {
-        ++colourDiffers;
-        break;
-      }
-    }
-  }
-  ASSERT_GT(fullLit, 1000);
-  EXPECT_NEAR(reducedLit, fullLit, fullLit * 0.05);
-  EXPECT_LT(coverageDiffers, fullLit * 0.10);
-  EXPECT_LT(colourDiffers, fullLit * 0.10);
-}
-
 // Pipes far under a pixel: every pipeline is drawn as its centre lines, in
 // its colours, and a selection still shows.
 TEST_F(RendererDetail, PipelinesUnderAPixelAreCentreLinesThatShowSelection) {

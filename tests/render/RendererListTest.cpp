@@ -42,30 +42,6 @@ class RendererLists : public RendererTest {
   CModelNode *pipeline = nullptr, *first = nullptr, *second = nullptr, *loose = nullptr;
 };
 
-TEST_F(RendererLists, LeavesLiveInTheirParentsListOthersHaveTheirOwn) {
-  struct Case {
-    const char* name;
-    CModelNode* node;
-    bool ownList;
-  };
-  const Case cases[] = {{"root", tree_.Root(), true},
-                        {"pipeline", pipeline, true},
-                        {"first", first, false},
-                        {"second", second, false},
-                        {"loose", loose, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(Data(c.node).ListId() != 0, c.ownList);
-    EXPECT_EQ(Data(c.node).InParentList(), !c.ownList);
-    if (c.ownList) {
-      EXPECT_TRUE(glIsList(Data(c.node).ListId()));
-    }
-  }
-  EXPECT_TRUE(Green({-2.5, 0, 0}));
-  EXPECT_TRUE(Green({2.5, 0, 0}));
-  EXPECT_TRUE(Green({0, 3.5, 0}));
-}
-
 TEST_F(RendererLists, ALeafThatGainsAChildGetsItsOwnListAndLosesItAgain) {
   CModelNode* child = tree_.Add(Cylinder({-2.5, -3, 0}, {-2.5, -2, 0}, 1.0, 0xFF0000), first);
   const unsigned own = Data(first).ListId();

@@ -12,15 +12,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-TEST(CurvePath, DerivesLegsAndPlaneNormalFromItsThreePoints) {
-  const CCurvePath p({1, 2, 3}, {4, 2, 3}, {4, 6, 3});
-  EXPECT_EQ(p.T0, CVector3(3, 0, 0));
-  EXPECT_EQ(p.T1, CVector3(0, 4, 0));
-  EXPECT_EQ(p.Normal, CVector3(0, 0, 12));
-  EXPECT_EQ(p.GetReference(0.3), p.Normal);
-  EXPECT_EQ(p.GetMinSteps(), 2);
-}
-
 TEST(CurvePath, RightAngledBendWithEqualLegsIsAQuarterCircle) {
   const double r = 2.5;
   const CCurvePath p({0, 0, 0}, {r, 0, 0}, {r, r, 0});

@@ -65,15 +65,9 @@ TEST(Sweep, QuarterBendIsATubeAroundTheArcWithOutwardNormals) {
   const CCurvePath bend({0, 0, 0}, {r, 0, 0}, {r, r, 0});
   CContQuadMesh m;
   Sweep(m, bend, 8, CCircleCS(radius, radius), 16);
+  // Each section a circle about its point of the arc (SweepPathTest pins the
+  // arc itself), square to it, normals radial.
   ExpectOutwardTube(m, bend, radius, radius, 1e-3);
-  // The middle section is centred on the arc at 45°.
-  CVector3 sum;
-  for (int u = 0; u + 1 < m.USize; ++u) sum += m.Point(u, 4).AsVector();
-  const double h = std::sqrt(0.5);
-  EXPECT_VEC_NEAR(sum / (m.USize - 1), CVector3(r * h, r * (1 - h), 0), 1e-12);
-  // First and last sections sit on the bend's ends.
-  EXPECT_NEAR(m.Point(3, 0).DistanceTo({0, 0, 0}), radius, 1e-12);
-  EXPECT_NEAR(m.Point(3, 8).DistanceTo({r, r, 0}), radius, 1e-12);
 }
 
 TEST(Sweep, TaperedObliqueBendKeepsOutwardNormals) {
@@ -88,11 +82,6 @@ TEST(Sweep, SnoutSectionsStaySquareToItsDirection) {
   CContQuadMesh m;
   Sweep(m, snout, 1, CCircleCS(1.0, 0.5), 16);
   ASSERT_EQ(m.VSize, 3);
-  for (int u = 0; u < m.USize; ++u) {
-    EXPECT_NEAR(m.Point(u, 0).x, 0, 1e-12);
-    EXPECT_NEAR(m.Point(u, 1).x, 5, 1e-12);
-    EXPECT_NEAR(m.Point(u, 2).x, 10, 1e-12);
-  }
   ExpectOutwardTube(m, snout, 1.0, 0.5, 0);
 }
 

@@ -1,6 +1,6 @@
 // The solid builder on the piping-data library's own objects: the example
 // plants against their golden dumps, a generated plant holding every
-// component type, and a reload that keeps the nodes of unchanged components.
+// component type.
 //
 // Golden files live in tests/solid/golden/<example>.dump (the output of
 // `kelto3d dump --detail`). After a deliberate change of the geometry,
@@ -11,7 +11,6 @@
 #include <set>
 #include <sstream>
 
-#include <nlohmann/json.hpp>
 #include "SolidTestSupport.h"
 
 #include "kelto/data/Generator.h"
@@ -97,51 +96,6 @@ TEST(RealPlant, GeneratedPlantDrawsEveryTypeWithItsFunction) {
     ASSERT_NE(found, summary.Types().end()) << name << " is not in the plant";
     EXPECT_TRUE(found->second.count(entry.functionName)) << name;
   }
-}
-
-TEST(RealPlant, ReloadingAnEditedFileKeepsTheNodesOfUnchangedComponents) {
-  kelto::test::TempDir dir;
-  const fs::path path = dir.path() / "plant.json";
-  const std::string text = kelto::data::Generate(60, 3);
-  std::ofstream(path, std::ios::binary) << text;
-  const ComPtr<IKeltoFile> file = LoadFile(path);
-  CSolidModelBuilder builder;
-  const auto root = builder.BuildModel(file.Get());
-
-  std::map<std::string, const CModelNode*> before;
-  for (const auto& [k, pipeline] : root->GetChildren())
-    for (const auto& [key, node] : pipeline->GetChildren())
-      before[kelto::solid::NodeLabel(node->GetObject())] = node.get();
-
-  // Move every point 1000 east and drop the last component of the first
-  // pipeline: the same components (by id), new geometry, one gone.
-  nlohmann::json plant = nlohmann::json::parse(text);
-  auto& components = plant["pipelines"][0]["components"];
-  const std::string dropped = "component " + components.back()["id"].get<std::string>();
-  components.erase(components.size() - 1);
-  for (auto& pipeline : plant["pipelines"])
-    for (auto& component : pipeline["components"])
-      for (auto& [name, point] : component["points"].items())
-        point["position"][0] = point["position"][0].get<double>() + 1000;
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << plant.dump(1);
-  LoadFile(path, file.Get());
-  builder.SyncModel(*root);
-
-  std::size_t reused = 0, nodes = 0;
-  for (const auto& [k, pipeline] : root->GetChildren()) {
-    for (const auto& [key, node] : pipeline->GetChildren()) {
-      const std::string label = kelto::solid::NodeLabel(node->GetObject());
-      EXPECT_NE(label, dropped);
-      reused += before[label] == node.get();
-      ++nodes;
-      // Redrawn at the new place.
-      if (!node->GetGeometry().empty()) {
-        EXPECT_GT(node->GetBoundBox().GetMax().x, 900) << label;
-      }
-    }
-  }
-  EXPECT_EQ(nodes, before.size() - 1);
-  EXPECT_EQ(reused, nodes);
 }
 
 }  // namespace

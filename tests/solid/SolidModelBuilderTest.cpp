@@ -43,14 +43,6 @@ class ModelBuilderTest : public ::testing::Test {
   CSolidModelBuilder builder;
 };
 
-TEST_F(ModelBuilderTest, FileWithoutPipelinesGivesARootWithoutChildren) {
-  const auto file = Load(Plant{});
-  const auto root = builder.BuildModel(file.Get());
-  EXPECT_EQ(root->GetKey(), kelto::com::Identity(file.Get()).Get());
-  EXPECT_TRUE(root->GetChildren().empty());
-  EXPECT_TRUE(root->GetGeometry().empty());
-}
-
 TEST_F(ModelBuilderTest, TreeHasPipelinesAndTheirComponents) {
   const auto file = Load(
       Plant{{"A", {Pipe("P1", {0, 0, 0}, {1000, 0, 0}), Pipe("P2", {1000, 0, 0}, {2000, 0, 0})}},

@@ -1,6 +1,5 @@
 // The default type table, its configuration from XML and the "XML Error"
 // message box.
-#include <map>
 
 #include "SolidTestSupport.h"
 #include "platform/window/MessageBox.h"
@@ -43,27 +42,6 @@ class TypeTableTest : public SolidTest {
   }
   MessageBoxes boxes;
 };
-
-TEST_F(TypeTableTest, DefaultTableHasFortyOneRowsOfKnownFunctions) {
-  const auto& table = builder.GetTypeTable();
-  EXPECT_EQ(table.size(), 41u);
-  std::map<std::string, int> perFunction;
-  for (const auto& [type, entry] : table) {
-    EXPECT_NE(entry.function, nullptr) << entry.functionName;
-    ++perFunction[entry.functionName];
-  }
-  EXPECT_EQ(perFunction, (std::map<std::string, int>{{"Bend1", 10},
-                                                     {"Bend2", 2},
-                                                     {"EccentricReducer", 1},
-                                                     {"Support", 1},
-                                                     {"TeedBend", 2},
-                                                     {"TeedConcentricReducer", 1},
-                                                     {"TeedEccentricReducer", 1},
-                                                     {"Valve", 23}}));
-  EXPECT_EQ(table.at(u"Control-Valve-4Way").functionName, "Valve");
-  EXPECT_EQ(table.at(u"ReturnElbow").functionName, "Bend2");
-  EXPECT_EQ(CKelto3ComponentGeometryBuilder::Functions().size(), 9u);
-}
 
 TEST_F(TypeTableTest, TypeNamesAreCaseSensitive) {
   EXPECT_EQ(FunctionFor("Gate-Valve"), "Valve");

@@ -1,7 +1,8 @@
 // The scripting class SymbolicModelBuilder as a host drives it: created
 // through CoCreateInstance, called by name through IDispatch::Invoke (and by
-// vtable where the HRESULT and the error information are the point), on an
-// example plant and on symbol files that cannot be read.
+// vtable where the HRESULT and the error information are the point): its
+// own members and symbol files that cannot be read. The members it shares with
+// SolidModelBuilder (one template, ComPipingModelBuilder.h) are tested there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -73,32 +74,6 @@ TEST_F(ComSymbolicModelBuilder, MembersHaveTheirDispatchIdsAndTheEventsAConnecti
       S_OK);
 }
 
-TEST_F(ComSymbolicModelBuilder, BuildsAnExampleAndMarkersFollowTheOption) {
-  const ComPtr<IDispatch> file = LoadExample("pump-station.json");
-  auto model = Call(builder.Get(), u"BuildModel", {_variant_t(file.Get())});
-  ASSERT_TRUE(model.ok()) << model.error;
-  IDispatch* root = ObjectOf(model);
-  ASSERT_TRUE(root);
-  const std::vector<LONG> before = ChildGeometryCounts(root);
-  ASSERT_FALSE(before.empty());
-  for (LONG count : before) EXPECT_EQ(count, 0) << "markers are off by default";
-
-  auto options = Get(builder.Get(), u"Options");
-  ASSERT_TRUE(ObjectOf(options));
-  ASSERT_TRUE(
-      Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(true)}).ok());
-  EXPECT_EQ(ChildGeometryCounts(root), before) << "nothing changes before a refresh";
-  ASSERT_TRUE(Call(builder.Get(), u"SyncModel", {_variant_t(root)}).ok());
-  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4) << "a mast and a flag";
-
-  // An item of another file changes nothing.
-  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("PipelineMarkers"), _variant_t(0)}).ok());
-  const ComPtr<IDispatch> stranger = LoadExample("drain-spool.json");
-  ASSERT_TRUE(
-      Call(builder.Get(), u"SyncBelow", {_variant_t(root), _variant_t(stranger.Get())}).ok());
-  for (LONG count : ChildGeometryCounts(root)) EXPECT_EQ(count, 4);
-}
-
 TEST_F(ComSymbolicModelBuilder, SymbolFilesComeAndGoByName) {
   kelto::test::TempDir dir;
   const fs::path good = dir.path() / "empty.sym";
@@ -143,11 +118,6 @@ TEST_F(ComSymbolicModelBuilder, FailuresBecomeResultsWithErrorInfo) {
   ComPtr<kelto3d::IOptions> options;
   EXPECT_EQ(symbolic->get_Options(options.Put()), S_OK);
   EXPECT_EQ(LastErrorDescription(), "");
-  // The default scheme is a GroupColScheme.
-  ComPtr<kelto3d::IColourScheme> scheme;
-  ASSERT_EQ(symbolic->get_ColourScheme(scheme.Put()), S_OK);
-  ComPtr<kelto3d::IGroupColScheme> group;
-  EXPECT_EQ(scheme->QueryInterface(IidOf<kelto3d::IGroupColScheme>(), group.PutVoid()), S_OK);
 }
 
 }  // namespace

@@ -41,10 +41,10 @@ std::string ReadRegularFile(const std::string& path, const char* what, std::size
     return std::string(verb) + " " + what + " '" + path + "': " + reason + ".";
   };
   const auto fail = [&](const std::string& reason) -> std::string {
-    throw FileReadError(message("Cannot open", reason));
+    throw FileReadError(message("Cannot open", reason), reason);
   };
   const auto failRead = [&](const std::string& reason) -> std::string {
-    throw FileReadError(message("Cannot read", reason));
+    throw FileReadError(message("Cannot read", reason), reason);
   };
   // O_NONBLOCK: opening a FIFO for reading would otherwise wait for a writer.
   const Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace kelto::platform {
 
@@ -16,7 +17,14 @@ inline constexpr std::size_t kMaxConfigurationBytes = std::size_t{64} << 20;  //
 
 class FileReadError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  FileReadError(const std::string& message, std::string reason)
+      : std::runtime_error(message), reason_(std::move(reason)) {}
+  // The reason alone ("it is not a regular file (a FIFO)"), for callers
+  // that name the file in their own words.
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // The bytes of the file at path. `what` names the kind of file in messages

@@ -112,16 +112,6 @@ TEST_F(Identity, AFaceNobodyHoldsKeepsItsIdentity) {
   EXPECT_EQ(Id(PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2")), point);
 }
 
-TEST_F(Identity, AHeldFaceKeepsTheFileAlive) {
-  file = OpenFile(Example("drain-spool.json"));
-  const ComPtr<IKeltoPoint> point = PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2");
-  file = nullptr;  // the host lets go of the file
-  EXPECT_EQ(OwnerIdOf(point.Get()), "D401-V1");
-  double bore = 0;
-  EXPECT_EQ(point->get_Bore(&bore), S_OK);
-  EXPECT_EQ(bore, 2);
-}
-
 TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
   WriteText(path, Plant({"A", "B", "C"}));
   file = OpenFile(path);
