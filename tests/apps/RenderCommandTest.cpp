@@ -14,6 +14,7 @@
 
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto::cli {
 namespace {
@@ -194,9 +195,10 @@ TEST_F(RenderCommand, SeveralFilesShareOnePicture) {
   CRenderProgress quiet(err_, false);
   RenderArgs args;
   args.files = {west, east};
-  const auto model = BuildModelFor(args, quiet, err_);
+  const auto control = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+  const auto model = AddFilesTo(*control, args, quiet, err_);
   ASSERT_TRUE(model);
-  EXPECT_EQ(model->root->GetChildren().size(), 2u);
+  EXPECT_EQ(control->GetRoot().GetChildren().size(), 2u);
   EXPECT_EQ(model->components, 2u);
   EXPECT_EQ(model->notDrawn, 0u);
 }
@@ -277,9 +279,9 @@ TEST_F(RenderCommand, MarkersPutGeometryOnThePipelines) {
     RenderArgs args;
     args.files = {pipe_};
     args.markers = markers;
-    const auto model = BuildModelFor(args, quiet, err_);
-    ASSERT_TRUE(model) << err_.str();
-    const CModelNode& file = *model->root->GetChildren().begin()->second;
+    const auto control = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+    ASSERT_TRUE(AddFilesTo(*control, args, quiet, err_)) << err_.str();
+    const CModelNode& file = *control->GetRoot().GetChildren().begin()->second;
     const CModelNode& pipeline = *file.GetChildren().begin()->second;
     EXPECT_EQ(pipeline.GetGeometry().size() > 0, markers);
   }
