@@ -37,6 +37,8 @@ HRESULT CPipeline3DViewCtrl::LoadSettingsFromRegistry(LONG Parent, BSTR Key) {
 
 HRESULT CPipeline3DViewCtrl::OptionsDialog() {
   return Guarded([&] {
-    ShowOptionsDialog(static_cast<kelto3d::IPipeline3DViewCtrl*>(this));
+    // Owned by the control's window when it has one (a windowless control
+    // has none to give).
+    ShowOptionsDialog(static_cast<kelto3d::IPipeline3DViewCtrl*>(this), m_window->Handle());
   });
 }
