@@ -312,11 +312,9 @@ TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {
        1,
        "cannot write " + Path("no/such/folder/x.png") + ": No such file or directory"},
       {{pipe_, "-o", png, "--option", "Wobble=1"}, 2, "option Wobble=1: no renderer option"},
-      {{pipe_, "-o", png, "--option", "Edges=lots"}, 2, "option Edges=lots: \"lots\" is not"},
       {{pipe_, "-o", png, "--ext-dims", Path("dims.xml")},
        1,
        "cannot read --ext-dims file " + Path("dims.xml")},
-      {{pipe_, "-o", png, "--option", "Edges=-5"}, 2, "option Edges=-5: out of range (3 to 1024)"},
       // A configuration that does not load stops the command, naming the place.
       {{pipe_, "-o", png, "--type-table", "<Bad"},
        1,
