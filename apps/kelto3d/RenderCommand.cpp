@@ -10,11 +10,11 @@
 #include <filesystem>
 
 #include "core/PrintableText.h"
+#include "ErrorInfoText.h"
 #include "ModelArgs.h"
 #include "RenderSheet.h"
 #include "colour/UserColScheme.h"
-#include "platform/com/ErrorInfo.h"
-#include "platform/com/Strings.h"
+#include "platform/com/ComError.h"
 #include "platform/file/AtomicFile.h"
 #include "platform/window/MessageBox.h"
 #include "render/GLRenderer.h"
@@ -134,19 +134,6 @@ std::int32_t BackgroundFor(const RenderArgs& args, COptions& options) {
   return options.Get("BackgroundColour").lVal;
 }
 
-// The description of the thread's error information after a failed call.
-std::string LastErrorText(HRESULT hr) {
-  kelto::com::ComPtr<IErrorInfo> info;
-  std::string text;
-  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
-    BSTR description = nullptr;
-    info->GetDescription(&description);
-    text = kelto::com::BstrToUtf8(description);
-    SysFreeString(description);
-  }
-  return text.empty() ? kelto::com::DescribeHResult(hr) : text;
-}
-
 // FitView puts the box's bounding sphere in the picture, which leaves a long
 // plant a thin diagonal across a mostly empty picture. A rendered picture is
 // framed on the box itself instead: its eight corners are projected, the view
@@ -216,7 +203,7 @@ std::optional<RenderModel> AddFilesTo(CPipeline3DViewCtrl& control, const Render
     chosen->SetObserver(nullptr);
     if (FAILED(added)) {
       err << "kelto3d render: cannot build the model of " << PrintableText(path) << ": "
-          << PrintableText(LastErrorText(added)) << '\n';
+          << PrintableText(ErrorInfoText(kelto::com::DescribeHResult(added))) << '\n';
       return std::nullopt;
     }
     model.components += expected;
@@ -293,7 +280,7 @@ int CRenderCommand::Run(std::ostream& out, std::ostream& err) {
       const HRESULT hr = control->DrawToDC(LONG(hdc), left, top, width, height, background,
                                            axesScale, layout.bitmap.width, layout.bitmap.height,
                                            VARIANT_FALSE);
-      if (FAILED(hr)) throw std::runtime_error(LastErrorText(hr));
+      if (FAILED(hr)) throw std::runtime_error(ErrorInfoText(kelto::com::DescribeHResult(hr)));
       progress.Say("writing " + a.output);
     };
     if (layout.vectors) progress.Say("writing " + a.output);

@@ -1,5 +1,6 @@
 #include "RenderSheet.h"
 
+#include "ErrorInfoText.h"
 #include "core/PrintableText.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/com/ErrorInfo.h"
-#include "platform/com/Strings.h"
 #include "platform/dc/DCApi.h"
 #include "platform/dc/DCHandleTable.h"
 #include "render/StandardViewDir.h"
@@ -42,25 +41,12 @@ CDrawingInfo InfoFor(const RenderArgs& args) {
   return {files, std::string(StandardViewDirName(args.view)), Today(), ""};
 }
 
-// The description of the thread's error information, or fallback.
-std::string LastErrorText(const std::string& fallback) {
-  kelto::com::ComPtr<IErrorInfo> info;
-  std::string text;
-  if (GetErrorInfo(0, info.Put()) == S_OK && info) {
-    BSTR description = nullptr;
-    info->GetDescription(&description);
-    text = kelto::com::BstrToUtf8(description);
-    SysFreeString(description);
-  }
-  return text.empty() ? fallback : text;
-}
-
 // A device context of the runtime's, given up unfinished unless Finish is
 // reached: a drawing that fails half-way leaves the file as it was.
 class CRuntimeDC {
  public:
   explicit CRuntimeDC(UINT hdc, const std::string& what) : m_hdc(hdc) {
-    if (!m_hdc) throw std::runtime_error(LastErrorText("cannot make " + what));
+    if (!m_hdc) throw std::runtime_error(ErrorInfoText("cannot make " + what));
   }
   CRuntimeDC(const CRuntimeDC&) = delete;
   CRuntimeDC& operator=(const CRuntimeDC&) = delete;
@@ -72,7 +58,7 @@ class CRuntimeDC {
   // Writes the file; throws with the reason when it cannot.
   void Finish() {
     const HRESULT hr = KeltoFinishDC(m_hdc);
-    const std::string why = FAILED(hr) ? LastErrorText("cannot write the file") : "";
+    const std::string why = FAILED(hr) ? ErrorInfoText("cannot write the file") : "";
     KeltoDeleteDC(std::exchange(m_hdc, 0));
     if (FAILED(hr)) throw std::runtime_error(why);
   }
@@ -101,7 +87,7 @@ cairo_surface_t* PictureImage(const DrawPictureFn& draw, int width, int height) 
   std::vector<BYTE> pixels(std::size_t(width) * height * 4);
   if (FAILED(KeltoGetDCPixels(image.Handle(), pixels.data(), UINT(pixels.size())))) {
     cairo_surface_destroy(surface);
-    throw std::runtime_error(LastErrorText("cannot read the picture"));
+    throw std::runtime_error(ErrorInfoText("cannot read the picture"));
   }
   std::uint8_t* out = cairo_image_surface_get_data(surface);
   for (int y = 0; out && y < height; ++y)
