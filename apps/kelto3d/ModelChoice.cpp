@@ -46,9 +46,8 @@ class CChosenBuilder::SymbolicRelay : public CSymbolicModelBuilder::IFObserver {
   CSolidModelBuilder::IFObserver* m_target;
 };
 
-CChosenBuilder::CChosenBuilder(std::unique_ptr<IFModelBuilder> builder,
-                               Representation representation)
-    : m_builder(std::move(builder)), m_representation(representation) {}
+CChosenBuilder::CChosenBuilder(IFModelBuilder& builder, Representation representation)
+    : m_builder(&builder), m_representation(representation) {}
 CChosenBuilder::CChosenBuilder(CChosenBuilder&&) noexcept = default;
 CChosenBuilder& CChosenBuilder::operator=(CChosenBuilder&&) noexcept = default;
 CChosenBuilder::~CChosenBuilder() = default;
@@ -65,29 +64,42 @@ void CChosenBuilder::SetObserver(CSolidModelBuilder::IFObserver* observer) {
   symbolic.SetObserver(m_relay.get());
 }
 
-std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice& choice, const char* command,
-                                               std::ostream& err) {
+std::optional<CChosenBuilder> ConfigureModelBuilder(const ModelChoice& choice,
+                                                    CSolidModelBuilder& solid,
+                                                    CSymbolicModelBuilder& symbolic,
+                                                    const char* command, std::ostream& err) {
   if (const auto problem = ModelChoiceProblem(choice)) {
     err << "kelto3d " << command << ": " << *problem << '\n';
     return std::nullopt;
   }
   if (choice.representation == Representation::Solid) {
-    auto solid = std::make_unique<CSolidModelBuilder>();
-    if (!ConfigureSolidBuilder(choice, *solid, command, err)) return std::nullopt;
-    return CChosenBuilder(std::move(solid), Representation::Solid);
+    if (!ConfigureSolidBuilder(choice, solid, command, err)) return std::nullopt;
+    return CChosenBuilder(solid, Representation::Solid);
   }
-  auto symbolic = std::make_unique<CSymbolicModelBuilder>();
-  if (!ConfigureExternalDimensions(choice, *symbolic, command, err)) return std::nullopt;
+  if (!ConfigureExternalDimensions(choice, symbolic, command, err)) return std::nullopt;
   for (const std::string& path : choice.symbols) {
     try {
-      symbolic->AddSkeldaSymbols(path);
+      symbolic.AddSkeldaSymbols(path);
     } catch (const std::exception& e) {
       // The reader's message names the file (and the line, for a bad record).
       err << "kelto3d " << command << ": " << PrintableText(e.what()) << '\n';
       return std::nullopt;
     }
   }
-  return CChosenBuilder(std::move(symbolic), Representation::Symbolic);
+  return CChosenBuilder(symbolic, Representation::Symbolic);
+}
+
+std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice& choice, const char* command,
+                                               std::ostream& err) {
+  auto solid = std::make_unique<CSolidModelBuilder>();
+  auto symbolic = std::make_unique<CSymbolicModelBuilder>();
+  auto chosen = ConfigureModelBuilder(choice, *solid, *symbolic, command, err);
+  if (!chosen) return std::nullopt;
+  if (choice.representation == Representation::Solid)
+    chosen->m_owned = std::move(solid);
+  else
+    chosen->m_owned = std::move(symbolic);
+  return chosen;
 }
 
 }  // namespace kelto::cli

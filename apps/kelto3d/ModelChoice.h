@@ -14,6 +14,8 @@
 #include "solid/ModelBuilder.h"
 #include "solid/SolidModelBuilder.h"
 
+class CSymbolicModelBuilder;
+
 namespace kelto::cli {
 
 enum class Representation { Solid, Symbolic };
@@ -47,16 +49,22 @@ class CChosenBuilder {
   ~CChosenBuilder();
 
   IFModelBuilder& Builder() const { return *m_builder; }
-  std::unique_ptr<IFModelBuilder> Release() { return std::move(m_builder); }
+  // The builder, when this owns it (null for one chosen among another's).
+  std::unique_ptr<IFModelBuilder> Release() { return std::move(m_owned); }
   void SetObserver(CSolidModelBuilder::IFObserver* observer);
 
  private:
   friend std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice&, const char*,
                                                        std::ostream&);
+  friend std::optional<CChosenBuilder> ConfigureModelBuilder(const ModelChoice&,
+                                                             CSolidModelBuilder&,
+                                                             CSymbolicModelBuilder&, const char*,
+                                                             std::ostream&);
   class SymbolicRelay;
-  CChosenBuilder(std::unique_ptr<IFModelBuilder> builder, Representation representation);
+  CChosenBuilder(IFModelBuilder& builder, Representation representation);
 
-  std::unique_ptr<IFModelBuilder> m_builder;
+  std::unique_ptr<IFModelBuilder> m_owned;
+  IFModelBuilder* m_builder;
   Representation m_representation;
   std::unique_ptr<SymbolicRelay> m_relay;
 };
@@ -66,5 +74,12 @@ class CChosenBuilder {
 // cannot be read writes a message naming it and returns nullopt.
 std::optional<CChosenBuilder> MakeModelBuilder(const ModelChoice& choice, const char* command,
                                                std::ostream& err);
+
+// The same for builders someone else owns (a view control's): picks the one
+// of the chosen representation and configures it, or returns nullopt.
+std::optional<CChosenBuilder> ConfigureModelBuilder(const ModelChoice& choice,
+                                                    CSolidModelBuilder& solid,
+                                                    CSymbolicModelBuilder& symbolic,
+                                                    const char* command, std::ostream& err);
 
 }  // namespace kelto::cli

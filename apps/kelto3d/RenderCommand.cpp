@@ -10,14 +10,15 @@
 #include <filesystem>
 
 #include "core/PrintableText.h"
+#include "ErrorInfoText.h"
 #include "ModelArgs.h"
 #include "RenderSheet.h"
 #include "colour/UserColScheme.h"
-#include "platform/dc/DeviceContext.h"
+#include "platform/com/ComError.h"
 #include "platform/file/AtomicFile.h"
-#include "platform/gl/GLDIBSurface.h"
 #include "platform/window/MessageBox.h"
 #include "render/GLRenderer.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto::cli {
 
@@ -119,19 +120,18 @@ bool OutputWritable(const std::string& output, std::ostream& err) {
   return false;
 }
 
-// --option values, then --background, on the renderer's options (before its
-// Init, so nothing is built twice). A problem is a usage error.
+// --option values on the view's options. A problem is a usage error.
 void ApplyRendererOptions(const RenderArgs& args, COptions& options) {
   for (const auto& [name, value] : args.options)
     if (const auto problem = SetOptionFromText(options, name, value)) throw UsageError(*problem);
-  if (args.background) options.Set("BackgroundColour", _variant_t(*args.background));
-  // A sheet is printed: white paper unless asked otherwise.
-  else if (args.paper) options.Set("BackgroundColour", _variant_t(0xFFFFFF));
-  // As DrawToDC scales it: the product as a double, rounded by the option. A
-  // bitmap drawn larger than the picture keeps the indicator's size in the
-  // picture unless told otherwise.
-  const double scale = args.axesScale * LayoutFor(args).AxesFactor();
-  if (scale != 1.0) options.Set("AxesSize", _variant_t(options.Get("AxesSize").lVal * scale));
+}
+
+// The background DrawToDC is given: --background, white paper for a sheet,
+// else the view's own (--option BackgroundColour, or the default black).
+std::int32_t BackgroundFor(const RenderArgs& args, COptions& options) {
+  if (args.background) return *args.background;
+  if (args.paper) return 0xFFFFFF;
+  return options.Get("BackgroundColour").lVal;
 }
 
 // FitView puts the box's bounding sphere in the picture, which leaves a long
@@ -172,18 +172,21 @@ void FrameBox(CGLRenderer& renderer, const CBoundBox& box) {
 
 }  // namespace
 
-std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress& progress,
-                                         std::ostream& err) {
-  auto chosen = MakeModelBuilder(args.model, kCommand, err);
+std::optional<RenderModel> AddFilesTo(CPipeline3DViewCtrl& control, const RenderArgs& args,
+                                      CRenderProgress& progress, std::ostream& err) {
+  auto chosen = ConfigureModelBuilder(args.model, control.GetSolidBuilder(),
+                                      control.GetSymbolicBuilder(), kCommand, err);
   if (!chosen) return std::nullopt;
   IFModelBuilder& builder = chosen->Builder();
   // Both builders have this option ("PipelineMarkers", bool).
   if (args.markers) builder.Options().Set("PipelineMarkers", _variant_t(true));
   if (args.colourScheme && !ApplyColourScheme(*args.colourScheme, builder, err))
     return std::nullopt;
+  const auto representation = args.model.representation == Representation::Symbolic
+                                  ? kelto3d::rtSymbolic
+                                  : kelto3d::rtSolid;
 
   RenderModel model;
-  model.root = CModelNode::NodePtr(new CModelNode());
   for (const std::string& path : args.files) {
     std::error_code ec;
     const auto bytes = std::filesystem::file_size(path, ec);
@@ -196,14 +199,16 @@ std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress
     progress.Say("building " + std::to_string(expected) + " components of " + path);
     CBuildCounter counter(progress, expected);
     chosen->SetObserver(&counter);
-    const auto tree = BuildFileModel(builder, file.Get(), path, kCommand, err);
+    const HRESULT added = control.AddKeltoFile(file.Get(), representation);
     chosen->SetObserver(nullptr);
-    if (!tree) return std::nullopt;
-    model.root->AddChild(tree);
+    if (FAILED(added)) {
+      err << "kelto3d render: cannot build the model of " << PrintableText(path) << ": "
+          << PrintableText(ErrorInfoText(kelto::com::DescribeHResult(added))) << '\n';
+      return std::nullopt;
+    }
     model.components += expected;
     model.notDrawn += counter.NotDrawn();
   }
-  model.builder = chosen->Release();
   return model;
 }
 
@@ -228,12 +233,12 @@ void CRenderCommand::Check() {
 int CRenderCommand::Run(std::ostream& out, std::ostream& err) {
   const RenderArgs& a = m_args;
   try {
-    // Destroyed in reverse: the renderer lets go of the tree's display lists
-    // while the surface and the tree still exist.
-    std::unique_ptr<kelto::gl::CGLDIBSurface> surface;
-    std::optional<RenderModel> model;
-    CGLRenderer renderer;
-    ApplyRendererOptions(a, renderer.GetOptions());
+    // A control without a window: its camera calls act on the view it keeps,
+    // and DrawToDC renders off-screen.
+    const kelto::com::ComPtr<CPipeline3DViewCtrl> control =
+        kelto::com::MakeObject<CPipeline3DViewCtrl>();
+    CGLRenderer& view = control->GetRenderer();
+    ApplyRendererOptions(a, view.GetOptions());
     if (!OutputWritable(a.output, err)) return 1;
 
     CRenderProgress progress(err, a.progress);
@@ -241,20 +246,24 @@ int CRenderCommand::Run(std::ostream& out, std::ostream& err) {
         [&](std::string_view title, std::string_view text) {
           err << "kelto3d render: " << PrintableText(title) << ": " << PrintableText(text) << '\n';
         });
-    model = BuildModelFor(a, progress, err);
+    // The view is framed below, once, on all the files.
+    control->put_AutoFit(VARIANT_FALSE);
+    const auto model = AddFilesTo(*control, a, progress, err);
     if (!model) return 1;
     if (model->notDrawn > 0)
       err << "kelto3d render: warning: " << model->notDrawn
           << " components could not be drawn (kelto3d info lists them with the reason)\n";
 
     const RenderLayout layout = LayoutFor(a);
-    surface = std::make_unique<kelto::gl::CGLDIBSurface>(layout.bitmap.width, layout.bitmap.height);
-    if (!surface->Initialised()) {
-      err << "kelto3d render: cannot draw off-screen: " << surface->Error() << '\n';
-      return 1;
-    }
+    view.Resize(layout.framing.width, layout.framing.height);
+    control->SetStandardViewDir(static_cast<kelto3d::StandardViewDir>(a.view));
+    const CBoundBox& box = control->GetRoot().GetBoundBox();
+    if (box.IsEmpty()) err << "kelto3d render: warning: the model is empty\n";
+    control->FitView();
+    FrameBox(view, box);
+
     if (progress.On())
-      renderer.SetBuildProgress(
+      control->SetExportProgress(
           [&progress, quarter = std::size_t(0)](const CGLRenderer::CBuildProgress& p) mutable {
             if (p.Done == 0) quarter = 0;
             const std::size_t q = p.Total ? p.Done * 4 / p.Total : 4;
@@ -262,22 +271,20 @@ int CRenderCommand::Run(std::ostream& out, std::ostream& err) {
             quarter = q;
             progress.Say(BuildProgressText(p));
           });
-    renderer.Init(model->root.get(), surface.get());
-    renderer.SetBuildProgress(nullptr);
-    renderer.Resize(layout.framing.width, layout.framing.height);
-    const CViewDirection direction = *GetStandardViewDir(a.view);
-    renderer.SetViewDir(direction.View, direction.Up);
-    const CBoundBox& box = model->root->GetBoundBox();
-    if (box.IsEmpty()) err << "kelto3d render: warning: the model is empty\n";
-    renderer.FitView(box);
-    FrameBox(renderer, box);
-    // Framed for the picture, drawn at the bitmap's resolution.
-    if (layout.bitmap.width != layout.framing.width ||
-        layout.bitmap.height != layout.framing.height)
-      renderer.Resize(layout.bitmap.width, layout.bitmap.height);
-    if (!layout.vectors) renderer.Render();
-    progress.Say("writing " + a.output);
-    if (!WriteRendering(*surface, *model->root, renderer.GetView(), a, err)) return 1;
+    // Framed for the picture, drawn at the bitmap's resolution; a bitmap
+    // larger than the picture keeps the indicator's size in the picture
+    // unless told otherwise.
+    const std::int32_t background = BackgroundFor(a, view.GetOptions());
+    const double axesScale = a.axesScale * layout.AxesFactor();
+    const auto draw = [&](UINT hdc, int left, int top, int width, int height) {
+      const HRESULT hr = control->DrawToDC(LONG(hdc), left, top, width, height, background,
+                                           axesScale, layout.bitmap.width, layout.bitmap.height,
+                                           VARIANT_FALSE);
+      if (FAILED(hr)) throw std::runtime_error(ErrorInfoText(kelto::com::DescribeHResult(hr)));
+      progress.Say("writing " + a.output);
+    };
+    if (layout.vectors) progress.Say("writing " + a.output);
+    if (!WriteRendering(draw, control->GetRoot(), view.GetView(), a, err)) return 1;
     if (g_exitWhenRendered) {
       out.flush();
       err.flush();

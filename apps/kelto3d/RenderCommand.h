@@ -1,5 +1,9 @@
 // "kelto3d render": draws the model of one or more piping files off-screen
-// (no display needed) and writes the picture as PNG, PDF or SVG.
+// (no display needed) and writes the picture as PNG, PDF or SVG. It is a host
+// of the view control like any other: it makes a control without a window,
+// adds the files, sets the view and has the control draw itself (DrawToDC)
+// into a device context of the runtime, so the command line, the viewer and
+// scripts export the same pictures.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +15,8 @@
 
 #include "Command.h"
 #include "RenderArgs.h"
-#include "core/ModelNode.h"
-#include "solid/ModelBuilder.h"
+
+class CPipeline3DViewCtrl;
 
 namespace kelto::cli {
 
@@ -36,22 +40,19 @@ class CRenderProgress {
   bool m_on;
 };
 
-// What the picture shows: a root holding one child per piping file (the
-// file's own model tree), and the builder that made them.
+// What went into the picture: the components the files hold, and those
+// that got no primitives at all (the reasons: kelto3d info).
 struct RenderModel {
-  std::unique_ptr<IFModelBuilder> builder;
-  CModelNode::NodePtr root;
   std::size_t components = 0;
-  // Components that got no primitives at all (the reasons: kelto3d info).
   std::size_t notDrawn = 0;
 };
 
-// Chooses the model builder for the arguments (--representation), configures
-// it (--ext-dims, --type-table, --symbols, --colour-scheme, --markers) and
-// builds every file with it. On failure writes a message naming the file to
-// err and returns nullopt.
-std::optional<RenderModel> BuildModelFor(const RenderArgs& args, CRenderProgress& progress,
-                                         std::ostream& err);
+// Configures the control's builder of the chosen representation
+// (--ext-dims, --type-table, --symbols, --colour-scheme, --markers) and adds
+// every file to the control with it. On failure writes a message naming the
+// file to err and returns nullopt.
+std::optional<RenderModel> AddFilesTo(CPipeline3DViewCtrl& control, const RenderArgs& args,
+                                      CRenderProgress& progress, std::ostream& err);
 
 class CRenderCommand : public CCommand {
  public:

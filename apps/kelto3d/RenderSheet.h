@@ -4,11 +4,12 @@
 // lines, solid models as their picture, both with a title block).
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 
 #include "RenderArgs.h"
-#include "platform/gl/GLDIBSurface.h"
+#include "platform/com/Types.h"
 #include "render/ViewState.h"
 
 class CModelNode;
@@ -32,8 +33,16 @@ struct RenderLayout {
 
 RenderLayout LayoutFor(const RenderArgs& args);
 
-// Writes OUT. On failure writes a message naming the file to err.
-bool WriteRendering(kelto::gl::CGLDIBSurface& surface, const CModelNode& root,
-                    const CViewState& view, const RenderArgs& args, std::ostream& err);
+// Draws the view's picture into a rectangle of the device context hdc (the
+// view control's DrawToDC); throws std::runtime_error on failure.
+using DrawPictureFn = std::function<void(UINT hdc, int left, int top, int width, int height)>;
+
+// Writes OUT through the runtime's device contexts: the picture drawn into
+// the file's own context (PNG, PDF, SVG), or a sheet around it; a line-art
+// sheet is drawn as vectors from root and view and needs no picture. On
+// failure writes a message naming the file to err, and the file is left as
+// it was.
+bool WriteRendering(const DrawPictureFn& draw, const CModelNode& root, const CViewState& view,
+                    const RenderArgs& args, std::ostream& err);
 
 }  // namespace kelto::cli

@@ -6,8 +6,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QWindow>
 #include <QVBoxLayout>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -63,6 +65,24 @@ struct Page {
   kelto::com::ComPtr<CPageSite> site;
   CQtDialogHost* host;
 };
+
+// Makes the dialog transient for the host's window, so that the window
+// manager keeps it above that window. A window of another toolkit is known to
+// Qt only through the X11 platform; elsewhere the dialog stays on its own.
+// The returned foreign window must outlive the dialog's showing.
+std::unique_ptr<QWindow> OwnDialog(QDialog& dialog, const KeltoPropertySheetRequest& request) {
+  const bool given = request.cb >= offsetof(KeltoPropertySheetRequest, ownerWindow) +
+                                      sizeof request.ownerWindow &&
+                     request.ownerWindow != 0;
+  if (!given || QGuiApplication::platformName() != QStringLiteral("xcb")) return nullptr;
+  const unsigned long top = TopLevelWindowOf(request.ownerWindow);
+  if (!top) return nullptr;
+  std::unique_ptr<QWindow> owner(QWindow::fromWinId(static_cast<WId>(top)));
+  if (!owner) return nullptr;
+  dialog.winId();  // makes the dialog's own window
+  if (QWindow* window = dialog.windowHandle()) window->setTransientParent(owner.get());
+  return owner;
+}
 
 int RunSheet(const KeltoPropertySheetRequest& request) {
   const QString caption = QString::fromUtf16(request.caption ? request.caption : u"");
@@ -120,7 +140,9 @@ int RunSheet(const KeltoPropertySheetRequest& request) {
   });
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
 
+  const std::unique_ptr<QWindow> owner = OwnDialog(dialog, request);
   const int result = dialog.exec();
+  if (owner && dialog.windowHandle()) dialog.windowHandle()->setTransientParent(nullptr);
   for (const Page& p : pages) {
     p.page->Deactivate();
     p.page->SetPageSite(nullptr);

@@ -118,6 +118,13 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // later Init on a new surface carries on where this one stopped.
   void Shutdown();
   bool IsReady() const { return m_ready; }
+  // The tree the camera looks at before Init (a view without a surface yet,
+  // or again after Shutdown): the view limits and the depth range follow its
+  // box, so a view framed without a surface is the view Init will draw.
+  // Nothing is built. Ignored while initialised.
+  void SetViewedRoot(CModelNode* root) {
+    if (!m_ready) m_root = root;
+  }
 
   // IFRenderer.
   void SaveView() override;

@@ -50,6 +50,7 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
   // The view a renderer starts in, from the start: the camera calls made
   // before the window exists act on it, and activation keeps it.
   const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
+  m_renderer.SetViewedRoot(&m_root);
   m_renderer.SetViewDir(start.View, start.Up);
   m_root.SetAssociated(m_key, CModelNode::AssociatedPtr(new RootNodeData(*this)));
   C3DDisplay& display = m_window->Display();

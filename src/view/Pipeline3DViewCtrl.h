@@ -162,6 +162,15 @@ class CPipeline3DViewCtrl
   CViewWindow& GetViewWindow() { return *m_window; }
   const AssociationKey& GetKey() const { return m_key; }
   CPipeItems& GetSelectedItems() { return *m_selected; }
+  // The builders AddKeltoFile uses, for a host in this process that
+  // configures them beyond the scripting members (kelto3d render).
+  CSolidModelBuilder& GetSolidBuilder() { return m_solidBuilder; }
+  CSymbolicModelBuilder& GetSymbolicBuilder() { return m_symbolicBuilder; }
+  // Told how DrawToDC's display-list build goes (a long one for a large
+  // plant); empty to stop.
+  void SetExportProgress(CGLRenderer::BuildProgressCallback callback) {
+    m_exportProgress = std::move(callback);
+  }
   bool IsActive() const;
 
   // This class behind any interface of a view control of this module, or
@@ -226,6 +235,7 @@ class CPipeline3DViewCtrl
   std::unique_ptr<CViewWindow> m_window;  // surface, display and the window's state
   // DrawToDC's off-screen renderer, while a host keeps it (before Root goes).
   cptr::counted_ptr<CBitmapOutputCache> m_outputCache;
+  CGLRenderer::BuildProgressCallback m_exportProgress;
   kelto::com::ComPtr<CPipeItems> m_selected;
   bool m_autoFit = true;
   LONG m_borderStyle = 0;

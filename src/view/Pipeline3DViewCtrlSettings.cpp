@@ -17,7 +17,7 @@ HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width,
     // The view on the screen is only read: no ViewChanged, no repaint.
     DrawViewToDC(m_outputCache, &m_root, m_renderer, dc,
                  {Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes,
-                  Cache != VARIANT_FALSE});
+                  Cache != VARIANT_FALSE, m_exportProgress});
   });
 }
 
@@ -37,6 +37,8 @@ HRESULT CPipeline3DViewCtrl::LoadSettingsFromRegistry(LONG Parent, BSTR Key) {
 
 HRESULT CPipeline3DViewCtrl::OptionsDialog() {
   return Guarded([&] {
-    ShowOptionsDialog(static_cast<kelto3d::IPipeline3DViewCtrl*>(this));
+    // Owned by the control's window when it has one (a windowless control
+    // has none to give).
+    ShowOptionsDialog(static_cast<kelto3d::IPipeline3DViewCtrl*>(this), m_window->Handle());
   });
 }

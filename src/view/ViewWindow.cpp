@@ -89,6 +89,7 @@ void CViewWindow::Deactivate() {
   if (!m_surface) return;
   m_display.Detach();
   m_renderer.Shutdown();
+  m_renderer.SetViewedRoot(&m_root);
   m_windowed.reset();
   m_windowlessWindow.reset();
   m_surface.reset();

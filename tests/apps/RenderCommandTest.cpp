@@ -15,6 +15,7 @@
 
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto::cli {
 namespace {
@@ -195,9 +196,10 @@ TEST_F(RenderCommand, SeveralFilesShareOnePicture) {
   CRenderProgress quiet(err_, false);
   RenderArgs args;
   args.files = {west, east};
-  const auto model = BuildModelFor(args, quiet, err_);
+  const auto control = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+  const auto model = AddFilesTo(*control, args, quiet, err_);
   ASSERT_TRUE(model);
-  EXPECT_EQ(model->root->GetChildren().size(), 2u);
+  EXPECT_EQ(control->GetRoot().GetChildren().size(), 2u);
   EXPECT_EQ(model->components, 2u);
   EXPECT_EQ(model->notDrawn, 0u);
 }
@@ -278,9 +280,9 @@ TEST_F(RenderCommand, MarkersPutGeometryOnThePipelines) {
     RenderArgs args;
     args.files = {pipe_};
     args.markers = markers;
-    const auto model = BuildModelFor(args, quiet, err_);
-    ASSERT_TRUE(model) << err_.str();
-    const CModelNode& file = *model->root->GetChildren().begin()->second;
+    const auto control = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+    ASSERT_TRUE(AddFilesTo(*control, args, quiet, err_)) << err_.str();
+    const CModelNode& file = *control->GetRoot().GetChildren().begin()->second;
     const CModelNode& pipeline = *file.GetChildren().begin()->second;
     EXPECT_EQ(pipeline.GetGeometry().size() > 0, markers);
   }
@@ -313,11 +315,9 @@ TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {
        1,
        "cannot write " + Path("no/such/folder/x.png") + ": No such file or directory"},
       {{pipe_, "-o", png, "--option", "Wobble=1"}, 2, "option Wobble=1: no renderer option"},
-      {{pipe_, "-o", png, "--option", "Edges=lots"}, 2, "option Edges=lots: \"lots\" is not"},
       {{pipe_, "-o", png, "--ext-dims", Path("dims.xml")},
        1,
        "cannot read --ext-dims file " + Path("dims.xml")},
-      {{pipe_, "-o", png, "--option", "Edges=-5"}, 2, "option Edges=-5: out of range (3 to 1024)"},
       // Configurations are read only from regular files of a sane size.
       {{pipe_, "-o", png, "--type-table", Path("")},
        1,

@@ -177,3 +177,11 @@ KELTO_API HRESULT KeltoDeleteDC(UINT hdc) {
   if (SUCCEEDED(hr)) kelto::com::ClearError();
   return hr;
 }
+
+KELTO_API HRESULT KeltoAbandonDC(UINT hdc) {
+  std::unique_ptr<CDeviceContext> dc = Owned::Instance().Take(hdc);
+  if (!dc) return kelto::dc::UnknownHandle(hdc);
+  dc->Abandon();
+  kelto::com::ClearError();
+  return S_OK;
+}

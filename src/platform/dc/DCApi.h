@@ -53,3 +53,9 @@ KELTO_API HRESULT KeltoFinishDC(UINT hdc);
 // KeltoFinishDC, and the context is freed all the same) and frees the handle.
 // E_HANDLE for a handle this API did not make or already freed.
 KELTO_API HRESULT KeltoDeleteDC(UINT hdc);
+
+// Frees the handle without finishing the target, for a drawing that failed
+// half-way: a file target leaves the previous file (if any) as it was and no
+// temporary behind. E_HANDLE for a handle this API did not make or already
+// freed.
+KELTO_API HRESULT KeltoAbandonDC(UINT hdc);

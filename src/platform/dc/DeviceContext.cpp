@@ -194,4 +194,14 @@ bool CDeviceContext::Finish() {
   return true;
 }
 
+void CDeviceContext::Abandon() noexcept {
+  if (finished_ || !surface_) return;
+  finished_ = true;
+  error_ = "the drawing of " + (path_.empty() ? std::string("the device context") : path_) +
+           " was abandoned";
+  // The surface is done with the file before the file goes.
+  if (kind_ == Kind::Pdf || kind_ == Kind::Svg) cairo_surface_finish(surface_);
+  if (file_) file_->Discard();
+}
+
 }  // namespace kelto::dc

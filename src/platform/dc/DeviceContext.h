@@ -68,6 +68,10 @@ class CDeviceContext {
   // set when the file could not be written; calling it again does nothing.
   bool Finish();
   const std::string& Error() const { return error_; }
+  // Gives the target up unfinished, for a drawing that failed half-way: a
+  // file target leaves the previous file as it was and no temporary behind.
+  // Finish afterwards reports the drawing as abandoned.
+  void Abandon() noexcept;
 
  private:
   CDeviceContext(Kind kind, cairo_surface_t* surface, double width, double height,

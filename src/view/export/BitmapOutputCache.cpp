@@ -9,11 +9,16 @@
 #include "render/Renderer.h"
 
 CBitmapOutputCache::CBitmapOutputCache(CModelNode* root, int width, int height)
-    : CGLDIBSurface(width, height), m_renderer(root, this) {}
+    : CGLDIBSurface(width, height), m_root(root) {}
 
 void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request) {
   SetSize(request.BitmapXRes, request.BitmapYRes);
   m_renderer.Resize(request.BitmapXRes, request.BitmapYRes);
+  m_renderer.SetBuildProgress(request.BuildProgress);
+  struct ProgressOff {
+    CGLRenderer& renderer;
+    ~ProgressOff() { renderer.SetBuildProgress(nullptr); }
+  } progressOff{m_renderer};
 
   // One notice for the whole copy: it rebuilds the lists and renders once.
   COptions& options = m_renderer.GetOptions();
@@ -30,6 +35,11 @@ void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequ
     throw;
   }
   options.SetDeferred(false);
+  // The first drawing builds the lists here, with its options already in.
+  if (!m_renderer.IsReady()) {
+    m_renderer.Init(m_root, this);
+    m_renderer.Resize(request.BitmapXRes, request.BitmapYRes);
+  }
 
   m_renderer.CopyViewFrom(view);
   m_renderer.Render();

@@ -13,6 +13,9 @@
 // - Keeping the cache between drawings saves the context, the bitmap and the
 //   glyph lists; Draw rebuilds the model's lists each time (the option copy
 //   always announces changes), so a drawing always shows the current model.
+// - The renderer builds its lists once the first drawing's options are in:
+//   building them before would only have them thrown away by the copy, which
+//   for a large plant doubles the time of an export.
 #pragma once
 
 #include <cairo.h>
@@ -38,6 +41,9 @@ struct CDrawToDCRequest {
   int BitmapXRes = 0;
   int BitmapYRes = 0;
   bool Cache = false;
+  // Told how the display lists' build goes (a long one for a large plant);
+  // none for scripts.
+  CGLRenderer::BuildProgressCallback BuildProgress;
 };
 
 class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
@@ -46,8 +52,8 @@ class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
   // allows, and already a 1 GB picture.
   static constexpr int kMaxResolution = 16384;
 
-  // A bitmap of width × height pixels and a renderer over root, with its
-  // display lists built.
+  // A bitmap of width × height pixels and a renderer for root (which builds
+  // its lists in the first Draw).
   CBitmapOutputCache(CModelNode* root, int width, int height);
   ~CBitmapOutputCache() override = default;
 
@@ -61,6 +67,7 @@ class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
   void Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request);
 
  private:
+  CModelNode* m_root;
   CGLRenderer m_renderer;
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <numbers>
+#include <vector>
 
 #include "core/ModelNode.h"
 #include "core/Primitive.h"
@@ -172,7 +173,28 @@ void CLineDrawing::DrawPrimitive(cairo_t* cr, const CPrimitive& primitive) const
 
 void CLineDrawing::DrawNode(cairo_t* cr, const CModelNode& node) const {
   for (const CPrimitive& p : node.GetGeometry()) DrawPrimitive(cr, p);
-  for (const auto& [key, child] : node.GetChildren()) DrawNode(cr, *child);
+  // Farthest first, so that where lines cross the nearer one is on top; the
+  // tree's own order (by the objects' addresses) would change from run to
+  // run which line wins.
+  struct Child {
+    double depth;
+    CPoint3 min;
+    const CModelNode* node;
+  };
+  std::vector<Child> children;
+  children.reserve(node.GetChildren().size());
+  for (const auto& [key, child] : node.GetChildren()) {
+    const CBoundBox& box = child->GetBoundBox();
+    const double depth = box.IsEmpty() ? 0.0 : ToClip(m_clip, box.GetCentre()).w;
+    children.push_back({depth, box.IsEmpty() ? CPoint3() : box.GetMin(), child.get()});
+  }
+  std::stable_sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
+    if (a.depth != b.depth) return a.depth > b.depth;
+    if (a.min.x != b.min.x) return a.min.x < b.min.x;
+    if (a.min.y != b.min.y) return a.min.y < b.min.y;
+    return a.min.z < b.min.z;
+  });
+  for (const Child& child : children) DrawNode(cr, *child.node);
 }
 
 void CLineDrawing::Draw(cairo_t* cr) const {

@@ -65,15 +65,15 @@ std::string OptionsDialogPluginPath() {
   }
 }
 
-bool ShowOptionsDialog(IUnknown* object) {
+bool ShowOptionsDialog(IUnknown* object, unsigned long ownerWindow) {
   auto page = kelto::com::MakeObject<CRendererPropPg>();
   IUnknown* objects[] = {object};
   if (FAILED(page->SetObjects(1, objects)))
     throw std::runtime_error("Cannot show the options dialog: the object has no graphics options.");
   const Plugin& plugin = TheLoadedPlugin();
   IPropertyPage* pages[] = {page.Get()};
-  const KeltoPropertySheetRequest request{sizeof request, u"3D View", object, pages, 1,
-                                          kEnglishUnitedStates};
+  const KeltoPropertySheetRequest request{
+      sizeof request, u"3D View", object, pages, 1, kEnglishUnitedStates, ownerWindow};
   char error[512] = {};
   const HRESULT hr = plugin.show(&request, error, sizeof error);
   if (FAILED(hr))

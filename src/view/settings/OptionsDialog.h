@@ -13,10 +13,12 @@
 #include "platform/com/Interfaces.h"
 
 // Shows the dialog and returns once it is closed: true after OK, false after
-// Cancel. Throws std::runtime_error with a message a person can act on when
-// the plugin is missing or the dialog cannot be shown (no display), and
-// what the page throws for an object without graphics options.
-bool ShowOptionsDialog(IUnknown* object);
+// Cancel. ownerWindow, an X11 window of the display the dialog goes to (0 for
+// none), is the window the dialog belongs to: the window manager keeps the
+// dialog above it. Throws std::runtime_error with a message a person can act
+// on when the plugin is missing or the dialog cannot be shown (no display),
+// and what the page throws for an object without graphics options.
+bool ShowOptionsDialog(IUnknown* object, unsigned long ownerWindow = 0);
 
 // Where the plugin is loaded from ("" until it is).
 std::string OptionsDialogPluginPath();

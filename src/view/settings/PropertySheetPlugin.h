@@ -15,6 +15,9 @@ struct KeltoPropertySheetRequest {
   IPropertyPage** pages;    // one tab each, in order
   ULONG pageCount;
   LCID locale;              // what the site's GetLocaleID answers
+  // The X11 window the sheet belongs to (kept above it by the window
+  // manager), 0 for none. Read only when cb covers it.
+  unsigned long ownerWindow;
 };
 
 // Shows the sheet modally and returns when it is closed: S_OK after OK,

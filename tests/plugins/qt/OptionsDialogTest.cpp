@@ -14,6 +14,9 @@
 #include "render/GLRenderer.h"
 #include "support/XvfbServer.h"
 
+// Last: Xlib's macros clash with the headers above.
+#include <X11/Xlib.h>
+
 namespace {
 
 // Runs a shell command and returns its standard output.
@@ -43,7 +46,7 @@ class OptionsDialog : public ::testing::Test {
 
   // Drives the dialog with a script of xdotool commands ($W is the dialog's
   // window) while the dialog runs here.
-  bool ShowDriven(const std::string& script) {
+  bool ShowDriven(const std::string& script, unsigned long owner = 0) {
     const std::string shot = std::getenv("KELTO_DIALOG_SHOT") ? std::getenv("KELTO_DIALOG_SHOT") : "";
     auto driver = std::async(std::launch::async, [script, shot] {
       const std::string find =
@@ -54,7 +57,7 @@ class OptionsDialog : public ::testing::Test {
       return Shell("(" + find + look + script + ") 2>&1; sleep 0.5; "
                  "xdotool search --name '^3D View$' key --clearmodifiers Escape 2>/dev/null");
     });
-    const bool ok = ShowOptionsDialog(static_cast<kelto3d::IOptions*>(options_.Get()));
+    const bool ok = ShowOptionsDialog(static_cast<kelto3d::IOptions*>(options_.Get()), owner);
     log_ = driver.get();
     return ok;
   }
@@ -102,6 +105,32 @@ TEST_F(OptionsDialog, CancelLeavesTheOptions) {
   EXPECT_FALSE(ShowDriven("xdotool type 32; xdotool key Escape")) << log_;
   EXPECT_EQ(Option("BendSteps"), 8);
   EXPECT_FALSE(renderer_.GetOptions().IsModified());
+}
+
+// Shown for a window (here a child inside a host's top-level window, as the
+// view control's window is), the dialog is transient for the top-level one.
+TEST_F(OptionsDialog, BelongsToTheTopLevelWindowOfItsOwner) {
+  if (Shell("command -v xprop").empty()) GTEST_SKIP() << "xprop is not installed";
+  Display* display = XOpenDisplay(xvfb_->DisplayName().c_str());
+  ASSERT_NE(display, nullptr);
+  const Window top = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 400, 300, 0,
+                                         0, 0);
+  const Window child = XCreateSimpleWindow(display, top, 10, 10, 100, 100, 0, 0, 0);
+  XMapWindow(display, child);
+  XMapWindow(display, top);
+  XSync(display, False);
+  ShowDriven("xprop -id $W WM_TRANSIENT_FOR; xdotool key Escape", child);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "window id # 0x%lx", top);
+  EXPECT_NE(log_.find(expected), std::string::npos) << log_;
+  // A window that is gone leaves the dialog on its own (Qt makes it transient
+  // for its own group leader then).
+  XDestroyWindow(display, top);
+  XSync(display, False);
+  ShowDriven("xprop -id $W WM_TRANSIENT_FOR; xdotool key Escape", child);
+  EXPECT_NE(log_.find("WM_TRANSIENT_FOR"), std::string::npos) << "shown: " << log_;
+  EXPECT_EQ(log_.find(expected), std::string::npos) << log_;
+  XCloseDisplay(display);
 }
 
 TEST_F(OptionsDialog, WithoutADisplayItFailsWithAClearMessage) {

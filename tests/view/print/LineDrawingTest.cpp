@@ -139,5 +139,30 @@ TEST(LineDrawing, APdfOnA3HoldsVectorLinesAndTextNotAPicture) {
   EXPECT_NE(content.find("0 1 0 RG"), std::string::npos) << "green stays green";
 }
 
+// Where lines cross, the nearer one is on top, whichever node the tree
+// happens to hold first.
+TEST(LineDrawing, NearerComponentsAreDrawnOverFartherOnes) {
+  for (const bool nearFirst : {true, false}) {
+    TestTree tree;
+    CGeometrySet farLine, nearLine;
+    farLine.AddLine({-5, 0, 0}, {5, 0, 0}, 0x0000FF);   // red, on the ground
+    nearLine.AddLine({0, -5, 5}, {0, 5, 5}, 0xFF0000);  // blue, above it
+    tree.Add(nearFirst ? nearLine : farLine);
+    tree.Add(nearFirst ? farLine : nearLine);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 200, 200);
+    cairo_t* cr = cairo_create(image);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    CLineDrawing(*tree.Root(), LookDownAt({0, 0, 0}, 40), {0, 0, 200, 200}).Draw(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(image);
+    const auto* row = cairo_image_surface_get_data(image) + 100 * cairo_image_surface_get_stride(image);
+    const std::uint32_t centre = reinterpret_cast<const std::uint32_t*>(row)[100];
+    const int red = centre >> 16 & 0xFF, blue = centre & 0xFF;
+    EXPECT_GT(blue, red) << "near line added " << (nearFirst ? "first" : "second");
+    cairo_surface_destroy(image);
+  }
+}
+
 }  // namespace
 }  // namespace kelto::test
