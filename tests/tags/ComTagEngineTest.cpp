@@ -8,36 +8,40 @@
 #include <vector>
 
 #include "FakeAutomation.h"
-#include "LateBoundCalls.h"
 #include "platform/com/ErrorInfo.h"
+#include "support/ScriptHost.h"
 #include "tags/ComTagSet.h"
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto3d::ITagEngine;
 using kelto3d::ITagSet;
-using late_bound::IdOf;
-using late_bound::Invoke;
+using kelto::test::InvokeId;
+constexpr WORD kCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
 namespace {
+
+DISPID IdOf(IDispatch* object, const char16_t* name) {
+  return kelto::test::DispidOf(object, name);
+}
 
 ComPtr<IDispatch> NewEngine() {
   return ComPtr<IDispatch>(static_cast<ITagEngine*>(kelto::com::MakeObject<CComTagEngine>().Get()));
 }
 
 std::string SetSpec(IDispatch* engine, const std::string& xml) {
-  return late_bound::CallWithErrors(engine, u"SetSpec", xml);
+  return kelto::test::CallWithErrors(engine, u"SetSpec", xml);
 }
 
 ComPtr<IDispatch> GetTags(IDispatch* engine, const VARIANT& object) {
-  const auto r = Invoke(engine, IdOf(engine, u"GetTags"), {object});
+  const auto r = InvokeId(engine, IdOf(engine, u"GetTags"), kCall, {object});
   EXPECT_EQ(r.hr, S_OK);
   EXPECT_EQ(r.value.vt, VT_DISPATCH);
   return ComPtr<IDispatch>(r.value.vt == VT_DISPATCH ? r.value.pdispVal : nullptr);
 }
 
 LONG CountOf(IDispatch* set) {
-  const auto r = Invoke(set, 1, {});
+  const auto r = InvokeId(set, 1, kCall, {});
   EXPECT_EQ(r.hr, S_OK);
   EXPECT_EQ(r.value.vt, VT_I4);
   return r.value.lVal;
@@ -75,18 +79,18 @@ TEST_F(ComTagEngineTest, GetTagsGivesATagSetWithItemCountAndEnumeration) {
   ASSERT_TRUE(set);
   EXPECT_EQ(CountOf(set.Get()), 3);
 
-  const auto item = Invoke(set.Get(), DISPID_VALUE, {_variant_t("Colour")});
+  const auto item = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t("Colour")});
   ASSERT_EQ(item.hr, S_OK);
   EXPECT_EQ(item.value.vt, VT_BSTR);
   EXPECT_EQ(kelto::com::BstrToUtf8(item.value.bstrVal), "Red");
   // A tag that was not set: a null string, and success.
-  const auto missing = Invoke(set.Get(), DISPID_VALUE, {_variant_t("colour")});
+  const auto missing = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t("colour")});
   ASSERT_EQ(missing.hr, S_OK);
   EXPECT_EQ(missing.value.vt, VT_BSTR);
   EXPECT_EQ(missing.value.bstrVal, nullptr);
 
   // _NewEnum: the values, in tag-name order.
-  const auto enumResult = Invoke(set.Get(), DISPID_NEWENUM, {});
+  const auto enumResult = InvokeId(set.Get(), DISPID_NEWENUM, kCall, {});
   ASSERT_EQ(enumResult.hr, S_OK);
   ASSERT_EQ(enumResult.value.vt, VT_UNKNOWN);
   ComPtr<IEnumVARIANT> values;
@@ -122,10 +126,10 @@ TEST_F(ComTagEngineTest, NothingGetsTheUnconditionalTagsAndEachEngineHasItsOwnRu
 TEST_F(ComTagEngineTest, FailuresComeBackAsErrorInfo) {
   const ComPtr<IDispatch> set = GetTags(engine.Get(), _variant_t());
   // An index with no text form.
-  const auto r = Invoke(set.Get(), DISPID_VALUE, {_variant_t::Null()});
+  const auto r = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t::Null()});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(r.scode, DISP_E_TYPEMISMATCH);
-  EXPECT_FALSE(r.description.empty());
+  EXPECT_FALSE(r.error.empty());
   EXPECT_EQ(r.source, "{C18E2BC0-C4D2-458D-A297-8E56A3978EA4}");
 
   // Null out-pointers through the vtable.
