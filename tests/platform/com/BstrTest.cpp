@@ -58,15 +58,6 @@ TEST(Bstr, KeepsEmbeddedNullsAndOddByteLengths) {
   EXPECT_EQ(SysAllocStringByteLen("x", 0xFFFFFFFFu), nullptr);
 }
 
-TEST(Bstr, ReallocationReplacesTheString) {
-  BSTR b = SysAllocString(u"Test");
-  ASSERT_TRUE(SysReAllocString(&b, u"Larger"));
-  EXPECT_EQ(kelto::com::BstrToUtf8(b), "Larger");
-  ASSERT_TRUE(SysReAllocStringLen(&b, b, 3));  // from its own characters
-  EXPECT_EQ(kelto::com::BstrToUtf8(b), "Lar");
-  SysFreeString(b);
-}
-
 TEST(Strings, Utf8AndUtf16RoundTrip) {
   const std::string samples[] = {
       "",
