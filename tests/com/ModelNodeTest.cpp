@@ -373,27 +373,3 @@ TEST(ModelNode, AModelNodeOutlivingItsTreeStartsAfresh) {
   EXPECT_TRUE(
       CComModelNode::Implementation(kelto::test::AsModelNode(orphan.Get()).Get())->OwnsNode());
 }
-
-TEST(ModelNode, DumpShowsTheSubtree) {
-  auto root = NewModelNode();
-  auto child = NewKeyedNode(MakeToken().Get());
-  auto geometry = Get(child.Get(), u"Geometry");
-  ASSERT_TRUE(Call(ObjectOf(geometry), u"Add3DLine",
-                   {_variant_t(0.0), _variant_t(0.0), _variant_t(0.0), _variant_t(1.0),
-                    _variant_t(2.0), _variant_t(3.0)})
-                  .ok());
-  NodeOf(child.Get())->GeometryChanged(false);  // what a view's refresh does
-  AddChild(root.Get(), child.Get());
-  auto dump = Call(root.Get(), u"Dump");
-  ASSERT_TRUE(dump.ok());
-  EXPECT_EQ(dump.value.ToString(), NodeOf(root.Get())->Dump(0));
-  EXPECT_NE(dump.value.ToString().find("    Line : (0, 0, 0) to (1, 2, 3)\n"), std::string::npos);
-}
-
-TEST(ModelNodes, AHostCreatedCollectionIsEmpty) {
-  ComPtr<IDispatch> nodes;
-  ASSERT_EQ(kelto::com::CreateInstanceOf<CComModelNodes>(IidOf<IDispatch>(), nodes.PutVoid()),
-            S_OK);
-  EXPECT_EQ(Get(nodes.Get(), u"Count").value.lVal, 0);
-  EXPECT_EQ(Get(nodes.Get(), u"Item", {_variant_t(1)}).error, "Invalid Position");
-}
