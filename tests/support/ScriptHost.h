@@ -106,6 +106,29 @@ inline std::string CallWithErrors(IDispatch* object, const char16_t* member,
   return out;
 }
 
+// The calling thread's pending error information, taken (the slot is left
+// empty), as a vtable caller reads it after a failure; empty texts when there
+// is none.
+struct Pending {
+  std::string text, source;
+  GUID guid{};
+};
+inline Pending TakePending() {
+  Pending p;
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return p;
+  BSTR text = nullptr, source = nullptr;
+  info->GetDescription(&text);
+  info->GetSource(&source);
+  info->GetGUID(&p.guid);
+  info->Release();
+  p.text = kelto::com::BstrToUtf8(text);
+  p.source = kelto::com::BstrToUtf8(source);
+  SysFreeString(text);
+  SysFreeString(source);
+  return p;
+}
+
 // The object a result holds (null when it holds none).
 inline IDispatch* ObjectOf(const ScriptResult& r) {
   return r.value.vt == VT_DISPATCH ? r.value.pdispVal : nullptr;
