@@ -94,9 +94,9 @@ namespace {
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
-using kelto::com::test::Pending;
+using kelto::test::Pending;
 using kelto::com::test::Ref;
-using kelto::com::test::TakePending;
+using kelto::test::TakePending;
 using kelto::test::InvokeId;
 using kelto::test::InvokeName;
 using Outcome = kelto::test::ScriptResult;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "ComFakes.h"
+#include "support/ScriptHost.h"
 #include "platform/com/Api.h"
 #include "platform/com/Strings.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
-using kelto::com::test::TakePending;
+using kelto::test::TakePending;
 
 // Leaves the calling thread's slot empty, whatever earlier tests did.
 void DrainSlot() {

@@ -1,6 +1,4 @@
-// SAFEARRAY: layout compatible with the scripting ABI (bounds stored
-// rightmost first, leftmost index fastest in memory), element ownership and
-// locking.
+// SAFEARRAY: bounds, indexing, element types and element ownership.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -26,15 +24,11 @@ ArrayPtr Make2D(VARTYPE vt) {
   return ArrayPtr(SafeArrayCreate(vt, 2, bounds));
 }
 
-TEST(SafeArray, TwoDimensionalBoundsAndLayoutMatchTheAbi) {
+TEST(SafeArray, TwoDimensionalBoundsAndIndexing) {
   ArrayPtr psa = Make2D(VT_I4);
   ASSERT_TRUE(psa);
   EXPECT_EQ(SafeArrayGetDim(psa.get()), 2u);
   EXPECT_EQ(SafeArrayGetElemsize(psa.get()), 4u);
-  // The descriptor keeps the rightmost dimension first.
-  EXPECT_EQ(psa->rgsabound[0].cElements, 3u);
-  EXPECT_EQ(psa->rgsabound[0].lLbound, -1);
-  EXPECT_EQ(psa->rgsabound[1].cElements, 2u);
 
   LONG lo = 0, hi = 0;
   ASSERT_EQ(SafeArrayGetLBound(psa.get(), 1, &lo), S_OK);
@@ -48,20 +42,14 @@ TEST(SafeArray, TwoDimensionalBoundsAndLayoutMatchTheAbi) {
   EXPECT_EQ(SafeArrayGetLBound(psa.get(), 0, &lo), DISP_E_BADINDEX);
   EXPECT_EQ(SafeArrayGetUBound(psa.get(), 3, &hi), DISP_E_BADINDEX);
 
-  // Put i*10+j at [i][j]; in memory the leftmost index runs fastest.
+  // Put i*10+j at [i][j]. The descriptor and memory order (rightmost first,
+  // leftmost fastest) are pinned byte for byte by the option stream tests.
   for (LONG j = -1; j <= 1; ++j)
     for (LONG i = 1; i <= 2; ++i) {
       LONG idx[2] = {i, j};
       LONG value = i * 10 + j;
       ASSERT_EQ(SafeArrayPutElement(psa.get(), idx, &value), S_OK);
     }
-  void* data = nullptr;
-  ASSERT_EQ(SafeArrayAccessData(psa.get(), &data), S_OK);
-  const auto* cells = static_cast<const LONG*>(data);
-  const LONG expected[] = {9, 19, 10, 20, 11, 21};
-  for (int k = 0; k < 6; ++k) EXPECT_EQ(cells[k], expected[k]) << k;
-  ASSERT_EQ(SafeArrayUnaccessData(psa.get()), S_OK);
-
   LONG idx[2] = {2, 0};
   LONG got = 0;
   ASSERT_EQ(SafeArrayGetElement(psa.get(), idx, &got), S_OK);
