@@ -285,14 +285,9 @@ TEST(ModelNode, OnlyThisModulesNodesCanBeAdded) {
   const ComPtr<kelto3d::IModelNode> foreign(kelto::com::MakeObject<CForeignNode>());
   for (kelto3d::IModelNode* child : {static_cast<kelto3d::IModelNode*>(nullptr), foreign.Get()}) {
     EXPECT_EQ(root->AddChild(child), E_FAIL);
-    ComPtr<IErrorInfo> info;
-    ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
-    _bstr_t description;
-    info->GetDescription(description.GetAddress());
-    EXPECT_EQ(description.str(), "Bad child node.");
-    _bstr_t source;
-    info->GetSource(source.GetAddress());
-    EXPECT_EQ(source.str(), "{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
+    const kelto::test::Pending pending = kelto::test::TakePending();
+    EXPECT_EQ(pending.text, "Bad child node.");
+    EXPECT_EQ(pending.source, "{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
   }
   // A script's Nothing is a null child too.
   auto r = Call(root.Get(), u"AddChild", {_variant_t()});
