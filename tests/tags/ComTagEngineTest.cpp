@@ -151,4 +151,32 @@ TEST_F(ComTagEngineTest, FailuresComeBackAsErrorInfo) {
   }
 }
 
+// The host's bound on one evaluation, reached by scripts through the second
+// interface; ITagEngine's own table does not list it.
+TEST_F(ComTagEngineTest, TheWorkLimitIsSetThroughTheSecondInterface) {
+  using kelto::test::Get;
+  EXPECT_EQ(IdOf(engine.Get(), u"WorkLimit"), DISPID_UNKNOWN);
+  const ComPtr<IDispatch> limits(engine.As<kelto3d::ITagEngineLimits>().Get());
+  ASSERT_TRUE(limits);
+  EXPECT_EQ(Get(limits.Get(), u"WorkLimit").value.lVal, 5'000'000);
+  for (LONG bad : {0, -1}) {
+    const auto r = kelto::test::Put(limits.Get(), u"WorkLimit", {_variant_t(bad)});
+    EXPECT_EQ(r.scode, E_INVALIDARG) << bad;
+    EXPECT_NE(r.error.find("out of range"), std::string::npos) << r.error;
+  }
+  EXPECT_EQ(Get(limits.Get(), u"WorkLimit").value.lVal, 5'000'000);
+
+  // Rules with back references over a long text stop at the bound, and the
+  // script can read why.
+  std::string rules = "<R><Aspect Name='V' Expression='Value' MatchType='RegExp'/>";
+  for (int i = 0; i < 20; ++i) rules += "<Lookup V='{a|a}*\\0c'><Tag T='1'/></Lookup>";
+  EXPECT_EQ(SetSpec(engine.Get(), rules + "</R>"), "");
+  valve->value = _variant_t(std::string(200, 'a').c_str());
+  ASSERT_TRUE(kelto::test::Put(limits.Get(), u"WorkLimit", {_variant_t(1000)}).ok());
+  GetTags(engine.Get(), _variant_t(tags_test::AsDispatch(valve)));
+  EXPECT_EQ(Get(limits.Get(), u"WorkDone").value.lVal, 1000);
+  EXPECT_NE(Get(limits.Get(), u"EvaluationErrors").value.ToString().find("work limit of 1000 "),
+            std::string::npos);
+}
+
 }  // namespace
