@@ -169,19 +169,6 @@ TEST(Options, DeferralCollectsEachNameOnceUntilItEnds) {
   EXPECT_FALSE(r.options.IsDeferred());
 }
 
-TEST(Options, EndingAnEmptyBatchAndEmptyNoticesDoNothing) {
-  RendererOptions r;
-  NoticeRecorder rec(r.options);
-  r.options.SetDeferred(true);
-  r.options.SetDeferred(false);
-  r.options.NotifyChanged({});
-  EXPECT_TRUE(rec.notices.empty());
-  EXPECT_FALSE(r.options.IsModified());
-  r.options.SetModified(true);
-  r.options.NotifyChanged({});
-  EXPECT_TRUE(r.options.IsModified());  // left as it was
-}
-
 // A receiver that reacts to a batch by changing another option.
 class Cascader : public sigslot::has_slots<> {
  public:

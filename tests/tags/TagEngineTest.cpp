@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "FakeAutomation.h"
-#include "platform/xml/Document.h"
 
 using tags_test::AsDispatch;
 using tags_test::FakeObject;
@@ -86,18 +85,6 @@ TEST(TagEngineLoading, ReportsEachProblemInDocumentOrder) {
   Messages messages{"earlier"};
   engine.SetSpec("not xml", messages);
   EXPECT_EQ(messages, (Messages{"earlier", "XML is not well formed."}));
-}
-
-TEST(TagEngineLoading, AspectElementWithoutNameIsAConfigError) {
-  kelto::xml::Document document;
-  ASSERT_TRUE(document.loadXML("<Rules><Aspect Expression='Name'/></Rules>"));
-  const auto element = document.selectNodes("*/Aspect").item(0);
-  try {
-    CTagEngine::Aspect aspect(element);
-    FAIL() << "no config_error";
-  } catch (const CTagEngine::Aspect::config_error& e) {
-    EXPECT_STREQ(e.what(), "Unnamed attribute.");
-  }
 }
 
 TEST_F(TagEngineTest, MalformedSpecGivesNoTagsAndNullGetsOnlyUnconditionalOnes) {

@@ -1,5 +1,5 @@
-// Connection points: finding and enumerating points, advise/unadvise with
-// cookies, enumerating connections, firing events, lifetimes.
+// Connection points: finding points, advise/unadvise with cookies, listing
+// connections, firing events, lifetimes.
 #include "platform/com/ConnectionPoint.h"
 
 #include <gtest/gtest.h>

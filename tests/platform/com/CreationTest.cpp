@@ -8,17 +8,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "Calculator.h"
 #include "ComFakes.h"
-#include "support/ScriptHost.h"
 #include "platform/com/Api.h"
 #include "platform/com/ClassRegistry.h"
 #include "platform/com/Object.h"
 #include "platform/com/Registration.h"
 #include "platform/com/RegistryText.h"
 #include "platform/com/Strings.h"
+#include "support/ScriptHost.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -414,30 +413,6 @@ TEST(CreationText, ParsesClassAndInterfaceIds) {
     EXPECT_EQ(IIDFromString(c.text, &iid), c.iidHr) << what;
     EXPECT_EQ(iid, c.value) << what;
   }
-}
-
-TEST(CreationThread, ApartmentCallsAndTheLocaleArePerThread) {
-  EXPECT_EQ(CoInitialize(nullptr), S_OK);
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_FALSE);
-  std::thread([] {
-    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
-    CoUninitialize();
-  }).join();
-  CoUninitialize();
-  CoUninitialize();
-  CoUninitialize();  // unpaired: ignored
-  EXPECT_EQ(CoInitialize(nullptr), S_OK);
-  CoUninitialize();
-
-  // So is the thread locale.
-  EXPECT_EQ(GetThreadLocale(), LOCALE_SYSTEM_DEFAULT);
-  EXPECT_TRUE(SetThreadLocale(0x0407));
-  std::thread([] { EXPECT_EQ(GetThreadLocale(), LOCALE_SYSTEM_DEFAULT); }).join();
-  EXPECT_EQ(GetThreadLocale(), 0x0407u);
-  EXPECT_FALSE(SetThreadLocale(0));
-  EXPECT_FALSE(SetThreadLocale(0x10000409));
-  EXPECT_EQ(GetThreadLocale(), 0x0407u);
-  EXPECT_TRUE(SetThreadLocale(LOCALE_SYSTEM_DEFAULT));
 }
 
 }  // namespace

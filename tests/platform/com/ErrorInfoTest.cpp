@@ -1,5 +1,5 @@
-// Error information: the object's fields round trip, and the per-thread
-// slot hands information over exactly once.
+// Error information: the per-thread slot hands information over exactly
+// once, and SetError records message, class and interface.
 #include "platform/com/ErrorInfo.h"
 
 #include <gtest/gtest.h>
@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "ComFakes.h"
-#include "support/ScriptHost.h"
 #include "platform/com/Api.h"
 #include "platform/com/Strings.h"
+#include "support/ScriptHost.h"
 
 namespace {
 

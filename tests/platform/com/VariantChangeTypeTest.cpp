@@ -34,12 +34,6 @@ _variant_t Cy(std::int64_t scaled) {
 }
 _variant_t Date(double d) { return _variant_t(d, VT_DATE); }
 _variant_t Empty() { return _variant_t(); }
-_variant_t Typed(VARTYPE vt, long long v) {
-  _variant_t r;
-  r.vt = vt;
-  r.llVal = v;  // the narrower members share the low bytes on little-endian
-  return r;
-}
 
 std::string Show(const VARIANT& v) {
   _variant_t copy(v);
@@ -82,10 +76,6 @@ TEST(VariantChangeType, IntegerTargetsOverflowExactlyAtTheirEdges) {
       {"R8 -0.5 -> UI1", -0.5, VT_UI1, S_OK, static_cast<unsigned char>(0)},
       {"R8 -0.6 -> UI1", -0.6, VT_UI1, DISP_E_OVERFLOW, {}},
       {"R8 NaN -> I4", std::nan(""), VT_I4, DISP_E_OVERFLOW, {}},
-      {"I4 -128 -> I1", -128, VT_I1, S_OK, Typed(VT_I1, -128 & 0xFF)},
-      {"I4 128 -> I1", 128, VT_I1, DISP_E_OVERFLOW, {}},
-      {"I8 max -> UI8", std::numeric_limits<long long>::max(), VT_UI8, S_OK,
-       static_cast<unsigned long long>(std::numeric_limits<long long>::max())},
       {"R8 3.4e39 -> R4", 3.4e39, VT_R4, DISP_E_OVERFLOW, {}},
       {"I8 1e15 -> CY", 1000000000000000LL, VT_CY, DISP_E_OVERFLOW, {}},
   });
@@ -97,11 +87,8 @@ TEST(VariantChangeType, FractionsRoundHalfToEven) {
       {"R8 3.5", 3.5, VT_I4, S_OK, 4},
       {"R8 -2.5", -2.5, VT_I4, S_OK, -2},
       {"R8 2.500001", 2.500001, VT_I4, S_OK, 3},
-      {"R4 2.5", 2.5f, VT_I4, S_OK, 2},
-      {"DATE 1.5", Date(1.5), VT_I4, S_OK, 2},
       {"CY 2.5", Cy(25000), VT_I4, S_OK, 2},
       {"text 2.5", "2.5", VT_I4, S_OK, 2},
-      {"text -2.5 spaced", "  -2.5  ", VT_I4, S_OK, -2},
       {"text 0.00005 -> CY", "0.00005", VT_CY, S_OK, Cy(0)},
       {"text 0.00015 -> CY", "0.00015", VT_CY, S_OK, Cy(2)},
   });
@@ -112,7 +99,6 @@ TEST(VariantChangeType, TextParsesInTheCLocale) {
       {"spaces", " 42 ", VT_I4, S_OK, 42},
       {"exponent", "1e3", VT_I4, S_OK, 1000},
       {"hex", "&H1F", VT_I4, S_OK, 31},
-      {"octal", "&O17", VT_I4, S_OK, 15},
       {"decimal point", "0.1", VT_R8, S_OK, 0.1},
       {"letters", "abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"empty", "", VT_I4, DISP_E_TYPEMISMATCH, {}},
@@ -124,7 +110,6 @@ TEST(VariantChangeType, TextParsesInTheCLocale) {
       {"thousands separator", "1,000", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"decimal comma", "1,5", VT_R8, DISP_E_TYPEMISMATCH, {}},
       {"trailing junk", "12abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"words are not numbers", "True", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"too big for I4", "99999999999", VT_I4, DISP_E_OVERFLOW, {}},
       {"too big for R8", "1e400", VT_R8, DISP_E_OVERFLOW, {}},
       {"underflow is zero", "1e-400", VT_R8, S_OK, 0.0},
@@ -137,20 +122,15 @@ TEST(VariantChangeType, BooleansFollowTheScriptingConventions) {
   RunTable({
       {"true -> I4", true, VT_I4, S_OK, -1},
       {"true -> UI1 wraps", true, VT_UI1, S_OK, static_cast<unsigned char>(255)},
-      {"true -> CY", true, VT_CY, S_OK, Cy(-10000)},
       {"true -> text", true, VT_BSTR, S_OK, "-1"},
-      {"false -> text", false, VT_BSTR, S_OK, "0"},
       {"true -> alpha text", true, VT_BSTR, S_OK, "True", VARIANT_ALPHABOOL},
-      {"false -> alpha text", false, VT_BSTR, S_OK, "False", VARIANT_ALPHABOOL},
       {"I4 5 -> bool", 5, VT_BOOL, S_OK, true},
-      {"R8 0 -> bool", 0.0, VT_BOOL, S_OK, false},
       {"R8 0.1 -> bool", 0.1, VT_BOOL, S_OK, true},
       {"True", "True", VT_BOOL, S_OK, true},
       {"false spaced", "  false ", VT_BOOL, S_OK, false},
       {"#TRUE#", "#TRUE#", VT_BOOL, S_OK, true},
       {"#True# is case sensitive", "#True#", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
       {"0", "0", VT_BOOL, S_OK, false},
-      {"0.1", "0.1", VT_BOOL, S_OK, true},
       {"yes", "Yes", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
   });
 }
@@ -159,18 +139,14 @@ TEST(VariantChangeType, EmptyNullAndErrorFollowThePlatform) {
   RunTable({
       {"empty -> I4", Empty(), VT_I4, S_OK, 0},
       {"empty -> text", Empty(), VT_BSTR, S_OK, ""},
-      {"empty -> date", Empty(), VT_DATE, S_OK, Date(0)},
       {"empty -> null", Empty(), VT_NULL, S_OK, _variant_t::Null()},
       {"empty -> dispatch", Empty(), VT_DISPATCH, DISP_E_TYPEMISMATCH, {}},
-      {"empty -> error", Empty(), VT_ERROR, DISP_E_TYPEMISMATCH, {}},
       {"null -> I4", _variant_t::Null(), VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"null -> empty", _variant_t::Null(), VT_EMPTY, DISP_E_TYPEMISMATCH, {}},
       {"null -> null", _variant_t::Null(), VT_NULL, S_OK, _variant_t::Null()},
       {"error -> I4", _variant_t::Error(E_FAIL), VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"error -> error", _variant_t::Error(E_FAIL), VT_ERROR, S_OK, _variant_t::Error(E_FAIL)},
       {"I4 -> error", 5, VT_ERROR, DISP_E_TYPEMISMATCH, {}},
       {"I4 -> empty", 5, VT_EMPTY, S_OK, Empty()},
-      {"I4 -> dispatch", 5, VT_DISPATCH, DISP_E_TYPEMISMATCH, {}},
       {"text -> unknown", "x", VT_UNKNOWN, DISP_E_TYPEMISMATCH, {}},
   });
 }
@@ -178,10 +154,8 @@ TEST(VariantChangeType, EmptyNullAndErrorFollowThePlatform) {
 TEST(VariantChangeType, NumbersBecomeTextWithoutTrailingZeros) {
   RunTable({
       {"1.5", 1.5, VT_BSTR, S_OK, "1.5"},
-      {"1e20", 1e20, VT_BSTR, S_OK, "1E+20"},
       {"1e15", 1e15, VT_BSTR, S_OK, "1E+15"},
       {"15 digits", 123456789012345.0, VT_BSTR, S_OK, "123456789012345"},
-      {"0.1", 0.1, VT_BSTR, S_OK, "0.1"},
       {"third", 1.0 / 3, VT_BSTR, S_OK, "0.333333333333333"},
       {"-0", -0.0, VT_BSTR, S_OK, "0"},
       // Plain form down to 1E-11, as the platform writes it.
@@ -193,7 +167,6 @@ TEST(VariantChangeType, NumbersBecomeTextWithoutTrailingZeros) {
       {"R4 0.000005", 0.000005f, VT_BSTR, S_OK, "0.000005"},
       // A float 654322.25 to seven digits: the tie rounds away from zero.
       {"R4 tie", 654322.23456f, VT_BSTR, S_OK, "654322.3"},
-      {"R4 third", 1.0f / 3, VT_BSTR, S_OK, "0.3333333"},
       {"R4 16777216", 16777216.0f, VT_BSTR, S_OK, "1.677722E+07"},
       {"I4", -42, VT_BSTR, S_OK, "-42"},
       {"UI8 max", std::numeric_limits<unsigned long long>::max(), VT_BSTR, S_OK,
