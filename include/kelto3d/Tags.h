@@ -24,6 +24,9 @@ inline constexpr DISPID kDispidTagEngineGetTags = 2;
 inline constexpr DISPID kDispidTagSetItem = 0;  // DISPID_VALUE
 inline constexpr DISPID kDispidTagSetCount = 1;
 inline constexpr DISPID kDispidTagSetNewEnum = -4;  // DISPID_NEWENUM
+inline constexpr DISPID kDispidTagEngineLimitsWorkLimit = 1;
+inline constexpr DISPID kDispidTagEngineLimitsWorkDone = 2;
+inline constexpr DISPID kDispidTagEngineLimitsEvaluationErrors = 3;
 
 struct ITagSet;
 
@@ -34,6 +37,19 @@ struct ITagEngine : IDispatch {
   virtual HRESULT SetSpec(BSTR ConfigXML, BSTR* Errors) = 0;
   // Evaluates the rules on Object and returns its tags as a new TagSet.
   virtual HRESULT GetTags(IDispatch* Object, ITagSet** Result) = 0;
+};
+
+// A TagEngine's second interface (QueryInterface from ITagEngine): the bound
+// on the work of one GetTags, and what the last GetTags spent and found wrong.
+// Work units are those of docs/tag-engine.md, "Bounded evaluation".
+struct ITagEngineLimits : IDispatch {
+  // 1 to 2147483647 units; anything else fails with E_INVALIDARG and keeps the
+  // bound. A new engine has 5000000.
+  virtual HRESULT get_WorkLimit(LONG* pVal) = 0;
+  virtual HRESULT put_WorkLimit(LONG newVal) = 0;
+  virtual HRESULT get_WorkDone(LONG* pVal) = 0;
+  // Each evaluation error of the last GetTags followed by "\n"; "" when none.
+  virtual HRESULT get_EvaluationErrors(BSTR* pVal) = 0;
 };
 
 struct ITagSet : IDispatch {
@@ -49,3 +65,4 @@ struct ITagSet : IDispatch {
 
 KELTO_INTERFACE_IID(kelto3d::ITagEngine, IDispatch, "7F489E27-A01A-421B-9A66-403FA10ED889");
 KELTO_INTERFACE_IID(kelto3d::ITagSet, IDispatch, "E192AD35-87C5-465F-9CEB-051E0682A9F6");
+KELTO_INTERFACE_IID(kelto3d::ITagEngineLimits, IDispatch, "3C92D916-868E-468E-A4D3-41F792728C83");

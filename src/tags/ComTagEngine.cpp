@@ -1,5 +1,7 @@
 #include "tags/ComTagEngine.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -35,5 +37,46 @@ HRESULT CComTagEngine::GetTags(IDispatch* Object, kelto3d::ITagSet** Result) {
     auto set = kelto::com::MakeObject<CComTagSet>();
     set->GetObject()->SetTags(std::move(tags));
     *Result = set.Detach();
+  });
+}
+
+namespace {
+
+LONG AsLong(std::size_t units) {
+  return static_cast<LONG>(std::min<std::size_t>(units, LONG_MAX));
+}
+
+}  // namespace
+
+HRESULT CComTagEngine::get_WorkLimit(LONG* pVal) {
+  return Guard(kelto3d::kClsidTagEngine, IidOf<kelto3d::ITagEngineLimits>(), [&] {
+    if (!pVal) throw HResultError(E_POINTER, "Null result pointer.");
+    *pVal = AsLong(GetObject()->WorkLimit());
+  });
+}
+
+HRESULT CComTagEngine::put_WorkLimit(LONG newVal) {
+  return Guard(kelto3d::kClsidTagEngine, IidOf<kelto3d::ITagEngineLimits>(), [&] {
+    if (newVal < 1)
+      throw HResultError(E_INVALIDARG, "WorkLimit " + std::to_string(newVal) +
+                                           " is out of range: give 1 to 2147483647 units.");
+    GetObject()->SetWorkLimit(static_cast<std::size_t>(newVal));
+  });
+}
+
+HRESULT CComTagEngine::get_WorkDone(LONG* pVal) {
+  return Guard(kelto3d::kClsidTagEngine, IidOf<kelto3d::ITagEngineLimits>(), [&] {
+    if (!pVal) throw HResultError(E_POINTER, "Null result pointer.");
+    *pVal = AsLong(GetObject()->WorkDone());
+  });
+}
+
+HRESULT CComTagEngine::get_EvaluationErrors(BSTR* pVal) {
+  return Guard(kelto3d::kClsidTagEngine, IidOf<kelto3d::ITagEngineLimits>(), [&] {
+    if (!pVal) throw HResultError(E_POINTER, "Null result pointer.");
+    *pVal = nullptr;
+    std::string text;
+    for (const std::string& error : GetObject()->EvaluationErrors()) text += error + "\n";
+    *pVal = _bstr_t(text).Detach();
   });
 }

@@ -15,15 +15,24 @@
 KELTO_DISPATCH_MAP(kelto3d::ITagEngine,
     kelto::com::Method<&kelto3d::ITagEngine::SetSpec>("SetSpec", kelto3d::kDispidTagEngineSetSpec).NoRetval(),
     kelto::com::Method<&kelto3d::ITagEngine::GetTags>("GetTags", kelto3d::kDispidTagEngineGetTags));
+KELTO_DISPATCH_MAP(kelto3d::ITagEngineLimits,
+    kelto::com::PropGet<&kelto3d::ITagEngineLimits::get_WorkLimit>("WorkLimit", kelto3d::kDispidTagEngineLimitsWorkLimit),
+    kelto::com::PropPut<&kelto3d::ITagEngineLimits::put_WorkLimit>("WorkLimit", kelto3d::kDispidTagEngineLimitsWorkLimit),
+    kelto::com::PropGet<&kelto3d::ITagEngineLimits::get_WorkDone>("WorkDone", kelto3d::kDispidTagEngineLimitsWorkDone),
+    kelto::com::PropGet<&kelto3d::ITagEngineLimits::get_EvaluationErrors>("EvaluationErrors", kelto3d::kDispidTagEngineLimitsEvaluationErrors));
 // clang-format on
 
 struct TagEngineClass {
   static constexpr CLSID clsid = kelto3d::kClsidTagEngine;
 };
 
+// ITagEngine first: it answers IDispatch. ITagEngineLimits is found by
+// QueryInterface only, so the specified interface stays as it is.
 class CComTagEngine
-    : public kelto3d::ComObject<CComTagEngine, kelto::com::Dual<kelto3d::ITagEngine>,
-                                kelto::com::SupportErrorInfo<kelto3d::ITagEngine>>,
+    : public kelto3d::ComObject<
+          CComTagEngine, kelto::com::Dual<kelto3d::ITagEngine>,
+          kelto::com::Dual<kelto3d::ITagEngineLimits>,
+          kelto::com::SupportErrorInfo<kelto3d::ITagEngine, kelto3d::ITagEngineLimits>>,
       public CComWrapper<CTagEngine, CComTagEngine, TagEngineClass, kelto3d::ITagEngine,
                          CTagEngine*, CDPOwner<CTagEngine>> {
  public:
@@ -33,4 +42,9 @@ class CComTagEngine
   // A null Object is accepted (only unconditional lookups assign tags), so a
   // caller gets a TagSet for whatever it passes.
   HRESULT GetTags(IDispatch* Object, kelto3d::ITagSet** Result) override;
+
+  HRESULT get_WorkLimit(LONG* pVal) override;
+  HRESULT put_WorkLimit(LONG newVal) override;
+  HRESULT get_WorkDone(LONG* pVal) override;
+  HRESULT get_EvaluationErrors(BSTR* pVal) override;
 };

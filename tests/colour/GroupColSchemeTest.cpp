@@ -29,8 +29,6 @@ TEST(GroupColScheme, ColourOfEachGroup) {
       {"Welds", 0x00FFFF},
       // Exact, case-sensitive names; anything else is white.
       {"pipe", 0xFFFFFF},
-      {"PIPE", 0xFFFFFF},
-      {"Pipe ", 0xFFFFFF},
       {"Valve", 0xFFFFFF},
       {"Elbows", 0xFFFFFF},
   };

@@ -48,8 +48,6 @@ TEST(UserColScheme, TheColourTagIsReadAsAColour) {
     std::int32_t colour;
   } cases[] = {
       {R"(Colour="red")", 0x0000FF},
-      {R"(Colour=" 0x10 , 010 , 1 ")", 0x010810},
-      {R"(Colour="12, 34")", 0xFFFFFF},
       {R"(Colour="mauve")", 0xFFFFFF},
       {R"(colour="Red" COLOUR="Blue" Color="Green")", 0xFFFFFF},
   };

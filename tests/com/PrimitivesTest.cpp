@@ -215,19 +215,6 @@ TEST(Primitives, AStandaloneObjectHasAPrimitiveOfItsOwnKind) {
   EXPECT_EQ(typed->get_Centre(nullptr), E_POINTER);
 }
 
-TEST(Primitives, AnObjectOfAnotherKindConvertsThePrimitive) {
-  CGeometrySet set;
-  set.AddLine(CPoint3(1, 2, 3), CPoint3(4, 5, 6), 9);
-  // What an object of another kind does to a primitive it is given.
-  ComPtr<CComCone> cone = WrapperFace<CComCone>(&set[0]);
-  double diameter = -1;
-  ASSERT_EQ(cone->get_StartDiameter(&diameter), S_OK);
-  EXPECT_EQ(diameter, 0);
-  EXPECT_EQ(set[0].GetType(), ptCone);
-  EXPECT_EQ(set[0].GetCone()->Start, CPoint3());
-  EXPECT_EQ(set[0].GetCone()->Colour, 0);
-}
-
 TEST(Primitives, ObjectsLeftBehindByAGrowingSetStartAfresh) {
   auto set = NewObject();
   ASSERT_TRUE(Call(set.Get(), u"Add3DLine", Numbers({0, 0, 0, 1, 2, 3})).ok());

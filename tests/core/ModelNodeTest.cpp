@@ -296,19 +296,6 @@ TEST(ModelNodeTest, NotificationWalksPropagateOnlyWhenAsked) {
   EXPECT_EQ(midLog.subtree, 2);
 }
 
-TEST(ModelNodeTest, AttachedDataHoldsAValue) {
-  NodePtr node = MakeNode(nullptr);
-  using Text = CModelNode::CAssociatedData<std::string>;
-  node->SetAssociated(AssociationKey("note"), CModelNode::AssociatedPtr(new Text("hello")));
-  auto item = node->GetAssociated(AssociationKey("note"));
-  ASSERT_NE(dynamic_cast<Text*>(item.get()), nullptr);
-  EXPECT_EQ(dynamic_cast<Text*>(item.get())->GetData(), "hello");
-  node->ClearAssociated(AssociationKey("note"));
-  node->ClearAssociated(AssociationKey("absent"));
-  EXPECT_EQ(node->GetAssociated(AssociationKey("note")), nullptr);
-  EXPECT_EQ(item.use_count(), 1u);
-}
-
 TEST(ModelNodeTest, DumpFormat) {
   FakeObjects o(2);
   NodePtr root = MakeNode(o[0]);

@@ -93,36 +93,6 @@ TEST(PrimitiveTest, BoundBoxUnionRules) {
   EXPECT_EQ(expanded.GetMin(), CPoint3(-2, -2, -2));
 }
 
-TEST(PrimitiveTest, GeometrySetKeepsOrderAndDumpsWithIndent) {
-  CGeometrySet set;
-  EXPECT_EQ(set.Dump(0), "");
-  EXPECT_TRUE(set.GetBoundBox().IsEmpty());
-  EXPECT_EQ(set.GetBoundBox().GetRadius(), 0.0);
-
-  IFGeometryCons& cons = set;
-  cons.AddCircle({0, 0, 0}, 2, {0, 0, 1}, 1);
-  cons.AddLine({0, 0, 0}, {1, 0, 0}, 2);
-  cons.AddSnout({0, 0, 0}, 1, {1, 0, 0}, 1, {1, 0, 0}, 3);
-  cons.AddCurvedCone({0, 0, 0}, 1, {1, 1, 0}, 1, {1, 0, 0}, 4);
-  cons.AddCone({0, 0, 0}, 1, {0, 0, 5}, 1, 5);
-  set.emplace_back();  // a primitive with no kind yet prints an empty text
-  EXPECT_EQ(set.Dump(2),
-            "    Circle D = 2\n"
-            "    Line : (0, 0, 0) to (1, 0, 0)\n"
-            "    Snout\n"
-            "    Curved Cone\n"
-            "    Cone : (0, 0, 0) to (0, 0, 5)\n"
-            "    \n");
-  EXPECT_EQ(set[4].GetCone()->Colour, 5);
-  const CBoundBox box = set.GetBoundBox();
-  EXPECT_EQ(box.GetMin(), CPoint3(-2, -2, -2));
-  EXPECT_EQ(box.GetMax(), CPoint3(2, 2, 6));
-  const CGeometrySet copy = set;
-  EXPECT_EQ(copy.Dump(0), set.Dump(0));
-  set.Clear();
-  EXPECT_TRUE(set.empty());
-}
-
 struct FakeWrapper : CWrapper {
   CWrappedClass* object = nullptr;
   int detaches = 0;

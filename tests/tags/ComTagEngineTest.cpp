@@ -8,36 +8,40 @@
 #include <vector>
 
 #include "FakeAutomation.h"
-#include "LateBoundCalls.h"
 #include "platform/com/ErrorInfo.h"
+#include "support/ScriptHost.h"
 #include "tags/ComTagSet.h"
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
 using kelto3d::ITagEngine;
 using kelto3d::ITagSet;
-using late_bound::IdOf;
-using late_bound::Invoke;
+using kelto::test::InvokeId;
+constexpr WORD kCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
 namespace {
+
+DISPID IdOf(IDispatch* object, const char16_t* name) {
+  return kelto::test::DispidOf(object, name);
+}
 
 ComPtr<IDispatch> NewEngine() {
   return ComPtr<IDispatch>(static_cast<ITagEngine*>(kelto::com::MakeObject<CComTagEngine>().Get()));
 }
 
 std::string SetSpec(IDispatch* engine, const std::string& xml) {
-  return late_bound::CallWithErrors(engine, u"SetSpec", xml);
+  return kelto::test::CallWithErrors(engine, u"SetSpec", xml);
 }
 
 ComPtr<IDispatch> GetTags(IDispatch* engine, const VARIANT& object) {
-  const auto r = Invoke(engine, IdOf(engine, u"GetTags"), {object});
+  const auto r = InvokeId(engine, IdOf(engine, u"GetTags"), kCall, {object});
   EXPECT_EQ(r.hr, S_OK);
   EXPECT_EQ(r.value.vt, VT_DISPATCH);
   return ComPtr<IDispatch>(r.value.vt == VT_DISPATCH ? r.value.pdispVal : nullptr);
 }
 
 LONG CountOf(IDispatch* set) {
-  const auto r = Invoke(set, 1, {});
+  const auto r = InvokeId(set, 1, kCall, {});
   EXPECT_EQ(r.hr, S_OK);
   EXPECT_EQ(r.value.vt, VT_I4);
   return r.value.lVal;
@@ -75,18 +79,18 @@ TEST_F(ComTagEngineTest, GetTagsGivesATagSetWithItemCountAndEnumeration) {
   ASSERT_TRUE(set);
   EXPECT_EQ(CountOf(set.Get()), 3);
 
-  const auto item = Invoke(set.Get(), DISPID_VALUE, {_variant_t("Colour")});
+  const auto item = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t("Colour")});
   ASSERT_EQ(item.hr, S_OK);
   EXPECT_EQ(item.value.vt, VT_BSTR);
   EXPECT_EQ(kelto::com::BstrToUtf8(item.value.bstrVal), "Red");
   // A tag that was not set: a null string, and success.
-  const auto missing = Invoke(set.Get(), DISPID_VALUE, {_variant_t("colour")});
+  const auto missing = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t("colour")});
   ASSERT_EQ(missing.hr, S_OK);
   EXPECT_EQ(missing.value.vt, VT_BSTR);
   EXPECT_EQ(missing.value.bstrVal, nullptr);
 
   // _NewEnum: the values, in tag-name order.
-  const auto enumResult = Invoke(set.Get(), DISPID_NEWENUM, {});
+  const auto enumResult = InvokeId(set.Get(), DISPID_NEWENUM, kCall, {});
   ASSERT_EQ(enumResult.hr, S_OK);
   ASSERT_EQ(enumResult.value.vt, VT_UNKNOWN);
   ComPtr<IEnumVARIANT> values;
@@ -122,10 +126,10 @@ TEST_F(ComTagEngineTest, NothingGetsTheUnconditionalTagsAndEachEngineHasItsOwnRu
 TEST_F(ComTagEngineTest, FailuresComeBackAsErrorInfo) {
   const ComPtr<IDispatch> set = GetTags(engine.Get(), _variant_t());
   // An index with no text form.
-  const auto r = Invoke(set.Get(), DISPID_VALUE, {_variant_t::Null()});
+  const auto r = InvokeId(set.Get(), DISPID_VALUE, kCall, {_variant_t::Null()});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(r.scode, DISP_E_TYPEMISMATCH);
-  EXPECT_FALSE(r.description.empty());
+  EXPECT_FALSE(r.error.empty());
   EXPECT_EQ(r.source, "{C18E2BC0-C4D2-458D-A297-8E56A3978EA4}");
 
   // Null out-pointers through the vtable.
@@ -145,6 +149,34 @@ TEST_F(ComTagEngineTest, FailuresComeBackAsErrorInfo) {
     EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<ITagSet>()),
               object == set.Get() ? S_OK : S_FALSE);
   }
+}
+
+// The host's bound on one evaluation, reached by scripts through the second
+// interface; ITagEngine's own table does not list it.
+TEST_F(ComTagEngineTest, TheWorkLimitIsSetThroughTheSecondInterface) {
+  using kelto::test::Get;
+  EXPECT_EQ(IdOf(engine.Get(), u"WorkLimit"), DISPID_UNKNOWN);
+  const ComPtr<IDispatch> limits(engine.As<kelto3d::ITagEngineLimits>().Get());
+  ASSERT_TRUE(limits);
+  EXPECT_EQ(Get(limits.Get(), u"WorkLimit").value.lVal, 5'000'000);
+  for (LONG bad : {0, -1}) {
+    const auto r = kelto::test::Put(limits.Get(), u"WorkLimit", {_variant_t(bad)});
+    EXPECT_EQ(r.scode, E_INVALIDARG) << bad;
+    EXPECT_NE(r.error.find("out of range"), std::string::npos) << r.error;
+  }
+  EXPECT_EQ(Get(limits.Get(), u"WorkLimit").value.lVal, 5'000'000);
+
+  // Rules with back references over a long text stop at the bound, and the
+  // script can read why.
+  std::string rules = "<R><Aspect Name='V' Expression='Value' MatchType='RegExp'/>";
+  for (int i = 0; i < 20; ++i) rules += "<Lookup V='{a|a}*\\0c'><Tag T='1'/></Lookup>";
+  EXPECT_EQ(SetSpec(engine.Get(), rules + "</R>"), "");
+  valve->value = _variant_t(std::string(200, 'a').c_str());
+  ASSERT_TRUE(kelto::test::Put(limits.Get(), u"WorkLimit", {_variant_t(1000)}).ok());
+  GetTags(engine.Get(), _variant_t(tags_test::AsDispatch(valve)));
+  EXPECT_EQ(Get(limits.Get(), u"WorkDone").value.lVal, 1000);
+  EXPECT_NE(Get(limits.Get(), u"EvaluationErrors").value.ToString().find("work limit of 1000 "),
+            std::string::npos);
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST(RegExp, LiteralsAndAnchors) {
   Check({
       {"abc", "xxabcxx", "abc"},
       {"abc", "ab", kNoMatch},
-      {"abc", "ABC", kNoMatch},
       {"", "xyz", ""},
       {"a.c", "a\nc", "a\nc"},
       {"a.c",
@@ -57,22 +56,15 @@ TEST(RegExp, LiteralsAndAnchors) {
        "c"},  // one character, two bytes
       {"a.c", "ac", kNoMatch},
       {"cat|dog", "hotdog", "dog"},
-      {"gr(a|e)y", "grey", "grey"},
       {"a(|b)c", "ac", "ac"},
       {"(ab)+", "xababa", "abab"},
       // Anchors only as first and last character.
       {"^abc", "abcd", "abc"},
-      {"^abc", "xabc", kNoMatch},
       {"abc$", "xabc", "abc"},
-      {"abc$", "abcx", kNoMatch},
       {"^$", "", ""},
-      {"^$", "a", kNoMatch},
       {"$", "ab", ""},
       {"a^b", "a^b", "a^b"},  // elsewhere they are ordinary characters
-      {"a$b", "a$b", "a$b"},
-      {"(a$)", "a$", "a$"},
       {"a\\$", "xa$", "a$"},
-      {"a\\$", "xa", kNoMatch},
       {"a\\\\$", "xa\\", "a\\"},
       // ^ anchors the whole match; $ belongs to the alternative it ends.
       {"^a|b", "cb", kNoMatch},
@@ -86,43 +78,32 @@ TEST(RegExp, LiteralsAndAnchors) {
 TEST(RegExp, ClassesWithRangesNegationAndEscapes) {
   Check({
       {"[abc]+", "xxbcax", "bca"},
-      {"[a-c]+", "xxbcax", "bca"},
       {"[^a-c]+", "abxyc", "xy"},
       {"[]a]+", "x]a]", "]a]"},
       {"[^]]+", "]]xy]", "xy"},
-      {"[a-]+", "x-a-", "-a-"},
-      {"[\\]x]+", "a]x", "]x"},
       {"[\\d.]+", "v1.25x", "1.25"},
       {"[\\h]+", "zz0fFg", "0fF"},
       {"[^\\c]", "ab1", "1"},
       {"[\xC3\xA0-\xC3\xBF]+", "na\xC3\xAFve", "\xC3\xAF"},
-      {"[A-Z]", "abc", kNoMatch},
       {"[x-zb-ea-c]+", "wedcbaz", "edcbaz"},  // overlapping ranges in any order
-      {"[^a-cd-f]", "abcdefg", "g"},
       {"[a-bd-e]", "c", kNoMatch},
   });
 }
 
 TEST(RegExp, RepetitionGreedyNonGreedyAndOverEmptyMatches) {
   Check({
-      {"{a*}", "aaa", "aaa", {"aaa"}},
       {"{a*?}", "aaa", "", {""}},
       {"{a+}", "aaa", "aaa", {"aaa"}},
-      {"{a+?}", "aaa", "a", {"a"}},
       {"{a?}a", "aa", "aa", {"a"}},
-      {"{a??}a", "aa", "a", {""}},
       {"<{.*}>", "<a><b>", "<a><b>", {"a><b"}},
       {"<{.*?}>", "<a><b>", "<a>", {"a"}},
-      {"{.+}{.+}", "abcd", "abcd", {"abc", "d"}},
       {"{.+?}{.+}", "abcd", "abcd", {"a", "bcd"}},
       {"{.*?}x$", "axbx", "axbx", {"axb"}},
-      {"a*", "bbb", ""},
       // Braces group; they never count repetitions.
       {"a{2}", "aa", kNoMatch},
       {"a{2}", "a2", "a2", {"2"}},
       // Loops over empty matches end.
       {"(a*)*b", "aab", "aab"},
-      {"(a|)*c", "aac", "aac"},
       {"^(a*)+$", "", ""},
       {"{(a*)*}x", "x", "x", {""}},
       {"(a*?)*?b", "ab", "ab"},
@@ -143,9 +124,7 @@ TEST(RegExp, GroupsBackReferencesAndNegation) {
       {"{a+}-\\0", "aa-aa", "aa-aa", {"aa"}},
       {"{a+}-\\0$", "aa-a", "a-a", {"a"}},
       {"{.}\\0", "abccd", "cc", {"c"}},
-      {"{\\d}{\\d}\\1\\0", "x1221", "1221", {"1", "2"}},
       {"{a}?b\\0", "b", kNoMatch},  // a group that did not match matches nothing
-      {"{a}?b\\0", "aba", "aba"},
       {"{a\\0}", "aa", kNoMatch},  // not yet captured inside itself
       {"{[ab]}\\0*", "abbb", "a"},
       {"{x}\\01", "xx1", "xx1"},  // one digit only
@@ -153,18 +132,14 @@ TEST(RegExp, GroupsBackReferencesAndNegation) {
       {"!a", "a", kNoMatch},
       {"!a", "ab", "b"},
       {"x!ay", "xby", "xby"},
-      {"x!ay", "xay", kNoMatch},
       {"x!a", "x", kNoMatch},  // needs a character
       {"!\\d+", "12a", "a"},
       {"^!(Gate)", "Gate-Valve", kNoMatch},
       {"^!(Gate)", "Ball-Valve", "B"},
-      {"^!(Gate)", "Gat", "G"},
       {"^!(Gate)", "", kNoMatch},
       {"^(!(abc))*$", "xxabxx", "xxabxx"},  // "does not contain abc"
       {"^(!(abc))*$", "xxabcx", kNoMatch},
       {"^!(a|b)", "c", "c"},
-      {"^!(a|b)", "b", kNoMatch},
-      {"!!a", "ba", "a"},
       {"!a*", "bbb", kNoMatch},  // a* matches everywhere
       {"(!a)+", "aabca", "bc"},
       {"!{b}c", "bcac", "ac", {kUnset}},  // captures inside are dropped
@@ -182,22 +157,16 @@ TEST(RegExp, Abbreviations) {
       {"0x\\h+", "0x1fAg", "0x1fA"},
       {"a\\nb", "a\r\nb", "a\r\nb"},
       {"a\\nb", "a\nb", "a\nb"},
-      {"a\\nb", "a\rb", "a\rb"},
       {"a\\nb", "a\n\rb", kNoMatch},
       {"\\q", "say \"hi there\" now", "\"hi there\""},
-      {"\\q", "it's 'ok'", "'s '"},
-      {"\\q", "\"open", kNoMatch},
       {"\\q+", "x'a'\"b\"", "'a'\"b\""},
       {"\\w", "12abc3", "abc"},
-      {"\\z", "ab0123", "0123"},
       {"{\\w}-{\\z}", "DN-150", "DN-150", {"DN", "150"}},
       {"^\\z$", "12a", kNoMatch},
       // Any other escaped character is itself.
       {"\\.", "a.b", "."},
-      {"\\t", "t", "t"},
       {"\\*\\+\\?\\!\\|", "*+?!|", "*+?!|"},
       {"\\{x\\}\\(\\)\\[\\]", "{x}()[]", "{x}()[]"},
-      {"\\\\", "a\\b", "\\"},
   });
 }
 

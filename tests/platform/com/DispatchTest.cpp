@@ -17,6 +17,7 @@
 #include "platform/com/Object.h"
 #include "platform/com/Variant.h"
 #include "support/NoDispatch.h"
+#include "support/ScriptHost.h"
 
 // Test interfaces live in a named namespace: their IIDs and dispatch tables
 // are declared at global scope, as the macros require.
@@ -93,9 +94,12 @@ namespace {
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
-using kelto::com::test::Pending;
+using kelto::test::Pending;
 using kelto::com::test::Ref;
-using kelto::com::test::TakePending;
+using kelto::test::TakePending;
+using kelto::test::InvokeId;
+using kelto::test::InvokeName;
+using Outcome = kelto::test::ScriptResult;
 
 // Stores an [out] value; returns S_OK.
 template <class T, class V>
@@ -180,52 +184,12 @@ class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWid
 // An object that is not a widget, to pass where a widget is expected.
 class Plain final : public kelto::com::Object<Plain, kelto::test::NoDispatch<IDispatch>> {};
 
-// The outcome of one late-bound call.
-struct Outcome {
-  HRESULT hr = S_OK;
-  _variant_t result;
-  UINT argErr = 0xFFFF;
-  SCODE scode = 0;
-  std::string source;
-  std::string description;
-};
-
 constexpr WORD kGet = DISPATCH_PROPERTYGET;
 constexpr WORD kPut = DISPATCH_PROPERTYPUT;
 constexpr WORD kPutRef = DISPATCH_PROPERTYPUTREF;
 constexpr WORD kCall = DISPATCH_METHOD | DISPATCH_PROPERTYGET;
 
-// Calls dispid with args given in written order (they go into rgvarg last
-// first, as every late-bound caller does).
-Outcome InvokeId(IDispatch* d, DISPID id, WORD flags, std::vector<VARIANT> args) {
-  std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-  DISPID putId = DISPID_PROPERTYPUT;
-  const bool put = flags & (kPut | kPutRef);
-  DISPPARAMS params{reversed.data(), put ? &putId : nullptr, static_cast<UINT>(reversed.size()),
-                    put ? 1u : 0u};
-  Outcome out;
-  EXCEPINFO info{};
-  out.hr = d->Invoke(id, GUID_NULL, LOCALE_SYSTEM_DEFAULT, flags, &params, &out.result, &info,
-                     &out.argErr);
-  out.scode = info.scode;
-  out.source = kelto::com::BstrToUtf8(info.bstrSource);
-  out.description = kelto::com::BstrToUtf8(info.bstrDescription);
-  SysFreeString(info.bstrSource);
-  SysFreeString(info.bstrDescription);
-  SysFreeString(info.bstrHelpFile);
-  return out;
-}
-
-DISPID IdOf(IDispatch* d, const char16_t* name) {
-  DISPID id = 12345;
-  auto* n = const_cast<LPOLESTR>(name);
-  d->GetIDsOfNames(GUID_NULL, &n, 1, LOCALE_SYSTEM_DEFAULT, &id);
-  return id;
-}
-
-Outcome InvokeName(IDispatch* d, const char16_t* name, WORD flags, std::vector<VARIANT> args) {
-  return InvokeId(d, IdOf(d, name), flags, std::move(args));
-}
+DISPID IdOf(IDispatch* d, const char16_t* name) { return kelto::test::DispidOf(d, name); }
 
 class DispatchTest : public ::testing::Test {
  protected:
@@ -274,19 +238,19 @@ TEST_F(DispatchTest, MethodsAndGettersUnderFlagsThree) {
   // The tag engine calls everything with METHOD|PROPERTYGET and string arguments.
   Outcome r = InvokeName(d, u"format", kCall, {_variant_t("12"), _variant_t("0.5")});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.result).str(), "6.00!");
+  EXPECT_EQ(_bstr_t(r.value).str(), "6.00!");
 
   r = InvokeName(d, u"Name", kCall, {});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(r.result.vt, VT_BSTR);
-  EXPECT_EQ(_bstr_t(r.result).str(), "widget");
+  EXPECT_EQ(r.value.vt, VT_BSTR);
+  EXPECT_EQ(_bstr_t(r.value).str(), "widget");
 
   // Results follow the row's declared types.
   r = InvokeName(d, u"Small", kCall, {_variant_t(21)});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(r.result.vt, VT_I2);
-  EXPECT_EQ(r.result.iVal, 42);
-  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(1)}).result.vt, VT_BOOL);
+  EXPECT_EQ(r.value.vt, VT_I2);
+  EXPECT_EQ(r.value.iVal, 42);
+  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(1)}).value.vt, VT_BOOL);
 
   // A property is not a method, nor is a method a property.
   EXPECT_EQ(InvokeName(d, u"Name", DISPATCH_METHOD, {}).hr, DISP_E_MEMBERNOTFOUND);
@@ -312,19 +276,18 @@ TEST_F(DispatchTest, ArgumentCountsAndOptionalArguments) {
       {"required left out", {_variant_t::Missing(), 2.0}, DISP_E_PARAMNOTOPTIONAL, ""},
   };
   for (const Case& c : cases) {
-    std::vector<VARIANT> args(c.args.begin(), c.args.end());
-    Outcome r = InvokeName(d, u"Format", kCall, args);
+    Outcome r = InvokeName(d, u"Format", kCall, c.args);
     EXPECT_EQ(r.hr, c.hr) << c.what;
     if (c.hr == S_OK) {
-      EXPECT_EQ(_bstr_t(r.result).str(), c.text) << c.what;
+      EXPECT_EQ(_bstr_t(r.value).str(), c.text) << c.what;
     }
   }
   // The left-out required argument is the first: index 1 of two in rgvarg.
   EXPECT_EQ(InvokeName(d, u"Format", kCall, {_variant_t::Missing(), _variant_t(2.0)}).argErr, 1u);
 
   // An optional VARIANT without a default receives the "not passed" marker.
-  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {}).result.boolVal, VARIANT_TRUE);
-  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(0)}).result.boolVal, VARIANT_FALSE);
+  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {}).value.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(0)}).value.boolVal, VARIANT_FALSE);
 }
 
 TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
@@ -342,8 +305,7 @@ TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
       {"bad bool in third of four", {1, 1.0, "maybe", "x"}, DISP_E_TYPEMISMATCH, 1},
   };
   for (const Case& c : cases) {
-    std::vector<VARIANT> args(c.args.begin(), c.args.end());
-    Outcome r = InvokeName(d, u"Format", kCall, args);
+    Outcome r = InvokeName(d, u"Format", kCall, c.args);
     EXPECT_EQ(r.hr, c.hr) << c.what;
     EXPECT_EQ(r.argErr, c.argErr) << c.what;
   }
@@ -367,12 +329,12 @@ TEST_F(DispatchTest, PropertyPutIndexedPropertiesAndNewEnum) {
   ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t(2), _variant_t("two")}).hr, S_OK);
   Outcome r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.result).str(), "two");
-  EXPECT_EQ(InvokeName(d, u"Count", kGet, {}).result.lVal, 2);
+  EXPECT_EQ(_bstr_t(r.value).str(), "two");
+  EXPECT_EQ(InvokeName(d, u"Count", kGet, {}).value.lVal, 2);
   // _NewEnum yields the items in order.
   r = InvokeId(d, DISPID_NEWENUM, kCall, {});
-  ASSERT_EQ(r.result.vt, VT_UNKNOWN);
-  ComPtr<IEnumVARIANT> e = ComPtr<IUnknown>(r.result.punkVal).As<IEnumVARIANT>();
+  ASSERT_EQ(r.value.vt, VT_UNKNOWN);
+  ComPtr<IEnumVARIANT> e = ComPtr<IUnknown>(r.value.punkVal).As<IEnumVARIANT>();
   ASSERT_TRUE(e);
   VARIANT got[3];
   ULONG n = 0;
@@ -415,8 +377,8 @@ TEST_F(DispatchTest, PutAndPutRefChooseTheirMember) {
 
   // The interface getter hands the child back as VT_DISPATCH; Nothing clears it.
   Outcome r = InvokeName(d, u"Child", kCall, {});
-  ASSERT_EQ(r.result.vt, VT_DISPATCH);
-  EXPECT_EQ(r.result.pdispVal, static_cast<IDispatch*>(static_cast<ITestWidget*>(other.Get())));
+  ASSERT_EQ(r.value.vt, VT_DISPATCH);
+  EXPECT_EQ(r.value.pdispVal, static_cast<IDispatch*>(static_cast<ITestWidget*>(other.Get())));
   ASSERT_EQ(InvokeName(d, u"Child", kPutRef, {_variant_t(static_cast<IDispatch*>(nullptr))}).hr,
             S_OK);
   EXPECT_EQ(widget->child, nullptr);
@@ -427,14 +389,14 @@ TEST_F(DispatchTest, ReferencesAreReadThroughAndOutParametersWrittenThrough) {
   LONG raw = 4;
   Outcome r = InvokeName(d, u"Format", kCall, {Ref(VT_VARIANT, &number), Ref(VT_I4, &raw)});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.result).str(), "28.0!");
+  EXPECT_EQ(_bstr_t(r.value).str(), "28.0!");
 
   _variant_t head("old");
   LONG length = -1;
   r = InvokeName(d, u"Split", DISPATCH_METHOD,
                  {_variant_t("hello"), Ref(VT_VARIANT, &head), Ref(VT_I4, &length)});
   ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(r.result.vt, VT_EMPTY);  // no retval
+  EXPECT_EQ(r.value.vt, VT_EMPTY);  // no retval
   EXPECT_EQ(head.vt, VT_BSTR);
   EXPECT_EQ(_bstr_t(head).str(), "h");
   EXPECT_EQ(length, 5);
@@ -460,9 +422,9 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   Outcome r = InvokeName(d, u"Fail", kCall, {_variant_t("Key not found")});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(r.scode, E_FAIL);
-  EXPECT_EQ(r.description, "Key not found");
+  EXPECT_EQ(r.error, "Key not found");
   EXPECT_EQ(r.source, kelto::com::FormatGuid(kWidgetClsid));
-  EXPECT_EQ(r.result.vt, VT_EMPTY);
+  EXPECT_EQ(r.value.vt, VT_EMPTY);
   // The information went into EXCEPINFO; nothing is left pending.
   IErrorInfo* pending = nullptr;
   EXPECT_EQ(GetErrorInfo(0, &pending), S_FALSE);
@@ -470,11 +432,11 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   r = InvokeName(d, u"FailWithCode", kCall, {_variant_t(static_cast<int>(E_INVALIDARG))});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(r.scode, E_INVALIDARG);
-  EXPECT_EQ(r.description, "Chosen failure.");
+  EXPECT_EQ(r.error, "Chosen failure.");
 
   r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t("absent")});
   EXPECT_EQ(r.scode, DISP_E_BADINDEX);
-  EXPECT_EQ(r.description, "No item absent");
+  EXPECT_EQ(r.error, "No item absent");
 
   // A member failing without error information still gets a description,
   // and an older failure's text does not leak into it.
@@ -482,8 +444,8 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   r = InvokeName(d, u"Unimplemented", DISPATCH_METHOD, {});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
   EXPECT_EQ(r.scode, E_NOTIMPL);
-  EXPECT_NE(r.description, "stale");
-  EXPECT_FALSE(r.description.empty());
+  EXPECT_NE(r.error, "stale");
+  EXPECT_FALSE(r.error.empty());
 }
 
 TEST_F(DispatchTest, MalformedCallsAreRefused) {
@@ -521,13 +483,13 @@ class Round final : public kelto::com::Object<Round, kelto::com::Dual<ITestRound
 TEST(DispatchInheritTest, DerivedInterfaceAnswersBaseMembers) {
   auto round = kelto::com::MakeObject<Round>();
   IDispatch* d = static_cast<ITestRound*>(round.Get());
-  EXPECT_EQ(InvokeName(d, u"kind", kCall, {}).result.lVal, 5);
+  EXPECT_EQ(InvokeName(d, u"kind", kCall, {}).value.lVal, 5);
   ASSERT_EQ(InvokeName(d, u"radius", kPut, {_variant_t("2.5")}).hr, S_OK);
   EXPECT_EQ(round->radius, 2.5);
   // The base interface is reachable through QueryInterface and answers too.
   ComPtr<ITestShape> shape = ComPtr<IUnknown>(round->GetUnknown()).As<ITestShape>();
   ASSERT_TRUE(shape);
-  EXPECT_EQ(InvokeName(shape.Get(), u"Radius", kCall, {}).result.dblVal, 2.5);
+  EXPECT_EQ(InvokeName(shape.Get(), u"Radius", kCall, {}).value.dblVal, 2.5);
 }
 
 // --- the boundary helper -----------------------------------------------------

@@ -139,33 +139,6 @@ TEST(MemoryStream, StatReportsSizeTypeAndNameAndHGlobalStreamsStartEmpty) {
   EXPECT_EQ(StatSize(s2.Get()), 0u);
 }
 
-TEST(MemoryStream, CloneSharesTheBytesButNotThePosition) {
-  auto s = MakeMemoryStream(Bytes{1, 2, 3});
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{1}, STREAM_SEEK_SET, nullptr), S_OK);
-  ComPtr<IStream> clone;
-  ASSERT_EQ(s->Clone(clone.Put()), S_OK);
-  EXPECT_EQ(Position(clone.Get()), 1u);  // starts where the original stood
-  BYTE b = 0;
-  ASSERT_EQ(clone->Read(&b, 1, nullptr), S_OK);
-  EXPECT_EQ(b, 2);
-  EXPECT_EQ(Position(s.Get()), 1u);
-  WriteAll(s.Get(), {7, 7, 7});  // the original grows the shared bytes
-  EXPECT_EQ(MemoryStreamBytes(clone.Get()), (Bytes{1, 7, 7, 7}));
-}
-
-TEST(MemoryStream, CopyToMovesUpToTheCountAndStopsAtTheEnd) {
-  auto src = MakeMemoryStream(Bytes{1, 2, 3, 4, 5});
-  auto dst = NewMemoryStream();
-  ULARGE_INTEGER read{}, written{};
-  ASSERT_EQ(src->CopyTo(dst.Get(), ULARGE_INTEGER{3}, &read, &written), S_OK);
-  EXPECT_EQ(read.QuadPart, 3u);
-  EXPECT_EQ(written.QuadPart, 3u);
-  ASSERT_EQ(src->CopyTo(dst.Get(), ULARGE_INTEGER{100}, &read, &written), S_OK);
-  EXPECT_EQ(read.QuadPart, 2u);
-  EXPECT_EQ(MemoryStreamBytes(dst.Get()), (Bytes{1, 2, 3, 4, 5}));
-  EXPECT_EQ(src->CopyTo(nullptr, ULARGE_INTEGER{1}, nullptr, nullptr), STG_E_INVALIDPOINTER);
-}
-
 TEST(MemoryStream, ReadOnlyAndWriteOnlyAccessIsEnforced) {
   auto buffer = std::make_shared<Bytes>(Bytes{1, 2});
   auto ro = MakeMemoryStream(buffer, {}, kelto::com::StreamAccess::FromMode(STGM_READ));
@@ -279,18 +252,4 @@ TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
   ComPtr<IStream> s;
   EXPECT_EQ(SHCreateStreamOnFileEx(nullptr, STGM_READ, 0, FALSE, nullptr, s.Put()), E_INVALIDARG);
   EXPECT_EQ(SHCreateStreamOnFileEx(u"x", STGM_READ, 0, FALSE, nullptr, nullptr), E_POINTER);
-}
-
-TEST_F(FileStreamTest, SetSizeAndCopyToWorkOnFiles) {
-  ComPtr<IStream> f;
-  ASSERT_EQ(Open(PathOf("f.bin"), STGM_READWRITE | STGM_CREATE, FALSE, &f), S_OK);
-  WriteAll(f.Get(), {1, 2, 3, 4, 5, 6});
-  ASSERT_EQ(f->SetSize(ULARGE_INTEGER{4}), S_OK);
-  EXPECT_EQ(std::filesystem::file_size(dir_.path() / "f.bin"), 4u);
-  ASSERT_EQ(f->Seek(LARGE_INTEGER{1}, STREAM_SEEK_SET, nullptr), S_OK);
-  auto dst = NewMemoryStream();
-  ULARGE_INTEGER read{};
-  ASSERT_EQ(f->CopyTo(dst.Get(), ULARGE_INTEGER{1000}, &read, nullptr), S_OK);
-  EXPECT_EQ(read.QuadPart, 3u);
-  EXPECT_EQ(MemoryStreamBytes(dst.Get()), (Bytes{2, 3, 4}));
 }

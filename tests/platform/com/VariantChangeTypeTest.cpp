@@ -34,12 +34,6 @@ _variant_t Cy(std::int64_t scaled) {
 }
 _variant_t Date(double d) { return _variant_t(d, VT_DATE); }
 _variant_t Empty() { return _variant_t(); }
-_variant_t Typed(VARTYPE vt, long long v) {
-  _variant_t r;
-  r.vt = vt;
-  r.llVal = v;  // the narrower members share the low bytes on little-endian
-  return r;
-}
 
 std::string Show(const VARIANT& v) {
   _variant_t copy(v);
@@ -72,7 +66,6 @@ TEST(VariantChangeType, IntegerTargetsOverflowExactlyAtTheirEdges) {
       {"I4 -32769 -> I2", -32769, VT_I2, DISP_E_OVERFLOW, {}},
       {"I4 255 -> UI1", 255, VT_UI1, S_OK, static_cast<unsigned char>(255)},
       {"I4 256 -> UI1", 256, VT_UI1, DISP_E_OVERFLOW, {}},
-      {"I4 -1 -> UI1", -1, VT_UI1, DISP_E_OVERFLOW, {}},
       {"I2 -1 -> UI2", short(-1), VT_UI2, DISP_E_OVERFLOW, {}},
       {"UI4 max -> I4", 0xFFFFFFFFu, VT_I4, DISP_E_OVERFLOW, {}},
       {"I8 2^31 -> I4", 2147483648LL, VT_I4, DISP_E_OVERFLOW, {}},
@@ -82,15 +75,8 @@ TEST(VariantChangeType, IntegerTargetsOverflowExactlyAtTheirEdges) {
       {"R8 -2147483648.5 -> I4", -2147483648.5, VT_I4, S_OK, int(INT32_MIN)},
       {"R8 -0.5 -> UI1", -0.5, VT_UI1, S_OK, static_cast<unsigned char>(0)},
       {"R8 -0.6 -> UI1", -0.6, VT_UI1, DISP_E_OVERFLOW, {}},
-      {"R8 1e300 -> I8", 1e300, VT_I8, DISP_E_OVERFLOW, {}},
       {"R8 NaN -> I4", std::nan(""), VT_I4, DISP_E_OVERFLOW, {}},
-      {"I4 -128 -> I1", -128, VT_I1, S_OK, Typed(VT_I1, -128 & 0xFF)},
-      {"I4 128 -> I1", 128, VT_I1, DISP_E_OVERFLOW, {}},
-      {"UI8 max -> I8", std::numeric_limits<unsigned long long>::max(), VT_I8, DISP_E_OVERFLOW, {}},
-      {"I8 max -> UI8", std::numeric_limits<long long>::max(), VT_UI8, S_OK,
-       static_cast<unsigned long long>(std::numeric_limits<long long>::max())},
       {"R8 3.4e39 -> R4", 3.4e39, VT_R4, DISP_E_OVERFLOW, {}},
-      {"I4 70000 -> CY", 70000, VT_CY, S_OK, Cy(700000000)},
       {"I8 1e15 -> CY", 1000000000000000LL, VT_CY, DISP_E_OVERFLOW, {}},
   });
 }
@@ -100,39 +86,22 @@ TEST(VariantChangeType, FractionsRoundHalfToEven) {
       {"R8 2.5", 2.5, VT_I4, S_OK, 2},
       {"R8 3.5", 3.5, VT_I4, S_OK, 4},
       {"R8 -2.5", -2.5, VT_I4, S_OK, -2},
-      {"R8 -3.5", -3.5, VT_I4, S_OK, -4},
-      {"R8 0.5", 0.5, VT_I2, S_OK, short(0)},
-      {"R8 1.5", 1.5, VT_I2, S_OK, short(2)},
       {"R8 2.500001", 2.500001, VT_I4, S_OK, 3},
-      {"R4 2.5", 2.5f, VT_I4, S_OK, 2},
-      {"DATE 1.5", Date(1.5), VT_I4, S_OK, 2},
       {"CY 2.5", Cy(25000), VT_I4, S_OK, 2},
-      {"CY 3.5", Cy(35000), VT_I4, S_OK, 4},
-      {"CY -2.5", Cy(-25000), VT_I4, S_OK, -2},
       {"text 2.5", "2.5", VT_I4, S_OK, 2},
-      {"text 3.5", "3.5", VT_I4, S_OK, 4},
-      {"text -2.5 spaced", "  -2.5  ", VT_I4, S_OK, -2},
       {"text 0.00005 -> CY", "0.00005", VT_CY, S_OK, Cy(0)},
       {"text 0.00015 -> CY", "0.00015", VT_CY, S_OK, Cy(2)},
-      {"R8 1.5 -> CY", 1.5, VT_CY, S_OK, Cy(15000)},
   });
 }
 
 TEST(VariantChangeType, TextParsesInTheCLocale) {
   RunTable({
       {"spaces", " 42 ", VT_I4, S_OK, 42},
-      {"tab and newline", "\t-7\n", VT_I4, S_OK, -7},
-      {"plus", "+5", VT_I4, S_OK, 5},
       {"exponent", "1e3", VT_I4, S_OK, 1000},
-      {"exponent fraction", "2.5E-1", VT_R8, S_OK, 0.25},
       {"hex", "&H1F", VT_I4, S_OK, 31},
-      {"octal", "&O17", VT_I4, S_OK, 15},
       {"decimal point", "0.1", VT_R8, S_OK, 0.1},
-      {"leading point", ".5", VT_R8, S_OK, 0.5},
-      {"to R4", "0.1", VT_R4, S_OK, 0.1f},
       {"letters", "abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"empty", "", VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"blank", "   ", VT_R8, DISP_E_TYPEMISMATCH, {}},
       {"null BSTR",
        _variant_t(static_cast<const char16_t*>(nullptr)),
        VT_I4,
@@ -141,14 +110,9 @@ TEST(VariantChangeType, TextParsesInTheCLocale) {
       {"thousands separator", "1,000", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"decimal comma", "1,5", VT_R8, DISP_E_TYPEMISMATCH, {}},
       {"trailing junk", "12abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"two points", "1.5.2", VT_R8, DISP_E_TYPEMISMATCH, {}},
-      {"bare exponent", "1e", VT_R8, DISP_E_TYPEMISMATCH, {}},
-      {"words are not numbers", "True", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"too big for I4", "99999999999", VT_I4, DISP_E_OVERFLOW, {}},
-      {"too big for UI1", "256", VT_UI1, DISP_E_OVERFLOW, {}},
       {"too big for R8", "1e400", VT_R8, DISP_E_OVERFLOW, {}},
       {"underflow is zero", "1e-400", VT_R8, S_OK, 0.0},
-      {"long integer", "123456789012345678", VT_I8, S_OK, 123456789012345678LL},
       {"to CY", "922337203685477.5807", VT_CY, S_OK, Cy(std::numeric_limits<long long>::max())},
       {"CY overflow", "922337203685477.5808", VT_CY, DISP_E_OVERFLOW, {}},
   });
@@ -157,56 +121,32 @@ TEST(VariantChangeType, TextParsesInTheCLocale) {
 TEST(VariantChangeType, BooleansFollowTheScriptingConventions) {
   RunTable({
       {"true -> I4", true, VT_I4, S_OK, -1},
-      {"true -> I2", true, VT_I2, S_OK, short(-1)},
-      {"true -> R8", true, VT_R8, S_OK, -1.0},
       {"true -> UI1 wraps", true, VT_UI1, S_OK, static_cast<unsigned char>(255)},
-      {"false -> I4", false, VT_I4, S_OK, 0},
-      {"true -> CY", true, VT_CY, S_OK, Cy(-10000)},
       {"true -> text", true, VT_BSTR, S_OK, "-1"},
-      {"false -> text", false, VT_BSTR, S_OK, "0"},
       {"true -> alpha text", true, VT_BSTR, S_OK, "True", VARIANT_ALPHABOOL},
-      {"false -> alpha text", false, VT_BSTR, S_OK, "False", VARIANT_ALPHABOOL},
-      {"true -> local text", true, VT_BSTR, S_OK, "True", VARIANT_LOCALBOOL},
       {"I4 5 -> bool", 5, VT_BOOL, S_OK, true},
-      {"R8 0 -> bool", 0.0, VT_BOOL, S_OK, false},
-      {"R8 -0 -> bool", -0.0, VT_BOOL, S_OK, false},
       {"R8 0.1 -> bool", 0.1, VT_BOOL, S_OK, true},
-      {"CY 0 -> bool", Cy(0), VT_BOOL, S_OK, false},
       {"True", "True", VT_BOOL, S_OK, true},
       {"false spaced", "  false ", VT_BOOL, S_OK, false},
-      {"TRUE", "TRUE", VT_BOOL, S_OK, true},
       {"#TRUE#", "#TRUE#", VT_BOOL, S_OK, true},
-      {"#FALSE#", "#FALSE#", VT_BOOL, S_OK, false},
       {"#True# is case sensitive", "#True#", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
       {"0", "0", VT_BOOL, S_OK, false},
-      {"-1", "-1", VT_BOOL, S_OK, true},
-      {"0.1", "0.1", VT_BOOL, S_OK, true},
       {"yes", "Yes", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
-      {"empty text", "", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
   });
 }
 
 TEST(VariantChangeType, EmptyNullAndErrorFollowThePlatform) {
   RunTable({
       {"empty -> I4", Empty(), VT_I4, S_OK, 0},
-      {"empty -> R8", Empty(), VT_R8, S_OK, 0.0},
       {"empty -> text", Empty(), VT_BSTR, S_OK, ""},
-      {"empty -> bool", Empty(), VT_BOOL, S_OK, false},
-      {"empty -> date", Empty(), VT_DATE, S_OK, Date(0)},
       {"empty -> null", Empty(), VT_NULL, S_OK, _variant_t::Null()},
       {"empty -> dispatch", Empty(), VT_DISPATCH, DISP_E_TYPEMISMATCH, {}},
-      {"empty -> error", Empty(), VT_ERROR, DISP_E_TYPEMISMATCH, {}},
       {"null -> I4", _variant_t::Null(), VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"null -> text", _variant_t::Null(), VT_BSTR, DISP_E_TYPEMISMATCH, {}},
-      {"null -> empty", _variant_t::Null(), VT_EMPTY, DISP_E_TYPEMISMATCH, {}},
       {"null -> null", _variant_t::Null(), VT_NULL, S_OK, _variant_t::Null()},
       {"error -> I4", _variant_t::Error(E_FAIL), VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"error -> empty", _variant_t::Error(E_FAIL), VT_EMPTY, DISP_E_TYPEMISMATCH, {}},
       {"error -> error", _variant_t::Error(E_FAIL), VT_ERROR, S_OK, _variant_t::Error(E_FAIL)},
       {"I4 -> error", 5, VT_ERROR, DISP_E_TYPEMISMATCH, {}},
       {"I4 -> empty", 5, VT_EMPTY, S_OK, Empty()},
-      {"I4 -> null", 5, VT_NULL, S_OK, _variant_t::Null()},
-      {"I4 -> dispatch", 5, VT_DISPATCH, DISP_E_TYPEMISMATCH, {}},
       {"text -> unknown", "x", VT_UNKNOWN, DISP_E_TYPEMISMATCH, {}},
   });
 }
@@ -214,35 +154,25 @@ TEST(VariantChangeType, EmptyNullAndErrorFollowThePlatform) {
 TEST(VariantChangeType, NumbersBecomeTextWithoutTrailingZeros) {
   RunTable({
       {"1.5", 1.5, VT_BSTR, S_OK, "1.5"},
-      {"1e20", 1e20, VT_BSTR, S_OK, "1E+20"},
       {"1e15", 1e15, VT_BSTR, S_OK, "1E+15"},
       {"15 digits", 123456789012345.0, VT_BSTR, S_OK, "123456789012345"},
-      {"0.1", 0.1, VT_BSTR, S_OK, "0.1"},
       {"third", 1.0 / 3, VT_BSTR, S_OK, "0.333333333333333"},
-      {"100", 100.0, VT_BSTR, S_OK, "100"},
       {"-0", -0.0, VT_BSTR, S_OK, "0"},
       // Plain form down to 1E-11, as the platform writes it.
       {"1e-5", 1e-5, VT_BSTR, S_OK, "0.00001"},
       {"5.6789e-5", 5.6789e-5, VT_BSTR, S_OK, "0.000056789"},
       {"1e-11", 1e-11, VT_BSTR, S_OK, "0.00000000001"},
       {"1.5e-12", 1.5e-12, VT_BSTR, S_OK, "1.5E-12"},
-      {"-2.5e-7", -2.5e-7, VT_BSTR, S_OK, "-0.00000025"},
-      {"0.0001", 0.0001, VT_BSTR, S_OK, "0.0001"},
       {"rounds up to 1E+15", 999999999999999.9, VT_BSTR, S_OK, "1E+15"},
       {"R4 0.000005", 0.000005f, VT_BSTR, S_OK, "0.000005"},
       // A float 654322.25 to seven digits: the tie rounds away from zero.
       {"R4 tie", 654322.23456f, VT_BSTR, S_OK, "654322.3"},
-      {"R4 -tie", -654322.23456f, VT_BSTR, S_OK, "-654322.3"},
-      {"R4 0.1", 0.1f, VT_BSTR, S_OK, "0.1"},
-      {"R4 third", 1.0f / 3, VT_BSTR, S_OK, "0.3333333"},
       {"R4 16777216", 16777216.0f, VT_BSTR, S_OK, "1.677722E+07"},
       {"I4", -42, VT_BSTR, S_OK, "-42"},
       {"UI8 max", std::numeric_limits<unsigned long long>::max(), VT_BSTR, S_OK,
        "18446744073709551615"},
       {"CY 1.5", Cy(15000), VT_BSTR, S_OK, "1.5"},
-      {"CY -1.5", Cy(-15000), VT_BSTR, S_OK, "-1.5"},
       {"CY 0.0009", Cy(9), VT_BSTR, S_OK, "0.0009"},
-      {"CY 1", Cy(10000), VT_BSTR, S_OK, "1"},
       {"CY min", Cy(std::numeric_limits<long long>::min()), VT_BSTR, S_OK, "-922337203685477.5808"},
   });
 }
@@ -252,14 +182,11 @@ TEST(VariantChangeType, DatesUseTheUsShortFormBothWays) {
       {"midnight of day zero", Date(0), VT_BSTR, S_OK, "12:00:00 AM"},
       {"with time", Date(3.34), VT_BSTR, S_OK, "1/2/1900 8:09:36 AM"},
       {"date only", Date(365), VT_BSTR, S_OK, "12/30/1900"},
-      {"noon", Date(1461.5), VT_BSTR, S_OK, "12/31/1903 12:00:00 PM"},
-      {"time only", Date(0.75), VT_BSTR, S_OK, "6:00:00 PM"},
       {"negative", Date(-1.25), VT_BSTR, S_OK, "12/29/1899 6:00:00 AM"},
       {"first valid", Date(-657434), VT_BSTR, S_OK, "1/1/100"},
       {"last valid", Date(2958465), VT_BSTR, S_OK, "12/31/9999"},
       {"beyond", Date(2958466), VT_BSTR, DISP_E_OVERFLOW, {}},
       {"ISO", "2024-03-05", VT_DATE, S_OK, Date(45356)},
-      {"US", "3/5/2024", VT_DATE, S_OK, Date(45356)},
       {"US with time", " 3/5/2024 1:30:00 PM ", VT_DATE, S_OK, Date(45356 + 13.5 / 24)},
       {"ISO with T", "2024-03-05T13:30", VT_DATE, S_OK, Date(45356 + 13.5 / 24)},
       {"two-digit year", "1/1/00", VT_DATE, S_OK, Date(36526)},
@@ -269,13 +196,10 @@ TEST(VariantChangeType, DatesUseTheUsShortFormBothWays) {
       {"fraction of a second", "2013-05-14 02:04:12.017000000", VT_DATE, DISP_E_TYPEMISMATCH, {}},
       {"short fraction", "2:04:12.5", VT_DATE, DISP_E_TYPEMISMATCH, {}},
       {"time alone", "6:00 AM", VT_DATE, S_OK, Date(0.25)},
-      {"12 AM", "12:00:00 AM", VT_DATE, S_OK, Date(0)},
       {"before day zero", "12/29/1899 6:00:00 AM", VT_DATE, S_OK, Date(-1.25)},
       {"no such day", "2/30/2020", VT_DATE, DISP_E_TYPEMISMATCH, {}},
       {"13 PM", "13:00 PM", VT_DATE, DISP_E_TYPEMISMATCH, {}},
-      {"words", "hello", VT_DATE, DISP_E_TYPEMISMATCH, {}},
       {"R8 out of range", 3e6, VT_DATE, DISP_E_OVERFLOW, {}},
-      {"I4 in range", -657434, VT_DATE, S_OK, Date(-657434)},
       {"date -> R8", Date(2.25), VT_R8, S_OK, 2.25},
   });
 }
@@ -285,8 +209,6 @@ TEST(VariantChangeType, TypeTagsAreValidated) {
       {"to VARIANT", 1, VT_VARIANT, DISP_E_TYPEMISMATCH, {}},
       {"to RECORD", 1, VT_RECORD, DISP_E_TYPEMISMATCH, {}},
       {"to 15", 1, VARTYPE(15), DISP_E_BADVARTYPE, {}},
-      {"to PTR", 1, VT_PTR, DISP_E_BADVARTYPE, {}},
-      {"to LPSTR", 1, VT_LPSTR, DISP_E_BADVARTYPE, {}},
       {"to by-reference", 1, VARTYPE(VT_I4 | VT_BYREF), DISP_E_TYPEMISMATCH, {}},
       {"to vector", 1, VARTYPE(VT_I4 | VT_VECTOR), DISP_E_BADVARTYPE, {}},
       {"array to scalar",

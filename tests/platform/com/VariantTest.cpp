@@ -184,40 +184,6 @@ TEST(VariantWrapper, AccessorsConvertAndThrowOnFailure) {
   EXPECT_THROW((void)_variant_t(1e12).ToInt32(), _com_error);
 }
 
-TEST(VariantWrapper, ChangeTypeAttachDetachAndAssignment) {
-  _variant_t v("42");
-  v.ChangeType(VT_I4);
-  EXPECT_EQ(v.vt, VT_I4);
-  EXPECT_EQ(v.lVal, 42);
-  EXPECT_THROW(v.ChangeType(VT_DISPATCH), _com_error);
-  EXPECT_EQ(v.lVal, 42);  // unchanged after the failure
-
-  const _variant_t text("7");
-  v.ChangeType(VT_R8, &text);
-  EXPECT_EQ(v.dblVal, 7.0);
-
-  VARIANT raw = _variant_t("moved").Detach();
-  EXPECT_EQ(raw.vt, VT_BSTR);
-  _variant_t owner;
-  owner.Attach(raw);
-  EXPECT_EQ(raw.vt, VT_EMPTY);
-  EXPECT_EQ(owner.ToString(), "moved");
-
-  _variant_t a = 5;
-  a = "five";
-  EXPECT_EQ(a.vt, VT_BSTR);
-  _variant_t b = a;
-  EXPECT_TRUE(a == b);
-  b = 5;
-  EXPECT_FALSE(a == b);
-  _variant_t c = std::move(a);
-  EXPECT_EQ(a.vt, VT_EMPTY);
-  EXPECT_EQ(c.ToString(), "five");
-
-  VARIANT* slot = c.GetAddress();
-  EXPECT_EQ(slot->vt, VT_EMPTY);
-}
-
 TEST(ComError, CarriesHresultIidAndTheCapturedDescription) {
   _com_error plain(E_NOINTERFACE, nullptr, kelto::com::IidOf<IDispatch>());
   EXPECT_EQ(plain.Error(), E_NOINTERFACE);

@@ -10,20 +10,12 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Strings.h"
 #include "platform/dc/DCHandleTable.h"
+#include "support/ScriptHost.h"
 #include "support/TempDir.h"
 
 namespace {
 
-// The thread's error description, as a host reads it after a failure.
-std::string LastError() {
-  kelto::com::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return {};
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  std::string out = kelto::com::BstrToUtf8(text);
-  SysFreeString(text);
-  return out;
-}
+std::string LastError() { return kelto::test::TakePending().text; }
 
 TEST(DCApi, ImageHandleReachesTheModulesTableAndPixelsReadBackTopDown) {
   const UINT hdc = KeltoCreateImageDC(3, 2);

@@ -58,21 +58,5 @@ TEST(DCHandleTable, KeepsRegisteredContextsAlive) {
   EXPECT_TRUE(table.Remove(h));  // and the last reference goes here
 }
 
-TEST(DCHandleTable, ScopedHandlesUseTheProcessTable) {
-  Context a;
-  CDCHandleTable& global = CDCHandleTable::Instance();
-  EXPECT_EQ(&global, &CDCHandleTable::Instance());
-  const std::size_t before = global.Size();
-  std::uint32_t h;
-  {
-    CScopedDCHandle scoped(a.cr);
-    h = scoped.Handle();
-    EXPECT_EQ(global.Find(h), a.cr);
-    EXPECT_EQ(global.Size(), before + 1);
-  }
-  EXPECT_EQ(global.Find(h), nullptr);
-  EXPECT_EQ(global.Size(), before);
-}
-
 }  // namespace
 }  // namespace kelto::dc

@@ -223,51 +223,27 @@ TEST_F(RegistryTest, AccessRightsOfTheHandleAreHonoured) {
   HKEY w = Make("Rights");
   ASSERT_EQ(SetSz(w, "V", "x"), ERROR_SUCCESS);
   RegCloseKey(w);
-  struct Case {
-    REGSAM access;
-    LSTATUS set, del, query, enumKeys, enumValues, createNew, openExisting, deleteTree;
-  };
-  constexpr LSTATUS OK = ERROR_SUCCESS;
   constexpr LSTATUS NO = ERROR_ACCESS_DENIED;
-  const Case cases[] = {
-      {KEY_READ, NO, NO, OK, OK, OK, NO, OK, NO},
-      {KEY_WRITE, OK, OK, NO, NO, NO, OK, OK, NO},
-      {KEY_READ | KEY_WRITE, OK, OK, OK, OK, OK, OK, OK, NO},
-      {KEY_ALL_ACCESS, OK, OK, OK, OK, OK, OK, OK, OK},
-  };
-  for (const Case& c : cases) {
-    HKEY h = nullptr;
-    ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", c.access, &h), ERROR_SUCCESS);
-    EXPECT_EQ(SetSz(h, "V", "y"), c.set) << c.access;
-    EXPECT_EQ(RegDeleteValueA(h, "V"), c.del) << c.access;
-    SetSz(h, "V", "x");  // back for the next checks (where allowed)
-    LSTATUS status = 0;
-    Query(h, "V", nullptr, &status);
-    EXPECT_EQ(status, c.query) << c.access;
-    char name[64];
-    DWORD cch = sizeof name;
-    EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), c.enumKeys)
-        << c.access;
-    cch = sizeof name;
-    EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), c.enumValues)
-        << c.access;
-    HKEY sub = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(h, "New", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
-              c.createNew)
-        << c.access;
-    RegCloseKey(sub);
-    sub = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(h, "Child", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
-              c.openExisting)
-        << c.access;
-    RegCloseKey(sub);
-    EXPECT_EQ(RegDeleteTreeA(h, "New"), c.deleteTree == OK && c.createNew == OK
-                                            ? ERROR_SUCCESS
-                                            : (c.deleteTree == OK ? ERROR_FILE_NOT_FOUND : NO))
-        << c.access;
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Rights\\New");
-    RegCloseKey(h);
-  }
+  HKEY r = nullptr, wo = nullptr, sub = nullptr;
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", KEY_READ, &r), ERROR_SUCCESS);
+  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", KEY_WRITE, &wo), ERROR_SUCCESS);
+  // A read handle changes nothing; a write handle reads nothing; opening an
+  // existing key below either is fine.
+  EXPECT_EQ(SetSz(r, "V", "y"), NO);
+  EXPECT_EQ(RegDeleteValueA(r, "V"), NO);
+  EXPECT_EQ(RegCreateKeyExA(r, "New", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr), NO);
+  EXPECT_EQ(RegDeleteTreeA(r, "Child"), NO);
+  LSTATUS status = 0;
+  EXPECT_EQ(Query(r, "V", nullptr, &status), Sz("x"));
+  Query(wo, "V", nullptr, &status);
+  EXPECT_EQ(status, NO);
+  char name[8];
+  DWORD cch = sizeof name;
+  EXPECT_EQ(RegEnumKeyExA(wo, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), NO);
+  EXPECT_EQ(RegCreateKeyExA(wo, "Child", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
+            ERROR_SUCCESS);
+  RegCloseKey(sub);
+  for (HKEY h : {r, wo}) RegCloseKey(h);
 }
 
 TEST_F(RegistryTest, EnumerationIsSortedWithoutCaseAndReportsSmallBuffers) {
@@ -300,25 +276,12 @@ TEST_F(RegistryTest, EnumerationIsSortedWithoutCaseAndReportsSmallBuffers) {
   DWORD cch = sizeof name;
   EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
   EXPECT_EQ(cch, 5u);  // the length the name needs, without the terminator
-  cch = sizeof name;
-  DWORD cb = 100;
-  EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, &cb), ERROR_MORE_DATA);
-  EXPECT_EQ(cb, 6u);  // the data size is reported too
   char big[32];
-  cch = sizeof big;
-  BYTE data[2];
-  cb = sizeof data;
-  EXPECT_EQ(RegEnumValueA(h, 0, big, &cch, nullptr, nullptr, data, &cb), ERROR_MORE_DATA);
-  EXPECT_EQ(cb, 6u);
   cch = sizeof big;
   EXPECT_EQ(RegEnumKeyExA(h, 5, big, &cch, nullptr, nullptr, nullptr, nullptr),
             ERROR_NO_MORE_ITEMS);
   EXPECT_EQ(RegEnumKeyExA(h, 0, nullptr, &cch, nullptr, nullptr, nullptr, nullptr),
             ERROR_INVALID_PARAMETER);
-  FILETIME ft{};
-  cch = sizeof big;
-  ASSERT_EQ(RegEnumKeyExA(h, 0, big, &cch, nullptr, nullptr, nullptr, &ft), ERROR_SUCCESS);
-  EXPECT_NE(ft.dwHighDateTime, 0u);  // a real time, after 1601
   RegCloseKey(h);
 }
 
@@ -348,30 +311,6 @@ TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeTakesThemAll) {
   // The roots themselves cannot be deleted.
   EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
   RegCloseKey(tree);
-}
-
-TEST_F(RegistryTest, AHandleToADeletedKeyReportsKeyDeleted) {
-  HKEY h = Make("Gone");
-  HKEY other = Make("Gone");
-  ASSERT_EQ(RegDeleteKeyA(other, ""), ERROR_SUCCESS);  // "" deletes the key itself
-  RegCloseKey(other);
-  // Even a new key of the same name is not the one the handle named.
-  RegCloseKey(Make("Gone"));
-  char name[8];
-  DWORD cch = sizeof name;
-  DWORD size = 0;
-  HKEY sub = nullptr;
-  EXPECT_EQ(SetSz(h, "V", "x"), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegQueryValueExA(h, "V", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegDeleteValueA(h, "V"), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegEnumValueA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCreateKeyExA(h, "Sub", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
-            ERROR_KEY_DELETED);
-  EXPECT_EQ(Open(h, "", KEY_READ, &sub), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegDeleteTreeA(h, nullptr), ERROR_KEY_DELETED);
-  EXPECT_EQ(RegCloseKey(h), ERROR_SUCCESS);
-  EXPECT_EQ(RegCloseKey(h), ERROR_INVALID_HANDLE);
 }
 
 TEST_F(RegistryTest, HandlesSurviveATripThroughA32BitInteger) {
@@ -405,49 +344,6 @@ TEST_F(RegistryTest, HandlesSurviveATripThroughA32BitInteger) {
   }
 }
 
-TEST_F(RegistryTest, AChangedConfigHomeSelectsAnotherStore) {
-  HKEY h = Make("Where");
-  ASSERT_EQ(SetDword(h, "First", 1), ERROR_SUCCESS);
-  {
-    kelto::test::ScopedConfigHome other;
-    HKEY there = nullptr;
-    EXPECT_EQ(Open(HKEY_CURRENT_USER, "Where", KEY_READ, &there), ERROR_FILE_NOT_FOUND);
-    // A handle opened before the change keeps its store.
-    EXPECT_EQ(SetDword(h, "Second", 2), ERROR_SUCCESS);
-    EXPECT_TRUE(std::filesystem::exists(other.path() / "kelto3d" / "registry.sqlite"));
-  }
-  HKEY again = nullptr;
-  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Where", KEY_READ, &again), ERROR_SUCCESS);
-  EXPECT_EQ(Query(again, "Second"), (Bytes{2, 0, 0, 0}));
-  RegCloseKey(again);
-  RegCloseKey(h);
-}
-
-TEST_F(RegistryTest, AnotherProcessSeesCommittedValuesBothWays) {
-  HKEY h = Make("Shared");
-  ASSERT_EQ(SetSz(h, "FromParent", "hello"), ERROR_SUCCESS);
-  // The child works through its own connection: both through the handle it
-  // inherited and through a fresh open of the root.
-  EXPECT_EQ(Reap(Spawn([h] {
-              int code = 0;
-              HKEY k = nullptr;
-              if (RegOpenKeyExA(HKEY_CURRENT_USER, "Shared", 0, KEY_ALL_ACCESS, &k) != 0) code |= 1;
-              char text[16] = {};
-              DWORD size = sizeof text;
-              if (RegQueryValueExA(k, "FromParent", nullptr, nullptr, reinterpret_cast<BYTE*>(text),
-                                   &size) != ERROR_SUCCESS ||
-                  std::strcmp(text, "hello") != 0)
-                code |= 2;
-              if (SetDword(h, "FromChild", 42) != ERROR_SUCCESS) code |= 4;
-              return code;
-            })),
-            0);
-  EXPECT_EQ(Query(h, "FromChild"), (Bytes{42, 0, 0, 0}));
-  // The parent's connection still works after the child has gone.
-  EXPECT_EQ(SetSz(h, "After", "ok"), ERROR_SUCCESS);
-  RegCloseKey(h);
-}
-
 TEST_F(RegistryTest, KeyClassWrapsTheFunctions) {
   LSTATUS status = -1;
   DWORD disposition = 0;
@@ -478,11 +374,8 @@ TEST_F(RegistryTest, KeyClassWrapsTheFunctions) {
   EXPECT_FALSE(missing);
   EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
 
-  Key moved = std::move(key);
-  EXPECT_FALSE(key);  // NOLINT(bugprone-use-after-move): the moved-from state is the point
-  EXPECT_EQ(moved.DeleteValue("0.Name"), ERROR_SUCCESS);
-  EXPECT_EQ(moved.DeleteTree(""), ERROR_SUCCESS);
-  EXPECT_EQ(moved.ValueNames(), std::vector<std::string>{});
+  EXPECT_EQ(key.DeleteTree(""), ERROR_SUCCESS);
+  EXPECT_EQ(key.ValueNames(), std::vector<std::string>{});
 }
 
 TEST_F(RegistryTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
