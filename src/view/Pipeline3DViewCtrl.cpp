@@ -58,6 +58,9 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
   display.FilesDropped.connect(this, &CPipeline3DViewCtrl::OnFilesDropped);
   display.PopupMenu.connect(this, &CPipeline3DViewCtrl::OnPopupMenu);
   display.ViewChanged.connect(this, &CPipeline3DViewCtrl::OnViewChanged);
+  // After the renderer's own handler, which was connected first.
+  m_renderer.GetOptions().changedSignal.connect(this,
+                                                &CPipeline3DViewCtrl::OnRendererOptionsChanged);
 }
 
 CPipeline3DViewCtrl::~CPipeline3DViewCtrl() {
@@ -68,6 +71,10 @@ CPipeline3DViewCtrl::~CPipeline3DViewCtrl() {
   m_window.reset();
   for (SelectedNodeData* mark : std::vector<SelectedNodeData*>(m_marks.begin(), m_marks.end()))
     mark->Node().ClearAssociated(m_key);
+  // Nodes a script still holds may outlive the control.
+  for (ToggledOffNodeData* off :
+       std::vector<ToggledOffNodeData*>(m_toggledOff.begin(), m_toggledOff.end()))
+    off->Node().ClearAssociated(m_key);
   m_root.ClearAssociated(m_key);
 }
 

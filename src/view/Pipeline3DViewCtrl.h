@@ -65,6 +65,7 @@ class CPipeline3DViewCtrl
  public:
   class RootNodeData;
   class SelectedNodeData;
+  class ToggledOffNodeData;
 
   CPipeline3DViewCtrl();
   CPipeline3DViewCtrl(const CPipeline3DViewCtrl&) = delete;
@@ -188,6 +189,7 @@ class CPipeline3DViewCtrl
  private:
   friend class RootNodeData;
   friend class SelectedNodeData;
+  friend class ToggledOffNodeData;
   friend class CViewWindow;
 
   template <class F>
@@ -217,8 +219,17 @@ class CPipeline3DViewCtrl
   CBoundBox SelectionBoundBox();
   CModelNode* FindNode(IUnknown* object);
   // The renderer's highlight for every node in the bookkeeping (after a
-  // new activation: before it the renderer had no state to keep).
+  // new activation, or an options change that rebuilt every list: the
+  // renderer then has no selection state left).
   void ReapplySelection();
+  void OnRendererOptionsChanged(COptions::Names names);
+  // The highlight as the screen shows it, on any renderer of Root (the
+  // view's own, the export's): the bookkeeping's nodes, less the parts the
+  // user toggled off inside them.
+  void ShowSelectionOn(IFRenderer& target);
+  // Notes the parts of selected subtrees the view's renderer shows
+  // unhighlighted (toggled off by the user), after a selection change.
+  void RememberToggledOff();
   // The site's in-place side, when it has one.
   kelto::com::ComPtr<IOleInPlaceSite> InPlaceSite() const;
   void ActivateInPlace(HWND parent, LPCRECT rect);
@@ -228,6 +239,8 @@ class CPipeline3DViewCtrl
 
   // Members in order of construction.
   std::set<SelectedNodeData*> m_marks;  // outlives Root: node data unregister here
+  // Likewise for the parts toggled off inside the selection.
+  std::set<ToggledOffNodeData*> m_toggledOff;
   CSolidModelBuilder m_solidBuilder;
   CSymbolicModelBuilder m_symbolicBuilder;
   CModelNode m_root;

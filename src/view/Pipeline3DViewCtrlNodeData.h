@@ -36,3 +36,21 @@ class CPipeline3DViewCtrl::SelectedNodeData : public CModelNode::CAssociated {
   CModelNode& m_node;
   kelto::com::ComPtr<IDispatch> m_object;
 };
+
+// On a node the user toggled off inside a selected subtree (the renderer
+// shows it unhighlighted though an ancestor is selected), so that the
+// highlight can be rebuilt as it was. Registered with the control like
+// SelectedNodeData; a node never carries both.
+class CPipeline3DViewCtrl::ToggledOffNodeData : public CModelNode::CAssociated {
+ public:
+  ToggledOffNodeData(CPipeline3DViewCtrl& control, CModelNode& node);
+  ~ToggledOffNodeData() override;
+  ToggledOffNodeData(const ToggledOffNodeData&) = delete;
+  ToggledOffNodeData& operator=(const ToggledOffNodeData&) = delete;
+
+  CModelNode& Node() const { return m_node; }
+
+ private:
+  CPipeline3DViewCtrl& m_control;
+  CModelNode& m_node;
+};

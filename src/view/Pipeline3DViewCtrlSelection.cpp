@@ -42,6 +42,16 @@ CPipeline3DViewCtrl::SelectedNodeData::SelectedNodeData(CPipeline3DViewCtrl& con
 
 CPipeline3DViewCtrl::SelectedNodeData::~SelectedNodeData() { m_control.m_marks.erase(this); }
 
+CPipeline3DViewCtrl::ToggledOffNodeData::ToggledOffNodeData(CPipeline3DViewCtrl& control,
+                                                            CModelNode& node)
+    : m_control(control), m_node(node) {
+  m_control.m_toggledOff.insert(this);
+}
+
+CPipeline3DViewCtrl::ToggledOffNodeData::~ToggledOffNodeData() {
+  m_control.m_toggledOff.erase(this);
+}
+
 void CPipeline3DViewCtrl::SelectedNodeData::OnParentChanged() { m_control.CheckSelectedMarks(); }
 
 // ------------------------------------------------------------- bookkeeping
@@ -88,8 +98,42 @@ CBoundBox CPipeline3DViewCtrl::SelectionBoundBox() {
   return box;
 }
 
-void CPipeline3DViewCtrl::ReapplySelection() {
-  for (SelectedNodeData* mark : m_marks) m_renderer.Select(&mark->Node());
+void CPipeline3DViewCtrl::ReapplySelection() { ShowSelectionOn(m_renderer); }
+
+void CPipeline3DViewCtrl::OnRendererOptionsChanged(COptions::Names /*names*/) {
+  if (!m_renderer.IsReady() || m_marks.empty()) return;
+  ReapplySelection();
+  m_window->Redraw(kApiRedraw);
+}
+
+void CPipeline3DViewCtrl::ShowSelectionOn(IFRenderer& target) {
+  std::vector<CModelNode*> discarded;
+  target.UnselectAll(discarded);
+  for (SelectedNodeData* mark : m_marks) target.Select(&mark->Node());
+  for (ToggledOffNodeData* off : m_toggledOff) target.Unselect(&off->Node());
+}
+
+void CPipeline3DViewCtrl::RememberToggledOff() {
+  for (ToggledOffNodeData* off :
+       std::vector<ToggledOffNodeData*>(m_toggledOff.begin(), m_toggledOff.end()))
+    if (m_toggledOff.count(off)) off->Node().ClearAssociated(m_key);
+  // Without a view there is no state to read: toggles are forgotten.
+  if (!m_renderer.IsReady()) return;
+  std::vector<CModelNode*> stack;
+  for (SelectedNodeData* mark : m_marks) stack.push_back(&mark->Node());
+  while (!stack.empty()) {
+    CModelNode* node = stack.back();
+    stack.pop_back();
+    for (const auto& [key, child] : node->GetChildren()) {
+      // Below an unhighlighted part only other selected nodes are red, and
+      // they are walked from their own marks.
+      if (m_renderer.IsSelected(child.get()))
+        stack.push_back(child.get());
+      else if (!child->GetAssociated(m_key))
+        child->SetAssociated(m_key,
+                             CModelNode::AssociatedPtr(new ToggledOffNodeData(*this, *child)));
+    }
+  }
 }
 
 // ---------------------------------------------------------------- scripting
@@ -100,6 +144,7 @@ HRESULT CPipeline3DViewCtrl::Select(IDispatch* Object) {
     if (!node) return;
     AddSelectedMark(node);
     m_renderer.Select(node);
+    RememberToggledOff();
     m_window->Redraw(kApiRedraw);
   });
 }
@@ -110,6 +155,7 @@ HRESULT CPipeline3DViewCtrl::Unselect(IDispatch* Object) {
     if (!node) return;
     RemoveSelectedMark(node);
     m_renderer.Unselect(node);
+    RememberToggledOff();
     m_window->Redraw(kApiRedraw);
   });
 }
@@ -124,6 +170,7 @@ HRESULT CPipeline3DViewCtrl::UnselectAll() {
     m_selected->Clear();
     std::vector<CModelNode*> discarded;
     m_renderer.UnselectAll(discarded);
+    RememberToggledOff();
     m_window->Redraw(kApiRedraw);
   });
 }
@@ -163,6 +210,7 @@ void CPipeline3DViewCtrl::OnSelectionChanged(CModelNode* unselected, CModelNode*
   const ComPtr<IDispatch> after = selected ? DispatchOf(selected->GetObject()) : nullptr;
   if (unselected) RemoveSelectedMark(unselected);
   if (selected) AddSelectedMark(selected);
+  RememberToggledOff();
   FireSelectionChanged(before.Get(), after.Get());
 }
 

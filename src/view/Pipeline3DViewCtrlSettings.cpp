@@ -14,10 +14,12 @@ HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width,
   return Guarded([&] {
     cairo_t* dc = kelto::dc::CDCHandleTable::Instance().Find(static_cast<std::uint32_t>(hDC));
     if (!dc) throw std::invalid_argument("Invalid device context handle.");
-    // The view on the screen is only read: no ViewChanged, no repaint.
+    // The view on the screen is only read: no ViewChanged, no repaint. The
+    // picture shows the selection in red as the screen does.
     DrawViewToDC(m_outputCache, &m_root, m_renderer, dc,
                  {Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes,
-                  Cache != VARIANT_FALSE, m_exportProgress});
+                  Cache != VARIANT_FALSE, m_exportProgress},
+                 [this](CGLRenderer& output) { ShowSelectionOn(output); });
   });
 }
 

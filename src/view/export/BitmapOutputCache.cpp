@@ -11,7 +11,8 @@
 CBitmapOutputCache::CBitmapOutputCache(CModelNode* root, int width, int height)
     : CGLDIBSurface(width, height), m_root(root) {}
 
-void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request) {
+void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
+                              const ShowSelection& showSelection) {
   SetSize(request.BitmapXRes, request.BitmapYRes);
   m_renderer.Resize(request.BitmapXRes, request.BitmapYRes);
   m_renderer.SetBuildProgress(request.BuildProgress);
@@ -42,12 +43,15 @@ void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequ
   }
 
   m_renderer.CopyViewFrom(view);
+  // Only the selected nodes' lists are compiled again.
+  if (showSelection) showSelection(m_renderer);
   m_renderer.Render();
   Blit(dc, request.Left, request.Top, request.Width, request.Height);
 }
 
 void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root,
-                  IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request) {
+                  IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
+                  const CBitmapOutputCache::ShowSelection& showSelection) {
   if (!root) throw std::invalid_argument("No model to draw.");
   if (!dc) throw std::invalid_argument("Invalid device context handle.");
   const auto inRange = [](int side) {
@@ -67,7 +71,7 @@ void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root
     throw std::runtime_error("Cannot draw off-screen: " + why);
   }
   try {
-    cache->Draw(view, dc, request);
+    cache->Draw(view, dc, request, showSelection);
   } catch (...) {
     if (!request.Cache) cache = {};
     throw;

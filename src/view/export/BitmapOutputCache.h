@@ -21,6 +21,7 @@
 #include <cairo.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/gl/GLDIBSurface.h"
 #include "render/GLRenderer.h"
@@ -63,8 +64,11 @@ class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
   // view's renderer (with the request's background and the axes size scaled
   // by AxesScale, announced to this renderer as one change) and its current
   // and saved views, renders, and stretches the picture into the rectangle
-  // of dc. The view's renderer is only read.
-  void Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request);
+  // of dc. The view's renderer is only read. showSelection, when given, sets
+  // this renderer's selection (after the option copy, which clears it).
+  using ShowSelection = std::function<void(CGLRenderer&)>;
+  void Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
+            const ShowSelection& showSelection = {});
 
  private:
   CModelNode* m_root;
@@ -76,4 +80,5 @@ class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
 // std::invalid_argument, changing nothing, for a null root or device context
 // or a resolution outside 1..kMaxResolution.
 void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root,
-                  IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request);
+                  IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
+                  const CBitmapOutputCache::ShowSelection& showSelection = {});

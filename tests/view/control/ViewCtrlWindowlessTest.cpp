@@ -141,6 +141,27 @@ TEST_F(ViewCtrlWindowlessTest, ToggleUnselectsANodeHighlightedThroughItsParent) 
   EXPECT_EQ(TakeEvents(), Events{});
 }
 
+TEST_F(ViewCtrlWindowlessTest, TheSelectionShowsInAnExportAndOutlivesAnOptionChange) {
+  control->Select(Object("north"));
+  control->Select(Object("line"));
+  DoubleClick(rows[2], 4 /* shift */);  // the valve toggled off inside the line
+  ASSERT_EQ(control->DrawToDC(static_cast<LONG>(hdc), 0, 0, kSize, kSize, 0, 1.0, kSize, kSize,
+                              VARIANT_TRUE),
+            S_OK);
+  std::vector<BYTE> exported(kSize * kSize * 4);
+  ASSERT_EQ(KeltoGetDCPixels(hdc, exported.data(), static_cast<UINT>(exported.size())), S_OK);
+  EXPECT_TRUE(Red(exported, kSize / 2, rows[0]));
+  EXPECT_FALSE(Red(exported, kSize / 2, rows[1]));
+  EXPECT_FALSE(Red(exported, kSize / 2, rows[2]));
+
+  const ScriptResult options = Get(Script(), u"GraphicsOptions");
+  ASSERT_TRUE(Put(ObjectOf(options), u"Item", {_variant_t("Edges"), _variant_t(24L)}).ok());
+  const auto p = Picture();
+  EXPECT_TRUE(Red(p, kSize / 2, rows[0]));
+  EXPECT_FALSE(Red(p, kSize / 2, rows[2]));
+  EXPECT_EQ(SelectedNames(), (std::vector<std::string>{"north", "line"}));
+}
+
 TEST_F(ViewCtrlWindowlessTest, EveryEventReachesEverySinkInConnectionOrder) {
   Connect("1:");
   const DWORD second = Connect("2:");
