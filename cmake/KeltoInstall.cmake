@@ -12,17 +12,21 @@ include(cmake/KeltoPublicHeaders.cmake)
 set_target_properties(kelto PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 0)
 
 # Installed binaries find the libraries relative to themselves: programs one
-# folder up and over, libraries beside each other.
-file(RELATIVE_PATH kelto_bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
+# folder up and over (KeltoRunPath.cmake), libraries and plugins beside each
+# other.
 set_target_properties(kelto3d-runtime kelto3d kelto PROPERTIES INSTALL_RPATH "$ORIGIN")
-set_target_properties(kelto3d-cli PROPERTIES INSTALL_RPATH "$ORIGIN/${kelto_bin_to_lib}")
 # The command line finds the modules it registers the same way (see
 # apps/kelto3d/ModuleFiles.cpp); in the build tree they are in ../lib.
 target_compile_definitions(kelto3d-cli-commands PRIVATE
-                           KELTO_BIN_TO_LIB="${kelto_bin_to_lib}")
+                           KELTO_BIN_TO_LIB="${KELTO_BIN_TO_LIB}")
 
 install(TARGETS kelto3d-runtime kelto3d kelto
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev)
+# The options dialog's Qt plugin, where the module looks for it: beside it.
+if(TARGET kelto3d-qt)
+  set_target_properties(kelto3d-qt PROPERTIES INSTALL_RPATH "$ORIGIN")
+  install(TARGETS kelto3d-qt LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime)
+endif()
 install(TARGETS kelto3d-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/man/kelto3d.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT runtime)
@@ -54,6 +58,10 @@ install(FILES ${CMAKE_BINARY_DIR}/package/kelto3d.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
 # --- Debian package -----------------------------------------------------------
+# One package holds every install component (runtime and dev), so whatever a
+# part of the project installs (a program with
+# `install(TARGETS … RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)`,
+# its data files) travels in it with no change here; docs/install.md.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kelto3d)
 set(CPACK_PACKAGE_VENDOR "Kelto3D")

@@ -25,6 +25,12 @@ std::string Take(BSTR b) {
   return text;
 }
 
+std::string TypeName(ITypeInfo* info) {
+  BSTR name = nullptr;
+  info->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+  return Take(name);
+}
+
 // The highest registered version of a type library, or nothing.
 std::optional<std::pair<WORD, WORD>> LatestVersion(const std::string& libid) {
   std::optional<std::pair<WORD, WORD>> best;
@@ -76,7 +82,8 @@ void PrintMembers(ITypeInfo* iface, std::ostream& out) {
       it = members.end() - 1;
     }
     Member& m = it->second;
-    if (func->invkind == INVOKE_FUNC) {
+    // A method, and a property indexed by parameters, with their names.
+    if (func->invkind == INVOKE_FUNC || (func->invkind == INVOKE_PROPERTYGET && func->cParams)) {
       m.text = text.empty() ? "?" : text[0];
       m.text += "(";
       for (SHORT p = 0; p < func->cParams; ++p) {
@@ -86,7 +93,8 @@ void PrintMembers(ITypeInfo* iface, std::ostream& out) {
                   (name < text.size() ? text[name] : "?") + (optional ? "]" : "");
       }
       m.text += ")";
-    } else {
+    }
+    if (func->invkind != INVOKE_FUNC) {
       if (m.text.empty()) m.text = text.empty() ? "?" : text[0];
       const char* kind = func->invkind == INVOKE_PROPERTYGET   ? "get"
                          : func->invkind == INVOKE_PROPERTYPUT ? "put"
@@ -120,10 +128,23 @@ void PrintClass(const std::string& clsid, const Key& key, Libraries* libraries, 
     out << "  members   (no type information)\n";
     return;
   }
-  BSTR name = nullptr;
-  iface->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
-  out << "  members of " << Take(name) << "\n";
+  out << "  members of " << TypeName(iface.Get()) << "\n";
   PrintMembers(iface.Get(), out);
+  // The events the class sends: its source interfaces.
+  TYPEATTR* attr = nullptr;
+  if (FAILED(coclass->GetTypeAttr(&attr))) return;
+  const UINT implemented = attr->cImplTypes;
+  coclass->ReleaseTypeAttr(attr);
+  for (UINT i = 1; i < implemented; ++i) {
+    INT flags = 0;
+    ComPtr<ITypeInfo> events;
+    if (FAILED(coclass->GetImplTypeFlags(i, &flags)) || !(flags & IMPLTYPEFLAG_FSOURCE) ||
+        FAILED(coclass->GetRefTypeOfImplType(i, &ref)) ||
+        FAILED(coclass->GetRefTypeInfo(ref, events.Put())))
+      continue;
+    out << "  events of " << TypeName(events.Get()) << "\n";
+    PrintMembers(events.Get(), out);
+  }
 }
 
 }  // namespace

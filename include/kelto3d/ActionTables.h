@@ -15,30 +15,29 @@
 // action." (an action value outside the enumeration).
 #pragma once
 
+#include "platform/com/Enumeration.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Interfaces.h"
 
 namespace kelto3d {
 
-enum MouseKeys : LONG {
-  mkLButton = 1,
-  mkRButton = 2,
-  mkShift = 4,
-  mkControl = 8,
-  mkMButton = 16,
-  mkXButton1 = 32,
-  mkXButton2 = 64,
-};
+// Each enumeration is a list of X(name, value) rows (platform/com/Enumeration.h):
+// the type library's constants are made from the same lists.
+// clang-format off
+#define KELTO3D_MOUSE_KEYS(X) \
+  X(mkLButton, 1) X(mkRButton, 2) X(mkShift, 4) X(mkControl, 8) X(mkMButton, 16) \
+  X(mkXButton1, 32) X(mkXButton2, 64)
+#define KELTO3D_DRAG_ACTIONS(X) \
+  X(daNone, 0) X(daZoom, 1) X(daRotateUDLR, 2) X(daRotateUDCA, 3) X(daPan, 4)
+#define KELTO3D_PICK_ACTIONS(X) \
+  X(paNone, 0) X(paCentre, 1) X(paSelect, 2) X(paToggleSelect, 3) X(paPopupMenu, 4)
+#define KELTO3D_WHEEL_ACTIONS(X) X(waNone, 0) X(waZoomInv, 1)
+// clang-format on
 
-enum DragAction : LONG { daNone = 0, daZoom = 1, daRotateUDLR = 2, daRotateUDCA = 3, daPan = 4 };
-enum PickAction : LONG {
-  paNone = 0,
-  paCentre = 1,
-  paSelect = 2,
-  paToggleSelect = 3,
-  paPopupMenu = 4,
-};
-enum WheelAction : LONG { waNone = 0, waZoomInv = 1 };
+enum MouseKeys : LONG { KELTO3D_MOUSE_KEYS(KELTO_ENUMERATOR) };
+enum DragAction : LONG { KELTO3D_DRAG_ACTIONS(KELTO_ENUMERATOR) };
+enum PickAction : LONG { KELTO3D_PICK_ACTIONS(KELTO_ENUMERATOR) };
+enum WheelAction : LONG { KELTO3D_WHEEL_ACTIONS(KELTO_ENUMERATOR) };
 
 inline constexpr CLSID kClsidDragActionTable =
     kelto::com::MakeGuid("6CC9F30F-DB44-4278-9F9F-87A60E07E6BA");

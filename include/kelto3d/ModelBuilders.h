@@ -120,16 +120,16 @@ KELTO_INTERFACE_IID(kelto3d::_ISymbolicModelBuilderEvents, IDispatch,
 // One row per line reads like the interface definition; keep it that way.
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::IModelBuilder,
-    kelto::com::Method<&kelto3d::IModelBuilder::BuildModel>("BuildModel", kelto3d::kDispidModelBuilderBuildModel),
-    kelto::com::Method<&kelto3d::IModelBuilder::SyncBelow>("SyncBelow", kelto3d::kDispidModelBuilderSyncBelow),
-    kelto::com::Method<&kelto3d::IModelBuilder::SyncModel>("SyncModel", kelto3d::kDispidModelBuilderSyncModel),
-    kelto::com::Method<&kelto3d::IModelBuilder::SetExternalDimensionConfig>("SetExternalDimensionConfig", kelto3d::kDispidModelBuilderSetExternalDimensionConfig).NoRetval(),
+    kelto::com::Method<&kelto3d::IModelBuilder::BuildModel>("BuildModel", kelto3d::kDispidModelBuilderBuildModel).Names("KeltoFile"),
+    kelto::com::Method<&kelto3d::IModelBuilder::SyncBelow>("SyncBelow", kelto3d::kDispidModelBuilderSyncBelow).Names("Model, Item"),
+    kelto::com::Method<&kelto3d::IModelBuilder::SyncModel>("SyncModel", kelto3d::kDispidModelBuilderSyncModel).Names("Model"),
+    kelto::com::Method<&kelto3d::IModelBuilder::SetExternalDimensionConfig>("SetExternalDimensionConfig", kelto3d::kDispidModelBuilderSetExternalDimensionConfig).NoRetval().Names("ConfigXML, Errors"),
     kelto::com::PropGet<&kelto3d::IModelBuilder::get_ColourScheme>("ColourScheme", kelto3d::kDispidModelBuilderColourScheme),
     kelto::com::PropPutRef<&kelto3d::IModelBuilder::putref_ColourScheme>("ColourScheme", kelto3d::kDispidModelBuilderColourScheme),
     kelto::com::PropGet<&kelto3d::IModelBuilder::get_Options>("Options", kelto3d::kDispidModelBuilderOptions));
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ISolidModelBuilder, kelto3d::IModelBuilder,
-    kelto::com::Method<&kelto3d::ISolidModelBuilder::SetCGBConfig>("SetCGBConfig", kelto3d::kDispidSolidModelBuilderSetCGBConfig));
+    kelto::com::Method<&kelto3d::ISolidModelBuilder::SetCGBConfig>("SetCGBConfig", kelto3d::kDispidSolidModelBuilderSetCGBConfig).Names("ConfigXML"));
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::ISymbolicModelBuilder, kelto3d::IModelBuilder,
-    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::AddSkeldaSymbols>("AddSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderAddSkeldaSymbols),
-    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::RemoveSkeldaSymbols>("RemoveSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderRemoveSkeldaSymbols));
+    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::AddSkeldaSymbols>("AddSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderAddSkeldaSymbols).Names("FileName"),
+    kelto::com::Method<&kelto3d::ISymbolicModelBuilder::RemoveSkeldaSymbols>("RemoveSkeldaSymbols", kelto3d::kDispidSymbolicModelBuilderRemoveSkeldaSymbols).Names("FileName"));
 // clang-format on

@@ -414,12 +414,12 @@ KELTO_DISPATCH_MAP(kelto3d::IModelNode,
 
 KELTO_DISPATCH_MAP(kelto3d::IModelNodes,
     kelto::com::PropGet<&kelto3d::IModelNodes::get_Count>("Count", kelto3d::kDispidCollectionCount),
-    kelto::com::PropGet<&kelto3d::IModelNodes::get_Item>("Item", kelto3d::kDispidCollectionItem),
+    kelto::com::PropGet<&kelto3d::IModelNodes::get_Item>("Item", kelto3d::kDispidCollectionItem).Names("Index"),
     kelto::com::PropGet<&kelto3d::IModelNodes::get__NewEnum>("_NewEnum", kelto3d::kDispidCollectionNewEnum));
 
 KELTO_DISPATCH_MAP(kelto3d::IPrimitives,
     kelto::com::PropGet<&kelto3d::IPrimitives::get_Count>("Count", kelto3d::kDispidCollectionCount),
-    kelto::com::PropGet<&kelto3d::IPrimitives::get_Item>("Item", kelto3d::kDispidCollectionItem),
+    kelto::com::PropGet<&kelto3d::IPrimitives::get_Item>("Item", kelto3d::kDispidCollectionItem).Names("Index"),
     kelto::com::PropGet<&kelto3d::IPrimitives::get__NewEnum>("_NewEnum", kelto3d::kDispidCollectionNewEnum),
     kelto::com::Method<&kelto3d::IPrimitives::Add3DLine>("Add3DLine", kelto3d::kDispidPrimitivesAdd3DLine, {0})
         .Names("StartX, StartY, StartZ, EndX, EndY, EndZ, Colour"),
@@ -444,8 +444,9 @@ KELTO_DISPATCH_MAP(kelto3d::IPrimitive,
   kelto::com::PropGet<&I::get_##Name>(#Name, kelto3d::kDispidPrimitive##Name),            \
   kelto::com::PropPut<&I::put_##Name>(#Name, kelto3d::kDispidPrimitive##Name),            \
   kelto::com::Method<&I::Get##Name>("Get" #Name, kelto3d::kDispidPrimitiveGet##Name)      \
-      .NoRetval(),                                                                        \
-  kelto::com::Method<&I::Set##Name>("Set" #Name, kelto3d::kDispidPrimitiveSet##Name)
+      .NoRetval().Names("X, Y, Z"),                                                       \
+  kelto::com::Method<&I::Set##Name>("Set" #Name, kelto3d::kDispidPrimitiveSet##Name)      \
+      .Names("X, Y, Z")
 #define KELTO_PRIMITIVE_SCALAR_ROWS(I, Name)                                   \
   kelto::com::PropGet<&I::get_##Name>(#Name, kelto3d::kDispidPrimitive##Name), \
   kelto::com::PropPut<&I::put_##Name>(#Name, kelto3d::kDispidPrimitive##Name)

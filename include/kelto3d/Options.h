@@ -49,8 +49,8 @@ KELTO_INTERFACE_IID(kelto3d::IOptions, IDispatch, "9AC6EACF-6A53-42AB-BFED-56CDD
 
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::IOptions,
-    kelto::com::PropGet<&kelto3d::IOptions::get_Item>("Item", kelto3d::kDispidOptionsItem),
-    kelto::com::PropPut<&kelto3d::IOptions::put_Item>("Item", kelto3d::kDispidOptionsItem),
+    kelto::com::PropGet<&kelto3d::IOptions::get_Item>("Item", kelto3d::kDispidOptionsItem).Names("Name"),
+    kelto::com::PropPut<&kelto3d::IOptions::put_Item>("Item", kelto3d::kDispidOptionsItem).Names("Name, newVal"),
     kelto::com::Method<&kelto3d::IOptions::TestGetContents>("TestGetContents", kelto3d::kDispidOptionsTestGetContents),
-    kelto::com::Method<&kelto3d::IOptions::TestSetContents>("TestSetContents", kelto3d::kDispidOptionsTestSetContents));
+    kelto::com::Method<&kelto3d::IOptions::TestSetContents>("TestSetContents", kelto3d::kDispidOptionsTestSetContents).Names("newVal"));
 // clang-format on

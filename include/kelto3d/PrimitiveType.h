@@ -8,10 +8,9 @@
 
 #include <cstdint>
 
-enum PrimitiveType : std::int32_t {
-  ptLine = 1,
-  ptCone = 2,
-  ptCurvedCone = 3,
-  ptSnout = 4,
-  ptCircle = 5,
-};
+#include "platform/com/Enumeration.h"
+
+// (An X(name, value) list, as platform/com/Enumeration.h describes.)
+#define KELTO3D_PRIMITIVE_TYPES(X) \
+  X(ptLine, 1) X(ptCone, 2) X(ptCurvedCone, 3) X(ptSnout, 4) X(ptCircle, 5)
+enum PrimitiveType : std::int32_t { KELTO3D_PRIMITIVE_TYPES(KELTO_ENUMERATOR) };

@@ -21,6 +21,7 @@
 #include "kelto3d/ModelTree.h"
 #include "kelto3d/Options.h"
 #include "platform/com/Dispatch.h"
+#include "platform/com/Enumeration.h"
 #include "platform/com/Guid.h"
 #include "platform/com/Interfaces.h"
 #include "platform/com/OleInterfaces.h"
@@ -32,23 +33,20 @@ inline constexpr CLSID kClsidPipeline3DViewCtrl =
 inline constexpr CLSID kClsidPipeItems = kelto::com::MakeGuid("375DB1C4-2F2D-4A5E-AFD4-93B8E44A89D6");
 
 // Which builder AddKeltoFile, Update and UpdateAll use; any value other than
-// rtSymbolic means the solid builder.
-enum RepresentationType : LONG { rtSolid = 0, rtSymbolic = 1 };
+// rtSymbolic means the solid builder. (X(name, value) lists, as in
+// ActionTables.h.)
+#define KELTO3D_REPRESENTATION_TYPES(X) X(rtSolid, 0) X(rtSymbolic, 1)
+enum RepresentationType : LONG { KELTO3D_REPRESENTATION_TYPES(KELTO_ENUMERATOR) };
 
 // Directions of sight for SetStandardViewDir (up is z, or north when looking
 // down or up); values outside 0…9 do nothing.
-enum StandardViewDir : LONG {
-  svdNorthTopLeft = 0,
-  svdNorthTopRight = 1,
-  svdNorthBottomLeft = 2,
-  svdNorthBottomRight = 3,
-  svdLookDown = 4,
-  svdLookUp = 5,
-  svdLookEast = 6,
-  svdLookWest = 7,
-  svdLookNorth = 8,
-  svdLookSouth = 9,
-};
+// clang-format off
+#define KELTO3D_STANDARD_VIEW_DIRS(X)                                                       \
+  X(svdNorthTopLeft, 0) X(svdNorthTopRight, 1) X(svdNorthBottomLeft, 2)                     \
+  X(svdNorthBottomRight, 3) X(svdLookDown, 4) X(svdLookUp, 5) X(svdLookEast, 6)             \
+  X(svdLookWest, 7) X(svdLookNorth, 8) X(svdLookSouth, 9)
+// clang-format on
+enum StandardViewDir : LONG { KELTO3D_STANDARD_VIEW_DIRS(KELTO_ENUMERATOR) };
 
 // Dispatch ids of IPipeItems.
 inline constexpr DISPID kDispidPipeItemsItem = 0;
@@ -199,7 +197,7 @@ KELTO_INTERFACE_IID(kelto3d::IPipeline3DViewWindowless, IUnknown,
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::IPipeItems,
     kelto::com::PropGet<&kelto3d::IPipeItems::get_Count>("Count", kelto3d::kDispidPipeItemsCount),
-    kelto::com::PropGet<&kelto3d::IPipeItems::get_Item>("Item", kelto3d::kDispidPipeItemsItem),
+    kelto::com::PropGet<&kelto3d::IPipeItems::get_Item>("Item", kelto3d::kDispidPipeItemsItem).Names("n"),
     kelto::com::PropGet<&kelto3d::IPipeItems::get__NewEnum>("_NewEnum", kelto3d::kDispidPipeItemsNewEnum));
 
 KELTO_DISPATCH_MAP(kelto3d::IPipeline3DViewCtrl,
@@ -215,24 +213,25 @@ KELTO_DISPATCH_MAP(kelto3d::IPipeline3DViewCtrl,
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_SelectedItems>("SelectedItems", 13),
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_SymbolicModelBuilder>("SymbolicModelBuilder", 20),
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_SolidModelBuilder>("SolidModelBuilder", 21),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::AddKeltoFile>("AddKeltoFile", 1, {kelto3d::rtSolid}),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::RemoveKeltoFile>("RemoveKeltoFile", 2),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::AddModel>("AddModel", 25),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::RemoveModel>("RemoveModel", 26),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Update>("Update", 3, {kelto3d::rtSolid}),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::UpdateAll>("UpdateAll", 4, {kelto3d::rtSolid}),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Select>("Select", 5),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Unselect>("Unselect", 6),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::AddKeltoFile>("AddKeltoFile", 1, {kelto3d::rtSolid}).Names("KeltoFile, Representation"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::RemoveKeltoFile>("RemoveKeltoFile", 2).Names("KeltoFile"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::AddModel>("AddModel", 25).Names("Model"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::RemoveModel>("RemoveModel", 26).Names("Key"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Update>("Update", 3, {kelto3d::rtSolid}).Names("Object, Representation"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::UpdateAll>("UpdateAll", 4, {kelto3d::rtSolid}).Names("Representation"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Select>("Select", 5).Names("Object"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::Unselect>("Unselect", 6).Names("Object"),
     kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::OptionsDialog>("OptionsDialog", 9),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SaveSettingsToRegistry>("SaveSettingsToRegistry", 10),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::LoadSettingsFromRegistry>("LoadSettingsFromRegistry", 11),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SetViewDir>("SetViewDir", 12),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SaveSettingsToRegistry>("SaveSettingsToRegistry", 10).Names("Parent, Key"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::LoadSettingsFromRegistry>("LoadSettingsFromRegistry", 11).Names("Parent, Key"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SetViewDir>("SetViewDir", 12).Names("ViewX, ViewY, ViewZ, UpX, UpY, UpZ"),
     kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::FitViewToSelection>("FitViewToSelection", 14),
     kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::FitView>("FitView", 15),
     kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::CentreViewOnSelection>("CentreViewOnSelection", 16),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SetStandardViewDir>("SetStandardViewDir", 17),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::DrawToDC>("DrawToDC", 19),
-    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::CopyViewSettings>("CopyViewSettings", 27),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::SetStandardViewDir>("SetStandardViewDir", 17).Names("Direction"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::DrawToDC>("DrawToDC", 19)
+        .Names("hDC, Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes, Cache"),
+    kelto::com::Method<&kelto3d::IPipeline3DViewCtrl::CopyViewSettings>("CopyViewSettings", 27).Names("Source"),
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_MouseDragActions>("MouseDragActions", 28),
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_MouseClickActions>("MouseClickActions", 29),
     kelto::com::PropGet<&kelto3d::IPipeline3DViewCtrl::get_MouseDoubleClickActions>("MouseDoubleClickActions", 30),

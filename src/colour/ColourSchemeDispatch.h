@@ -11,9 +11,9 @@
 // inheriting table must name at least one row of its own).
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::IColourScheme,
-    kelto::com::Method<&kelto3d::IColourScheme::GetColour>("GetColour", kelto3d::kDispidColourSchemeGetColour));
+    kelto::com::Method<&kelto3d::IColourScheme::GetColour>("GetColour", kelto3d::kDispidColourSchemeGetColour).Names("pComp"));
 KELTO_DISPATCH_MAP(kelto3d::IGroupColScheme,
-    kelto::com::Method<&kelto3d::IGroupColScheme::GetColour>("GetColour", kelto3d::kDispidColourSchemeGetColour));
+    kelto::com::Method<&kelto3d::IGroupColScheme::GetColour>("GetColour", kelto3d::kDispidColourSchemeGetColour).Names("pComp"));
 KELTO_DISPATCH_MAP_INHERIT(kelto3d::IUserColScheme, kelto3d::IColourScheme,
-    kelto::com::Method<&kelto3d::IUserColScheme::SetConfig>("SetConfig", kelto3d::kDispidUserColSchemeSetConfig).NoRetval());
+    kelto::com::Method<&kelto3d::IUserColScheme::SetConfig>("SetConfig", kelto3d::kDispidUserColSchemeSetConfig).NoRetval().Names("ConfigXML, Errors"));
 // clang-format on

@@ -6,6 +6,7 @@
 #include "com/faces/ComModelNodes.h"
 #include "com/faces/ComPrimitiveKinds.h"
 #include "com/faces/ComPrimitives.h"
+#include "kelto3d/RendererPropPg.h"
 #include "module/ClassKeys.h"
 #include "options/ComOptions.h"
 #include "platform/com/ClassFactory.h"
@@ -16,6 +17,7 @@
 #include "view/ComActionTables.h"
 #include "view/PipeItems.h"
 #include "view/Pipeline3DViewCtrl.h"
+#include "view/settings/RendererPropPg.h"
 
 namespace kelto3d {
 
@@ -25,8 +27,7 @@ namespace {
 // comments give). Two families, as the classes were first registered:
 //   by code:   {kClsidX, "Kelto3D.X.1", "Kelto3D.X", "X Object", &Create<CComX>, "apartment"},
 //   by script: {kClsidX, "Vendor.X.1", "Vendor.X", "X Class", &Create<CComX>},
-// (threading model "apartment" against the default "Apartment"). A class that
-// is not built yet has a marked slot holding the line to put in its place.
+// (threading model "apartment" against the default "Apartment").
 // Three classes of the type library (Kelto3GeometryBuilder, Model, PipeFile)
 // are declared for scripts only and are never served.
 // clang-format off
@@ -51,8 +52,8 @@ constexpr kelto::com::ClassEntry kClassTable[] = {
     {kClsidSymbolicModelBuilder, "Kelto3D.SymbolicModelBuilder.1", "Kelto3D.SymbolicModelBuilder", "SymbolicModelBuilder Class", &kelto::com::CreateInstanceOf<CComSymbolicModelBuilder>},
     {kClsidPipeItems, "Oxbay3Support.PipeItems.1", "Oxbay3Support.PipeItems", "PipeItems Class", &kelto::com::CreateInstanceOf<CPipeItems>},
     {kClsidPipeline3DViewCtrl, "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl", "Pipeline3DViewCtrl Class", &kelto::com::CreateInstanceOf<CPipeline3DViewCtrl>, "Apartment", true, kViewControlKeys},
-    // 21: slot for the renderer's property page: no ProgID, no type library.
-    //   {kClsidRendererPropPg, nullptr, nullptr, "RendererPropPg Class", &kelto::com::CreateInstanceOf<CRendererPropPg>, "Apartment", false},
+    // The options page: no ProgID, not in the type library.
+    {kClsidRendererPropPg, nullptr, nullptr, "RendererPropPg Class", &kelto::com::CreateInstanceOf<CRendererPropPg>, "Apartment", false},
 };
 // clang-format on
 constexpr std::span<const kelto::com::ClassEntry> kClasses{kClassTable};

@@ -17,7 +17,14 @@ using Server = kelto::com::ModuleServer<kelto3d::ModuleLock, &kelto3d::ClassList
 
 // The module's process attach and detach: the runtime learns that the
 // module's classes are in memory however the module was loaded.
-[[gnu::constructor]] void OnLoad() { Server::Attach(); }
+// The type library is made then too, so that the type information any object
+// of the module hands out knows its library (GetContainingTypeLib), as it
+// would had the client loaded the library first.
+[[gnu::constructor]] void OnLoad() {
+  Server::Attach();
+  ITypeLib* lib = nullptr;
+  if (SUCCEEDED(kelto::com::TypeLibOf(kelto3d::TypeLibrary(), &lib))) lib->Release();
+}
 [[gnu::destructor]] void OnUnload() { Server::Detach(); }
 
 }  // namespace

@@ -8,9 +8,13 @@
 #include "kelto3d/Options.h"
 #include "kelto3d/PrimitiveType.h"
 #include "kelto3d/Tags.h"
+#include "kelto3d/View.h"
 #include "platform/com/Dispatch.h"
+#include "platform/com/Enumeration.h"
 #include "tags/ComTagEngine.h"
 #include "tags/ComTagSet.h"
+#include "view/ComActionTables.h"
+#include "view/ViewCtrlEvents.h"
 
 namespace kelto3d {
 
@@ -23,9 +27,8 @@ using kelto::com::EnumMember;
 using kelto::com::IidOf;
 using kelto::com::InterfaceDescription;
 
-// Interfaces come first, so that a class's reference to its default
-// interface is that interface's index. Each slot below is where a class not
-// built yet adds its line.
+// Interfaces come first, so that a class's reference to an interface is that
+// interface's index.
 constexpr InterfaceDescription kInterfaces[] = {
     Describe<IModelNode>(),
     Describe<IModelNodes>(),
@@ -45,35 +48,34 @@ constexpr InterfaceDescription kInterfaces[] = {
     Describe<IUserColScheme>(),
     Describe<ITagEngine>(),
     Describe<ITagSet>(),
-    // Slots: IDragActionTable, IPickActionTable, IWheelActionTable,
-    // IPipeItems, IPipeline3DViewCtrl.
+    Describe<IDragActionTable>(),
+    Describe<IPickActionTable>(),
+    Describe<IWheelActionTable>(),
+    Describe<IPipeItems>(),
+    Describe<IPipeline3DViewCtrl>(),
+    kViewCtrlEventsDescription,
 };
 
-// The values are those of the public headers and of the view's tables; a
-// header that defines one of these enumerations for C++ replaces its list
-// here with a reference to it.
-constexpr EnumMember kMouseKeys[] = {
-    {"mkLButton", 1}, {"mkRButton", 2},   {"mkShift", 4},     {"mkControl", 8},
-    {"mkMButton", 16}, {"mkXButton1", 32}, {"mkXButton2", 64},
-};
-constexpr EnumMember kDragAction[] = {
-    {"daNone", 0}, {"daZoom", 1}, {"daRotateUDLR", 2}, {"daRotateUDCA", 3}, {"daPan", 4},
-};
-constexpr EnumMember kPickAction[] = {
-    {"paNone", 0}, {"paCentre", 1}, {"paSelect", 2}, {"paToggleSelect", 3}, {"paPopupMenu", 4},
-};
-constexpr EnumMember kWheelAction[] = {{"waNone", 0}, {"waZoomInv", 1}};
-constexpr EnumMember kStandardViewDir[] = {
-    {"svdNorthTopLeft", 0},    {"svdNorthTopRight", 1}, {"svdNorthBottomLeft", 2},
-    {"svdNorthBottomRight", 3}, {"svdLookDown", 4},      {"svdLookUp", 5},
-    {"svdLookEast", 6},        {"svdLookWest", 7},      {"svdLookNorth", 8},
-    {"svdLookSouth", 9},
-};
-constexpr EnumMember kRepresentationType[] = {{"rtSolid", 0}, {"rtSymbolic", 1}};
-constexpr EnumMember kPrimitiveType[] = {
-    {"ptLine", ptLine},   {"ptCone", ptCone},     {"ptCurvedCone", ptCurvedCone},
-    {"ptSnout", ptSnout}, {"ptCircle", ptCircle},
-};
+// Every parameter a caller passes has its name in the tables (but the value
+// of a property put, which type information leaves unnamed).
+consteval bool EveryParameterIsNamed() {
+  for (const InterfaceDescription& i : kInterfaces)
+    for (const kelto::com::DispatchEntry& e : i.members) {
+      const bool put = e.kind == kelto::com::MemberKind::Put || e.kind == kelto::com::MemberKind::PutRef;
+      if (!e.paramNames && e.CallerArgs() > (put ? 1u : 0u)) return false;
+    }
+  return true;
+}
+static_assert(EveryParameterIsNamed(), "a dispatch table row needs .Names(...)");
+
+// The constants come from the lists the C++ enumerations are made of.
+constexpr EnumMember kMouseKeys[] = {KELTO3D_MOUSE_KEYS(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kDragAction[] = {KELTO3D_DRAG_ACTIONS(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kPickAction[] = {KELTO3D_PICK_ACTIONS(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kWheelAction[] = {KELTO3D_WHEEL_ACTIONS(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kStandardViewDir[] = {KELTO3D_STANDARD_VIEW_DIRS(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kRepresentationType[] = {KELTO3D_REPRESENTATION_TYPES(KELTO_ENUM_CONSTANT)};
+constexpr EnumMember kPrimitiveType[] = {KELTO3D_PRIMITIVE_TYPES(KELTO_ENUM_CONSTANT)};
 
 constexpr EnumDescription kEnums[] = {
     {"MouseKeys", kMouseKeys},
@@ -85,8 +87,8 @@ constexpr EnumDescription kEnums[] = {
     {"PrimitiveType", kPrimitiveType},
 };
 
-// The creatable classes and the interface each is used through, in the
-// class list's order.
+// The creatable classes and the interfaces each is used through, in the
+// class list's order. RendererPropPg, a property page, is not described.
 constexpr CoClassDescription kClasses[] = {
     {"GroupColScheme", kClsidGroupColScheme, IidOf<IGroupColScheme>()},
     {"UserColScheme", kClsidUserColScheme, IidOf<IUserColScheme>()},
@@ -100,11 +102,15 @@ constexpr CoClassDescription kClasses[] = {
     {"Circle", kClsidCircle, IidOf<ICircle>()},
     {"Primitives", kClsidPrimitives, IidOf<IPrimitives>()},
     {"ModelNodes", kClsidModelNodes, IidOf<IModelNodes>()},
-    // Slots: DragActionTable, PickActionTable, WheelActionTable.
+    {"DragActionTable", kClsidDragActionTable, IidOf<IDragActionTable>()},
+    {"PickActionTable", kClsidPickActionTable, IidOf<IPickActionTable>()},
+    {"WheelActionTable", kClsidWheelActionTable, IidOf<IWheelActionTable>()},
     {"Options", kClsidOptions, IidOf<IOptions>()},
     {"SolidModelBuilder", kClsidSolidModelBuilder, IidOf<ISolidModelBuilder>()},
     {"SymbolicModelBuilder", kClsidSymbolicModelBuilder, IidOf<ISymbolicModelBuilder>()},
-    // Slots: PipeItems, Pipeline3DViewCtrl (RendererPropPg is not described).
+    {"PipeItems", kClsidPipeItems, IidOf<IPipeItems>()},
+    {"Pipeline3DViewCtrl", kClsidPipeline3DViewCtrl, IidOf<IPipeline3DViewCtrl>(),
+     IidOf<_IPipeline3DViewCtrlEvents>()},
 };
 
 constexpr kelto::com::TypeLibDescription kLibrary{

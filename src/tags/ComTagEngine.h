@@ -13,8 +13,8 @@
 // One row per line reads like the interface definition; keep it that way.
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::ITagEngine,
-    kelto::com::Method<&kelto3d::ITagEngine::SetSpec>("SetSpec", kelto3d::kDispidTagEngineSetSpec).NoRetval(),
-    kelto::com::Method<&kelto3d::ITagEngine::GetTags>("GetTags", kelto3d::kDispidTagEngineGetTags));
+    kelto::com::Method<&kelto3d::ITagEngine::SetSpec>("SetSpec", kelto3d::kDispidTagEngineSetSpec).NoRetval().Names("ConfigXML, Errors"),
+    kelto::com::Method<&kelto3d::ITagEngine::GetTags>("GetTags", kelto3d::kDispidTagEngineGetTags).Names("Object"));
 KELTO_DISPATCH_MAP(kelto3d::ITagEngineLimits,
     kelto::com::PropGet<&kelto3d::ITagEngineLimits::get_WorkLimit>("WorkLimit", kelto3d::kDispidTagEngineLimitsWorkLimit),
     kelto::com::PropPut<&kelto3d::ITagEngineLimits::put_WorkLimit>("WorkLimit", kelto3d::kDispidTagEngineLimitsWorkLimit),

@@ -13,7 +13,7 @@
 // One row per line reads like the interface definition; keep it that way.
 // clang-format off
 KELTO_DISPATCH_MAP(kelto3d::ITagSet,
-    kelto::com::PropGet<&kelto3d::ITagSet::get_Item>("Item", kelto3d::kDispidTagSetItem),
+    kelto::com::PropGet<&kelto3d::ITagSet::get_Item>("Item", kelto3d::kDispidTagSetItem).Names("Index"),
     kelto::com::PropGet<&kelto3d::ITagSet::get_Count>("Count", kelto3d::kDispidTagSetCount),
     kelto::com::PropGet<&kelto3d::ITagSet::get__NewEnum>("_NewEnum", kelto3d::kDispidTagSetNewEnum));
 // clang-format on

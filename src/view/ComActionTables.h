@@ -13,15 +13,17 @@
 #include "view/ActionTables.h"
 #include "view/Display.h"
 
-#define KELTO_ACTION_TABLE_DISPATCH_MAP(I)                                                  \
-  KELTO_DISPATCH_MAP(                                                                       \
-      I, kelto::com::Method<&I::Add>("Add", kelto3d::kDispidActionTableAdd),                \
-      kelto::com::Method<&I::Remove>("Remove", kelto3d::kDispidActionTableRemove),          \
-      kelto::com::Method<&I::RemoveAll>("RemoveAll", kelto3d::kDispidActionTableRemoveAll), \
-      kelto::com::PropGet<&I::get_Item>("Item", kelto3d::kDispidActionTableItem),           \
-      kelto::com::PropPut<&I::put_Item>("Item", kelto3d::kDispidActionTableItem),           \
-      kelto::com::PropGet<&I::get_Count>("Count", kelto3d::kDispidActionTableCount),        \
+// clang-format off
+#define KELTO_ACTION_TABLE_DISPATCH_MAP(I)                                                                     \
+  KELTO_DISPATCH_MAP(I,                                                                                        \
+      kelto::com::Method<&I::Add>("Add", kelto3d::kDispidActionTableAdd).Names("Keys, Action"),                \
+      kelto::com::Method<&I::Remove>("Remove", kelto3d::kDispidActionTableRemove).Names("Keys"),               \
+      kelto::com::Method<&I::RemoveAll>("RemoveAll", kelto3d::kDispidActionTableRemoveAll),                    \
+      kelto::com::PropGet<&I::get_Item>("Item", kelto3d::kDispidActionTableItem).Names("Keys"),                \
+      kelto::com::PropPut<&I::put_Item>("Item", kelto3d::kDispidActionTableItem).Names("Keys, newVal"),        \
+      kelto::com::PropGet<&I::get_Count>("Count", kelto3d::kDispidActionTableCount),                           \
       kelto::com::Method<&I::Keys>("Keys", kelto3d::kDispidActionTableKeys))
+// clang-format on
 
 KELTO_ACTION_TABLE_DISPATCH_MAP(kelto3d::IDragActionTable);
 KELTO_ACTION_TABLE_DISPATCH_MAP(kelto3d::IPickActionTable);

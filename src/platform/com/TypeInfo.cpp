@@ -1,5 +1,6 @@
 #include "platform/com/TypeInfo.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,7 +34,8 @@ bool SameName(const char* ascii, std::u16string_view name) {
   return i == name.size();
 }
 
-// The caller's parameter names of a row: its own, or "arg1", "arg2"...
+// The caller's parameter names of a row: its own, or "arg1", "arg2"...; the
+// value of a property put (the right side of the assignment) has none.
 std::vector<std::string> ParamNames(const DispatchEntry& e) {
   std::vector<std::string> names;
   if (e.paramNames) {
@@ -48,8 +50,10 @@ std::vector<std::string> ParamNames(const DispatchEntry& e) {
       rest.remove_prefix(cut + 1);
     }
   }
-  for (std::size_t i = names.size(); i < e.CallerArgs(); ++i)
-    names.push_back("arg" + std::to_string(i + 1));
+  const bool put = e.kind == MemberKind::Put || e.kind == MemberKind::PutRef;
+  const std::size_t named = e.CallerArgs() - (put ? 1 : 0);
+  names.resize(std::min(names.size(), named));
+  for (std::size_t i = names.size(); i < named; ++i) names.push_back("arg" + std::to_string(i + 1));
   return names;
 }
 
@@ -105,11 +109,14 @@ class CTypeInfo : public Object<CTypeInfo, ITypeInfo> {
   HRESULT GetVarDesc(UINT index, VARDESC** ppVarDesc) override;
   HRESULT GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, UINT* pcNames) override;
   HRESULT GetRefTypeOfImplType(UINT index, HREFTYPE* pRefType) override;
+  // A class implements its default interface (0) and, when it has events,
+  // calls its default source interface (1).
   HRESULT GetImplTypeFlags(UINT index, INT* pImplTypeFlags) override {
     if (!pImplTypeFlags) return E_POINTER;
     *pImplTypeFlags = 0;
-    if (kind_ != TKIND_COCLASS || index != 0) return TYPE_E_ELEMENTNOTFOUND;
-    *pImplTypeFlags = 1;  // IMPLTYPEFLAG_FDEFAULT
+    if (index >= ImplTypeCount()) return TYPE_E_ELEMENTNOTFOUND;
+    *pImplTypeFlags = index == 0 ? IMPLTYPEFLAG_FDEFAULT
+                                 : IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE;
     return S_OK;
   }
   HRESULT GetIDsOfNames(LPOLESTR* rgszNames, UINT cNames, MEMBERID* pMemId) override;
@@ -148,14 +155,23 @@ class CTypeInfo : public Object<CTypeInfo, ITypeInfo> {
   void ReleaseVarDesc(VARDESC* pVarDesc) override { Forget(pVarDesc); }
 
  private:
+  UINT ImplTypeCount() const {
+    if (kind_ != TKIND_COCLASS) return 0;
+    return coclass_->sourceInterface == GUID_NULL ? 1 : 2;
+  }
   UINT FuncCount() const { return kind_ == TKIND_DISPATCH ? interface_->members.size() : 0; }
   UINT VarCount() const { return kind_ == TKIND_ENUM ? enum_->members.size() : 0; }
-  // The first row with dispid memid; null when none.
+  // The row that names member memid: its property get when it has one, as
+  // GetNames answers for a property; null when there is no such member.
   const DispatchEntry* Row(MEMBERID memid) const {
     if (kind_ != TKIND_DISPATCH) return nullptr;
-    for (const DispatchEntry& e : interface_->members)
-      if (e.dispid == memid) return &e;
-    return nullptr;
+    const DispatchEntry* found = nullptr;
+    for (const DispatchEntry& e : interface_->members) {
+      if (e.dispid != memid) continue;
+      if (e.kind == MemberKind::Get || e.kind == MemberKind::Method) return &e;
+      if (!found) found = &e;
+    }
+    return found;
   }
   HRESULT Keep(std::unique_ptr<DescBlock> block, const void* key) {
     std::lock_guard lock(mutex_);
@@ -323,7 +339,7 @@ HRESULT CTypeInfo::GetTypeAttr(TYPEATTR** ppTypeAttr) {
   attr->typekind = kind_;
   attr->cFuncs = static_cast<WORD>(FuncCount());
   attr->cVars = static_cast<WORD>(VarCount());
-  attr->cImplTypes = kind_ == TKIND_COCLASS ? 1 : 0;
+  attr->cImplTypes = static_cast<WORD>(ImplTypeCount());
   attr->cbAlignment = 8;
   attr->wMajorVerNum = major_;
   attr->wMinorVerNum = minor_;
@@ -332,7 +348,8 @@ HRESULT CTypeInfo::GetTypeAttr(TYPEATTR** ppTypeAttr) {
       // The dispatch view of a dual interface: IDispatch's seven slots.
       attr->cbSizeVft = 7 * sizeof(void*);
       attr->cbSizeInstance = sizeof(void*);
-      attr->wTypeFlags = TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE;
+      attr->wTypeFlags = interface_->dual ? TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE
+                                          : TYPEFLAG_FDISPATCHABLE;
       break;
     case TKIND_ENUM:
       attr->cbSizeInstance = sizeof(LONG);
@@ -441,14 +458,15 @@ HRESULT CTypeInfo::GetNames(MEMBERID memid, BSTR* rgBstrNames, UINT cMaxNames, U
 
 HRESULT CTypeInfo::GetRefTypeOfImplType(UINT index, HREFTYPE* pRefType) {
   if (!pRefType) return E_POINTER;
-  if (kind_ != TKIND_COCLASS || index != 0 || !lib_) return TYPE_E_ELEMENTNOTFOUND;
-  // A reference is the index of the default interface in the library.
+  if (index >= ImplTypeCount() || !lib_) return TYPE_E_ELEMENTNOTFOUND;
+  const IID& wanted = index == 0 ? coclass_->defaultInterface : coclass_->sourceInterface;
+  // A reference is the index of the interface in the library.
   for (UINT i = 0; i < lib_->GetTypeInfoCount(); ++i) {
     TYPEKIND kind{};
     lib_->GetTypeInfoType(i, &kind);
     ComPtr<ITypeInfo> info;
     if (kind != TKIND_DISPATCH || FAILED(lib_->GetTypeInfo(i, info.Put()))) continue;
-    if (static_cast<CTypeInfo*>(info.Get())->Guid() == coclass_->defaultInterface) {
+    if (static_cast<CTypeInfo*>(info.Get())->Guid() == wanted) {
       *pRefType = i;
       return S_OK;
     }

@@ -51,6 +51,9 @@ inline constexpr WORD TYPEFLAG_FCANCREATE = 0x2;
 inline constexpr WORD TYPEFLAG_FDUAL = 0x40;
 inline constexpr WORD TYPEFLAG_FDISPATCHABLE = 0x1000;
 
+inline constexpr INT IMPLTYPEFLAG_FDEFAULT = 0x1;
+inline constexpr INT IMPLTYPEFLAG_FSOURCE = 0x2;
+
 inline constexpr MEMBERID MEMBERID_NIL = -1;
 
 constexpr HRESULT TYPE_E_LIBNOTREGISTERED = static_cast<HRESULT>(0x8002801D);
@@ -192,6 +195,9 @@ struct InterfaceDescription {
   const char* name;
   IID iid;
   std::span<const DispatchEntry> members;
+  // False for an event interface: its members are called on the client's
+  // IDispatch only (a dispinterface), so it has no vtable of its own.
+  bool dual = true;
 };
 
 struct EnumMember {
@@ -203,11 +209,14 @@ struct EnumDescription {
   std::span<const EnumMember> members;
 };
 
-// A creatable class and the interface it is used through.
+// A creatable class, the interface it is used through and, for a class with
+// events, the interface it calls its clients' sinks through (GUID_NULL when
+// it has none).
 struct CoClassDescription {
   const char* name;
   CLSID clsid;
   IID defaultInterface;
+  IID sourceInterface = GUID_NULL;
 };
 
 struct TypeLibDescription {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "module/ClassKeys.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Registration.h"
+#include "platform/com/Strings.h"
 #include "platform/registry/Key.h"
 #include "platform/registry/Registry.h"
 #include "support/ModuleEntries.h"
@@ -29,7 +29,9 @@ const kelto::test::ModuleEntries& Module() {
   return entries;
 }
 
-enum class Family { Code, Script };
+// Registered by code ("X Object", "apartment"), by script ("X Class",
+// "Apartment"), or as a property page (its CLSID key only).
+enum class Family { Code, Script, Page };
 
 struct ClassRow {
   const char* clsid;
@@ -38,8 +40,7 @@ struct ClassRow {
   Family family;
 };
 
-// The module's classes in registration order. The slot is a class not
-// delivered yet; it becomes a row when its class does.
+// The module's classes in registration order.
 const ClassRow kClasses[] = {
     {"{49CBA647-5AC5-405C-B4A8-5A7BFC8255E9}", "GroupColScheme", "Kelto3D.GroupColScheme", Family::Code},
     {"{7CE2469F-2CCA-4B53-9203-6D65A993F6CF}", "UserColScheme", "Kelto3D.UserColScheme", Family::Code},
@@ -61,7 +62,7 @@ const ClassRow kClasses[] = {
     {"{CD06A39D-6A54-4AA3-A87A-159D8C818488}", "SymbolicModelBuilder", "Kelto3D.SymbolicModelBuilder", Family::Script},
     {"{375DB1C4-2F2D-4A5E-AFD4-93B8E44A89D6}", "PipeItems", "Oxbay3Support.PipeItems", Family::Script},
     {"{50F41F64-9919-44F3-B147-E9CB24C6EBD6}", "Pipeline3DViewCtrl", "Oxbay3Support.Pipeline3DViewCtrl", Family::Script},
-    // Slot: RendererPropPg 3BD88B05… (see AClassWithoutProgIdOrTypeLib).
+    {"{3BD88B05-A71A-410B-BB3C-6882EAD3204E}", "RendererPropPg", nullptr, Family::Page},
 };
 
 const char* kLibId = "{FD7041E5-BAD1-4944-B2AD-5DD89FEE6CEC}";
@@ -81,16 +82,20 @@ void AddProgIdKeys(const ClassRow& c, const std::string& description, std::set<s
 std::set<std::string> Expected(const std::string& modulePath) {
   std::set<std::string> out{"CLSID", "TypeLib"};
   for (const ClassRow& c : kClasses) {
-    const bool script = c.family == Family::Script;
-    const std::string description = std::string(c.name) + (script ? " Class" : " Object");
-    AddProgIdKeys(c, description, &out);
+    const bool code = c.family == Family::Code;
+    const std::string description = std::string(c.name) + (code ? " Object" : " Class");
     const std::string key = std::string("CLSID\\") + c.clsid;
     for (const std::string& line :
-         {key, key + " @ = " + description, key + "\\ProgID", key + "\\ProgID @ = " + c.progId + ".1",
-          key + "\\VersionIndependentProgID", key + "\\VersionIndependentProgID @ = " + c.progId,
-          key + "\\Programmable", key + "\\InprocServer32", key + "\\InprocServer32 @ = " + modulePath,
-          key + "\\InprocServer32 ThreadingModel = " + (script ? "Apartment" : "apartment"),
-          key + "\\TypeLib", key + "\\TypeLib @ = " + kLibId})
+         {key, key + " @ = " + description, key + "\\Programmable", key + "\\InprocServer32",
+          key + "\\InprocServer32 @ = " + modulePath,
+          key + "\\InprocServer32 ThreadingModel = " + (code ? "apartment" : "Apartment")})
+      out.insert(line);
+    if (c.family == Family::Page) continue;
+    AddProgIdKeys(c, description, &out);
+    for (const std::string& line :
+         {key + "\\ProgID", key + "\\ProgID @ = " + c.progId + ".1", key + "\\VersionIndependentProgID",
+          key + "\\VersionIndependentProgID @ = " + c.progId, key + "\\TypeLib",
+          key + "\\TypeLib @ = " + kLibId})
       out.insert(line);
   }
   // The view control's own keys (see ControlKeysAreWrittenAndRemoved).
@@ -149,13 +154,32 @@ TEST_F(ModuleRegistration, WritesExactlyTheTableAndRemovesAllButTheRoots) {
   EXPECT_EQ(Module().unregisterServer(), S_OK);
 }
 
+TEST_F(ModuleRegistration, EveryProgIdCreatesItsClass) {
+  ASSERT_EQ(Module().registerServer(), S_OK);
+  for (const ClassRow& c : kClasses) {
+    if (!c.progId) continue;
+    for (const std::string& progId : {std::string(c.progId), std::string(c.progId) + ".1"}) {
+      CLSID clsid{};
+      ASSERT_EQ(CLSIDFromProgID(kelto::com::Utf8ToUtf16(progId).c_str(), &clsid), S_OK) << progId;
+      EXPECT_EQ(clsid, kelto::com::ParseGuid(c.clsid).value()) << progId;
+      ComPtr<IDispatch> object;
+      EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IidOf<IDispatch>(), object.PutVoid()),
+                S_OK)
+          << progId;
+    }
+  }
+  ASSERT_EQ(Module().unregisterServer(), S_OK);
+}
+
 TEST_F(ModuleRegistration, ServesEveryListedClassAndNoScriptOnlyOne) {
   for (const ClassRow& c : kClasses) {
     ComPtr<IClassFactory> factory;
-    EXPECT_EQ(Module().getClassObject(kelto::com::ParseGuid(c.clsid).value(),
+    ASSERT_EQ(Module().getClassObject(kelto::com::ParseGuid(c.clsid).value(),
                                       IidOf<IClassFactory>(), factory.PutVoid()),
               S_OK)
         << c.name;
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(factory->CreateInstance(nullptr, IidOf<IUnknown>(), object.PutVoid()), S_OK) << c.name;
   }
   for (const char* scriptOnly :
        {"35AFCD71-9530-4611-A13F-684600FDEE9D", "8D2DA8F7-61E9-48BE-8DA9-57EEDB70CA49",
@@ -200,36 +224,6 @@ TEST_F(ModuleRegistration, ASystemRegistrationServesUsersAndAUsersShadowsIt) {
   // The user's unregistration removes the user's keys only.
   ASSERT_EQ(Module().unregisterServer(), S_OK);
   EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), ModulePath());
-}
-
-// The control's and the property page's registrations, written from the
-// module's own tables through the runtime before those classes exist.
-TEST_F(ModuleRegistration, ControlKeysAreWrittenAndRemoved) {
-  const std::string module = "/opt/kelto3d/lib/libkelto3d.so.0";
-  const GUID lib = kelto::com::ParseGuid(kLibId).value();
-  const kelto::com::ClassEntry entries[] = {
-      {kelto::com::MakeGuid("50F41F64-9919-44F3-B147-E9CB24C6EBD6"),
-       "Oxbay3Support.Pipeline3DViewCtrl.1", "Oxbay3Support.Pipeline3DViewCtrl",
-       "Pipeline3DViewCtrl Class", nullptr, "Apartment", true, kelto3d::kViewControlKeys},
-      {kelto::com::MakeGuid("3BD88B05-A71A-410B-BB3C-6882EAD3204E"), nullptr, nullptr,
-       "RendererPropPg Class", nullptr, "Apartment", false},
-  };
-  ASSERT_EQ(kelto::com::RegisterClassTable(entries, module, &lib), S_OK);
-  const std::string ctrl = "CLSID\\{50F41F64-9919-44F3-B147-E9CB24C6EBD6}";
-  const std::string page = "CLSID\\{3BD88B05-A71A-410B-BB3C-6882EAD3204E}";
-  const std::set<std::string> all = DumpRegistry(HKEY_CLASSES_ROOT);
-  for (const std::string& line :
-       {ctrl + "\\Control", ctrl + "\\Insertable", ctrl + "\\ToolboxBitmap32 @ = " + module + ", 106",
-        ctrl + "\\MiscStatus @ = 0", ctrl + "\\MiscStatus\\1 @ = 131473", ctrl + "\\Version @ = 1.0",
-        ctrl + "\\TypeLib @ = " + kLibId, std::string("Oxbay3Support.Pipeline3DViewCtrl\\CurVer @ = "
-                                                      "Oxbay3Support.Pipeline3DViewCtrl.1")})
-    EXPECT_TRUE(all.count(line)) << line;
-  EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT, page),
-            (std::set<std::string>{" @ = RendererPropPg Class", "Programmable", "InprocServer32",
-                                   "InprocServer32 @ = " + module,
-                                   "InprocServer32 ThreadingModel = Apartment"}));
-  ASSERT_EQ(kelto::com::UnregisterClassTable(entries, module, &lib), S_OK);
-  EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT), (std::set<std::string>{"CLSID"}));
 }
 
 TEST_F(ModuleRegistration, RegistrationStopsAtTheFirstFailingClass) {
