@@ -1,0 +1,49 @@
+// kelto3d-viewer: opens piping files in a 3D view.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+
+#include <cstdio>
+
+#include "MainWindow.h"
+#include "ModuleLoader.h"
+
+int main(int argc, char** argv) {
+  // The view is an X11 window inside ours: on a Wayland desktop the viewer
+  // runs through XWayland.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QStringLiteral("Kelto3D"));
+  QApplication::setApplicationName(QStringLiteral("kelto3d-viewer"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Kelto3D Viewer"));
+  QApplication::setApplicationVersion(QStringLiteral(KELTO_VIEWER_VERSION));
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Shows piping files (JSON, PCF) as 3D models."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption symbolic(QStringList{"s", "symbolic"},
+                                    QStringLiteral("Show the files as symbols (line art) instead of solids."));
+  parser.addOption(symbolic);
+  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Piping files to open."),
+                               QStringLiteral("[FILE...]"));
+  parser.process(app);
+
+  QString error;
+  if (!viewer::LoadModules(&error)) {
+    std::fprintf(stderr, "kelto3d-viewer: %s\n", qPrintable(error));
+    QMessageBox::critical(nullptr, QStringLiteral("Kelto3D Viewer"), error);
+    return 1;
+  }
+  MainWindow window;
+  window.show();
+  if (!window.viewWidget()->hasControl()) {
+    QMessageBox::critical(&window, QStringLiteral("Kelto3D Viewer"), window.viewWidget()->errorText());
+    return 1;
+  }
+  if (!parser.positionalArguments().isEmpty())
+    window.openFiles(parser.positionalArguments(),
+                     parser.isSet(symbolic) ? MainWindow::Representation::Symbolic
+                                            : MainWindow::Representation::Solid);
+  return app.exec();
+}
