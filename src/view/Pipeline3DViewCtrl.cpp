@@ -52,6 +52,8 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
   const CViewDirection start = *GetStandardViewDir(svdNorthTopLeft);
   m_renderer.SetViewDir(start.View, start.Up);
   m_root.SetAssociated(m_key, CModelNode::AssociatedPtr(new RootNodeData(*this)));
+  m_renderer.SetHiddenTest([this](const CModelNode* node) { return m_visibility.IsHidden(node); });
+  m_visibility.SetChangedCallback([this](CModelNode* node) { m_renderer.VisibilityChanged(node); });
   C3DDisplay& display = m_window->Display();
   display.SelectionChanged.connect(this, &CPipeline3DViewCtrl::OnSelectionChanged);
   display.FilesDropped.connect(this, &CPipeline3DViewCtrl::OnFilesDropped);
@@ -161,7 +163,7 @@ IFModelBuilder& CPipeline3DViewCtrl::BuilderFor(kelto3d::RepresentationType repr
 }
 
 void CPipeline3DViewCtrl::AutoFitView() {
-  if (m_autoFit && m_renderer.FitView(m_root.GetBoundBox())) FireViewChanged();
+  if (m_autoFit && m_renderer.FitView(m_visibility.VisibleBox(m_root))) FireViewChanged();
 }
 
 HRESULT CPipeline3DViewCtrl::AddKeltoFile(IKeltoFile* KeltoFile,
@@ -274,7 +276,7 @@ HRESULT CPipeline3DViewCtrl::FitViewToSelection() {
 }
 
 HRESULT CPipeline3DViewCtrl::FitView() {
-  return Guarded([&] { AfterCameraCall(m_renderer.FitView(m_root.GetBoundBox())); });
+  return Guarded([&] { AfterCameraCall(m_renderer.FitView(m_visibility.VisibleBox(m_root))); });
 }
 
 HRESULT CPipeline3DViewCtrl::CentreViewOnSelection() {

@@ -17,7 +17,8 @@ HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width,
     // The view on the screen is only read: no ViewChanged, no repaint.
     DrawViewToDC(m_outputCache, &m_root, m_renderer, dc,
                  {Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes,
-                  Cache != VARIANT_FALSE});
+                  Cache != VARIANT_FALSE},
+                 [this](const CModelNode* node) { return m_visibility.IsHidden(node); });
   });
 }
 
