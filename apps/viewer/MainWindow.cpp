@@ -157,10 +157,7 @@ void MainWindow::buildActions() {
   view->addAction(tr("&Mouse Bindings..."), this, &MainWindow::preferences);
 
   QMenu* select = menuBar()->addMenu(tr("&Selection"));
-  select->addAction(tr("&Clear Selection"), QKeySequence(tr("Esc")), this, [this] {
-    if (m_view->view()) m_view->view()->UnselectAll();
-    refreshSelection();
-  });
+  select->addAction(tr("&Clear Selection"), QKeySequence(tr("Esc")), this, &MainWindow::clearSelection);
   select->addAction(tr("&Hide Selection"), QKeySequence(tr("H")), this, [this] {
     for (const Object& o : m_selection) setObjectVisible(o.Get(), false);
   });

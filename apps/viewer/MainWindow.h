@@ -62,6 +62,9 @@ class MainWindow : public QMainWindow {
   QMessageBox* errorDialog() const { return m_errorBox; }
   QList<Object> selection() const { return m_selection; }
 
+  // Empties the selection in the view and the panels.
+  void clearSelection();
+
   // Visibility through the view's visibility interface.
   bool setObjectVisible(IUnknown* object, bool visible);
   void isolateSelection();

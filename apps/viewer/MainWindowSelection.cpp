@@ -41,6 +41,11 @@ void MainWindow::refreshSelection() {
   updateStatus();
 }
 
+void MainWindow::clearSelection() {
+  if (m_view->view()) m_view->view()->UnselectAll();
+  refreshSelection();
+}
+
 void MainWindow::onViewSelectionChanged() {
   // One event per change: the collection is read once the burst is over.
   QTimer::singleShot(0, this, &MainWindow::refreshSelection);

@@ -19,8 +19,10 @@ bool LoadModules(QString* error) {
   QStringList dirs;
   if (const QByteArray env = qgetenv("KELTO_MODULE_DIR"); !env.isEmpty())
     dirs << QString::fromLocal8Bit(env);
-  const QString here = QCoreApplication::applicationDirPath();
-  dirs << QDir(here).filePath(QStringLiteral(KELTO_VIEWER_BIN_TO_LIB)) << QDir(here).filePath(QStringLiteral("../lib"));
+  if (QCoreApplication::instance()) {
+    const QDir here(QCoreApplication::applicationDirPath());
+    dirs << here.filePath(QStringLiteral(KELTO_VIEWER_BIN_TO_LIB)) << here.filePath(QStringLiteral("../lib"));
+  }
   dirs << QString();  // the loader's own search path
   QStringList tried;
   for (const char* module : {"libkelto3d.so", "libkelto.so"}) {
