@@ -1,6 +1,7 @@
 // Opening, reloading and closing files; recent files.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -61,6 +62,8 @@ int MainWindow::openFiles(const QStringList& paths, Representation representatio
 }
 
 bool MainWindow::loadOne(const QString& path, Representation representation) {
+  QElapsedTimer timer;
+  timer.start();
   const Object file = viewer::Create("Kelto.File");
   if (!file) {
     reportLoadFailure(path, tr("The piping-data module (Kelto.File) is not available."));
@@ -82,6 +85,7 @@ bool MainWindow::loadOne(const QString& path, Representation representation) {
   m_tree->addFile(path, tr(RepName(representation)), file.Get());
   m_watcher.addPath(path);
   addRecent(path);
+  statusBar()->showMessage(tr("Opened %1 in %2 s").arg(QFileInfo(path).fileName()).arg(timer.elapsed() / 1000.0, 0, 'f', 1));
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -41,9 +42,12 @@ int main(int argc, char** argv) {
     QMessageBox::critical(&window, QStringLiteral("Kelto3D Viewer"), window.viewWidget()->errorText());
     return 1;
   }
-  if (!parser.positionalArguments().isEmpty())
-    window.openFiles(parser.positionalArguments(),
-                     parser.isSet(symbolic) ? MainWindow::Representation::Symbolic
-                                            : MainWindow::Representation::Solid);
+  // Once the window is on the screen, so a big plant opens behind its
+  // progress dialog rather than before any window shows.
+  const QStringList files = parser.positionalArguments();
+  const auto representation = parser.isSet(symbolic) ? MainWindow::Representation::Symbolic
+                                                     : MainWindow::Representation::Solid;
+  if (!files.isEmpty())
+    QTimer::singleShot(50, &window, [&window, files, representation] { window.openFiles(files, representation); });
   return app.exec();
 }
