@@ -3,6 +3,12 @@
 // xdotool, the panels and the tree read back.
 #include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QUrl>
 #include <QDockWidget>
 #include <QFile>
 #include <QMenu>
@@ -208,6 +214,56 @@ TEST_F(ViewerWindow, ABrokenFileIsReportedAndWhatWasOpenStays) {
   EXPECT_EQ(window_->openFilePaths().size(), 1);
   EXPECT_EQ(window_->modelTree()->topLevelItemCount(), 1);
   EXPECT_TRUE(SelectInView());
+}
+
+TEST_F(ViewerWindow, FilesDroppedOnTheViewOpen) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(Example("drain-spool.json")),
+                QUrl::fromLocalFile(Example("steam-header.json"))});
+  // What Qt delivers for a drop from a file manager: enter, then drop.
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window_->viewWidget(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window_->viewWidget(), &drop);
+  // The control reports the drop back (DropFile, one per file).
+  ASSERT_TRUE(WaitFor([&] { return window_->openFilePaths().size() == 2; }));
+  EXPECT_EQ(window_->modelTree()->componentCount(), 7 + 58);
+  EXPECT_FALSE(ShownPlant().isNull());
+}
+
+TEST_F(ViewerWindow, AFileChangedOnDiskIsReloaded) {
+  const kelto::test::TempDir dir;
+  const QString path = QString::fromStdString((dir.path() / "spool.json").string());
+  QFile source(Example("drain-spool.json"));
+  ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+  QJsonObject plant = QJsonDocument::fromJson(source.readAll()).object();
+  const auto write = [&](const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+  };
+  write(QJsonDocument(plant).toJson());
+  ASSERT_EQ(window_->openFiles({path}), 1);
+  const auto componentsShown = [&] { return window_->modelTree()->componentCount(); };
+  ASSERT_EQ(componentsShown(), 7);
+
+  // The last component taken out: the model follows.
+  QJsonArray pipelines = plant[QStringLiteral("pipelines")].toArray();
+  QJsonObject first = pipelines[0].toObject();
+  QJsonArray components = first[QStringLiteral("components")].toArray();
+  components.removeLast();
+  first[QStringLiteral("components")] = components;
+  pipelines[0] = first;
+  plant[QStringLiteral("pipelines")] = pipelines;
+  write(QJsonDocument(plant).toJson());
+  EXPECT_TRUE(WaitFor([&] { return componentsShown() == 6; }));
+
+  // Broken on disk: reported, and the last good model stays.
+  write("{\"format\": \"kelto-piping\", ");
+  EXPECT_TRUE(WaitFor([&] { return window_->errorDialog() && window_->errorDialog()->isVisible(); }));
+  EXPECT_EQ(componentsShown(), 6);
+  EXPECT_EQ(window_->openFilePaths(), QStringList{path});
 }
 
 TEST_F(ViewerWindow, SettingsSurviveARestart) {
