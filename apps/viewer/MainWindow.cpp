@@ -106,6 +106,7 @@ void MainWindow::buildDocks() {
   connect(m_tree, &ModelTreePanel::selectionPicked, this, &MainWindow::onTreeSelection);
   connect(m_tree, &ModelTreePanel::visibilityToggled, this,
           [this](Object object, bool visible) { setObjectVisible(object.Get(), visible); });
+  connect(m_tree, &ModelTreePanel::typeToggled, this, &MainWindow::setObjectsVisible);
 }
 
 void MainWindow::buildActions() {
@@ -159,7 +160,8 @@ void MainWindow::buildActions() {
   QMenu* select = menuBar()->addMenu(tr("&Selection"));
   select->addAction(tr("&Clear Selection"), QKeySequence(tr("Esc")), this, &MainWindow::clearSelection);
   select->addAction(tr("&Hide Selection"), QKeySequence(tr("H")), this, [this] {
-    for (const Object& o : m_selection) setObjectVisible(o.Get(), false);
+    setObjectsVisible(m_selection, false);
+    for (const Object& o : m_selection) m_tree->setChecked(o.Get(), false);
   });
   QAction* isolate = select->addAction(tr("&Isolate Selection"), QKeySequence(tr("I")), this,
                                        &MainWindow::isolateSelection);

@@ -67,6 +67,7 @@ class MainWindow : public QMainWindow {
 
   // Visibility through the view's visibility interface.
   bool setObjectVisible(IUnknown* object, bool visible);
+  void setObjectsVisible(const QList<Object>& objects, bool visible);
   void isolateSelection();
   void showAll();
 

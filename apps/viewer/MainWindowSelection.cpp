@@ -126,13 +126,22 @@ bool MainWindow::setObjectVisible(IUnknown* object, bool visible) {
   return hr == S_OK;
 }
 
+void MainWindow::setObjectsVisible(const QList<Object>& objects, bool visible) {
+  const auto visibility = Object(m_view->control()).As<kelto3d::IPipeline3DViewVisibility>();
+  if (!visibility) return;
+  std::vector<IUnknown*> raw;
+  for (const Object& o : objects) raw.push_back(o.Get());
+  visibility->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), visible ? VARIANT_TRUE : VARIANT_FALSE);
+  updateStatus();
+}
+
 void MainWindow::isolateSelection() {
   const auto visibility = Object(m_view->control()).As<kelto3d::IPipeline3DViewVisibility>();
   if (!visibility || m_selection.isEmpty()) return;
   visibility->IsolateSelection();
   // The tree shows what is drawn: every row ticked as the view says.
   m_tree->setAllChecked(true);
-  for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+  for (int i = 0; i < m_tree->fileCount(); ++i) {
     QList<QTreeWidgetItem*> rows{m_tree->topLevelItem(i)};
     while (!rows.isEmpty()) {
       QTreeWidgetItem* row = rows.takeLast();

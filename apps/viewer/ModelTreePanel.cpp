@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kObjectRole = Qt::UserRole;
 constexpr int kListedRole = Qt::UserRole + 1;  // a pipeline whose components are listed
-enum Kind { File, Pipeline, Component };
+enum Kind { File, Pipeline, Component, Types, Type };
 constexpr int kKindRole = Qt::UserRole + 2;
 constexpr int kCountRole = Qt::UserRole + 3;  // a pipeline's number of components
 
@@ -25,7 +25,12 @@ ModelTreePanel::ModelTreePanel(QWidget* parent) : QTreeWidget(parent) {
   header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setUniformRowHeights(true);
-  connect(this, &QTreeWidget::itemExpanded, this, &ModelTreePanel::listComponents);
+  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+    if (item == m_typesRow)
+      listTypes();
+    else
+      listComponents(item);
+  });
   connect(this, &QTreeWidget::itemChanged, this, &ModelTreePanel::onItemChanged);
   connect(this, &QTreeWidget::itemSelectionChanged, this, &ModelTreePanel::onSelectionChanged);
 }
@@ -51,8 +56,9 @@ void ModelTreePanel::addFile(const QString& path, const QString& representation,
   top->setCheckState(0, Qt::Checked);
   top->setData(0, kObjectRole, QVariant::fromValue(reinterpret_cast<quintptr>(id.Get())));
   top->setData(0, kKindRole, File);
-  addTopLevelItem(top);
+  insertTopLevelItem(fileCount(), top);
   m_rows.insert(id.Get(), Row{id, top});
+  forgetTypes();
   const Object pipelines = GetObject(file, "Pipelines");
   const int n = CountOf(pipelines.Get());
   for (int i = 0; i < n; ++i) {
@@ -84,12 +90,60 @@ void ModelTreePanel::removeFile(IUnknown* file) {
     m_components -= item->child(i)->data(0, kCountRole).toInt();
   forget(item);
   delete item;
+  forgetTypes();
 }
 
 void ModelTreePanel::clearFiles() {
   m_rows.clear();
+  m_types.clear();
   m_components = 0;
+  m_typesRow = nullptr;
   clear();
+}
+
+void ModelTreePanel::forgetTypes() {
+  m_types.clear();
+  if (!m_typesRow) {
+    m_typesRow = new QTreeWidgetItem(this, {tr("Component types")});
+    m_typesRow->setData(0, kKindRole, Types);
+  }
+  qDeleteAll(m_typesRow->takeChildren());
+  m_typesRow->setData(0, kListedRole, false);
+  m_typesRow->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  m_typesRow->setExpanded(false);
+}
+
+void ModelTreePanel::listTypes() {
+  if (!m_typesRow || m_typesRow->data(0, kListedRole).toBool()) return;
+  const QSignalBlocker blocker(this);
+  m_typesRow->setData(0, kListedRole, true);
+  for (int f = 0; f < fileCount(); ++f) {
+    QTreeWidgetItem* file = topLevelItem(f);
+    for (int p = 0; p < file->childCount(); ++p) {
+      const Object components = GetObject(objectOf(file->child(p)), "Components");
+      const int n = CountOf(components.Get());
+      for (int i = 0; i < n; ++i) {
+        const Object component = GetObject(components.Get(), "Item", {i});
+        const QString type = GetText(GetObject(component.Get(), "Details").Get(), "TypeName");
+        m_types[type.isEmpty() ? tr("(no type)") : type].append(component);
+      }
+    }
+  }
+  QStringList names = m_types.keys();
+  names.sort();
+  for (const QString& name : names) {
+    auto* row = new QTreeWidgetItem(m_typesRow, {name, tr("%n component(s)", "", static_cast<int>(m_types[name].size()))});
+    row->setFlags(row->flags() | Qt::ItemIsUserCheckable);
+    row->setCheckState(0, Qt::Checked);
+    row->setData(0, kKindRole, Type);
+  }
+}
+
+QTreeWidgetItem* ModelTreePanel::typeRow(const QString& type) {
+  listTypes();
+  for (int i = 0; m_typesRow && i < m_typesRow->childCount(); ++i)
+    if (m_typesRow->child(i)->text(0) == type) return m_typesRow->child(i);
+  return nullptr;
 }
 
 void ModelTreePanel::listComponents(QTreeWidgetItem* item) {
@@ -144,6 +198,8 @@ void ModelTreePanel::showSelection(const QList<Object>& objects) {
 void ModelTreePanel::setAllChecked(bool checked) {
   const QSignalBlocker blocker(this);
   for (const Row& row : m_rows) row.Item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+  for (int i = 0; m_typesRow && i < m_typesRow->childCount(); ++i)
+    m_typesRow->child(i)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
 }
 
 void ModelTreePanel::setChecked(IUnknown* object, bool checked) {
@@ -154,6 +210,10 @@ void ModelTreePanel::setChecked(IUnknown* object, bool checked) {
 void ModelTreePanel::onItemChanged(QTreeWidgetItem* item, int column) {
   if (column != 0 || !item) return;
   const bool visible = item->checkState(0) == Qt::Checked;
+  if (item->data(0, kKindRole).toInt() == Type) {
+    Q_EMIT typeToggled(m_types.value(item->text(0)), visible);
+    return;
+  }
   {
     // The rows below follow their parent's box, as the view does.
     const QSignalBlocker blocker(this);
@@ -172,6 +232,7 @@ void ModelTreePanel::onItemChanged(QTreeWidgetItem* item, int column) {
 void ModelTreePanel::onSelectionChanged() {
   if (m_quiet) return;
   QList<Object> objects;
-  for (QTreeWidgetItem* item : selectedItems()) objects.append(Object(objectOf(item)));
+  for (QTreeWidgetItem* item : selectedItems())
+    if (IUnknown* object = objectOf(item)) objects.append(Object(object));
   Q_EMIT selectionPicked(objects);
 }

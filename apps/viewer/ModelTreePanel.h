@@ -3,6 +3,8 @@
 // first opened (or one of them is selected), so a plant of a hundred
 // thousand components opens at once. Every row has a check box: unticking it
 // hides that file, pipeline or component in the view; ticking shows it again.
+// A last row, "Component types", lists the types of every open file (when
+// opened): unticking a type hides all its components.
 #pragma once
 
 #include <QHash>
@@ -37,17 +39,24 @@ class ModelTreePanel : public QTreeWidget {
   void setChecked(IUnknown* object, bool checked);
   // The number of components listed in the files (counted on load).
   int componentCount() const { return m_components; }
+  int fileCount() const { return topLevelItemCount() - (m_typesRow ? 1 : 0); }
+  // The row of a component type (listing the types first); null if none.
+  QTreeWidgetItem* typeRow(const QString& type);
 
  Q_SIGNALS:
   // The user selected rows (component, pipeline or file objects).
   void selectionPicked(const QList<Object>& objects);
   // The user ticked or unticked a row.
   void visibilityToggled(Object object, bool visible);
+  // The user ticked or unticked a component type: its components.
+  void typeToggled(const QList<Object>& components, bool visible);
 
  private:
   QTreeWidgetItem* addRow(QTreeWidgetItem* parent, const QString& name, const QString& type,
                           IUnknown* object);
   void listComponents(QTreeWidgetItem* pipelineItem);
+  void listTypes();
+  void forgetTypes();
   void forget(QTreeWidgetItem* item);
   void onItemChanged(QTreeWidgetItem* item, int column);
   void onSelectionChanged();
@@ -58,5 +67,7 @@ class ModelTreePanel : public QTreeWidget {
   };
   QHash<IUnknown*, Row> m_rows;  // by identity
   int m_components = 0;
+  QTreeWidgetItem* m_typesRow = nullptr;
+  QHash<QString, QList<Object>> m_types;
   bool m_quiet = false;
 };

@@ -139,6 +139,9 @@ struct IPipeline3DViewVisibility : IUnknown {
   // Hides or shows the object's node (and so its subtree). S_FALSE when the
   // object is not in the view.
   virtual HRESULT SetVisible(IUnknown* Object, VARIANT_BOOL Visible) = 0;
+  // SetVisible for Count objects at once (a component type, a selection):
+  // the view redraws once. Objects not in the view are passed over.
+  virtual HRESULT SetVisibleMany(LONG Count, IUnknown* const* Objects, VARIANT_BOOL Visible) = 0;
   // VARIANT_FALSE when the node or one of its ancestors is hidden; S_FALSE
   // (and VARIANT_FALSE) when the object is not in the view.
   virtual HRESULT GetVisible(IUnknown* Object, VARIANT_BOOL* pVal) = 0;

@@ -198,8 +198,9 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   using HiddenTest = std::function<bool(const CModelNode*)>;
   void SetHiddenTest(HiddenTest test) { m_hidden = std::move(test); }
   bool IsHidden(const CModelNode* node) const { return m_hidden && m_hidden(node); }
-  // The test's answer for the node has changed.
-  void VisibilityChanged(CModelNode* node);
+  // The test's answer for these nodes has changed (each list concerned is
+  // compiled once).
+  void VisibilityChanged(const std::vector<CModelNode*>& nodes);
 
   // Inspection, for the view control and tests.
   CModelNode* GetRoot() const { return m_root; }

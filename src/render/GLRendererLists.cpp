@@ -520,10 +520,12 @@ void CGLRenderer::Select(CModelNode* node) {
   }
 }
 
-void CGLRenderer::VisibilityChanged(CModelNode* node) {
+void CGLRenderer::VisibilityChanged(const std::vector<CModelNode*>& nodes) {
+  BatchScope batch(*this);
   // A node with a list of its own is skipped where a frame reaches it; a
   // leaf is part of its parent's list.
-  if (const NodeData* data = GetNodeData(node); data && DrawnInParent(node)) RequestCompile(*data);
+  for (CModelNode* node : nodes)
+    if (const NodeData* data = GetNodeData(node); data && DrawnInParent(node)) RequestCompile(*data);
 }
 
 void CGLRenderer::MarkInherited(CModelNode* node) {

@@ -53,7 +53,8 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
   m_renderer.SetViewDir(start.View, start.Up);
   m_root.SetAssociated(m_key, CModelNode::AssociatedPtr(new RootNodeData(*this)));
   m_renderer.SetHiddenTest([this](const CModelNode* node) { return m_visibility.IsHidden(node); });
-  m_visibility.SetChangedCallback([this](CModelNode* node) { m_renderer.VisibilityChanged(node); });
+  m_visibility.SetChangedCallback(
+      [this](const std::vector<CModelNode*>& nodes) { m_renderer.VisibilityChanged(nodes); });
   C3DDisplay& display = m_window->Display();
   display.SelectionChanged.connect(this, &CPipeline3DViewCtrl::OnSelectionChanged);
   display.FilesDropped.connect(this, &CPipeline3DViewCtrl::OnFilesDropped);

@@ -159,6 +159,7 @@ class CPipeline3DViewCtrl
 
   // IPipeline3DViewVisibility (Pipeline3DViewCtrlVisibility.cpp)
   HRESULT SetVisible(IUnknown* Object, VARIANT_BOOL Visible) override;
+  HRESULT SetVisibleMany(LONG Count, IUnknown* const* Objects, VARIANT_BOOL Visible) override;
   HRESULT GetVisible(IUnknown* Object, VARIANT_BOOL* pVal) override;
   HRESULT ShowAll() override;
   HRESULT IsolateSelection() override;

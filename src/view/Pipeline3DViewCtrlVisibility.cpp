@@ -17,6 +17,17 @@ HRESULT CPipeline3DViewCtrl::SetVisible(IUnknown* Object, VARIANT_BOOL Visible) 
   });
 }
 
+HRESULT CPipeline3DViewCtrl::SetVisibleMany(LONG Count, IUnknown* const* Objects,
+                                            VARIANT_BOOL Visible) {
+  if (Count < 0 || (Count > 0 && !Objects)) return E_INVALIDARG;
+  return Guarded([&] {
+    std::vector<CModelNode*> nodes;
+    for (LONG i = 0; i < Count; ++i)
+      if (CModelNode* node = FindNode(Objects[i]); node && node != &m_root) nodes.push_back(node);
+    if (m_visibility.SetHidden(nodes, Visible == VARIANT_FALSE) > 0) m_window->Redraw(kRedraw);
+  });
+}
+
 HRESULT CPipeline3DViewCtrl::GetVisible(IUnknown* Object, VARIANT_BOOL* pVal) {
   if (!pVal) return E_POINTER;
   *pVal = VARIANT_FALSE;

@@ -43,20 +43,31 @@ bool CViewVisibility::IsShown(const CModelNode* node) const {
   return true;
 }
 
-bool CViewVisibility::SetHidden(CModelNode* node, bool hidden) {
+bool CViewVisibility::Change(CModelNode* node, bool hidden) {
   if (!node || IsHidden(node) == hidden) return false;
   if (hidden)
     node->SetAssociated(m_key, CModelNode::AssociatedPtr(new Mark(*this, *node)));
   else
     node->ClearAssociated(m_key);
-  if (m_changed) m_changed(node);
   return true;
+}
+
+bool CViewVisibility::SetHidden(CModelNode* node, bool hidden) {
+  return SetHidden(std::vector<CModelNode*>{node}, hidden) == 1;
+}
+
+std::size_t CViewVisibility::SetHidden(const std::vector<CModelNode*>& nodes, bool hidden) {
+  std::vector<CModelNode*> changed;
+  for (CModelNode* node : nodes)
+    if (Change(node, hidden)) changed.push_back(node);
+  if (!changed.empty() && m_changed) m_changed(changed);
+  return changed.size();
 }
 
 void CViewVisibility::ShowAll() {
   std::vector<CModelNode*> nodes;
   for (Mark* mark : m_marks) nodes.push_back(&mark->Node());
-  for (CModelNode* node : nodes) SetHidden(node, false);
+  SetHidden(nodes, false);
 }
 
 void CViewVisibility::Isolate(CModelNode& root, const std::set<const CModelNode*>& keep) {
@@ -67,6 +78,7 @@ void CViewVisibility::Isolate(CModelNode& root, const std::set<const CModelNode*
     }
   ShowAll();
   // Walk down the kept paths; every child off them is hidden whole.
+  std::vector<CModelNode*> hide;
   std::vector<CModelNode*> todo{&root};
   while (!todo.empty()) {
     CModelNode* node = todo.back();
@@ -76,9 +88,10 @@ void CViewVisibility::Isolate(CModelNode& root, const std::set<const CModelNode*
       if (above.count(child.get()))
         todo.push_back(child.get());
       else
-        SetHidden(child.get(), true);
+        hide.push_back(child.get());
     }
   }
+  SetHidden(hide, true);
 }
 
 CBoundBox CViewVisibility::VisibleBox(const CModelNode& root) const {

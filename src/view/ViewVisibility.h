@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <set>
+#include <vector>
 
 #include "core/AssociationKey.h"
 #include "core/BoundBox.h"
@@ -17,8 +18,8 @@
 
 class CViewVisibility {
  public:
-  // Called for each node whose mark came or went.
-  using ChangedCallback = std::function<void(CModelNode*)>;
+  // Called with the nodes whose marks came or went, once per operation.
+  using ChangedCallback = std::function<void(const std::vector<CModelNode*>&)>;
 
   CViewVisibility();
   // Clears the marks that are still on nodes.
@@ -34,6 +35,8 @@ class CViewVisibility {
   bool IsShown(const CModelNode* node) const;
   // Marks or unmarks the node; false when nothing changed.
   bool SetHidden(CModelNode* node, bool hidden);
+  // The same for several nodes at once; how many changed.
+  std::size_t SetHidden(const std::vector<CModelNode*>& nodes, bool hidden);
   // Unmarks every node.
   void ShowAll();
   // Marks every node below root that is not one of keep, above one, or
@@ -48,6 +51,7 @@ class CViewVisibility {
 
  private:
   class Mark;
+  bool Change(CModelNode* node, bool hidden);
   // Marks under the key of this object, for the hook to unregister.
   std::set<Mark*> m_marks;
   AssociationKey m_key;

@@ -137,6 +137,34 @@ TEST_F(ViewVisibility, IsolateKeepsTheSelectionAndWhatLeadsToIt) {
   EXPECT_FALSE(Visible(pipeline_[1].Get()));
 }
 
+TEST_F(ViewVisibility, AComponentTypeHidesAndShowsInOneCall) {
+  // Every pipe of the plant, as the viewer's "Component types" rows gather them.
+  std::vector<ComPtr<IUnknown>> pipes;
+  for (const auto& pipeline : pipeline_) {
+    const ComPtr<IUnknown> components = viewer::GetObject(pipeline.Get(), "Components");
+    const int n = viewer::Get(components.Get(), "Count").toInt();
+    for (int i = 0; i < n; ++i) {
+      ComPtr<IUnknown> c = viewer::GetObject(components.Get(), "Item", {i});
+      if (viewer::GetText(viewer::GetObject(c.Get(), "Details").Get(), "TypeName") == "Pipe")
+        pipes.push_back(c);
+    }
+  }
+  ASSERT_GT(pipes.size(), 10u);
+  std::vector<IUnknown*> raw;
+  for (const auto& p : pipes) raw.push_back(p.Get());
+  const ComPtr<IUnknown> stranger = viewer::Create("Kelto.File");
+  raw.push_back(stranger.Get());  // passed over
+  const QImage all = Picture();
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Hidden(), static_cast<LONG>(pipes.size()));
+  EXPECT_FALSE(Visible(pipes.front().Get()));
+  EXPECT_TRUE(Visible(pipeline_[0].Get())) << "the pipelines themselves stay shown";
+  EXPECT_LT(PlantPixels(Picture()), PlantPixels(all) / 2) << "pipe is most of a plant";
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_TRUE), S_OK);
+  EXPECT_EQ(Hidden(), 0);
+  EXPECT_EQ(Picture(), all);
+}
+
 TEST_F(ViewVisibility, FitsTakeOnlyWhatIsShown) {
   visibility_->SetVisible(pipeline_[1].Get(), VARIANT_FALSE);
   const QImage before = Picture();
@@ -156,7 +184,10 @@ TEST_F(ViewVisibility, ObjectsOutsideTheViewAndBadArguments) {
                         Case{"set, null", visibility_->SetVisible(nullptr, VARIANT_FALSE), S_FALSE},
                         Case{"get, not in view", visibility_->GetVisible(stranger.Get(), &v), S_FALSE},
                         Case{"get, null out", visibility_->GetVisible(file_.Get(), nullptr), E_POINTER},
-                        Case{"count, null out", visibility_->GetHiddenCount(nullptr), E_POINTER}})
+                        Case{"count, null out", visibility_->GetHiddenCount(nullptr), E_POINTER},
+                        Case{"many, negative", visibility_->SetVisibleMany(-1, nullptr, VARIANT_FALSE), E_INVALIDARG},
+                        Case{"many, null array", visibility_->SetVisibleMany(2, nullptr, VARIANT_FALSE), E_INVALIDARG},
+                        Case{"many, none", visibility_->SetVisibleMany(0, nullptr, VARIANT_FALSE), S_OK}})
     EXPECT_EQ(c.Got, c.Want) << c.What;
   EXPECT_EQ(Hidden(), 0);
   // A removed file takes its marks along.
