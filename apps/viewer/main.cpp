@@ -9,25 +9,51 @@
 #include "MainWindow.h"
 #include "ModuleLoader.h"
 
+namespace {
+
+// The options, for the application and for --help alone.
+struct Options {
+  QCommandLineParser Parser;
+  QCommandLineOption Symbolic{QStringList{"s", "symbolic"},
+                              QStringLiteral("Show the files as symbols (line art) instead of solids.")};
+  Options() {
+    Parser.setApplicationDescription(QStringLiteral("Shows piping files (JSON, PCF) as 3D models."));
+    Parser.addHelpOption();
+    Parser.addVersionOption();
+    Parser.addOption(Symbolic);
+    Parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Piping files to open."),
+                                 QStringLiteral("[FILE...]"));
+  }
+};
+
+void Name(QCoreApplication&) {
+  QCoreApplication::setOrganizationName(QStringLiteral("Kelto3D"));
+  QCoreApplication::setApplicationName(QStringLiteral("kelto3d-viewer"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KELTO_VIEWER_VERSION));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // --help and --version answer without a display.
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray a(argv[i]);
+    if (a == "-h" || a == "--help" || a == "--help-all" || a == "-v" || a == "--version") {
+      QCoreApplication app(argc, argv);
+      Name(app);
+      Options options;
+      options.Parser.process(app);  // prints and exits
+    }
+  }
   // The view is an X11 window inside ours: on a Wayland desktop the viewer
   // runs through XWayland.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
   QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Kelto3D"));
-  QApplication::setApplicationName(QStringLiteral("kelto3d-viewer"));
+  Name(app);
   QApplication::setApplicationDisplayName(QStringLiteral("Kelto3D Viewer"));
-  QApplication::setApplicationVersion(QStringLiteral(KELTO_VIEWER_VERSION));
-
-  QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Shows piping files (JSON, PCF) as 3D models."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption symbolic(QStringList{"s", "symbolic"},
-                                    QStringLiteral("Show the files as symbols (line art) instead of solids."));
-  parser.addOption(symbolic);
-  parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Piping files to open."),
-                               QStringLiteral("[FILE...]"));
+  Options options;
+  QCommandLineParser& parser = options.Parser;
+  const QCommandLineOption& symbolic = options.Symbolic;
   parser.process(app);
 
   QString error;
