@@ -25,6 +25,7 @@
 #include "ViewExport.h"
 
 class QLabel;
+class QProgressDialog;
 class ModelTreePanel;
 class SelectionPanel;
 
@@ -87,7 +88,9 @@ class MainWindow : public QMainWindow {
   void saveSettings();
   void onControlCreated();
   // Loads one file; on failure reports it and returns false.
-  bool loadOne(const QString& path, Representation representation);
+  // With a progress dialog: a cancel between reading and building skips
+  // the file.
+  bool loadOne(const QString& path, Representation representation, QProgressDialog* progress = nullptr);
   void reportLoadFailure(const QString& path, const QString& description);
   void addRecent(const QString& path);
   void rebuildRecentMenu();

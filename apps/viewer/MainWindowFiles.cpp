@@ -54,14 +54,14 @@ int MainWindow::openFiles(const QStringList& paths, Representation representatio
       opened += reloadFile(path) ? 1 : 0;
       continue;
     }
-    opened += loadOne(path, representation) ? 1 : 0;
+    opened += loadOne(path, representation, &progress) ? 1 : 0;
   }
   progress.setValue(2 * paths.size());
   updateStatus();
   return opened;
 }
 
-bool MainWindow::loadOne(const QString& path, Representation representation) {
+bool MainWindow::loadOne(const QString& path, Representation representation, QProgressDialog* progress) {
   QElapsedTimer timer;
   timer.start();
   const Object file = viewer::Create("Kelto.File");
@@ -74,7 +74,13 @@ bool MainWindow::loadOne(const QString& path, Representation representation) {
     reportLoadFailure(path, loaded.Error);
     return false;
   }
-  QApplication::processEvents();  // the progress dialog's cancel
+  // Read: the last chance to cancel this file before its model is built.
+  if (progress) {
+    progress->setValue(progress->value() + 1);
+    progress->setLabelText(tr("Building the model of %1...").arg(QFileInfo(path).fileName()));
+    QApplication::processEvents();
+    if (progress->wasCanceled()) return false;
+  }
   const viewer::CallResult added = viewer::Call(m_view->control(), "AddKeltoFile",
                                                 {file.Get(), static_cast<int>(representation)});
   if (!added.Ok()) {

@@ -26,6 +26,7 @@ QList<QPair<QString, QString>> SelectionPanel::Describe(IUnknown* component) {
     if (!value.isEmpty()) rows.append({name, value});
   };
   add(QStringLiteral("Id"), GetText(component, "Id"));
+  if (rows.isEmpty()) add(QStringLiteral("Name"), GetText(component, "Name"));  // a pipeline
   const Object details = GetObject(component, "Details");
   add(QStringLiteral("Type"), GetText(details.Get(), "TypeName"));
   add(QStringLiteral("Group"), GetText(details.Get(), "GroupName"));
