@@ -129,6 +129,29 @@ struct IPipeline3DViewWindowless : IUnknown {
   virtual HRESULT GetNeedsPaint(VARIANT_BOOL* pVal) = 0;
 };
 
+// Hiding parts of the model (found by QueryInterface on the control). A
+// hidden node is not drawn, picked or fitted, nor is anything below it; it
+// stays in the model with its display lists, so showing it again redraws at
+// once. Objects are found by identity, as Select finds them.
+struct IPipeline3DViewVisibility : IUnknown {
+  // Hides or shows the object's node (and so its subtree). S_FALSE when the
+  // object is not in the view.
+  virtual HRESULT SetVisible(IUnknown* Object, VARIANT_BOOL Visible) = 0;
+  // SetVisible for Count objects at once (a component type, a selection):
+  // the view redraws once. Objects not in the view are passed over.
+  virtual HRESULT SetVisibleMany(LONG Count, IUnknown* const* Objects, VARIANT_BOOL Visible) = 0;
+  // VARIANT_FALSE when the node or one of its ancestors is hidden; S_FALSE
+  // (and VARIANT_FALSE) when the object is not in the view.
+  virtual HRESULT GetVisible(IUnknown* Object, VARIANT_BOOL* pVal) = 0;
+  // Shows every hidden node.
+  virtual HRESULT ShowAll() = 0;
+  // Hides everything but the selected objects (SelectedItems), their
+  // subtrees and the nodes above them; nothing when nothing is selected.
+  virtual HRESULT IsolateSelection() = 0;
+  // How many nodes are hidden with everything below them.
+  virtual HRESULT GetHiddenCount(LONG* pVal) = 0;
+};
+
 struct IPipeline3DViewCtrl : IDispatch {
   // Stock properties.
   virtual HRESULT put_BorderStyle(LONG newVal) = 0;
@@ -192,6 +215,8 @@ KELTO_INTERFACE_IID(kelto3d::IPipeline3DViewCtrl, IDispatch,
                     "CDD6546B-F5FF-4235-8F2B-310CFBFB3356");
 KELTO_INTERFACE_IID(kelto3d::IPipeline3DViewWindowless, IUnknown,
                     "9E3B5C21-7A44-4F0D-8B6E-2C1D9F7A5E83");
+KELTO_INTERFACE_IID(kelto3d::IPipeline3DViewVisibility, IUnknown,
+                    "6A0F2D4E-3B1C-4E7A-9D52-8C4B1E0F7A36");
 
 // One row per line reads like the interface definition; keep it that way.
 // clang-format off

@@ -198,6 +198,17 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // leaves the build unfinished and propagates.
   void SetBuildProgress(BuildProgressCallback callback) { m_progress = std::move(callback); }
 
+  // Hiding: a node the test calls hidden is not drawn, picked or probed for
+  // depth, and neither is anything below it. Its lists stay, so showing it
+  // again costs a frame; a leaf drawn inside its parent's list makes that
+  // one list compile again (VisibilityChanged), no model is rebuilt.
+  using HiddenTest = std::function<bool(const CModelNode*)>;
+  void SetHiddenTest(HiddenTest test) { m_hidden = std::move(test); }
+  bool IsHidden(const CModelNode* node) const { return m_hidden && m_hidden(node); }
+  // The test's answer for these nodes has changed (each list concerned is
+  // compiled once).
+  void VisibilityChanged(const std::vector<CModelNode*>& nodes);
+
   // Inspection, for the view control and tests.
   CModelNode* GetRoot() const { return m_root; }
   kelto::gl::CGLSurface* GetSurface() const { return m_surface; }
@@ -315,6 +326,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   bool m_batchCurrent = false;           // the surface was made current in this batch
   std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile
   BuildProgressCallback m_progress;
+  HiddenTest m_hidden;
   CBuildProgress m_stage;        // the build under way (Total 0: none)
   std::size_t m_nextReport = 0;  // Done at which the next report is due
 };

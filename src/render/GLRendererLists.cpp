@@ -280,6 +280,7 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
     NodeData* childData = GetNodeData(child.get());
     if (!childData || !child->GetChildren().empty()) continue;
     childData->m_inParentList = compiled;
+    if (IsHidden(child.get())) continue;
     data->m_detailDiameter =
         std::max(data->m_detailDiameter, LargestDiameter(child->GetGeometry()));
     if (!compiled) continue;
@@ -403,7 +404,7 @@ double PixelsAcross(double diameter, const CBoundBox& box, const CCameraMatrices
 void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
                                 double pixels) const {
   const NodeData* data = GetNodeData(node);
-  if (!data || data->m_listId == 0) return;
+  if (!data || data->m_listId == 0 || IsHidden(node)) return;
   const CViewport& v = camera.Viewport;
   const CBoundBox& box = node->GetBoundBox();
   if (!BoxMayCoverRegion(box, camera, v.X, v.Y, v.X + v.Width, v.Y + v.Height)) {
@@ -485,7 +486,7 @@ bool CGLRenderer::CompileLineList(const CModelNode* node, NodeData& data) const 
   AddCentreLines(node->GetGeometry(), data.m_selection != 0, steps, lines);
   for (const auto& [key, child] : node->GetChildren()) {
     const NodeData* childData = GetNodeData(child.get());
-    if (childData && child->GetChildren().empty())
+    if (childData && child->GetChildren().empty() && !IsHidden(child.get()))
       AddCentreLines(child->GetGeometry(), childData->m_selection != 0, steps, lines);
   }
   glNewList(data.m_lineListId, GL_COMPILE);
@@ -517,6 +518,14 @@ void CGLRenderer::Select(CModelNode* node) {
   } else if (data->m_selection == 1) {
     data->m_selection = 2;
   }
+}
+
+void CGLRenderer::VisibilityChanged(const std::vector<CModelNode*>& nodes) {
+  BatchScope batch(*this);
+  // A node with a list of its own is skipped where a frame reaches it; a
+  // leaf is part of its parent's list.
+  for (CModelNode* node : nodes)
+    if (const NodeData* data = GetNodeData(node); data && DrawnInParent(node)) RequestCompile(*data);
 }
 
 void CGLRenderer::MarkInherited(CModelNode* node) {

@@ -46,6 +46,7 @@ void CGLRenderer::SelectBelow(CModelNode* node, const CCameraMatrices& camera,
                               const CPoint2& point) {
   const NodeData* data = GetNodeData(node);
   if (!data || (data->ListId() == 0 && !data->InParentList())) return;  // not in any list
+  if (IsHidden(node)) return;
   const double half = kPickBoxSize / 2.0;
   const double x0 = point.x - half, x1 = point.x + half;
   const double y0 = point.y - half, y1 = point.y + half;

@@ -53,6 +53,9 @@ CPipeline3DViewCtrl::CPipeline3DViewCtrl()
   m_renderer.SetViewedRoot(&m_root);
   m_renderer.SetViewDir(start.View, start.Up);
   m_root.SetAssociated(m_key, CModelNode::AssociatedPtr(new RootNodeData(*this)));
+  m_renderer.SetHiddenTest([this](const CModelNode* node) { return m_visibility.IsHidden(node); });
+  m_visibility.SetChangedCallback(
+      [this](const std::vector<CModelNode*>& nodes) { m_renderer.VisibilityChanged(nodes); });
   C3DDisplay& display = m_window->Display();
   display.SelectionChanged.connect(this, &CPipeline3DViewCtrl::OnSelectionChanged);
   display.FilesDropped.connect(this, &CPipeline3DViewCtrl::OnFilesDropped);
@@ -169,7 +172,7 @@ IFModelBuilder& CPipeline3DViewCtrl::BuilderFor(kelto3d::RepresentationType repr
 }
 
 void CPipeline3DViewCtrl::AutoFitView() {
-  if (m_autoFit && m_renderer.FitView(m_root.GetBoundBox())) FireViewChanged();
+  if (m_autoFit && m_renderer.FitView(m_visibility.VisibleBox(m_root))) FireViewChanged();
 }
 
 HRESULT CPipeline3DViewCtrl::AddKeltoFile(IKeltoFile* KeltoFile,
@@ -282,7 +285,7 @@ HRESULT CPipeline3DViewCtrl::FitViewToSelection() {
 }
 
 HRESULT CPipeline3DViewCtrl::FitView() {
-  return Guarded([&] { AfterCameraCall(m_renderer.FitView(m_root.GetBoundBox())); });
+  return Guarded([&] { AfterCameraCall(m_renderer.FitView(m_visibility.VisibleBox(m_root))); });
 }
 
 HRESULT CPipeline3DViewCtrl::CentreViewOnSelection() {

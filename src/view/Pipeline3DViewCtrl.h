@@ -52,6 +52,7 @@
 #include "solid/SolidModelBuilder.h"
 #include "symbolic/SymbolicModelBuilder.h"
 #include "view/PipeItems.h"
+#include "view/ViewVisibility.h"
 #include "view/ViewWindow.h"
 #include "view/export/BitmapOutputCache.h"
 
@@ -59,7 +60,7 @@ class CPipeline3DViewCtrl
     : public kelto3d::ComObject<
           CPipeline3DViewCtrl, kelto::com::Dual<kelto3d::IPipeline3DViewCtrl>,
           kelto::com::ConnectionPointContainer, IOleObject, IOleInPlaceObject, IOleX11Control,
-          kelto3d::IPipeline3DViewWindowless,
+          kelto3d::IPipeline3DViewWindowless, kelto3d::IPipeline3DViewVisibility,
           kelto::com::SupportErrorInfo<kelto3d::IPipeline3DViewCtrl>>,
       public sigslot::has_slots<sigslot::multi_threaded_local> {
  public:
@@ -157,6 +158,14 @@ class CPipeline3DViewCtrl
   HRESULT Draw(LONG hDC, LONG Left, LONG Top, LONG Width, LONG Height) override;
   HRESULT GetNeedsPaint(VARIANT_BOOL* pVal) override;
 
+  // IPipeline3DViewVisibility (Pipeline3DViewCtrlVisibility.cpp)
+  HRESULT SetVisible(IUnknown* Object, VARIANT_BOOL Visible) override;
+  HRESULT SetVisibleMany(LONG Count, IUnknown* const* Objects, VARIANT_BOOL Visible) override;
+  HRESULT GetVisible(IUnknown* Object, VARIANT_BOOL* pVal) override;
+  HRESULT ShowAll() override;
+  HRESULT IsolateSelection() override;
+  HRESULT GetHiddenCount(LONG* pVal) override;
+
   // Inspection, for the embedding and for tests.
   CModelNode& GetRoot() { return m_root; }
   CGLRenderer& GetRenderer() { return m_renderer; }
@@ -241,6 +250,7 @@ class CPipeline3DViewCtrl
   std::set<SelectedNodeData*> m_marks;  // outlives Root: node data unregister here
   // Likewise for the parts toggled off inside the selection.
   std::set<ToggledOffNodeData*> m_toggledOff;
+  CViewVisibility m_visibility;         // outlives Root likewise
   CSolidModelBuilder m_solidBuilder;
   CSymbolicModelBuilder m_symbolicBuilder;
   CModelNode m_root;

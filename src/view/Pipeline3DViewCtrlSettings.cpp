@@ -19,7 +19,8 @@ HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width,
     DrawViewToDC(m_outputCache, &m_root, m_renderer, dc,
                  {Left, Top, Width, Height, BGCol, AxesScale, BitmapXRes, BitmapYRes,
                   Cache != VARIANT_FALSE, m_exportProgress},
-                 [this](CGLRenderer& output) { ShowSelectionOn(output); });
+                 [this](CGLRenderer& output) { ShowSelectionOn(output); },
+                 [this](const CModelNode* node) { return m_visibility.IsHidden(node); });
   });
 }
 

@@ -51,7 +51,8 @@ void CBitmapOutputCache::Draw(IFRenderer& view, cairo_t* dc, const CDrawToDCRequ
 
 void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root,
                   IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
-                  const CBitmapOutputCache::ShowSelection& showSelection) {
+                  const CBitmapOutputCache::ShowSelection& showSelection,
+                  const CGLRenderer::HiddenTest& hidden) {
   if (!root) throw std::invalid_argument("No model to draw.");
   if (!dc) throw std::invalid_argument("Invalid device context handle.");
   const auto inRange = [](int side) {
@@ -70,6 +71,7 @@ void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root
     cache = {};
     throw std::runtime_error("Cannot draw off-screen: " + why);
   }
+  cache->GetRenderer().SetHiddenTest(hidden);  // before Draw compiles the lists
   try {
     cache->Draw(view, dc, request, showSelection);
   } catch (...) {

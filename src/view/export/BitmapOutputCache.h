@@ -78,7 +78,9 @@ class CBitmapOutputCache : public kelto::gl::CGLDIBSurface {
 // DrawToDC over the cache a view keeps: makes the cache if there is none,
 // draws, and releases the cache unless the request keeps it. Throws
 // std::invalid_argument, changing nothing, for a null root or device context
-// or a resolution outside 1..kMaxResolution.
+// or a resolution outside 1..kMaxResolution. hidden: the nodes the view
+// hides, left out of the picture as well.
 void DrawViewToDC(cptr::counted_ptr<CBitmapOutputCache>& cache, CModelNode* root,
                   IFRenderer& view, cairo_t* dc, const CDrawToDCRequest& request,
-                  const CBitmapOutputCache::ShowSelection& showSelection = {});
+                  const CBitmapOutputCache::ShowSelection& showSelection = {},
+                  const CGLRenderer::HiddenTest& hidden = {});

@@ -1,0 +1,200 @@
+// Hiding parts of the model through the control's visibility interface, as
+// a host reaches it (QueryInterface on the control made by ProgID), in a
+// windowless view: pictures through Draw, picks through message records.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "Automation.h"
+#include "ViewExport.h"
+#include "ViewerFixture.h"
+
+namespace viewer::test {
+namespace {
+
+using kelto3d::IPipeline3DViewVisibility;
+
+constexpr int kW = 320, kH = 240;
+
+class ViewVisibility : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadModulesOrFail();
+    if (HasFatalFailure()) return;
+    control_ = viewer::Create("Oxbay3Support.Pipeline3DViewCtrl");
+    ASSERT_TRUE(control_);
+    view_ = control_.As<kelto3d::IPipeline3DViewCtrl>();
+    visibility_ = control_.As<IPipeline3DViewVisibility>();
+    ASSERT_TRUE(visibility_) << "the visibility interface is found by QueryInterface";
+    windowless_ = control_.As<kelto3d::IPipeline3DViewWindowless>();
+    ASSERT_GE(windowless_->ActivateWindowless(kW, kH), 0);
+    file_ = viewer::Create("Kelto.File");
+    ASSERT_TRUE(viewer::Call(file_.Get(), "Load", {Example("pump-station.json")}).Ok());
+    ASSERT_TRUE(viewer::Call(control_.Get(), "AddKeltoFile", {file_.Get(), 0}).Ok());
+    const ComPtr<IUnknown> pipelines = viewer::GetObject(file_.Get(), "Pipelines");
+    for (int i = 0; i < 2; ++i) pipeline_[i] = viewer::GetObject(pipelines.Get(), "Item", {i});
+  }
+
+  QImage Picture() {
+    const UINT hdc = KeltoCreateImageDC(kW, kH);
+    windowless_->Draw(static_cast<LONG>(hdc), 0, 0, kW, kH);
+    std::vector<BYTE> pixels(kW * kH * 4);
+    KeltoGetDCPixels(hdc, pixels.data(), static_cast<UINT>(pixels.size()));
+    KeltoDeleteDC(hdc);
+    return QImage(pixels.data(), kW, kH, kW * 4, QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+  }
+  // A left double click at p; how many objects are selected after it.
+  int DoubleClickSelects(QPoint p) {
+    kelto3d::WindowMessageRecord m{};
+    m.Kind = kelto3d::wmkButtonDown;
+    m.Button = kelto3d::wmbLeft;
+    m.X = p.x();
+    m.Y = p.y();
+    m.Keys = kelto3d::mkLButton;
+    windowless_->OnWindowMessage(&m);
+    m.Kind = kelto3d::wmkButtonUp;
+    m.Keys = 0;
+    windowless_->OnWindowMessage(&m);
+    m.Kind = kelto3d::wmkButtonDoubleClick;
+    m.Keys = kelto3d::mkLButton;
+    windowless_->OnWindowMessage(&m);
+    m.Kind = kelto3d::wmkButtonUp;
+    m.Keys = 0;
+    windowless_->OnWindowMessage(&m);
+    return viewer::Get(viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Count").toInt();
+  }
+  bool Visible(IUnknown* o) {
+    VARIANT_BOOL v = VARIANT_TRUE;
+    visibility_->GetVisible(o, &v);
+    return v != VARIANT_FALSE;
+  }
+  LONG Hidden() {
+    LONG n = -1;
+    visibility_->GetHiddenCount(&n);
+    return n;
+  }
+
+  ComPtr<IUnknown> control_, file_, pipeline_[2];
+  ComPtr<kelto3d::IPipeline3DViewCtrl> view_;
+  ComPtr<IPipeline3DViewVisibility> visibility_;
+  ComPtr<kelto3d::IPipeline3DViewWindowless> windowless_;
+};
+
+TEST_F(ViewVisibility, HiddenPipelinesLeaveTheirPixelsAndPicksAndComeBackUnchanged) {
+  const QImage all = Picture();
+  const QPoint p = PlantPoint(all);
+  ASSERT_GE(p.x(), 0);
+  ASSERT_EQ(DoubleClickSelects(p), 1);
+  const ComPtr<IUnknown> picked = viewer::GetObject(
+      viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
+  const ComPtr<IUnknown> pipeline = viewer::GetObject(picked.Get(), "Pipeline");
+  view_->UnselectAll();
+
+  EXPECT_EQ(visibility_->SetVisible(pipeline.Get(), VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Hidden(), 1);
+  EXPECT_FALSE(Visible(pipeline.Get()));
+  EXPECT_FALSE(Visible(picked.Get())) << "below a hidden node";
+  EXPECT_TRUE(Visible(file_.Get()));
+  const QImage without = Picture();
+  EXPECT_LT(PlantPixels(without), PlantPixels(all));
+  EXPECT_GT(PlantPixels(without), 0);
+  EXPECT_EQ(DoubleClickSelects(p), 0) << "a hidden pipeline is not picked";
+
+  EXPECT_EQ(visibility_->ShowAll(), S_OK);
+  EXPECT_EQ(Hidden(), 0);
+  EXPECT_EQ(Picture(), all);
+}
+
+TEST_F(ViewVisibility, HidingOneComponentRedrawsOnlyWithoutIt) {
+  const QImage all = Picture();
+  const QPoint p = PlantPoint(all);
+  ASSERT_EQ(DoubleClickSelects(p), 1);
+  const ComPtr<IUnknown> picked = viewer::GetObject(
+      viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
+  view_->UnselectAll();
+  const QImage unselected = Picture();
+  ASSERT_EQ(visibility_->SetVisible(picked.Get(), VARIANT_FALSE), S_OK);
+  EXPECT_LT(PlantPixels(Picture()), PlantPixels(unselected));
+  // Its neighbours in the pipeline may lie within the pick box; it is not.
+  if (DoubleClickSelects(p) == 1) {
+    const ComPtr<IUnknown> now = viewer::GetObject(
+        viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
+    EXPECT_NE(viewer::GetText(now.Get(), "Id"), viewer::GetText(picked.Get(), "Id"));
+  }
+  view_->UnselectAll();
+  ASSERT_EQ(visibility_->SetVisible(picked.Get(), VARIANT_TRUE), S_OK);
+  EXPECT_EQ(Picture(), unselected);
+}
+
+TEST_F(ViewVisibility, IsolateKeepsTheSelectionAndWhatLeadsToIt) {
+  EXPECT_EQ(visibility_->IsolateSelection(), S_OK);
+  EXPECT_EQ(Hidden(), 0) << "nothing selected: nothing hidden";
+  view_->Select(pipeline_[0].As<IDispatch>().Get());
+  ASSERT_EQ(visibility_->IsolateSelection(), S_OK);
+  EXPECT_EQ(Hidden(), 1);
+  EXPECT_TRUE(Visible(pipeline_[0].Get()));
+  EXPECT_TRUE(Visible(file_.Get()));
+  EXPECT_FALSE(Visible(pipeline_[1].Get()));
+}
+
+TEST_F(ViewVisibility, AComponentTypeHidesAndShowsInOneCall) {
+  // Every pipe of the plant, as the viewer's "Component types" rows gather them.
+  std::vector<ComPtr<IUnknown>> pipes;
+  for (const auto& pipeline : pipeline_) {
+    const ComPtr<IUnknown> components = viewer::GetObject(pipeline.Get(), "Components");
+    const int n = viewer::Get(components.Get(), "Count").toInt();
+    for (int i = 0; i < n; ++i) {
+      ComPtr<IUnknown> c = viewer::GetObject(components.Get(), "Item", {i});
+      if (viewer::GetText(viewer::GetObject(c.Get(), "Details").Get(), "TypeName") == "Pipe")
+        pipes.push_back(c);
+    }
+  }
+  ASSERT_GT(pipes.size(), 10u);
+  std::vector<IUnknown*> raw;
+  for (const auto& p : pipes) raw.push_back(p.Get());
+  const ComPtr<IUnknown> stranger = viewer::Create("Kelto.File");
+  raw.push_back(stranger.Get());  // passed over
+  const QImage all = Picture();
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_FALSE), S_OK);
+  EXPECT_EQ(Hidden(), static_cast<LONG>(pipes.size()));
+  EXPECT_FALSE(Visible(pipes.front().Get()));
+  EXPECT_TRUE(Visible(pipeline_[0].Get())) << "the pipelines themselves stay shown";
+  EXPECT_LT(PlantPixels(Picture()), PlantPixels(all) / 2) << "pipe is most of a plant";
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_TRUE), S_OK);
+  EXPECT_EQ(Hidden(), 0);
+  EXPECT_EQ(Picture(), all);
+}
+
+TEST_F(ViewVisibility, FitsTakeOnlyWhatIsShown) {
+  visibility_->SetVisible(pipeline_[1].Get(), VARIANT_FALSE);
+  const QImage before = Picture();
+  ASSERT_GE(view_->FitView(), 0);
+  // The pipeline left fills the view now: drawn larger than among both.
+  EXPECT_GT(PlantPixels(Picture()), PlantPixels(before) * 11 / 10);
+}
+
+TEST_F(ViewVisibility, ObjectsOutsideTheViewAndBadArguments) {
+  const ComPtr<IUnknown> stranger = viewer::Create("Kelto.File");
+  struct Case {
+    const char* What;
+    HRESULT Got, Want;
+  };
+  VARIANT_BOOL v = VARIANT_TRUE;
+  for (const Case& c : {Case{"set, not in view", visibility_->SetVisible(stranger.Get(), VARIANT_FALSE), S_FALSE},
+                        Case{"set, null", visibility_->SetVisible(nullptr, VARIANT_FALSE), S_FALSE},
+                        Case{"get, not in view", visibility_->GetVisible(stranger.Get(), &v), S_FALSE},
+                        Case{"get, null out", visibility_->GetVisible(file_.Get(), nullptr), E_POINTER},
+                        Case{"count, null out", visibility_->GetHiddenCount(nullptr), E_POINTER},
+                        Case{"many, negative", visibility_->SetVisibleMany(-1, nullptr, VARIANT_FALSE), E_INVALIDARG},
+                        Case{"many, null array", visibility_->SetVisibleMany(2, nullptr, VARIANT_FALSE), E_INVALIDARG},
+                        Case{"many, none", visibility_->SetVisibleMany(0, nullptr, VARIANT_FALSE), S_OK}})
+    EXPECT_EQ(c.Got, c.Want) << c.What;
+  EXPECT_EQ(Hidden(), 0);
+  // A removed file takes its marks along.
+  visibility_->SetVisible(pipeline_[0].Get(), VARIANT_FALSE);
+  ASSERT_TRUE(viewer::Call(control_.Get(), "RemoveKeltoFile", {file_.Get()}).Ok());
+  EXPECT_EQ(Hidden(), 0);
+}
+
+}  // namespace
+}  // namespace viewer::test
