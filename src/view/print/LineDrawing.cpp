@@ -172,7 +172,7 @@ void CLineDrawing::DrawPrimitive(cairo_t* cr, const CPrimitive& primitive) const
 
 void CLineDrawing::DrawNode(cairo_t* cr, const CModelNode& node) const {
   for (const CPrimitive& p : node.GetGeometry()) DrawPrimitive(cr, p);
-  for (const auto& [key, child] : node.GetChildren()) DrawNode(cr, *child);
+  for (CModelNode* child : node.GetOrderedChildren()) DrawNode(cr, *child);
 }
 
 void CLineDrawing::Draw(cairo_t* cr) const {
