@@ -1,5 +1,6 @@
 #include "core/ModelNode.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <locale>
 #include <ostream>
@@ -42,6 +43,7 @@ void CModelNode::SetObject(IUnknown* object) {
   if (!m_parent || oldKey == object) return;
 
   ChildMap& siblings = m_parent->m_children;
+  m_parent->m_orderStale = true;  // the node keeps its place; a displaced sibling goes
   NodePtr self;
   if (auto it = siblings.find(oldKey); it != siblings.end() && it->second.get() == this) {
     self = std::move(it->second);
@@ -84,13 +86,16 @@ void CModelNode::AddChild(NodePtr child) {
   const Key key = child->GetKey();
   if (m_children.count(key)) DetachChild(key);
 
-  m_children[key] = child;
-
   CModelNode* oldParent = child->m_parent;
+  child->m_rank = m_nextRank++;  // a child added again moves to the end
+  m_children[key] = child;
+  m_orderStale = true;
+
   if (oldParent && oldParent != this) {
     if (auto it = oldParent->m_children.find(key);
         it != oldParent->m_children.end() && it->second == child) {
       oldParent->m_children.erase(it);
+      oldParent->m_orderStale = true;
     }
     child->m_parent = nullptr;
     oldParent->SubtreeChanged(true);
@@ -104,6 +109,18 @@ void CModelNode::AddChild(NodePtr child) {
 CModelNode::NodePtr CModelNode::SearchSubtree(Key key) const {
   if (const CModelNode* holder = FindHolder(key)) return holder->m_children.find(key)->second;
   return {};
+}
+
+const std::vector<CModelNode*>& CModelNode::GetOrderedChildren() const {
+  if (!m_orderStale) return m_ordered;
+  m_ordered.clear();
+  m_ordered.reserve(m_children.size());
+  for (const auto& [key, child] : m_children) m_ordered.push_back(child.get());
+  // Ranks are unique under one parent, so the order does not depend on keys.
+  std::sort(m_ordered.begin(), m_ordered.end(),
+            [](const CModelNode* a, const CModelNode* b) { return a->m_rank < b->m_rank; });
+  m_orderStale = false;
+  return m_ordered;
 }
 
 const CModelNode* CModelNode::FindHolder(Key key) const {
@@ -127,6 +144,7 @@ CModelNode::NodePtr CModelNode::DetachChild(Key key) {
   // The hook may have edited this map; erase only what is still ours.
   if (auto again = m_children.find(key); again != m_children.end() && again->second == kept) {
     m_children.erase(again);
+    m_orderStale = true;
   }
   SubtreeChanged(true);
   return kept;

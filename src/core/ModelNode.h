@@ -58,7 +58,8 @@ class CModelNode : public CWrappedClass {
   using Key = IUnknown*;
   using NodePtr = cptr::counted_ptr<CModelNode>;
   using AssociatedPtr = cptr::counted_ptr<CAssociated>;
-  // Iteration is in ascending pointer order.
+  // Iteration is in ascending pointer order, which differs from run to run:
+  // whatever draws, picks or prints walks GetOrderedChildren instead.
   using ChildMap = std::map<Key, NodePtr>;
   using AssociatedMap = std::map<AssociationKey, AssociatedPtr>;
   using KeyList = std::vector<Key>;
@@ -101,6 +102,10 @@ class CModelNode : public CWrappedClass {
   // Read-only: the tree changes only through AddChild, RemoveSubtree,
   // SetObject and Synchronize, which keep parent links and hooks right.
   const ChildMap& GetChildren() const { return m_children; }
+  // The children in the order they were listed by the last Synchronize that
+  // refilled this node, followed by those added since, oldest first: for a
+  // piping file, file order. Valid until the children next change.
+  const std::vector<CModelNode*>& GetOrderedChildren() const;
 
   CModelNode* GetParent() const { return m_parent; }
   CModelNode* GetRoot();
@@ -164,6 +169,12 @@ class CModelNode : public CWrappedClass {
   CGeometrySet m_geometry;
   kelto::com::ComPtr<IUnknown> m_object;
   ChildMap m_children;
+  // Position under the parent (see GetOrderedChildren); the next position to
+  // give out here; the ordered children, rebuilt on demand after a change.
+  std::uint64_t m_rank = 0;
+  std::uint64_t m_nextRank = 0;
+  mutable std::vector<CModelNode*> m_ordered;
+  mutable bool m_orderStale = false;
   CModelNode* m_parent = nullptr;
   AssociatedMap m_associated;
   mutable CBoundBox m_boundBox;

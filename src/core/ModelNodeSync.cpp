@@ -110,6 +110,8 @@ void CModelNode::SyncWalk::Step(CModelNode* node, bool& changed) {
         child->m_syncStamp = m_id;
         order.push_back(child);
       }
+      std::sort(order.begin(), order.end(),
+                [](const NodePtr& a, const NodePtr& b) { return a->m_rank < b->m_rank; });
       for (const NodePtr& child : order) Step(child.get(), subtreeChanged);
     }
   } catch (...) {
@@ -139,6 +141,7 @@ void CModelNode::SyncWalk::Refill(CModelNode* node, KeyList& keys) {
 
   // Children still listed stay (and are claimed); the others go to the pool.
   ChildMap& children = node->m_children;
+  node->m_orderStale = true;
   auto wanted = sorted.begin();
   for (auto it = children.begin(); it != children.end();) {
     while (wanted != sorted.end() && kKeyLess(*wanted, it->first)) ++wanted;
@@ -151,6 +154,8 @@ void CModelNode::SyncWalk::Refill(CModelNode* node, KeyList& keys) {
     }
   }
 
+  // The list order becomes the children's order.
+  node->m_nextRank = 0;
   for (Key key : keys) {
     NodePtr child;
     if (auto it = children.find(key); it != children.end()) {
@@ -158,6 +163,7 @@ void CModelNode::SyncWalk::Refill(CModelNode* node, KeyList& keys) {
     } else {
       child = Place(node, key);
     }
+    child->m_rank = node->m_nextRank++;
     bool ignored = false;
     Step(child.get(), ignored);
   }
@@ -209,6 +215,7 @@ CModelNode::NodePtr CModelNode::SyncWalk::Steal(Key key, CModelNode* newParent) 
       auto entry = oldParent->m_children.find(key);
       if (entry != oldParent->m_children.end() && entry->second == candidate) {
         oldParent->m_children.erase(entry);
+        oldParent->m_orderStale = true;
         m_robbed.insert(oldParent);
       }
       candidate->m_parent = nullptr;

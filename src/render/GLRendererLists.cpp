@@ -144,10 +144,10 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
   // Children without data are new to this renderer: give them data and
   // lists. Children that have data keep their lists.
   if (recurse) {
-    for (const auto& [key, child] : node->GetChildren()) {
-      if (GetNodeData(child.get())) continue;
-      NodeData* childData = AttachNodeData(child.get());
-      BuildNodeList(child.get(), childData, true, true);
+    for (CModelNode* child : node->GetOrderedChildren()) {
+      if (GetNodeData(child)) continue;
+      NodeData* childData = AttachNodeData(child);
+      BuildNodeList(child, childData, true, true);
     }
   }
 
@@ -254,14 +254,14 @@ double LargestDiameter(const CGeometrySet& geometry) {
 void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   // Leaf children are drawn in this list and need no list of their own; any
   // other child gets one now, for DrawModel to call.
-  for (const auto& [key, child] : node->GetChildren()) {
-    NodeData* childData = GetNodeData(child.get());
+  for (CModelNode* child : node->GetOrderedChildren()) {
+    NodeData* childData = GetNodeData(child);
     if (!childData) continue;
     if (child->GetChildren().empty()) {
       if (childData->m_listId != 0) glDeleteLists(childData->m_listId, 1);
       childData->m_listId = 0;
     } else if (childData->m_listId == 0) {
-      CompileNodeList(child.get(), childData);
+      CompileNodeList(child, childData);
     }
   }
 
@@ -276,15 +276,15 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
     EmitNodeContent(node, *data, state);
   }
   // Children with lists of their own are called by DrawModel, not from here.
-  for (const auto& [key, child] : node->GetChildren()) {
-    NodeData* childData = GetNodeData(child.get());
+  for (CModelNode* child : node->GetOrderedChildren()) {
+    NodeData* childData = GetNodeData(child);
     if (!childData || !child->GetChildren().empty()) continue;
     childData->m_inParentList = compiled;
-    if (IsHidden(child.get())) continue;
+    if (IsHidden(child)) continue;
     data->m_detailDiameter =
         std::max(data->m_detailDiameter, LargestDiameter(child->GetGeometry()));
     if (!compiled) continue;
-    EmitNodeContent(child.get(), *childData, state);
+    EmitNodeContent(child, *childData, state);
     glPopName();
   }
   if (!compiled) return;
@@ -431,13 +431,13 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
   // The node's list has popped its name; its children's drawing nests under
   // it again, as the tree does.
   bool pushed = false;
-  for (const auto& [key, child] : node->GetChildren()) {
+  for (CModelNode* child : node->GetOrderedChildren()) {
     if (child->GetChildren().empty()) continue;  // drawn in this node's list
     if (!pushed) {
       glPushName(data->m_name);
       pushed = true;
     }
-    DrawNodeLists(child.get(), camera, pixels);
+    DrawNodeLists(child, camera, pixels);
   }
   if (pushed) glPopName();
 }
@@ -484,9 +484,9 @@ bool CGLRenderer::CompileLineList(const CModelNode* node, NodeData& data) const 
   const int steps = std::max(2, ReducedTessellation(m_tessellation).BendSteps);
   LinesByColour lines;
   AddCentreLines(node->GetGeometry(), data.m_selection != 0, steps, lines);
-  for (const auto& [key, child] : node->GetChildren()) {
-    const NodeData* childData = GetNodeData(child.get());
-    if (childData && child->GetChildren().empty() && !IsHidden(child.get()))
+  for (CModelNode* child : node->GetOrderedChildren()) {
+    const NodeData* childData = GetNodeData(child);
+    if (childData && child->GetChildren().empty() && !IsHidden(child))
       AddCentreLines(child->GetGeometry(), childData->m_selection != 0, steps, lines);
   }
   glNewList(data.m_lineListId, GL_COMPILE);

@@ -56,7 +56,7 @@ void CGLRenderer::SelectBelow(CModelNode* node, const CCameraMatrices& camera,
   if (!geometry.empty() && BoxMayCoverRegion(geometry.GetBoundBox(), camera, x0, y0, x1, y1)) {
     for (const CPrimitive& primitive : geometry) DrawForSelection(primitive);
   }
-  for (const auto& [key, child] : node->GetChildren()) SelectBelow(child.get(), camera, point);
+  for (CModelNode* child : node->GetOrderedChildren()) SelectBelow(child, camera, point);
   glPopName();
 }
 

@@ -173,9 +173,8 @@ void CLineDrawing::DrawPrimitive(cairo_t* cr, const CPrimitive& primitive) const
 
 void CLineDrawing::DrawNode(cairo_t* cr, const CModelNode& node) const {
   for (const CPrimitive& p : node.GetGeometry()) DrawPrimitive(cr, p);
-  // Farthest first, so that where lines cross the nearer one is on top; the
-  // tree's own order (by the objects' addresses) would change from run to
-  // run which line wins.
+  // Farthest first, so that where lines cross the nearer one is on top; ties
+  // keep file order, so the same file always prints the same sheet.
   struct Child {
     double depth;
     CPoint3 min;
@@ -183,10 +182,10 @@ void CLineDrawing::DrawNode(cairo_t* cr, const CModelNode& node) const {
   };
   std::vector<Child> children;
   children.reserve(node.GetChildren().size());
-  for (const auto& [key, child] : node.GetChildren()) {
+  for (const CModelNode* child : node.GetOrderedChildren()) {
     const CBoundBox& box = child->GetBoundBox();
     const double depth = box.IsEmpty() ? 0.0 : ToClip(m_clip, box.GetCentre()).w;
-    children.push_back({depth, box.IsEmpty() ? CPoint3() : box.GetMin(), child.get()});
+    children.push_back({depth, box.IsEmpty() ? CPoint3() : box.GetMin(), child});
   }
   std::stable_sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
     if (a.depth != b.depth) return a.depth > b.depth;
