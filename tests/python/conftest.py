@@ -12,7 +12,6 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 BUILD = os.environ.get("KELTO_BUILD_DIR") or os.path.join(SOURCE, "build", "dev")
 LIB = os.environ.setdefault("KELTO3D_LIBRARY_DIR", os.path.join(BUILD, "lib"))
 for variable, file in [("KELTO_RUNTIME_LIBRARY", "libkelto3d-runtime.so"),
-                       ("KELTO_TEST_MODULE", "libkelto-testmodule.so"),
                        ("KELTO_COMPONENT_MODULE", "libkelto3d.so"),
                        ("KELTO_PIPING_MODULE", "libkelto.so")]:
     os.environ.setdefault(variable, os.path.join(LIB, file))
