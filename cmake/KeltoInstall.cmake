@@ -30,6 +30,9 @@ endif()
 install(TARGETS kelto3d-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/man/kelto3d.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT runtime)
+# Where bash-completion looks for a command's completion when it is first used.
+install(FILES ${PROJECT_SOURCE_DIR}/apps/kelto3d/completion/kelto3d.bash
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME kelto3d COMPONENT runtime)
 
 # --- Examples and data ------------------------------------------------------
 install(FILES ${PROJECT_SOURCE_DIR}/examples/drain-spool.json ${PROJECT_SOURCE_DIR}/examples/pipe-rack.json
