@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -125,4 +126,45 @@ TEST(PlantLoader, ReloadReadsEveryFileAgainAndKeepsObjects) {
   EXPECT_EQ(file.FindComponent("P1"), p1);
   EXPECT_EQ(file.FindComponent("P2")->Points()[1].position.x, 2500.0);
   EXPECT_EQ(file.Components().size(), 3u);
+}
+
+// A folder entry named like a plant file that is not a regular file is
+// refused by name, never opened blocking nor read without limit, and never
+// dropped without a word; keepGoing skips and lists it. The same holds for
+// such a path named directly (a folder named directly is a plant folder).
+TEST(PlantLoader, EntryThatIsNotARegularFileIsRefusedByName) {
+  const auto fifo = [](const std::filesystem::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0600), 0); };
+  const auto zero = [](const std::filesystem::path& p) {
+    std::filesystem::create_symlink("/dev/zero", p);
+  };
+  const auto folder = [](const std::filesystem::path& p) { std::filesystem::create_directory(p); };
+  const struct {
+    const char* name;
+    void (*make)(const std::filesystem::path&);
+    bool direct;
+  } cases[] = {{"b.pcf", +fifo, true}, {"b.json", +zero, true}, {"b.PCF", +folder, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    kelto::test::TempDir dir;
+    WriteText(dir.path() / "a.json", kelto::test::ReadExample("drain-spool.json"));
+    const std::filesystem::path bad = dir.path() / c.name;
+    c.make(bad);
+    const std::string message = bad.string() + ": cannot read the file (not a regular file)";
+    for (const std::vector<std::filesystem::path>& paths :
+         {std::vector{dir.path()}, std::vector{dir.path() / "a.json", bad}}) {
+      if (paths.size() == 2 && !c.direct) continue;
+      File file;
+      try {
+        file.LoadPlant(paths);
+        ADD_FAILURE() << "loaded";
+      } catch (const LoadError& e) {
+        EXPECT_EQ(e.what(), message);
+      }
+      file.SetLoadOptions({true, 0});
+      file.LoadPlant(paths);
+      EXPECT_EQ(file.Pipelines().size(), 1u);
+      ASSERT_EQ(file.Warnings().size(), 1u);
+      EXPECT_EQ(file.Warnings()[0], "skipped the file: " + message);
+    }
+  }
 }
