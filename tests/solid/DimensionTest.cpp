@@ -51,8 +51,8 @@ TEST(DimensionTables, DefaultsFollowTheRowsAndUnits) {
 
 TEST(DimensionTables, CompassNamesAreExactUpperCase) {
   const std::pair<const char16_t*, CVector3> named[] = {
-      {u"UP", {0, 0, 1}},  {u"DOWN", {0, 0, -1}}, {u"NORTH", {0, 1, 0}},
-      {u"SOUTH", {0, -1, 0}}, {u"EAST", {1, 0, 0}}, {u"WEST", {-1, 0, 0}}};
+      {u"UP", {0, 0, 1}},     {u"DOWN", {0, 0, -1}}, {u"NORTH", {0, 1, 0}},
+      {u"SOUTH", {0, -1, 0}}, {u"EAST", {1, 0, 0}},  {u"WEST", {-1, 0, 0}}};
   for (const auto& [name, direction] : named) EXPECT_EQ(CompassDirection(name), direction);
   for (const char16_t* other : {u"North", u"UP ", u""}) EXPECT_FALSE(CompassDirection(other));
 }
