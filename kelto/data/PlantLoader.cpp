@@ -1,9 +1,14 @@
 #include "kelto/data/PlantLoader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <exception>
-#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -23,19 +28,43 @@ std::string Lower(std::string text) {
   return text;
 }
 
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// The checks File::Load makes for a single file, made before anything is
+// read: opening never waits (a FIFO has no writer), only a regular file is
+// read (not a device such as /dev/zero behind a symlink, not a folder), and
+// never more than the size limit nor more than fstat gave, so a file that
+// grows meanwhile cannot run away either.
 std::string ReadAll(const std::filesystem::path& path) {
   const std::string name = path.string();
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  if (error) throw LoadError(name, "", "cannot open the file (" + error.message() + ")");
+  const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)};
+  const int fd = file.fd;
+  if (fd < 0)
+    throw LoadError(name, "", std::string("cannot open the file (") + std::strerror(errno) + ")");
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    throw LoadError(name, "", "cannot read the file (not a regular file)");
+  const auto size = static_cast<std::size_t>(st.st_size);
   if (size > limits::kMaxFileBytes)
     throw LoadError(name, "", "file is too large (" + std::to_string(size) +
                                   " bytes; the limit is " +
                                   std::to_string(limits::kMaxFileBytes) + ")");
-  std::ifstream in(path, std::ios::binary);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size())))
-    throw LoadError(name, "", "cannot read the file");
+  std::string text(size, '\0');
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, text.data() + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0)
+      throw LoadError(name, "", std::string("cannot read the file (") + std::strerror(errno) + ")");
+    if (n == 0) break;  // shrunk meanwhile: parse what is there
+    done += static_cast<std::size_t>(n);
+  }
+  text.resize(done);
   return text;
 }
 
@@ -69,8 +98,10 @@ std::vector<std::filesystem::path> PlantFiles(std::span<const std::filesystem::p
     std::vector<std::filesystem::path> found;
     for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
       const std::string ext = Lower(entry.path().extension().string());
-      if ((ext == ".pcf" || ext == ".json") && entry.is_regular_file(error))
-        found.push_back(entry.path());
+      // Not filtered on the kind of entry: one that cannot be read (a FIFO,
+      // a folder, a broken link) fails the load by name or, with keepGoing,
+      // is listed as skipped, rather than leaving the plant short unsaid.
+      if (ext == ".pcf" || ext == ".json") found.push_back(entry.path());
     }
     if (error) throw LoadError(path.string(), "", "cannot read the folder (" + error.message() + ")");
     if (found.empty()) throw LoadError(path.string(), "", "the folder holds no .pcf or .json files");

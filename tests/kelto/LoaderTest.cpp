@@ -270,10 +270,12 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   const auto missing = dir.path() / "missing.json";
   const auto fifo = dir.path() / "fifo.json";  // opening must not wait for a writer
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const auto folder = dir.path() / "notes";
+  std::filesystem::create_directory(folder);
   for (const auto& [path, message] :
        {std::pair{missing, ": cannot open the file (No such file or directory)"},
         // A folder is a plant of its piping files (PlantLoaderTest.cpp).
-        std::pair{dir.path(), ": the folder holds no .pcf or .json files"},
+        std::pair{folder, ": the folder holds no .pcf or .json files"},
         std::pair{fifo, ": cannot read the file (not a regular file)"},
         std::pair{std::filesystem::path("/dev/null"),
                   ": cannot read the file (not a regular file)"}}) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -125,4 +126,38 @@ TEST(PlantLoader, ReloadReadsEveryFileAgainAndKeepsObjects) {
   EXPECT_EQ(file.FindComponent("P1"), p1);
   EXPECT_EQ(file.FindComponent("P2")->Points()[1].position.x, 2500.0);
   EXPECT_EQ(file.Components().size(), 3u);
+}
+
+// A folder entry named like a plant file that is not a regular file is
+// refused by name, never opened blocking nor read without end, and never
+// dropped without a word; so is such a path named directly (a folder named
+// directly is a plant folder).
+TEST(PlantLoader, EntryThatIsNotARegularFileIsRefusedByName) {
+  for (const std::string name : {"fifo.pcf", "zero.json", "folder.PCF"}) {
+    SCOPED_TRACE(name);
+    kelto::test::TempDir dir;
+    WriteText(dir.path() / "a.json", kelto::test::ReadExample("drain-spool.json"));
+    const std::filesystem::path bad = dir.path() / name;
+    std::vector<std::vector<std::filesystem::path>> loads{{dir.path()}};
+    if (name == "folder.PCF") {
+      std::filesystem::create_directory(bad);
+    } else {
+      if (name == "fifo.pcf") {
+        ASSERT_EQ(::mkfifo(bad.c_str(), 0600), 0);
+      } else {
+        std::filesystem::create_symlink("/dev/zero", bad);
+      }
+      loads.push_back({dir.path() / "a.json", bad});
+    }
+    for (const auto& paths : loads) {
+      File file;
+      try {
+        file.LoadPlant(paths);
+        ADD_FAILURE() << "loaded";
+      } catch (const LoadError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  bad.string() + ": cannot read the file (not a regular file)");
+      }
+    }
+  }
 }

@@ -22,10 +22,7 @@ TEST(CurvePath, RightAngledBendWithEqualLegsIsAQuarterCircle) {
     EXPECT_VEC_NEAR(q, CPoint3(r * std::sin(theta), r * (1 - std::cos(theta)), 0), 1e-12);
     EXPECT_NEAR(q.DistanceTo({0, r, 0}), r, 1e-12) << "on the circle about (0, R, 0)";
   }
-  const double h = std::sqrt(0.5);
-  EXPECT_VEC_NEAR(p.GetPoint(0.5), CPoint3(r * h, r * (1 - h), 0), 1e-12);
-  EXPECT_EQ(p.GetPoint(0), CPoint3(0, 0, 0));
-  EXPECT_VEC_NEAR(p.GetPoint(1), CPoint3(r, r, 0), 1e-12);
+  EXPECT_EQ(p.GetPoint(0), CPoint3(0, 0, 0)) << "exactly at the start";
 }
 
 // The sweep's normals rely on the direction being the true derivative, also

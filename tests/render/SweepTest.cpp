@@ -60,47 +60,34 @@ TEST(Sweep, RaisesStepsToTheMinimumsAndCapsThem) {
   }
 }
 
-TEST(Sweep, QuarterBendIsATubeAroundTheArcWithOutwardNormals) {
-  const double r = 2.0, radius = 0.5;
-  const CCurvePath bend({0, 0, 0}, {r, 0, 0}, {r, r, 0});
-  CContQuadMesh m;
-  Sweep(m, bend, 8, CCircleCS(radius, radius), 16);
-  // Each section a circle about its point of the arc (SweepPathTest pins the
-  // arc itself), square to it, normals radial.
-  ExpectOutwardTube(m, bend, radius, radius, 1e-3);
-}
-
-TEST(Sweep, TaperedObliqueBendKeepsOutwardNormals) {
-  const CCurvePath bend({1, 0, 0}, {3, 1, 0}, {4, 4, 2});
-  CContQuadMesh m;
-  Sweep(m, bend, 6, CCircleCS(0.4, 0.2), 12);
-  ExpectOutwardTube(m, bend, 0.4, 0.2, 0);
-}
-
-TEST(Sweep, SnoutSectionsStaySquareToItsDirection) {
+// Each section a circle about its point of the path (SweepPathTest pins the
+// paths themselves), square to it, normals outward; radial where the
+// section does not taper. The rolls the path leaves undefined (a collinear
+// bend, a snout without offset) still give whole tubes.
+TEST(Sweep, SectionsAreCirclesSquareToThePathWithOutwardNormals) {
+  const CCurvePath quarter({0, 0, 0}, {2, 0, 0}, {2, 2, 0});
+  const CCurvePath oblique({1, 0, 0}, {3, 1, 0}, {4, 4, 2});
+  const CCurvePath collinear({0, 0, 0}, {1, 0, 0}, {3, 0, 0});
   const CStraightPathFD snout({0, 0, 0}, {10, 0, 2}, {1, 0, 0});
-  CContQuadMesh m;
-  Sweep(m, snout, 1, CCircleCS(1.0, 0.5), 16);
-  ASSERT_EQ(m.VSize, 3);
-  ExpectOutwardTube(m, snout, 1.0, 0.5, 0);
-}
-
-// The rolls left undefined by the path still give whole tubes: no section
-// collapses, nothing is NaN, normals point outwards.
-TEST(Sweep, DegenerateRollsStillGiveProperTubes) {
-  {
-    SCOPED_TRACE("collinear bend");
-    const CCurvePath bend({0, 0, 0}, {1, 0, 0}, {3, 0, 0});
+  const CStraightPathFD straight({0, 0, 0}, {0, 0, 5}, {0, 0, 1});
+  const struct {
+    const char* name;
+    const IFSweepPath& path;
+    double r0, r1;
+    int pathSteps, sectionSteps;
+    double radialTol;  // 0: not radial (tapered)
+  } cases[] = {
+      {"quarter bend", quarter, 0.5, 0.5, 8, 16, 1e-3},
+      {"tapered oblique bend", oblique, 0.4, 0.2, 6, 12, 0},
+      {"collinear bend", collinear, 0.3, 0.3, 8, 16, 1e-9},
+      {"offset snout", snout, 1.0, 0.5, 1, 16, 0},
+      {"zero-offset snout", straight, 1.0, 0.5, 2, 16, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     CContQuadMesh m;
-    Sweep(m, bend, 8, CCircleCS(0.3, 0.3), 16);
-    ExpectOutwardTube(m, bend, 0.3, 0.3, 1e-9);
-  }
-  {
-    SCOPED_TRACE("zero-offset snout");
-    const CStraightPathFD snout({0, 0, 0}, {0, 0, 5}, {0, 0, 1});
-    CContQuadMesh m;
-    Sweep(m, snout, 2, CCircleCS(1.0, 0.5), 16);
-    ExpectOutwardTube(m, snout, 1.0, 0.5, 0);
+    Sweep(m, c.path, c.pathSteps, CCircleCS(c.r0, c.r1), c.sectionSteps);
+    ExpectOutwardTube(m, c.path, c.r0, c.r1, c.radialTol);
   }
 }
 

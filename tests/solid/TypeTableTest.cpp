@@ -7,8 +7,6 @@
 namespace solid_test {
 namespace {
 
-using Entry = CKelto3ComponentGeometryBuilder::TypeEntry;
-
 // Records every message box shown while it lives.
 class MessageBoxes {
  public:
@@ -43,20 +41,32 @@ class TypeTableTest : public SolidTest {
   MessageBoxes boxes;
 };
 
-TEST_F(TypeTableTest, TypeNamesAreCaseSensitive) {
-  EXPECT_EQ(FunctionFor("Gate-Valve"), "Valve");
-  EXPECT_EQ(FunctionFor("gate-valve"), "DrawLegs");
-  EXPECT_EQ(FunctionFor("Pipe"), "DrawLegs");
-  CBuildOutcome outcome;
-  Build(Straight("ELBOW-90"), &outcome);
-  EXPECT_EQ(outcome.requested, "");
-  EXPECT_EQ(outcome.function, "DrawLegs");
-}
-
-TEST_F(TypeTableTest, EmptyConfigurationDrawsEverythingByDrawLegs) {
-  builder.SetConfig("");
-  EXPECT_TRUE(builder.GetTypeTable().empty());
-  EXPECT_EQ(FunctionFor("Gate-Valve"), "DrawLegs");
+TEST_F(TypeTableTest, TheFunctionIsTheTypesByExactNameElseDrawLegs) {
+  struct Case {
+    const char* config;  // null: the default table
+    const char* type;
+    const char* requested;
+    const char* function;
+    const char* reason;
+  };
+  const std::string unknown =
+      Config("<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='valve'/>");
+  const Case cases[] = {
+      {nullptr, "Gate-Valve", "Valve", "Valve", ""},
+      {nullptr, "gate-valve", "", "DrawLegs", ""},
+      {"", "Gate-Valve", "", "DrawLegs", ""},
+      // An unknown function name is kept in the table, and falls back.
+      {unknown.c_str(), "Gate-Valve", "valve", "DrawLegs", "no construction function of that name"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    if (c.config) builder.SetConfig(c.config);
+    CBuildOutcome outcome;
+    Build(Straight(c.type), &outcome);
+    EXPECT_EQ(outcome.requested, c.requested);
+    EXPECT_EQ(outcome.function, c.function);
+    EXPECT_EQ(outcome.reason, c.reason);
+  }
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -88,19 +98,6 @@ TEST_F(TypeTableTest, EntryMissingAnAttributeShowsXmlErrorAndKeepsEarlierEntries
   const auto& table = builder.GetTypeTable();
   ASSERT_EQ(table.size(), 1u);
   EXPECT_TRUE(table.count(u"Pipe"));
-}
-
-TEST_F(TypeTableTest, UnknownFunctionNamesAreKeptAndDrawnByDrawLegs) {
-  builder.SetConfig(
-      Config("<Component-Type-Entry Component-Type='Gate-Valve' Construction-Function='valve'/>"));
-  EXPECT_TRUE(boxes.shown.empty());
-  const Entry& entry = builder.GetTypeTable().at(u"Gate-Valve");
-  EXPECT_EQ(entry.function, nullptr);
-  CBuildOutcome outcome;
-  Build(Straight("Gate-Valve"), &outcome);
-  EXPECT_EQ(outcome.requested, "valve");
-  EXPECT_EQ(outcome.function, "DrawLegs");
-  EXPECT_EQ(outcome.reason, "no construction function of that name");
 }
 
 TEST_F(TypeTableTest, TextThatDoesNotParseEmptiesTheTableAndSaysSo) {
