@@ -571,7 +571,10 @@ void CGLRenderer::UnselectAll(std::vector<CModelNode*>& selected) {
 void CGLRenderer::UnselectBelow(CModelNode* node, std::vector<CModelNode*>& selected) {
   NodeData* data = GetNodeData(node);
   if (data && data->m_selection == 2) selected.push_back(node);
-  for (const auto& [key, child] : node->GetChildren()) UnselectBelow(child.get(), selected);
+  // In file order: the caller reports the nodes one by one (the view's
+  // SelectionChanged events), and the same selection must give the same
+  // sequence in every run.
+  for (CModelNode* child : node->GetOrderedChildren()) UnselectBelow(child, selected);
   if (data && data->m_selection != 0) {
     data->m_selection = 0;
     BuildNodeList(node, data, false, false);

@@ -213,14 +213,16 @@ HRESULT CPipeline3DViewCtrl::RemoveModel(IUnknown* Key) {
 std::vector<ComPtr<IUnknown>> CPipeline3DViewCtrl::SelectedBelow(CModelNode* node) {
   std::vector<ComPtr<IUnknown>> found;
   if (!node) return found;
-  std::vector<CModelNode*> stack{node};
+  // In file order, as the tree is drawn: the children map is keyed by
+  // address, which differs from run to run.
+  const auto& top = node->GetOrderedChildren();
+  std::vector<CModelNode*> stack(top.rbegin(), top.rend());
   while (!stack.empty()) {
     CModelNode* n = stack.back();
     stack.pop_back();
-    for (const auto& [key, child] : n->GetChildren()) {
-      if (m_renderer.IsSelected(child.get())) found.emplace_back(key);
-      stack.push_back(child.get());
-    }
+    if (m_renderer.IsSelected(n)) found.emplace_back(n->GetKey());
+    const auto& children = n->GetOrderedChildren();
+    stack.insert(stack.end(), children.rbegin(), children.rend());
   }
   return found;
 }

@@ -1,5 +1,5 @@
 // What every kelto3d command shares: its help and its usage errors.
-#include "RunTool.h"
+#include "ToolTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 void ExpectWithin80Columns(const std::string& text, const std::string& what) {
-  for (const std::string& line : Lines(text))
-    EXPECT_LE(line.size(), 80u) << what << ": " << line;
+  for (const std::string& line : Lines(text)) EXPECT_LE(line.size(), 80u) << what << ": " << line;
 }
 
 // Every registered command, so that a command added later is held to the
@@ -57,7 +56,8 @@ TEST(CommandLine, UsageErrorsAreOneLineAndAPointerToTheHelp) {
   };
   const Case cases[] = {
       {{}, "kelto3d: which command?"},
-      {{"draw"}, "kelto3d: unknown command \"draw\" (commands: generate, convert, dump, info, render, "
+      {{"draw"},
+       "kelto3d: unknown command \"draw\" (commands: generate, convert, dump, info, render, "
        "register, unregister, classes)"},
       {{"generate", "-o", "-"}, "kelto3d generate: --components is required"},
       {{"generate", "--components", "-5", "-o", "-"},

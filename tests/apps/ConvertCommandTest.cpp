@@ -2,117 +2,82 @@
 // PCF → JSON gives the same `kelto3d dump --detail` as the original.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "CommandLine.h"
+#include "ToolTestSupport.h"
 #include "support/TempDir.h"
 
+namespace kelto::cli {
 namespace {
+
+using test::Result;
+using test::RunTool;
 
 std::string Example(const std::string& name) {
   return std::string(KELTO_SOURCE_DIR) + "/examples/" + name;
 }
 
-struct Ran {
-  int code;
-  std::string out, err;
-};
-
-Ran Tool(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = kelto::cli::RunCommandLine(args, out, err);
-  return {code, out.str(), err.str()};
-}
-
 // The dump without its first line, which names the file.
 std::string Dump(const std::string& path) {
-  const Ran r = Tool({"dump", "--detail", path});
+  const Result r = RunTool({"dump", "--detail", path});
   EXPECT_EQ(r.code, 0) << r.err;
   return r.out.substr(r.out.find('\n') + 1);
 }
 
-}  // namespace
-
 TEST(ConvertCommand, RoundTripThroughPcfGivesTheSameDump) {
   kelto::test::TempDir dir;
   const std::string generated = (dir.path() / "generated.json").string();
-  ASSERT_EQ(Tool({"generate", "--components", "3000", "--seed", "3", "-o", generated}).code, 0);
-  std::vector<std::string> plants{generated};
-  for (const char* name : {"drain-spool.json", "pump-station.json", "steam-header.json",
-                           "pipe-rack.json"})
-    plants.push_back(Example(name));
-  for (const std::string& plant : plants) {
-    const std::string pcf = (dir.path() / "plant.pcf").string();
-    const std::string back = (dir.path() / "back.json").string();
-    const Ran there = Tool({"convert", plant, pcf});
+  ASSERT_EQ(RunTool({"generate", "--components", "3000", "--seed", "3", "-o", generated}).code, 0);
+  const std::string pcf = (dir.path() / "plant.pcf").string();
+  const std::string back = (dir.path() / "back.json").string();
+  for (const std::string& plant :
+       {generated, Example("drain-spool.json"), Example("pump-station.json"),
+        Example("steam-header.json"), Example("pipe-rack.json")}) {
+    const Result there = RunTool({"convert", plant, pcf});
     ASSERT_EQ(there.code, 0) << there.err;
-    ASSERT_EQ(Tool({"convert", pcf, back}).code, 0);
-    EXPECT_EQ(Dump(back), Dump(plant)) << plant;
     EXPECT_EQ(there.err, "") << plant;
+    ASSERT_EQ(RunTool({"convert", pcf, back}).code, 0);
+    EXPECT_EQ(Dump(back), Dump(plant)) << plant;
   }
 }
 
-TEST(ConvertCommand, PcfSamplesConvertAndDumpTheSameAsJson) {
-  kelto::test::TempDir dir;
-  for (const char* name : {"pcf/pump-suction-discharge.pcf", "pcf/steam-header.pcf",
-                           "pcf/inch-bores-mm-coordinates.pcf"}) {
-    const std::string json = (dir.path() / "sample.json").string();
-    ASSERT_EQ(Tool({"convert", Example(name), json, "--units-bore", "mm"}).code, 0);
-    EXPECT_EQ(Dump(json), Dump(Example(name))) << name;
-  }
-}
-
-TEST(ConvertCommand, KeepGoingListsWhatWasSkipped) {
+// A bad block stops convert, info and dump, naming its line; with
+// --keep-going each goes on and lists what it skipped.
+TEST(ConvertCommand, KeepGoingSkipsBadBlocksAndListsThem) {
   kelto::test::TempDir dir;
   const std::string in = (dir.path() / "in.pcf").string();
   std::ofstream(in) << "PIPELINE-REFERENCE L\nPIPE\n    END-POINT 0 0 0 1\n    END-POINT 9 0 0 1\n"
                        "VALVE\n    END-POINT 9 0 0 1\n";
+  const std::string problem = ":5: VALVE: VALVE needs 2 END-POINT lines, found 1\n";
   const std::string out = (dir.path() / "out.json").string();
-  const Ran strict = Tool({"convert", in, out});
-  EXPECT_EQ(strict.code, 1);
-  EXPECT_EQ(strict.err, "kelto3d convert: " + in +
-                            ":5: VALVE: VALVE needs 2 END-POINT lines, found 1\n");
-  const Ran lenient = Tool({"convert", "--keep-going", in, out});
-  EXPECT_EQ(lenient.code, 0);
-  EXPECT_EQ(lenient.err, "kelto3d convert: warning: " + in +
-                             ":5: skipped the VALVE block (lines 5 to 6): line 5: VALVE: VALVE "
-                             "needs 2 END-POINT lines, found 1\n");
+  EXPECT_EQ(RunTool({"convert", in, out}).err, "kelto3d convert: " + in + problem);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"convert", in, out}, {"info", in}, {"dump", in}}) {
+    EXPECT_EQ(RunTool(args).code, 1) << args[0];
+    auto lenient = args;
+    lenient.insert(lenient.begin() + 1, "--keep-going");
+    const Result r = RunTool(lenient);
+    EXPECT_EQ(r.code, 0) << args[0] << r.err;
+    EXPECT_EQ(r.err, "kelto3d " + args[0] + ": warning: " + in +
+                         ":5: skipped the VALVE block (lines 5 to 6): line 5: VALVE: VALVE needs "
+                         "2 END-POINT lines, found 1\n");
+  }
 }
 
 TEST(ConvertCommand, BadArgumentsAreNamed) {
-  const struct {
-    std::vector<std::string> args;
-    const char* problem;
-  } cases[] = {
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{"convert", "only-one.json"}, "needs an input and an output file"},
       {{"convert", "a.json", "b.pcf", "--units-bore", "feet"},
        "--units-bore: expected mm, inch or keep, not \"feet\""},
       {{"convert", "a.json", "b.pcf", "--units-coords"}, "--units-coords"},
       {{"convert", "--fast", "a.json", "b.pcf"}, "--fast"},
   };
-  for (const auto& c : cases) {
-    const Ran r = Tool(c.args);
+  for (const auto& [args, problem] : cases) {
+    const Result r = RunTool(args);
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.err.rfind("kelto3d convert: ", 0), 0u) << r.err;
-    EXPECT_NE(r.err.find(c.problem), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(problem), std::string::npos) << r.err;
   }
-  const Ran help = Tool({"convert", "--help"});
-  EXPECT_EQ(help.code, 0);
-  EXPECT_NE(help.out.find("--keep-going"), std::string::npos);
+  EXPECT_NE(RunTool({"convert", "--help"}).out.find("--keep-going"), std::string::npos);
 }
 
-TEST(ConvertCommand, ModelCommandsReadPastBadBlocksWhenAsked) {
-  kelto::test::TempDir dir;
-  const std::string in = (dir.path() / "in.pcf").string();
-  std::ofstream(in) << "PIPELINE-REFERENCE L\nPIPE\n    END-POINT 0 0 0 1\n    END-POINT 9 0 0 1\n"
-                       "VALVE\n    END-POINT 9 0 0 1\n";
-  for (const char* command : {"info", "dump"}) {
-    EXPECT_EQ(Tool({command, in}).code, 1) << command;
-    const Ran r = Tool({command, "--keep-going", in});
-    EXPECT_EQ(r.code, 0) << command << r.err;
-    EXPECT_EQ(r.err, std::string("kelto3d ") + command + ": warning: " + in +
-                         ":5: skipped the VALVE block (lines 5 to 6): line 5: VALVE: VALVE needs "
-                         "2 END-POINT lines, found 1\n");
-  }
-}
+}  // namespace
+}  // namespace kelto::cli

@@ -1,12 +1,8 @@
 // `kelto3d dump` and `kelto3d info` on piping data whose names hold control
 // characters: what they print must not drive the terminal or forge lines.
-#include "CommandLine.h"
-
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "ToolTestSupport.h"
 #include "support/TempDir.h"
 
 namespace kelto::cli {
@@ -21,26 +17,21 @@ TEST(ModelCommands, NamesFromTheFileArePrintedEscaped) {
         "Run_1": {"position": [0, 0, 0], "bore": 8, "boreUnits": 1},
         "Run_2": {"position": [1000, 0, 0], "bore": 8, "boreUnits": 1}},
        "legs": [{"from": "Run_1", "to": "Run_2"}]}]}]})";
-  struct Case {
-    const char* command;
-    std::vector<std::string> shown;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
       {"info",
        {"  L\\x1b[2J\\nforged: 9 components: 1 component\n", "    Pipe\\x07: 1 (",
         "    G\\u009b1m: 1\n"}},
       {"dump",
        {"  pipeline L\\x1b[2J\\nforged: 9 components\n", "    component C\\x00\\r Pipe\\x07\n"}},
   };
-  for (const Case& c : cases) {
-    std::ostringstream out, err;
-    ASSERT_EQ(RunCommandLine({c.command, path}, out, err), 0) << err.str();
-    const std::string text = out.str();
-    for (const std::string& line : c.shown)
-      EXPECT_NE(text.find(line), std::string::npos) << c.command << " lacks " << line << text;
-    for (const char ch : text) {
+  for (const auto& [command, shown] : cases) {
+    const test::Result r = test::RunTool({command, path});
+    ASSERT_EQ(r.code, 0) << r.err;
+    for (const std::string& line : shown)
+      EXPECT_NE(r.out.find(line), std::string::npos) << command << " lacks " << line << r.out;
+    for (const char ch : r.out) {
       const auto byte = static_cast<unsigned char>(ch);
-      EXPECT_TRUE(ch == '\n' || (byte >= 0x20 && byte != 0x7f)) << c.command << ": " << int(byte);
+      EXPECT_TRUE(ch == '\n' || (byte >= 0x20 && byte != 0x7f)) << command << ": " << int(byte);
     }
   }
 }

@@ -2,11 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "RunTool.h"
+#include "ToolTestSupport.h"
 #include "support/TempDir.h"
 
 namespace kelto::cli {
@@ -18,6 +15,7 @@ using test::RunTool;
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
+bool Registered() { return !Has(RunTool({"classes"}).out, "no classes are registered"); }
 
 class RegisterCommand : public ::testing::Test {
  protected:
@@ -25,21 +23,18 @@ class RegisterCommand : public ::testing::Test {
 };
 
 TEST_F(RegisterCommand, ModulesThatCannotBeRegisteredAreNamedWithTheReason) {
-  struct Case {
-    std::vector<std::string> args;
-    int code;
-    std::string message;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
       {{"register", "/no/such/libthing.so"}, 1, "module not found: /no/such/libthing.so"},
-      {{"register", KELTO_RUNTIME_PATH}, 1, "is not a component module (it exports no DllRegisterServer)"},
+      {{"register", KELTO_RUNTIME_PATH},
+       1,
+       "is not a component module (it exports no DllRegisterServer)"},
       {{"unregister", KELTO_SOURCE_DIR "/README.md"}, 1, "cannot open module"},
       {{"register", "--everyone"}, 2, "--everyone"},
   };
-  for (const Case& c : cases) {
-    const Result r = RunTool(c.args);
-    EXPECT_EQ(r.code, c.code) << c.args.back();
-    EXPECT_TRUE(Has(r.err, c.message)) << r.err;
+  for (const auto& [args, code, message] : cases) {
+    const Result r = RunTool(args);
+    EXPECT_EQ(r.code, code) << args.back();
+    EXPECT_TRUE(Has(r.err, message)) << r.err;
   }
   // A mistyped module leaves no machine store behind.
   EXPECT_EQ(RunTool({"register", "--system", "/no/such/lib.so"}).code, 1);
@@ -48,38 +43,36 @@ TEST_F(RegisterCommand, ModulesThatCannotBeRegisteredAreNamedWithTheReason) {
   const Result both = RunTool({"register", "/no/such/lib.so", KELTO_COMPONENT_MODULE_PATH});
   EXPECT_EQ(both.code, 1);
   EXPECT_TRUE(Has(both.out, "registered ")) << both.out;
-  RunTool({"unregister", KELTO_COMPONENT_MODULE_PATH});
 }
 
 TEST_F(RegisterCommand, ClassesListsWhatRegisterWroteUntilUnregister) {
-  EXPECT_TRUE(Has(RunTool({"classes"}).out, "no classes are registered"));
+  EXPECT_FALSE(Registered());
   const Result reg = RunTool({"register", KELTO_COMPONENT_MODULE_PATH});
   ASSERT_EQ(reg.code, 0) << reg.err;
   EXPECT_TRUE(Has(reg.out, "for you (" + (home_.path() / "kelto3d/registry.sqlite").string()))
       << reg.out;
   const Result classes = RunTool({"classes"});
-  EXPECT_EQ(classes.code, 0);
-  for (const char* part : {"ModelNode Class\n  class id  {53208990-D5BA-46B7-A7E6-3FEE129F3474}",
-                           "ProgID    Oxbay3Support.ModelNode.1, Oxbay3Support.ModelNode",
-                           "members of IModelNode", "    AddChild(ChildNode)\n",
-                           "    Object  (get, putref)\n",
-                           "Add3DLine(StartX, StartY, StartZ, EndX, EndY, EndZ, [Colour])"})
+  for (const char* part :
+       {"ModelNode Class\n  class id  {53208990-D5BA-46B7-A7E6-3FEE129F3474}",
+        "ProgID    Oxbay3Support.ModelNode.1, Oxbay3Support.ModelNode", "members of IModelNode",
+        "    AddChild(ChildNode)\n", "    Object  (get, putref)\n",
+        "Add3DLine(StartX, StartY, StartZ, EndX, EndY, EndZ, [Colour])"})
     EXPECT_TRUE(Has(classes.out, part)) << part << "\n" << classes.out;
   ASSERT_EQ(RunTool({"unregister", KELTO_COMPONENT_MODULE_PATH}).code, 0);
-  EXPECT_TRUE(Has(RunTool({"classes"}).out, "no classes are registered"));
+  EXPECT_FALSE(Registered());
 }
 
+// A user's unregistration leaves the machine's registration alone.
 TEST_F(RegisterCommand, ASystemRegistrationGoesToTheMachinesStore) {
   const Result reg = RunTool({"register", "--system", KELTO_COMPONENT_MODULE_PATH});
   ASSERT_EQ(reg.code, 0) << reg.err;
-  EXPECT_TRUE(Has(reg.out, "for every user (" + (home_.machinePath() / "kelto3d/registry.sqlite").string()))
+  EXPECT_TRUE(
+      Has(reg.out, "for every user (" + (home_.machinePath() / "kelto3d/registry.sqlite").string()))
       << reg.out;
-  EXPECT_TRUE(Has(RunTool({"classes"}).out, "Oxbay3Support.ModelNode.1"));
-  // A user's unregistration leaves the machine's registration alone.
   ASSERT_EQ(RunTool({"unregister", KELTO_COMPONENT_MODULE_PATH}).code, 0);
-  EXPECT_TRUE(Has(RunTool({"classes"}).out, "Oxbay3Support.ModelNode.1"));
+  EXPECT_TRUE(Registered());
   ASSERT_EQ(RunTool({"unregister", "--system", KELTO_COMPONENT_MODULE_PATH}).code, 0);
-  EXPECT_TRUE(Has(RunTool({"classes"}).out, "no classes are registered"));
+  EXPECT_FALSE(Registered());
 }
 
 }  // namespace

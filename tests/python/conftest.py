@@ -43,8 +43,7 @@ def example():
 
 @pytest.fixture
 def unload_now():
-    """DllCanUnloadNow of the component module: 0 (S_OK) once no object of
-    it is alive."""
+    """DllCanUnloadNow of the component module: 0 (S_OK) once none of its objects lives."""
     import gc
     import kelto3d as package
 

@@ -36,10 +36,3 @@ def test_pick_and_wheel_tables_name_their_own_actions(kelto3d, progid, good, bad
     assert failure.value.description == text
     assert (t.Keys(), t[0]) == ((0,), good)
 
-
-def test_the_views_tables_are_live(kelto3d):
-    view = kelto3d.Dispatch("Oxbay3Support.Pipeline3DViewCtrl")
-    drag = view.MouseDragActions
-    assert drag == view.MouseDragActions and drag[1] == 2     # left: rotate
-    drag.RemoveAll()
-    assert view.MouseDragActions.Count == 0

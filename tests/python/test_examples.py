@@ -77,8 +77,6 @@ def test_selection_events():
 
 @pytest.mark.parametrize("args, status, text", [
     (["info", plant("drain-spool")], 0, "2IN-D-401-A1: 7 components"),
-    (["info", "/no/such.json"], 1, "/no/such.json"),
-    (["render", plant("drain-spool"), "-o", "OUT/d.svg", "--view", "LookDown"], 0, "wrote"),
     (["render", plant("drain-spool"), "-o", "OUT/d.gif"], 1, ".png, .pdf or .svg"),
     (["render", plant("drain-spool"), "-o", "OUT/d.png", "--size", "0x5"], 2, "WIDTHxHEIGHT"),
 ])

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "DisplayFakes.h"
+#include "core/ModelNode.h"
 #include "core/WrapperFace.h"
-#include "render/RendererFixture.h"
 #include "support/ScriptHost.h"
 #include "view/ComActionTables.h"
 
@@ -134,31 +132,13 @@ TEST_F(DisplayTest, ViewChangedAndTheRedrawOnlyWhenTheViewChanged) {
   }
 }
 
-TEST_F(DisplayTest, DefaultBindingsAndTheirScriptingFaces) {
-  std::map<unsigned, kelto3d::DragAction> drag;
-  std::map<unsigned, kelto3d::PickAction> click, dbl;
-  for (const auto& [k, h] : display_.DragActions()) drag[k] = DragActionOf(h);
-  for (const auto& [k, h] : display_.ClickActions()) click[k] = PickActionOf(h);
-  for (const auto& [k, h] : display_.DoubleClickActions()) dbl[k] = PickActionOf(h);
-  using namespace kelto3d;
-  EXPECT_EQ(drag, (decltype(drag){{1, daRotateUDLR},
-                                  {5, daZoom},
-                                  {9, daRotateUDCA},
-                                  {6, daPan},
-                                  {14, daZoom},
-                                  {16, daPan},
-                                  {24, daZoom}}));
-  EXPECT_EQ(click, (decltype(click){{2, paPopupMenu}}));
-  EXPECT_EQ(dbl,
-            (decltype(dbl){{1, paSelect}, {5, paToggleSelect}, {6, paCentre}, {16, paCentre}}));
-  EXPECT_EQ(WheelActionOf(display_.WheelActions().at(0)), waZoomInv);
-  EXPECT_EQ(display_.WheelActions().size(), 1u);
-
-  // A table's face acts on the live bindings: left drag pans from now on.
+// A table's scripting face acts on the live bindings: left drag pans from
+// now on. (The default bindings are pinned by the viewer's preferences test.)
+TEST_F(DisplayTest, ATablesScriptingFaceChangesTheLiveBindings) {
   auto face = WrapperFace<CComDragActionTable>(&display_.DragActions());
-  ASSERT_TRUE(
-      Put(static_cast<IDragActionTable*>(face.Get()), u"Item", {_variant_t(1), _variant_t(daPan)})
-          .ok());
+  ASSERT_TRUE(Put(static_cast<kelto3d::IDragActionTable*>(face.Get()), u"Item",
+                  {_variant_t(1), _variant_t(kelto3d::daPan)})
+                  .ok());
   Send({M::ButtonDown(L, 10, 10, 1), M::Move(30, 10, 1)});
   EXPECT_EQ(Take(), (Ops{"SaveView", "BeginPan 10 90", "RestoreView", "PanTo 30 90"}));
 }
@@ -205,31 +185,6 @@ TEST_F(DisplayTest, OtherMessagesGoOnToTheWindowsOwnProcedure) {
   EXPECT_FALSE(window_.Captured || window_.AcceptsFiles);
   Send({M::Of(MessageKind::Paint)});
   EXPECT_EQ(Take(), Ops{});
-}
-
-// Each drag step starts from the view saved at the press, so a drag back to
-// its start gives back that view exactly (a real renderer, off-screen).
-TEST(DisplayRendererTest, ADragTakenBackToItsStartRestoresTheViewExactly) {
-  kelto::gl::CGLDIBSurface surface(200, 100);
-  ASSERT_TRUE(surface.MakeCurrent()) << surface.Error();
-  TestTree tree;
-  tree.Add(Bend({10, 0, 0}, {10, 5, 0}, {15, 5, 0}, 1));
-  CGLRenderer renderer(tree.Root(), &surface);
-  renderer.Resize(200, 100);
-  renderer.FitView(tree.Root()->GetBoundBox());
-  FakeWindow window;
-  C3DDisplay display;
-  display.Attach(window, renderer);
-  for (unsigned keys : {1u, 9u, 5u}) {  // rotate, rotate about the line of sight, zoom
-    const CViewState before = renderer.GetView();
-    window.Dispatch(M::ButtonDown(L, 60, 40, keys));
-    window.Dispatch(M::Move(90, 20, keys));
-    EXPECT_NE(renderer.GetView(), before);
-    for (const M& m : {M::Move(170, 95, keys), M::Move(60, 40, keys), M::ButtonUp(L, 60, 40, 0)})
-      window.Dispatch(m);
-    EXPECT_EQ(renderer.GetView().Distance, before.Distance);
-    EXPECT_EQ(renderer.GetView().Rotation, before.Rotation) << keys;
-  }
 }
 
 }  // namespace

@@ -41,27 +41,29 @@ class ViewVisibility : public ::testing::Test {
     std::vector<BYTE> pixels(kW * kH * 4);
     KeltoGetDCPixels(hdc, pixels.data(), static_cast<UINT>(pixels.size()));
     KeltoDeleteDC(hdc);
-    return QImage(pixels.data(), kW, kH, kW * 4, QImage::Format_ARGB32).convertToFormat(QImage::Format_RGB32);
+    return QImage(pixels.data(), kW, kH, kW * 4, QImage::Format_ARGB32)
+        .convertToFormat(QImage::Format_RGB32);
   }
   // A left double click at p; how many objects are selected after it.
   int DoubleClickSelects(QPoint p) {
-    kelto3d::WindowMessageRecord m{};
-    m.Kind = kelto3d::wmkButtonDown;
-    m.Button = kelto3d::wmbLeft;
-    m.X = p.x();
-    m.Y = p.y();
-    m.Keys = kelto3d::mkLButton;
-    windowless_->OnWindowMessage(&m);
-    m.Kind = kelto3d::wmkButtonUp;
-    m.Keys = 0;
-    windowless_->OnWindowMessage(&m);
-    m.Kind = kelto3d::wmkButtonDoubleClick;
-    m.Keys = kelto3d::mkLButton;
-    windowless_->OnWindowMessage(&m);
-    m.Kind = kelto3d::wmkButtonUp;
-    m.Keys = 0;
-    windowless_->OnWindowMessage(&m);
+    using namespace kelto3d;
+    for (const auto& [kind, keys] : {std::pair{wmkButtonDown, +mkLButton},
+                                     {wmkButtonUp, 0},
+                                     {wmkButtonDoubleClick, +mkLButton},
+                                     {wmkButtonUp, 0}}) {
+      const WindowMessageRecord m{
+          .Kind = kind, .Button = wmbLeft, .X = p.x(), .Y = p.y(), .Keys = ULONG(keys)};
+      windowless_->OnWindowMessage(&m);
+    }
     return viewer::Get(viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Count").toInt();
+  }
+  // The component under p, picked and then unselected again.
+  ComPtr<IUnknown> Pick(QPoint p) {
+    EXPECT_EQ(DoubleClickSelects(p), 1);
+    ComPtr<IUnknown> picked =
+        viewer::GetObject(viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
+    view_->UnselectAll();
+    return picked;
   }
   bool Visible(IUnknown* o) {
     VARIANT_BOOL v = VARIANT_TRUE;
@@ -80,61 +82,51 @@ class ViewVisibility : public ::testing::Test {
   ComPtr<kelto3d::IPipeline3DViewWindowless> windowless_;
 };
 
-TEST_F(ViewVisibility, HiddenPipelinesLeaveTheirPixelsAndPicksAndComeBackUnchanged) {
+// A hidden pipeline (a node with lists of its own) and a hidden component
+// (a leaf, drawn in its pipeline's list) leave their pixels and picks and
+// come back unchanged.
+TEST_F(ViewVisibility, HiddenNodesLeaveTheirPixelsAndPicksAndComeBackUnchanged) {
   const QImage all = Picture();
   const QPoint p = PlantPoint(all);
   ASSERT_GE(p.x(), 0);
-  ASSERT_EQ(DoubleClickSelects(p), 1);
-  const ComPtr<IUnknown> picked = viewer::GetObject(
-      viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
+  const ComPtr<IUnknown> picked = Pick(p);
   const ComPtr<IUnknown> pipeline = viewer::GetObject(picked.Get(), "Pipeline");
-  view_->UnselectAll();
-
   EXPECT_EQ(visibility_->SetVisible(pipeline.Get(), VARIANT_FALSE), S_OK);
   EXPECT_EQ(Hidden(), 1);
   EXPECT_FALSE(Visible(pipeline.Get()));
   EXPECT_FALSE(Visible(picked.Get())) << "below a hidden node";
   EXPECT_TRUE(Visible(file_.Get()));
-  const QImage without = Picture();
-  EXPECT_LT(PlantPixels(without), PlantPixels(all));
-  EXPECT_GT(PlantPixels(without), 0);
+  const int without = PlantPixels(Picture());
+  EXPECT_TRUE(without > 0 && without < PlantPixels(all)) << without;
   EXPECT_EQ(DoubleClickSelects(p), 0) << "a hidden pipeline is not picked";
-
   EXPECT_EQ(visibility_->ShowAll(), S_OK);
   EXPECT_EQ(Hidden(), 0);
   EXPECT_EQ(Picture(), all);
-}
 
-TEST_F(ViewVisibility, HidingOneComponentRedrawsOnlyWithoutIt) {
-  const QImage all = Picture();
-  const QPoint p = PlantPoint(all);
-  ASSERT_EQ(DoubleClickSelects(p), 1);
-  const ComPtr<IUnknown> picked = viewer::GetObject(
-      viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
-  view_->UnselectAll();
-  const QImage unselected = Picture();
   ASSERT_EQ(visibility_->SetVisible(picked.Get(), VARIANT_FALSE), S_OK);
-  EXPECT_LT(PlantPixels(Picture()), PlantPixels(unselected));
+  EXPECT_LT(PlantPixels(Picture()), PlantPixels(all));
   // Its neighbours in the pipeline may lie within the pick box; it is not.
   if (DoubleClickSelects(p) == 1) {
-    const ComPtr<IUnknown> now = viewer::GetObject(
-        viewer::GetObject(control_.Get(), "SelectedItems").Get(), "Item", {1});
-    EXPECT_NE(viewer::GetText(now.Get(), "Id"), viewer::GetText(picked.Get(), "Id"));
+    EXPECT_NE(viewer::GetText(Pick(p).Get(), "Id"), viewer::GetText(picked.Get(), "Id"));
   }
-  view_->UnselectAll();
   ASSERT_EQ(visibility_->SetVisible(picked.Get(), VARIANT_TRUE), S_OK);
-  EXPECT_EQ(Picture(), unselected);
+  EXPECT_EQ(Picture(), all);
 }
 
-TEST_F(ViewVisibility, IsolateKeepsTheSelectionAndWhatLeadsToIt) {
+// Isolating keeps the selection and what leads to it; a fit then takes only
+// what is shown, so the pipeline left is drawn larger than among both.
+TEST_F(ViewVisibility, IsolateKeepsTheSelectionAndFitsTakeOnlyWhatIsShown) {
   EXPECT_EQ(visibility_->IsolateSelection(), S_OK);
   EXPECT_EQ(Hidden(), 0) << "nothing selected: nothing hidden";
   view_->Select(pipeline_[0].As<IDispatch>().Get());
   ASSERT_EQ(visibility_->IsolateSelection(), S_OK);
   EXPECT_EQ(Hidden(), 1);
-  EXPECT_TRUE(Visible(pipeline_[0].Get()));
-  EXPECT_TRUE(Visible(file_.Get()));
+  EXPECT_TRUE(Visible(pipeline_[0].Get()) && Visible(file_.Get()));
   EXPECT_FALSE(Visible(pipeline_[1].Get()));
+  view_->UnselectAll();
+  const QImage before = Picture();
+  ASSERT_GE(view_->FitView(), 0);
+  EXPECT_GT(PlantPixels(Picture()), PlantPixels(before) * 11 / 10);
 }
 
 TEST_F(ViewVisibility, AComponentTypeHidesAndShowsInOneCall) {
@@ -155,22 +147,16 @@ TEST_F(ViewVisibility, AComponentTypeHidesAndShowsInOneCall) {
   const ComPtr<IUnknown> stranger = viewer::Create("Kelto.File");
   raw.push_back(stranger.Get());  // passed over
   const QImage all = Picture();
-  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_FALSE), S_OK);
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_FALSE),
+            S_OK);
   EXPECT_EQ(Hidden(), static_cast<LONG>(pipes.size()));
   EXPECT_FALSE(Visible(pipes.front().Get()));
   EXPECT_TRUE(Visible(pipeline_[0].Get())) << "the pipelines themselves stay shown";
   EXPECT_LT(PlantPixels(Picture()), PlantPixels(all) / 2) << "pipe is most of a plant";
-  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_TRUE), S_OK);
+  ASSERT_EQ(visibility_->SetVisibleMany(static_cast<LONG>(raw.size()), raw.data(), VARIANT_TRUE),
+            S_OK);
   EXPECT_EQ(Hidden(), 0);
   EXPECT_EQ(Picture(), all);
-}
-
-TEST_F(ViewVisibility, FitsTakeOnlyWhatIsShown) {
-  visibility_->SetVisible(pipeline_[1].Get(), VARIANT_FALSE);
-  const QImage before = Picture();
-  ASSERT_GE(view_->FitView(), 0);
-  // The pipeline left fills the view now: drawn larger than among both.
-  EXPECT_GT(PlantPixels(Picture()), PlantPixels(before) * 11 / 10);
 }
 
 TEST_F(ViewVisibility, ObjectsOutsideTheViewAndBadArguments) {
@@ -180,14 +166,17 @@ TEST_F(ViewVisibility, ObjectsOutsideTheViewAndBadArguments) {
     HRESULT Got, Want;
   };
   VARIANT_BOOL v = VARIANT_TRUE;
-  for (const Case& c : {Case{"set, not in view", visibility_->SetVisible(stranger.Get(), VARIANT_FALSE), S_FALSE},
-                        Case{"set, null", visibility_->SetVisible(nullptr, VARIANT_FALSE), S_FALSE},
-                        Case{"get, not in view", visibility_->GetVisible(stranger.Get(), &v), S_FALSE},
-                        Case{"get, null out", visibility_->GetVisible(file_.Get(), nullptr), E_POINTER},
-                        Case{"count, null out", visibility_->GetHiddenCount(nullptr), E_POINTER},
-                        Case{"many, negative", visibility_->SetVisibleMany(-1, nullptr, VARIANT_FALSE), E_INVALIDARG},
-                        Case{"many, null array", visibility_->SetVisibleMany(2, nullptr, VARIANT_FALSE), E_INVALIDARG},
-                        Case{"many, none", visibility_->SetVisibleMany(0, nullptr, VARIANT_FALSE), S_OK}})
+  for (const Case& c :
+       {Case{"set, not in view", visibility_->SetVisible(stranger.Get(), VARIANT_FALSE), S_FALSE},
+        Case{"set, null", visibility_->SetVisible(nullptr, VARIANT_FALSE), S_FALSE},
+        Case{"get, not in view", visibility_->GetVisible(stranger.Get(), &v), S_FALSE},
+        Case{"get, null out", visibility_->GetVisible(file_.Get(), nullptr), E_POINTER},
+        Case{"count, null out", visibility_->GetHiddenCount(nullptr), E_POINTER},
+        Case{"many, negative", visibility_->SetVisibleMany(-1, nullptr, VARIANT_FALSE),
+             E_INVALIDARG},
+        Case{"many, null array", visibility_->SetVisibleMany(2, nullptr, VARIANT_FALSE),
+             E_INVALIDARG},
+        Case{"many, none", visibility_->SetVisibleMany(0, nullptr, VARIANT_FALSE), S_OK}})
     EXPECT_EQ(c.Got, c.Want) << c.What;
   EXPECT_EQ(Hidden(), 0);
   // A removed file takes its marks along.

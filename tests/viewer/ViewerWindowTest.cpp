@@ -3,16 +3,13 @@
 // xdotool, the panels and the tree read back.
 #include <QApplication>
 #include <QClipboard>
-#include <QDropEvent>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QMimeData>
-#include <QUrl>
 #include <QDockWidget>
+#include <QDropEvent>
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 
 #include "MainWindow.h"
 #include "ModelTreePanel.h"
@@ -70,124 +67,94 @@ class ViewerWindow : public GuiTest {
   std::unique_ptr<MainWindow> window_;
 };
 
-TEST_F(ViewerWindow, OpensAFileAndShowsThePlantInFrame) {
+// Opened, the plant is fitted; a double click selects a component, the
+// panel shows it and the tree follows, and back; a right click raises its menu.
+TEST_F(ViewerWindow, OpensAFileSelectsWithTheMouseAndShowsWhatWasPicked) {
   Open("pump-station.json");
+  EXPECT_EQ(window_->modelTree()->fileCount(), 1);
+  EXPECT_EQ(window_->modelTree()->componentCount(), 52);
   const QImage shot = Grab(ViewRect());
-  // In frame: the plant reaches neither the top nor the bottom edge.
-  QRect box;
+  QRect box;  // in frame: the plant reaches neither the top nor the bottom
   for (int y = 0; y < shot.height(); ++y)
     for (int x = 70; x < shot.width(); ++x)
       if (qGreen(shot.pixel(x, y)) > 100) box |= QRect(x, y, 1, 1);
   EXPECT_GT(box.width(), shot.width() / 3) << "the fitted plant fills the view";
-  EXPECT_GT(box.top(), 0);
-  EXPECT_LT(box.bottom(), shot.height() - 1);
-  EXPECT_EQ(window_->modelTree()->fileCount(), 1);
-  EXPECT_EQ(window_->modelTree()->componentCount(), 52);
-}
+  EXPECT_TRUE(box.top() > 0 && box.bottom() < shot.height() - 1);
 
-TEST_F(ViewerWindow, DoubleClickSelectsAndThePanelShowsTheComponent) {
-  Open("pump-station.json");
-  const MainWindow::Object picked = SelectInView();
+  QPoint at;
+  const MainWindow::Object picked = SelectInView(&at);
   ASSERT_TRUE(picked) << "the double click selected nothing";
   const SelectionPanel* panel = window_->selectionPanel();
   const QString id = panel->valueOf(QStringLiteral("Id"));
   EXPECT_EQ(id, viewer::GetText(picked.Get(), "Id"));
   EXPECT_FALSE(panel->valueOf(QStringLiteral("Type")).isEmpty());
-  EXPECT_TRUE(panel->valueOf(QStringLiteral("Pipeline")).startsWith(QStringLiteral("8-P-101")) ||
-              panel->valueOf(QStringLiteral("Pipeline")).startsWith(QStringLiteral("6-P-102")));
-  // End points with their positions, read from the piping object.
+  EXPECT_TRUE(panel->valueOf(QStringLiteral("Pipeline")).contains(QStringLiteral("-P-10")));
   EXPECT_TRUE(panel->valueOf(QStringLiteral("Point Run_1")).startsWith('('));
-  // The tree follows: the component's row is the selected one.
   const auto rows = window_->modelTree()->selectedItems();
   ASSERT_EQ(rows.size(), 1);
   EXPECT_EQ(rows[0]->text(0), id);
-  // And back: choosing another row selects that component in the view.
-  QTreeWidgetItem* other = rows[0]->parent()->child(0) == rows[0] ? rows[0]->parent()->child(1)
-                                                                  : rows[0]->parent()->child(0);
+  QTreeWidgetItem* other = rows[0]->parent()->child(rows[0]->parent()->child(0) == rows[0]);
   window_->modelTree()->setCurrentItem(other);
   ASSERT_EQ(window_->selection().size(), 1);
   EXPECT_EQ(viewer::GetText(window_->selection()[0].Get(), "Id"), other->text(0));
-}
 
-TEST_F(ViewerWindow, RightClickOpensThePopupMenuOfThePickedComponent) {
-  Open("pump-station.json");
-  const QPoint p = PlantPoint(Grab(ViewRect()));
-  Click(ViewRect().topLeft() + p, 3);
+  Click(ViewRect().topLeft() + at, 3);
   ASSERT_TRUE(WaitFor([&] { return window_->popupMenu() && window_->popupMenu()->isVisible(); }));
-  QMenu* menu = window_->popupMenu();
   QStringList texts;
-  for (QAction* a : menu->actions()) texts << a->text();
+  for (QAction* a : window_->popupMenu()->actions()) texts << a->text();
   for (const char* wanted : {"&Centre Here", "&Select", "&Fit", "Copy &Tag", "&Properties"})
     EXPECT_TRUE(texts.contains(QString::fromLatin1(wanted))) << wanted;
   // Copy tag puts the component's id (the menu's heading) on the clipboard.
-  for (QAction* a : menu->actions())
+  for (QAction* a : window_->popupMenu()->actions())
     if (a->text() == QLatin1String("Copy &Tag")) a->trigger();
-  EXPECT_TRUE(texts.first().startsWith(QApplication::clipboard()->text()));
   EXPECT_FALSE(QApplication::clipboard()->text().isEmpty());
+  EXPECT_TRUE(texts.first().startsWith(QApplication::clipboard()->text()));
 }
 
-TEST_F(ViewerWindow, UntickingAPipelineHidesItsPixelsAndItsPicks) {
+// The tree's tick boxes reach the view (what hiding does to pixels and
+// picks is the visibility tests').
+TEST_F(ViewerWindow, UntickingAPipelineHidesItAndTickingShowsItAgain) {
   Open("pump-station.json");
-  const QImage before = Grab(ViewRect());
-  QPoint at;
-  const MainWindow::Object picked = SelectInView(&at);
+  const int before = PlantPixels(Grab(ViewRect()));
+  const MainWindow::Object picked = SelectInView();
   ASSERT_TRUE(picked);
-  ModelTreePanel* tree = window_->modelTree();
-  QTreeWidgetItem* pipeline = tree->itemFor(picked.Get())->parent();
+  QTreeWidgetItem* pipeline = window_->modelTree()->itemFor(picked.Get())->parent();
   pipeline->setCheckState(0, Qt::Unchecked);  // as a click on its box does
   window_->clearSelection();
-
-  QImage after;
-  ASSERT_TRUE(WaitFor([&] {
-    after = Grab(ViewRect());
-    return PlantPixels(after) < PlantPixels(before) * 9 / 10;
-  })) << "the pipeline still shows";
-  EXPECT_GT(PlantPixels(after), 0) << "the other pipeline stays";
-  EXPECT_LT(qGreen(after.pixel(at)), 50) << "the picked spot shows the background";
-  // A double click where the pipeline was finds nothing.
-  DoubleClick(ViewRect().topLeft() + at);
-  WaitFor([&] { return !window_->selection().isEmpty(); }, 1500);
-  EXPECT_TRUE(window_->selection().isEmpty());
-
-  // Ticked again, it is drawn again as before.
+  EXPECT_TRUE(WaitFor([&] {
+    const int now = PlantPixels(Grab(ViewRect()));
+    return now > 0 && now < before * 9 / 10;
+  })) << "the pipeline still shows, or the other one went too";
   pipeline->setCheckState(0, Qt::Checked);
-  EXPECT_TRUE(WaitFor([&] { return PlantPixels(Grab(ViewRect())) == PlantPixels(before); }));
+  EXPECT_TRUE(WaitFor([&] { return PlantPixels(Grab(ViewRect())) == before; }));
 }
 
+// Written whole in the format asked for; a folder that is not there is
+// refused with the file named, and nothing is left.
 TEST_F(ViewerWindow, ExportWritesTheRequestedSizeAndFormat) {
   Open("steam-header.json");
   const kelto::test::TempDir dir;
-  const QString base = QString::fromStdString(dir.path().string());
-  struct Case {
-    const char* Name;
-    int Width, Height;
-    QByteArray Start;  // how the file begins
-  };
-  for (const Case& c : {Case{"view.png", 640, 360, "\x89PNG"}, Case{"view.pdf", 300, 200, "%PDF"},
-                        Case{"view.svg", 300, 200, "<?xml"}}) {
+  const QString base = QString::fromStdString(dir.path().string()) + QLatin1Char('/');
+  for (const auto& [name, width, start] : {std::tuple{"view.png", 640, "\x89PNG"},
+                                           {"view.pdf", 300, "%PDF"},
+                                           {"view.svg", 300, "<?xml"},
+                                           {"missing/view.png", 300, ""}}) {
     viewer::ExportRequest r;
-    r.Path = base + QLatin1Char('/') + QString::fromLatin1(c.Name);
+    r.Path = base + QString::fromLatin1(name);
     r.Format = viewer::FormatOf(r.Path);
-    r.Width = c.Width;
-    r.Height = c.Height;
+    r.Width = width;
+    r.Height = width * 9 / 16;
     QString error;
-    ASSERT_TRUE(window_->exportView(r, &error)) << c.Name << ": " << error.toStdString();
+    EXPECT_EQ(window_->exportView(r, &error), *start != 0) << name << ": " << error.toStdString();
     QFile file(r.Path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << c.Name;
-    EXPECT_TRUE(file.read(8).startsWith(c.Start)) << c.Name;
-    EXPECT_FALSE(QFile::exists(r.Path + QStringLiteral(".part"))) << c.Name;
+    EXPECT_EQ(file.open(QIODevice::ReadOnly) && file.read(8).startsWith(start), *start != 0)
+        << name;
+    EXPECT_TRUE(*start || error.contains(r.Path)) << error.toStdString();
+    EXPECT_FALSE(QFile::exists(r.Path + QStringLiteral(".part"))) << name;
   }
-  const QImage png(base + QStringLiteral("/view.png"));
+  const QImage png(base + QStringLiteral("view.png"));
   EXPECT_EQ(png.size(), QSize(640, 360));
   EXPECT_GT(PlantPixels(png.convertToFormat(QImage::Format_RGB32)), 200);
-
-  // A folder that is not there: refused with the file named, nothing left.
-  viewer::ExportRequest bad;
-  bad.Path = base + QStringLiteral("/missing/view.png");
-  QString error;
-  EXPECT_FALSE(window_->exportView(bad, &error));
-  EXPECT_TRUE(error.contains(bad.Path)) << error.toStdString();
-  EXPECT_FALSE(QFile::exists(bad.Path));
 }
 
 TEST_F(ViewerWindow, ABrokenFileIsReportedAndWhatWasOpenStays) {
@@ -234,66 +201,57 @@ TEST_F(ViewerWindow, FilesDroppedOnTheViewOpen) {
 
 TEST_F(ViewerWindow, AFileChangedOnDiskIsReloaded) {
   const kelto::test::TempDir dir;
-  const QString path = QString::fromStdString((dir.path() / "spool.json").string());
-  QFile source(Example("drain-spool.json"));
-  ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-  QJsonObject plant = QJsonDocument::fromJson(source.readAll()).object();
+  const QString path = QString::fromStdString((dir.path() / "plant.json").string());
   const auto write = [&](const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
   };
-  write(QJsonDocument(plant).toJson());
+  const auto example = [](const char* name) {
+    QFile f(Example(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  };
+  write(example("drain-spool.json"));
   ASSERT_EQ(window_->openFiles({path}), 1);
   const auto componentsShown = [&] { return window_->modelTree()->componentCount(); };
   ASSERT_EQ(componentsShown(), 7);
-
-  // The last component taken out: the model follows.
-  QJsonArray pipelines = plant[QStringLiteral("pipelines")].toArray();
-  QJsonObject first = pipelines[0].toObject();
-  QJsonArray components = first[QStringLiteral("components")].toArray();
-  components.removeLast();
-  first[QStringLiteral("components")] = components;
-  pipelines[0] = first;
-  plant[QStringLiteral("pipelines")] = pipelines;
-  write(QJsonDocument(plant).toJson());
-  EXPECT_TRUE(WaitFor([&] { return componentsShown() == 6; }));
-
+  write(example("steam-header.json"));
+  EXPECT_TRUE(WaitFor([&] { return componentsShown() == 58; })) << "the model follows";
   // Broken on disk: reported, and the last good model stays.
   write("{\"format\": \"kelto-piping\", ");
-  EXPECT_TRUE(WaitFor([&] { return window_->errorDialog() && window_->errorDialog()->isVisible(); }));
-  EXPECT_EQ(componentsShown(), 6);
+  EXPECT_TRUE(
+      WaitFor([&] { return window_->errorDialog() && window_->errorDialog()->isVisible(); }));
+  EXPECT_EQ(componentsShown(), 58);
   EXPECT_EQ(window_->openFilePaths(), QStringList{path});
 }
 
 TEST_F(ViewerWindow, SettingsSurviveARestart) {
   Open("drain-spool.json");
   window_->findChild<QDockWidget*>(QStringLiteral("SelectionDock"))->hide();
-  kelto3d::IOptions* options = nullptr;
-  ASSERT_GE(window_->viewWidget()->view()->get_GraphicsOptions(&options), 0);
-  VARIANT v;
-  VariantInit(&v);
+  const auto options = [&] {
+    return viewer::GetObject(window_->viewWidget()->view(), "GraphicsOptions");
+  };
+  kelto3d::IOptions* face = nullptr;
+  ASSERT_GE(options()->QueryInterface(kelto::com::IidOf<kelto3d::IOptions>(),
+                                      reinterpret_cast<void**>(&face)),
+            0);
+  BSTR name = SysAllocString(u"AxesSize");
+  VARIANT v{};
   v.vt = VT_I4;
   v.lVal = 75;
-  BSTR name = SysAllocString(u"AxesSize");
-  ASSERT_GE(options->put_Item(name, v), 0);
-  options->Release();
+  ASSERT_GE(face->put_Item(name, v), 0);
+  SysFreeString(name);
+  face->Release();
   window_->close();
   window_.reset();
-
   window_ = std::make_unique<MainWindow>();
   window_->show();
   ASSERT_TRUE(WaitFor([&] { return window_->viewWidget()->hasControl(); }));
   EXPECT_EQ(window_->recentFiles().value(0), Example("drain-spool.json"));
   EXPECT_FALSE(window_->findChild<QDockWidget*>(QStringLiteral("SelectionDock"))->isVisible());
   EXPECT_TRUE(window_->findChild<QDockWidget*>(QStringLiteral("ModelDock"))->isVisible());
-  ASSERT_GE(window_->viewWidget()->view()->get_GraphicsOptions(&options), 0);
-  VariantInit(&v);
-  ASSERT_GE(options->get_Item(name, &v), 0);
-  EXPECT_EQ(v.lVal, 75) << "graphics settings from the registry";
-  VariantClear(&v);
-  SysFreeString(name);
-  options->Release();
+  EXPECT_EQ(viewer::Get(options().Get(), "Item", {QStringLiteral("AxesSize")}).toInt(), 75)
+      << "graphics settings from the registry";
 }
 
 }  // namespace

@@ -16,15 +16,9 @@ HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*
     case kelto3d::kDispidEventDropFile:
       line << "DropFile(" << kelto::com::BstrToUtf8(a[0].bstrVal) << ")";
       break;
-    case kelto3d::kDispidEventPopupMenu: {
-      lastItems = nullptr;
-      a[0].pdispVal->QueryInterface(kelto::com::IidOf<kelto3d::IPipeItems>(),
-                                    lastItems.PutVoid());
-      LONG count = 0;
-      lastItems->get_Count(&count);
-      line << "PopupMenu(" << a[2].lVal << "," << a[1].lVal << "," << count << ")";
+    case kelto3d::kDispidEventPopupMenu:
+      line << "PopupMenu(" << a[2].lVal << "," << a[1].lVal << ")";
       break;
-    }
     case kelto3d::kDispidEventViewChanged:
       line << "ViewChanged";
       break;
@@ -43,27 +37,26 @@ std::string EventSink::Name(const VARIANT& v) const {
 }
 
 void ViewCtrlTest::SetUp() {
-  ASSERT_EQ(CoCreateInstance(kelto3d::kClsidPipeline3DViewCtrl, nullptr, CLSCTX_INPROC_SERVER,
-                             kelto::com::IidOf<kelto3d::IPipeline3DViewCtrl>(),
-                             control.PutVoid()),
-            S_OK);
+  control = Create<kelto3d::IPipeline3DViewCtrl>(kelto3d::kClsidPipeline3DViewCtrl);
+  ASSERT_TRUE(control);
 }
 
 void ViewCtrlTest::TearDown() { control = nullptr; }
 
-DWORD ViewCtrlTest::Connect(const std::string& tag) {
+ComPtr<IConnectionPoint> ViewCtrlTest::Point() {
   ComPtr<IConnectionPointContainer> container;
-  EXPECT_EQ(control->QueryInterface(kelto::com::IidOf<IConnectionPointContainer>(),
-                                    container.PutVoid()),
-            S_OK);
+  control->QueryInterface(kelto::com::IidOf<IConnectionPointContainer>(), container.PutVoid());
   ComPtr<IConnectionPoint> point;
-  EXPECT_EQ(container->FindConnectionPoint(
-                kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>(), point.Put()),
+  EXPECT_EQ(container->FindConnectionPoint(kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>(),
+                                           point.Put()),
             S_OK);
+  return point;
+}
+
+DWORD ViewCtrlTest::Connect(const std::string& tag) {
   const auto sink = kelto::com::MakeObject<EventSink>(events, names, tag);
   DWORD cookie = 0;
-  EXPECT_EQ(point->Advise(static_cast<IDispatch*>(sink.Get()), &cookie), S_OK);
-  cookies.push_back(cookie);
+  EXPECT_EQ(Point()->Advise(static_cast<IDispatch*>(sink.Get()), &cookie), S_OK);
   return cookie;
 }
 
@@ -74,38 +67,27 @@ std::vector<std::string> ViewCtrlTest::TakeEvents() {
 }
 
 ComPtr<IDispatch> ViewCtrlTest::LoadExample(const char* name) {
-  ComPtr<IDispatch> file;
-  EXPECT_EQ(CoCreateInstance(kelto::clsid::KeltoFile, nullptr, CLSCTX_INPROC_SERVER,
-                             kelto::com::IidOf<IDispatch>(), file.PutVoid()),
-            S_OK);
+  const auto file = Create(kelto::clsid::KeltoFile);
   const std::string path = (std::filesystem::path(KELTO_SOURCE_DIR) / "examples" / name).string();
   EXPECT_TRUE(Call(file.Get(), u"Load", {_variant_t(path.c_str())}).ok());
   return file;
 }
 
 ComPtr<IDispatch> ViewCtrlTest::NewNode(const std::string& name) {
-  ComPtr<IDispatch> node;
-  EXPECT_EQ(CoCreateInstance(kelto3d::kClsidModelNode, nullptr, CLSCTX_INPROC_SERVER,
-                             kelto::com::IidOf<IDispatch>(), node.PutVoid()),
-            S_OK);
+  const auto node = Create(kelto3d::kClsidModelNode);
   // Any object serves as a node's key; a PipeItems is the cheapest to make.
-  ComPtr<IDispatch> object;
-  EXPECT_EQ(CoCreateInstance(kelto3d::kClsidPipeItems, nullptr, CLSCTX_INPROC_SERVER,
-                             kelto::com::IidOf<IDispatch>(), object.PutVoid()),
-            S_OK);
+  const auto object = Create(kelto3d::kClsidPipeItems);
   names[kelto::com::Identity(object.Get()).Get()] = name;
   objects[name] = object;
   EXPECT_TRUE(PutRef(node.Get(), u"Object", {_variant_t(object.Get())}).ok());
   return node;
 }
 
-void ViewCtrlTest::AddCone(IDispatch* node, double ax, double ay, double bx, double by,
-                           double d) {
+void ViewCtrlTest::AddCone(IDispatch* node, double ax, double ay, double bx, double by, double d) {
   const ScriptResult geometry = Get(node, u"Geometry");
   EXPECT_TRUE(Call(ObjectOf(geometry), u"Add3DCone",
-                   {_variant_t(ax), _variant_t(ay), _variant_t(0.0), _variant_t(d),
-                    _variant_t(bx), _variant_t(by), _variant_t(0.0), _variant_t(d),
-                    _variant_t(0x808080)})
+                   {_variant_t(ax), _variant_t(ay), _variant_t(0.0), _variant_t(d), _variant_t(bx),
+                    _variant_t(by), _variant_t(0.0), _variant_t(d), _variant_t(0x808080)})
                   .ok());
 }
 

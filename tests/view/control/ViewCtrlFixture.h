@@ -36,6 +36,16 @@ inline std::string ErrorText() {
   return result;
 }
 
+// A new object of a class the linked modules serve.
+template <class T = IDispatch>
+ComPtr<T> Create(const CLSID& clsid) {
+  ComPtr<T> object;
+  EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, kelto::com::IidOf<T>(),
+                             object.PutVoid()),
+            S_OK);
+  return object;
+}
+
 // Writes every event of _IPipeline3DViewCtrlEvents into a shared log as
 // "<tag>SelectionChanged(a,b)", objects by the names the test gave them
 // ("-" for null, "?" for an unnamed object).
@@ -58,9 +68,6 @@ class EventSink final : public kelto::com::Object<EventSink, IDispatch> {
   HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                  UINT*) override;
 
-  // The items of the last PopupMenu event.
-  ComPtr<kelto3d::IPipeItems> lastItems;
-
  private:
   std::string Name(const VARIANT& v) const;
   std::vector<std::string>& m_log;
@@ -75,6 +82,8 @@ class ViewCtrlTest : public ::testing::Test {
 
   // The control as a script sees it, and through its vtable.
   IDispatch* Script() const { return control.Get(); }
+  // The control's connection point for its events.
+  ComPtr<IConnectionPoint> Point();
   // Connects a new sink; its events go to `events` with the tag.
   DWORD Connect(const std::string& tag = "");
   // The events so far, and forgets them.
@@ -100,7 +109,6 @@ class ViewCtrlTest : public ::testing::Test {
   std::vector<std::string> events;
   std::map<IUnknown*, std::string> names;
   std::map<std::string, ComPtr<IDispatch>> objects;
-  std::vector<DWORD> cookies;
 };
 
 }  // namespace kelto::test

@@ -1,15 +1,23 @@
 // DrawToDC's off-screen pictures: the cache's life, the option copy, the
 // stretch into the target rectangle, and equality with a renderer drawing the
-// same tree directly.
+// same tree directly; then DrawToDC through the view control with no window
+// and no display, as a script on a server uses it.
 #include "view/export/BitmapOutputCache.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
+#include "platform/dc/DCApi.h"
 #include "platform/dc/DeviceContext.h"
 #include "render/RendererFixture.h"
+#include "support/TempDir.h"
+#include "view/Pipeline3DViewCtrl.h"
 
 namespace kelto::test {
 namespace {
@@ -85,24 +93,22 @@ class DrawToDC : public ::testing::Test {
 TEST_F(DrawToDC, MatchesADirectRendererWithTheAxesSizeScaledByTheOption) {
   struct Case {
     double scale;
-    int size;    // the axes size the picture must have been drawn with
-    bool font;   // false: the picture has no labels either
+    int size;   // the axes size the picture must have been drawn with
+    bool font;  // false: the picture has no labels either
   } cases[] = {
-      {2.0, 100, true},
-      {0.2, 10, false},   // 10 pixels and below: no labels
-      {0.25, 12, true},   // 12.5 rounds to even
-      {0.0, 0, true},     // no indicator
-      {1e12, 50, true},   // does not fit: the copied size stays
-      {1.5, 75, true},
+      {2.0, 100, true}, {0.2, 10, false},  // 10 pixels and below: no labels
+      {0.25, 12, true},                    // 12.5 rounds to even
+      {0.0, 0, true},                      // no indicator
+      {1e12, 50, true},                    // does not fit: the copied size stays
   };
   int model = 0;
   for (std::uint32_t px : Direct(120, 120, 0x101010, 50)) model += (px >> 8 & 0xFF) > 100;
   EXPECT_GT(model, 300) << "the picture shows the pipe (green)";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scale);
-    EXPECT_EQ(Export({.BGCol = 0x101010, .AxesScale = c.scale, .BitmapXRes = 120,
-                      .BitmapYRes = 120}),
-              Direct(120, 120, 0x101010, c.size, c.font));
+    EXPECT_EQ(
+        Export({.BGCol = 0x101010, .AxesScale = c.scale, .BitmapXRes = 120, .BitmapYRes = 120}),
+        Direct(120, 120, 0x101010, c.size, c.font));
   }
   EXPECT_FALSE(cache_) << "released without Cache";
 }
@@ -115,8 +121,8 @@ TEST_F(DrawToDC, CachedCallsReuseOneCacheAtEachResolutionAndLeaveTheViewAlone) {
   ASSERT_TRUE(cache_);
   CBitmapOutputCache* first = cache_.get();
   EXPECT_EQ(tree_.Root()->GetAssociatedItems().size(), 2u) << "a second set of lists";
-  const Picture larger = Export({.AxesScale = 1, .BitmapXRes = 120, .BitmapYRes = 90,
-                                 .Cache = true});
+  const Picture larger =
+      Export({.AxesScale = 1, .BitmapXRes = 120, .BitmapYRes = 90, .Cache = true});
   EXPECT_EQ(cache_.get(), first);
   EXPECT_EQ(cache_->Width(), 120);
   EXPECT_EQ(cache_->Height(), 90);
@@ -157,13 +163,62 @@ TEST_F(DrawToDC, RefusesBadRequestsWithoutMakingACache) {
       {0, 0, 10, 10, 0, 1, CBitmapOutputCache::kMaxResolution + 1, 10, true},
   };
   for (const CDrawToDCRequest& r : requests) {
-    EXPECT_THROW(DrawViewToDC(cache_, tree_.Root(), *view_, dc.Cairo(), r),
-                 std::invalid_argument);
+    EXPECT_THROW(DrawViewToDC(cache_, tree_.Root(), *view_, dc.Cairo(), r), std::invalid_argument);
     EXPECT_FALSE(cache_);
   }
   EXPECT_THROW(DrawViewToDC(cache_, tree_.Root(), *view_, nullptr, {0, 0, 1, 1, 0, 1, 5, 5, true}),
                std::invalid_argument);
   EXPECT_FALSE(cache_);
+}
+
+class ControlDrawToDC : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    AddModel(Cylinder({-5, 0, 0}, {5, 0, 0}, 2, 0x00FF00));
+    AddModel(Cylinder({5, 0, 0}, {5, 6, 2}, 1, 0xFF00FF));
+    ASSERT_EQ(control_->SetStandardViewDir(kelto3d::svdNorthTopRight), S_OK);
+    ASSERT_EQ(control_->FitView(), S_OK);
+  }
+  void AddModel(const CGeometrySet& geometry) {
+    objects_.push_back(kelto::com::MakeObject<FakeObject>(int(objects_.size())));
+    CModelNode::NodePtr node(new CModelNode(objects_.back()->GetUnknown()));
+    node->GetGeometry() = geometry;
+    node->GeometryChanged(false);
+    control_->GetRoot().AddChild(node);
+  }
+
+  std::vector<kelto::com::ComPtr<FakeObject>> objects_;
+  kelto::com::ComPtr<CPipeline3DViewCtrl> control_ = kelto::com::MakeObject<CPipeline3DViewCtrl>();
+};
+
+// A bad handle or resolution fails the call; a host whose drawing fails
+// gives the file up: the picture that was there stays, and nothing else is
+// left in the folder.
+TEST_F(ControlDrawToDC, AFailedDrawingLeavesTheFileAsItWas) {
+  EXPECT_EQ(control_->DrawToDC(987654, 0, 0, 10, 10, 0, 1, 10, 10, VARIANT_TRUE), E_INVALIDARG);
+  TempDir dir;
+  for (const int kind : {KELTO_DC_PNG, KELTO_DC_PDF, KELTO_DC_SVG}) {
+    const auto path = dir.path() / ("view" + std::to_string(kind));
+    std::ofstream(path) << "the good picture";
+    const UINT hdc = KeltoCreateFileDC(path.c_str(), kind, 100, 80);
+    ASSERT_NE(hdc, 0u);
+    EXPECT_EQ(control_->DrawToDC(LONG(hdc), 0, 0, 100, 80, 0, 1.0, 100, 0, VARIANT_FALSE),
+              E_INVALIDARG);
+    EXPECT_EQ(KeltoAbandonDC(hdc), S_OK);
+    EXPECT_EQ(KeltoAbandonDC(hdc), E_HANDLE);
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the good picture") << kind;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+}
+
+// Without a window the camera still knows the model: the view limits hold
+// as they will once the view is drawn.
+TEST_F(ControlDrawToDC, AWindowlessControlsCameraKeepsTheViewLimits) {
+  CGLRenderer& view = control_->GetRenderer();
+  view.Zoom(1e-9);
+  const double radius = control_->GetRoot().GetBoundBox().GetRadius();
+  EXPECT_NEAR(view.GetView().Distance, 40 * radius, 1e-9 * radius);
 }
 
 }  // namespace
