@@ -382,9 +382,9 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   // The largest diameter of a bend or cone drawn in the node's own list.
   double DetailDiameter() const { return m_detailDiameter; }
   // Whether the renderer's merged centre lines hold the node's drawing as it
-  // is now (what its list draws at base 2): stored the first time a frame
+  // is now (its centre lines, CCentreLineRuns): stored the first time a frame
   // draws the node as lines after its list was laid out.
-  bool LinesStored() const { return m_linesCurrent; }
+  bool LinesStored() const { return m_linesCurrent && m_renderer->m_lines.Holds(m_lineSlot); }
 
  private:
   friend class CGLRenderer;

@@ -432,7 +432,7 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
   // Centre lines only: the node's lines join the frame's merged runs (no
   // call, matrix, name or material per component, nor per node).
   if (level == 2) {
-    if (!data->m_linesCurrent || !m_lines.Holds(data->m_lineSlot)) StoreCentreLines(node, *data);
+    if (!data->LinesStored()) StoreCentreLines(node, *data);
     m_lines.Add(data->m_lineSlot);
   } else {
     if (!data->m_listCompiled) CompileListContent(node, *data);
