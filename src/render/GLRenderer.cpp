@@ -28,7 +28,7 @@ CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
 CGLRenderer::NodeData::~NodeData() {
   if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
   if (m_listId != 0) glDeleteLists(m_listId, 1);
-  if (m_lineListId != 0) glDeleteLists(m_lineListId, 1);
+  m_renderer->m_lines.Release(m_lineSlot);
   for (const std::string* key : m_keys) m_renderer->m_bendCache.Release(*key);
   for (const std::string* key : m_coneKeys) m_renderer->m_coneCache.Release(*key);
   m_renderer->FreeName(m_name);

@@ -29,19 +29,22 @@
 // reference per bend primitive (NodeData::Keys); the last reference released
 // deletes the list. Cones likewise (the cone cache).
 //
-// Level of detail. Each shared bend or cone list is a block of three: the
+// Level of detail. Each shared bend or cone list is a block of two: the
 // shape at the options' tessellation; at ReducedTessellation
-// (PrimitiveDrawing.h) with its centre line inside; its centre line alone.
-// Node lists call them with glCallLists, so the list base current when a
-// node list runs picks the level: DrawModel sets base 2 for a list whose
-// largest bend or cone diameter is under kCentreLinePixels on screen,
-// measured at the nearest corner of the node's box, base 1 when it is under
-// ReducedDetailPixels, else 0. A pipe narrower than a pixel is so drawn as
-// a line one pixel wide rather than as specks where its surface happens to
-// cover a pixel's centre; in a list at base 1 the centre line shows only
-// where its own surface misses a pixel (it lies inside the surface, and the
-// depth test hides it elsewhere), which keeps thin branches of a thicker
-// pipeline whole too. Picking and the depth passes always use full detail.
+// (PrimitiveDrawing.h) with its centre line inside. Node lists call them
+// with glCallLists, so the list base current when a node list runs picks the
+// level: DrawModel sets base 1 for a list whose largest bend or cone
+// diameter is under ReducedDetailPixels on screen, measured at the nearest
+// corner of the node's box, else 0; in a list at base 1 the centre line
+// shows only where its own surface misses a pixel (it lies inside the
+// surface, and the depth test hides it elsewhere), which keeps thin branches
+// of a thicker pipeline whole. A node whose largest diameter is under
+// kCentreLinePixels is not called at all: its centre lines join the frame's
+// merged runs of lines (CCentreLineRuns), so a pipe narrower than a pixel is
+// a line one pixel wide rather than specks where its surface happens to
+// cover a pixel's centre, and a plant seen whole is a few draws. Picking
+// and the depth passes always use full detail. A node list is compiled the
+// first time a frame or a selection pass calls it (ListCompiled).
 //
 // Hooks. A node's geometry or subtree change rebuilds its list (and creates
 // and builds lists for new children); a node leaving the tree loses this
@@ -83,6 +86,7 @@
 #include "options/Options.h"
 #include "render/BendCache.h"
 #include "render/CameraMath.h"
+#include "render/CentreLineRuns.h"
 #include "render/PrimitiveTessellation.h"
 #include "render/Renderer.h"
 
@@ -164,7 +168,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
 
   // Shared bend and cone lists come in blocks of this many, one per level of
   // detail: the options' tessellation, then the reduced one.
-  static constexpr int kDetailLevels = 3;
+  static constexpr int kDetailLevels = 2;
   // Lists whose largest bend or cone is under this many pixels across on
   // screen draw them reduced. 0 or less: always full detail.
   static constexpr double kDefaultReducedDetailPixels = 6.0;
@@ -173,21 +177,26 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   static constexpr double kCentreLinePixels = 1.0;
   void SetReducedDetailPixels(double pixels) { m_reducedDetailPixels = pixels; }
   double GetReducedDetailPixels() const { return m_reducedDetailPixels; }
-  // What the last DrawModel did: node lists called, subtrees skipped as out
-  // of view, lists called at reduced detail (with or without surfaces),
-  // lists called as centre lines only.
+  // What the last DrawModel did: nodes drawn, subtrees skipped as out of
+  // view, nodes drawn at reduced detail (with or without surfaces), nodes
+  // drawn as centre lines only, the draws those centre lines took
+  // (CCentreLineRuns), and the node lists this frame had to compile first.
   struct CFrameStats {
     int Lists = 0;
     int Culled = 0;
     int Reduced = 0;
     int CentreLines = 0;
+    int LineRuns = 0;
+    int Compiled = 0;
   };
   const CFrameStats& GetFrameStats() const { return m_frameStats; }
 
   // How far a build of every list (Init, an options change) has come: the
   // components being prepared (each node's shared shapes tessellated and
-  // compiled), then the node lists being compiled. Reported at the start of
-  // each stage and at every tenth of it, on the thread that builds.
+  // compiled), then the node lists being laid out (each gets its name, its
+  // place and its level-of-detail measure; what it draws is compiled when a
+  // frame first needs it). Reported at the start of each stage and at every
+  // tenth of it, on the thread that builds.
   struct CBuildProgress {
     enum class Stage { Components, Lists } What = Stage::Components;
     std::size_t Done = 0;
@@ -252,16 +261,20 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // Asks for the list holding the node's drawing to be compiled again.
   void RequestCompile(const NodeData& data);
   void CompilePending();
+  // Lays out the list holding the node's drawing (see NodeData::ListId);
+  // what it draws waits for CompileListContent.
   void CompileNodeList(CModelNode* node, NodeData* data);
+  // Compiles what the node's list draws, the first time a frame or a
+  // selection pass calls it after it was laid out.
+  void CompileListContent(const CModelNode* node, NodeData& data) const;
   struct ListState;
   // The node's name pushed, then its primitives (the name is left pushed).
-  void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state);
+  void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state) const;
   // Compiles the block of kDetailLevels lists at `list` for a shared shape.
   void CompileShared(unsigned list, const CPrimitive& shape) const;
   void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera, double pixels) const;
-  // Compiles the node's centre-line list (see LineListId); false when there
-  // is no list name to be had.
-  bool CompileLineList(const CModelNode* node, NodeData& data) const;
+  // Stores the centre lines of what the node's list draws in m_lines.
+  void StoreCentreLines(const CModelNode* node, NodeData& data) const;
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
   // The material a primitive is drawn with: its colour (red when selected),
   // emissive for lines and circles.
@@ -311,6 +324,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   COptions m_options;
   double m_reducedDetailPixels = kDefaultReducedDetailPixels;
   mutable CFrameStats m_frameStats;
+  // The centre lines of the nodes drawn as lines only, merged per frame.
+  mutable CCentreLineRuns m_lines;
 
   CViewState m_view;
   CViewState m_savedView;
@@ -348,8 +363,12 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
 
   CModelNode* Node() const { return m_node; }
   // The node's own display list: 0 until generated, and 0 for a leaf drawn
-  // inside its parent's list.
+  // inside its parent's list. Its name is given when the node is laid out;
+  // what it draws is compiled when first needed (ListCompiled).
   unsigned ListId() const { return m_listId; }
+  // Whether the list holds the node's drawing as it is now. A plant seen
+  // whole draws far nodes as centre lines and never needs their lists.
+  bool ListCompiled() const { return m_listCompiled; }
   // Whether the node's drawing is compiled into its parent's list.
   bool InParentList() const { return m_inParentList; }
   // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
@@ -362,10 +381,10 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   std::uint32_t Name() const { return m_name; }
   // The largest diameter of a bend or cone drawn in the node's own list.
   double DetailDiameter() const { return m_detailDiameter; }
-  // The list of the node's drawing as centre lines only (what its own list
-  // draws at base 2, in one run of lines a colour): 0 until a frame first
-  // needs it after the node's list was compiled.
-  unsigned LineListId() const { return m_lineListCurrent ? m_lineListId : 0; }
+  // Whether the renderer's merged centre lines hold the node's drawing as it
+  // is now (its centre lines, CCentreLineRuns): stored the first time a frame
+  // draws the node as lines after its list was laid out.
+  bool LinesStored() const { return m_linesCurrent && m_renderer->m_lines.Holds(m_lineSlot); }
 
  private:
   friend class CGLRenderer;
@@ -385,6 +404,7 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   std::vector<unsigned> m_lists;
   std::uint32_t m_name = 0;
   double m_detailDiameter = 0.0;
-  unsigned m_lineListId = 0;
-  bool m_lineListCurrent = false;
+  bool m_listCompiled = false;
+  bool m_linesCurrent = false;
+  CCentreLineRuns::Slot m_lineSlot;
 };

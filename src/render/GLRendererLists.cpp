@@ -27,13 +27,19 @@
 // through glCallLists, which adds the list base current when the node list
 // runs: DrawModel chooses each node list's level of detail that way, without
 // compiling anything again.
+//
+// Laying out is not compiling. A build gives each list its name, its place
+// and its level-of-detail measure; what a list draws is compiled the first
+// time a frame (or a selection pass) calls it. A plant seen whole draws its
+// far nodes as centre lines (CCentreLineRuns) and so never compiles their
+// lists, which on a 100,000-component plant was most of the build and most
+// of the driver's memory. A change to a node lays its list out again and
+// leaves the compiling to the next frame that calls it.
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <array>
 #include <exception>
 #include <limits>
-#include <map>
 #include <vector>
 
 #include "core/Primitive.h"
@@ -217,16 +223,13 @@ void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, 
 }
 
 void CGLRenderer::CompileShared(unsigned list, const CPrimitive& shape) const {
-  static_assert(kDetailLevels == 3);
+  static_assert(kDetailLevels == 2);
   const CTessellationOptions reduced = ReducedTessellation(m_tessellation);
   glNewList(list, GL_COMPILE);
   DrawPrimitive(shape);
   glEndList();
   glNewList(list + 1, GL_COMPILE);
   ::DrawPrimitive(shape, reduced, false);
-  DrawCentreLine(shape, reduced.BendSteps);
-  glEndList();
-  glNewList(list + 2, GL_COMPILE);
   DrawCentreLine(shape, reduced.BendSteps);
   glEndList();
 }
@@ -266,35 +269,42 @@ void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
   }
 
   data->m_inParentList = false;
-  data->m_lineListCurrent = false;
+  data->m_listCompiled = false;
+  data->m_linesCurrent = false;
   data->m_detailDiameter = LargestDiameter(node->GetGeometry());
   if (data->m_listId == 0) data->m_listId = glGenLists(1);
-  const bool compiled = data->m_listId != 0;  // else no context, or out of names
-  ListState state;
-  if (compiled) {
-    glNewList(data->m_listId, GL_COMPILE);
-    EmitNodeContent(node, *data, state);
-  }
+  const bool named = data->m_listId != 0;  // else no context, or out of names
   // Children with lists of their own are called by DrawModel, not from here.
   for (CModelNode* child : node->GetOrderedChildren()) {
     NodeData* childData = GetNodeData(child);
     if (!childData || !child->GetChildren().empty()) continue;
-    childData->m_inParentList = compiled;
+    childData->m_inParentList = named;
     if (IsHidden(child)) continue;
     data->m_detailDiameter =
         std::max(data->m_detailDiameter, LargestDiameter(child->GetGeometry()));
-    if (!compiled) continue;
+  }
+}
+
+void CGLRenderer::CompileListContent(const CModelNode* node, NodeData& data) const {
+  ListState state;
+  glNewList(data.m_listId, GL_COMPILE);
+  EmitNodeContent(node, data, state);
+  for (CModelNode* child : node->GetOrderedChildren()) {
+    const NodeData* childData = GetNodeData(child);
+    if (!childData || !child->GetChildren().empty() || IsHidden(child)) continue;
     EmitNodeContent(child, *childData, state);
     glPopName();
   }
-  if (!compiled) return;
   // What the list enabled it disables again: no state leaks out of a list.
   if (state.Normalize) glDisable(GL_NORMALIZE);
   glPopName();
   glEndList();
+  data.m_listCompiled = true;
+  ++m_frameStats.Compiled;
 }
 
-void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state) {
+void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
+                                  ListState& state) const {
   glPushName(data.m_name);
   const bool selected = data.m_selection != 0;
   const float width = selected ? m_selectedLineWidth : m_normalLineWidth;
@@ -373,9 +383,12 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data, 
 void CGLRenderer::DrawModel(bool reducedDetail) const {
   m_frameStats = {};
   if (!m_ready) return;
+  m_lines.BeginFrame();
   glPushAttrib(GL_LIST_BIT);
   DrawNodeLists(m_root, GetCameraMatrices(), reducedDetail ? m_reducedDetailPixels : 0.0);
   glPopAttrib();
+  // After every list: what lies in front of a line hides it, as in a list.
+  m_frameStats.LineRuns = m_lines.Draw(m_normalLineWidth);
 }
 
 namespace {
@@ -403,7 +416,7 @@ double PixelsAcross(double diameter, const CBoundBox& box, const CCameraMatrices
 
 void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
                                 double pixels) const {
-  const NodeData* data = GetNodeData(node);
+  NodeData* data = GetNodeData(node);
   if (!data || data->m_listId == 0 || IsHidden(node)) return;
   const CViewport& v = camera.Viewport;
   const CBoundBox& box = node->GetBoundBox();
@@ -416,12 +429,13 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     const double across = PixelsAcross(data->m_detailDiameter, box, camera);
     level = across < kCentreLinePixels ? 2 : across < pixels ? 1 : 0;
   }
-  // A list of lines only draws a pipeline of centre lines as one run of
-  // lines a colour: no call, matrix, name or material per component.
-  NodeData* lines = level == 2 ? GetNodeData(node) : nullptr;
-  if (lines && (lines->m_lineListCurrent || CompileLineList(node, *lines))) {
-    glCallList(lines->m_lineListId);
+  // Centre lines only: the node's lines join the frame's merged runs (no
+  // call, matrix, name or material per component, nor per node).
+  if (level == 2) {
+    if (!data->LinesStored()) StoreCentreLines(node, *data);
+    m_lines.Add(data->m_lineSlot);
   } else {
+    if (!data->m_listCompiled) CompileListContent(node, *data);
     glListBase(level);
     glCallList(data->m_listId);
   }
@@ -444,32 +458,24 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
 
 namespace {
 
-// The centre lines of a node's primitives, by colour, as pairs of points.
-using LinesByColour = std::map<std::int32_t, std::vector<CPoint3>>;
-
+// The centre lines of a node's primitives in their colours (red when
+// selected): cones, snouts and lines from end to end, bends as polylines.
 void AddCentreLines(const CGeometrySet& geometry, bool selected, int bendSteps,
-                    LinesByColour& lines) {
+                    CLineVertices& lines) {
   for (const CPrimitive& primitive : geometry) {
-    std::vector<CPoint3>* out = nullptr;
-    const auto colourOf = [&](std::int32_t colour) -> std::vector<CPoint3>& {
-      return lines[selected ? kSelectionColour : colour];
-    };
+    const auto colourOf = [&](std::int32_t colour) { return selected ? kSelectionColour : colour; };
     if (const auto* cone = primitive.GetCone()) {
-      out = &colourOf(cone->Colour);
-      out->insert(out->end(), {cone->Start, cone->End});
+      lines.Add(cone->Start, cone->End, colourOf(cone->Colour));
     } else if (const auto* snout = primitive.GetSnout()) {
-      out = &colourOf(snout->Colour);
-      out->insert(out->end(), {snout->Start, snout->End});
+      lines.Add(snout->Start, snout->End, colourOf(snout->Colour));
     } else if (const auto* line = primitive.GetLine()) {
-      out = &colourOf(line->Colour);
-      out->insert(out->end(), {line->Start, line->End});
+      lines.Add(line->Start, line->End, colourOf(line->Colour));
     } else if (const auto* bend = primitive.GetCurvedCone()) {
-      out = &colourOf(bend->Colour);
       const CCurvePath path(bend->Start, bend->Centre, bend->End);
       CPoint3 from = bend->Start;
       for (int i = 1; i <= bendSteps; ++i) {
         const CPoint3 to = i == bendSteps ? bend->End : path.GetPoint(double(i) / bendSteps);
-        out->insert(out->end(), {from, to});
+        lines.Add(from, to, colourOf(bend->Colour));
         from = to;
       }
     }
@@ -478,31 +484,17 @@ void AddCentreLines(const CGeometrySet& geometry, bool selected, int bendSteps,
 
 }  // namespace
 
-bool CGLRenderer::CompileLineList(const CModelNode* node, NodeData& data) const {
-  if (data.m_lineListId == 0) data.m_lineListId = glGenLists(1);
-  if (data.m_lineListId == 0) return false;
+void CGLRenderer::StoreCentreLines(const CModelNode* node, NodeData& data) const {
   const int steps = std::max(2, ReducedTessellation(m_tessellation).BendSteps);
-  LinesByColour lines;
+  CLineVertices lines;
   AddCentreLines(node->GetGeometry(), data.m_selection != 0, steps, lines);
   for (CModelNode* child : node->GetOrderedChildren()) {
     const NodeData* childData = GetNodeData(child);
     if (childData && child->GetChildren().empty() && !IsHidden(child))
       AddCentreLines(child->GetGeometry(), childData->m_selection != 0, steps, lines);
   }
-  glNewList(data.m_lineListId, GL_COMPILE);
-  glDisable(GL_LIGHTING);
-  glLineWidth(m_normalLineWidth);
-  for (const auto& [colour, points] : lines) {
-    const std::array<float, 4> rgba = ColourVector(colour);
-    glColor4fv(rgba.data());
-    glBegin(GL_LINES);
-    for (const CPoint3& p : points) glVertex3d(p.x, p.y, p.z);
-    glEnd();
-  }
-  glEnable(GL_LIGHTING);
-  glEndList();
-  data.m_lineListCurrent = true;
-  return true;
+  m_lines.Store(data.m_lineSlot, lines);
+  data.m_linesCurrent = true;
 }
 
 // --------------------------------------------------------------- selection
