@@ -83,6 +83,8 @@
 #include "options/Options.h"
 #include "render/BendCache.h"
 #include "render/CameraMath.h"
+#include "render/InteractionController.h"
+#include "render/InteractionDetail.h"
 #include "render/PrimitiveTessellation.h"
 #include "render/Renderer.h"
 
@@ -150,6 +152,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   const CViewState& GetView() const override { return m_view; }
   const CViewState& GetSavedView() const override { return m_savedView; }
   double GetDepth(const CPoint2& point, bool nearest) override;
+  CInteractionController* GetInteraction() override { return &m_interaction; }
 
   // Drawing services (for the lists being compiled, and for picking).
   static void SetMaterialColour(std::int32_t colour, bool emissive);
@@ -161,6 +164,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // lies outside the view, each at its level of detail (reducedDetail false:
   // all at full detail). Names nest as in the tree, for selection passes.
   void DrawModel(bool reducedDetail = true) const;
+  // The same, each list judged by these thresholds.
+  void DrawModel(const CDetailThresholds& detail) const;
 
   // Shared bend and cone lists come in blocks of this many, one per level of
   // detail: the options' tessellation, then the reduced one.
@@ -171,8 +176,12 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // Lists whose largest bend or cone is under this many pixels across draw
   // their centre lines only (when reduced detail is on).
   static constexpr double kCentreLinePixels = 1.0;
-  void SetReducedDetailPixels(double pixels) { m_reducedDetailPixels = pixels; }
-  double GetReducedDetailPixels() const { return m_reducedDetailPixels; }
+  void SetReducedDetailPixels(double pixels) { m_stillDetail.ReducedPixels = pixels; }
+  double GetReducedDetailPixels() const { return m_stillDetail.ReducedPixels; }
+  void SetCentreLinePixels(double pixels) { m_stillDetail.CentreLinePixels = pixels; }
+  // The thresholds of a still frame (InteractionDetail.h); a frame drawn
+  // during motion takes those GetInteraction() chooses instead.
+  const CDetailThresholds& GetStillDetail() const { return m_stillDetail; }
   // What the last DrawModel did: node lists called, subtrees skipped as out
   // of view, lists called at reduced detail (with or without surfaces),
   // lists called as centre lines only.
@@ -181,6 +190,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
     int Culled = 0;
     int Reduced = 0;
     int CentreLines = 0;
+    int Omitted = 0;  // subtrees left out as too small on screen
   };
   const CFrameStats& GetFrameStats() const { return m_frameStats; }
 
@@ -258,7 +268,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state);
   // Compiles the block of kDetailLevels lists at `list` for a shared shape.
   void CompileShared(unsigned list, const CPrimitive& shape) const;
-  void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera, double pixels) const;
+  void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
+                     const CDetailThresholds& detail) const;
   // Compiles the node's centre-line list (see LineListId); false when there
   // is no list name to be had.
   bool CompileLineList(const CModelNode* node, NodeData& data) const;
@@ -309,7 +320,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   float m_selectedLineWidth = 1.0f;
   bool m_showDebugInfo = false;
   COptions m_options;
-  double m_reducedDetailPixels = kDefaultReducedDetailPixels;
+  CDetailThresholds m_stillDetail{kCentreLinePixels, kDefaultReducedDetailPixels, 0.0};
+  CInteractionController m_interaction;
   mutable CFrameStats m_frameStats;
 
   CViewState m_view;
