@@ -21,6 +21,7 @@ void CInteractionController::SetBudget(double milliseconds) {
 void CInteractionController::Begin() {
   if (m_active) return;
   m_active = true;
+  m_framesAtLevel = 0;
   Choose();
 }
 
@@ -48,16 +49,21 @@ double CInteractionController::Expected(int level) const {
 }
 
 void CInteractionController::Choose() {
+  int chosen = kInteractionLevels - 1;
   for (int level = 0; level < kInteractionLevels; ++level) {
     const double expected = Expected(level);
     if (expected < 0.0) return;  // nothing measured yet: stay where we are
     const double limit = level < m_level ? m_budget * kRefineMargin : m_budget;
     if (expected <= limit) {
-      m_level = level;
-      return;
+      chosen = level;
+      break;
     }
   }
-  m_level = kInteractionLevels - 1;
+  if (chosen == m_level && m_level > 0 && m_framesAtLevel >= kProbeFrames &&
+      m_cost[m_level] >= 0.0 && m_cost[m_level] <= m_budget * kRefineMargin)
+    chosen = m_level - 1;  // try the finer level once
+  if (chosen != m_level) m_framesAtLevel = 0;
+  m_level = chosen;
 }
 
 void CInteractionController::FrameStarted() { m_started = m_clock(); }
@@ -75,5 +81,7 @@ void CInteractionController::FrameFinished() {
       if (other != level && m_cost[other] >= 0.0) m_cost[other] *= factor;
   }
   m_cost[level] = cost;
-  if (m_active) Choose();
+  if (!m_active) return;
+  ++m_framesAtLevel;
+  Choose();
 }

@@ -14,7 +14,10 @@
 //
 // To come back to a finer level a frame's guess must fit with room to spare
 // (kRefineMargin of the budget), so a cost near the budget does not make
-// consecutive frames flicker between two levels.
+// consecutive frames flicker between two levels. A finer level's cost may be
+// stale (measured in another view, or in a frame that compiled lists): after
+// kProbeFrames frames at one level with that room to spare, one frame tries
+// the next finer level, and its measured cost decides from then on.
 //
 // The clock is injected (milliseconds, monotonic): the renderer times its
 // frames with it and tests drive it by hand.
@@ -32,6 +35,7 @@ class CInteractionController {
   static constexpr double kDefaultBudgetMs = 100.0;
   static constexpr double kLevelRatio = 0.55;
   static constexpr double kRefineMargin = 0.75;
+  static constexpr int kProbeFrames = 8;
 
   // The steady clock, in milliseconds.
   static double SteadyMilliseconds();
@@ -74,6 +78,7 @@ class CInteractionController {
   double m_budget = kDefaultBudgetMs;
   bool m_active = false;
   int m_level = 0;
+  int m_framesAtLevel = 0;
   double m_started = -1.0;
   // Measured cost per level, negative where none is known.
   std::array<double, kInteractionLevels> m_cost;
