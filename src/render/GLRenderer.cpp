@@ -308,7 +308,8 @@ void CGLRenderer::Render() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
   const auto start = std::chrono::steady_clock::now();
-  DrawModel();
+  m_interaction.FrameStarted();
+  DrawModel(m_interaction.FrameDetail(m_stillDetail));
   if (m_axesSize > 0)
     DrawAxesIndicator(m_view.Rotation, m_axesSize, m_axesTop, m_axesRight, m_surface);
   glFinish();
@@ -318,6 +319,7 @@ void CGLRenderer::Render() {
   if (m_showDebugInfo) DrawDebugOverlay(static_cast<long long>(elapsed.count()));
   glFlush();
   m_surface->SwapBuffers();
+  m_interaction.FrameFinished();
 }
 
 void CGLRenderer::DrawDebugOverlay(long long elapsedMs) {

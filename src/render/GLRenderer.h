@@ -87,6 +87,8 @@
 #include "render/BendCache.h"
 #include "render/CameraMath.h"
 #include "render/CentreLineRuns.h"
+#include "render/InteractionController.h"
+#include "render/InteractionDetail.h"
 #include "render/PrimitiveTessellation.h"
 #include "render/Renderer.h"
 
@@ -154,6 +156,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   const CViewState& GetView() const override { return m_view; }
   const CViewState& GetSavedView() const override { return m_savedView; }
   double GetDepth(const CPoint2& point, bool nearest) override;
+  CInteractionController* GetInteraction() override { return &m_interaction; }
 
   // Drawing services (for the lists being compiled, and for picking).
   static void SetMaterialColour(std::int32_t colour, bool emissive);
@@ -165,6 +168,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // lies outside the view, each at its level of detail (reducedDetail false:
   // all at full detail). Names nest as in the tree, for selection passes.
   void DrawModel(bool reducedDetail = true) const;
+  // The same, each list judged by these thresholds.
+  void DrawModel(const CDetailThresholds& detail) const;
 
   // Shared bend and cone lists come in blocks of this many, one per level of
   // detail: the options' tessellation, then the reduced one.
@@ -175,12 +180,17 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   // Lists whose largest bend or cone is under this many pixels across draw
   // their centre lines only (when reduced detail is on).
   static constexpr double kCentreLinePixels = 1.0;
-  void SetReducedDetailPixels(double pixels) { m_reducedDetailPixels = pixels; }
-  double GetReducedDetailPixels() const { return m_reducedDetailPixels; }
+  void SetReducedDetailPixels(double pixels) { m_stillDetail.ReducedPixels = pixels; }
+  double GetReducedDetailPixels() const { return m_stillDetail.ReducedPixels; }
+  void SetCentreLinePixels(double pixels) { m_stillDetail.CentreLinePixels = pixels; }
+  // The thresholds of a still frame (InteractionDetail.h); a frame drawn
+  // during motion takes those GetInteraction() chooses instead.
+  const CDetailThresholds& GetStillDetail() const { return m_stillDetail; }
   // What the last DrawModel did: nodes drawn, subtrees skipped as out of
   // view, nodes drawn at reduced detail (with or without surfaces), nodes
   // drawn as centre lines only, the draws those centre lines took
-  // (CCentreLineRuns), and the node lists this frame had to compile first.
+  // (CCentreLineRuns), the node lists this frame had to compile first, and
+  // subtrees left out as too small on screen (a frame during motion).
   struct CFrameStats {
     int Lists = 0;
     int Culled = 0;
@@ -188,6 +198,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
     int CentreLines = 0;
     int LineRuns = 0;
     int Compiled = 0;
+    int Omitted = 0;
   };
   const CFrameStats& GetFrameStats() const { return m_frameStats; }
 
@@ -272,7 +283,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state) const;
   // Compiles the block of kDetailLevels lists at `list` for a shared shape.
   void CompileShared(unsigned list, const CPrimitive& shape) const;
-  void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera, double pixels) const;
+  void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
+                     const CDetailThresholds& detail) const;
   // Stores the centre lines of what the node's list draws in m_lines.
   void StoreCentreLines(const CModelNode* node, NodeData& data) const;
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
@@ -322,7 +334,8 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   float m_selectedLineWidth = 1.0f;
   bool m_showDebugInfo = false;
   COptions m_options;
-  double m_reducedDetailPixels = kDefaultReducedDetailPixels;
+  CDetailThresholds m_stillDetail{kCentreLinePixels, kDefaultReducedDetailPixels, 0.0};
+  CInteractionController m_interaction;
   mutable CFrameStats m_frameStats;
   // The centre lines of the nodes drawn as lines only, merged per frame.
   mutable CCentreLineRuns m_lines;

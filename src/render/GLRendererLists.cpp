@@ -381,11 +381,15 @@ void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
 // ------------------------------------------------------------------ frames
 
 void CGLRenderer::DrawModel(bool reducedDetail) const {
+  DrawModel(reducedDetail ? m_stillDetail : CDetailThresholds{0.0, 0.0, 0.0});
+}
+
+void CGLRenderer::DrawModel(const CDetailThresholds& detail) const {
   m_frameStats = {};
   if (!m_ready) return;
   m_lines.BeginFrame();
   glPushAttrib(GL_LIST_BIT);
-  DrawNodeLists(m_root, GetCameraMatrices(), reducedDetail ? m_reducedDetailPixels : 0.0);
+  DrawNodeLists(m_root, GetCameraMatrices(), detail);
   glPopAttrib();
   // After every list: what lies in front of a line hides it, as in a list.
   m_frameStats.LineRuns = m_lines.Draw(m_normalLineWidth);
@@ -415,7 +419,7 @@ double PixelsAcross(double diameter, const CBoundBox& box, const CCameraMatrices
 }  // namespace
 
 void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
-                                double pixels) const {
+                                const CDetailThresholds& detail) const {
   NodeData* data = GetNodeData(node);
   if (!data || data->m_listId == 0 || IsHidden(node)) return;
   const CViewport& v = camera.Viewport;
@@ -424,10 +428,15 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
     ++m_frameStats.Culled;
     return;
   }
+  if (detail.OmitPixels > 0.0 &&
+      PixelsAcross(box.GetRadius() * 2.0, box, camera) < detail.OmitPixels) {
+    ++m_frameStats.Omitted;
+    return;
+  }
   int level = 0;
-  if (pixels > 0.0 && data->m_detailDiameter > 0.0) {
+  if (detail.ReducedPixels > 0.0 && data->m_detailDiameter > 0.0) {
     const double across = PixelsAcross(data->m_detailDiameter, box, camera);
-    level = across < kCentreLinePixels ? 2 : across < pixels ? 1 : 0;
+    level = across < detail.CentreLinePixels ? 2 : across < detail.ReducedPixels ? 1 : 0;
   }
   // Centre lines only: the node's lines join the frame's merged runs (no
   // call, matrix, name or material per component, nor per node).
@@ -451,7 +460,7 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
       glPushName(data->m_name);
       pushed = true;
     }
-    DrawNodeLists(child, camera, pixels);
+    DrawNodeLists(child, camera, detail);
   }
   if (pushed) glPopName();
 }

@@ -20,6 +20,7 @@
 #include "render/Picking.h"
 #include "render/ViewState.h"
 
+class CInteractionController;
 class CModelNode;
 class COptions;
 
@@ -72,6 +73,9 @@ class IFRenderer {
   // docs/rendering.md, "Camera"); `nearest` takes the front of the nearest
   // hit rather than its middle.
   virtual double GetDepth(const CPoint2& point, bool nearest) = 0;
+  // What keeps the frames drawn during motion within their time budget;
+  // null for a renderer that draws every frame alike.
+  virtual CInteractionController* GetInteraction() { return nullptr; }
 
  protected:
   IFRenderer() = default;

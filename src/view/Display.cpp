@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ModelNode.h"
+#include "render/InteractionController.h"
 #include "render/Renderer.h"
 
 using kelto::window::CClientSize;
@@ -50,6 +51,8 @@ void C3DDisplay::Attach(win::IFWindow& window, IFRenderer& renderer) {
 
 void C3DDisplay::Detach() {
   if (!window_) return;
+  EndMotion();
+  window_->KillTimer(kMotionTimer);
   if (window_->HasCapture()) window_->ReleaseCapture();
   window_->DragAcceptFiles(false);
   window_->Unsubclass(*this);
@@ -78,6 +81,7 @@ bool C3DDisplay::ProcessWindowMessage(const CWindowMessage& m) {
       break;
     case MessageKind::CaptureLost:
       dragging_ = false;
+      if (EndMotion()) window_->RedrawWindow(win::kRdwInvalidate);
       break;
     case MessageKind::Paint:
       renderer_->Render();
@@ -92,6 +96,10 @@ bool C3DDisplay::ProcessWindowMessage(const CWindowMessage& m) {
     case MessageKind::DropFiles:
       OnDropFiles(m);
       break;
+    case MessageKind::Timer:
+      if (m.TimerId != kMotionTimer) break;
+      OnTimer(m);
+      return true;  // the display's own timer
   }
   return false;
 }
@@ -112,6 +120,7 @@ void C3DDisplay::OnMouseMove(const CWindowMessage& m) {
   if (!dragging_ && (m.Keys & win::kMkButtons) != 0) {
     if (std::abs(m.X - drag_x_) > kDragThreshold || std::abs(m.Y - drag_y_) > kDragThreshold) {
       dragging_ = true;
+      BeginMotion();
       CallDrag(drag_x_, drag_y_, dsBegin);
     }
   }
@@ -125,6 +134,8 @@ void C3DDisplay::OnButtonUp(const CWindowMessage& m) {
     drag_keys_ = keys;
     if (auto it = click_.find(keys); it != click_.end()) (this->*(it->second))(m.X, FlipY(m.Y));
   } else if (!buttons_left) {
+    // The full picture is due; a handler that redraws at dsEnd draws it.
+    if (EndMotion()) window_->RedrawWindow(win::kRdwInvalidate);
     CallDrag(m.X, m.Y, dsEnd);
     dragging_ = false;
   }
@@ -139,8 +150,36 @@ void C3DDisplay::OnDoubleClick(const CWindowMessage& m) {
 
 void C3DDisplay::OnWheel(const CWindowMessage& m) {
   const CWindowPoint p = window_->ScreenToClient({m.X, m.Y});
-  if (auto it = wheel_.find(m.Keys & 0xFFFF); it != wheel_.end())
-    (this->*(it->second))(m.WheelDelta, p.X, FlipY(p.Y));
+  const auto it = wheel_.find(m.Keys & 0xFFFF);
+  if (it == wheel_.end()) return;
+  // Without a timer nothing would bring the full picture back.
+  const bool timed = window_->SetTimer(kMotionTimer, kWheelIdleMs);
+  if (timed) BeginMotion();
+  (this->*(it->second))(m.WheelDelta, p.X, FlipY(p.Y));
+  // The rest is counted from the end of the step's frame.
+  if (timed && window_) window_->SetTimer(kMotionTimer, kWheelIdleMs);
+}
+
+void C3DDisplay::OnTimer(const CWindowMessage& /*m*/) {
+  window_->KillTimer(kMotionTimer);
+  if (!dragging_ && EndMotion()) Redraw();
+}
+
+bool C3DDisplay::InMotion() const {
+  CInteractionController* interaction = renderer_ ? renderer_->GetInteraction() : nullptr;
+  return interaction && interaction->Active();
+}
+
+void C3DDisplay::BeginMotion() {
+  if (CInteractionController* interaction = renderer_ ? renderer_->GetInteraction() : nullptr)
+    interaction->Begin();
+}
+
+bool C3DDisplay::EndMotion() {
+  CInteractionController* interaction = renderer_ ? renderer_->GetInteraction() : nullptr;
+  if (!interaction || !interaction->Active()) return false;
+  interaction->End();
+  return true;
 }
 
 void C3DDisplay::OnDropFiles(const CWindowMessage& m) {

@@ -8,6 +8,13 @@
 // the window's own procedure; every message except EraseBackground goes on
 // to that procedure afterwards. Until attached, messages are ignored.
 //
+// Motion. While a drag is in progress, and from a wheel step until the wheel
+// has rested for kWheelIdleMs, the renderer's interaction controller (if it
+// has one) draws the frames within its budget; the drag's end, a lost
+// capture or the wheel's rest brings back the full picture with one more
+// frame. The wheel's rest is a window timer (kMotionTimer): a window that
+// keeps no timers gets full frames for the wheel.
+//
 // Handler positions are client pixels with y counted upwards from the
 // bottom of the client area (client height − message y).
 #pragma once
@@ -63,6 +70,13 @@ class C3DDisplay : public kelto::window::CMessageMap {
   WheelMap& WheelActions() { return wheel_; }
 
   bool Dragging() const { return dragging_; }
+  // Whether frames are being drawn as motion frames.
+  bool InMotion() const;
+
+  // The id of the display's timer on its window, and how long the wheel
+  // rests before the full picture comes back.
+  static constexpr unsigned kMotionTimer = 0x4B33D001u;
+  static constexpr unsigned kWheelIdleMs = 300;
 
   // Dropped file names, each once, in byte order.
   sigslot::signal1<std::set<std::string>> FilesDropped;
@@ -90,6 +104,10 @@ class C3DDisplay : public kelto::window::CMessageMap {
   void OnDoubleClick(const kelto::window::CWindowMessage& m);
   void OnWheel(const kelto::window::CWindowMessage& m);
   void OnDropFiles(const kelto::window::CWindowMessage& m);
+  void OnTimer(const kelto::window::CWindowMessage& m);
+  void BeginMotion();
+  // Ends motion frames; true when they were under way (a full frame is due).
+  bool EndMotion();
   void CallDrag(int x, int y, DragState state);
   // The zoom and rotate drags: the view saved at dsBegin, each dsContinue
   // step applied to it afresh (so a drag back to its start gives back the

@@ -51,6 +51,13 @@ class IFWindow {
   // Whether the window announces that it takes dropped files.
   virtual void DragAcceptFiles(bool accept) = 0;
 
+  // Timers: after SetTimer(id, ms) the window receives a Timer message with
+  // that id every `ms` milliseconds (at least 1) until KillTimer(id); setting
+  // an id again restarts it. False when the window keeps no timers (a
+  // caller must then do without: nothing will arrive).
+  virtual bool SetTimer(unsigned /*id*/, unsigned /*milliseconds*/) { return false; }
+  virtual void KillTimer(unsigned /*id*/) {}
+
   // Subclassing: `map` sees every message before the handlers that
   // subclassed earlier and before the window's own procedure; when it
   // reports a message handled, those never see it.

@@ -59,6 +59,7 @@ enum class MessageKind {
   Size,               // Width, Height: the new client size
   EraseBackground,    // sent before a Paint that asked for erasing
   DropFiles,          // Files: names dropped on the window
+  Timer,              // TimerId: a timer set on the window (IFWindow::SetTimer) is due
 };
 
 struct CWindowMessage {
@@ -72,6 +73,7 @@ struct CWindowMessage {
   int Width = 0;
   int Height = 0;
   std::vector<std::string> Files;
+  unsigned TimerId = 0;
 
   static CWindowMessage ButtonDown(MouseButton b, int x, int y, unsigned keys) {
     return {MessageKind::ButtonDown, b, x, y, keys};
@@ -93,6 +95,11 @@ struct CWindowMessage {
     CWindowMessage m{MessageKind::Size};
     m.Width = width;
     m.Height = height;
+    return m;
+  }
+  static CWindowMessage Timer(unsigned id) {
+    CWindowMessage m{MessageKind::Timer};
+    m.TimerId = id;
     return m;
   }
   static CWindowMessage Drop(std::vector<std::string> files) {

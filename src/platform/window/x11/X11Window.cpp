@@ -3,9 +3,12 @@
 #include <X11/Xlib.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "platform/dc/XErrorTrap.h"
@@ -57,6 +60,7 @@ struct CX11Window::Impl {
   bool invalid = false;
   bool erase = false;
   int dispatching = 0;
+  std::map<unsigned, int> timers;  // id → timerfd
 };
 
 CX11Window::CX11Window(_XDisplay* display, unsigned long window, EventFilter filter)
@@ -94,6 +98,7 @@ CX11Window::CX11Window(kelto::gl::CGLWindowSurface& surface)
 }
 
 CX11Window::~CX11Window() {
+  for (const auto& [id, fd] : impl_->timers) close(fd);
   if (impl_->watch_fd >= 0) close(impl_->watch_fd);
   if (impl_->wake_fd >= 0) close(impl_->wake_fd);
 }
@@ -137,6 +142,60 @@ void CX11Window::RedrawWindow(unsigned flags) {
 }
 
 void CX11Window::DragAcceptFiles(bool /*accept*/) {}
+
+bool CX11Window::SetTimer(unsigned id, unsigned milliseconds) {
+  Impl& m = *impl_;
+  if (m.watch_fd < 0) return false;
+  int fd = -1;
+  if (const auto it = m.timers.find(id); it != m.timers.end()) {
+    fd = it->second;
+  } else {
+    fd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd < 0) return false;
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.fd = fd;
+    if (epoll_ctl(m.watch_fd, EPOLL_CTL_ADD, fd, &ev) != 0) {
+      close(fd);
+      return false;
+    }
+    m.timers.emplace(id, fd);
+  }
+  const long ms = std::max(1u, milliseconds);
+  itimerspec spec{};
+  spec.it_value.tv_sec = ms / 1000;
+  spec.it_value.tv_nsec = (ms % 1000) * 1000000L;
+  spec.it_interval = spec.it_value;
+  return timerfd_settime(fd, 0, &spec, nullptr) == 0;
+}
+
+void CX11Window::KillTimer(unsigned id) {
+  Impl& m = *impl_;
+  const auto it = m.timers.find(id);
+  if (it == m.timers.end()) return;
+  epoll_ctl(m.watch_fd, EPOLL_CTL_DEL, it->second, nullptr);
+  close(it->second);
+  m.timers.erase(it);
+}
+
+std::size_t CX11Window::DispatchTimers() {
+  Impl& m = *impl_;
+  std::vector<unsigned> due;
+  for (const auto& [id, fd] : m.timers) {
+    std::uint64_t expirations = 0;
+    if (read(fd, &expirations, sizeof expirations) == sizeof expirations && expirations > 0)
+      due.push_back(id);
+  }
+  // A handler may kill or set timers: each due one is dispatched once,
+  // unless it was killed by an earlier one.
+  std::size_t n = 0;
+  for (unsigned id : due) {
+    if (!m.timers.count(id)) continue;
+    Dispatch(CWindowMessage::Timer(id));
+    ++n;
+  }
+  return n;
+}
 
 int CX11Window::FileDescriptor() const { return impl_->watch_fd; }
 
@@ -225,6 +284,7 @@ std::size_t CX11Window::DispatchPending() {
     }
     CompressMotion(batch);
     for (const XEvent& e : batch) n += HandleEvent(e);
+    if (round == 0) n += DispatchTimers();
     // One paint per pump: a paint handler that invalidates again is
     // painted by the next pump, not in a loop here.
     if (m.invalid && !painted) {

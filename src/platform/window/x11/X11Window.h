@@ -58,6 +58,9 @@ class CX11Window : public CWindowBase, public IFMessagePump {
   CWindowPoint ScreenToClient(CWindowPoint screen) const override;
   void RedrawWindow(unsigned flags) override;
   void DragAcceptFiles(bool accept) override;
+  // Each timer is a timerfd watched beside the connection.
+  bool SetTimer(unsigned id, unsigned milliseconds) override;
+  void KillTimer(unsigned id) override;
 
   // IFMessagePump
   int FileDescriptor() const override;
@@ -71,6 +74,7 @@ class CX11Window : public CWindowBase, public IFMessagePump {
   void Paint();
   std::size_t HandleEvent(const _XEvent& e);
   std::size_t LoseCapture();
+  std::size_t DispatchTimers();
   void PostWake();
   bool Viewable() const;
   std::unique_ptr<Impl> impl_;

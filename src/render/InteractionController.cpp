@@ -1,0 +1,87 @@
+#include "render/InteractionController.h"
+
+#include <algorithm>
+#include <chrono>
+#include <utility>
+#include <cmath>
+
+double CInteractionController::SteadyMilliseconds() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+CInteractionController::CInteractionController(Clock clock) : m_clock(std::move(clock)) {
+  m_cost.fill(-1.0);
+}
+
+void CInteractionController::SetBudget(double milliseconds) {
+  if (milliseconds > 0.0 && std::isfinite(milliseconds)) m_budget = milliseconds;
+}
+
+void CInteractionController::Begin() {
+  if (m_active) return;
+  m_active = true;
+  m_framesAtLevel = 0;
+  Choose();
+}
+
+void CInteractionController::End() {
+  m_active = false;
+  m_started = -1.0;
+}
+
+CDetailThresholds CInteractionController::FrameDetail(const CDetailThresholds& still) const {
+  return InteractionDetail(Level(), still);
+}
+
+double CInteractionController::Expected(int level) const {
+  if (level < 0 || level >= kInteractionLevels) return -1.0;
+  if (m_cost[level] >= 0.0) return m_cost[level];
+  // The nearest level measured, finer ones first (they are what a drag
+  // usually starts from).
+  for (int distance = 1; distance < kInteractionLevels; ++distance) {
+    for (const int known : {level - distance, level + distance}) {
+      if (known < 0 || known >= kInteractionLevels || m_cost[known] < 0.0) continue;
+      return m_cost[known] * std::pow(kLevelRatio, level - known);
+    }
+  }
+  return -1.0;
+}
+
+void CInteractionController::Choose() {
+  int chosen = kInteractionLevels - 1;
+  for (int level = 0; level < kInteractionLevels; ++level) {
+    const double expected = Expected(level);
+    if (expected < 0.0) return;  // nothing measured yet: stay where we are
+    const double limit = level < m_level ? m_budget * kRefineMargin : m_budget;
+    if (expected <= limit) {
+      chosen = level;
+      break;
+    }
+  }
+  if (chosen == m_level && m_level > 0 && m_framesAtLevel >= kProbeFrames &&
+      m_cost[m_level] >= 0.0 && m_cost[m_level] <= m_budget * kRefineMargin)
+    chosen = m_level - 1;  // try the finer level once
+  if (chosen != m_level) m_framesAtLevel = 0;
+  m_level = chosen;
+}
+
+void CInteractionController::FrameStarted() { m_started = m_clock(); }
+
+void CInteractionController::FrameFinished() {
+  if (m_started < 0.0) return;
+  const double cost = std::max(0.0, m_clock() - m_started);
+  m_started = -1.0;
+  const int level = Level();
+  const double before = m_cost[level];
+  // Whatever moved this level's cost moves the others alike.
+  if (before > 0.0) {
+    const double factor = cost / before;
+    for (int other = 0; other < kInteractionLevels; ++other)
+      if (other != level && m_cost[other] >= 0.0) m_cost[other] *= factor;
+  }
+  m_cost[level] = cost;
+  if (!m_active) return;
+  ++m_framesAtLevel;
+  Choose();
+}

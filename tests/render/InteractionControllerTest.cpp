@@ -1,0 +1,103 @@
+// The motion frames' budget: which level a frame is drawn at after frames of
+// known cost (a clock moved by hand), and what each level draws.
+#include "render/InteractionController.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// A clock whose frames take what the test says.
+struct HandClock {
+  double now = 0;
+  double next = 0;  // cost of the frame being timed
+  bool started = false;
+  double operator()() {
+    if (started) now += next;
+    started = !started;
+    return now;
+  }
+};
+
+class Controller : public ::testing::Test {
+ protected:
+  Controller() : controller_([this] { return clock_(); }) {}
+  void Frame(double ms) {
+    clock_.next = ms;
+    controller_.FrameStarted();
+    controller_.FrameFinished();
+  }
+  HandClock clock_;
+  CInteractionController controller_;
+};
+
+TEST_F(Controller, TheLevelFollowsTheCostOfTheLastFrames) {
+  struct Case {
+    const char* name;
+    double still;                // the still frame before the motion
+    std::vector<double> frames;  // motion frames, in order
+    int level;                   // of the frame after them
+  };
+  const Case cases[] = {
+      {"a cheap still frame: motion in full", 40, {}, 0},
+      {"a slow still frame: coarser from the first frame", 400, {}, 3},
+      {"a slow motion frame: coarser", 40, {300}, 2},
+      {"the view gets cheaper: finer again", 40, {300, 60, 10}, 0},
+      {"near the budget: no flicker back", 90, {150, 80, 50}, 1},
+      {"hopeless: the coarsest", 40, {1e6}, kInteractionLevels - 1},
+      {"a stale finer cost is tried again", 1000, {50, 50, 50, 50, 50, 50, 50, 50}, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CInteractionController fresh([this] { return clock_(); });
+    std::swap(controller_, fresh);
+    Frame(c.still);
+    controller_.Begin();
+    for (double ms : c.frames) Frame(ms);
+    EXPECT_EQ(controller_.Level(), c.level);
+    // A still frame after the motion is the full picture.
+    controller_.End();
+    EXPECT_EQ(controller_.Level(), 0);
+  }
+}
+
+TEST_F(Controller, NothingMeasuredNothingGuessed) {
+  EXPECT_LT(controller_.Expected(0), 0);
+  controller_.Begin();
+  EXPECT_EQ(controller_.Level(), 0);
+  Frame(10);
+  EXPECT_DOUBLE_EQ(controller_.Expected(0), 10);
+  EXPECT_LT(controller_.Expected(1), 10);  // a coarser level is guessed cheaper
+}
+
+TEST_F(Controller, OnlyAPositiveBudgetIsTaken) {
+  for (double bad : {0.0, -5.0, std::numeric_limits<double>::infinity()}) {
+    controller_.SetBudget(bad);
+    EXPECT_EQ(controller_.GetBudget(), CInteractionController::kDefaultBudgetMs);
+  }
+  controller_.SetBudget(20);
+  Frame(50);  // within the default budget, over this one
+  controller_.Begin();
+  EXPECT_GT(controller_.Level(), 0);
+}
+
+TEST(InteractionDetail, EachLevelDrawsLessThanTheOneBefore) {
+  const CDetailThresholds still;
+  EXPECT_EQ(InteractionDetail(0, still), still);
+  for (int level = 1; level < kInteractionLevels; ++level) {
+    SCOPED_TRACE(level);
+    const CDetailThresholds finer = InteractionDetail(level - 1, still);
+    const CDetailThresholds coarser = InteractionDetail(level, still);
+    EXPECT_GT(coarser.CentreLinePixels, finer.CentreLinePixels);
+    EXPECT_GE(coarser.ReducedPixels, finer.ReducedPixels);
+    EXPECT_GE(coarser.OmitPixels, finer.OmitPixels);
+  }
+  // Reduced detail switched off for still frames still coarsens motion.
+  EXPECT_GT(InteractionDetail(1, {1, 0, 0}).ReducedPixels, 0);
+  EXPECT_EQ(InteractionDetail(99, still), InteractionDetail(kInteractionLevels - 1, still));
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// C3DDisplay and motion frames: a drag or a wheel burst puts the renderer's
+// frames under their budget, and its end — the release, a lost capture, the
+// wheel's rest — brings the full picture back with one more frame.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+#include "platform/gl/GLDIBSurface.h"
+#include "platform/window/WindowBase.h"
+#include "render/GLRenderer.h"
+#include "view/Display.h"
+
+namespace kelto::test {
+namespace {
+
+using namespace kelto::window;
+
+// Paints when asked (now or on Pump); keeps timers when told it may.
+class TimerWindow : public CWindowBase {
+ public:
+  bool Timers = true;
+  unsigned Timer = 0;
+  int Paints = 0;
+  CClientSize ClientSize() const override { return {100, 100}; }
+  void SetCapture() override {}
+  void ReleaseCapture() override {}
+  bool HasCapture() const override { return false; }
+  CWindowPoint ScreenToClient(CWindowPoint p) const override { return p; }
+  void RedrawWindow(unsigned flags) override {
+    invalid_ |= (flags & kRdwInvalidate) != 0;
+    if (flags & kRdwUpdateNow) Pump();
+  }
+  void DragAcceptFiles(bool) override {}
+  bool SetTimer(unsigned id, unsigned) override {
+    if (Timers) Timer = id;
+    return Timers;
+  }
+  void KillTimer(unsigned id) override {
+    if (Timer == id) Timer = 0;
+  }
+  void Pump() {
+    if (!std::exchange(invalid_, false)) return;
+    ++Paints;
+    Dispatch(CWindowMessage::Of(MessageKind::Paint));
+  }
+
+ private:
+  bool invalid_ = false;
+};
+
+class DisplayMotion : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CModelNode::NodePtr pipe(new CModelNode());
+    pipe->GetGeometry().AddCone({0, 0, 0}, 1, {10, 0, 0}, 1, 0x00FF00);
+    pipe->GeometryChanged(false);
+    root_->AddChild(pipe);
+    renderer_ = std::make_unique<CGLRenderer>(root_.get(), &surface_);
+    renderer_->FitView(root_->GetBoundBox());
+    display_.Attach(window_, *renderer_);
+  }
+  void Send(const CWindowMessage& m) {
+    window_.Dispatch(m);
+    window_.Pump();
+  }
+  bool InMotion() const { return renderer_->GetInteraction()->Active(); }
+
+  CModelNode::NodePtr root_{new CModelNode()};
+  kelto::gl::CGLDIBSurface surface_{100, 100};
+  std::unique_ptr<CGLRenderer> renderer_;
+  TimerWindow window_;
+  C3DDisplay display_;
+};
+
+TEST_F(DisplayMotion, ADragsEndBringsTheFullPictureBack) {
+  struct Case {
+    const char* name;
+    CWindowMessage end;
+  };
+  const Case cases[] = {
+      {"release", CWindowMessage::ButtonUp(MouseButton::Left, 60, 50, 0)},
+      {"capture lost", CWindowMessage::Of(MessageKind::CaptureLost)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Send(CWindowMessage::ButtonDown(MouseButton::Left, 50, 50, kMkLButton));
+    Send(CWindowMessage::Move(60, 50, kMkLButton));
+    EXPECT_TRUE(InMotion());
+    const int paints = window_.Paints;
+    Send(c.end);
+    EXPECT_FALSE(InMotion());
+    EXPECT_EQ(window_.Paints, paints + 1) << "one full frame after the motion";
+  }
+}
+
+TEST_F(DisplayMotion, TheWheelsRestBringsTheFullPictureBack) {
+  Send(CWindowMessage::Wheel(120, 50, 50, 0));
+  Send(CWindowMessage::Wheel(120, 50, 50, 0));
+  EXPECT_TRUE(InMotion());
+  ASSERT_EQ(window_.Timer, C3DDisplay::kMotionTimer);
+  const int paints = window_.Paints;
+  Send(CWindowMessage::Timer(window_.Timer));
+  EXPECT_FALSE(InMotion());
+  EXPECT_EQ(window_.Timer, 0u) << "the rest timer is done";
+  EXPECT_EQ(window_.Paints, paints + 1);
+  // Another window's timer is not the display's business.
+  Send(CWindowMessage::Timer(7));
+  EXPECT_EQ(window_.Paints, paints + 1);
+}
+
+TEST_F(DisplayMotion, WithoutTimersTheWheelDrawsFullFrames) {
+  window_.Timers = false;
+  Send(CWindowMessage::Wheel(120, 50, 50, 0));
+  EXPECT_FALSE(InMotion());
+}
+
+}  // namespace
+}  // namespace kelto::test
