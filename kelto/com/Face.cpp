@@ -8,6 +8,8 @@
 
 namespace kelto::faces {
 
+FacePool& FaceLink::Pool() const noexcept { return file_->Faces(); }
+
 void FaceLink::Retire() noexcept {
   retired_ = true;
   Forget();
