@@ -1,5 +1,6 @@
 #include "kelto/data/FastJson.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,14 @@ namespace kelto::data {
 namespace {
 
 using Sax = nlohmann::json_sax<nlohmann::json>;
+
+// Bytes a string holds as they are: printable ASCII but the quote and the
+// backslash.
+constexpr auto kSimple = [] {
+  std::array<bool, 256> simple{};
+  for (int c = 0x20; c < 0x80; ++c) simple[c] = c != '"' && c != '\\';
+  return simple;
+}();
 
 class Reader {
  public:
@@ -122,7 +131,7 @@ class Reader {
   // Reads the string at p_ (its opening quote) into text_.
   bool String() {
     const char* start = ++p_;
-    while (p_ != end_ && *p_ != '"' && *p_ != '\\' && Plain(*p_)) ++p_;
+    while (p_ != end_ && kSimple[static_cast<unsigned char>(*p_)]) ++p_;
     if (p_ == end_) return false;
     text_.assign(start, p_);
     while (*p_ != '"') {
