@@ -18,6 +18,18 @@ using kelto::com::ComPtr;
 using kelto::com::HResultError;
 
 CollectionIndex ReadIndex(const VARIANT& index, bool namesAllowed) {
+  // The two kinds callers pass, read in place: no copy of the name.
+  if (index.vt == VT_BSTR && namesAllowed) {
+    CollectionIndex at;
+    at.byName = true;
+    at.name = kelto::com::BstrToUtf8(index.bstrVal);
+    return at;
+  }
+  if (index.vt == VT_I4) {
+    CollectionIndex at;
+    at.position = index.lVal;
+    return at;
+  }
   _variant_t value;
   kelto::com::ThrowIfFailed(VariantCopyInd(&value, &index));
   CollectionIndex at;

@@ -1,12 +1,16 @@
 #include "kelto/com/Face.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
 #include "kelto/com/KeltoFile.h"
+#include "platform/com/Api.h"
 #include "platform/com/Strings.h"
 
 namespace kelto::faces {
+
+FacePool& FaceLink::Pool() const noexcept { return file_->Faces(); }
 
 void FaceLink::Retire() noexcept {
   retired_ = true;
@@ -36,6 +40,14 @@ void RequireOut(const void* out) {
 }
 
 BSTR NewBstr(std::string_view utf8) {
+  // Names, types and end types are ASCII: widened in place, without the
+  // UTF-16 string a conversion builds first.
+  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
+    BSTR b = SysAllocStringLen(nullptr, static_cast<UINT>(utf8.size()));
+    if (!b) throw std::bad_alloc();
+    std::copy(utf8.begin(), utf8.end(), b);
+    return b;
+  }
   BSTR b = kelto::com::AllocBstr(utf8);
   if (!b) throw std::bad_alloc();
   return b;

@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "kelto/com/FaceDispatch.h"
+#include "kelto/com/FacePool.h"
 #include "kelto/com/ModuleLock.h"
 #include "kelto/com/PipingDispatch.h"
 #include "platform/com/Boundary.h"
@@ -54,6 +55,8 @@ class FaceLink {
   ULONG ReleaseCaller() noexcept;
 
   CKeltoFile& File() const noexcept { return *file_; }
+  // Where the face's storage came from (the file's pool).
+  FacePool& Pool() const noexcept;
 
  private:
   CKeltoFile* file_;
@@ -67,7 +70,16 @@ class Face : public ComObject<Derived, FaceDispatch<I>, kelto::com::SupportError
  public:
   ULONG AddRef() override { return AddCaller(); }
   ULONG Release() override { return ReleaseCaller(); }
-  void Destroy() noexcept override { delete static_cast<Derived*>(this); }
+  // The file made the face in its pool (CKeltoFile::NewFace); the block goes
+  // back there. The file is alive whenever a face is destroyed: a face is
+  // destroyed by its last Release before that lets go of the file, or by the
+  // file's own reload.
+  void Destroy() noexcept override {
+    FacePool& pool = Pool();
+    auto* self = static_cast<Derived*>(this);
+    self->~Derived();
+    pool.Free(self, sizeof(Derived));
+  }
 
  protected:
   explicit Face(CKeltoFile& file) noexcept : FaceLink(file) {}

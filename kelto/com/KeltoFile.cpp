@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <type_traits>
 
 #include "kelto/com/Collections.h"
 #include "kelto/com/KeltoAttribute.h"
@@ -42,14 +43,14 @@ HRESULT Guarded(F&& body) noexcept {
 
 CKeltoFile::CKeltoFile() : data_(std::make_unique<kelto::data::File>()) {}
 
-// Nobody holds any face now (each held face holds the file), so every face in
-// the cache can go; retired faces still held elsewhere cannot exist either.
+// Nobody holds any face now (each held face holds the file), and retired
+// faces nobody held were destroyed when they were retired: every face in the
+// pool is one the cache keeps. Faces own nothing but their place in the
+// module's lock count, so they end with the pool's chunks instead of being
+// visited one by one, which for a large plant was most of the cost of
+// letting go of it.
 CKeltoFile::~CKeltoFile() {
-  for (auto& [key, record] : recordFaces_) record->Destroy();
-  for (auto& [key, slots] : objectFaces_)
-    for (FaceLink* face : slots.faces)
-      if (face) face->Destroy();
-  if (pipelinesFace_) pipelinesFace_->Destroy();
+  for (std::size_t n = pool_.Live(); n > 0; --n) ModuleLock::Unlock();
 }
 
 HRESULT CKeltoFile::get_Pipelines(IKeltoPipelines** pipelines) {
@@ -111,17 +112,32 @@ HRESULT CKeltoFile::get_Path(BSTR* path) {
 
 std::size_t CKeltoFile::CachedFaces() const {
   std::size_t n = recordFaces_.size() + (pipelinesFace_ ? 1 : 0);
+  for (const auto* table : {&pointFaces_, &legFaces_, &attributeFaces_})
+    for (const FaceLink* face : *table) n += face ? 1 : 0;
   for (const auto& [key, slots] : objectFaces_)
     for (const FaceLink* face : slots.faces) n += face ? 1 : 0;
   return n;
 }
 
+// Faces' constructors do not throw: a face is made whole or its block was
+// never taken.
+template <class FaceT, class... Source>
+FaceT* CKeltoFile::NewFace(Source&... source) {
+  static_assert(sizeof(FaceT) <= FacePool::kLargestBlock);
+  static_assert(std::is_nothrow_constructible_v<FaceT, CKeltoFile&, Source&...>);
+  return new (pool_.Allocate(sizeof(FaceT))) FaceT(*this, source...);
+}
+
 template <class FaceT, class Object>
 ComPtr<FaceT> CKeltoFile::ObjectFace(Object& object, std::size_t slot) {
+  // Most plants' faces are asked for object by object, the whole plant in a
+  // row; one table sized for it avoids rehashing all the way up.
+  if (objectFaces_.empty())
+    objectFaces_.reserve(data_->Pipelines().size() + data_->Components().size());
   ObjectFaces& slots = objectFaces_[&object];
   if (!slots.faces[slot]) {
     slots.seen = data_->Generation();
-    slots.faces[slot] = new FaceT(*this, object);
+    slots.faces[slot] = NewFace<FaceT>(object);
   }
   return ComPtr<FaceT>(static_cast<FaceT*>(slots.faces[slot]));
 }
@@ -131,7 +147,7 @@ ComPtr<FaceT> CKeltoFile::RecordFace(const Record& record) {
   const auto [it, added] = recordFaces_.try_emplace(&record, nullptr);
   if (added) {
     try {
-      it->second = new FaceT(*this, record);
+      it->second = NewFace<FaceT>(record);
     } catch (...) {
       recordFaces_.erase(it);
       throw;
@@ -140,8 +156,17 @@ ComPtr<FaceT> CKeltoFile::RecordFace(const Record& record) {
   return ComPtr<FaceT>(static_cast<FaceT*>(it->second));
 }
 
+template <class FaceT, class Record>
+ComPtr<FaceT> CKeltoFile::TableFace(std::vector<FaceLink*>& table, std::span<const Record> all,
+                                    const Record& record) {
+  if (table.empty()) table.assign(all.size(), nullptr);
+  FaceLink*& slot = table[static_cast<std::size_t>(&record - all.data())];
+  if (!slot) slot = NewFace<FaceT>(record);
+  return ComPtr<FaceT>(static_cast<FaceT*>(slot));
+}
+
 ComPtr<CKeltoPipelines> CKeltoFile::PipelinesFace() {
-  if (!pipelinesFace_) pipelinesFace_ = new CKeltoPipelines(*this);
+  if (!pipelinesFace_) pipelinesFace_ = NewFace<CKeltoPipelines>();
   return ComPtr<CKeltoPipelines>(static_cast<CKeltoPipelines*>(pipelinesFace_));
 }
 
@@ -178,15 +203,15 @@ ComPtr<CKeltoAttributes> CKeltoFile::AttributesFace(kelto::data::Component& comp
 }
 
 ComPtr<CKeltoPoint> CKeltoFile::PointFace(const kelto::data::Point& point) {
-  return RecordFace<CKeltoPoint>(point);
+  return TableFace<CKeltoPoint>(pointFaces_, data_->AllPoints(), point);
 }
 
 ComPtr<CKeltoLeg> CKeltoFile::LegFace(const kelto::data::Leg& leg) {
-  return RecordFace<CKeltoLeg>(leg);
+  return TableFace<CKeltoLeg>(legFaces_, data_->AllLegs(), leg);
 }
 
 ComPtr<CKeltoAttribute> CKeltoFile::AttributeFace(const kelto::data::Attribute& attribute) {
-  return RecordFace<CKeltoAttribute>(attribute);
+  return TableFace<CKeltoAttribute>(attributeFaces_, data_->AllAttributes(), attribute);
 }
 
 ComPtr<CKeltoRoute> CKeltoFile::RouteFace(const kelto::data::Route& route) {
@@ -225,6 +250,11 @@ void CKeltoFile::RetireStaleFaces() noexcept {
   // which never reaches back into the cache.
   for (auto& [key, face] : recordFaces_) face->Retire();
   recordFaces_.clear();
+  for (auto* table : {&pointFaces_, &legFaces_, &attributeFaces_}) {
+    for (FaceLink* face : *table)
+      if (face) face->Retire();
+    table->clear();
+  }
 }
 
 }  // namespace kelto::faces

@@ -9,6 +9,8 @@
 // route entry, and each collection, gets one face, made on first request and
 // kept in the cache below until the file object goes, so the same object
 // always answers with the same IUnknown (Face.h explains the ownership).
+// Faces are made in the file's FacePool; points, legs and attributes find
+// theirs by the record's place in the file's arrays, without hashing.
 // Faces of pipelines and components (and of their details and collections)
 // are keyed by the data layer's Pipeline and Component objects, which keep
 // their addresses when a reload keeps their ids; those faces survive the
@@ -27,10 +29,13 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <unordered_map>
+#include <vector>
 
 #include "kelto/Piping.h"
 #include "kelto/com/FaceDispatch.h"
+#include "kelto/com/FacePool.h"
 #include "kelto/com/ModuleLock.h"
 #include "kelto/com/PipingDispatch.h"
 #include "kelto/data/File.h"
@@ -94,6 +99,8 @@ class CKeltoFile : public ComObject<CKeltoFile, FaceDispatch<IKeltoFile>,
 
   // How many faces the cache holds (for tests of what a reload retires).
   std::size_t CachedFaces() const;
+  // The storage of this file's faces (see Face::Destroy).
+  FacePool& Faces() noexcept { return pool_; }
 
  private:
   // The faces of one pipeline (pipeline, components, routes) or of one
@@ -105,16 +112,28 @@ class CKeltoFile : public ComObject<CKeltoFile, FaceDispatch<IKeltoFile>,
 
   template <class FaceT, class Object>
   kelto::com::ComPtr<FaceT> ObjectFace(Object& object, std::size_t slot);
+  template <class FaceT, class... Source>
+  FaceT* NewFace(Source&... source);
   template <class FaceT, class Record>
   kelto::com::ComPtr<FaceT> RecordFace(const Record& record);
+  // The face of a record of the current contents, by its index in all.
+  template <class FaceT, class Record>
+  kelto::com::ComPtr<FaceT> TableFace(std::vector<FaceLink*>& table, std::span<const Record> all,
+                                      const Record& record);
   // After a successful load: retires the faces of objects the load dropped
   // and of every record of the previous contents. Allocates nothing, so it
   // cannot fail half-way.
   void RetireStaleFaces() noexcept;
 
+  FacePool pool_;
   std::unique_ptr<kelto::data::File> data_;
   std::unordered_map<const void*, ObjectFaces> objectFaces_;  // key: data Pipeline or Component
-  std::unordered_map<const void*, FaceLink*> recordFaces_;    // key: a record of this load
+  // Faces of the current contents' points, legs and attributes, by index in
+  // the file's arrays (empty until the first face of the kind is asked for).
+  std::vector<FaceLink*> pointFaces_;
+  std::vector<FaceLink*> legFaces_;
+  std::vector<FaceLink*> attributeFaces_;
+  std::unordered_map<const void*, FaceLink*> recordFaces_;  // routes and route entries of this load
   FaceLink* pipelinesFace_ = nullptr;
 };
 

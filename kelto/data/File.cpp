@@ -208,6 +208,15 @@ std::span<const Point> File::AllPoints() const {
   return contents_ ? std::span<const Point>(contents_->points) : std::span<const Point>();
 }
 
+std::span<const Leg> File::AllLegs() const {
+  return contents_ ? std::span<const Leg>(contents_->legs) : std::span<const Leg>();
+}
+
+std::span<const Attribute> File::AllAttributes() const {
+  return contents_ ? std::span<const Attribute>(contents_->attributes)
+                   : std::span<const Attribute>();
+}
+
 std::uint32_t File::IndexOf(const Point& point) const {
   return static_cast<std::uint32_t>(&point - contents_->points.data());
 }

@@ -82,6 +82,9 @@ class File {
   Component* FindComponent(std::string_view id) const;
 
   std::span<const Point> AllPoints() const;
+  std::span<const Leg> AllLegs() const;
+  // The attributes of every component and pipeline.
+  std::span<const Attribute> AllAttributes() const;
   std::uint32_t IndexOf(const Point& point) const;
   Component& OwnerOf(const Point& point) const;
   // The coincident end of a neighbouring component; null at an open end and

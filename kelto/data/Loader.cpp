@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "kelto/data/Catalogue.h"
+#include "kelto/data/FastJson.h"
 #include "kelto/data/File.h"
 #include "kelto/data/FileContents.h"
 #include "kelto/data/Limits.h"
@@ -704,14 +705,28 @@ void Loader::Load(FileContents& out, File& owner, std::string_view text,
                   const Catalogue& catalogue) {
   // Generated files spend about 250 bytes per component; reserving for that
   // spares most of the regrowth, and the arrays are trimmed afterwards.
-  const std::size_t guess = text.size() / 250;
-  out.components.reserve(guess);
-  out.componentStore.reserve(guess);
-  out.points.reserve(guess * 3);
-  out.legs.reserve(guess * 2);
+  const auto reserve = [&text](FileContents& contents) {
+    const std::size_t guess = text.size() / 250;
+    contents.components.reserve(guess);
+    contents.componentStore.reserve(guess);
+    contents.points.reserve(guess * 3);
+    contents.legs.reserve(guess * 2);
+  };
+  reserve(out);
   Handler handler(out, owner, text, catalogue);
-  Json::sax_parse(text.begin(), text.end(), &handler, Json::input_format_t::json, true, true);
-  handler.Finish();
+  if (FastSaxParse(text, handler)) {
+    handler.Finish();
+  } else {
+    // Text the quick reader leaves to nlohmann's parser (see FastJson.h):
+    // read again from the start, which also words a syntax error's message.
+    const std::string path = std::move(out.path);
+    out = FileContents{};
+    out.path = path;
+    reserve(out);
+    Handler again(out, owner, text, catalogue);
+    Json::sax_parse(text.begin(), text.end(), &again, Json::input_format_t::json, true, true);
+    again.Finish();
+  }
   auto trim = [](auto& v) {
     if (v.capacity() > v.size() + v.size() / 4 + 64) v.shrink_to_fit();
   };

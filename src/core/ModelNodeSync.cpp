@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -52,6 +53,7 @@ class CModelNode::SyncWalk {
 
   IFSynchronizer& m_sync;
   const std::uint64_t m_id;
+  std::optional<CGeometrySet> m_geometry{std::in_place};
   CModelNode* m_root;
   // Children that left visited parents and have not been placed again yet.
   std::unordered_map<Key, std::vector<NodePtr>> m_pool;
@@ -82,14 +84,22 @@ void CModelNode::Synchronize(IFSynchronizer& synchronizer) {
 
 void CModelNode::SyncWalk::Step(CModelNode* node, bool& changed) {
   {
-    CGeometrySet geometry;
+    // One set for the whole walk, filled for each node and copied into it:
+    // the node gets an array of exactly its primitives, and the growth of
+    // the array while a builder adds them happens once per walk, not once
+    // per node.
+    CGeometrySet& geometry = *m_geometry;
+    geometry.clear();
     bool upToDate = false;
     m_sync.SyncGeometry(node, geometry, upToDate);
     if (!upToDate) {
-      node->m_geometry = std::move(geometry);
+      node->m_geometry = geometry;
       node->GeometryChanged(false);
       changed = true;
     }
+    // A scripting face someone took of the set must not show the next
+    // node's primitives: that set goes, its face with it.
+    if (geometry.GetWrapper()) m_geometry.emplace();
   }
 
   KeyList keys;

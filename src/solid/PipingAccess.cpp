@@ -36,12 +36,24 @@ VARIANT IndexVariant(long index) {
   return v;
 }
 
-ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, BSTR name) {
+namespace {
+
+ComPtr<IKeltoPoints> PointsCollection(IKeltoComponent* component) {
   ComPtr<IKeltoPoints> points;
   Check<IKeltoComponent>(Require(component)->get_Points(points.Put()));
+  return points;
+}
+
+ComPtr<IKeltoPoint> PointNamed(IKeltoPoints* points, BSTR name) {
   ComPtr<IKeltoPoint> point;
   Check<IKeltoPoints>(Require(points)->get_Item(BorrowedText(name), point.Put()));
   return point;
+}
+
+}  // namespace
+
+ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, BSTR name) {
+  return PointNamed(PointsCollection(component).Get(), name);
 }
 
 ComPtr<IKeltoPoint> FindPoint(IKeltoComponent* component, const char16_t* name) {
@@ -147,7 +159,8 @@ double LengthOf(IKeltoLeg* leg) {
 LegPoints PointsOf(IKeltoComponent* component, IKeltoLeg* leg) {
   const _bstr_t from = FromPointName(leg);
   const _bstr_t to = ToPointName(leg);
-  return {FindPoint(component, from.GetBSTR()), FindPoint(component, to.GetBSTR())};
+  const ComPtr<IKeltoPoints> points = PointsCollection(component);
+  return {PointNamed(points.Get(), from.GetBSTR()), PointNamed(points.Get(), to.GetBSTR())};
 }
 
 ComPtr<IKeltoItem> DetailsOf(IKeltoComponent* component) {
