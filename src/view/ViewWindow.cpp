@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "core/ModelNode.h"
+#include "platform/dc/XErrorTrap.h"
 #include "platform/gl/GLDIBSurface.h"
 #include "platform/gl/GLWindowSurface.h"
 #include "platform/window/WindowBase.h"
@@ -113,11 +114,14 @@ void CViewWindow::SetVisible(bool visible) {
   if (!m_windowed) return;
   auto& surface = static_cast<kelto::gl::CGLWindowSurface&>(*m_surface);
   if (!surface.Connection() || !surface.Window() || !surface.WindowAlive()) return;
+  // The host may have destroyed its window, and our child with it, since the
+  // last event we read: the request must not end the process.
+  kelto::dc::CXErrorTrap trap(surface.Connection());
   if (visible)
     XMapWindow(surface.Connection(), surface.Window());
   else
     XUnmapWindow(surface.Connection(), surface.Window());
-  XFlush(surface.Connection());
+  trap.Failed();
 }
 
 void CViewWindow::Redraw(unsigned flags) {
