@@ -7,7 +7,8 @@
 // large chunks instead: a block freed by a retired face goes to a free list
 // of its size and is reused, and the file's end returns the chunks whole.
 //
-// Blocks are sized in steps of 16 bytes up to kLargestBlock. Not locked: the
+// Blocks are sized in steps of 8 bytes (faces hold pointers and counts, none
+// needs more alignment) up to kLargestBlock. Not locked: the
 // file and its faces live in one apartment.
 #pragma once
 
@@ -38,7 +39,7 @@ class FacePool {
   struct FreeBlock {
     FreeBlock* next;
   };
-  static constexpr std::size_t kStep = 16;
+  static constexpr std::size_t kStep = 8;
   static std::size_t SizeClass(std::size_t size) noexcept { return (size + kStep - 1) / kStep; }
   void* Carve(std::size_t bytes);
 

@@ -123,7 +123,7 @@ std::size_t CKeltoFile::CachedFaces() const {
 // never taken.
 template <class FaceT, class... Source>
 FaceT* CKeltoFile::NewFace(Source&... source) {
-  static_assert(sizeof(FaceT) <= FacePool::kLargestBlock);
+  static_assert(sizeof(FaceT) <= FacePool::kLargestBlock && alignof(FaceT) <= alignof(void*));
   static_assert(std::is_nothrow_constructible_v<FaceT, CKeltoFile&, Source&...>);
   return new (pool_.Allocate(sizeof(FaceT))) FaceT(*this, source...);
 }

@@ -1,0 +1,94 @@
+// Faces kept in the file's pool and found by their record's index: over a
+// whole generated plant every point, leg and attribute has one face of its
+// own, asked again gives the same one, a reload retires them while held ones
+// keep their blocks, and the file's end leaves nothing alive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "FaceFixtures.h"
+#include "kelto/com/ModuleLock.h"
+#include "kelto/data/Generator.h"
+#include "support/TempDir.h"
+
+namespace faces_test {
+namespace {
+
+IUnknown* Id(IUnknown* face) { return kelto::com::Identity(face).Get(); }
+
+// The identities of every record face of the file, by walking the
+// collections by index (each asked twice: the second must be the first).
+std::vector<IUnknown*> RecordFaces(IKeltoFile* file) {
+  std::vector<IUnknown*> ids;
+  const auto pipelines = Out(file, &IKeltoFile::get_Pipelines);
+  LONG pipelineCount = 0;
+  pipelines->get_Count(&pipelineCount);
+  for (int p = 0; p < pipelineCount; ++p) {
+    const auto pipeline = Out(pipelines.Get(), &IKeltoPipelines::get_Item, _variant_t(p));
+    const auto components = Out(pipeline.Get(), &IKeltoPipeline::get_Components);
+    LONG count = 0;
+    components->get_Count(&count);
+    for (int c = 0; c < count; ++c) {
+      const auto component = Out(components.Get(), &IKeltoComponents::get_Item, _variant_t(c));
+      const auto each = [&](auto collection, auto getter) {
+        LONG n = 0;
+        collection->get_Count(&n);
+        for (int i = 0; i < n; ++i) {
+          IUnknown* const first = Id(Out(collection.Get(), getter, _variant_t(i)).Get());
+          EXPECT_EQ(Id(Out(collection.Get(), getter, _variant_t(i)).Get()), first);
+          ids.push_back(first);
+        }
+      };
+      each(Out(component.Get(), &IKeltoComponent::get_Points), &IKeltoPoints::get_Item);
+      each(Out(component.Get(), &IKeltoComponent::get_Legs), &IKeltoLegs::get_Item);
+      each(Out(component.Get(), &IKeltoComponent::get_Attributes), &IKeltoAttributes::get_Item);
+    }
+  }
+  return ids;
+}
+
+TEST(FaceStorage, EveryRecordHasOneFaceAndTheFileEndsClean) {
+  kelto::test::TempDir dir;
+  const std::string path = (dir.path() / "plant.json").string();
+  WriteText(path, kelto::data::Generate(300, 7));
+  const long baseline = kelto::faces::ModuleLock::Count();
+  {
+    ComPtr<CKeltoFile> file = OpenFile(path);
+    const std::vector<IUnknown*> first = RecordFaces(file.Get());
+    ASSERT_GT(first.size(), 900u);
+    EXPECT_EQ(std::set<IUnknown*>(first.begin(), first.end()).size(), first.size());
+    EXPECT_EQ(RecordFaces(file.Get()), first);
+
+    // Held across a reload: the old point is retired but keeps its block, the
+    // same point of the new contents gets a face of its own.
+    const ComPtr<IKeltoComponent> component =
+        Out(Out(Out(Out(file.Get(), &IKeltoFile::get_Pipelines).Get(), &IKeltoPipelines::get_Item,
+                    _variant_t(0)).Get(),
+                &IKeltoPipeline::get_Components).Get(),
+            &IKeltoComponents::get_Item, _variant_t(0));
+    const auto points = Out(component.Get(), &IKeltoComponent::get_Points);
+    ComPtr<IKeltoPoint> old = Out(points.Get(), &IKeltoPoints::get_Item, _variant_t(0));
+    const std::string name = NameOf(old.Get());
+    ASSERT_EQ(file->Load(_bstr_t(path.c_str())), S_OK);
+    const std::vector<IUnknown*> again = RecordFaces(file.Get());
+    ASSERT_EQ(again.size(), first.size());
+    EXPECT_EQ(std::count(again.begin(), again.end(), Id(old.Get())), 0);
+    EXPECT_EQ(NameOf(Out(points.Get(), &IKeltoPoints::get_Item, _variant_t(0)).Get()), name);
+    double bore = 0;
+    EXPECT_EQ(old->get_Bore(&bore), E_FAIL);
+    TakeErrorText();
+
+    // The last references go in the order a script may drop them: the file
+    // first, then a face, which still holds the file.
+    file = nullptr;
+    EXPECT_GT(kelto::faces::ModuleLock::Count(), baseline);
+    EXPECT_EQ(NameOf(Out(points.Get(), &IKeltoPoints::get_Item, _variant_t(0)).Get()), name);
+  }
+  EXPECT_EQ(kelto::faces::ModuleLock::Count(), baseline);
+}
+
+}  // namespace
+}  // namespace faces_test
