@@ -22,6 +22,7 @@ void CInteractionController::Begin() {
   if (m_active) return;
   m_active = true;
   m_framesAtLevel = 0;
+  m_tried.fill(false);
   Choose();
 }
 
@@ -59,9 +60,12 @@ void CInteractionController::Choose() {
       break;
     }
   }
-  if (chosen == m_level && m_level > 0 && m_framesAtLevel >= kProbeFrames &&
-      m_cost[m_level] >= 0.0 && m_cost[m_level] <= m_budget * kRefineMargin)
+  if (chosen == m_level && m_level > 0 && !m_tried[m_level - 1] &&
+      m_framesAtLevel >= kProbeFrames && m_cost[m_level] >= 0.0 &&
+      m_cost[m_level] <= m_budget * kRefineMargin) {
     chosen = m_level - 1;  // try the finer level once
+    m_tried[chosen] = true;
+  }
   if (chosen != m_level) m_framesAtLevel = 0;
   m_level = chosen;
 }

@@ -17,7 +17,9 @@
 // consecutive frames flicker between two levels. A finer level's cost may be
 // stale (measured in another view, or in a frame that compiled lists): after
 // kProbeFrames frames at one level with that room to spare, one frame tries
-// the next finer level, and its measured cost decides from then on.
+// the next finer level, and its measured cost decides from then on. Each
+// level is tried so at most once a motion: a finer level that really is too
+// slow costs one late frame, not one every few frames.
 //
 // The clock is injected (milliseconds, monotonic): the renderer times its
 // frames with it and tests drive it by hand.
@@ -79,6 +81,7 @@ class CInteractionController {
   bool m_active = false;
   int m_level = 0;
   int m_framesAtLevel = 0;
+  std::array<bool, kInteractionLevels> m_tried{};  // probed in this motion
   double m_started = -1.0;
   // Measured cost per level, negative where none is known.
   std::array<double, kInteractionLevels> m_cost;

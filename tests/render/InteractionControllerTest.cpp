@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <utility>
 #include <vector>
 
@@ -62,26 +61,6 @@ TEST_F(Controller, TheLevelFollowsTheCostOfTheLastFrames) {
     controller_.End();
     EXPECT_EQ(controller_.Level(), 0);
   }
-}
-
-TEST_F(Controller, NothingMeasuredNothingGuessed) {
-  EXPECT_LT(controller_.Expected(0), 0);
-  controller_.Begin();
-  EXPECT_EQ(controller_.Level(), 0);
-  Frame(10);
-  EXPECT_DOUBLE_EQ(controller_.Expected(0), 10);
-  EXPECT_LT(controller_.Expected(1), 10);  // a coarser level is guessed cheaper
-}
-
-TEST_F(Controller, OnlyAPositiveBudgetIsTaken) {
-  for (double bad : {0.0, -5.0, std::numeric_limits<double>::infinity()}) {
-    controller_.SetBudget(bad);
-    EXPECT_EQ(controller_.GetBudget(), CInteractionController::kDefaultBudgetMs);
-  }
-  controller_.SetBudget(20);
-  Frame(50);  // within the default budget, over this one
-  controller_.Begin();
-  EXPECT_GT(controller_.Level(), 0);
 }
 
 TEST(InteractionDetail, EachLevelDrawsLessThanTheOneBefore) {

@@ -7,38 +7,24 @@
 #include <utility>
 
 #include "platform/gl/GLDIBSurface.h"
-#include "platform/window/WindowBase.h"
+#include "DisplayFakes.h"
 #include "render/GLRenderer.h"
 #include "view/Display.h"
 
 namespace kelto::test {
 namespace {
 
-using namespace kelto::window;
-
-// Paints when asked (now or on Pump); keeps timers when told it may.
-class TimerWindow : public CWindowBase {
+// Paints when asked (now or on Pump); keeps one timer.
+class TimerWindow : public FakeWindow {
  public:
-  bool Timers = true;
   unsigned Timer = 0;
   int Paints = 0;
-  CClientSize ClientSize() const override { return {100, 100}; }
-  void SetCapture() override {}
-  void ReleaseCapture() override {}
-  bool HasCapture() const override { return false; }
-  CWindowPoint ScreenToClient(CWindowPoint p) const override { return p; }
   void RedrawWindow(unsigned flags) override {
     invalid_ |= (flags & kRdwInvalidate) != 0;
     if (flags & kRdwUpdateNow) Pump();
   }
-  void DragAcceptFiles(bool) override {}
-  bool SetTimer(unsigned id, unsigned) override {
-    if (Timers) Timer = id;
-    return Timers;
-  }
-  void KillTimer(unsigned id) override {
-    if (Timer == id) Timer = 0;
-  }
+  bool SetTimer(unsigned id, unsigned) override { return Timer = id, true; }
+  void KillTimer(unsigned id) override { Timer = Timer == id ? 0 : Timer; }
   void Pump() {
     if (!std::exchange(invalid_, false)) return;
     ++Paints;
@@ -95,8 +81,8 @@ TEST_F(DisplayMotion, ADragsEndBringsTheFullPictureBack) {
 }
 
 TEST_F(DisplayMotion, TheWheelsRestBringsTheFullPictureBack) {
-  Send(CWindowMessage::Wheel(120, 50, 50, 0));
-  Send(CWindowMessage::Wheel(120, 50, 50, 0));
+  Send(CWindowMessage::Wheel(120, 1050, 550, 0));
+  Send(CWindowMessage::Wheel(120, 1050, 550, 0));
   EXPECT_TRUE(InMotion());
   ASSERT_EQ(window_.Timer, C3DDisplay::kMotionTimer);
   const int paints = window_.Paints;
@@ -107,12 +93,6 @@ TEST_F(DisplayMotion, TheWheelsRestBringsTheFullPictureBack) {
   // Another window's timer is not the display's business.
   Send(CWindowMessage::Timer(7));
   EXPECT_EQ(window_.Paints, paints + 1);
-}
-
-TEST_F(DisplayMotion, WithoutTimersTheWheelDrawsFullFrames) {
-  window_.Timers = false;
-  Send(CWindowMessage::Wheel(120, 50, 50, 0));
-  EXPECT_FALSE(InMotion());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "platform/dc/XErrorTrap.h"
@@ -61,6 +62,9 @@ struct CX11Window::Impl {
   bool erase = false;
   int dispatching = 0;
   std::map<unsigned, int> timers;  // id → timerfd
+  // Wheel notches queued one after the other in one direction, added up
+  // into one message (its delta a multiple of 120, as a fast wheel gives).
+  std::optional<CWindowMessage> wheel;
 };
 
 CX11Window::CX11Window(_XDisplay* display, unsigned long window, EventFilter filter)
@@ -237,6 +241,19 @@ std::size_t CX11Window::HandleEvent(const XEvent& e) {
       m.invalid = true;  // painted once, at the end of the pump
       continue;
     }
+    if (message.Kind == MessageKind::MouseWheel) {
+      CWindowMessage* held = m.wheel ? &*m.wheel : nullptr;
+      if (held && held->Keys == message.Keys && (held->WheelDelta > 0) == (message.WheelDelta > 0)) {
+        held->WheelDelta += message.WheelDelta;
+        held->X = message.X;
+        held->Y = message.Y;
+      } else {
+        n += FlushWheel();
+        m.wheel = message;
+      }
+      continue;
+    }
+    n += FlushWheel();
     if (message.Kind == MessageKind::Size) m.size = {message.Width, message.Height};
     Dispatch(message);
     ++n;
@@ -252,7 +269,17 @@ bool CX11Window::Viewable() const {
          attrs.map_state == IsViewable;
 }
 
+std::size_t CX11Window::FlushWheel() {
+  Impl& m = *impl_;
+  if (!m.wheel) return 0;
+  const CWindowMessage wheel = std::move(*m.wheel);
+  m.wheel.reset();
+  Dispatch(wheel);
+  return 1;
+}
+
 std::size_t CX11Window::LoseCapture() {
+  FlushWheel();
   Impl& m = *impl_;
   m.captured = false;
   m.translator.Reset();
@@ -284,6 +311,7 @@ std::size_t CX11Window::DispatchPending() {
     }
     CompressMotion(batch);
     for (const XEvent& e : batch) n += HandleEvent(e);
+    n += FlushWheel();
     if (round == 0) n += DispatchTimers();
     // One paint per pump: a paint handler that invalidates again is
     // painted by the next pump, not in a loop here.

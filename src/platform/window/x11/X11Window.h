@@ -75,6 +75,7 @@ class CX11Window : public CWindowBase, public IFMessagePump {
   std::size_t HandleEvent(const _XEvent& e);
   std::size_t LoseCapture();
   std::size_t DispatchTimers();
+  std::size_t FlushWheel();
   void PostWake();
   bool Viewable() const;
   std::unique_ptr<Impl> impl_;
