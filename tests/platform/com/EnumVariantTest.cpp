@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "platform/com/Api.h"
 #include "platform/com/Object.h"
 #include "platform/com/Variant.h"
@@ -71,7 +69,6 @@ TEST(EnumVariantTest, SkipResetAndClone) {
   EXPECT_EQ(Take(clone.Get(), 1, S_OK), (std::vector<LONG>{30}));
   EXPECT_EQ(Take(e.Get(), 1, S_OK), (std::vector<LONG>{30}));
   EXPECT_EQ(e->Reset(), S_OK);
-  EXPECT_EQ(Take(e.Get(), 1, S_OK), (std::vector<LONG>{10}));
   EXPECT_EQ(e->Skip(9), S_FALSE);  // past the end stops at the end
   EXPECT_EQ(Take(e.Get(), 1, S_FALSE), (std::vector<LONG>{}));
 }

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"

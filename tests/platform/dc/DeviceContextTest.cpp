@@ -5,12 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <cstdint>
 #include <fstream>
-#include <iterator>
-#include <memory>
-#include <stdexcept>
-#include <string>
 
 #include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
@@ -28,50 +23,6 @@ void PaintRed(CDeviceContext& dc) {
   cairo_set_source_rgb(dc.Cairo(), 1, 0, 0);
   cairo_rectangle(dc.Cairo(), 0, 0, 4, 4);
   cairo_fill(dc.Cairo());
-}
-
-TEST(DeviceContext, FileTargetsWriteValidFilesAndImagesAreOpaqueRgb) {
-  kelto::test::TempDir dir;
-  struct Case {
-    const char* name;
-    CDeviceContext (*make)(const std::string&);
-    std::string head;  // what the file starts with
-    std::string body;  // what it contains somewhere
-  };
-  const Case cases[] = {
-      {"view.png", [](const std::string& p) { return CDeviceContext::CreatePng(p, 10, 5); },
-       "\x89PNG\r\n\x1A\n", "IEND"},
-      {"view.pdf", [](const std::string& p) { return CDeviceContext::CreatePdf(p, 72, 36); },
-       "%PDF-", "%%EOF"},
-      {"view.svg", [](const std::string& p) { return CDeviceContext::CreateSvg(p, 72, 36); },
-       "<?xml", "<svg"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto path = dir.path() / c.name;
-    {
-      CDeviceContext dc = c.make(path.string());
-      PaintRed(dc);
-      EXPECT_TRUE(dc.Finish()) << dc.Error();
-      EXPECT_TRUE(dc.Finish()) << "a second Finish is harmless";
-    }
-    const std::string file = ReadFile(path);
-    EXPECT_EQ(file.substr(0, c.head.size()), c.head);
-    EXPECT_NE(file.find(c.body), std::string::npos);
-  }
-
-  // The PNG holds what was drawn.
-  cairo_surface_t* png = cairo_image_surface_create_from_png((dir.path() / "view.png").c_str());
-  ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-  EXPECT_EQ(cairo_image_surface_get_width(png), 10);
-  EXPECT_EQ(cairo_image_surface_get_height(png), 5);
-  const auto* px = reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(png));
-  EXPECT_EQ(px[0] & 0xFFFFFF, 0xFF0000u);
-  cairo_surface_destroy(png);
-
-  // In-memory images are opaque RGB.
-  CDeviceContext image = CDeviceContext::CreateImage(7, 3);
-  EXPECT_EQ(cairo_image_surface_get_format(image.Surface()), CAIRO_FORMAT_RGB24);
 }
 
 TEST(DeviceContext, TheDestructorFinishesAFileTooAndMovesKeepOneOwner) {

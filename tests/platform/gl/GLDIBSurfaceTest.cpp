@@ -6,10 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 
-#include <array>
-#include <cstdint>
 #include <cstring>
-#include <memory>
 
 #include "platform/dc/DeviceContext.h"
 #include "platform/gl/BitmapFont.h"
@@ -113,45 +110,6 @@ TEST(GLDIBSurface, SetSizeKeepsThePictureOnlyWhenTheSizeIsUnchanged) {
   s.SetSize(0, -5);  // a minimised view
   EXPECT_EQ(s.Height(), 1);
   EXPECT_TRUE(s.MakeCurrent());
-}
-
-TEST(GLDIBSurface, BlitStretchesIntoACairoContext) {
-  // Four quadrants: bottom-left red, bottom-right green, top-left blue,
-  // top-right white, on a 4x2 buffer.
-  CGLDIBSurface s(4, 2);
-  ASSERT_TRUE(s.MakeCurrent()) << s.Error();
-  glEnable(GL_SCISSOR_TEST);
-  const struct {
-    int x, y;
-    float r, g, b;
-  } quads[] = {{0, 0, 1, 0, 0}, {2, 0, 0, 1, 0}, {0, 1, 0, 0, 1}, {2, 1, 1, 1, 1}};
-  for (const auto& q : quads) {
-    glScissor(q.x, q.y, 2, 1);
-    Clear(q.r, q.g, q.b);
-  }
-  glDisable(GL_SCISSOR_TEST);
-
-  auto dc = dc::CDeviceContext::CreateImage(10, 6);
-  cairo_set_source_rgb(dc.Cairo(), 1, 1, 0);
-  cairo_paint(dc.Cairo());
-  s.Blit(dc.Cairo(), 1, 1, 8, 4);  // twice the size, one pixel in
-  cairo_surface_flush(dc.Surface());
-  const std::uint8_t* data = cairo_image_surface_get_data(dc.Surface());
-  const int stride = cairo_image_surface_get_stride(dc.Surface());
-  const auto at = [&](int x, int y) {  // top-down, as cairo stores it
-    std::uint32_t v;
-    std::memcpy(&v, data + y * stride + x * 4, 4);
-    return v & 0xFFFFFF;
-  };
-  for (int y = 0; y < 6; ++y)
-    for (int x = 0; x < 10; ++x) {
-      std::uint32_t want = 0xFFFF00;  // untouched border
-      if (x >= 1 && x < 9 && y >= 1 && y < 5) {
-        const bool right = x >= 5, top = y < 3;
-        want = top ? (right ? 0xFFFFFF : 0x0000FF) : (right ? 0x00FF00 : 0xFF0000);
-      }
-      EXPECT_EQ(at(x, y), want) << "at " << x << "," << y;
-    }
 }
 
 TEST(GLDIBSurface, MakeCurrentSwitchesBetweenSurfaces) {

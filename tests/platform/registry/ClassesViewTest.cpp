@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "platform/registry/Key.h"
 #include "platform/registry/Registry.h"
