@@ -64,19 +64,5 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
   EXPECT_EQ(ChoosePixelFormat(both, kBitmapRequest, 24), 2);
 }
 
-TEST(PixelFormat, ShallowDepthBuffersAreOfferedLast) {
-  const std::vector<PixelFormatDesc> formats = {WindowFormat(24, 16), WindowFormat(24, 24),
-                                                WindowFormat(24, 0), WindowFormat(24, 32),
-                                                WindowFormat(32, 16)};
-  EXPECT_EQ(DeepDepthFirst(formats), (std::vector<std::size_t>{1, 3, 0, 2, 4}));
-
-  // Mesa's order (16-bit depth first) then still ends on 24 bits.
-  std::vector<PixelFormatDesc> ordered;
-  for (std::size_t i : DeepDepthFirst(formats)) ordered.push_back(formats[i]);
-  const int chosen = ChoosePixelFormat(ordered, kWindowRequest, 24);
-  ASSERT_GT(chosen, 0);
-  EXPECT_EQ(ordered[std::size_t(chosen - 1)].DepthBits, 24);
-}
-
 }  // namespace
 }  // namespace kelto::gl
