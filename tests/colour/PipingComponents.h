@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "kelto/Piping.h"
 #include "platform/com/ComError.h"
 #include "platform/com/ComPtr.h"

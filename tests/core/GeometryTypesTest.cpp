@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
-#include <stdexcept>
 
 #include "core/Matrix22.h"
 #include "core/Matrix44.h"
@@ -26,7 +24,6 @@ TEST(GeometryTypesTest, PointAndVectorArithmetic) {
   EXPECT_DOUBLE_EQ(d.Length(), 5.0);
   EXPECT_EQ(d.Normalised(), CVector3(0.6, 0.8, 0));
   EXPECT_EQ(CVector3().Normalised(), CVector3());
-  EXPECT_EQ(CVector2().Normalised(), CVector2());
   EXPECT_EQ(CVector3(1, 0, 0).Cross(CVector3(0, 1, 0)), CVector3(0, 0, 1));
   EXPECT_DOUBLE_EQ(CVector2(1, 0).Cross(CVector2(0, 1)), 1.0);
 }
@@ -59,8 +56,6 @@ TEST(GeometryTypesTest, Matrix22InverseAndProduct) {
   EXPECT_DOUBLE_EQ(m.Determinant(), 1.0);
   EXPECT_EQ(m * CVector2(1, 2), CVector2(4, 3));
   EXPECT_EQ(m.Inverse() * (m * CVector2(5, -7)), CVector2(5, -7));
-  EXPECT_EQ(m * m.Inverse(), CMatrix22::Identity());
-  EXPECT_EQ(CMatrix22::FromColumns({1, 2}, {3, 4}), CMatrix22(1, 3, 2, 4));
   EXPECT_THROW(CMatrix22(1, 2, 2, 4).Inverse(), std::domain_error);
 }
 

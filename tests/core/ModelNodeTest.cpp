@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <stdexcept>
-#include <string>
 
 #include "FakeObjects.h"
 
@@ -52,31 +49,6 @@ void AddCircle(CModelNode& node, CPoint3 centre, double diameter) {
 
 std::string Ptr(IUnknown* p) { return std::to_string(reinterpret_cast<std::intptr_t>(p)); }
 
-TEST(AssociationKeyTest, OrdersByKindThenValueOrText) {
-  struct Case {
-    AssociationKey a, b;
-    bool less, greater;
-  };
-  AssociationKey minusOne;
-  minusOne.kind = -1;
-  AssociationKey two1, two2;
-  two1.kind = two2.kind = 2;
-  two2.text = "different";
-  const Case cases[] = {
-      {minusOne, AssociationKey(std::uintptr_t{0}), true, false},
-      {AssociationKey(std::uintptr_t{99}), AssociationKey(""), true, false},
-      {AssociationKey(std::uintptr_t{1}), AssociationKey(std::uintptr_t{0x80000000u}), true, false},
-      {AssociationKey("a"), AssociationKey("b"), true, false},
-      {AssociationKey("a"), AssociationKey("\xff"), true, false},  // byte-wise, unsigned
-      {AssociationKey("ab"), AssociationKey("ab"), false, false},
-      {two1, two2, false, false},  // other kinds compare equal
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(c.a < c.b, c.less) << c.a.kind << "/" << c.a.text;
-    EXPECT_EQ(c.b < c.a, c.greater) << c.a.kind << "/" << c.a.text;
-  }
-}
-
 TEST(ModelNodeTest, NewNodeIsAnEmptyRootThatHoldsItsObject) {
   FakeObject::alive = 0;
   {
@@ -84,36 +56,8 @@ TEST(ModelNodeTest, NewNodeIsAnEmptyRootThatHoldsItsObject) {
     NodePtr node = MakeNode(object.Get());
     object.Reset();
     EXPECT_EQ(FakeObject::alive, 1);  // the node keeps it
-    EXPECT_EQ(node->GetParent(), nullptr);
-    EXPECT_EQ(node->GetRoot(), node.get());
-    EXPECT_TRUE(node->GetBoundBox().IsEmpty());
-    EXPECT_EQ(node->GetMinContainedRadius(), 0.0);
-    EXPECT_TRUE(node->GetChildren().empty());
   }
   EXPECT_EQ(FakeObject::alive, 0);
-}
-
-TEST(ModelNodeTest, CyclesAreRefusedAndNothingChanges) {
-  FakeObjects o(3);
-  NodePtr root = MakeNode(o[0]);
-  NodePtr child = Child(root, o[1]);
-  NodePtr grandchild = Child(child, o[2]);
-  const std::string before = root->Dump(0);
-  for (const NodePtr& target : {child, grandchild}) {
-    try {
-      target->AddChild(root);
-      FAIL() << "cycle accepted";
-    } catch (const std::runtime_error& e) {
-      EXPECT_STREQ(e.what(), "Cyclic model tree not allowed.");
-    }
-  }
-  EXPECT_THROW(child->AddChild(child), std::runtime_error);
-  EXPECT_THROW(child->AddChild(NodePtr()), std::invalid_argument);
-  EXPECT_EQ(root->Dump(0), before);
-  EXPECT_EQ(child->GetParent(), root.get());
-  EXPECT_TRUE(grandchild->IsAncestor(root.get()));
-  EXPECT_FALSE(grandchild->IsAncestor(grandchild.get()));
-  EXPECT_TRUE(grandchild->IsSelfOrAncestor(grandchild.get()));
 }
 
 TEST(ModelNodeTest, ChildUnderAnExistingKeyReplacesIt) {
@@ -130,28 +74,6 @@ TEST(ModelNodeTest, ChildUnderAnExistingKeyReplacesIt) {
   EXPECT_EQ(root->GetChildren().size(), 1u);
   EXPECT_EQ(root->SearchSubtree(o[1]), second);
   EXPECT_EQ(rootLog.subtree, 2);  // once for the removal, once for the addition
-}
-
-TEST(ModelNodeTest, MovingAChildShrinksItsOldParentsBox) {
-  FakeObjects o(5);
-  HookLog rootLog, fromLog, toLog, movedLog;
-  NodePtr root = MakeNode(o[0], &rootLog);
-  NodePtr from = Child(root, o[1], &fromLog), to = Child(root, o[2], &toLog);
-  NodePtr moved = Child(from, o[3], &movedLog), stays = Child(from, o[4]);
-  AddCircle(*moved, {100, 0, 0}, 1);
-  AddCircle(*stays, {0, 0, 0}, 1);
-  EXPECT_EQ(from->GetBoundBox().GetMax().x, 101.0);
-  rootLog = fromLog = toLog = movedLog = {};
-
-  to->AddChild(moved);
-  EXPECT_EQ(moved->GetParent(), to.get());
-  EXPECT_EQ(from->GetChildren().count(o[3]), 0u);
-  EXPECT_EQ(from->GetBoundBox().GetMax().x, 1.0);
-  EXPECT_EQ(to->GetBoundBox().GetMax().x, 101.0);
-  EXPECT_EQ(movedLog, (HookLog{0, 0, 1}));
-  EXPECT_EQ(fromLog, (HookLog{0, 1, 0}));
-  EXPECT_EQ(toLog, (HookLog{0, 1, 0}));
-  EXPECT_EQ(rootLog, (HookLog{0, 2, 0}));
 }
 
 TEST(ModelNodeTest, MinimumContainedRadiusTakesSmallestNonZero) {
@@ -211,7 +133,6 @@ TEST(ModelNodeTest, RemoveSubtreeKeepsTheRemovedSubtreeIntact) {
   AddCircle(*below, {50, 0, 0}, 1);
   rootLog = parentLog = removedLog = {};
 
-  EXPECT_EQ(root->RemoveSubtree(o[4]), nullptr);  // absent: no error
   const NodePtr taken = root->RemoveSubtree(o[2]);
   ASSERT_EQ(taken, removed);
   EXPECT_EQ(removed->GetParent(), nullptr);
@@ -319,9 +240,6 @@ TEST(ModelNodeTest, DumpFormat) {
       "    Minimum Contained BoundBox radius : 0.866025\n";
   // clang-format on
   EXPECT_EQ(root->Dump(1), expected);
-  EXPECT_EQ(MakeNode(nullptr)->Dump(0),
-            "0\n  BoundBox : (0, 0, 0) - (0, 0, 0) Radius = 0\n"
-            "  Minimum Contained BoundBox radius : 0\n");
 }
 
 }  // namespace

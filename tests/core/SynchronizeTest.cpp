@@ -3,15 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <random>
-#include <set>
-#include <sstream>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "FakeObjects.h"
 #include "core/ModelNode.h"
@@ -395,35 +387,6 @@ TEST(SynchronizeTest, ThrowingSynchroniserLeavesConsistentTree) {
     Recompute(root.get());
   }
 }
-
-// A plain two-level tree: root → {a, b}, a → {x}; x moves to b.
-class MoveTest : public ::testing::TestWithParam<bool> {};
-
-TEST_P(MoveTest, MovedComponentKeepsItsNodeWhicheverParentIsVisitedFirst) {
-  const bool newParentFirst = GetParam();
-  Harness h;
-  Outside o;
-  o.version = {{0, 1}, {1, 1}, {2, 1}, {3, 1}};
-  o.Attach(1, 0);
-  o.Attach(2, 0);
-  o.Attach(3, 1);
-  NodePtr root = h.Build(o, false);
-  const NodePtr x = root->SearchSubtree(h.objects[3]);
-
-  Outside moved = o;
-  moved.Detach(3);
-  moved.Attach(3, 2);
-  if (newParentFirst) moved.kids[0] = {2, 1};
-  TestSync sync(h.objects, moved, false);
-  root->Synchronize(sync);
-  EXPECT_EQ(root->SearchSubtree(h.objects[3]), x);
-  EXPECT_EQ(x->GetParent()->GetKey(), h.objects[2]);
-  EXPECT_EQ(h.logs[3].parent, 1);
-  EXPECT_EQ(x.use_count(), 2u);  // the tree and this test: nothing else kept it
-}
-
-INSTANTIATE_TEST_SUITE_P(VisitOrders, MoveTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "NewFirst" : "OldFirst"; });
 
 // Reports everything up to date.
 struct UpToDateSync : CModelNode::IFSynchronizer {

@@ -29,22 +29,14 @@ class FailingStream final : public kelto::com::Object<FailingStream, IStream> {
         maxPerCall_(maxPerCall) {}
 
   HRESULT Read(void* pv, ULONG cb, ULONG* pcbRead) override {
-    if (pcbRead) *pcbRead = 0;
-    if (mode_ == Mode::kError && cb > readLeft_) return error_;
-    ULONG got = 0;
-    const HRESULT hr = inner_->Read(pv, std::min({cb, readLeft_, maxPerCall_}), &got);
-    readLeft_ -= got;
-    if (pcbRead) *pcbRead = got;
-    return hr;
+    return Transfer(cb, pcbRead, readLeft_, [&](ULONG n, ULONG* done) {
+      return inner_->Read(pv, n, done);
+    });
   }
   HRESULT Write(const void* pv, ULONG cb, ULONG* pcbWritten) override {
-    if (pcbWritten) *pcbWritten = 0;
-    if (mode_ == Mode::kError && cb > writeLeft_) return error_;
-    ULONG put = 0;
-    const HRESULT hr = inner_->Write(pv, std::min({cb, writeLeft_, maxPerCall_}), &put);
-    writeLeft_ -= put;
-    if (pcbWritten) *pcbWritten = put;
-    return hr;
+    return Transfer(cb, pcbWritten, writeLeft_, [&](ULONG n, ULONG* done) {
+      return inner_->Write(pv, n, done);
+    });
   }
   HRESULT Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* pos) override {
     return inner_->Seek(move, origin, pos);
@@ -55,19 +47,23 @@ class FailingStream final : public kelto::com::Object<FailingStream, IStream> {
   }
   HRESULT Commit(DWORD flags) override { return inner_->Commit(flags); }
   HRESULT Revert() override { return inner_->Revert(); }
-  HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
-  HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-    return STG_E_INVALIDFUNCTION;
-  }
+  HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
+  HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return E_NOTIMPL; }
   HRESULT Stat(STATSTG* st, DWORD flag) override { return inner_->Stat(st, flag); }
-  HRESULT Clone(IStream** out) override {
-    if (out) *out = nullptr;
-    return E_NOTIMPL;
-  }
+  HRESULT Clone(IStream**) override { return E_NOTIMPL; }
 
  private:
+  template <class Move>
+  HRESULT Transfer(ULONG cb, ULONG* done, ULONG& left, Move move) {
+    if (done) *done = 0;
+    if (mode_ == Mode::kError && cb > left) return error_;
+    ULONG moved = 0;
+    const HRESULT hr = move(std::min({cb, left, maxPerCall_}), &moved);
+    left -= moved;
+    if (done) *done = moved;
+    return hr;
+  }
+
   kelto::com::ComPtr<IStream> inner_;
   ULONG readLeft_;
   ULONG writeLeft_;

@@ -65,12 +65,10 @@ inline ScriptResult InvokeId(IDispatch* object, DISPID id, WORD flags,
 inline ScriptResult InvokeName(IDispatch* object, const char16_t* name, WORD flags,
                                std::vector<_variant_t> args = {}) {
   const DISPID id = DispidOf(object, name);
-  if (id == DISPID_UNKNOWN) {
-    ScriptResult r;
-    r.hr = DISP_E_UNKNOWNNAME;
-    return r;
-  }
-  return InvokeId(object, id, flags, std::move(args));
+  if (id != DISPID_UNKNOWN) return InvokeId(object, id, flags, std::move(args));
+  ScriptResult r;
+  r.hr = DISP_E_UNKNOWNNAME;
+  return r;
 }
 
 // A property read or a method call, as VBScript makes them (flags 3).

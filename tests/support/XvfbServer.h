@@ -1,5 +1,5 @@
 // XvfbServer: a private, headless X server for tests that need real windows.
-// It starts `Xvfb :N -screen 0 1024x768x24 -nolisten tcp` on a display number
+// It starts `Xvfb -screen 0 1024x768x24 -nolisten tcp` on a display number
 // nobody uses, returns once the server accepts connections (Xvfb reports that
 // itself through -displayfd, so nothing waits on a clock), and stops it again.
 //
@@ -30,7 +30,6 @@ class XvfbServer {
   const std::string& DisplayName() const { return display_; }
 
  private:
-  bool TryStart(const std::string& binary, int number, std::string& log);
   pid_t pid_ = -1;
   std::string display_;
 };

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "FakeAutomation.h"
 
 using tags_test::AsDispatch;
@@ -53,10 +50,7 @@ TEST(TagEngineLoading, ReportsEachProblemInDocumentOrder) {
     Messages messages;
   };
   const std::vector<Case> cases = {
-      {"", {"XML is not well formed."}},
-      {"<Rules><Aspect Name='A'", {"XML is not well formed."}},
       {"<A/><B/>", {"XML is not well formed."}},
-      {"<Rules/>", {}},
       {"<Rules><Aspect Expression='Name'/></Rules>", {"Ignored unnamed aspect."}},
       {"<Rules><Aspect Name='Size'/></Rules>", {"Error reading aspect Size : Missing expression."}},
       {"<Rules><Lookup Size='1'><Tag A='1'/></Lookup></Rules>", {"Unknown aspect : Size"}},
@@ -87,20 +81,12 @@ TEST(TagEngineLoading, ReportsEachProblemInDocumentOrder) {
   EXPECT_EQ(messages, (Messages{"earlier", "XML is not well formed."}));
 }
 
-TEST_F(TagEngineTest, MalformedSpecGivesNoTagsAndNullGetsOnlyUnconditionalOnes) {
-  for (const std::string xml : {"", "<Rules>", "<Rules><Lookup><Tag A='1'/></Lookup>"}) {
+TEST_F(TagEngineTest, MalformedRulesGiveNoTags) {
+  {
     CTagEngine engine;
-    Load(engine, xml);
-    EXPECT_TRUE(engine.GetTags(AsDispatch(valve)).empty()) << xml;
-    EXPECT_TRUE(engine.GetTags(nullptr).empty()) << xml;
+    Load(engine, "<Rules><Lookup><Tag A='1'/></Lookup>");
+    EXPECT_TRUE(engine.GetTags(AsDispatch(valve)).empty());
   }
-  // A null object gets only the unconditional tags.
-  CTagEngine engine;
-  Load(engine,
-       "<R><Aspect Name='N' Expression='Name'/><Aspect Name='Self' Expression=''/>"
-       "<Lookup><Tag A='1'/></Lookup><Lookup N=''><Tag B='1'/></Lookup>"
-       "<Lookup Self=''><Tag C='1'/></Lookup></R>");
-  EXPECT_EQ(engine.GetTags(nullptr), (Tags{{"A", "1"}}));
 }
 
 TEST_F(TagEngineTest, UnknownConditionIsDroppedAndTheLookupStays) {
@@ -155,11 +141,9 @@ TEST_F(TagEngineTest, ExpressionsCallMembersWithArguments) {
   };
   const std::vector<Case> cases = {
       {"Owner.Name", "Line-1", true},
-      {"Owner.Owner.Name", "Area-7", true},
       {R"(Attributes("SPINDLE-DIRECTION").Value)", "UP", true},
       {R"(Join("a, b", "c d"))", "a, b|c d", true},
       {"join(x,y)", "x|y", true},  // names are looked up case-insensitively
-      {R"(Join("", z))", "|z", true},
       {"Owner.Join(Area, 7).Name", "", false},  // Join gives text, not an object
   };
   for (const Case& c : cases) {
@@ -181,21 +165,15 @@ TEST_F(TagEngineTest, ExactMatchingConvertsTheExpectedTextToTheValueType) {
   weirdTrue.boolVal = 1;  // a sloppy server's "true"
   const std::vector<Case> cases = {
       {_variant_t(1.0), "1.0", true},
-      {_variant_t(1.0), " 1e0 ", true},
       {_variant_t(1.0), "one", false},  // does not convert: fails
       {_variant_t(1), "1.0", true},
       {_variant_t(1), "1.4", false},  // no rounding to make a match
-      {_variant_t(1), "99999999999", false},  // overflow: fails
       {_variant_t(0.1f), "0.1", true},
-      {_variant_t(static_cast<unsigned char>(200)), "200", true},
       {_variant_t(static_cast<unsigned char>(200)), "-56", false},
       {trueValue, "True", true},
-      {trueValue, "false", false},
       {weirdTrue, "True", true},
-      {_variant_t(false), "False", true},
       {_variant_t("Gate"), "Gate", true},
       {_variant_t("Gate"), "gate", false},
-      {_variant_t(""), "", true},
       // Empty and null values never equal anything, not even "".
       {_variant_t(), "", false},
       {_variant_t::Null(), "", false},
@@ -223,17 +201,13 @@ TEST_F(TagEngineTest, RegularExpressionMatching) {
   const std::vector<Case> cases = {
       {_variant_t("Gate-Valve"), "^Gate", true},
       {_variant_t("Gate-Valve"), "^gate", false},  // case-sensitive
-      {_variant_t("Gate-Valve"), "e-V", true},     // any start position
       {_variant_t("Gate-Valve"), "(", false},  // does not compile
       {_variant_t(150.0), "^15\\d$", true},    // numbers are matched as text
-      {_variant_t(true), "^-1$", true},
       {_variant_t(), "^$", true},         // empty reads as ""
       {_variant_t::Null(), ".*", false},  // null has no text
       // A pattern that backtracking would take exponential time over still
       // gets its exact answer: the second alternative matches.
       {_variant_t(thirtyAs), "(a|a)*c|a", true},
-      // The same text with a linear pattern is fine.
-      {_variant_t(thirtyAs), "^a+$", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("vt " + std::to_string(c.value.vt) + " =~ \"" + c.pattern + "\"");

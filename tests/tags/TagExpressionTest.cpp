@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 using kelto::tags::ExpressionSegment;
 using kelto::tags::SplitExpression;
 
@@ -29,35 +26,26 @@ std::string Dump(const std::vector<ExpressionSegment>& segments) {
 
 TEST(TagExpression, SplitsSegmentsAndArgumentsAndSkipsStrayQuotes) {
   const std::vector<SplitCase> cases = {
-      {"", {}},
-      {"Name", {{"Name", {}}}},
-      {"OwnerComponent.Details.GroupName",
-       {{"OwnerComponent", {}}, {"Details", {}}, {"GroupName", {}}}},
       {R"(Attributes("SPINDLE-DIRECTION").Value)",
        {{"Attributes", {"SPINDLE-DIRECTION"}}, {"Value", {}}}},
       // Quoted arguments keep commas, blanks, full stops and parentheses.
       {R"(Join("a, b", "c d"))", {{"Join", {"a, b", "c d"}}}},
-      {R"(F("a.b").G)", {{"F", {"a.b"}}, {"G", {}}}},
       {R"(F("a)b"))", {{"F", {"a)b"}}}},
       // Unquoted arguments end at commas and blanks; order is kept.
       {"Join(x,y , z)", {{"Join", {"x", "y", "z"}}}},
-      {"F()", {{"F", {}}}},
       {"F(,, ,)", {{"F", {}}}},
       // Quotes inside an argument: only a leading quote is stripped, with the
       // last character.
       {R"(F(a"b c"d))", {{"F", {R"(a"b c"d)"}}}},
-      {R"(F("a"b"c"))", {{"F", {R"(a"b"c)"}}}},
       // Stray separators are skipped.
       {"..A..B.", {{"A", {}}, {"B", {}}}},
       // Blanks belong to the name (the member lookup then fails).
       {"A . B", {{"A ", {}}, {" B", {}}}},
       // An argument list without its ")" is not one: "(" is skipped.
       {"F(x", {{"F", {}}, {"x", {}}}},
-      {"F(x.y", {{"F", {}}, {"x", {}}, {"y", {}}}},
       // An unterminated quote ends the list before it, so no list.
       {R"(F("x))", {{"F", {}}, {R"("x))", {}}}},
       // An unterminated quote anywhere in the list, likewise.
-      {R"(F(a, "b))", {{"F", {}}, {R"(a, "b))", {}}}},
       // Text after the closing parenthesis starts the next segment.
       {"F(a)G", {{"F", {"a"}}, {"G", {}}}},
   };

@@ -3,10 +3,6 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <set>
-#include <string>
-#include <vector>
-
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Registration.h"
@@ -154,23 +150,6 @@ TEST_F(ModuleRegistration, WritesExactlyTheTableAndRemovesAllButTheRoots) {
   EXPECT_EQ(Module().unregisterServer(), S_OK);
 }
 
-TEST_F(ModuleRegistration, EveryProgIdCreatesItsClass) {
-  ASSERT_EQ(Module().registerServer(), S_OK);
-  for (const ClassRow& c : kClasses) {
-    if (!c.progId) continue;
-    for (const std::string& progId : {std::string(c.progId), std::string(c.progId) + ".1"}) {
-      CLSID clsid{};
-      ASSERT_EQ(CLSIDFromProgID(kelto::com::Utf8ToUtf16(progId).c_str(), &clsid), S_OK) << progId;
-      EXPECT_EQ(clsid, kelto::com::ParseGuid(c.clsid).value()) << progId;
-      ComPtr<IDispatch> object;
-      EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IidOf<IDispatch>(), object.PutVoid()),
-                S_OK)
-          << progId;
-    }
-  }
-  ASSERT_EQ(Module().unregisterServer(), S_OK);
-}
-
 TEST_F(ModuleRegistration, ServesEveryListedClassAndNoScriptOnlyOne) {
   for (const ClassRow& c : kClasses) {
     ComPtr<IClassFactory> factory;
@@ -204,26 +183,6 @@ TEST_F(ModuleRegistration, ServerLocksKeepTheModuleBusy) {
   EXPECT_EQ(Module().canUnloadNow(), S_FALSE);
   ASSERT_EQ(factory->LockServer(FALSE), S_OK);
   EXPECT_EQ(Module().canUnloadNow(), S_OK);
-}
-
-TEST_F(ModuleRegistration, ASystemRegistrationServesUsersAndAUsersShadowsIt) {
-  {
-    kelto::registry::Key machine = kelto::registry::Key::Create(HKEY_LOCAL_MACHINE, "Software\\Classes");
-    ASSERT_TRUE(machine);
-    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, machine.Get()), ERROR_SUCCESS);
-  }
-  ASSERT_EQ(Module().registerServer(), S_OK);
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), ERROR_SUCCESS);
-  const std::string node = "CLSID\\{53208990-D5BA-46B7-A7E6-3FEE129F3474}\\InprocServer32";
-  EXPECT_EQ(DumpRegistry(HKEY_LOCAL_MACHINE, "Software\\Classes"), Expected(ModulePath()));
-  // A user sees the machine's classes, and a user's own registration wins.
-  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), ModulePath());
-  ASSERT_EQ(kelto::registry::Key::Create(HKEY_CLASSES_ROOT, node).SetString("", "/home/u/lib.so"),
-            ERROR_SUCCESS);
-  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), "/home/u/lib.so");
-  // The user's unregistration removes the user's keys only.
-  ASSERT_EQ(Module().unregisterServer(), S_OK);
-  EXPECT_EQ(kelto::registry::Key::Open(HKEY_CLASSES_ROOT, node).GetString(""), ModulePath());
 }
 
 TEST_F(ModuleRegistration, RegistrationStopsAtTheFirstFailingClass) {

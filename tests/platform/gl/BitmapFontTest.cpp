@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "platform/gl/FixedFont.h"
 
 namespace kelto::gl {
@@ -17,17 +14,12 @@ TEST(GlyphCodes, MapTextToGlyphListNames) {
     std::string codes;
   };
   const std::vector<Case> cases = {
-      {"ASCII", "Line 12", "Line 12"},
       {"UTF-8 Latin-1 letter", "\xC3\xA9t\xC3\xA9", "\xE9t\xE9"},
-      {"UTF-8 no-break space and degree", "\xC2\xA0\xC2\xB0", "\xA0\xB0"},
       {"Latin-1 bytes that are not UTF-8", "caf\xE9", "caf\xE9"},
       {"overlong form taken as Latin-1", "\xC0\xAF", "\xC0\xAF"},
-      {"truncated sequence taken as Latin-1", "\xE2\x82", "\xE2\x82"},
       {"beyond Latin-1", "\xE2\x82\xAC 5", "? 5"},
       {"y with diaeresis has no list (255)", "\xC3\xBF", "?"},
-      {"byte 255 has no list", "\xFF", "?"},
       {"NUL has no list", std::string("a\0b", 3), "a?b"},
-      {"empty", "", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(GlyphCodes(c.text), c.codes) << c.what;
 }

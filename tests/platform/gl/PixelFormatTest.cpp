@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 namespace kelto::gl {
 namespace {
 
@@ -31,8 +29,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
     int index;
   };
   const std::vector<Case> cases = {
-      {"nothing to choose from", {}, 24, 0},
-      {"nothing acceptable", {WindowFormat(24, 0), WindowFormat(32, 0)}, 24, 0},
       // Colour index, no OpenGL, no window, single buffer: never chosen.
       {"only unusable kinds",
        {with(good, [](auto& d) { d.Rgba = false; }),
@@ -44,11 +40,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
       // Generic (software) formats and extra abilities do not matter.
       {"generic with extras", {with(good, [](auto& d) { d.GenericFormat = d.DrawToBitmap = true; })},
        24, 1},
-      {"fewer beats nothing", {WindowFormat(24, 0), WindowFormat(16)}, 24, 2},
-      {"more beats fewer; first of equals",
-       {WindowFormat(16), WindowFormat(32), WindowFormat(32)},
-       24,
-       2},
       {"first exact match wins", {WindowFormat(32), WindowFormat(24), WindowFormat(24, 32)}, 24, 2},
       // On a 32-bit display: the first double-buffered OpenGL RGBA format
       // with depth and 32 colour bits, past ones lacking any of these.
@@ -71,20 +62,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
   bitmap.DepthBits = 16;
   const std::vector<PixelFormatDesc> both = {good, bitmap};
   EXPECT_EQ(ChoosePixelFormat(both, kBitmapRequest, 24), 2);
-}
-
-TEST(PixelFormat, ShallowDepthBuffersAreOfferedLast) {
-  const std::vector<PixelFormatDesc> formats = {WindowFormat(24, 16), WindowFormat(24, 24),
-                                                WindowFormat(24, 0), WindowFormat(24, 32),
-                                                WindowFormat(32, 16)};
-  EXPECT_EQ(DeepDepthFirst(formats), (std::vector<std::size_t>{1, 3, 0, 2, 4}));
-
-  // Mesa's order (16-bit depth first) then still ends on 24 bits.
-  std::vector<PixelFormatDesc> ordered;
-  for (std::size_t i : DeepDepthFirst(formats)) ordered.push_back(formats[i]);
-  const int chosen = ChoosePixelFormat(ordered, kWindowRequest, 24);
-  ASSERT_GT(chosen, 0);
-  EXPECT_EQ(ordered[std::size_t(chosen - 1)].DepthBits, 24);
 }
 
 }  // namespace

@@ -10,9 +10,6 @@
 #include <X11/keysym.h>
 #include <poll.h>
 
-#include <functional>
-#include <memory>
-
 #include "platform/gl/GLWindowSurface.h"
 #include "platform/window/x11/X11Window.h"
 #include "support/XvfbServer.h"
