@@ -67,13 +67,14 @@ std::size_t CountComponents(IKeltoFile* file) {
 
 // What the renderer's list build is doing: first every model node's shapes
 // are tessellated and compiled once per distinct shape, then one display
-// list per pipeline (and per file) is compiled.
+// list per pipeline (and per file) is set up; what a list draws is compiled
+// when the picture first needs it.
 std::string BuildProgressText(const CGLRenderer::CBuildProgress& p) {
   const std::string done =
       p.Done == 0 ? "" : ": " + std::to_string(p.Total ? p.Done * 100 / p.Total : 100) + "%";
   if (p.What == CGLRenderer::CBuildProgress::Stage::Components)
     return "preparing the shapes of " + std::to_string(p.Total) + " model nodes for display" + done;
-  return "compiling " + std::to_string(p.Total) + " display lists (one per pipeline)" + done;
+  return "setting up " + std::to_string(p.Total) + " display lists (one per pipeline)" + done;
 }
 
 // Counts the components built, reporting every quarter of a large build.
