@@ -14,6 +14,7 @@
 #include "core/ModelNode.h"
 #include "platform/gl/GLDIBSurface.h"
 #include "render/GLRenderer.h"
+#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 
@@ -76,6 +77,18 @@ class RendererTest : public ::testing::Test {
     return *renderer_;
   }
   void Fit() { renderer_->FitView(tree_.Root()->GetBoundBox()); }
+  void LookDownAndFit() {
+    const CViewDirection d = *GetStandardViewDir(svdLookDown);
+    renderer_->SetViewDir(d.View, d.Up);
+    Fit();
+  }
+  // What a click on the model point's pixel hits.
+  CHitList PickAt(const CPoint3& modelPoint) {
+    const CPoint3 w = renderer_->GetCameraMatrices().Project(modelPoint);
+    CHitList hits;
+    renderer_->Pick({w.x, w.y}, hits);
+    return hits;
+  }
 
   // Reading the frame back is slow (a glReadPixels each time), so pixels
   // come from a copy taken after each frame: RenderFrame, or Grab after a
