@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {

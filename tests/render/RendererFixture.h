@@ -14,7 +14,6 @@
 #include "core/ModelNode.h"
 #include "platform/gl/GLDIBSurface.h"
 #include "render/GLRenderer.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 
@@ -77,11 +76,7 @@ class RendererTest : public ::testing::Test {
     return *renderer_;
   }
   void Fit() { renderer_->FitView(tree_.Root()->GetBoundBox()); }
-  void LookDownAndFit() {
-    const CViewDirection d = *GetStandardViewDir(svdLookDown);
-    renderer_->SetViewDir(d.View, d.Up);
-    Fit();
-  }
+  void LookDownAndFit();
   // What a click on the model point's pixel hits.
   CHitList PickAt(const CPoint3& modelPoint) {
     const CPoint3 w = renderer_->GetCameraMatrices().Project(modelPoint);

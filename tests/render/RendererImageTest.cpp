@@ -3,7 +3,6 @@
 // debug overlay. Set KELTO_RENDER_IMAGES to a folder to get the frames as
 // PNG files.
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {

@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {
