@@ -10,7 +10,8 @@
 
 namespace {
 
-const double r2 = std::sqrt(2.0), r3 = std::sqrt(3.0), r6 = std::sqrt(6.0);
+// The unit lengths along a face diagonal, an isometric up and a cube diagonal.
+const double e2 = 1 / std::sqrt(2.0), e6 = 1 / std::sqrt(6.0), e3 = 1 / std::sqrt(3.0);
 
 // Row i of the rotation (world → eye) is the world direction of eye axis i.
 CVector3 Row(const CGLMatrix& m, int row) { return {m[row], m[4 + row], m[8 + row]}; }
@@ -21,16 +22,10 @@ TEST(StandardViewDirs, GiveTheRotationsOfTheTable) {
     CVector3 right, up, back;  // screen right, screen up, towards the viewer
   };
   const Case cases[] = {
-      {svdNorthTopLeft, {1 / r2, -1 / r2, 0}, {1 / r6, 1 / r6, 2 / r6}, {-1 / r3, -1 / r3, 1 / r3}},
-      {svdNorthTopRight, {1 / r2, 1 / r2, 0}, {-1 / r6, 1 / r6, 2 / r6}, {1 / r3, -1 / r3, 1 / r3}},
-      {svdNorthBottomLeft,
-       {-1 / r2, -1 / r2, 0},
-       {1 / r6, -1 / r6, 2 / r6},
-       {-1 / r3, 1 / r3, 1 / r3}},
-      {svdNorthBottomRight,
-       {-1 / r2, 1 / r2, 0},
-       {-1 / r6, -1 / r6, 2 / r6},
-       {1 / r3, 1 / r3, 1 / r3}},
+      {svdNorthTopLeft, {e2, -e2, 0}, {e6, e6, 2 * e6}, {-e3, -e3, e3}},
+      {svdNorthTopRight, {e2, e2, 0}, {-e6, e6, 2 * e6}, {e3, -e3, e3}},
+      {svdNorthBottomLeft, {-e2, -e2, 0}, {e6, -e6, 2 * e6}, {-e3, e3, e3}},
+      {svdNorthBottomRight, {-e2, e2, 0}, {-e6, -e6, 2 * e6}, {e3, e3, e3}},
       {svdLookDown, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
       {svdLookUp, {-1, 0, 0}, {0, 1, 0}, {0, 0, -1}},
       {svdLookEast, {0, -1, 0}, {0, 0, 1}, {-1, 0, 0}},

@@ -36,21 +36,20 @@ TEST(SectionFrame, IsOrthonormalAndFiniteIncludingDegenerateRolls) {
     std::string name;
     std::shared_ptr<IFSweepPath> path;
   };
+  const auto bend = [](CPoint3 a, CPoint3 b, CPoint3 c) {
+    return std::make_shared<CCurvePath>(a, b, c);
+  };
+  const auto snout = [](CPoint3 a, CPoint3 b, CVector3 d) {
+    return std::make_shared<CStraightPathFD>(a, b, d);
+  };
   const Case cases[] = {
-      {"oblique bend",
-       std::make_shared<CCurvePath>(CPoint3{1, 0, 0}, CPoint3{3, 1, 0}, CPoint3{4, 4, 2})},
-      {"collinear bend",
-       std::make_shared<CCurvePath>(CPoint3{0, 0, 0}, CPoint3{1, 0, 0}, CPoint3{3, 0, 0})},
-      {"almost collinear bend",
-       std::make_shared<CCurvePath>(CPoint3{0, 0, 0}, CPoint3{1, 0, 0}, CPoint3{3, 1e-15, 0})},
-      {"offset snout",
-       std::make_shared<CStraightPathFD>(CPoint3{0, 0, 0}, CPoint3{10, 0, 2}, CVector3{1, 0, 0})},
-      {"zero-offset snout",
-       std::make_shared<CStraightPathFD>(CPoint3{1, 2, 3}, CPoint3{1, 2, 8}, CVector3{0, 0, 1})},
-      {"zero-length snout",
-       std::make_shared<CStraightPathFD>(CPoint3{1, 2, 3}, CPoint3{1, 2, 3}, CVector3{0, 1, 1})},
-      {"tiny snout", std::make_shared<CStraightPathFD>(CPoint3{0, 0, 0}, CPoint3{1e-200, 0, 0},
-                                                       CVector3{1e-200, 1e-200, 0})},
+      {"oblique bend", bend({1, 0, 0}, {3, 1, 0}, {4, 4, 2})},
+      {"collinear bend", bend({0, 0, 0}, {1, 0, 0}, {3, 0, 0})},
+      {"almost collinear bend", bend({0, 0, 0}, {1, 0, 0}, {3, 1e-15, 0})},
+      {"offset snout", snout({0, 0, 0}, {10, 0, 2}, {1, 0, 0})},
+      {"zero-offset snout", snout({1, 2, 3}, {1, 2, 8}, {0, 0, 1})},
+      {"zero-length snout", snout({1, 2, 3}, {1, 2, 3}, {0, 1, 1})},
+      {"tiny snout", snout({0, 0, 0}, {1e-200, 0, 0}, {1e-200, 1e-200, 0})},
   };
   for (const Case& k : cases) {
     for (double t : {-0.01, 0.0, 0.5, 1.0, 1.01}) {

@@ -10,24 +10,12 @@
 #include <vector>
 
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {
 
 class Picking : public RendererTest {
  protected:
-  void LookDownAndFit() {
-    const CViewDirection d = *GetStandardViewDir(svdLookDown);
-    renderer_->SetViewDir(d.View, d.Up);
-    Fit();
-  }
-  CHitList PickAt(const CPoint3& modelPoint) {
-    const CPoint3 w = renderer_->GetCameraMatrices().Project(modelPoint);
-    CHitList hits;
-    renderer_->Pick({w.x, w.y}, hits);
-    return hits;
-  }
   static std::vector<CModelNode*> Nodes(const CHitList& hits) {
     std::vector<CModelNode*> nodes;
     for (const CHitRecord& h : hits) nodes.push_back(h.Node);

@@ -4,8 +4,15 @@
 #include <filesystem>
 
 #include "platform/dc/DeviceContext.h"
+#include "render/StandardViewDir.h"
 
 namespace kelto::test {
+
+void RendererTest::LookDownAndFit() {
+  const CViewDirection d = *GetStandardViewDir(svdLookDown);
+  renderer_->SetViewDir(d.View, d.Up);
+  Fit();
+}
 
 void RendererTest::Save(const std::string& name) {
   const char* dir = std::getenv("KELTO_RENDER_IMAGES");

@@ -76,6 +76,14 @@ class RendererTest : public ::testing::Test {
     return *renderer_;
   }
   void Fit() { renderer_->FitView(tree_.Root()->GetBoundBox()); }
+  void LookDownAndFit();
+  // What a click on the model point's pixel hits.
+  CHitList PickAt(const CPoint3& modelPoint) {
+    const CPoint3 w = renderer_->GetCameraMatrices().Project(modelPoint);
+    CHitList hits;
+    renderer_->Pick({w.x, w.y}, hits);
+    return hits;
+  }
 
   // Reading the frame back is slow (a glReadPixels each time), so pixels
   // come from a copy taken after each frame: RenderFrame, or Grab after a

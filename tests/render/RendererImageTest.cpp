@@ -3,17 +3,11 @@
 // debug overlay. Set KELTO_RENDER_IMAGES to a folder to get the frames as
 // PNG files.
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {
 
 using RendererImage = RendererTest;
-
-void LookDown(CGLRenderer& r) {
-  const CViewDirection d = *GetStandardViewDir(svdLookDown);
-  r.SetViewDir(d.View, d.Up);
-}
 
 // A weld ring lies exactly on its pipe's surface; it must show all across
 // the pipe's visible side, not in the scattered pixels where its depth
@@ -23,8 +17,7 @@ TEST_F(RendererImage, DrawsACylinderWhereTheCameraPutsItAndARingOnItWhole) {
   pipe.AddCircle({2, 0, 0}, 2, {1, 0, 0}, 0x00FFFF);  // yellow
   tree_.Add(pipe);
   CGLRenderer& r = Start();
-  LookDown(r);
-  Fit();
+  LookDownAndFit();
   RenderFrame();
   Save("cylinder-and-ring");
   // Lit green on the cylinder (the default light shines from the viewer),
@@ -66,8 +59,7 @@ TEST_F(RendererImage, LinesAreUnlitInTheirColourAndTakeTheLineWidths) {
   SetOption("AxesSize", 0);
   SetOption("NormalLineWidth", 1.0f);
   SetOption("SelectedLineWidth", 5.0f);
-  LookDown(r);
-  Fit();
+  LookDownAndFit();
   RenderFrame();
   // The line runs along a pixel edge; it lands on one of the two rows.
   EXPECT_TRUE(PixelAt({2, 0.05, 0}) == (Rgb{255, 255, 0}) ||
@@ -136,8 +128,7 @@ TEST_F(RendererImage, DebugOverlayShowsInFrontOfTheModel) {
   // A model that covers the whole view, so the text has to beat it.
   tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 8, 0x00FF00));
   CGLRenderer& r = Start();
-  LookDown(r);
-  Fit();
+  LookDownAndFit();
   r.Zoom(4);
   SetOption("ShowDebugInfo", true);
   Save("debug-overlay");

@@ -4,7 +4,6 @@
 #include <GL/gl.h>
 
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {
@@ -23,10 +22,8 @@ class RendererLists : public RendererTest {
     // A frame far wider than the model, so moved geometry stays in view.
     tree_.Add(Cylinder({-8, -8, 0}, {-8, -7.9, 0}, 0.1, 0x00FF00));
     tree_.Add(Cylinder({8, 8, 0}, {8, 8.1, 0}, 0.1, 0x00FF00));
-    CGLRenderer& r = Start();
-    const CViewDirection d = *GetStandardViewDir(svdLookDown);
-    r.SetViewDir(d.View, d.Up);
-    Fit();
+    Start();
+    LookDownAndFit();
     RenderFrame();
   }
   const CGLRenderer::NodeData& Data(CModelNode* n) { return *renderer_->GetNodeData(n); }
@@ -100,10 +97,7 @@ TEST_F(RendererLists, ChangesToALeafReachTheFrame) {
   CModelNode::NodePtr kept = tree_.Remove(loose);
   RenderFrame();
   EXPECT_EQ(PixelAt({0, 3.5, 0}), Rgb{});
-  const CPoint3 w = renderer_->GetCameraMatrices().Project({0, 3.5, 0});
-  CHitList hits;
-  renderer_->Pick({w.x, w.y}, hits);
-  EXPECT_TRUE(hits.empty());
+  EXPECT_TRUE(PickAt({0, 3.5, 0}).empty());
 
   // Moving a leaf to another parent draws it from there, once.
   CModelNode::NodePtr moved = pipeline->RemoveSubtree(first->GetKey());
@@ -111,8 +105,7 @@ TEST_F(RendererLists, ChangesToALeafReachTheFrame) {
   EXPECT_TRUE(Data(first).InParentList());
   RenderFrame();
   EXPECT_TRUE(Green({-2.5, 0, 0}));
-  const CPoint3 f = renderer_->GetCameraMatrices().Project({-2.5, 0, 0});
-  renderer_->Pick({f.x, f.y}, hits);
+  const CHitList hits = PickAt({-2.5, 0, 0});
   ASSERT_EQ(hits.size(), 1u);
   EXPECT_EQ(hits[0].Node, first);
 }

@@ -136,20 +136,16 @@ class Declining : public CComponentSSGBuilder {
 
 class LibraryTest : public ::testing::Test {
  protected:
-  static std::string Component(const char* id, const char* type, const char* group, int code) {
-    return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "group": ")" + group +
-           R"(", "itemCode": )" + std::to_string(code) +
-           R"(, "points": {"Run_1": {"position": [0, 0, 0], "bore": 50},
-                           "Run_2": {"position": [100, 0, 0], "bore": 50}},
-               "legs": [{"from": "Run_1", "to": "Run_2"}]})";
+  static std::string Item(const char* id, const char* type, const char* group, int code) {
+    return Component(id, type, group, "Run_1 0,0,0 bore=50; Run_2 100,0,0 bore=50", "Run_1>Run_2",
+                     R"("itemCode": )" + std::to_string(code));
   }
 
   LibraryTest()
-      : plant(OnePipeline(Component("ECC", "Eccentric-Reducer", "Fittings", 9) + "," +
-                          Component("ODD", "Mystery-Item", "Oddities", 0) + "," +
-                          Component("CV", "Control-Valve", "Valves", 15) + "," +
-                          Component("LC", "control-valve", "Other", 15) + "," +
-                          Component("INS", "Gauge", "Instruments", 7))) {}
+      : plant(OnePipeline(
+            {Item("ECC", "Eccentric-Reducer", "Fittings", 9),
+             Item("ODD", "Mystery-Item", "Oddities", 0), Item("CV", "Control-Valve", "Valves", 15),
+             Item("LC", "control-valve", "Other", 15), Item("INS", "Gauge", "Instruments", 7)})) {}
 
   // The builders' names in candidate order.
   std::vector<std::string> Candidates(const char* id) {

@@ -28,74 +28,51 @@ const Pens kFlagWithSpindle = {{1, {0, 0}}, {6, {5, 0}}, {1, {0, -5}}, {2, {0, 5
 // A stem from (0,0) to (10,0) with a bar across its top.
 const Pens kStem = {{1, {0, 0}}, {2, {10, 0}}, {1, {10, -5}}, {2, {10, 5}}, {1, {10, 0}}};
 
-std::string Straight(const char* id, const char* type, int code, const char* end1, const char* end2,
-                     const char* more = "") {
-  return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "itemCode": )" +
-         std::to_string(code) + R"(,
-    "points": {"Run_1": {"position": [0, 0, 0], "bore": 80, "endType": ")" +
-         end1 + R"("},
-               "Run_2": {"position": [300, 0, 0], "bore": 80, "endType": ")" +
-         end2 + R"("})" + more + R"(},
-    "legs": [{"from": "Run_1", "to": "Run_2"}])" +
-         R"(, "attributes": {"SPINDLE-DIRECTION": "UP"}})";
+std::string Code(int code) { return R"("itemCode": )" + std::to_string(code); }
+
+std::string Straight(const char* id, const char* type, int code, const std::string& end1,
+                     const std::string& end2) {
+  return Component(id, type, "",
+                   "Run_1 0,0,0 bore=80 end=" + end1 + "; Run_2 300,0,0 bore=80 end=" + end2,
+                   "Run_1>Run_2", Code(code) + R"(, "attributes": {"SPINDLE-DIRECTION": "UP"})");
 }
 
-// Two ends and two internal centres, legged Run_1 > Centre_1 > Centre_2 > Run_2;
-// positions as JSON arrays.
-std::string Chain(const char* id, const char* type, int code, const char* run1, const char* c1,
-                  const char* c2, const char* run2) {
-  const auto at = [](const char* p) { return std::string(R"({"position": )") + p + "}"; };
-  const auto centre = [](const char* p) {
-    return std::string(R"({"position": )") + p + R"(, "internal": true})";
-  };
-  return std::string(R"({"id": ")") + id + R"(", "type": ")" + type + R"(", "itemCode": )" +
-         std::to_string(code) + R"(, "points": {"Run_1": )" + at(run1) + R"(, "Centre_1": )" +
-         centre(c1) + R"(, "Centre_2": )" + centre(c2) + R"(, "Run_2": )" + at(run2) +
-         R"(}, "legs": [{"from": "Run_1", "to": "Centre_1"},
-      {"from": "Centre_1", "to": "Centre_2"}, {"from": "Centre_2", "to": "Run_2"}]})";
+// Two ends and two internal centres, legged Run_1 > Centre_1 > Centre_2 > Run_2.
+std::string Chain(const char* id, const char* type, int code, const std::string& run1,
+                  const std::string& c1, const std::string& c2, const std::string& run2) {
+  return Component(id, type, "",
+                   "Run_1 " + run1 + "; Centre_1 " + c1 + " internal; Centre_2 " + c2 +
+                       " internal; Run_2 " + run2,
+                   "Run_1>Centre_1>Centre_2>Run_2", Code(code));
 }
 
 class SymbolDrawingTest : public ::testing::Test {
  protected:
   SymbolDrawingTest()
-      : plant(OnePipeline(Straight("BW", "Gate-Valve", 15, "BW", "BW") + "," +
-                          Straight("FL", "Gate-Valve", 15, "FL", "FL") + "," +
-                          Chain("ECC", "Eccentric-Reducer", 9, "[0, 0, 0]", "[100, 0, 0]",
-                                "[100, 0, 20]", "[200, 0, 20]") +
-                          "," +
-                          Chain("STRAIGHTCENTRES", "Eccentric-Reducer", 9, "[0, 0, 0]",
-                                "[100, 0, 0]", "[150, 0, 0]", "[300, 0, 0]") +
-                          "," +
-                          Chain("RETURN", "ReturnBend", 10, "[0, 0, 0]", "[100, 0, 0]",
-                                "[100, 200, 0]", "[0, 200, 0]") +
-                          "," +
-                          Chain("RETURN2", "ReturnBend", 10, "[0.1, 0.7, 0.3]", "[100.3, 0.7, 0.3]",
-                                "[100.3, 200.9, 0.3]", "[0.1, 200.9, 0.3]") +
-                          "," + R"(
-    {"id": "NOSPIN", "type": "Gate-Valve", "itemCode": 15,
-     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]},
-    {"id": "DRAIN", "type": "Strainer", "itemCode": 5,
-     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]},
-                "End_1": {"position": [300, 0, -100]}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}, {"from": "Run_2", "to": "End_1"}]},
-    {"id": "FLANGE", "type": "Flange", "group": "Flanges", "itemCode": 4,
-     "points": {"Run_1": {"position": [0, 0, 0], "endType": "FL"},
-                "Run_2": {"position": [64, 0, 0], "endType": "BW"}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]},
-    {"id": "ANGLE", "type": "Angle-Valve", "itemCode": 12,
-     "points": {"Run_1": {"position": [0, 0, 0]},
-                "Centre_1": {"position": [500, 0, 0], "internal": true},
-                "Run_2": {"position": [500, 500, 0]}},
-     "legs": [{"from": "Run_1", "to": "Centre_1"}, {"from": "Centre_1", "to": "Run_2"}],
-     "attributes": {"SPINDLE-DIRECTION": "UP"}},
-    {"id": "BARE", "type": "Tee", "itemCode": 3, "points": {}},
-    {"id": "PIPE", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
-     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [0, 0, 0]}},
-     "legs": [{"from": "Run_1", "to": "Run_2", "direction": [1, 0, 0]}]},
-    {"id": "PIPE2", "type": "Pipe-Like", "group": "Pipe", "itemCode": 1,
-     "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [300, 0, 0]}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]})")) {
+      : plant(OnePipeline(
+            {Straight("BW", "Gate-Valve", 15, "BW", "BW"),
+             Straight("FL", "Gate-Valve", 15, "FL", "FL"),
+             Chain("ECC", "Eccentric-Reducer", 9, "0,0,0", "100,0,0", "100,0,20", "200,0,20"),
+             Chain("STRAIGHTCENTRES", "Eccentric-Reducer", 9, "0,0,0", "100,0,0", "150,0,0",
+                   "300,0,0"),
+             Chain("RETURN", "ReturnBend", 10, "0,0,0", "100,0,0", "100,200,0", "0,200,0"),
+             Chain("RETURN2", "ReturnBend", 10, "0.1,0.7,0.3", "100.3,0.7,0.3", "100.3,200.9,0.3",
+                   "0.1,200.9,0.3"),
+             Component("NOSPIN", "Gate-Valve", "", "Run_1 0,0,0; Run_2 300,0,0", "Run_1>Run_2",
+                       Code(15)),
+             Component("DRAIN", "Strainer", "", "Run_1 0,0,0; Run_2 300,0,0; End_1 300,0,-100",
+                       "Run_1>Run_2>End_1", Code(5)),
+             Component("FLANGE", "Flange", "Flanges", "Run_1 0,0,0 end=FL; Run_2 64,0,0 end=BW",
+                       "Run_1>Run_2", Code(4)),
+             Component("ANGLE", "Angle-Valve", "",
+                       "Run_1 0,0,0; Centre_1 500,0,0 internal; Run_2 500,500,0",
+                       "Run_1>Centre_1>Run_2",
+                       Code(12) + R"(, "attributes": {"SPINDLE-DIRECTION": "UP"})"),
+             Component("BARE", "Tee", "", "", "", Code(3)),
+             Component("PIPE", "Pipe-Like", "Pipe", "Run_1 0,0,0; Run_2 0,0,0", "Run_1>Run_2@1,0,0",
+                       Code(1)),
+             Component("PIPE2", "Pipe-Like", "Pipe", "Run_1 0,0,0; Run_2 300,0,0", "Run_1>Run_2",
+                       Code(1))})) {
     plant.SetDimensions(UniformDimensions(100, 200, 20));
   }
 
@@ -109,27 +86,22 @@ class SymbolDrawingTest : public ::testing::Test {
 };
 
 TEST_F(SymbolDrawingTest, InlineStretchesFromFaceToFaceAcrossThePipe) {
-  const struct {
-    const char* id;
-    std::vector<ExpectedLine> lines;
-  } cases[] = {
-      {"BW", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0")},
-      // Flanged ends: the flange boxes first, then the symbol between the faces.
-      {"FL", Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100;"
-                      "300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100;"
-                      "300,0,100 280,0,100; 20,0,-50 20,0,50; 20,0,50 280,0,0")},
-      // A flange is stretched over its positions and flange diameter, no box.
-      {"FLANGE", Segments("0,0,-100 0,0,100; 0,0,100 64,0,0")},
-      // Branch legs become centre lines.
-      {"DRAIN", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0; 300,0,0 300,0,-100")},
-  };
   const CSkeldaSymbol flag = MakeSymbol(kFlag);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.id);
-    const Drawing d = DrawWith(flag, c.id);
-    EXPECT_TRUE(d.drawn);
-    ExpectLines(d.geometry, c.lines);
-  }
+  CSkeldaSymbolCSSGB builder(&flag, nullptr);
+  ExpectDrawings(
+      builder, plant,
+      {
+          {"BW", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0")},
+          // Flanged ends: the flange boxes first, then the symbol between the faces.
+          {"FL",
+           Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100;"
+                    "300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100;"
+                    "300,0,100 280,0,100; 20,0,-50 20,0,50; 20,0,50 280,0,0")},
+          // A flange is stretched over its positions and flange diameter, no box.
+          {"FLANGE", Segments("0,0,-100 0,0,100; 0,0,100 64,0,0")},
+          // Branch legs become centre lines.
+          {"DRAIN", Segments("0,0,-50 0,0,50; 0,0,50 300,0,0; 300,0,0 300,0,-100")},
+      });
 }
 
 TEST_F(SymbolDrawingTest, SpindleSymbolStandsOnTheSpindlePointAlongTheSpindleDirection) {
@@ -153,15 +125,11 @@ TEST_F(SymbolDrawingTest, SpindleSymbolStandsOnTheSpindlePointAlongTheSpindleDir
 }
 
 TEST_F(SymbolDrawingTest, OrientTwoDrawsFromTheSmallerBoreEnd) {
-  Plant bores(OnePipeline(R"(
-    {"id": "UP", "type": "Concentric-Reducer", "itemCode": 11,
-     "points": {"Run_1": {"position": [0, 0, 0], "bore": 50},
-                "Run_2": {"position": [300, 0, 0], "bore": 80}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]},
-    {"id": "DOWN", "type": "Concentric-Reducer", "itemCode": 11,
-     "points": {"Run_1": {"position": [0, 0, 0], "bore": 80},
-                "Run_2": {"position": [300, 0, 0], "bore": 50}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]})"));
+  Plant bores(OnePipeline(
+      {Component("UP", "Concentric-Reducer", "", "Run_1 0,0,0 bore=50; Run_2 300,0,0 bore=80",
+                 "Run_1>Run_2", Code(11)),
+       Component("DOWN", "Concentric-Reducer", "", "Run_1 0,0,0 bore=80; Run_2 300,0,0 bore=50",
+                 "Run_1>Run_2", Code(11))}));
   bores.SetDimensions(UniformDimensions(100, 200, 20));
   const CSkeldaSymbol symbol = MakeSymbol(kFlag, 2);
   CSkeldaSymbolCSSGB builder(&symbol, nullptr);
@@ -324,22 +292,15 @@ class SymbolPointTest : public ::testing::Test {
     return Draw(builder, *plant.Info(id));
   }
 
-  Plant plant{OnePipeline(R"(
-    {"id": "S", "type": "Support", "itemCode": 7,
-     "points": {"Centre_1": {"position": [1000, 0, 0], "bore": 100, "internal": true}},
-     "attributes": {"SUPPORT-DIRECTION": "DOWN"}},
-    {"id": "FREE", "type": "Support", "itemCode": 7,
-     "points": {"Centre_1": {"position": [1000, 0, 0], "bore": 4, "boreUnits": 1,
-                             "internal": true}}},
-    {"id": "P", "type": "Pipe",
-     "points": {"Run_1": {"position": [2000, -500, 0], "bore": 100},
-                "Run_2": {"position": [2000, 500, 0], "bore": 100}},
-     "legs": [{"from": "Run_1", "to": "Run_2"}]},
-    {"id": "ON", "type": "Anything", "group": "Supports",
-     "points": {"Centre_1": {"position": [2000, 0, 0], "internal": true}},
-     "attributes": {"DIAL-FACE-DIRECTION": "UP"}, "attachments": ["P"]},
-    {"id": "NOCENTRE", "type": "Support", "itemCode": 7,
-     "points": {"Other": {"position": [0, 0, 0]}}})")};
+  Plant plant{OnePipeline(
+      {Component("S", "Support", "", "Centre_1 1000,0,0 bore=100 internal", "",
+                 Code(7) + R"(, "attributes": {"SUPPORT-DIRECTION": "DOWN"})"),
+       Component("FREE", "Support", "", "Centre_1 1000,0,0 bore=4 units=1 internal", "", Code(7)),
+       Component("P", "Pipe", "", "Run_1 2000,-500,0 bore=100; Run_2 2000,500,0 bore=100",
+                 "Run_1>Run_2"),
+       Component("ON", "Anything", "Supports", "Centre_1 2000,0,0 internal", "",
+                 R"("attributes": {"DIAL-FACE-DIRECTION": "UP"}, "attachments": ["P"])"),
+       Component("NOCENTRE", "Support", "", "Other 0,0,0", "", Code(7))})};
 };
 
 TEST_F(SymbolPointTest, PlacementsSetTheSymbolUpAroundThePoint) {

@@ -101,11 +101,9 @@ TEST_F(StandardLibraryTest, ExamplePlantsPickTheSymbolsUpAndDrawThem) {
 
 TEST_F(StandardLibraryTest, GateValveDrawsAsTheFormatDocumentSays) {
   // The worked example of docs/symbol-format.md.
-  Plant plant(OnePipeline(R"({"id": "V", "type": "Gate-Valve",
-      "points": {"Run_1": {"position": [0, 0, 0], "endType": "BW"},
-                 "Run_2": {"position": [300, 0, 0], "endType": "BW"}},
-      "legs": [{"from": "Run_1", "to": "Run_2"}],
-      "attributes": {"SPINDLE-DIRECTION": "UP"}})"));
+  Plant plant(
+      OnePipeline(Component("V", "Gate-Valve", "", "Run_1 0,0,0 end=BW; Run_2 300,0,0 end=BW",
+                            "Run_1>Run_2", R"("attributes": {"SPINDLE-DIRECTION": "UP"})")));
   plant.SetDimensions(UniformDimensions(100, 200, 20));
   const auto builder = filter.GetBuilder(plant.Component("V").Get());
   ASSERT_NE(builder, nullptr);

@@ -5,7 +5,6 @@
 // with and without the project's symbol library.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -25,17 +24,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A straight pipe of one leg; bore units 1 = inches, 2 = millimetres.
-std::string Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore, int units) {
-  auto point = [&](const CPoint3& p) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  R"({"position": [%g, %g, %g], "bore": %g, "boreUnits": %d, "endType": "BW"})",
-                  p.x, p.y, p.z, bore, units);
-    return std::string(text);
-  };
-  return R"({"id": ")" + id + R"(", "type": "Pipe", "points": {"Run_1": )" + point(a) +
-         R"(, "Run_2": )" + point(b) + R"(}, "legs": [{"from": "Run_1", "to": "Run_2"}]})";
+// A straight pipe of one leg between the positions "x,y,z"; bore as point words.
+std::string Pipe(const std::string& id, const std::string& a, const std::string& b,
+                 const std::string& bore) {
+  return Component(id, "Pipe", "",
+                   "Run_1 " + a + " " + bore + " end=BW; Run_2 " + b + " " + bore + " end=BW",
+                   "Run_1>Run_2");
 }
 
 std::string Line(const std::string& id, const std::string& components) {
@@ -47,16 +41,15 @@ std::string Line(const std::string& id, const std::string& components) {
 // (a key the catalogue does not restrict) and a pipe.
 std::string MarkerPlant() {
   const std::string valve =
-      R"({"id": "V1", "type": "Gate-Valve", "symbolKey": "ZZGV", "points": {)"
-      R"("Run_1": {"position": [1000, 3000, 0], "bore": 100, "endType": "BW"},)"
-      R"("Run_2": {"position": [1300, 3000, 0], "bore": 100, "endType": "BW"}},)"
-      R"("legs": [{"from": "Run_1", "to": "Run_2"}]})";
+      Component("V1", "Gate-Valve", "",
+                "Run_1 1000,3000,0 bore=100 end=BW; Run_2 1300,3000,0 bore=100 end=BW",
+                "Run_1>Run_2", R"("symbolKey": "ZZGV")");
   return R"({"format": "kelto-piping", "version": 1, "pipelines": [)" +
-         Line("M1", Pipe("P-M1", {0, 0, 0}, {1000, 0, 0}, 4, 1)) + "," +
-         Line("M2", Pipe("P-M2", {0, 5000, 0}, {0, 5000, 1000}, 100, 2)) + "," +
-         Line("M3", Pipe("P-M3", {0, 8000, 0}, {500, 8000, 0}, 0, 2)) + "," +
-         Line("A", Pipe("P-A1", {0, 3000, 0}, {1000, 3000, 0}, 100, 2) + "," + valve + "," +
-                       Pipe("P-A2", {1300, 3000, 0}, {2000, 3000, 0}, 100, 2)) +
+         Line("M1", Pipe("P-M1", "0,0,0", "1000,0,0", "bore=4 units=1")) + "," +
+         Line("M2", Pipe("P-M2", "0,5000,0", "0,5000,1000", "bore=100 units=2")) + "," +
+         Line("M3", Pipe("P-M3", "0,8000,0", "500,8000,0", "bore=0 units=2")) + "," +
+         Line("A", Pipe("P-A1", "0,3000,0", "1000,3000,0", "bore=100 units=2") + "," + valve + "," +
+                       Pipe("P-A2", "1300,3000,0", "2000,3000,0", "bore=100 units=2")) +
          "]}";
 }
 

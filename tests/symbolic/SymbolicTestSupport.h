@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +45,70 @@ using kelto::com::ComPtr;
 inline std::string OnePipeline(const std::string& components) {
   return R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": "L1", "components": [)" +
          components + "]}]}";
+}
+
+// One component written compactly. points: "Name x,y,z [bore=B] [units=U] [end=T]
+// [internal]; ..."; legs: chains "A>B>C; B>D" (a leg "A>B@x,y,z" carries a
+// direction); extra: further members of the component, verbatim.
+inline std::string Component(const std::string& id, const std::string& type,
+                             const std::string& group, const std::string& points,
+                             const std::string& legs = "", const std::string& extra = "") {
+  const auto split = [](const std::string& text, char by) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, by);)
+      if (part.find_first_not_of(' ') != std::string::npos) parts.push_back(part);
+    return parts;
+  };
+  const auto vec = [](std::string xyz) { return "[" + xyz + "]"; };
+  std::string json = R"({"id": ")" + id + R"(", "type": ")" + type + "\"";
+  if (!group.empty()) json += R"(, "group": ")" + group + "\"";
+  json += R"(, "points": {)";
+  for (const std::string& point : split(points, ';')) {
+    std::istringstream in(point);
+    std::string name, xyz, word;
+    in >> name >> xyz;
+    json += (json.back() == '{' ? "\"" : ", \"") + name + R"(": {"position": )" + vec(xyz);
+    while (in >> word) {
+      const std::string key = word.substr(0, word.find('='));
+      const std::string value = word.substr(std::min(word.size(), key.size() + 1));
+      if (key == "internal") json += R"(, "internal": true)";
+      if (key == "bore") json += R"(, "bore": )" + value;
+      if (key == "units") json += R"(, "boreUnits": )" + value;
+      if (key == "end") json += R"(, "endType": ")" + value + "\"";
+      if (key != "internal" && key != "bore" && key != "units" && key != "end")
+        ADD_FAILURE() << "unknown point word " << word;
+    }
+    json += "}";
+  }
+  json += "}";
+  if (!legs.empty()) {
+    const auto name = [](const std::string& s) {
+      std::istringstream in(s.substr(0, s.find('@')));
+      std::string n;
+      in >> n;
+      return n;
+    };
+    json += R"(, "legs": [)";
+    for (const std::string& chain : split(legs, ';')) {
+      const std::vector<std::string> names = split(chain, '>');
+      for (std::size_t i = 1; i < names.size(); ++i) {
+        json += (json.back() == '[' ? "" : ", ") + std::string(R"({"from": ")") +
+                name(names[i - 1]) + R"(", "to": ")" + name(names[i]) + "\"";
+        if (names[i].find('@') != std::string::npos)
+          json += R"(, "direction": )" + vec(names[i].substr(names[i].find('@') + 1));
+        json += "}";
+      }
+    }
+    json += "]";
+  }
+  return json + (extra.empty() ? "" : ", " + extra) + "}";
+}
+
+inline std::string OnePipeline(std::initializer_list<std::string> components) {
+  std::string all;
+  for (const std::string& c : components) all += (all.empty() ? "" : ",") + c;
+  return OnePipeline(all);
 }
 
 // Dimension rules giving every point the same pipe OD, flange OD and flange
@@ -209,6 +274,32 @@ inline void ExpectLines(const CGeometrySet& geometry, const std::vector<Expected
         << "line " << i << ": " << Text(line->Start) << "-" << Text(line->End) << ", expected "
         << Text(expected[i].a) << "-" << Text(expected[i].b);
     EXPECT_EQ(line->Colour, kTestColour);
+  }
+}
+
+struct DrawCase {
+  const char* id;
+  std::vector<ExpectedLine> lines;
+};
+
+// Each case's component is drawn, as exactly its lines.
+template <class Builder>
+void ExpectDrawings(Builder& builder, Plant& plant, const std::vector<DrawCase>& cases) {
+  for (const DrawCase& c : cases) {
+    SCOPED_TRACE(c.id);
+    const Drawing d = Draw(builder, *plant.Info(c.id));
+    EXPECT_TRUE(d.drawn);
+    ExpectLines(d.geometry, c.lines);
+  }
+}
+
+// The builder declines each of these components and draws nothing.
+template <class Builder>
+void ExpectDeclined(Builder& builder, Plant& plant, std::initializer_list<const char*> ids) {
+  for (const char* id : ids) {
+    const Drawing d = Draw(builder, *plant.Info(id));
+    EXPECT_FALSE(d.drawn) << id;
+    EXPECT_TRUE(d.geometry.empty()) << id;
   }
 }
 
