@@ -125,17 +125,8 @@ const PhaseLog& LogFor(std::size_t components) {
 
 void BM_Phase(benchmark::State& state) {
   const auto components = static_cast<std::size_t>(state.range(0));
-  const std::string phase = kPhases[state.range(1)];
-  state.SetLabel(phase);
-  const PhaseLog& log = LogFor(components);
-  const auto it = log.find(phase);
-  if (it == log.end()) {
-    state.SkipWithError("the fresh process failed");
-    for (auto _ : state) {
-    }
-    return;
-  }
-  kelto::bench::ReportPhase(state, it->second, static_cast<double>(components));
+  kelto::bench::ReportPhase(state, LogFor(components), kPhases[state.range(1)],
+                            static_cast<double>(components));
 }
 BENCHMARK(BM_Phase)
     ->ArgsProduct({{10000, 100000, 300000}, benchmark::CreateDenseRange(0, 7, 1)})

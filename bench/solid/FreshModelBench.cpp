@@ -66,17 +66,8 @@ const PhaseLog& LogFor(std::size_t components, int run) {
 
 void BM_FreshModel(benchmark::State& state) {
   const auto components = static_cast<std::size_t>(state.range(0));
-  const std::string phase = kPhases[state.range(1)];
-  state.SetLabel(phase);
-  const PhaseLog& log = LogFor(components, static_cast<int>(state.range(2)));
-  const auto it = log.find(phase);
-  if (it == log.end()) {
-    state.SkipWithError("the fresh process failed");
-    for (auto _ : state) {
-    }
-    return;
-  }
-  kelto::bench::ReportPhase(state, it->second, static_cast<double>(components));
+  kelto::bench::ReportPhase(state, LogFor(components, static_cast<int>(state.range(2))),
+                            kPhases[state.range(1)], static_cast<double>(components));
 }
 BENCHMARK(BM_FreshModel)
     ->ArgsProduct({{10000, 100000}, {0, 1, 2}, benchmark::CreateDenseRange(0, kRuns - 1, 1)})

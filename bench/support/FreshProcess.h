@@ -142,4 +142,19 @@ inline void ReportPhase(benchmark::State& state, const PhaseFigures& f, double c
   state.counters["load"] = LoadAverage();
 }
 
+// The same for the phase named by the label, or an error when the fresh
+// process that should have measured it failed.
+inline void ReportPhase(benchmark::State& state, const PhaseLog& log, const std::string& phase,
+                        double components) {
+  state.SetLabel(phase);
+  const auto it = log.find(phase);
+  if (it == log.end()) {
+    state.SkipWithError("the fresh process failed");
+    for (auto _ : state) {
+    }
+    return;
+  }
+  ReportPhase(state, it->second, components);
+}
+
 }  // namespace kelto::bench

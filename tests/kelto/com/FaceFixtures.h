@@ -102,8 +102,10 @@ std::string Str(O* object, HRESULT (C::*member)(BSTR*)) {
   return text.str();
 }
 
-// A component by id, found through the vtables.
-inline ComPtr<IKeltoComponent> FindComponent(IKeltoFile* file, const std::string& id) {
+// Calls fn(component) for every component of the file, through the vtables;
+// stops early when fn returns true.
+template <class Fn>
+bool ForEachComponent(IKeltoFile* file, Fn&& fn) {
   const auto pipelines = Out(file, &IKeltoFile::get_Pipelines);
   LONG pipelineCount = 0;
   pipelines->get_Count(&pipelineCount);
@@ -112,11 +114,21 @@ inline ComPtr<IKeltoComponent> FindComponent(IKeltoFile* file, const std::string
     const auto components = Out(pipeline.Get(), &IKeltoPipeline::get_Components);
     LONG count = 0;
     components->get_Count(&count);
-    for (int c = 0; c < count; ++c) {
-      auto component = Out(components.Get(), &IKeltoComponents::get_Item, _variant_t(c));
-      if (Str(component.Get(), &IKeltoComponent::get_Id) == id) return component;
-    }
+    for (int c = 0; c < count; ++c)
+      if (fn(Out(components.Get(), &IKeltoComponents::get_Item, _variant_t(c)))) return true;
   }
+  return false;
+}
+
+// A component by id, found through the vtables.
+inline ComPtr<IKeltoComponent> FindComponent(IKeltoFile* file, const std::string& id) {
+  ComPtr<IKeltoComponent> found;
+  if (ForEachComponent(file, [&](ComPtr<IKeltoComponent> component) {
+        if (Str(component.Get(), &IKeltoComponent::get_Id) != id) return false;
+        found = component;
+        return true;
+      }))
+    return found;
   ADD_FAILURE() << "no component " << id;
   return nullptr;
 }

@@ -23,30 +23,21 @@ IUnknown* Id(IUnknown* face) { return kelto::com::Identity(face).Get(); }
 // collections by index (each asked twice: the second must be the first).
 std::vector<IUnknown*> RecordFaces(IKeltoFile* file) {
   std::vector<IUnknown*> ids;
-  const auto pipelines = Out(file, &IKeltoFile::get_Pipelines);
-  LONG pipelineCount = 0;
-  pipelines->get_Count(&pipelineCount);
-  for (int p = 0; p < pipelineCount; ++p) {
-    const auto pipeline = Out(pipelines.Get(), &IKeltoPipelines::get_Item, _variant_t(p));
-    const auto components = Out(pipeline.Get(), &IKeltoPipeline::get_Components);
-    LONG count = 0;
-    components->get_Count(&count);
-    for (int c = 0; c < count; ++c) {
-      const auto component = Out(components.Get(), &IKeltoComponents::get_Item, _variant_t(c));
-      const auto each = [&](auto collection, auto getter) {
-        LONG n = 0;
-        collection->get_Count(&n);
-        for (int i = 0; i < n; ++i) {
-          IUnknown* const first = Id(Out(collection.Get(), getter, _variant_t(i)).Get());
-          EXPECT_EQ(Id(Out(collection.Get(), getter, _variant_t(i)).Get()), first);
-          ids.push_back(first);
-        }
-      };
-      each(Out(component.Get(), &IKeltoComponent::get_Points), &IKeltoPoints::get_Item);
-      each(Out(component.Get(), &IKeltoComponent::get_Legs), &IKeltoLegs::get_Item);
-      each(Out(component.Get(), &IKeltoComponent::get_Attributes), &IKeltoAttributes::get_Item);
-    }
-  }
+  ForEachComponent(file, [&](ComPtr<IKeltoComponent> component) {
+    const auto each = [&](auto collection, auto getter) {
+      LONG n = 0;
+      collection->get_Count(&n);
+      for (int i = 0; i < n; ++i) {
+        IUnknown* const first = Id(Out(collection.Get(), getter, _variant_t(i)).Get());
+        EXPECT_EQ(Id(Out(collection.Get(), getter, _variant_t(i)).Get()), first);
+        ids.push_back(first);
+      }
+    };
+    each(Out(component.Get(), &IKeltoComponent::get_Points), &IKeltoPoints::get_Item);
+    each(Out(component.Get(), &IKeltoComponent::get_Legs), &IKeltoLegs::get_Item);
+    each(Out(component.Get(), &IKeltoComponent::get_Attributes), &IKeltoAttributes::get_Item);
+    return false;
+  });
   return ids;
 }
 
