@@ -170,6 +170,26 @@ TEST_F(X11WindowTest, TheWheelAndQueuedMotion) {
   EXPECT_EQ(wheel[0].WheelDelta, 120);
   EXPECT_EQ(wheel[1].WheelDelta, -120);
   EXPECT_EQ(window_->ScreenToClient({wheel[0].X, wheel[0].Y}), (CWindowPoint{30, 60}));
+  // Notches queued in one direction arrive as one message of their sum.
+  rec_->got.clear();
+  Fake([&] {
+    for (unsigned b : {4u, 4u, 4u, 5u, 4u}) Button(b, true), Button(b, false);
+  });
+  std::vector<int> deltas;
+  for (const CWindowMessage& m : rec_->Of({K::MouseWheel})) deltas.push_back(m.WheelDelta);
+  EXPECT_EQ(deltas, (std::vector<int>{360, -120, 120}));
+}
+
+TEST_F(X11WindowTest, ATimerWakesTheHostUntilKilled) {
+  ASSERT_TRUE(window_->SetTimer(7, 20));
+  ASSERT_TRUE(PumpUntil(K::Timer));
+  EXPECT_EQ(rec_->Of({K::Timer}).front().TimerId, 7u);
+  window_->KillTimer(7);
+  rec_->got.clear();
+  window_->DispatchPending();
+  pollfd p{window_->FileDescriptor(), POLLIN, 0};
+  EXPECT_EQ(poll(&p, 1, 100), 0);
+  EXPECT_TRUE(rec_->Of({K::Timer}).empty());
 }
 
 TEST_F(X11WindowTest, PaintsAreCoalescedAndSizesFollowTheHost) {
