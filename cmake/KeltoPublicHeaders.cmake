@@ -12,8 +12,8 @@ set(KELTO_PUBLIC_HEADERS
     include/kelto3d/Kelto3D.h include/kelto3d/ModelBuilders.h include/kelto3d/ModelTree.h
     include/kelto3d/Options.h include/kelto3d/PrimitiveType.h include/kelto3d/RendererPropPg.h
     include/kelto3d/Tags.h include/kelto3d/View.h include/kelto/Piping.h
-    src/platform/com/Api.h src/platform/com/Boundary.h src/platform/com/ComError.h
-    src/platform/com/ComPtr.h src/platform/com/Dispatch.h src/platform/com/Enumeration.h src/platform/com/DispatchEntry.h
+    src/platform/com/Api.h src/platform/com/AxContainer.h src/platform/com/Boundary.h
+    src/platform/com/ComError.h src/platform/com/ComPtr.h src/platform/com/Dispatch.h src/platform/com/Enumeration.h src/platform/com/DispatchEntry.h
     src/platform/com/ErrorInfo.h src/platform/com/Guid.h src/platform/com/Interfaces.h
     src/platform/com/Object.h src/platform/com/OleInterfaces.h src/platform/com/Strings.h src/platform/com/Types.h
     src/platform/com/TypeInfo.h src/platform/com/Variant.h src/platform/registry/Registry.h)

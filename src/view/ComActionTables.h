@@ -10,7 +10,7 @@
 #include "core/ComWrapper.h"
 #include "kelto3d/ActionTables.h"
 #include "platform/com/Boundary.h"
-#include "view/ActionTables.h"
+#include "view/ActionHandlers.h"
 #include "view/Display.h"
 
 // clang-format off

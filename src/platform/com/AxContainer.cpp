@@ -1,8 +1,8 @@
-// The ready-made container (include/kelto3d/AxHost.h): a client site that
-// answers the container's side of in-place activation for one control, an
-// event sink that forwards to a C callback, and a late-bound call helper, so
-// that a host needs no site, sink or dispatch plumbing of its own.
-#include "kelto3d/AxHost.h"
+// The ready-made container (hosts include it as kelto3d/AxHost.h): a client
+// site that answers the container's side of in-place activation for one
+// control, an event sink that forwards to a C callback, and a late-bound call
+// helper, so that a host needs no site, sink or dispatch plumbing of its own.
+#include "platform/com/AxContainer.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,4 @@
-#include "view/ActionTables.h"
+#include "view/ActionHandlers.h"
 
 #include <stdexcept>
 #include <utility>
