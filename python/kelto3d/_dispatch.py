@@ -28,7 +28,7 @@ _converter = None
 def converter():
     global _converter
     if _converter is None:
-        _converter = Converter(_library.load(), wrap)
+        _converter = Converter(_library.load(), wrap, Dispatch)
     return _converter
 
 

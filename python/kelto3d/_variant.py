@@ -57,13 +57,16 @@ def ole_to_date(value):
 
 
 class Converter:
-    """Conversions bound to the runtime (for BSTRs and arrays) and to the
-    function that wraps an object pointer (a new reference) for Python."""
+    """Conversions bound to the runtime (for BSTRs and arrays), to the
+    function that wraps an object pointer (a new reference) for Python, and to
+    the class of those wrappers, whose objects go back as VT_DISPATCH. The
+    wrapper layer sits above this one and hands both in."""
 
-    def __init__(self, lib, wrap):
+    def __init__(self, lib, wrap, wrapper_class):
         self.lib = lib
         self.rt = lib.runtime
         self.wrap = wrap
+        self.wrapper_class = wrapper_class
 
     # --- Python to VARIANT ------------------------------------------------------------------
 
@@ -78,7 +81,6 @@ class Converter:
     def fill(self, v, value):
         """Fills the (empty) VARIANT v with value; v then owns what it holds and
         is freed with VariantClear."""
-        from ._dispatch import Dispatch  # the wrapper class, defined above this layer
         if value is None:
             v.vt = VT_EMPTY
         elif isinstance(value, bool):
@@ -100,7 +102,7 @@ class Converter:
             v.vt = VT_BSTR
         elif isinstance(value, (datetime.datetime, datetime.date)):
             v.vt, v.v.dblVal = VT_DATE, date_to_ole(value)
-        elif isinstance(value, Dispatch):
+        elif isinstance(value, self.wrapper_class):
             pointer = value._pointer()
             from . import _vtable
             _vtable.add_ref(pointer)
