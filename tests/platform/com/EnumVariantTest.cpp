@@ -1,5 +1,5 @@
-// IEnumVARIANT over copies: Next with partial fetches, Skip, Reset, Clone,
-// and ownership of the items.
+// IEnumVARIANT over copies: Next with partial fetches and ownership of the
+// items.
 #include "platform/com/EnumVariant.h"
 
 #include <gtest/gtest.h>
@@ -56,21 +56,6 @@ TEST(EnumVariantTest, NextFetchesInOrderAndChecksTheFetchedCount) {
   ASSERT_EQ(e->Next(1, v, nullptr), S_OK);  // the refused call did not move
   EXPECT_EQ(_bstr_t(v[0]).str(), "a");
   VariantClear(&v[0]);
-}
-
-TEST(EnumVariantTest, SkipResetAndClone) {
-  auto e = Over({10, 20, 30, 40});
-  EXPECT_EQ(e->Skip(1), S_OK);
-  EXPECT_EQ(Take(e.Get(), 1, S_OK), (std::vector<LONG>{20}));
-
-  ComPtr<IEnumVARIANT> clone;
-  ASSERT_EQ(e->Clone(clone.Put()), S_OK);
-  // The clone starts where the original stands, then each moves alone.
-  EXPECT_EQ(Take(clone.Get(), 1, S_OK), (std::vector<LONG>{30}));
-  EXPECT_EQ(Take(e.Get(), 1, S_OK), (std::vector<LONG>{30}));
-  EXPECT_EQ(e->Reset(), S_OK);
-  EXPECT_EQ(e->Skip(9), S_FALSE);  // past the end stops at the end
-  EXPECT_EQ(Take(e.Get(), 1, S_FALSE), (std::vector<LONG>{}));
 }
 
 TEST(EnumVariantTest, ItemsAreCopiesObjectsAreReleasedAndBadItemsRefused) {
