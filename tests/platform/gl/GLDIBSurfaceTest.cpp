@@ -38,30 +38,6 @@ void PixelProjection(int width, int height) {
   glLoadIdentity();
 }
 
-int CountLit(CGLDIBSurface& s) {
-  int lit = 0;
-  for (int y = 0; y < s.Height(); ++y)
-    for (int x = 0; x < s.Width(); ++x)
-      if (PixelAt(s, x, y) != Bgr{0, 0, 0}) ++lit;
-  return lit;
-}
-
-TEST(GLDIBSurface, DrawsTextOnlyWithTheFont) {
-  for (bool font : {true, false}) {
-    SCOPED_TRACE(font ? "with font" : "without font");
-    CGLDIBSurface s(40, 20, nullptr, font);
-    ASSERT_TRUE(s.MakeCurrent()) << s.Error();
-    EXPECT_EQ(s.HasFont(), font);
-    EXPECT_EQ(glIsList(kLastGlyphList) == GL_TRUE, font);
-    PixelProjection(40, 20);
-    Clear(0, 0, 0);
-    glColor3f(1, 1, 1);
-    glRasterPos2i(4, 5);
-    s.DrawText("Hi");
-    EXPECT_EQ(CountLit(s) > 0, font);
-  }
-}
-
 TEST(GLDIBSurface, GlyphsMatchTheFontTableAndAdvanceEvenWhenBlank) {
   CGLDIBSurface s(32, 16);
   ASSERT_TRUE(s.MakeCurrent()) << s.Error();
