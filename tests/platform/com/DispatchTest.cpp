@@ -1,14 +1,19 @@
 // Late-bound calls through a table-driven dual interface: name lookup,
 // argument counts and conversion, optional arguments, put/putref selection,
-// results and [out] parameters, failures reported as exceptions.
+// results and [out] parameters, failures reported as exceptions; the boundary
+// helper and the thread's error information behind it.
 #include "platform/com/Dispatch.h"
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "ComFakes.h"
 #include "platform/com/Api.h"
 #include "platform/com/Boundary.h"
+#include "platform/com/ErrorInfo.h"
 #include "platform/com/Object.h"
+#include "platform/com/Strings.h"
 #include "platform/com/Variant.h"
 #include "support/NoDispatch.h"
 #include "support/ScriptHost.h"
@@ -372,6 +377,37 @@ TEST(BoundaryTest, SuccessClearsAndReturnedFailureKeepsErrorInfo) {
   EXPECT_EQ(hr, E_INVALIDARG);
   ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
   info->Release();
+}
+
+// --- the thread's error information -----------------------------------------
+
+TEST(ErrorInfoTest, EachThreadsSlotHandsOverOnce) {
+  IErrorInfo* got = nullptr;
+  if (GetErrorInfo(0, &got) == S_OK) got->Release();  // whatever earlier tests left
+  ComPtr<ICreateErrorInfo> create;
+  ASSERT_EQ(CreateErrorInfo(create.Put()), S_OK);
+  ComPtr<IErrorInfo> info = create.As<IErrorInfo>();
+  // The slot holds a reference of its own: it keeps the object alive.
+  IErrorInfo* raw = info.Get();
+  SetErrorInfo(0, raw);
+  create.Reset();
+  info.Reset();
+  ASSERT_EQ(GetErrorInfo(0, &got), S_OK);
+  EXPECT_EQ(got, raw);
+  EXPECT_EQ(got->Release(), 0u);
+  EXPECT_EQ(GetErrorInfo(0, &got), S_FALSE);  // handed over once
+
+  // Each thread has its own slot.
+  kelto::com::SetError(GUID_NULL, GUID_NULL, "main thread");
+  HRESULT seenByOther = S_OK;
+  std::thread other([&] {
+    IErrorInfo* info = nullptr;
+    seenByOther = GetErrorInfo(0, &info);
+    kelto::com::SetError(GUID_NULL, GUID_NULL, "other thread");  // released at thread exit
+  });
+  other.join();
+  EXPECT_EQ(seenByOther, S_FALSE);
+  EXPECT_EQ(TakePending().text, "main thread");
 }
 
 }  // namespace
