@@ -262,10 +262,8 @@ TEST_F(DispatchTest, PropertyPutsConvertAndNeedNoNamedArgument) {
   ASSERT_EQ(InvokeId(d, DISPID_VALUE, kPut, {_variant_t(2), _variant_t("two")}).hr, S_OK);
   EXPECT_EQ(_bstr_t(InvokeId(d, DISPID_VALUE, kCall, {_variant_t(2)}).value).str(), "two");
   // Without the named DISPID_PROPERTYPUT argument the put is still understood.
-  DISPPARAMS bare{nullptr, nullptr, 0, 0};
   _variant_t value("plain");
-  bare.rgvarg = &value;
-  bare.cArgs = 1;
+  DISPPARAMS bare{&value, nullptr, 1, 0};
   EXPECT_EQ(d->Invoke(2, GUID_NULL, 0, kPut, &bare, nullptr, nullptr, nullptr), S_OK);
   EXPECT_EQ(widget->name, "plain");
 }
