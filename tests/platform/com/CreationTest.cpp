@@ -70,7 +70,7 @@ class Creation : public ::testing::Test {
 
 // --- Creation by CLSID and ProgID ----------------------------------------------------
 
-TEST_F(Creation, CreatesByClsidAndByProgIdFollowingCurVer) {
+TEST_F(Creation, FindsClassesByProgIdFollowingCurVerAndByStrictGuidText) {
   RegisterInStore(kClsidCalculator, kModulePath, "KeltoTest.Calculator.1", "KeltoTest.Calculator");
   CLSID clsid{};
   ASSERT_EQ(CLSIDFromProgID(u"keltotest.calculator", &clsid), S_OK);
@@ -95,6 +95,23 @@ TEST_F(Creation, CreatesByClsidAndByProgIdFollowingCurVer) {
   EXPECT_EQ(clsid, b) << "CurVer wins over the ProgID's own CLSID";
   EXPECT_EQ(CLSIDFromProgID(u"KT.Dangling", &clsid), CO_E_CLASSSTRING);
   EXPECT_EQ(clsid, GUID_NULL);
+
+  const GUID g = MakeGuid("53208990-D5BA-46B7-A7E6-3FEE129F3474");  // text parses strictly
+  struct Case {
+    const char16_t* text;
+    HRESULT hr;
+    GUID value;
+  } cases[] = {
+      {u"{53208990-d5ba-46b7-a7e6-3fee129f3474}", S_OK, g},
+      {u"{53208990-D5BA-46B7-A7E6-3FEE129F3474}x", CO_E_CLASSSTRING, GUID_NULL},
+      {u"{53208990D5BA-46B7-A7E6-3FEE129F34745}", CO_E_CLASSSTRING, GUID_NULL},
+      {u"Unknown.ProgID", CO_E_CLASSSTRING, GUID_NULL},
+  };
+  for (const Case& c : cases) {
+    GUID parsed = g;
+    EXPECT_EQ(CLSIDFromString(c.text, &parsed), c.hr) << kelto::com::Utf16ToUtf8(c.text);
+    EXPECT_EQ(parsed, c.value) << kelto::com::Utf16ToUtf8(c.text);
+  }
 }
 
 // --- Failures ------------------------------------------------------------------------
@@ -218,26 +235,6 @@ TEST_F(Creation, RegisteredClassObjectsAreFoundBeforeTheStore) {
       S_OK);
   EXPECT_EQ(factory->created, 1);
   EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
-}
-
-TEST(CreationText, ClassIdTextParses) {
-  kelto::test::ScopedConfigHome home;
-  const GUID g = MakeGuid("53208990-D5BA-46B7-A7E6-3FEE129F3474");
-  struct Case {
-    const char16_t* text;
-    HRESULT hr;
-    GUID value;
-  } cases[] = {
-      {u"{53208990-d5ba-46b7-a7e6-3fee129f3474}", S_OK, g},
-      {u"{53208990-D5BA-46B7-A7E6-3FEE129F3474}x", CO_E_CLASSSTRING, GUID_NULL},
-      {u"{53208990D5BA-46B7-A7E6-3FEE129F34745}", CO_E_CLASSSTRING, GUID_NULL},
-      {u"Unknown.ProgID", CO_E_CLASSSTRING, GUID_NULL},
-  };
-  for (const Case& c : cases) {
-    GUID clsid = g;
-    EXPECT_EQ(CLSIDFromString(c.text, &clsid), c.hr) << kelto::com::Utf16ToUtf8(c.text);
-    EXPECT_EQ(clsid, c.value) << kelto::com::Utf16ToUtf8(c.text);
-  }
 }
 
 }  // namespace

@@ -102,12 +102,9 @@ class Widget final : public kelto::com::Object<Widget, kelto::com::Dual<ITestWid
   HRESULT get_Name(BSTR* pVal) override { return Out(pVal, kelto::com::AllocBstr(name)); }
   HRESULT put_Name(BSTR v) override { return Out(&name, kelto::com::BstrToUtf8(v)); }
   HRESULT get_Item(VARIANT index, VARIANT* pVal) override {
-    return Guarded([&] {
-      const std::string key = _bstr_t(index).str();
-      for (auto& [k, v] : items)
-        if (k == key) return VariantCopy(pVal, &v);
-      throw std::out_of_range("No item " + key);
-    });
+    for (auto& [k, v] : items)
+      if (k == _bstr_t(index).str()) return VariantCopy(pVal, &v);
+    return DISP_E_BADINDEX;
   }
   HRESULT put_Item(BSTR key, VARIANT v) override {
     return Guarded([&] { items.emplace_back(kelto::com::BstrToUtf8(key), _variant_t(v)); });

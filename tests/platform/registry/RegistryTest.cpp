@@ -256,12 +256,16 @@ class ClassesView : public ::testing::Test {
 };
 
 TEST_F(ClassesView, TheUsersKeysShadowTheMachinesAndSubkeysMerge) {
+  // Without a machine store the view reads the user's alone and makes no file.
+  Write(HKEY_CLASSES_ROOT, "CLSID\\{C}", nullptr, "user C");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{C}"), "user C");
+  EXPECT_FALSE(std::filesystem::exists(config_.machinePath()));
+
   Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{A}\\InprocServer32"), nullptr, "/usr/lib/a.so");
   Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{A}\\InprocServer32"), "ThreadingModel", "Apartment");
   Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{B}"), nullptr, "machine B");
   EXPECT_TRUE(std::filesystem::exists(config_.machinePath() / "kelto3d" / "registry.sqlite"));
   Write(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", nullptr, "/home/me/a.so");
-  Write(HKEY_CLASSES_ROOT, "CLSID\\{C}", nullptr, "user C");
   // Where both have a value the user's wins; values of one key merge.
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32"), "/home/me/a.so");
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", "ThreadingModel"), "Apartment");
@@ -276,15 +280,6 @@ TEST_F(ClassesView, TheUsersKeysShadowTheMachinesAndSubkeysMerge) {
   // ... and never reaches into the machine's.
   EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{B}"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{B}"), "machine B");
-}
-
-TEST_F(ClassesView, AMachineWithoutAStoreReadsEmptyAndMakesNoFile) {
-  HKEY h = nullptr;
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kMachineClasses, 0, KEY_READ, &h),
-            ERROR_FILE_NOT_FOUND);
-  Write(HKEY_CLASSES_ROOT, "Some.Class\\CLSID", nullptr, "{X}");
-  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "Some.Class\\CLSID"), "{X}");
-  EXPECT_FALSE(std::filesystem::exists(config_.machinePath()));
 }
 
 TEST_F(ClassesView, AnOverriddenClassesRootWritesTheMachinesClasses) {

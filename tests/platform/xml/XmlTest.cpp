@@ -118,7 +118,7 @@ TEST(XmlLoad, ErrorsNameTheProblemAndPosition) {
   }
 }
 
-TEST(XmlLoad, ReloadReplacesContentAndOldHandlesStayValid) {
+TEST(XmlLoad, ReloadReplacesContentAndHandlesStayValidOrEmpty) {
   Document doc = Load("<a><b id='old'/></a>");
   const auto old = doc.getElementsByTagName("b");
   EXPECT_FALSE(doc.loadXML("<a><b"));
@@ -126,6 +126,14 @@ TEST(XmlLoad, ReloadReplacesContentAndOldHandlesStayValid) {
   ASSERT_TRUE(doc.loadXML("<c/>"));
   EXPECT_EQ(doc.documentElement().name(), "c");
   EXPECT_EQ(Ids(old), "old");
+
+  // Handles of what a document lacks chain safely.
+  const auto missing = Document().documentElement();
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(missing.attributes().getNamedItem("x").nodeValue(), "");
+  EXPECT_TRUE(missing.childElements().empty());
+  EXPECT_FALSE(missing.childElements().item(3).parent());
+  EXPECT_TRUE(missing.getElementsByTagName("*").empty());
 }
 
 TEST(XmlNode, AttributesInDocumentOrderWithNamedLookup) {
@@ -140,16 +148,6 @@ TEST(XmlNode, AttributesInDocumentOrderWithNamedLookup) {
   EXPECT_TRUE(attrs.getNamedItem("Alpha"));  // present though empty
   EXPECT_FALSE(attrs.getNamedItem("alpha"));
   EXPECT_EQ(attrs.getNamedItem("k:Mid").nodeValue(), "m & <n>");
-}
-
-TEST(XmlNode, EmptyHandlesChainSafely) {
-  const Document doc;
-  const auto missing = doc.documentElement();
-  EXPECT_FALSE(missing);
-  EXPECT_EQ(missing.attributes().getNamedItem("x").nodeValue(), "");
-  EXPECT_TRUE(missing.childElements().empty());
-  EXPECT_FALSE(missing.childElements().item(3).parent());
-  EXPECT_TRUE(missing.getElementsByTagName("*").empty());
 }
 
 TEST(XmlNode, ChildrenTextEntitiesAndUtf8Survive) {
