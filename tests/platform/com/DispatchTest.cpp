@@ -69,11 +69,11 @@ namespace {
 
 using kelto::com::ComPtr;
 using kelto::com::IidOf;
-using kelto::test::Pending;
 using kelto::com::test::Ref;
-using kelto::test::TakePending;
 using kelto::test::InvokeId;
 using kelto::test::InvokeName;
+using kelto::test::Pending;
+using kelto::test::TakePending;
 using Outcome = kelto::test::ScriptResult;
 
 // Stores an [out] value; returns S_OK.

@@ -89,11 +89,11 @@ TEST_F(FileStreamTest, CreationFollowsTheModeAndTheCreateFlag) {
   };
   const Case cases[] = {
       {"existing.bin", STGM_READ, FALSE, S_OK, {1, 2, 3, 4}},
-      {"missing.bin", STGM_READ, FALSE, kelto::com::kFileNotFound,{}},
-      {"existing.bin", STGM_READWRITE, TRUE, kelto::com::kFileExists,{}},
+      {"missing.bin", STGM_READ, FALSE, kelto::com::kFileNotFound, {}},
+      {"existing.bin", STGM_READWRITE, TRUE, kelto::com::kFileExists, {}},
       {"existing.bin", STGM_READWRITE | STGM_CREATE, FALSE, S_OK, {}},  // recreated
-      {"x.bin", STGM_READ | STGM_CREATE, TRUE, STG_E_INVALIDFLAG,{}},
-      {".", STGM_READ, FALSE, E_ACCESSDENIED,{}},
+      {"x.bin", STGM_READ | STGM_CREATE, TRUE, STG_E_INVALIDFLAG, {}},
+      {".", STGM_READ, FALSE, E_ACCESSDENIED, {}},
   };
   for (const Case& c : cases) {
     ComPtr<IStream> s;

@@ -56,6 +56,8 @@ void RunTable(const std::vector<Case>& cases) {
 
 // One table: a row per conversion rule, grouped by rule family.
 TEST(VariantChangeType, ConversionTable) {
+  const _variant_t nullText(static_cast<const char16_t*>(nullptr));
+  const _variant_t array = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 1), VT_I4);
   RunTable({
       // Integer targets overflow exactly at their edges.
       {"I4 32768 -> I2", 32768, VT_I2, DISP_E_OVERFLOW, {}},
@@ -70,8 +72,7 @@ TEST(VariantChangeType, ConversionTable) {
       // Text parses in the c locale.
       {"spaces", " 42 ", VT_I4, S_OK, 42},
       {"hex", "&H1F", VT_I4, S_OK, 31},
-      {"null BSTR", _variant_t(static_cast<const char16_t*>(nullptr)), VT_I4, DISP_E_TYPEMISMATCH,
-       {}},
+      {"null BSTR", nullText, VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"thousands separator", "1,000", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"too big for I4", "99999999999", VT_I4, DISP_E_OVERFLOW, {}},
       // Booleans follow the scripting conventions.
@@ -109,8 +110,7 @@ TEST(VariantChangeType, ConversionTable) {
       // Type tags are validated.
       {"to 15", 1, VARTYPE(15), DISP_E_BADVARTYPE, {}},
       {"to by-reference", 1, VARTYPE(VT_I4 | VT_BYREF), DISP_E_TYPEMISMATCH, {}},
-      {"array to scalar", _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 1), VT_I4), VT_I4,
-       DISP_E_TYPEMISMATCH, {}},
+      {"array to scalar", array, VT_I4, DISP_E_TYPEMISMATCH, {}},
   });
 }
 

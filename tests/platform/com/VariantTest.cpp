@@ -87,7 +87,6 @@ TEST(Variant, CopyIndDereferencesOneLevel) {
   }
   EXPECT_EQ(unk.refs, 1u);
 
-
   BSTR s = SysAllocString(u"spool");
   const VARIANT sref = Ref(VT_BSTR, &s);
   _variant_t out;
@@ -149,7 +148,6 @@ TEST(ComError, CarriesHresultIidAndTheCapturedDescription) {
   }
 }
 
-
 std::uint32_t Prefix(BSTR b) {
   std::uint32_t n = 0;
   std::memcpy(&n, reinterpret_cast<const char*>(b) - 4, 4);
@@ -188,8 +186,10 @@ TEST(Bstr, CarriesItsByteLengthInFrontAnExtraNullAndEmbeddedNulls) {
 TEST(Strings, Utf8AndUtf16ConvertAndInvalidInputIsReplaced) {
   const std::pair<std::string, std::u16string> cases[] = {
       {"DN 50 \xc3\x98", u"DN 50 \u00D8"},
-      {"\xf0\x9f\x94\xa7", u"\U0001F527"},                // a surrogate pair
-      {"a\xff" "b", u"a\uFFFDb"},                         // impossible byte
+      {"\xf0\x9f\x94\xa7", u"\U0001F527"},  // a surrogate pair
+      {"a\xff"
+       "b",
+       u"a\uFFFDb"},                                      // impossible byte
       {"\xc3", u"\uFFFD"},                                // truncated sequence
       {"\xed\xa0\x80", u"\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
       {"\xf4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // beyond U+10FFFF
@@ -199,8 +199,6 @@ TEST(Strings, Utf8AndUtf16ConvertAndInvalidInputIsReplaced) {
   // A lone surrogate in UTF-16 becomes U+FFFD in UTF-8.
   EXPECT_EQ(Utf16ToUtf8(std::u16string{char16_t(0xDC00), u'x'}), "\xef\xbf\xbdx");
 }
-
-
 
 // Counts live instances, to see that the enumerator holds and releases
 // references to object items.

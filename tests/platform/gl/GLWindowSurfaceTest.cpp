@@ -53,7 +53,6 @@ TEST_F(GLWindowSurfaceTest, DrawsIntoAChildWindowThroughItsOwnConnectionAndFollo
   EXPECT_NE(s.Connection(), host_);
   EXPECT_TRUE(s.HasFont());
 
-
   // The format: double-buffered, with a 24-bit depth buffer, matching the
   // 24-bit screen.
   ASSERT_TRUE(s.MakeCurrent());

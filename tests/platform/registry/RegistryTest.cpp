@@ -269,8 +269,7 @@ TEST_F(ClassesView, TheUsersKeysShadowTheMachinesAndSubkeysMerge) {
   // Where both have a value the user's wins; values of one key merge.
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32"), "/home/me/a.so");
   EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", "ThreadingModel"), "Apartment");
-  EXPECT_EQ(Children(HKEY_CLASSES_ROOT, "CLSID"),
-            (std::vector<std::string>{"{A}", "{B}", "{C}"}));
+  EXPECT_EQ(Children(HKEY_CLASSES_ROOT, "CLSID"), (std::vector<std::string>{"{A}", "{B}", "{C}"}));
   // The user's writes stayed in the user's store.
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, Machine("CLSID\\{C}")), std::nullopt);
 

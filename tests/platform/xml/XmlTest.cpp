@@ -58,7 +58,7 @@ TEST(XmlPattern, SelectsByPathWithPerParentIndexesInDocumentOrderBelowTheStart) 
       {"*", "g,p1,h1,e1,o1,e2,h2,e3,p2,h3,e4,n1,n2,l1,l2"},
       {"*[0]", "g,p1,h1,e1,e3,h3,e4,n2,l1"},
       // The first step descends; later steps are children only.
-      {"Nest/Leaf", "l1,l2"},  // document order although found from different parents
+      {"Nest/Leaf", "l1,l2"},        // document order although found from different parents
       {"component-type-entry", ""},  // names are case-sensitive
   };
   for (const auto& c : cases)
@@ -74,8 +74,8 @@ TEST(XmlPattern, SelectsByPathWithPerParentIndexesInDocumentOrderBelowTheStart) 
 
 TEST(XmlPattern, MalformedPatternsAreErrors) {
   const Document doc = Load(kTree);
-  for (const char* bad : {"", "/A", "A//B", "A[]", "A[-1]", "A[0]x", "1A",
-                          "A[99999999999999999999]"})
+  for (const char* bad :
+       {"", "/A", "A//B", "A[]", "A[-1]", "A[0]x", "1A", "A[99999999999999999999]"})
     EXPECT_THROW(doc.getElementsByTagName(bad), QueryError) << bad;
 }
 
