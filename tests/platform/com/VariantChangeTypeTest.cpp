@@ -12,7 +12,6 @@
 namespace {
 
 using kelto::com::test::FakeDispatch;
-using kelto::com::test::FakeUnknown;
 using kelto::com::test::Ref;
 
 struct Case {
@@ -57,63 +56,45 @@ void RunTable(const std::vector<Case>& cases) {
 
 // One table: a row per conversion rule, grouped by rule family.
 TEST(VariantChangeType, ConversionTable) {
+  const _variant_t nullText(static_cast<const char16_t*>(nullptr));
+  const _variant_t array = _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 1), VT_I4);
   RunTable({
       // Integer targets overflow exactly at their edges.
-      {"I4 32767 -> I2", 32767, VT_I2, S_OK, short(32767)},
       {"I4 32768 -> I2", 32768, VT_I2, DISP_E_OVERFLOW, {}},
-      {"I2 -1 -> UI2", short(-1), VT_UI2, DISP_E_OVERFLOW, {}},
-      {"I8 2^31 -> I4", 2147483648LL, VT_I4, DISP_E_OVERFLOW, {}},
       {"R8 -2147483648.5 -> I4", -2147483648.5, VT_I4, S_OK, int(INT32_MIN)},
-      {"R8 -0.5 -> UI1", -0.5, VT_UI1, S_OK, static_cast<unsigned char>(0)},
       {"R8 -0.6 -> UI1", -0.6, VT_UI1, DISP_E_OVERFLOW, {}},
       {"R8 NaN -> I4", std::nan(""), VT_I4, DISP_E_OVERFLOW, {}},
       {"R8 3.4e39 -> R4", 3.4e39, VT_R4, DISP_E_OVERFLOW, {}},
-      {"I8 1e15 -> CY", 1000000000000000LL, VT_CY, DISP_E_OVERFLOW, {}},
       // Fractions round half to even.
       {"R8 2.5", 2.5, VT_I4, S_OK, 2},
       {"R8 3.5", 3.5, VT_I4, S_OK, 4},
-      {"R8 2.500001", 2.500001, VT_I4, S_OK, 3},
       {"text 0.00015 -> CY", "0.00015", VT_CY, S_OK, Cy(2)},
       // Text parses in the c locale.
       {"spaces", " 42 ", VT_I4, S_OK, 42},
       {"hex", "&H1F", VT_I4, S_OK, 31},
-      {"letters", "abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"null BSTR",
-       _variant_t(static_cast<const char16_t*>(nullptr)),
-       VT_I4,
-       DISP_E_TYPEMISMATCH,
-       {}},
+      {"null BSTR", nullText, VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"thousands separator", "1,000", VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"trailing junk", "12abc", VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"too big for I4", "99999999999", VT_I4, DISP_E_OVERFLOW, {}},
-      {"CY overflow", "922337203685477.5808", VT_CY, DISP_E_OVERFLOW, {}},
       // Booleans follow the scripting conventions.
       {"true -> I4", true, VT_I4, S_OK, -1},
-      {"true -> UI1 wraps", true, VT_UI1, S_OK, static_cast<unsigned char>(255)},
       {"true -> alpha text", true, VT_BSTR, S_OK, "True", VARIANT_ALPHABOOL},
       {"True", "True", VT_BOOL, S_OK, true},
       {"#TRUE#", "#TRUE#", VT_BOOL, S_OK, true},
-      {"#True# is case sensitive", "#True#", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
       {"yes", "Yes", VT_BOOL, DISP_E_TYPEMISMATCH, {}},
       // Empty null and error follow the platform.
       {"empty -> I4", Empty(), VT_I4, S_OK, 0},
-      {"empty -> dispatch", Empty(), VT_DISPATCH, DISP_E_TYPEMISMATCH, {}},
       {"null -> I4", _variant_t::Null(), VT_I4, DISP_E_TYPEMISMATCH, {}},
-      {"error -> I4", _variant_t::Error(E_FAIL), VT_I4, DISP_E_TYPEMISMATCH, {}},
       {"I4 -> error", 5, VT_ERROR, DISP_E_TYPEMISMATCH, {}},
       // Numbers become text without trailing zeros.
       {"1.5", 1.5, VT_BSTR, S_OK, "1.5"},
       {"1e15", 1e15, VT_BSTR, S_OK, "1E+15"},
-      {"-0", -0.0, VT_BSTR, S_OK, "0"},
       // Plain form down to 1E-11, as the platform writes it.
       {"5.6789e-5", 5.6789e-5, VT_BSTR, S_OK, "0.000056789"},
-      {"1e-11", 1e-11, VT_BSTR, S_OK, "0.00000000001"},
       {"1.5e-12", 1.5e-12, VT_BSTR, S_OK, "1.5E-12"},
       {"rounds up to 1E+15", 999999999999999.9, VT_BSTR, S_OK, "1E+15"},
       {"R4 0.000005", 0.000005f, VT_BSTR, S_OK, "0.000005"},
       // A float 654322.25 to seven digits: the tie rounds away from zero.
       {"R4 tie", 654322.23456f, VT_BSTR, S_OK, "654322.3"},
-      {"R4 16777216", 16777216.0f, VT_BSTR, S_OK, "1.677722E+07"},
       {"CY min", Cy(std::numeric_limits<long long>::min()), VT_BSTR, S_OK, "-922337203685477.5808"},
       // Dates use the us short form both ways.
       {"midnight of day zero", Date(0), VT_BSTR, S_OK, "12:00:00 AM"},
@@ -122,21 +103,14 @@ TEST(VariantChangeType, ConversionTable) {
       {"beyond", Date(2958466), VT_BSTR, DISP_E_OVERFLOW, {}},
       {"ISO", "2024-03-05", VT_DATE, S_OK, Date(45356)},
       {"US with time", " 3/5/2024 1:30:00 PM ", VT_DATE, S_OK, Date(45356 + 13.5 / 24)},
-      {"two-digit year 30", "1/1/30", VT_DATE, S_OK, Date(47484)},
       {"two-digit year 49", "1/1/49", VT_DATE, S_OK, Date(54424)},
       {"two-digit year 50", "1/1/50", VT_DATE, S_OK, Date(18264)},
       {"fraction of a second", "2013-05-14 02:04:12.017000000", VT_DATE, DISP_E_TYPEMISMATCH, {}},
-      {"before day zero", "12/29/1899 6:00:00 AM", VT_DATE, S_OK, Date(-1.25)},
       {"no such day", "2/30/2020", VT_DATE, DISP_E_TYPEMISMATCH, {}},
-      {"R8 out of range", 3e6, VT_DATE, DISP_E_OVERFLOW, {}},
       // Type tags are validated.
       {"to 15", 1, VARTYPE(15), DISP_E_BADVARTYPE, {}},
       {"to by-reference", 1, VARTYPE(VT_I4 | VT_BYREF), DISP_E_TYPEMISMATCH, {}},
-      {"array to scalar",
-       _variant_t::AdoptArray(SafeArrayCreateVector(VT_I4, 0, 1), VT_I4),
-       VT_I4,
-       DISP_E_TYPEMISMATCH,
-       {}},
+      {"array to scalar", array, VT_I4, DISP_E_TYPEMISMATCH, {}},
   });
 }
 
@@ -146,21 +120,10 @@ TEST(VariantChangeType, DecimalConvertsExactly) {
   dec.decVal.scale = 1;
   dec.decVal.Lo64 = 25;  // 2.5
   dec.vt = VT_DECIMAL;
-  RunTable({
-      {"2.5 -> I4", dec, VT_I4, S_OK, 2},
-      {"2.5 -> text", dec, VT_BSTR, S_OK, "2.5"},
-  });
-  _variant_t out;
-  const _variant_t quarter(1.25);
-  ASSERT_EQ(VariantChangeType(&out, &quarter, 0, VT_DECIMAL), S_OK);
-  EXPECT_EQ(out.vt, VT_DECIMAL);
-  EXPECT_EQ(out.decVal.scale, 2);
-  EXPECT_EQ(out.decVal.Lo64, 125u);
-  dec.decVal.scale = 29;  // malformed
-  EXPECT_EQ(VariantChangeType(&out, &dec, 0, VT_I4), E_INVALIDARG);
+  RunTable({{"2.5 -> I4", dec, VT_I4, S_OK, 2}, {"2.5 -> text", dec, VT_BSTR, S_OK, "2.5"}});
 }
 
-TEST(VariantChangeType, ConvertsInPlaceAndExIgnoresTheLocale) {
+TEST(VariantChangeType, ConvertsInPlaceAndFailureLeavesTheDestination) {
   _variant_t v("  12 ");
   ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_I4), S_OK);
   EXPECT_EQ(v.vt, VT_I4);
@@ -170,14 +133,7 @@ TEST(VariantChangeType, ConvertsInPlaceAndExIgnoresTheLocale) {
   ASSERT_EQ(VariantChangeType(&v, &v, 0, VT_BSTR), S_OK);
   EXPECT_EQ(v.ToString(), "12");
 
-  constexpr LCID kGerman = 0x0407;  // whose decimal separator is a comma
-  const _variant_t src("1.5");
-  _variant_t out;
-  ASSERT_EQ(VariantChangeTypeEx(&out, &src, kGerman, 0, VT_R8), S_OK);
-  EXPECT_EQ(out.dblVal, 1.5);
-}
-
-TEST(VariantChangeType, FailureLeavesTheDestinationUnchanged) {
+  // A failure leaves the destination unchanged, in place as well.
   _variant_t src("not a number");
   _variant_t dest(77);
   EXPECT_EQ(VariantChangeType(&dest, &src, 0, VT_I4), DISP_E_TYPEMISMATCH);
@@ -232,11 +188,6 @@ TEST(VariantChangeType, ObjectsConvertThroughTheirDefaultValue) {
     // The object's failure is the conversion's failure.
     obj.failWith = DISP_E_MEMBERNOTFOUND;
     EXPECT_EQ(VariantChangeType(&out, &src, 0, VT_I4), DISP_E_MEMBERNOTFOUND);
-    obj.failWith = S_OK;
-
-    // Object targets and EMPTY/NULL need no value.
-    ASSERT_EQ(VariantChangeType(&out, &src, 0, VT_NULL), S_OK);
-    EXPECT_EQ(obj.invokes, 2);
   }
   EXPECT_EQ(obj.refs, 1u);
 
@@ -256,33 +207,6 @@ TEST(VariantChangeType, ObjectsConvertThroughTheirDefaultValue) {
     EXPECT_EQ(VariantChangeType(&out, &src, 0, VT_I4), DISP_E_TYPEMISMATCH);
   }
   EXPECT_EQ(self.refs, 2u);
-}
-
-TEST(VariantChangeType, UnknownAndDispatchConvertByQueryInterface) {
-  FakeDispatch disp;
-  FakeUnknown unk;
-  {
-    _variant_t out;
-    const _variant_t d(static_cast<IDispatch*>(&disp));
-    ASSERT_EQ(VariantChangeType(&out, &d, 0, VT_UNKNOWN), S_OK);
-    EXPECT_EQ(out.vt, VT_UNKNOWN);
-    EXPECT_EQ(out.punkVal, static_cast<IUnknown*>(&disp));
-    EXPECT_EQ(disp.refs, 3u);
-
-    const _variant_t u(static_cast<IUnknown*>(&unk));
-    EXPECT_EQ(VariantChangeType(&out, &u, 0, VT_DISPATCH), E_NOINTERFACE);
-    // An IUnknown never yields a value, even when it could answer IDispatch.
-    const _variant_t du(static_cast<IUnknown*>(&disp));
-    EXPECT_EQ(VariantChangeType(&out, &du, 0, VT_I4), DISP_E_TYPEMISMATCH);
-
-    // In place: the reference moves from the old type to the new one.
-    _variant_t inPlace(static_cast<IDispatch*>(&disp));
-    const ULONG before = disp.refs;
-    ASSERT_EQ(VariantChangeType(&inPlace, &inPlace, 0, VT_UNKNOWN), S_OK);
-    EXPECT_EQ(disp.refs, before);
-  }
-  EXPECT_EQ(disp.refs, 1u);
-  EXPECT_EQ(unk.refs, 1u);
 }
 
 }  // namespace

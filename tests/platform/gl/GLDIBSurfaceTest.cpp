@@ -38,30 +38,6 @@ void PixelProjection(int width, int height) {
   glLoadIdentity();
 }
 
-int CountLit(CGLDIBSurface& s) {
-  int lit = 0;
-  for (int y = 0; y < s.Height(); ++y)
-    for (int x = 0; x < s.Width(); ++x)
-      if (PixelAt(s, x, y) != Bgr{0, 0, 0}) ++lit;
-  return lit;
-}
-
-TEST(GLDIBSurface, DrawsTextOnlyWithTheFont) {
-  for (bool font : {true, false}) {
-    SCOPED_TRACE(font ? "with font" : "without font");
-    CGLDIBSurface s(40, 20, nullptr, font);
-    ASSERT_TRUE(s.MakeCurrent()) << s.Error();
-    EXPECT_EQ(s.HasFont(), font);
-    EXPECT_EQ(glIsList(kLastGlyphList) == GL_TRUE, font);
-    PixelProjection(40, 20);
-    Clear(0, 0, 0);
-    glColor3f(1, 1, 1);
-    glRasterPos2i(4, 5);
-    s.DrawText("Hi");
-    EXPECT_EQ(CountLit(s) > 0, font);
-  }
-}
-
 TEST(GLDIBSurface, GlyphsMatchTheFontTableAndAdvanceEvenWhenBlank) {
   CGLDIBSurface s(32, 16);
   ASSERT_TRUE(s.MakeCurrent()) << s.Error();
@@ -137,6 +113,30 @@ TEST(GLDIBSurface, MakeCurrentSwitchesBetweenSurfaces) {
   a.reset();
   EXPECT_EQ(eglGetCurrentContext(), EGL_NO_CONTEXT);
   EXPECT_EQ(glXGetCurrentContext(), nullptr);
+}
+
+TEST(GlyphCodes, MapTextToGlyphListNames) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string codes;
+  };
+  const std::vector<Case> cases = {
+      {"UTF-8 Latin-1 letter", "\xC3\xA9t\xC3\xA9", "\xE9t\xE9"},
+      {"Latin-1 bytes that are not UTF-8", "caf\xE9", "caf\xE9"},
+      {"overlong form taken as Latin-1", "\xC0\xAF", "\xC0\xAF"},
+      {"beyond Latin-1", "\xE2\x82\xAC 5", "? 5"},
+      {"y with diaeresis has no list (255)", "\xC3\xBF", "?"},
+      {"NUL has no list", std::string("a\0b", 3), "a?b"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(GlyphCodes(c.text), c.codes) << c.what;
+}
+
+TEST(FixedFont, EveryListedCodeHasAGlyph) {
+  // Every code a list is made for has a glyph in the font; a space is blank.
+  for (std::uint8_t row : kFixedFont8x13.Glyphs[' '].Rows) EXPECT_EQ(row, 0);
+  for (int c = ' '; c <= '~'; ++c) EXPECT_TRUE(kFixedFont8x13.Glyphs[c].Present) << c;
+  for (int c = 0xA0; c <= 0xFE; ++c) EXPECT_TRUE(kFixedFont8x13.Glyphs[c].Present) << c;
 }
 
 }  // namespace

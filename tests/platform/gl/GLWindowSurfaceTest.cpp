@@ -53,7 +53,6 @@ TEST_F(GLWindowSurfaceTest, DrawsIntoAChildWindowThroughItsOwnConnectionAndFollo
   EXPECT_NE(s.Connection(), host_);
   EXPECT_TRUE(s.HasFont());
 
-
   // The format: double-buffered, with a 24-bit depth buffer, matching the
   // 24-bit screen.
   ASSERT_TRUE(s.MakeCurrent());
@@ -96,33 +95,30 @@ TEST_F(GLWindowSurfaceTest, BadParentsAndTheHostDestroyingItsWindowAreNotFatal) 
 }
 
 TEST_F(GLWindowSurfaceTest, SwitchesBetweenWindowAndOffscreenContexts) {
-  CGLWindowSurface window(host_, parent_);
-  ASSERT_TRUE(window.Initialised()) << window.Error();
+  auto window = std::make_unique<CGLWindowSurface>(host_, parent_);
+  ASSERT_TRUE(window->Initialised()) << window->Error();
   auto bitmap = std::make_unique<CGLDIBSurface>(4, 4);
   ASSERT_TRUE(bitmap->Initialised()) << bitmap->Error();
 
-  ASSERT_TRUE(window.MakeCurrent());
+  ASSERT_TRUE(window->MakeCurrent());
   ASSERT_TRUE(bitmap->MakeCurrent());
   EXPECT_EQ(glXGetCurrentContext(), nullptr);
   EXPECT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
 
   // Reading the bitmap back while the window is current puts the window
   // back; destroying the bitmap then leaves the window current.
-  ASSERT_TRUE(window.MakeCurrent());
+  ASSERT_TRUE(window->MakeCurrent());
   bitmap->Bits();
   EXPECT_NE(glXGetCurrentContext(), nullptr);
   bitmap.reset();
-  EXPECT_EQ(glXGetCurrentDrawable(), window.Window());
-}
+  EXPECT_EQ(glXGetCurrentDrawable(), window->Window());
 
-TEST_F(GLWindowSurfaceTest, DestroyingTheWindowSurfaceRestoresAnOffscreenContext) {
-  CGLDIBSurface bitmap(4, 4);
-  auto window = std::make_unique<CGLWindowSurface>(host_, parent_);
-  ASSERT_TRUE(window->Initialised()) << window->Error();
-  ASSERT_TRUE(bitmap.MakeCurrent());
+  // Destroying the window surface restores an off-screen context.
+  CGLDIBSurface other(4, 4);
+  ASSERT_TRUE(other.MakeCurrent());
   window.reset();
   EXPECT_NE(eglGetCurrentContext(), EGL_NO_CONTEXT);
-  EXPECT_TRUE(bitmap.MakeCurrent());
+  EXPECT_TRUE(other.MakeCurrent());
 }
 
 }  // namespace

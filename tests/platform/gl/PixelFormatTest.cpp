@@ -37,9 +37,6 @@ TEST(PixelFormat, ChoosesTheLowestIndexWithTheBestScore) {
         with(good, [](auto& d) { d.DoubleBuffer = false; })},
        24,
        0},
-      // Generic (software) formats and extra abilities do not matter.
-      {"generic with extras", {with(good, [](auto& d) { d.GenericFormat = d.DrawToBitmap = true; })},
-       24, 1},
       {"first exact match wins", {WindowFormat(32), WindowFormat(24), WindowFormat(24, 32)}, 24, 2},
       // On a 32-bit display: the first double-buffered OpenGL RGBA format
       // with depth and 32 colour bits, past ones lacking any of these.

@@ -65,51 +65,19 @@ class RegistryTest : public ::testing::Test {
 
 Bytes Sz(const char* text) { return Bytes(text, text + std::strlen(text) + 1); }
 
-// Runs body in a forked child; the child's exit code is what body returns.
-template <class F>
-pid_t Spawn(F body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  return child;
-}
-
-// Waits for a child; its exit code, or -1 when it did not exit normally.
-int Reap(pid_t child) {
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
 }  // namespace
 
-TEST_F(RegistryTest, CreateMakesIntermediateKeysAndReportsTheDisposition) {
-  HKEY h = nullptr;
-  DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Kelto\\Graphics Settings", 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &h, &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
-  RegCloseKey(h);
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\kelto\\graphics settings\\", 0, nullptr,
-                            0, KEY_READ, nullptr, &h, &disposition),
-            ERROR_SUCCESS);
-  EXPECT_EQ(disposition, static_cast<DWORD>(REG_OPENED_EXISTING_KEY));
-  RegCloseKey(h);
-  // The roots are separate trees of the one store.
-  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "Software\\Kelto", KEY_READ, &h), ERROR_FILE_NOT_FOUND);
-  EXPECT_TRUE(std::filesystem::exists(config_.path() / "kelto3d" / "registry.sqlite"));
-}
-
-TEST_F(RegistryTest, PathsAndArgumentsAreChecked) {
+TEST_F(RegistryTest, PathsAreFoundWithoutCaseAndChecked) {
   struct Case {
     const char* path;
     LSTATUS open;    // RegOpenKeyExA below HKCU, where "A\B" exists
     LSTATUS create;  // RegCreateKeyExA
   };
-  RegCloseKey(Make("A\\B"));
+  RegCloseKey(Make("A\\B"));  // with its parent
+  EXPECT_TRUE(std::filesystem::exists(config_.path() / "kelto3d" / "registry.sqlite"));
   const std::string tooLong(256, 'x');
   const Case cases[] = {
-      {"A\\B", ERROR_SUCCESS, ERROR_SUCCESS},
+      {"a\\b\\", ERROR_SUCCESS, ERROR_SUCCESS},
       {"A\\Missing", ERROR_FILE_NOT_FOUND, ERROR_SUCCESS},
       {"\\A", ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
       {tooLong.c_str(), ERROR_INVALID_PARAMETER, ERROR_INVALID_PARAMETER},
@@ -127,9 +95,12 @@ TEST_F(RegistryTest, PathsAndArgumentsAreChecked) {
         << (c.path ? c.path : "null");
     RegCloseKey(h);
   }
+  // The roots are separate trees of the one store.
+  HKEY h = nullptr;
+  EXPECT_EQ(Open(HKEY_LOCAL_MACHINE, "A", KEY_READ, &h), ERROR_FILE_NOT_FOUND);
 }
 
-TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
+TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytesAndTheDefaultValueHasNoName) {
   HKEY h = Make("Values");
   struct Case {
     const char* name;
@@ -157,88 +128,36 @@ TEST_F(RegistryTest, ValuesKeepTheirTypeAndBytes) {
   DWORD type = 0;
   EXPECT_EQ(Query(h, "text", &type), (Bytes{5, 0, 0, 0}));
   EXPECT_EQ(type, REG_DWORD);
-  RegCloseKey(h);
-}
-
-TEST_F(RegistryTest, QuerySizesAndTheDefaultValueFollowThePlatformConventions) {
-  HKEY h = Make("Sizes");
-  ASSERT_EQ(SetSz(h, "Name", "Edges"), ERROR_SUCCESS);
-  DWORD type = 0;
-  DWORD size = 0;
-  // A size query: the count includes the terminator.
-  ASSERT_EQ(RegQueryValueExA(h, "Name", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-  EXPECT_EQ(size, 6u);
-  EXPECT_EQ(type, REG_SZ);
-  char small[3] = {'#', '#', '#'};
-  size = sizeof small;
-  EXPECT_EQ(RegQueryValueExA(h, "Name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size),
-            ERROR_MORE_DATA);
-  EXPECT_EQ(size, 6u);
-  EXPECT_EQ(RegQueryValueExA(h, "Missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(RegSetValueExA(h, "Bad", 0, REG_DWORD, reinterpret_cast<const BYTE*>("ab"), 2),
-            ERROR_INVALID_PARAMETER);
-
-  // Null and empty names are the default value.
+  // A missing value, and the default value (null or empty name) before it is set.
   LSTATUS status = 0;
+  Query(h, "Missing", nullptr, &status);
+  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
   Query(h, nullptr, nullptr, &status);
   EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);  // not set yet
   ASSERT_EQ(SetSz(h, nullptr, "ModelNode Class"), ERROR_SUCCESS);
   EXPECT_EQ(Query(h, ""), Sz("ModelNode Class"));
-  ASSERT_EQ(RegDeleteValueA(h, ""), ERROR_SUCCESS);
-  Query(h, nullptr, nullptr, &status);
-  EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
   RegCloseKey(h);
-}
-
-TEST_F(RegistryTest, AccessRightsOfTheHandleAreHonoured) {
-  RegCloseKey(Make("Rights\\Child"));
-  HKEY w = Make("Rights");
-  ASSERT_EQ(SetSz(w, "V", "x"), ERROR_SUCCESS);
-  RegCloseKey(w);
-  constexpr LSTATUS NO = ERROR_ACCESS_DENIED;
-  HKEY r = nullptr, wo = nullptr, sub = nullptr;
-  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", KEY_READ, &r), ERROR_SUCCESS);
-  ASSERT_EQ(Open(HKEY_CURRENT_USER, "Rights", KEY_WRITE, &wo), ERROR_SUCCESS);
-  // A read handle changes nothing; a write handle reads nothing; opening an
-  // existing key below either is fine.
-  EXPECT_EQ(SetSz(r, "V", "y"), NO);
-  EXPECT_EQ(RegDeleteTreeA(r, "Child"), NO);
-  LSTATUS status = 0;
-  EXPECT_EQ(Query(r, "V", nullptr, &status), Sz("x"));
-  Query(wo, "V", nullptr, &status);
-  EXPECT_EQ(status, NO);
-  EXPECT_EQ(RegCreateKeyExA(wo, "Child", 0, nullptr, 0, KEY_READ, nullptr, &sub, nullptr),
-            ERROR_SUCCESS);
-  RegCloseKey(sub);
-  for (HKEY h : {r, wo}) RegCloseKey(h);
 }
 
 TEST_F(RegistryTest, EnumerationIsSortedWithoutCaseAndReportsSmallBuffers) {
   HKEY h = Make("Enum");
-  for (const char* name : {"beta", "Alpha", "_under", "Gamma", "alpha2"}) {
+  for (const char* name : {"beta", "Alpha", "_under", "Gamma", "alpha2"})
     RegCloseKey(Make((std::string("Enum\\") + name).c_str()));
-    ASSERT_EQ(SetSz(h, name, name), ERROR_SUCCESS);
-  }
   // Upper-case folding puts '_' after the letters, as the platform sorts.
   const std::vector<std::string> sorted{"Alpha", "alpha2", "beta", "Gamma", "_under"};
   EXPECT_EQ(SubKeys(h), sorted);
-  char value[32];
-  DWORD cch = sizeof value;
-  ASSERT_EQ(RegEnumValueA(h, 4, value, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-  EXPECT_STREQ(value, "_under");
   char name[5];  // "Alpha" needs 6 with its terminator
-  cch = sizeof name;
+  DWORD cch = sizeof name;
   EXPECT_EQ(RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
   EXPECT_EQ(cch, 5u);  // the length the name needs, without the terminator
   RegCloseKey(h);
 }
 
-TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeTakesThemAll) {
+TEST_F(RegistryTest, DeleteTreeTakesTheSubkeysOrEmptiesTheKeyItself) {
   RegCloseKey(Make("Tree\\A\\B"));
+  RegCloseKey(Make("Tree\\D"));
   HKEY tree = Make("Tree");
   ASSERT_EQ(SetSz(tree, "Own", "value"), ERROR_SUCCESS);
-  EXPECT_EQ(RegDeleteKeyA(tree, "A"), ERROR_ACCESS_DENIED);
-  RegCloseKey(Make("Tree\\D"));
   EXPECT_EQ(RegDeleteTreeA(tree, "A"), ERROR_SUCCESS);
   EXPECT_EQ(SubKeys(tree), std::vector<std::string>{"D"});
   // Without a subkey the key is emptied but stays.
@@ -247,8 +166,6 @@ TEST_F(RegistryTest, DeleteKeyRefusesKeysWithSubkeysAndDeleteTreeTakesThemAll) {
   LSTATUS status = 0;
   Query(tree, "Own", nullptr, &status);
   EXPECT_EQ(status, ERROR_FILE_NOT_FOUND);
-  // The roots themselves cannot be deleted.
-  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
   RegCloseKey(tree);
 }
 
@@ -275,18 +192,22 @@ TEST_F(RegistryTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
   constexpr int kWriters = 3;
   constexpr int kValuesEach = 40;
   std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w)
-    children.push_back(Spawn([w] {
-      int failures = 0;
-      HKEY k = nullptr;
-      if (RegOpenKeyExA(HKEY_CURRENT_USER, "Busy", 0, KEY_WRITE, &k) != ERROR_SUCCESS) return 100;
-      for (int i = 0; i < kValuesEach; ++i)
-        if (SetDword(k, ("w" + std::to_string(w) + "." + std::to_string(i)).c_str(),
-                     static_cast<DWORD>(w * 1000 + i)) != ERROR_SUCCESS)
-          ++failures;
-      return failures;
-    }));
-  for (pid_t child : children) EXPECT_EQ(Reap(child), 0);
+  for (int w = 0; w < kWriters; ++w) {
+    children.push_back(fork());
+    if (children.back() != 0) continue;
+    int failures = 0;  // the child's exit code
+    HKEY k = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Busy", 0, KEY_WRITE, &k) != ERROR_SUCCESS) _exit(100);
+    for (int i = 0; i < kValuesEach; ++i)
+      failures += SetDword(k, ("w" + std::to_string(w) + "." + std::to_string(i)).c_str(),
+                           static_cast<DWORD>(w * 1000 + i)) != ERROR_SUCCESS;
+    _exit(failures);
+  }
+  for (pid_t child : children) {
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
   Key key = Key::Open(HKEY_CURRENT_USER, "Busy");
   ASSERT_TRUE(key);
   EXPECT_EQ(key.ValueNames().size(), static_cast<std::size_t>(kWriters * kValuesEach));
@@ -304,3 +225,73 @@ TEST_F(RegistryTest, AStoreThatCannotBeOpenedFailsReadsAndWrites) {
   EXPECT_EQ(SetDword(HKEY_CURRENT_USER, "X", 1), ERROR_CANTWRITE);
   EXPECT_EQ(h, nullptr);
 }
+
+// --- HKEY_CLASSES_ROOT: the user's classes merged over the machine's --------
+
+namespace {
+
+constexpr const char* kMachineClasses = "Software\\Classes";
+
+class ClassesView : public ::testing::Test {
+ protected:
+  static void Write(HKEY root, const std::string& path, const char* value, const char* text) {
+    Key key = Key::Create(root, path);
+    ASSERT_TRUE(key) << path;
+    ASSERT_EQ(key.SetString(value ? value : "", text), ERROR_SUCCESS) << path;
+  }
+  static std::optional<std::string> Read(HKEY root, const std::string& path,
+                                         const char* value = "") {
+    Key key = Key::Open(root, path);
+    return key ? key.GetString(value) : std::nullopt;
+  }
+  static std::vector<std::string> Children(HKEY root, const std::string& path) {
+    Key key = Key::Open(root, path);
+    return key ? key.SubKeyNames() : std::vector<std::string>{};
+  }
+  static std::string Machine(const std::string& path) {
+    return std::string(kMachineClasses) + "\\" + path;
+  }
+
+  kelto::test::ScopedConfigHome config_;
+};
+
+TEST_F(ClassesView, TheUsersKeysShadowTheMachinesAndSubkeysMerge) {
+  // Without a machine store the view reads the user's alone and makes no file.
+  Write(HKEY_CLASSES_ROOT, "CLSID\\{C}", nullptr, "user C");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{C}"), "user C");
+  EXPECT_FALSE(std::filesystem::exists(config_.machinePath()));
+
+  Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{A}\\InprocServer32"), nullptr, "/usr/lib/a.so");
+  Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{A}\\InprocServer32"), "ThreadingModel", "Apartment");
+  Write(HKEY_LOCAL_MACHINE, Machine("CLSID\\{B}"), nullptr, "machine B");
+  EXPECT_TRUE(std::filesystem::exists(config_.machinePath() / "kelto3d" / "registry.sqlite"));
+  Write(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", nullptr, "/home/me/a.so");
+  // Where both have a value the user's wins; values of one key merge.
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32"), "/home/me/a.so");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(Children(HKEY_CLASSES_ROOT, "CLSID"), (std::vector<std::string>{"{A}", "{B}", "{C}"}));
+  // The user's writes stayed in the user's store.
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, Machine("CLSID\\{C}")), std::nullopt);
+
+  // Removing the user's key through the merged root uncovers the machine's.
+  ASSERT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{A}"), ERROR_SUCCESS);
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{A}\\InprocServer32"), "/usr/lib/a.so");
+  // ... and never reaches into the machine's.
+  EXPECT_EQ(RegDeleteTreeA(HKEY_CLASSES_ROOT, "CLSID\\{B}"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{B}"), "machine B");
+}
+
+TEST_F(ClassesView, AnOverriddenClassesRootWritesTheMachinesClasses) {
+  {
+    Key classes = Key::Create(HKEY_LOCAL_MACHINE, kMachineClasses);
+    ASSERT_TRUE(classes);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, classes.Get()), ERROR_SUCCESS);
+  }  // the override keeps its own reference
+  Write(HKEY_CLASSES_ROOT, "CLSID\\{S}", nullptr, "system");
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr), ERROR_SUCCESS);
+
+  EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, Machine("CLSID\\{S}")), "system");
+  EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "CLSID\\{S}"), "system");
+}
+
+}  // namespace

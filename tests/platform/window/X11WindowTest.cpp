@@ -109,8 +109,47 @@ class X11WindowTest : public ::testing::Test {
   std::unique_ptr<Recorder> rec_;
 };
 
-// X reports the state before the event and has no mask for buttons 8/9.
-TEST_F(X11WindowTest, PressMoveReleaseGiveMessagesWithKeyWords) {
+// One window for the input: double clicks, the wheel and queued motion, then
+// presses with their key words, and last the broken grab (it unmaps the host).
+TEST_F(X11WindowTest, InputBecomesMessages) {
+  for (auto [dx, delay, is_double] :
+       {std::tuple{4, 0ul, true}, {5, 0ul, false}, {0, 600ul, false}}) {
+    Fake([&] {
+      Move(150, 80), Button(3, true), Button(3, false);  // so no earlier press pairs
+      Move(40, 40), Button(1, true), Button(1, false);
+      Move(40 + dx, 40), Button(1, true, delay), Button(1, false);
+    });
+    const auto presses = rec_->Of({K::ButtonDown, K::ButtonDoubleClick});
+    ASSERT_EQ(presses.size(), 3u);
+    EXPECT_EQ(presses[2].Kind, is_double ? K::ButtonDoubleClick : K::ButtonDown)
+        << dx << " " << delay;
+    EXPECT_EQ(rec_->Of({K::ButtonUp}).size(), 3u);  // the double click's release too
+    rec_->got.clear();
+  }
+  Fake([&] {
+    Move(30, 60);
+    for (unsigned b : {4u, 5u, 6u, 7u}) Button(b, true), Button(b, false);  // 6/7: ignored
+  });
+  Fake([&] {
+    Button(1, true);
+    for (int i = 1; i <= 5; ++i) Move(10 * i, 5 * i);  // five queued: one message
+  });
+  Fake([&] { Button(1, false); });
+  EXPECT_EQ(Text(rec_->Mouse()), "3:30,60/0 4:40,80/0 4:40,80/0 0:30,60/1 3:50,25/1 1:50,25/0 ");
+  const auto wheel = rec_->Of({K::MouseWheel});
+  EXPECT_EQ(wheel[0].WheelDelta, 120);
+  EXPECT_EQ(wheel[1].WheelDelta, -120);
+  EXPECT_EQ(window_->ScreenToClient({wheel[0].X, wheel[0].Y}), (CWindowPoint{30, 60}));
+  // Notches queued in one direction arrive as one message of their sum.
+  rec_->got.clear();
+  Fake([&] {
+    for (unsigned b : {4u, 4u, 4u, 5u, 4u}) Button(b, true), Button(b, false);
+  });
+  std::vector<int> deltas;
+  for (const CWindowMessage& m : rec_->Of({K::MouseWheel})) deltas.push_back(m.WheelDelta);
+  EXPECT_EQ(deltas, (std::vector<int>{360, -120, 120}));
+  rec_->got.clear();
+  // X reports the state before the event and has no mask for buttons 8/9.
   const unsigned shift = XKeysymToKeycode(host_, XK_Shift_L);
   Fake([&] {
     Move(50, 50);
@@ -138,49 +177,7 @@ TEST_F(X11WindowTest, PressMoveReleaseGiveMessagesWithKeyWords) {
   EXPECT_FALSE(window_->HasCapture());
 }
 
-TEST_F(X11WindowTest, DoubleClicksWithinTheTimeAndDistanceLimits) {
-  for (auto [dx, delay, is_double] :
-       {std::tuple{0, 0ul, true}, {4, 0ul, true}, {5, 0ul, false}, {0, 600ul, false}}) {
-    Fake([&] {
-      Move(150, 80), Button(3, true), Button(3, false);  // so no earlier press pairs
-      Move(40, 40), Button(1, true), Button(1, false);
-      Move(40 + dx, 40), Button(1, true, delay), Button(1, false);
-    });
-    const auto presses = rec_->Of({K::ButtonDown, K::ButtonDoubleClick});
-    ASSERT_EQ(presses.size(), 3u);
-    EXPECT_EQ(presses[2].Kind, is_double ? K::ButtonDoubleClick : K::ButtonDown)
-        << dx << " " << delay;
-    EXPECT_EQ(rec_->Of({K::ButtonUp}).size(), 3u);  // the double click's release too
-    rec_->got.clear();
-  }
-}
-
-TEST_F(X11WindowTest, TheWheelAndQueuedMotion) {
-  Fake([&] {
-    Move(30, 60);
-    for (unsigned b : {4u, 5u, 6u, 7u}) Button(b, true), Button(b, false);  // 6/7: ignored
-  });
-  Fake([&] {
-    Button(1, true);
-    for (int i = 1; i <= 5; ++i) Move(10 * i, 5 * i);  // five queued: one message
-  });
-  Fake([&] { Button(1, false); });
-  EXPECT_EQ(Text(rec_->Mouse()), "3:30,60/0 4:40,80/0 4:40,80/0 0:30,60/1 3:50,25/1 1:50,25/0 ");
-  const auto wheel = rec_->Of({K::MouseWheel});
-  EXPECT_EQ(wheel[0].WheelDelta, 120);
-  EXPECT_EQ(wheel[1].WheelDelta, -120);
-  EXPECT_EQ(window_->ScreenToClient({wheel[0].X, wheel[0].Y}), (CWindowPoint{30, 60}));
-  // Notches queued in one direction arrive as one message of their sum.
-  rec_->got.clear();
-  Fake([&] {
-    for (unsigned b : {4u, 4u, 4u, 5u, 4u}) Button(b, true), Button(b, false);
-  });
-  std::vector<int> deltas;
-  for (const CWindowMessage& m : rec_->Of({K::MouseWheel})) deltas.push_back(m.WheelDelta);
-  EXPECT_EQ(deltas, (std::vector<int>{360, -120, 120}));
-}
-
-TEST_F(X11WindowTest, ATimerWakesTheHostUntilKilled) {
+TEST_F(X11WindowTest, TimersPaintsAndSizes) {
   ASSERT_TRUE(window_->SetTimer(7, 20));
   ASSERT_TRUE(PumpUntil(K::Timer));
   EXPECT_EQ(rec_->Of({K::Timer}).front().TimerId, 7u);
@@ -190,9 +187,7 @@ TEST_F(X11WindowTest, ATimerWakesTheHostUntilKilled) {
   pollfd p{window_->FileDescriptor(), POLLIN, 0};
   EXPECT_EQ(poll(&p, 1, 100), 0);
   EXPECT_TRUE(rec_->Of({K::Timer}).empty());
-}
 
-TEST_F(X11WindowTest, PaintsAreCoalescedAndSizesFollowTheHost) {
   // Invalidations while messages are dispatched: one erase and paint after them.
   rec_->then = [&](const CWindowMessage& m) {
     if (m.Kind == K::MouseMove) window_->RedrawWindow(kRdwInvalidate | kRdwErase);
@@ -206,7 +201,6 @@ TEST_F(X11WindowTest, PaintsAreCoalescedAndSizesFollowTheHost) {
   // With nobody pumping, an invalidation makes the descriptor readable.
   window_->RedrawWindow(kRdwInvalidate);
   window_->RedrawWindow(kRdwInternalPaint);
-  pollfd p{window_->FileDescriptor(), POLLIN, 0};
   EXPECT_EQ(poll(&p, 1, 5000), 1);
   // Two exposures by the server: one paint with the invalidations.
   XClearArea(host_, surface_->Window(), 0, 0, 10, 10, True);

@@ -1,5 +1,5 @@
 // The test module's scripting interface and class identifiers, shared by the
-// module and the tests that drive it (the Python test repeats the GUIDs).
+// module and the tests that drive it.
 #pragma once
 
 #include "platform/com/Dispatch.h"
@@ -7,15 +7,10 @@
 
 namespace kelto::testmodule {
 
-// Dual interface: Add(a, b) returns a + b; Name is a read/write string.
+// Dual interface: Add(a, b) returns a + b.
 struct ICalculator : IDispatch {
   virtual HRESULT Add(LONG a, LONG b, LONG* result) = 0;
-  virtual HRESULT get_Name(BSTR* value) = 0;
-  virtual HRESULT put_Name(BSTR value) = 0;
 };
-
-constexpr DISPID kDispidAdd = 1;
-constexpr DISPID kDispidName = 2;
 
 // "KeltoTest.Calculator.1" / "KeltoTest.Calculator".
 constexpr CLSID kClsidCalculator = kelto::com::MakeGuid("6B1E3C52-0F4D-4E55-9A8B-2C7D1E0F3A41");
@@ -27,10 +22,5 @@ constexpr CLSID kClsidPlainCalculator =
 
 KELTO_INTERFACE_IID(kelto::testmodule::ICalculator, IDispatch,
                     "6B1E3C52-0F4D-4E55-9A8B-2C7D1E0F3A40");
-KELTO_DISPATCH_MAP(
-    kelto::testmodule::ICalculator,
-    kelto::com::Method<&kelto::testmodule::ICalculator::Add>("Add", kelto::testmodule::kDispidAdd),
-    kelto::com::PropGet<&kelto::testmodule::ICalculator::get_Name>("Name",
-                                                                   kelto::testmodule::kDispidName),
-    kelto::com::PropPut<&kelto::testmodule::ICalculator::put_Name>("Name",
-                                                                   kelto::testmodule::kDispidName));
+KELTO_DISPATCH_MAP(kelto::testmodule::ICalculator,
+                   kelto::com::Method<&kelto::testmodule::ICalculator::Add>("Add", 1));
