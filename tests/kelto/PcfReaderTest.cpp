@@ -27,9 +27,9 @@ std::map<std::string, int> CountByType(const File& file) {
   return counts;
 }
 
-std::unique_ptr<File> Loaded(const std::string& text, bool keepGoing = false) {
+std::unique_ptr<File> Loaded(const std::string& text) {
   auto file = std::make_unique<File>();
-  file->SetLoadOptions({keepGoing, 1});
+  file->SetLoadOptions({false, 1});
   file->LoadText(text, "t.pcf");
   return file;
 }
