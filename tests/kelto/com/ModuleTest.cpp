@@ -1,6 +1,7 @@
 // libkelto.so as a host meets it: registration in a temporary settings store,
 // creation of the three classes by class id and ProgID, and the module's
-// lock (DllCanUnloadNow). The exact keys: tests/com/module/RegistrationTest.
+// lock (DllCanUnloadNow). Keys are checked the way a host uses them: a ProgID
+// leads to the class id, the class id to a working object.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
