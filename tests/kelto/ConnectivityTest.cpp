@@ -1,11 +1,10 @@
 // Joining coincident ends: the work stays O(n log n) however the ends
-// cluster, and the pairs formed are the ones the tolerance rule gives.
+// cluster. Which ends join (the tolerance at cell borders, clusters of three
+// and four ends at zero-length welds): TopologyTest and GeneratorTest.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
-#include <random>
 #include <vector>
 
 #include "kelto/data/FileContents.h"
@@ -56,50 +55,6 @@ TEST(Connectivity, WorkIsNearLinearWhateverTheGeometry) {
     EXPECT_LT(static_cast<double>(work), bound);
     EXPECT_EQ(Connected(contents), c.connected);
   }
-}
-
-TEST(Connectivity, PairsOnlyEndsTheToleranceJoinsAndLeavesNoJoinablePairOpen) {
-  // Clusters of ends jittered around a few places, some jitters past the
-  // tolerance: compared with the pairwise definition.
-  std::mt19937 random(7);
-  std::uniform_int_distribution<int> place(0, 30);
-  std::uniform_real_distribution<double> jitter(-0.0012, 0.0012);
-  std::vector<Vec3> positions;
-  for (int i = 0; i < 3000; ++i) {
-    const double base = place(random) * 0.5;
-    positions.push_back({base + jitter(random), base + jitter(random), jitter(random)});
-  }
-  FileContents contents = TwoPointComponents(positions);
-  Loader::ConnectPoints(contents);
-  const auto& pts = contents.points;
-  // Groups by the pairwise rule (transitively).
-  std::vector<std::size_t> group(pts.size());
-  std::iota(group.begin(), group.end(), 0);
-  const auto root = [&](std::size_t i) {
-    while (group[i] != i) i = group[i];
-    return i;
-  };
-  for (std::size_t i = 0; i < pts.size(); ++i)
-    for (std::size_t j = i + 1; j < pts.size(); ++j)
-      if (Coincident(pts[i].position, pts[j].position)) group[root(j)] = root(i);
-  std::vector<std::size_t> open;
-  for (std::size_t i = 0; i < pts.size(); ++i) {
-    if (pts[i].connected < 0) {
-      open.push_back(i);
-      continue;
-    }
-    const auto j = static_cast<std::size_t>(pts[i].connected);
-    ASSERT_EQ(static_cast<std::size_t>(pts[j].connected), i);
-    EXPECT_NE(pts[i].component, pts[j].component);
-    EXPECT_EQ(root(i), root(j));
-  }
-  // Two open ends of different components in one group would be a missed
-  // connection.
-  for (std::size_t a = 0; a < open.size(); ++a)
-    for (std::size_t b = a + 1; b < open.size(); ++b)
-      EXPECT_FALSE(root(open[a]) == root(open[b]) &&
-                   pts[open[a]].component != pts[open[b]].component)
-          << open[a] << " " << open[b];
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <set>
 #include <string>
 
-#include "DefaultTableTypes.h"
 #include "kelto/data/Catalogue.h"
 #include "kelto/data/File.h"
 
@@ -48,8 +47,6 @@ TEST(Generator, SameSeedSameBytesOtherSeedOtherPlant) {
   const std::string a = Generate(3000, 11);
   EXPECT_EQ(Generate(3000, 11), a);
   EXPECT_NE(Generate(3000, 12), a);
-  // A smaller plant from the same seed is not a prefix: the budget shapes it.
-  EXPECT_EQ(a.compare(0, 60, Generate(3000, 11), 0, 60), 0);
 }
 
 TEST(Generator, EveryPlantLoadsWithExactlyTheIntendedConnections) {
@@ -81,8 +78,6 @@ TEST(Generator, ModeratePlantsHoldEveryFamilyAndEveryDefaultTableType) {
   File file;
   file.LoadText(plant.text, "generated.json");
   const Census c = Count(file);
-  for (const char* type : kelto::test::kDefaultTableTypes)
-    EXPECT_GT(c.types.count(type), 0u) << type;
   for (const auto& t : Catalogue::Default().Types()) EXPECT_GT(c.types.count(t.type), 0u) << t.type;
   EXPECT_GT(c.inchPoints, 0u);
   EXPECT_GT(c.mmPoints, 0u);
@@ -106,7 +101,6 @@ TEST(Generator, ModeratePlantsHoldEveryFamilyAndEveryDefaultTableType) {
     }
     // Zero-length legs (welds) carry their own direction.
     for (const Leg& leg : comp->Legs()) {
-      EXPECT_NE(leg.from, leg.to);
       EXPECT_TRUE(leg.hasDirection) << comp->Id();
     }
   }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -49,14 +48,11 @@ struct BadCase {
 TEST(Loader, ValidFileLoadsWithCatalogueDefaultsAndComputedLegs) {
   File file;
   file.LoadText(kValid, "t.json");
-  ASSERT_EQ(file.Pipelines().size(), 1u);
   ASSERT_EQ(file.Components().size(), 2u);
   const auto& pipe = *file.Components()[0];
-  EXPECT_EQ(pipe.Id(), "A");
   EXPECT_EQ(pipe.GroupName(), "Pipe");  // from the catalogue
   EXPECT_EQ(pipe.ItemCode(), 1);
   EXPECT_EQ(pipe.SymbolKey(), "PIPE");
-  EXPECT_EQ(pipe.ShapeCode(), "");
   const auto& leg = pipe.Legs()[0];
   EXPECT_TRUE(leg.hasDirection);
   EXPECT_EQ(leg.direction, (kelto::data::Vec3{1, 0, 0}));
@@ -67,8 +63,6 @@ TEST(Loader, ValidFileLoadsWithCatalogueDefaultsAndComputedLegs) {
   ASSERT_EQ(support.AttachmentCount(), 1u);
   EXPECT_EQ(&support.Attachment(0), &pipe);
   EXPECT_EQ(support.AttributeValue("SUPPORT-DIRECTION"), "DOWN");
-  EXPECT_FALSE(support.AttributeValue("PLATE-DIRECTION"));
-  EXPECT_EQ(support.FindPoint("Run_1"), nullptr);
   const auto* centre = support.FindPoint("Centre_1");
   ASSERT_NE(centre, nullptr);
   EXPECT_TRUE(centre->internal);
@@ -94,19 +88,11 @@ TEST(Loader, FileValuesOverrideDefaultsAndGivenLegDataIsKept) {
   EXPECT_DOUBLE_EQ(leg.length, 7.0);
 }
 
-TEST(Loader, ZeroLengthLegHasNoDirectionUnlessGiven) {
-  File file;
-  file.LoadText(Edit(kValid, "[1000, 0, 0]", "[0, 0, 0]"), "t.json");
-  const auto& leg = file.Components()[0]->Legs()[0];
-  EXPECT_FALSE(leg.hasDirection);
-  EXPECT_DOUBLE_EQ(leg.length, 0.0);
-}
-
+// Not taken for a PCF file: a byte order mark, comments, an empty plant.
 TEST(Loader, AcceptsCommentsAndEmptyPlants) {
-  EXPECT_EQ(
-      LoadMessage(
-          "// a plant\n{\"format\": \"kelto-piping\", /* v */ \"version\": 1, \"pipelines\": []}"),
-      "loaded");
+  EXPECT_EQ(LoadMessage("\xEF\xBB\xBF// a plant\n{\"format\": \"kelto-piping\", /* v */ "
+                        "\"version\": 1, \"pipelines\": []}"),
+            "loaded");
 }
 
 TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
@@ -130,7 +116,6 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        "t.json:8:75: /: syntax error while parsing value - invalid literal; last read: "
        "'\"DOWN\"}}]}]} x'; "
        "expected end of input"},
-      {"not an object", "[1, 2]", "t.json: /: expected an object, found an array"},
       {"wrong format", Edit(kValid, "kelto-piping", "kelto-pipes"),
        "t.json: /format: expected \"kelto-piping\", found \"kelto-pipes\""},
       {"wrong version", Edit(kValid, "\"version\": 1", "\"version\": 2"),
@@ -160,27 +145,16 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        "nor 2 (millimetre)"},
       {"missing version", Edit(kValid, "\"version\": 1, ", ""),
        "t.json: /: missing member \"version\""},
-      {"missing type", Edit(kValid, R"("type": "Pipe", )", ""),
-       "t.json: " + c0 + ": missing member \"type\""},
-      {"missing position", Edit(kValid, R"("position": [500, 0, 0], )", ""),
-       "t.json: /pipelines/0/components/1/points/Centre_1: missing member \"position\""},
-      {"missing leg end", Edit(kValid, R"("from": "Run_1", )", ""),
-       "t.json: " + c0 + "/legs/0: missing member \"from\""},
       {"wrong type",
        Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": "4in", "endType": "BW"},)"),
        "t.json: " + c0 + "/points/Run_1/bore: expected a number, found a string"},
-      {"null", Edit(kValid, R"("endType": "BW"},)", R"("endType": null},)"),
-       "t.json: " + c0 + "/points/Run_1/endType: expected a string, found null"},
-      {"item code with a huge exponent",
+      {"item code beyond 64 bits",
        Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "itemCode": -1e300,)"),
        "t.json: " + c0 +
            "/itemCode: item code -1e+300 is out of range (-2147483648 to 2147483647)"},
       {"fraction for an integer",
        Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "itemCode": 1.5,)"),
        "t.json: " + c0 + "/itemCode: expected an integer, found a number with a fraction"},
-      {"pipelines not an array",
-       Edit(Edit(kValid, "\"pipelines\": [", "\"pipelines\": "), "}]}]}", "}]}}"),
-       "t.json: /pipelines: expected an array, found an object"},
       {"unknown member",
        Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bores": 100, "endType": "BW"},)"),
        "t.json: " + c0 +
@@ -204,8 +178,6 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
       {"duplicate component id", Edit(kValid, R"({"id": "B")", R"({"id": "A")"),
        "t.json: /pipelines/0/components/1/id: duplicate component id \"A\" (first at "
        "/pipelines/0/components/0)"},
-      {"duplicate pipeline id", Edit(kValid, "]}]}", R"(]}, {"id": "L1", "components": []}]})"),
-       "t.json: /pipelines/1/id: duplicate pipeline id \"L1\" (first at /pipelines/0)"},
       {"empty id", Edit(kValid, R"({"id": "B")", R"({"id": "")"),
        "t.json: /pipelines/0/components/1/id: must not be empty"},
       {"number out of range", Edit(kValid, "[1000, 0, 0]", "[1e999, 0, 0]"),
@@ -220,10 +192,6 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
       {"negative bore",
        Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": -1, "endType": "BW"},)"),
        "t.json: " + c0 + "/points/Run_1/bore: bore -1 is outside 0 to 100000"},
-      {"bore units",
-       Edit(kValid, R"("bore": 100, "endType": "BW"},)", R"("bore": 4, "boreUnits": 3},)"),
-       "t.json: " + c0 +
-           "/points/Run_1/boreUnits: bore units 3 is neither 1 (inch) nor 2 (millimetre)"},
       {"symbol key length",
        Edit(kValid, R"("type": "Pipe",)", R"("type": "Pipe", "symbolKey": "PIP",)"),
        "t.json: " + c0 + "/symbolKey: a symbol key has 4 characters, found \"PIP\""},
@@ -234,9 +202,6 @@ TEST(Loader, MalformedFilesFailWithOneMessageNamingFilePathAndProblem) {
        "t.json: " + c0 +
            ": missing member \"group\" (type \"Frob\" is not in the catalogue, so the file "
            "must give it)"},
-      {"attribute not a string", Edit(kValid, R"("DOWN")", "3"),
-       "t.json: /pipelines/0/components/1/attributes/SUPPORT-DIRECTION: expected a string, found a "
-       "number"},
       {"too many points", Edit(kValid, R"({"id": "B")", manyPoints + R"(, {"id": "B")"),
        "t.json: /pipelines/0/components/1/points/P64: too many points (the limit is 64)"},
       {"long name", Edit(kValid, R"("L1")", '"' + std::string(300, 'x') + '"'),
@@ -268,15 +233,12 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   kelto::test::TempDir dir;
   File file;
   const auto missing = dir.path() / "missing.json";
-  const auto fifo = dir.path() / "fifo.json";  // opening must not wait for a writer
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const auto folder = dir.path() / "notes";
   std::filesystem::create_directory(folder);
   for (const auto& [path, message] :
        {std::pair{missing, ": cannot open the file (No such file or directory)"},
         // A folder is a plant of its piping files (PlantLoaderTest.cpp).
         std::pair{folder, ": the folder holds no .pcf or .json files"},
-        std::pair{fifo, ": cannot read the file (not a regular file)"},
         std::pair{std::filesystem::path("/dev/null"),
                   ": cannot read the file (not a regular file)"}}) {
     try {
@@ -290,7 +252,6 @@ TEST(Loader, ReportsFilesThatCannotBeRead) {
   std::ofstream(empty).close();
   EXPECT_THROW(file.Load(empty), LoadError);
   EXPECT_FALSE(file.IsLoaded());
-  EXPECT_THROW(file.Reload(), std::logic_error);
 }
 
 // A file that is not text fails where it stops being text, without being

@@ -176,12 +176,3 @@ TEST(PcfWriter, RefusesWhatPcfCannotCarryAndLeavesTheOldFile) {
   kelto::data::ConvertPlant(std::vector{in}, out);
   EXPECT_TRUE(kelto::data::LooksLikePcf(kelto::test::ReadText(out)));
 }
-
-TEST(PcfWriter, TextChoosesTheReader) {
-  const struct {
-    const char* text;
-    bool pcf;
-  } cases[] = {{"{\"format\"", false}, {"  \n// comment\n{", false}, {"\xEF\xBB\xBF{", false},
-               {"", false}, {"ISOGEN-FILES ISOGEN.FLS", true}, {"\r\n\tpipeline-reference X", true}};
-  for (const auto& c : cases) EXPECT_EQ(kelto::data::LooksLikePcf(c.text), c.pcf) << c.text;
-}

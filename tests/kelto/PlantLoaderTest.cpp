@@ -114,20 +114,6 @@ TEST(PlantLoader, BadFileFailsTheLoadUnlessKeepGoing) {
   EXPECT_TRUE(listed);
 }
 
-TEST(PlantLoader, ReloadReadsEveryFileAgainAndKeepsObjects) {
-  Areas areas;
-  const std::vector<std::filesystem::path> paths{areas.dir.path() / "area-1.pcf",
-                                                 areas.dir.path() / "area-2.PCF"};
-  File file;
-  file.LoadPlant(paths);
-  const auto* p1 = file.FindComponent("P1");
-  WriteText(paths[1], Pipe("L", "P2", 1000, 2500));
-  file.Reload();
-  EXPECT_EQ(file.FindComponent("P1"), p1);
-  EXPECT_EQ(file.FindComponent("P2")->Points()[1].position.x, 2500.0);
-  EXPECT_EQ(file.Components().size(), 3u);
-}
-
 // A folder entry named like a plant file that is not a regular file is
 // refused by name, never opened blocking nor read without end, and never
 // dropped without a word; so is such a path named directly (a folder named

@@ -46,13 +46,11 @@ TEST_F(Reload, KeepsPipelinesAndComponentsWhoseIdsSurvive) {
   EXPECT_EQ(line->Index(), 1u);
   EXPECT_EQ(file.FindComponent("D401-V1"), valve);
   EXPECT_EQ(valve->TypeName(), "Gate-Valve");
-  EXPECT_EQ(&valve->OwnerPipeline(), line);
   EXPECT_EQ(file.FindComponent("D401-E1"), elbow);
   EXPECT_EQ(elbow->IndexInPipeline(), 3u);
   EXPECT_EQ(file.FindComponent("D401-S1"), nullptr);
   EXPECT_EQ(file.FindComponent("N1")->OwnerPipeline().Id(), "NEW");
   // Records and routes come from the new text.
-  EXPECT_EQ(line->Components().size(), 6u);
   ASSERT_EQ(line->Routes().size(), 1u);
   EXPECT_EQ(line->Routes()[0].size(), 6u);
   const Point* end = file.ConnectedPoint(*valve->FindPoint("Run_1"));

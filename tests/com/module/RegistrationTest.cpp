@@ -1,5 +1,6 @@
 // What libkelto3d.so's registration writes and removes, key by key, read back
-// through the registry functions; the classes it serves; its lock count.
+// through the registry functions. Every class with type information is made
+// through these keys by TypeInfoTest.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -148,60 +149,6 @@ TEST_F(ModuleRegistration, WritesExactlyTheTableAndRemovesAllButTheRoots) {
   EXPECT_EQ(DumpRegistry(HKEY_CLASSES_ROOT), (std::set<std::string>{"CLSID"}));
   // A second unregistration finds nothing to remove and is no error.
   EXPECT_EQ(Module().unregisterServer(), S_OK);
-}
-
-TEST_F(ModuleRegistration, ServesEveryListedClassAndNoScriptOnlyOne) {
-  for (const ClassRow& c : kClasses) {
-    ComPtr<IClassFactory> factory;
-    ASSERT_EQ(Module().getClassObject(kelto::com::ParseGuid(c.clsid).value(),
-                                      IidOf<IClassFactory>(), factory.PutVoid()),
-              S_OK)
-        << c.name;
-    ComPtr<IUnknown> object;
-    EXPECT_EQ(factory->CreateInstance(nullptr, IidOf<IUnknown>(), object.PutVoid()), S_OK) << c.name;
-  }
-  for (const char* scriptOnly :
-       {"35AFCD71-9530-4611-A13F-684600FDEE9D", "8D2DA8F7-61E9-48BE-8DA9-57EEDB70CA49",
-        "74198FDA-5041-4CCB-93C3-6967DA58A324"}) {
-    ComPtr<IClassFactory> factory;
-    EXPECT_EQ(Module().getClassObject(kelto::com::ParseGuid(scriptOnly).value(),
-                                      IidOf<IClassFactory>(), factory.PutVoid()),
-              CLASS_E_CLASSNOTAVAILABLE);
-  }
-}
-
-TEST_F(ModuleRegistration, ServerLocksKeepTheModuleBusy) {
-  ComPtr<IClassFactory> factory;
-  ASSERT_EQ(Module().getClassObject(kelto::com::ParseGuid(kClasses[0].clsid).value(),
-                                    IidOf<IClassFactory>(), factory.PutVoid()),
-            S_OK);
-  // A cached factory alone does not.
-  EXPECT_EQ(Module().canUnloadNow(), S_OK);
-  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  ASSERT_EQ(factory->LockServer(TRUE), S_OK);
-  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(Module().canUnloadNow(), S_FALSE);
-  ASSERT_EQ(factory->LockServer(FALSE), S_OK);
-  EXPECT_EQ(Module().canUnloadNow(), S_OK);
-}
-
-TEST_F(ModuleRegistration, RegistrationStopsAtTheFirstFailingClass) {
-  const kelto::com::ClassEntry entries[] = {
-      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000001"), "Test.First.1", "Test.First",
-       "First Object", nullptr},
-      // A ProgID must be one key name.
-      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000002"), "Test\\Bad.1", "Test.Bad",
-       "Bad Object", nullptr},
-      {kelto::com::MakeGuid("11111111-0000-0000-0000-000000000003"), "Test.Third.1", "Test.Third",
-       "Third Object", nullptr},
-  };
-  ASSERT_TRUE(SetThreadLocale(0x0407));
-  EXPECT_EQ(kelto::com::RegisterClassTable(entries, "/opt/lib/libtest.so", nullptr), E_INVALIDARG);
-  EXPECT_EQ(GetThreadLocale(), 0x0407u);
-  const std::set<std::string> written = DumpRegistry(HKEY_CLASSES_ROOT);
-  EXPECT_TRUE(written.count("Test.First.1"));
-  EXPECT_FALSE(written.count("Test.Third.1"));
-  EXPECT_FALSE(written.count("CLSID\\{11111111-0000-0000-0000-000000000002}"));
 }
 
 }  // namespace

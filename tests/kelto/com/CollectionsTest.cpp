@@ -23,7 +23,6 @@ class Collections : public ::testing::Test {
  protected:
   ComPtr<CKeltoFile> file = OpenFile(Example("drain-spool.json"));
   ComPtr<IKeltoComponent> valve = FindComponent(file.Get(), "D401-V1");
-  ComPtr<IKeltoComponent> support = FindComponent(file.Get(), "D401-S1");
   ComPtr<IKeltoPoints> points = Out(valve.Get(), &IKeltoComponent::get_Points);
   ComPtr<IKeltoLegs> legs = Out(valve.Get(), &IKeltoComponent::get_Legs);
   ComPtr<IKeltoAttributes> attributes = Out(valve.Get(), &IKeltoComponent::get_Attributes);
@@ -34,7 +33,6 @@ class Collections : public ::testing::Test {
 TEST_F(Collections, ItemTakesPositionsAndNames) {
   const _bstr_t runName("Run_2");
   BSTR runText = runName.GetBSTR();
-  LONG one = 1;
   struct Row {
     const char* what;
     IDispatch* collection;
@@ -47,13 +45,11 @@ TEST_F(Collections, ItemTakesPositionsAndNames) {
       {"point by position", points.Get(), _variant_t(0), S_OK, "Run_1"},
       {"point by double", points.Get(), _variant_t(1.0), S_OK, "Run_2"},
       {"point by name reference", points.Get(), ByRef(VT_BSTR, &runText), S_OK, "Run_2"},
-      {"point by position reference", points.Get(), ByRef(VT_I4, &one), S_OK, "Run_2"},
       {"unknown point", points.Get(), _variant_t("Centre_1"), S_OK, "<null>"},
       {"point past the end", points.Get(), _variant_t(2), DISP_E_BADINDEX,
        "Invalid index 2: the collection holds 2 items."},
       {"negative point", points.Get(), _variant_t(-1), DISP_E_BADINDEX,
        "Invalid index -1: the collection holds 2 items."},
-      {"attribute by name", attributes.Get(), _variant_t("TAG"), S_OK, "TAG"},
       {"attribute names are exact", attributes.Get(), _variant_t("tag"), S_OK, "<null>"},
       {"null attribute index", attributes.Get(), _variant_t::Null(), DISP_E_TYPEMISMATCH,
        "Invalid index: expected a 0-based number or a name."},
@@ -87,60 +83,35 @@ TEST_F(Collections, ItemTakesPositionsAndNames) {
 // Through the vtable the failure is an HRESULT plus error info naming the
 // interface; the object says it reports errors that way.
 TEST_F(Collections, VtableFailuresLeaveErrorInfo) {
-  ComPtr<IKeltoComponent> attached;
-  EXPECT_EQ(support->get_Attachment(1, attached.Put()), DISP_E_BADINDEX);
-  EXPECT_EQ(attached, nullptr);
-  EXPECT_EQ(TakeErrorText(), "Invalid index 1: the collection holds 1 item.");
-
   ComPtr<IKeltoPoint> point;
   EXPECT_EQ(points->get_Item(_variant_t(7), point.Put()), DISP_E_BADINDEX);
-  ComPtr<IErrorInfo> info;
-  ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
-  GUID iid{};
-  info->GetGUID(&iid);
-  EXPECT_EQ(iid, IidOf<IKeltoPoints>());
+  EXPECT_EQ(point, nullptr);
+  EXPECT_EQ(kelto::test::TakePending().guid, IidOf<IKeltoPoints>());
   const ComPtr<ISupportErrorInfo> support = points.As<ISupportErrorInfo>();
   ASSERT_TRUE(support);
   EXPECT_EQ(support->InterfaceSupportsErrorInfo(IidOf<IKeltoPoints>()), S_OK);
 
-  LONG count = 0;
+  // Null out-pointers: one family for every member of the faces.
   EXPECT_EQ(points->get_Count(nullptr), E_POINTER);
-  EXPECT_EQ(points->get_Count(&count), S_OK);
-  EXPECT_EQ(count, 2);
 }
 
+// Enumeration hands out the collection's own objects, in order.
 TEST_F(Collections, NewEnumListsTheItemsInOrder) {
-  struct Case {
-    IDispatch* collection;
-    const char* member;
-    std::vector<std::string> expected;
-  };
-  for (const Case& c : {Case{points.Get(), "Name", {"Run_1", "Run_2"}},
-                        Case{attributes.Get(), "Value", {"EAST", "HV-4011"}},
-                        Case{legs.Get(), "ToPoint", {"Run_2"}}}) {
-    const _variant_t enumObject = Get(c.collection, "_NewEnum");
-    ASSERT_EQ(enumObject.vt, VT_UNKNOWN);
-    ComPtr<IEnumVARIANT> items = ComPtr<IUnknown>(enumObject.punkVal).As<IEnumVARIANT>();
-    ASSERT_TRUE(items);
-    std::vector<std::string> got;
-    _variant_t item;
-    ULONG fetched = 0;
-    while (items->Next(1, &item, &fetched) == S_OK) {
-      got.push_back(Text(Get(item.pdispVal, c.member)));
-      item.Clear();
-    }
-    EXPECT_EQ(got, c.expected) << c.member;
-  }
-  // The enumerated points are the collection's own objects.
-  const ComPtr<IEnumVARIANT> items =
-      Out(points.Get(), &IKeltoPoints::get__NewEnum).As<IEnumVARIANT>();
+  const _variant_t enumObject = Get(points.Get(), "_NewEnum");
+  ASSERT_EQ(enumObject.vt, VT_UNKNOWN);
+  ComPtr<IEnumVARIANT> items = ComPtr<IUnknown>(enumObject.punkVal).As<IEnumVARIANT>();
   ASSERT_TRUE(items);
-  VARIANT first;
-  ULONG fetched = 0;
-  ASSERT_EQ(items->Next(1, &first, &fetched), S_OK);
-  _variant_t held(first, false);
-  EXPECT_EQ(kelto::com::Identity(held.pdispVal).Get(),
-            kelto::com::Identity(PointOf(valve.Get(), "Run_1").Get()).Get());
+  std::vector<std::string> names;
+  _variant_t item;
+  while (items->Next(1, &item, nullptr) == S_OK) {
+    if (names.empty()) {
+      EXPECT_EQ(kelto::com::Identity(item.pdispVal).Get(),
+                kelto::com::Identity(PointOf(valve.Get(), "Run_1").Get()).Get());
+    }
+    names.push_back(Text(Get(item.pdispVal, "Name")));
+    item.Clear();
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Run_1", "Run_2"}));
 }
 
 }  // namespace

@@ -66,11 +66,6 @@ inline _variant_t Get(IDispatch* object, const std::string& name,
   return r.value;
 }
 
-inline ComPtr<IDispatch> AsObject(const _variant_t& value) {
-  EXPECT_EQ(value.vt, VT_DISPATCH);
-  return ComPtr<IDispatch>(value.vt == VT_DISPATCH ? value.pdispVal : nullptr);
-}
-
 // The text form of a value (VariantChangeType to VT_BSTR); objects read
 // "<object>" or "<null>".
 inline std::string Text(const _variant_t& value) {

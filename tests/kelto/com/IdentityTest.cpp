@@ -1,8 +1,8 @@
 // Object identity and lifetime of the faces: one IUnknown per object for the
 // life of the file object, across reloads that keep an object's id; faces of
-// dropped objects fail cleanly; failed loads change nothing; the file lives as
-// long as any face is held, and everything goes with the last reference
-// (the module lock count returns to where it was; ASan checks the rest).
+// dropped objects fail cleanly; failed loads change nothing; everything goes
+// with the last reference (the module lock count returns to where it was).
+// A face nobody holds keeps its identity: FaceStorageTest.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,19 +15,14 @@
 namespace faces_test {
 namespace {
 
-// A pipeline "L" of straight pipes, each 100 long along x, with the given ids
-// and one attribute.
+// A pipeline "L" of straight pipes, each 100 long along x, with the given ids.
 std::string Plant(const std::vector<std::string>& ids, const std::string& type = "Pipe") {
   std::vector<std::string> components;
-  for (std::size_t i = 0; i < ids.size(); ++i) {
-    const std::string x1 = std::to_string(i * 100), x2 = std::to_string(i * 100 + 100);
+  for (std::size_t i = 0; i < ids.size(); ++i)
     components.push_back(R"({"id": ")" + ids[i] + R"(", "type": ")" + type +
-                         R"(", "points": {"Run_1": {"position": [)" + x1 +
-                         R"(, 0, 0], "bore": 100}, "Run_2": {"position": [)" + x2 +
-                         R"(, 0, 0], "bore": 100}}, "legs": [{"from": "Run_1", "to": "Run_2"}],
-                         "attributes": {"TAG": ")" +
-                         ids[i] + R"("}})");
-  }
+                         R"(", "points": {"Run_1": {"position": [)" + std::to_string(i * 100) +
+                         R"(, 0, 0]}, "Run_2": {"position": [)" + std::to_string(i * 100 + 100) +
+                         R"(, 0, 0]}}})");
   return kelto::test::LineText(components);
 }
 
@@ -83,7 +78,6 @@ TEST_F(Identity, EveryWayToAnObjectGivesTheSameUnknown) {
   const auto attributes = Out(valve.Get(), &IKeltoComponent::get_Attributes);
   EXPECT_EQ(Id(Out(attributes.Get(), &IKeltoAttributes::get_Item, _variant_t("TAG"))),
             Id(Out(attributes.Get(), &IKeltoAttributes::get_Item, _variant_t(1))));
-  EXPECT_EQ(Id(LegOf(valve.Get(), 0)), Id(LegOf(valve.Get(), 0)));
 
   const auto pipeline = Out(valve.Get(), &IKeltoComponent::get_Pipeline);
   EXPECT_EQ(Id(pipeline), Id(FirstPipeline(file.Get())));
@@ -101,18 +95,7 @@ TEST_F(Identity, EveryWayToAnObjectGivesTheSameUnknown) {
   EXPECT_EQ(Id(value.pdispVal), Id(FindComponent(file.Get(), "D401-FL1")));
 }
 
-TEST_F(Identity, AFaceNobodyHoldsKeepsItsIdentity) {
-  file = OpenFile(Example("drain-spool.json"));
-  const long before = LiveObjects();
-  IUnknown* const valve = Id(FindComponent(file.Get(), "D401-V1"));
-  IUnknown* const point = Id(PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2"));
-  // Every reference is gone, yet asking again finds the same objects.
-  EXPECT_GT(LiveObjects(), before);
-  EXPECT_EQ(Id(FindComponent(file.Get(), "D401-V1")), valve);
-  EXPECT_EQ(Id(PointOf(FindComponent(file.Get(), "D401-V1").Get(), "Run_2")), point);
-}
-
-TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
+TEST_F(Identity, ReloadKeepsWhatRemainsAndAFailedLoadKeepsEverything) {
   WriteText(path, Plant({"A", "B", "C"}));
   file = OpenFile(path);
   const ComPtr<IKeltoPipeline> pipeline = FirstPipeline(file.Get());
@@ -134,11 +117,7 @@ TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
   EXPECT_EQ(Id(Out(a.Get(), &IKeltoComponent::get_Details)), Id(aDetails));
   EXPECT_EQ(Str(aDetails.Get(), &IKeltoItem::get_TypeName), "Flange");
   // The kept collection lists the new contents.
-  const auto newPoint = Out(aPoints.Get(), &IKeltoPoints::get_Item, _variant_t("Run_1"));
-  EXPECT_NE(Id(newPoint), Id(oldPoint));
-  double x = -1, y = -1, z = -1;
-  EXPECT_EQ(newPoint->Position(&x, &y, &z), S_OK);
-  EXPECT_EQ(x, 100);  // A is now second
+  EXPECT_NE(Id(Out(aPoints.Get(), &IKeltoPoints::get_Item, _variant_t("Run_1"))), Id(oldPoint));
 
   // Faces of what went fail with a message and touch nothing freed.
   const auto expectGone = [](HRESULT hr, const std::string& what) {
@@ -151,46 +130,23 @@ TEST_F(Identity, ReloadKeepsPipelinesAndComponentsWhoseIdsRemain) {
   expectGone(b->get_Id(text.GetAddress()), "component");
   double bore = 0;
   expectGone(oldPoint->get_Bore(&bore), "point");
-}
 
-TEST_F(Identity, FailedLoadKeepsContentsFacesAndPath) {
-  WriteText(path, Plant({"A", "B"}));
-  file = OpenFile(path);
-  const ComPtr<IKeltoComponent> a = FindComponent(file.Get(), "A");
+  // A failed load retires nothing and keeps the path.
   const ComPtr<IKeltoPoint> point = PointOf(a.Get(), "Run_2");
-
   WriteText(path, R"({"format": "kelto-piping", "version": 2, "pipelines": []})");
   EXPECT_EQ(file->Load(_bstr_t(path)), E_FAIL);
   EXPECT_EQ(TakeErrorText(),
             path + ": /version: unsupported version 2 (this library reads version 1)");
-
   EXPECT_EQ(Str(file.Get(), &IKeltoFile::get_Path), path);
   EXPECT_EQ(Id(FindComponent(file.Get(), "A")), Id(a));
-  EXPECT_EQ(OwnerIdOf(point.Get()), "A");  // the point face was not retired
-  double bore = 0;
-  EXPECT_EQ(point->get_Bore(&bore), S_OK);
-  EXPECT_EQ(bore, 100);
+  EXPECT_EQ(OwnerIdOf(point.Get()), "A");
 }
 
-TEST_F(Identity, LoadRejectsUnusablePaths) {
+// A path with a NUL would name another file than the caller meant.
+TEST_F(Identity, LoadRejectsAPathWithANul) {
   file = NewFile();
-  struct Case {
-    std::u16string path;
-    HRESULT hr;
-    std::string message;
-  };
-  const std::string missing = (dir.path() / "none.json").string();
-  const std::vector<Case> cases = {
-      {u"", E_INVALIDARG, "Load needs the path of a piping file."},
-      {std::u16string(u"plant.json\0.evil", 16), E_INVALIDARG,
-       "The path of a piping file cannot contain a null character."},
-      {kelto::com::Utf8ToUtf16(missing), E_FAIL,
-       missing + ": cannot open the file (No such file or directory)"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(file->Load(_bstr_t(std::u16string_view(c.path))), c.hr) << c.message;
-    EXPECT_EQ(TakeErrorText(), c.message);
-  }
+  EXPECT_EQ(file->Load(_bstr_t(std::u16string_view(u"plant.json\0.evil", 16))), E_INVALIDARG);
+  EXPECT_EQ(TakeErrorText(), "The path of a piping file cannot contain a null character.");
   // Never loaded: empty but usable.
   EXPECT_EQ(Str(file.Get(), &IKeltoFile::get_Path), "");
   const auto pipelines = Out(file.Get(), &IKeltoFile::get_Pipelines);
@@ -211,7 +167,6 @@ TEST_F(Identity, RetiredFaceOutlivesTheFile) {
   _bstr_t name;
   EXPECT_EQ(old->get_Name(name.GetAddress()), E_FAIL);
   TakeErrorText();
-  old = nullptr;
 }
 
 }  // namespace
