@@ -31,23 +31,18 @@ TEST_F(Picking, OverlappingNodesComeNearestFirstAndThePickLeavesNoTrace) {
   Start();
   LookDownAndFit();
   renderer_->Rotate({1, 1, 0}, 5);
-  std::array<double, 16> p{}, mv{};
-  glGetDoublev(GL_PROJECTION_MATRIX, p.data());
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv.data());
+  const auto matrices = [] {
+    std::array<double, 32> m{};
+    glGetDoublev(GL_PROJECTION_MATRIX, m.data());
+    glGetDoublev(GL_MODELVIEW_MATRIX, m.data() + 16);
+    return m;
+  };
+  const auto before = matrices();
   const CHitList hits = PickAt({0, 0, 0});
   ASSERT_EQ(Nodes(hits), (std::vector<CModelNode*>{high, low}));
-  for (const CHitRecord& h : hits) {
-    EXPECT_GE(h.MinDepth, 0.0);
-    EXPECT_LE(h.MinDepth, h.MaxDepth);
-    EXPECT_LE(h.MaxDepth, 1.0);
-  }
-  EXPECT_LT(hits[0].MinDepth, hits[1].MinDepth);
+  EXPECT_LT(hits[0].MinDepth, hits[1].MinDepth);  // the depths' scale: SelectionBuffer
 
-  std::array<double, 16> p2{}, mv2{};
-  glGetDoublev(GL_PROJECTION_MATRIX, p2.data());
-  glGetDoublev(GL_MODELVIEW_MATRIX, mv2.data());
-  EXPECT_EQ(p, p2);
-  EXPECT_EQ(mv, mv2);
+  EXPECT_EQ(matrices(), before);
   GLint mode = 0;
   glGetIntegerv(GL_MATRIX_MODE, &mode);
   EXPECT_EQ(mode, GL_MODELVIEW);
@@ -137,9 +132,7 @@ TEST(BoxMayCoverRegion, MissesOnlyWhatCertainlyMisses) {
     return b;
   };
   // The centre of the view is window (50, 50).
-  EXPECT_TRUE(BoxMayCoverRegion(box({-1, -1, -1}, {1, 1, 1}), camera, 48, 48, 52, 52));
   EXPECT_FALSE(BoxMayCoverRegion(box({-1, -1, -1}, {1, 1, 1}), camera, 90, 90, 95, 95));
-  EXPECT_FALSE(BoxMayCoverRegion(box({2, 2, -1}, {3, 3, 1}), camera, 48, 48, 52, 52));
   EXPECT_TRUE(BoxMayCoverRegion(box({-1, -1, 10}, {1, 1, 30}), camera, 90, 90, 95, 95))
       << "reaches behind the eye";
   EXPECT_FALSE(BoxMayCoverRegion(CBoundBox(), camera, 0, 0, 100, 100));
@@ -166,7 +159,6 @@ TEST(SelectionBuffer, DecodesSkipsAndSorts) {
   EXPECT_EQ(hits[1].Node, &b);
   EXPECT_EQ(hits[1].MaxDepth, 1.0);
   EXPECT_TRUE(DecodeSelectionBuffer(buffer, -1, resolve).empty()) << "overflow";
-  EXPECT_TRUE(DecodeSelectionBuffer(buffer, 0, resolve).empty());
 }
 
 }  // namespace

@@ -1,11 +1,7 @@
 // What a frame draws of a plant: each node list at the level of detail its
-// size on screen calls for, and nothing of the subtrees out of view.
-#include <GL/gl.h>
-
-#include <cstdlib>
-
+// size on screen calls for (coarser during motion), and nothing of the
+// subtrees out of view.
 #include "RendererFixture.h"
-#include "render/StandardViewDir.h"
 
 namespace kelto::test {
 namespace {
@@ -14,29 +10,11 @@ class RendererDetail : public RendererTest {
  protected:
   static constexpr int kSide = 4;  // kSide × kSide pipelines
 
-  // Pipelines on a 3-unit grid, each a pipe, a quarter bend and a pipe.
-  void Build(double diameter) {
-    for (int i = 0; i < kSide; ++i) {
-      for (int j = 0; j < kSide; ++j) {
-        CModelNode* pipeline = tree_.Add({});
-        const CVector3 at(3.0 * i, 3.0 * j, 0);
-        const auto p = [&](double x, double y) { return CPoint3(x, y, 0) + at; };
-        tree_.Add(Cylinder(p(0, 0), p(2, 0), diameter), pipeline);
-        tree_.Add(Bend(p(2, 0), p(2.5, 0), p(2.5, 0.5), diameter, 0x00A0A0), pipeline);
-        tree_.Add(Cylinder(p(2.5, 0.5), p(2.5, 2), diameter), pipeline);
-      }
-    }
-    CGLRenderer& r = Start();
-    SetOption("AxesSize", 0L);
-    const CViewDirection d = *GetStandardViewDir(svdNorthTopLeft);
-    r.SetViewDir(d.View, d.Up);
-    Fit();
-  }
   const CGLRenderer::CFrameStats& Stats() const { return renderer_->GetFrameStats(); }
 };
 
 TEST_F(RendererDetail, TheLevelFollowsTheSizeOnScreen) {
-  Build(0.1);  // about a pixel across when the whole plant is in view
+  BuildGrid(kSide, 0.1);  // about a pixel across when the whole plant is in view
   struct Case {
     const char* name;
     double pixels;
@@ -63,7 +41,7 @@ TEST_F(RendererDetail, TheLevelFollowsTheSizeOnScreen) {
 // Pipes far under a pixel: every pipeline is drawn as its centre lines, in
 // its colours, and a selection still shows.
 TEST_F(RendererDetail, PipelinesUnderAPixelAreCentreLinesThatShowSelection) {
-  Build(0.005);
+  BuildGrid(kSide, 0.005);
   RenderFrame();
   EXPECT_EQ(Stats().CentreLines, kSide * kSide);
   const auto count = [&](bool red) {
@@ -87,7 +65,7 @@ TEST_F(RendererDetail, PipelinesUnderAPixelAreCentreLinesThatShowSelection) {
 }
 
 TEST_F(RendererDetail, SubtreesOutOfViewAreSkipped) {
-  Build(0.2);
+  BuildGrid(kSide, 0.2);
   RenderFrame();
   EXPECT_EQ(Stats().Culled, 0);
   EXPECT_EQ(Stats().Lists, 1 + kSide * kSide);
@@ -100,6 +78,40 @@ TEST_F(RendererDetail, SubtreesOutOfViewAreSkipped) {
   EXPECT_GT(Stats().Culled, 0);
   EXPECT_EQ(Stats().Lists + Stats().Culled, 1 + kSide * kSide);
   EXPECT_GT(PixelAt(middle).g, 100) << "the pipeline in view is drawn";
+}
+
+// Frames drawn during motion are coarser while it lasts, and nothing of them
+// stays in the still picture or in what a pick finds.
+TEST_F(RendererDetail, NothingOfTheMotionStaysInTheStillPictureOrInPicks) {
+  // A grid a few pixels across, every frame taking a second: motion frames
+  // go to the coarsest level.
+  const std::vector<CModelNode*> pipes = BuildGrid(kSide, 0.5);
+  renderer_->GetInteraction()->SetClock([t = 0.0]() mutable { return t += 500.0; });
+  const CPoint3 onPipe = pipes[5]->GetBoundBox().GetCentre();
+  ASSERT_EQ(FirstHitAt(onPipe), pipes[5]);
+  RenderFrame();
+  const std::vector<std::uint8_t> still = frame_;
+  const CGLRenderer::CFrameStats stillStats = renderer_->GetFrameStats();
+  CInteractionController& motion = *renderer_->GetInteraction();
+  renderer_->SaveView();
+  motion.Begin();
+  for (double angle : {10.0, 20.0, 30.0}) {
+    renderer_->RestoreView();
+    renderer_->Rotate({0, 1, 0}, angle);
+    renderer_->Render();
+  }
+  renderer_->RestoreView();
+  RenderFrame();
+  EXPECT_EQ(motion.Level(), kInteractionLevels - 1);
+  EXPECT_EQ(renderer_->GetFrameStats().Reduced, renderer_->GetFrameStats().Lists - 1);
+  EXPECT_NE(frame_, still) << "the motion frame should be coarser";
+  EXPECT_EQ(FirstHitAt(onPipe), pipes[5]) << "picks are drawn in full during motion";
+  motion.End();
+  RenderFrame();
+  EXPECT_EQ(renderer_->GetFrameStats().Reduced, stillStats.Reduced);
+  EXPECT_EQ(renderer_->GetFrameStats().CentreLines, stillStats.CentreLines);
+  EXPECT_TRUE(frame_ == still) << "the still picture changed after motion";
+  EXPECT_EQ(FirstHitAt(onPipe), pipes[5]);
 }
 
 }  // namespace

@@ -85,6 +85,16 @@ class RendererTest : public ::testing::Test {
     return hits;
   }
 
+  // The node a click on the model point's pixel hits first (null: none).
+  CModelNode* FirstHitAt(const CPoint3& modelPoint) {
+    const CHitList hits = PickAt(modelPoint);
+    return hits.empty() ? nullptr : hits.front().Node;
+  }
+  // side × side pipelines on a 3-unit grid, each a pipe, a quarter bend and
+  // a pipe, seen whole from the north-top-left without the axes; returns
+  // each pipeline's first pipe.
+  std::vector<CModelNode*> BuildGrid(int side, double diameter);
+
   // Reading the frame back is slow (a glReadPixels each time), so pixels
   // come from a copy taken after each frame: RenderFrame, or Grab after a
   // frame rendered otherwise (SetOption grabs by itself).

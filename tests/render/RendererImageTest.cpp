@@ -1,7 +1,6 @@
 // Pixels of rendered frames: where the camera puts a model, a ring on a
-// surface, materials and line widths, the axes indicator and the
-// debug overlay. Set KELTO_RENDER_IMAGES to a folder to get the frames as
-// PNG files.
+// surface, materials and line widths and the axes indicator. Set KELTO_RENDER_IMAGES to a folder to
+// get the frames as PNG files.
 #include "RendererFixture.h"
 
 namespace kelto::test {
@@ -73,34 +72,7 @@ TEST_F(RendererImage, LinesAreUnlitInTheirColourAndTakeTheLineWidths) {
   EXPECT_GT(thick, 4 * thin);
 }
 
-// Lit pixels in each corner box of the axes indicator's size.
-struct Corners {
-  int bottomLeft, bottomRight, topLeft, topRight;
-};
-
-TEST_F(RendererImage, AxesIndicatorSitsInTheConfiguredCorner) {
-  Start();
-  struct Case {
-    bool top, right;
-  };
-  for (const Case c :
-       {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
-    SCOPED_TRACE(::testing::Message() << "top " << c.top << " right " << c.right);
-    SetOption("AxesTop", c.top);
-    SetOption("AxesRight", c.right);
-    const int s = 50, far = kSize - s;
-    const Corners got{CountLit(0, 0, s, s), CountLit(far, 0, kSize, s), CountLit(0, far, s, kSize),
-                      CountLit(far, far, kSize, kSize)};
-    const int inBox = c.top ? (c.right ? got.topRight : got.topLeft)
-                            : (c.right ? got.bottomRight : got.bottomLeft);
-    EXPECT_GT(inBox, 30);
-    EXPECT_EQ(got.bottomLeft + got.bottomRight + got.topLeft + got.topRight, inBox)
-        << "nothing outside the configured corner";
-    EXPECT_EQ(CountLit(0, 0, kSize, kSize), inBox);
-  }
-}
-
-TEST_F(RendererImage, AxesLabelsOnlyAboveTenPixels) {
+TEST_F(RendererImage, AxesSitInTheConfiguredCornerLabelledAboveTenPixels) {
   // The same frame on a surface without a font has no labels; the frames
   // differ exactly when labels were drawn.
   kelto::gl::CGLDIBSurface plain(kSize, kSize, nullptr, false);
@@ -122,27 +94,15 @@ TEST_F(RendererImage, AxesLabelsOnlyAboveTenPixels) {
   EXPECT_TRUE(differs(11));
   EXPECT_TRUE(differs(50));
   Save("axes-50");
-}
-
-TEST_F(RendererImage, DebugOverlayShowsInFrontOfTheModel) {
-  // A model that covers the whole view, so the text has to beat it.
-  tree_.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 8, 0x00FF00));
-  CGLRenderer& r = Start();
-  LookDownAndFit();
-  r.Zoom(4);
-  SetOption("ShowDebugInfo", true);
-  Save("debug-overlay");
-  const auto greyIn = [&](int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) n += Pixel(x, y) == Rgb{170, 170, 170} ? 1 : 0;
-    return n;
-  };
-  EXPECT_GT(greyIn(0, 0, 60, 25), 5) << "time and distance, bottom left";
-  EXPECT_GT(greyIn(160, 0, kSize, 25), 5) << "cache counters, bottom right";
-  EXPECT_EQ(greyIn(0, 30, kSize, kSize), 0);
-  SetOption("ShowDebugInfo", false);
-  EXPECT_EQ(greyIn(0, 0, kSize, kSize), 0);
+  // Top left by default, and the other corner: nothing lit outside the box.
+  for (const auto& [top, right] : {std::pair{true, false}, std::pair{false, true}}) {
+    SetOption("AxesTop", top);
+    SetOption("AxesRight", right);
+    const int s = 50, x0 = right ? kSize - s : 0, y0 = top ? kSize - s : 0;
+    const int inBox = CountLit(x0, y0, x0 + s, y0 + s);
+    EXPECT_GT(inBox, 30) << top << right;
+    EXPECT_EQ(CountLit(0, 0, kSize, kSize), inBox) << top << right;
+  }
 }
 
 }  // namespace

@@ -42,12 +42,6 @@ class RendererLazyLists : public RendererTest {
       }
     return most;
   }
-  CModelNode* PickAt(const CPoint3& point) {
-    const CPoint3 w = renderer_->GetCameraMatrices().Project(point);
-    CHitList hits;
-    renderer_->Pick({w.x, w.y}, hits);
-    return hits.empty() ? nullptr : hits.front().Node;
-  }
   const CPoint3 middle{1, 0, 0}, moved{1, 1.5, 0};
 
   std::vector<CModelNode*> pipelines, pipes;
@@ -61,7 +55,7 @@ TEST_F(RendererLazyLists, ANodeFirstSeenCloseUpIsCompiledDrawnAndPicked) {
   EXPECT_TRUE(renderer_->GetNodeData(pipelines[0])->ListCompiled());
   EXPECT_FALSE(renderer_->GetNodeData(pipelines[8])->ListCompiled()) << "out of view";
   EXPECT_GT(PixelAt(middle).g, 100);
-  EXPECT_EQ(PickAt(middle), pipes[0]);
+  EXPECT_EQ(FirstHitAt(middle), pipes[0]);
 }
 
 TEST_F(RendererLazyLists, ANeverCompiledNodeShowsItsNewGeometry) {
@@ -72,7 +66,7 @@ TEST_F(RendererLazyLists, ANeverCompiledNodeShowsItsNewGeometry) {
   EXPECT_GT(Near(moved).g, 200);
   Show(&moved);
   EXPECT_GT(PixelAt(moved).g, 100);
-  EXPECT_EQ(PickAt(moved), pipes[0]);
+  EXPECT_EQ(FirstHitAt(moved), pipes[0]);
 }
 
 // Selecting or hiding a pipeline or its pipe reaches the merged lines, and

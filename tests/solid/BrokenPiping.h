@@ -1,8 +1,7 @@
 // The piping failures a real piping file cannot produce, for the tests of how
-// the builder survives them: a file whose Pipelines answers nothing, a
-// component whose every member but Id and Details fails, and one whose legs
-// name points it lacks. Everything else the tests read comes from real files
-// (SolidTestSupport.h).
+// the builder survives them: a file whose Pipelines answers nothing and a
+// component whose every member but Id and Details fails. Everything else the tests read comes from
+// real files (SolidTestSupport.h).
 #pragma once
 
 #include <string>
@@ -110,32 +109,6 @@ class StandInFile : public kelto::com::Object<StandInFile, NoDispatch<IKeltoFile
     *v = kelto::com::AllocBstr(std::string_view("stand-in.json"));
     return S_OK;
   }
-};
-
-}  // namespace solid_test
-
-namespace solid_test {
-
-// A component whose legs name points it lacks: every member answers from
-// `whole`, except Points, which lists the points of `lacking`.
-class MismatchedComponent
-    : public kelto::com::Object<MismatchedComponent, NoDispatch<IKeltoComponent>> {
- public:
-  MismatchedComponent(ComPtr<IKeltoComponent> whole, ComPtr<IKeltoComponent> lacking)
-      : m_whole(std::move(whole)), m_lacking(std::move(lacking)) {}
-  HRESULT get_Id(BSTR* v) override { return m_whole->get_Id(v); }
-  HRESULT get_Details(IKeltoItem** v) override { return m_whole->get_Details(v); }
-  HRESULT get_Pipeline(IKeltoPipeline** v) override { return m_whole->get_Pipeline(v); }
-  HRESULT get_Legs(IKeltoLegs** v) override { return m_whole->get_Legs(v); }
-  HRESULT get_Points(IKeltoPoints** v) override { return m_lacking->get_Points(v); }
-  HRESULT get_Attributes(IKeltoAttributes** v) override { return m_whole->get_Attributes(v); }
-  HRESULT get_AttachmentCount(LONG* v) override { return m_whole->get_AttachmentCount(v); }
-  HRESULT get_Attachment(LONG i, IKeltoComponent** v) override {
-    return m_whole->get_Attachment(i, v);
-  }
-
- private:
-  ComPtr<IKeltoComponent> m_whole, m_lacking;
 };
 
 }  // namespace solid_test

@@ -2,9 +2,7 @@
 // primitives checked field by field (DescribePrimitive prints every field).
 #include <cmath>
 
-#include "BrokenPiping.h"
 #include "SolidTestSupport.h"
-#include "platform/com/Strings.h"
 #include "solid/ConstructionFunctions.h"
 
 namespace solid_test {
@@ -22,155 +20,161 @@ Comp Elbow(const std::string& runEnd = "BW", CPoint3 centre = {150, 0, 0},
       .Leg(centreName, "Run_2");
 }
 
-using ConstructionTest = SolidTest;
+// One row: what a function draws for a component, or that it declines.
+struct DrawCase {
+  const char* name;
+  CKelto3ComponentGeometryBuilder::ConstructionFunction function;
+  Comp component;
+  Lines drawn;
+  bool accepted = true;
+};
 
-TEST_F(ConstructionTest, Bend1DrawsACurvedConeAroundAnInternalCentreWithFlanges) {
-  EXPECT_EQ(Draw(&Bend1, Elbow()),
-            Lines{"CurvedCone (0, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) colour "
-                  "0xffff00"});
-  EXPECT_EQ(Draw(&Bend1, Elbow("FL")),
-            (Lines{"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xffff00",
-                   "CurvedCone (23.8, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) "
-                   "colour 0xffff00"}));
-  // No internal centre, or none of that name: declined.
-  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_1", false), false);
-  Draw(&Bend1, Elbow("BW", {150, 0, 0}, "Centre_9"), false);
-}
+class ConstructionTest : public SolidTest {
+ protected:
+  template <std::size_t N>
+  void ExpectDrawn(const DrawCase (&cases)[N]) {
+    for (const DrawCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      EXPECT_EQ(Draw(c.function, c.component, c.accepted), c.drawn);
+    }
+  }
+};
 
-TEST_F(ConstructionTest, ABendWhoseFaceMeetsItsCentreIsDrawnByDrawLegs) {
-  // The flange (23.8 thick) is cut to the 10 mm run: its face is the centre.
-  const Comp c = Elbow("FL", {10, 0, 0});
-  Draw(&Bend1, c, false);
+TEST_F(ConstructionTest, BendsCurveAroundTheirInternalCentres) {
+  const Comp returnBend = Comp("RB", "ReturnBend", "Fittings")
+                              .Point("Run_1", {0, 0, 0}, 50)
+                              .Centre("Centre_1", {100, 0, 0}, 50)
+                              .Centre("Centre_2", {100, 200, 0}, 50)
+                              .Point("Run_2", {0, 200, 0}, 40);
+  const DrawCase cases[] = {
+      {"Bend1",
+       &Bend1,
+       Elbow(),
+       {"CurvedCone (0, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) colour 0xffff00"}},
+      {"Bend1 flanged",
+       &Bend1,
+       Elbow("FL"),
+       {"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xffff00",
+        "CurvedCone (23.8, 0, 0) D 100 to (150, 150, 0) D 100 centre (150, 0, 0) colour 0xffff00"}},
+      {"centre not internal", &Bend1, Elbow("BW", {150, 0, 0}, "Centre_1", false), {}, false},
+      {"no centre of that name", &Bend1, Elbow("BW", {150, 0, 0}, "Centre_9"), {}, false},
+      // The flange (23.8 thick) is cut to the 10 mm run: its face is the centre.
+      {"face on the centre", &Bend1, Elbow("FL", {10, 0, 0}), {}, false},
+      {"Bend2: two cones meeting between the centres",
+       &Bend2,
+       returnBend,
+       {"CurvedCone (0, 0, 0) D 50 to (100, 100, 0) D 45 centre (100, 0, 0) colour 0xffff00",
+        "CurvedCone (100, 100, 0) D 45 to (0, 200, 0) D 40 centre (100, 200, 0) colour 0xffff00"}},
+      {"Bend2 with coincident centres",
+       &Bend2,
+       Comp(returnBend).Centre("Centre_2", {100, 0, 0}, 50),
+       {},
+       false},
+      {"TeedBend: the branch to its flange",
+       &TeedBend,
+       Comp("TB", "TeedBend", "Fittings")
+           .Centre("Centre_1", {0, 0, 0}, 80)
+           .Point("Run_1", {-100, 0, 0}, 80)
+           .Point("Run_2", {0, 100, 0}, 80)
+           .Point("End_1", {100, 0, 0}, 80, "FL"),
+       {"CurvedCone (-100, 0, 0) D 80 to (0, 100, 0) D 80 centre (0, 0, 0) colour 0xffff00",
+        "Cone (0, 0, 0) D 80 to (76.2, 0, 0) D 80 colour 0xffff00",
+        "Cone (100, 0, 0) D 200 to (76.2, 0, 0) D 200 colour 0xffff00"}},
+  };
+  ExpectDrawn(cases);
+  // Declined, the bend is drawn by DrawLegs, and the reason is kept.
   CBuildOutcome outcome;
-  EXPECT_EQ(Build(c, &outcome),
-            (Lines{"Cone (0, 0, 0) D 225 to (10, 0, 0) D 225 colour 0xffff00",
-                   "Circle (10, 0, 0) D 100 normal (1, 0, 0) colour 0xffff00",
-                   "Circle (10, 0, 0) D 100 normal (1, 0, 0) colour 0xffff00",
-                   "Cone (10, 0, 0) D 100 to (10, 150, 0) D 100 colour 0xffff00"}));
+  Build(Elbow("FL", {10, 0, 0}), &outcome);
   EXPECT_EQ(outcome.requested, "Bend1");
   EXPECT_EQ(outcome.function, "DrawLegs");
   EXPECT_EQ(outcome.reason, "a run face meets the centre or the other face");
 }
 
-TEST_F(ConstructionTest, Bend2DrawsTwoCurvedConesMeetingBetweenTheCentres) {
-  Comp c = Comp("RB", "ReturnBend", "Fittings")
-               .Point("Run_1", {0, 0, 0}, 50)
-               .Centre("Centre_1", {100, 0, 0}, 50)
-               .Centre("Centre_2", {100, 200, 0}, 50)
-               .Point("Run_2", {0, 200, 0}, 40);
-  EXPECT_EQ(Draw(&Bend2, c),
-            (Lines{"CurvedCone (0, 0, 0) D 50 to (100, 100, 0) D 45 centre (100, 0, 0) colour "
-                   "0xffff00",
-                   "CurvedCone (100, 100, 0) D 45 to (0, 200, 0) D 40 centre (100, 200, 0) "
-                   "colour 0xffff00"}));
-  // Coincident centres leave nothing to bend around.
-  c.Centre("Centre_2", {100, 0, 0}, 50);
-  Draw(&Bend2, c, false);
-}
-
-TEST_F(ConstructionTest, TeedBendAddsTheBranchToItsFlange) {
-  const Comp c = Comp("TB", "TeedBend", "Fittings")
-                     .Centre("Centre_1", {0, 0, 0}, 80)
-                     .Point("Run_1", {-100, 0, 0}, 80)
-                     .Point("Run_2", {0, 100, 0}, 80)
-                     .Point("End_1", {100, 0, 0}, 80, "FL");
-  EXPECT_EQ(Draw(&TeedBend, c),
-            (Lines{"CurvedCone (-100, 0, 0) D 80 to (0, 100, 0) D 80 centre (0, 0, 0) colour "
-                   "0xffff00",
-                   "Cone (0, 0, 0) D 80 to (76.2, 0, 0) D 80 colour 0xffff00",
-                   "Cone (100, 0, 0) D 200 to (76.2, 0, 0) D 200 colour 0xffff00"}));
-}
-
-TEST_F(ConstructionTest, TeedReducersDrawTheRunAndTheBranch) {
-  const Comp c = Comp("TR", "Teed-Concentric-Reducer", "Fittings")
-                     .Point("Run_1", {0, 0, 0}, 100)
-                     .Point("Run_2", {200, 0, 0}, 50)
-                     .Centre("Centre_1", {100, 0, 0}, 100)
-                     .Point("End_1", {100, 100, 0}, 50);
-  EXPECT_EQ(Draw(&TeedConcentricReducer, c),
-            (Lines{"Cone (0, 0, 0) D 100 to (200, 0, 0) D 50 colour 0xffff00",
-                   "Cone (100, 0, 0) D 50 to (100, 100, 0) D 50 colour 0xffff00"}));
-
-  const Comp e = Comp("TE", "Teed-Eccentric-Reducer", "Fittings")
-                     .Point("Run_1", {0, 0, 0}, 100)
-                     .Centre("Centre_1", {100, 0, 0}, 100)
-                     .Centre("Centre_2", {100, 0, -25}, 50)
-                     .Point("Run_2", {200, 0, -25}, 50)
-                     .Point("End_1", {100, 100, 0}, 50);
-  EXPECT_EQ(Draw(&TeedEccentricReducer, e),
-            (Lines{"Snout (0, 0, 0) D 100 to (200, 0, -25) D 50 direction (1, 0, 0) colour "
-                   "0xffff00",
-                   "Cone (100, 0, 0) D 50 to (100, 100, 0) D 50 colour 0xffff00"}));
-}
-
-TEST_F(ConstructionTest, EccentricReducerNeedsTheOffsetShapeCode) {
-  Comp c = Comp("ER", "Eccentric-Reducer", "Fittings")
-               .Point("Run_1", {0, 0, 0}, 100)
-               .Centre("Centre_1", {100, 0, 0}, 100)
-               .Centre("Centre_2", {100, 0, -25}, 50)
-               .Point("Run_2", {200, 0, -25}, 50)
-               .Leg("Run_1", "Centre_1")
-               .Leg("Centre_1", "Centre_2")
-               .Leg("Centre_2", "Run_2")
-               .Shape("Offset_2D");
-  EXPECT_EQ(Draw(&EccentricReducer, c),
-            Lines{"Snout (0, 0, 0) D 100 to (200, 0, -25) D 50 direction (1, 0, 0) colour "
-                  "0xffff00"});
-  // Without it "DrawLegs" draws the chain; the leg between the two centres
-  // takes its sizes from the ends the walk reaches: 100 and 50.
-  c.Shape("offset_2d");
+TEST_F(ConstructionTest, ReducersAndTeedReducersDrawTheRunAndTheBranch) {
+  const auto reducer = [](const char* id, const char* type) {
+    return Comp(id, type, "Fittings")
+        .Point("Run_1", {0, 0, 0}, 100)
+        .Centre("Centre_1", {100, 0, 0}, 100)
+        .Centre("Centre_2", {100, 0, -25}, 50)
+        .Point("Run_2", {200, 0, -25}, 50);
+  };
+  const std::string snout =
+      "Snout (0, 0, 0) D 100 to (200, 0, -25) D 50 direction (1, 0, 0) colour 0xffff00";
+  const std::string branch = "Cone (100, 0, 0) D 50 to (100, 100, 0) D 50 colour 0xffff00";
+  Comp eccentric = reducer("ER", "Eccentric-Reducer")
+                       .Leg("Run_1", "Centre_1")
+                       .Leg("Centre_1", "Centre_2")
+                       .Leg("Centre_2", "Run_2")
+                       .Shape("Offset_2D");
+  const DrawCase cases[] = {
+      {"concentric",
+       &TeedConcentricReducer,
+       Comp("TR", "Teed-Concentric-Reducer", "Fittings")
+           .Point("Run_1", {0, 0, 0}, 100)
+           .Point("Run_2", {200, 0, 0}, 50)
+           .Centre("Centre_1", {100, 0, 0}, 100)
+           .Point("End_1", {100, 100, 0}, 50),
+       {"Cone (0, 0, 0) D 100 to (200, 0, 0) D 50 colour 0xffff00", branch}},
+      {"eccentric",
+       &TeedEccentricReducer,
+       reducer("TE", "Teed-Eccentric-Reducer").Point("End_1", {100, 100, 0}, 50),
+       {snout, branch}},
+      {"eccentric, not teed", &EccentricReducer, eccentric, {snout}},
+  };
+  ExpectDrawn(cases);
+  // The shape code must be exactly "Offset_2D"; else DrawLegs draws the
+  // chain, the leg between the centres sized by the ends the walk reaches.
   CBuildOutcome outcome;
-  EXPECT_EQ(Build(c, &outcome),
+  EXPECT_EQ(Build(eccentric.Shape("offset_2d"), &outcome),
             (Lines{"Cone (0, 0, 0) D 100 to (100, 0, 0) D 100 colour 0xffff00",
                    "Cone (100, 0, 0) D 100 to (100, 0, -25) D 50 colour 0xffff00",
                    "Cone (100, 0, -25) D 50 to (200, 0, -25) D 50 colour 0xffff00"}));
   EXPECT_EQ(outcome.reason, "the shape code is not \"Offset_2D\"");
 }
 
-TEST_F(ConstructionTest, StraightValveDrawsTwoConesFlangesAndASpindle) {
-  const Comp c = Straight("V1", "Gate-Valve", "Valves", {0, 0, 0}, {200, 0, 0}, 100, "FL")
-                     .Attribute("SPINDLE-DIRECTION", "UP");
-  EXPECT_EQ(Draw(&Valve, c),
-            (Lines{"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xff00ff",
-                   "Cone (200, 0, 0) D 225 to (176.2, 0, 0) D 225 colour 0xff00ff",
-                   "Cone (23.8, 0, 0) D 100 to (100, 0, 0) D 0 colour 0xff00ff",
-                   "Cone (176.2, 0, 0) D 100 to (100, 0, 0) D 0 colour 0xff00ff",
-                   "Line (100, 0, 0) to (100, 0, 112.5) colour 0xff00ff",
-                   "Circle (100, 0, 112.5) D 100 normal (0, 0, 1) colour 0xff00ff"}));
-}
-
-TEST_F(ConstructionTest, ValveWithLegsToItsCentreHasTheSpindleThere) {
-  Comp c = Comp("V2", "Globe-Valve", "Valves")
-               .Point("Run_1", {0, 0, 0}, 50)
-               .Centre("Centre_1", {100, 0, 0}, 50)
-               .Point("Run_2", {200, 0, 0}, 50)
-               .Leg("Run_1", "Centre_1")
-               .Leg("Centre_1", "Run_2");
-  EXPECT_EQ(Draw(&Valve, c.Attribute("SPINDLE-DIRECTION", "NORTH")),
-            (Lines{"Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0xff00ff",
-                   "Cone (100, 0, 0) D 50 to (200, 0, 0) D 50 colour 0xff00ff",
-                   "Line (100, 0, 0) to (100, 25, 0) colour 0xff00ff",
-                   "Circle (100, 25, 0) D 25 normal (0, 1, 0) colour 0xff00ff"}));
-  // A spindle along the pipe has no square part: it keeps its own direction.
-  EXPECT_EQ(Draw(&Valve, c.Attribute("SPINDLE-DIRECTION", "EAST"))[2],
-            "Line (100, 0, 0) to (125, 0, 0) colour 0xff00ff");
-  // No direction (or one not in the compass): no spindle.
-  EXPECT_EQ(Draw(&Valve, c.Attribute("SPINDLE-DIRECTION", "Up")).size(), 2u);
-}
-
-TEST_F(ConstructionTest, ValveWithoutLegsDrawsNothingAndALegToAMissingPointFallsBack) {
-  EXPECT_EQ(Draw(&Valve, Comp("V3", "Ball-Valve", "Valves").Attribute("SPINDLE-DIRECTION", "UP")),
-            Lines{});
-  // Its leg names Run_2, which the valve's points lack.
-  const Comp whole = Straight("V3", "Ball-Valve", "Valves", {0, 0, 0}, {100, 0, 0}, 50)
-                         .Attribute("SPINDLE-DIRECTION", "UP");
-  const Comp lacking = Comp("V3", "Ball-Valve", "Valves").Point("Run_1", {0, 0, 0}, 50);
-  auto valve = kelto::com::MakeObject<MismatchedComponent>(
-      ComponentOf(Load({whole}).Get(), "V3"), ComponentOf(Load({lacking}).Get(), "V3"));
-  CBuildOutcome outcome;
-  EXPECT_EQ(Build(valve.Get(), &outcome), Lines{});
-  EXPECT_EQ(outcome.function, "DrawLegs");
-  EXPECT_EQ(outcome.reason, "failed: leg 0 names a point the valve lacks");
+// A spindle is square to the pipe where the direction allows; along the
+// pipe it keeps its own direction; a direction not in the compass (or none)
+// gives no spindle.
+TEST_F(ConstructionTest, ValvesDrawConesFlangesAndASpindle) {
+  const auto globe = [](const char* direction) {
+    return Comp("V2", "Globe-Valve", "Valves")
+        .Point("Run_1", {0, 0, 0}, 50)
+        .Centre("Centre_1", {100, 0, 0}, 50)
+        .Point("Run_2", {200, 0, 0}, 50)
+        .Leg("Run_1", "Centre_1")
+        .Leg("Centre_1", "Run_2")
+        .Attribute("SPINDLE-DIRECTION", direction);
+  };
+  const Lines globeBody = {"Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0xff00ff",
+                           "Cone (100, 0, 0) D 50 to (200, 0, 0) D 50 colour 0xff00ff"};
+  const auto with = [](Lines lines, std::initializer_list<std::string> more) {
+    lines.insert(lines.end(), more);
+    return lines;
+  };
+  const DrawCase cases[] = {
+      {"straight, flanged",
+       &Valve,
+       Straight("V1", "Gate-Valve", "Valves", {0, 0, 0}, {200, 0, 0}, 100, "FL")
+           .Attribute("SPINDLE-DIRECTION", "UP"),
+       {"Cone (0, 0, 0) D 225 to (23.8, 0, 0) D 225 colour 0xff00ff",
+        "Cone (200, 0, 0) D 225 to (176.2, 0, 0) D 225 colour 0xff00ff",
+        "Cone (23.8, 0, 0) D 100 to (100, 0, 0) D 0 colour 0xff00ff",
+        "Cone (176.2, 0, 0) D 100 to (100, 0, 0) D 0 colour 0xff00ff",
+        "Line (100, 0, 0) to (100, 0, 112.5) colour 0xff00ff",
+        "Circle (100, 0, 112.5) D 100 normal (0, 0, 1) colour 0xff00ff"}},
+      {"legs to the centre", &Valve, globe("NORTH"),
+       with(globeBody, {"Line (100, 0, 0) to (100, 25, 0) colour 0xff00ff",
+                        "Circle (100, 25, 0) D 25 normal (0, 1, 0) colour 0xff00ff"})},
+      {"spindle along the pipe", &Valve, globe("EAST"),
+       with(globeBody, {"Line (100, 0, 0) to (125, 0, 0) colour 0xff00ff",
+                        "Circle (125, 0, 0) D 25 normal (1, 0, 0) colour 0xff00ff"})},
+      {"not a compass name", &Valve, globe("Up"), globeBody},
+      {"no legs",
+       &Valve,
+       Comp("V3", "Ball-Valve", "Valves").Attribute("SPINDLE-DIRECTION", "UP"),
+       {}},
+  };
+  ExpectDrawn(cases);
 }
 
 TEST_F(ConstructionTest, SupportRingsThePipeItStandsOnAndPointsItsStem) {
@@ -194,48 +198,44 @@ TEST_F(ConstructionTest, SupportRingsThePipeItStandsOnAndPointsItsStem) {
             "Line (500, 0, -150) to (500, 0, -175) colour 0x00ffff");
 }
 
-TEST_F(ConstructionTest, DrawLegsDrawsDiscsForZeroLengthLegsWithADirection) {
+TEST_F(ConstructionTest, DrawLegsDrawsConesDiscsAndLinesAsTheLegsAllow) {
   const Comp weld =
       Comp("W", "Weld", "Welds").Point("Run_1", {0, 0, 0}, 100).Point("Run_2", {0, 0, 0}, 100);
-  EXPECT_EQ(Draw(&DrawLegs, Comp(weld).Leg("Run_1", "Run_2", CVector3(1, 0, 0))),
-            (Lines{"Circle (0, 0, 0) D 100 normal (1, 0, 0) colour 0x00ffff",
-                   "Circle (0, 0, 0) D 100 normal (1, 0, 0) colour 0x00ffff"}));
-  // Without a direction there is nothing square to draw.
-  EXPECT_EQ(Draw(&DrawLegs, Comp(weld).Leg("Run_1", "Run_2")), Lines{});
-}
-
-TEST_F(ConstructionTest, DrawLegsFlangesTenMillimetresApartGetFiveMillimetreFaces) {
-  const Comp f = Straight("F", "Flange", "Flanges", {0, 0, 0}, {10, 0, 0}, 100, "FL");
-  EXPECT_EQ(Draw(&DrawLegs, f),
-            (Lines{"Cone (0, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff",
-                   "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
-                   "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
-                   "Cone (10, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff"}));
-  // Coincident flanged ends: the flanges become discs square to the nearest
-  // leg, whose direction (given unscaled) counts as a unit vector.
   const Comp flat = Comp("F", "Flange", "Flanges")
                         .Point("Run_1", {0, 0, 0}, 100, "FL")
-                        .Point("Run_2", {0, 0, 0}, 100, "FL")
-                        .Leg("Run_1", "Run_2", CVector3(0, 0, 2));
-  EXPECT_EQ(Draw(&DrawLegs, flat),
-            (Lines{"Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
-                   "Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff"}));
-}
-
-TEST_F(ConstructionTest, DrawLegsLinesForZeroBoresAndSkipsLegsWithoutPoints) {
-  // The legs name Nowhere, which the component's points lack.
-  const auto instrument = [] {
-    return Comp("I", "Instrument", "Instruments")
-        .Point("Run_1", {0, 0, 0}, 0)
-        .Point("Run_2", {0, 50, 0}, 0);
+                        .Point("Run_2", {0, 0, 0}, 100, "FL");
+  const DrawCase cases[] = {
+      {"zero-length leg with a direction: discs",
+       &DrawLegs,
+       Comp(weld).Leg("Run_1", "Run_2", CVector3(1, 0, 0)),
+       {"Circle (0, 0, 0) D 100 normal (1, 0, 0) colour 0x00ffff",
+        "Circle (0, 0, 0) D 100 normal (1, 0, 0) colour 0x00ffff"}},
+      {"without a direction nothing is square to it",
+       &DrawLegs,
+       Comp(weld).Leg("Run_1", "Run_2"),
+       {}},
+      {"flanges 10 mm apart get 5 mm faces",
+       &DrawLegs,
+       Straight("F", "Flange", "Flanges", {0, 0, 0}, {10, 0, 0}, 100, "FL"),
+       {"Cone (0, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff",
+        "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
+        "Circle (5, 0, 0) D 100 normal (1, 0, 0) colour 0xff00ff",
+        "Cone (10, 0, 0) D 225 to (5, 0, 0) D 225 colour 0xff00ff"}},
+      // Discs square to the nearest leg, whose direction (given unscaled)
+      // counts as a unit vector.
+      {"coincident flanged ends",
+       &DrawLegs,
+       Comp(flat).Leg("Run_1", "Run_2", CVector3(0, 0, 2)),
+       {"Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff",
+        "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
+        "Circle (0, 0, 0) D 100 normal (0, 0, 1) colour 0xff00ff",
+        "Circle (0, 0, 0) D 225 normal (0, 0, 1) colour 0xff00ff"}},
+      {"zero bores: lines",
+       &DrawLegs,
+       Straight("I", "Instrument", "Instruments", {0, 0, 0}, {0, 50, 0}, 0),
+       {"Line (0, 0, 0) to (0, 50, 0) colour 0xff0000"}},
   };
-  const Comp whole =
-      instrument().Point("Nowhere", {9, 9, 9}, 0).Leg("Run_1", "Nowhere").Leg("Run_1", "Run_2");
-  auto c = kelto::com::MakeObject<MismatchedComponent>(
-      ComponentOf(Load({whole}).Get(), "I"), ComponentOf(Load({instrument()}).Get(), "I"));
-  EXPECT_EQ(Draw(&DrawLegs, c.Get()), Lines{"Line (0, 0, 0) to (0, 50, 0) colour 0xff0000"});
+  ExpectDrawn(cases);
 }
 
 TEST_F(ConstructionTest, DrawLegsWalkStopsOnALoopOfCentres) {
@@ -251,28 +251,9 @@ TEST_F(ConstructionTest, DrawLegsWalkStopsOnALoopOfCentres) {
   EXPECT_EQ(Draw(&DrawLegs, c).size(), 3u);
 }
 
-TEST_F(ConstructionTest, NearestLegTakesTheFirstOfEqualsAndHonoursTheFlag) {
-  const auto file = Load({Comp("T", "Tee", "Fittings")
-                              .Point("Run_1", {0, 0, 0})
-                              .Point("Run_2", {200, 0, 0})
-                              .Centre("Centre_1", {100, 0, 0})
-                              .Point("End_1", {100, 100, 0})
-                              .Leg("Run_1", "Centre_1")
-                              .Leg("Centre_1", "Run_2")
-                              .Leg("Centre_1", "End_1")});
-  const auto c = ComponentOf(file.Get(), "T");
-  const auto ends = [](const NearestLegResult& r) {
-    return kelto::com::BstrToUtf8(FromPointName(r.leg.Get()).GetBSTR()) + "-" +
-           kelto::com::BstrToUtf8(ToPointName(r.leg.Get()).GetBSTR());
-  };
-  auto found = NearestLeg(c.Get(), {100, 0, 0}, false);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(ends(*found), "Run_1-Centre_1");
-  found = NearestLeg(c.Get(), {150, 10, 0}, true);
-  ASSERT_TRUE(found);
-  EXPECT_EQ(ends(*found), "Centre_1-Run_2");
-  EXPECT_DOUBLE_EQ(found->distance, 10);
-  EXPECT_FALSE(NearestLeg(c.Get(), {150, 10, 0}, false));
+// The nearest leg (rings of supports, discs of coincident flanges) is
+// measured to segments, which may have no length.
+TEST(DistanceToSegment, AZeroLengthSegmentIsItsPoint) {
   EXPECT_DOUBLE_EQ(DistanceToSegment({5, 5, 0}, {0, 0, 0}, {0, 0, 0}), std::sqrt(50.0));
 }
 

@@ -18,33 +18,34 @@ namespace {
 using kelto::solid::IdentityOf;
 using kelto::solid::IndexVariant;
 
-// Each pipeline's identity and its components' identities, in file order.
-// Backwards, the objects are asked for last first, so those not made before
-// are made in the reverse of file order.
+// A collection's items; backwards, they are asked for last first, so those
+// not made before are made in the reverse of file order.
+template <class Item, class Collection>
+std::vector<ComPtr<Item>> ItemsOf(Collection* collection, bool backwards) {
+  LONG n = 0;
+  collection->get_Count(&n);
+  std::vector<ComPtr<Item>> items(static_cast<std::size_t>(n));
+  for (LONG k = 0; k < n; ++k) {
+    const LONG i = backwards ? n - 1 - k : k;
+    collection->get_Item(IndexVariant(i), items[static_cast<std::size_t>(i)].Put());
+  }
+  return items;
+}
+
+// Each pipeline's identity and its components' identities, in file order
+// (the file keeps its objects).
 using Contents = std::vector<std::pair<IUnknown*, std::vector<IUnknown*>>>;
 Contents ContentsOf(IKeltoFile* file, bool backwards) {
   ComPtr<IKeltoPipelines> pipelines;
   file->get_Pipelines(pipelines.Put());
-  LONG count = 0;
-  pipelines->get_Count(&count);
-  Contents contents(static_cast<std::size_t>(count));
-  for (LONG k = 0; k < count; ++k) {
-    const LONG i = backwards ? count - 1 - k : k;
-    ComPtr<IKeltoPipeline> pipeline;
+  Contents contents;
+  for (const auto& pipeline : ItemsOf<IKeltoPipeline>(pipelines.Get(), backwards)) {
     ComPtr<IKeltoComponents> components;
-    pipelines->get_Item(IndexVariant(i), pipeline.Put());
     pipeline->get_Components(components.Put());
-    LONG n = 0;
-    components->get_Count(&n);
-    auto& [key, componentKeys] = contents[static_cast<std::size_t>(i)];
-    key = IdentityOf(pipeline.Get()).Get();  // the file keeps its objects
-    componentKeys.resize(static_cast<std::size_t>(n));
-    for (LONG m = 0; m < n; ++m) {
-      const LONG j = backwards ? n - 1 - m : m;
-      ComPtr<IKeltoComponent> component;
-      components->get_Item(IndexVariant(j), component.Put());
-      componentKeys[static_cast<std::size_t>(j)] = IdentityOf(component.Get()).Get();
-    }
+    auto& keys =
+        contents.emplace_back(IdentityOf(pipeline.Get()).Get(), std::vector<IUnknown*>{}).second;
+    for (const auto& c : ItemsOf<IKeltoComponent>(components.Get(), backwards))
+      keys.push_back(IdentityOf(c.Get()).Get());
   }
   return contents;
 }
@@ -69,7 +70,8 @@ std::vector<std::uint8_t> Picture(const CModelNode::NodePtr& root) {
 }
 
 TEST(FileOrder, ObjectsMadeBackwardsGiveTheSameOrderAndPicture) {
-  const auto path = std::filesystem::path(KELTO_SOURCE_DIR) / "examples/pcf/pump-suction-discharge.pcf";
+  const auto path =
+      std::filesystem::path(KELTO_SOURCE_DIR) / "examples/pcf/pump-suction-discharge.pcf";
   std::vector<std::uint8_t> pictures[2];
   for (const bool backwards : {false, true}) {
     SCOPED_TRACE(backwards ? "made backwards" : "made forwards");

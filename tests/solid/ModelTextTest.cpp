@@ -45,29 +45,18 @@ class ModelTextTest : public ::testing::Test {
   CSolidModelBuilder builder;
 };
 
-TEST_F(ModelTextTest, DumpNamesNodesAndFollowsTheDataOrder) {
+// Labels in file order, boxes and the detailed form: the golden dumps
+// (RealPlantTest). Here the plain form, and the component that failed is
+// listed too.
+TEST_F(ModelTextTest, DumpListsTheFailedComponentToo) {
   const auto root = builder.BuildModel(file.Get());
   std::ostringstream out;
   kelto::solid::WriteModelDump(out, *root, {});
-  // The boxes' lines are the node dump's (core ModelNodeTest); here the
-  // labels, in the data's order, the failed component listed too.
-  std::vector<std::string> labels;
-  std::istringstream lines(out.str());
-  for (std::string line; std::getline(lines, line);)
-    if (line.find("BoundBox") == std::string::npos) labels.push_back(line);
-  EXPECT_EQ(labels, (std::vector<std::string>{
-                        "file stand-in.json", "  pipeline B-2", "    component B-2-P Pipe",
-                        "      Cone : (0, 0, 0) to (100, 0, 0)", "  pipeline A-1",
-                        "    component A-1-P Pipe", "      Cone : (0, 0, 0) to (100, 0, 0)",
-                        "    component A-1-E Elbow-90", "      Cone : (100, 0, 0) to (100, 80, 0)",
-                        "    component A-1-X Gate-Valve"}));
-  EXPECT_NE(out.str().find("  BoundBox : (-50, -50, -50) - (150, 130, 50) Radius = 143.527\n"),
-            std::string::npos);
-  std::ostringstream detail;
-  kelto::solid::WriteModelDump(detail, *root->GetChildren().begin()->second, {true}, 1);
-  EXPECT_NE(detail.str().find("      Cone (0, 0, 0) D 50 to (100, 0, 0) D 50 colour 0x00ff00\n"),
-            std::string::npos)
-      << detail.str();
+  for (const char* line :
+       {"file stand-in.json\n", "    component A-1-E Elbow-90\n",
+        "      Cone : (100, 0, 0) to (100, 80, 0)\n", "    component A-1-X Gate-Valve\n",
+        "  BoundBox : (-50, -50, -50) - (150, 130, 50) Radius = 143.527\n"})
+    EXPECT_NE(out.str().find(line), std::string::npos) << line << " in\n" << out.str();
 }
 
 TEST_F(ModelTextTest, SummaryCountsAndExplainsFallbacksAndFailures) {

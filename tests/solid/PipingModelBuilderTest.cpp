@@ -25,7 +25,6 @@ class ProbeBuilder : public CPipingModelBuilder {
   void SetColourScheme(SchemePtr) override {}
 
   std::vector<std::string> components;  // ids, in the order drawn
-  std::vector<std::string> markers;     // pipeline names, in the order drawn
   std::string failingLine;
   Failure failure = Failure::kNone;
 
@@ -37,7 +36,6 @@ class ProbeBuilder : public CPipingModelBuilder {
   void DrawPipelineMarker(IKeltoPipeline* pipeline, CGeometrySet& geometry,
                           std::int32_t colour) override {
     const std::string name = kelto::solid::NameOf(pipeline);
-    markers.push_back(name);
     geometry.AddLine({0, 0, 0}, {0, 1, 0}, colour);
     if (name != failingLine) return;
     if (failure == Failure::kError) throw std::runtime_error("no routes");
@@ -60,23 +58,6 @@ class PipingModelBuilderTest : public ::testing::Test {
   ComPtr<IKeltoFile> file;
   ProbeBuilder builder;
 };
-
-TEST_F(PipingModelBuilderTest, MarkersRunOnlyWhileTheOptionIsOnAndTakeTheMarkerColour) {
-  const auto root = builder.BuildModel(file.Get());
-  EXPECT_EQ(builder.components, (std::vector<std::string>{"P1", "P2", "P3"}));
-  EXPECT_TRUE(builder.markers.empty());
-  EXPECT_TRUE(GeometryOfLine(*root, "A").empty());
-
-  builder.Options().Set("PipelineMarkers", _variant_t(true));
-  builder.Options().Set("MarkerColour", _variant_t(255L));
-  // A refresh asked for at the root's own object reaches the whole tree.
-  builder.SyncBelow(*root, file.Get());
-  EXPECT_EQ(builder.markers, (std::vector<std::string>{"A", "B", "C"}));
-  EXPECT_EQ(builder.components.size(), 6u);
-  ASSERT_EQ(GeometryOfLine(*root, "A").size(), 1u);
-  EXPECT_EQ(GeometryOfLine(*root, "A").begin()->GetLine()->Colour, 255);
-  EXPECT_TRUE(root->GetGeometry().empty());
-}
 
 TEST_F(PipingModelBuilderTest, AFailingMarkerLeavesItsPipelineBareAndTheWalkGoesOn) {
   builder.Options().Set("PipelineMarkers", _variant_t(true));

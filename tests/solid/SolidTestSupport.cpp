@@ -46,7 +46,7 @@ Comp& Comp::Shape(const std::string& code) {
   return *this;
 }
 
-std::string PlantText(const Plant& plant) {
+static std::string PlantText(const Plant& plant) {
   Json file = {{"format", "kelto-piping"}, {"version", 1}, {"pipelines", Json::array()}};
   for (const auto& [name, components] : plant) {
     Json pipeline = {{"id", name}, {"components", Json::array()}};
@@ -141,13 +141,7 @@ Loaded LoadOne(const Comp& c, const std::vector<Comp>& others) {
 Lines SolidTest::Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function, const Comp& c,
                       bool expected, const std::vector<Comp>& others) {
   const Loaded l = LoadOne(c, others);
-  return Draw(function, l.component.Get(), expected, l.file.Get(), l.pipeline.Get());
-}
-
-Lines SolidTest::Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function,
-                      IKeltoComponent* component, bool expected, IKeltoFile* file,
-                      IKeltoPipeline* pipeline) {
-  CComponentInfo info(file, pipeline, component, &dims);
+  CComponentInfo info(l.file.Get(), l.pipeline.Get(), l.component.Get(), &dims);
   CGeometrySet geometry;
   EXPECT_EQ(function(builder, info, geometry), expected);
   return Describe(geometry);
@@ -155,12 +149,7 @@ Lines SolidTest::Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction func
 
 Lines SolidTest::Build(const Comp& c, CBuildOutcome* outcome, const std::vector<Comp>& others) {
   const Loaded l = LoadOne(c, others);
-  return Build(l.component.Get(), outcome, l.file.Get(), l.pipeline.Get());
-}
-
-Lines SolidTest::Build(IKeltoComponent* component, CBuildOutcome* outcome, IKeltoFile* file,
-                       IKeltoPipeline* pipeline) {
-  CComponentInfo info(file, pipeline, component, &dims);
+  CComponentInfo info(l.file.Get(), l.pipeline.Get(), l.component.Get(), &dims);
   CGeometrySet geometry;
   const CBuildOutcome result = builder.Build(info, geometry);
   if (outcome) *outcome = result;

@@ -44,7 +44,6 @@ struct Comp {
   Comp& Attribute(const std::string& name, const std::string& value);
   Comp& Attach(const std::string& id);
   Comp& Shape(const std::string& code);
-  const std::string& Id() const { return id; }
 
   std::string id;
   Json json;
@@ -66,7 +65,6 @@ inline Comp Pipe(const std::string& id, CPoint3 a, CPoint3 b, double bore = 100,
 // Pipelines in file order: a name and its components.
 using Plant = std::vector<std::pair<std::string, std::vector<Comp>>>;
 
-std::string PlantText(const Plant& plant);
 // Loads the file at path into a new file object of the piping library (or,
 // given one, into that); a failing call throws _com_error.
 ComPtr<IKeltoFile> LoadFile(const std::filesystem::path& path, IKeltoFile* into = nullptr);
@@ -105,14 +103,9 @@ class SolidTest : public ::testing::Test {
   // others in pipeline "L1"), and its answer.
   Lines Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function, const Comp& c,
              bool expected = true, const std::vector<Comp>& others = {});
-  Lines Draw(CKelto3ComponentGeometryBuilder::ConstructionFunction function,
-             IKeltoComponent* component, bool expected = true, IKeltoFile* file = nullptr,
-             IKeltoPipeline* pipeline = nullptr);
   // The primitives Build draws for c; outcome receives what it did.
   Lines Build(const Comp& c, CBuildOutcome* outcome = nullptr,
               const std::vector<Comp>& others = {});
-  Lines Build(IKeltoComponent* component, CBuildOutcome* outcome = nullptr,
-              IKeltoFile* file = nullptr, IKeltoPipeline* pipeline = nullptr);
 
   CExternalDimensionInfo dims;
   CKelto3ComponentGeometryBuilder builder;
