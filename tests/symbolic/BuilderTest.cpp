@@ -126,34 +126,23 @@ TEST(ReducerBuilderTest, TrapezoidsBranchesAndFlanges) {
 }
 
 TEST(ReducerBuilderTest, ReducersDeclineComponentsTheyCannotDraw) {
-  const auto points = [](const char* run1, const char* run2, const char* extra) {
-    return std::string(R"("points": {"Run_1": )") + run1 + R"(, "Run_2": )" + run2 + extra + "}";
-  };
-  const char* end0 = R"({"position": [0, 0, 0], "bore": 50})";
-  const char* end1 = R"({"position": [100, 0, 0], "bore": 50})";
-  const char* inside = R"({"position": [100, 0, 0], "bore": 50, "internal": true})";
-  const char* centres =
-      R"(, "Centre_1": {"position": [50, 0, 0], "internal": true},
-           "Centre_2": {"position": [50, 0, 5], "internal": true})";
+  const std::string ends = "Run_1 0,0,0 bore=50; Run_2 100,0,0 bore=50";
+  const std::string centres = "; Centre_1 50,0,0 internal; Centre_2 50,0,5 internal";
   const struct {
     const char* id;
     std::string points;
     bool concentric, eccentric;
   } cases[] = {
-      {"OK", points(end0, end1, centres), true, true},
-      {"INTERNAL", points(end0, inside, centres), false, false},
-      {"SAME", points(end0, end0, centres), false, true},
-      {"NOCENTRES", points(end0, end1, ""), true, false},
-      {"EXTERNALCENTRE",
-       points(end0, end1,
-              R"(, "Centre_1": {"position": [50, 0, 0]},
-                   "Centre_2": {"position": [50, 0, 5], "internal": true})"),
-       true, false},
+      {"OK", ends + centres, true, true},
+      {"INTERNAL", ends + " internal" + centres, false, false},
+      {"SAME", "Run_1 0,0,0 bore=50; Run_2 0,0,0 bore=50" + centres, false, true},
+      {"NOCENTRES", ends, true, false},
+      {"EXTERNALCENTRE", ends + "; Centre_1 50,0,0; Centre_2 50,0,5 internal", true, false},
   };
   std::string components;
   for (const auto& c : cases)
-    components += std::string(components.empty() ? "" : ",") + R"({"id": ")" + c.id +
-                  R"(", "type": "Concentric-Reducer", "group": "Fittings", )" + c.points + "}";
+    components += (components.empty() ? "" : ",") +
+                  Component(c.id, "Concentric-Reducer", "Fittings", c.points);
   Plant plant(OnePipeline(components));
   CConcentricReducerCSSGB concentric;
   CEccentricReducerCSSGB eccentric;
@@ -259,46 +248,26 @@ std::vector<std::string> Names(const CDefaultCSSGBBase::LegList& legs) {
 }
 
 TEST(LegChainTest, ShortestChainFromRun1ToRun2AndTheLegsOffIt) {
-  const auto component = [](const char* id, const char* legs) {
-    return std::string(R"({"id": ")") + id + R"(", "type": "Tee", "group": "Fittings",
-      "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [100, 0, 0]},
-                 "A": {"position": [50, 0, 0], "internal": true},
-                 "B": {"position": [50, 10, 0], "internal": true},
-                 "End_1": {"position": [50, 50, 0]}},
-      "legs": [)" +
-           legs + "]}";
-  };
   const struct {
     const char* id;
     const char* legs;
     std::vector<std::string> chain, others;
   } cases[] = {
-      {"TEE",
-       R"({"from": "Run_1", "to": "A"}, {"from": "A", "to": "End_1"},
-                 {"from": "A", "to": "Run_2"})",
-       {"Run_1>A", "A>Run_2"},
-       {"A>End_1"}},
+      {"TEE", "Run_1>A>End_1; A>Run_2", {"Run_1>A", "A>Run_2"}, {"A>End_1"}},
       // Fewest legs wins over the first-listed longer way round.
-      {"SHORT",
-       R"({"from": "Run_1", "to": "A"}, {"from": "A", "to": "B"},
-                   {"from": "B", "to": "Run_2"}, {"from": "Run_1", "to": "Run_2"})",
-       {"Run_1>Run_2"},
-       {"Run_1>A", "A>B", "B>Run_2"}},
+      {"SHORT", "Run_1>A>B>Run_2; Run_1>Run_2", {"Run_1>Run_2"}, {"Run_1>A", "A>B", "B>Run_2"}},
       // Two chains of two legs: the one through the lower leg indices.
-      {"TIE",
-       R"({"from": "Run_1", "to": "B"}, {"from": "Run_1", "to": "A"},
-                 {"from": "A", "to": "Run_2"}, {"from": "B", "to": "Run_2"})",
-       {"Run_1>B", "B>Run_2"},
-       {"Run_1>A", "A>Run_2"}},
+      {"TIE", "Run_1>B; Run_1>A>Run_2; B>Run_2", {"Run_1>B", "B>Run_2"}, {"Run_1>A", "A>Run_2"}},
       // Legs are followed From → To only: a reversed leg breaks the chain.
-      {"REVERSED",
-       R"({"from": "Run_1", "to": "A"}, {"from": "Run_2", "to": "A"})",
-       {},
-       {"Run_1>A", "Run_2>A"}},
+      {"REVERSED", "Run_1>A; Run_2>A", {}, {"Run_1>A", "Run_2>A"}},
   };
   std::string components;
   for (const auto& c : cases)
-    components += (components.empty() ? "" : ",") + component(c.id, c.legs);
+    components += (components.empty() ? "" : ",") +
+                  Component(c.id, "Tee", "Fittings",
+                            "Run_1 0,0,0; Run_2 100,0,0; A 50,0,0 internal; B 50,10,0 internal;"
+                            "End_1 50,50,0",
+                            c.legs);
   Plant plant(OnePipeline(components));
   for (const auto& c : cases) {
     const auto info = plant.Info(c.id);

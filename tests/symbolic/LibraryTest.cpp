@@ -84,17 +84,6 @@ TEST(SymbolicGraphicsBuilderTest, EmitsLinesCirclesAndThinDiscsInItsColour) {
                        "Cone (10, 0, 1) D 500 to (10, 0, -1) D 500 colour 0x123456"}));
 }
 
-TEST(SymbolFrameTest, MapsThroughTheInverseBasis) {
-  const CSymbolFrame unit({5, 6, 7}, {1, 0, 0}, {0, 2, 0});
-  EXPECT_EQ(unit.Map(3, 4), CPoint3(8, 14, 7));
-
-  // Skewed basis off the origin: o = (1,1), e1 = (1,1), e2 = (−1,1);
-  // (1, 3) is o + e1 + e2.
-  const CSymbolFrame skew({1, 1}, {1, 1}, {-1, 1}, {0, 0, 0}, {10, 0, 0}, {0, 10, 0});
-  EXPECT_FALSE(skew.IsDegenerate());
-  ExpectVector(skew.Map(1, 3).AsVector(), {10, 10, 0});
-}
-
 TEST(SymbolFrameTest, DegenerateBasesMapToTheOriginWithoutNaN) {
   const struct {
     CVector2 e1, e2;
@@ -104,18 +93,6 @@ TEST(SymbolFrameTest, DegenerateBasesMapToTheOriginWithoutNaN) {
     EXPECT_TRUE(f.IsDegenerate());
     EXPECT_EQ(f.Map(7, -9), CPoint3(1, 2, 3));
   }
-}
-
-TEST(DrawBoxTest, RectangleAcrossThePlanarPerpendicularOrTheHint) {
-  CGeometrySet sink;
-  CSymbolicGraphicsBuilder gb(&sink, kTestColour);
-  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {});
-  ExpectLines(sink, Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100;"
-                             "0,0,-100 20,0,-100"));
-  sink.clear();
-  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {0, 7, 0});
-  ExpectLines(sink, Segments("0,100,0 0,-100,0; 20,100,0 0,100,0; 20,-100,0 20,100,0;"
-                             "0,-100,0 20,-100,0"));
 }
 
 TEST(NearlyParallelTest, OneDegreeEitherWay) {
@@ -226,15 +203,10 @@ TEST_F(LibraryTest, TheSameBuilderNamedByTwoFiltersIsTriedTwice) {
 }
 
 TEST_F(LibraryTest, AComponentNoBuilderDrawsGetsNothing) {
-  CCSSGBLibrary empty;
-  auto info = plant.Info("ODD");
-  Drawing d = Draw(empty, *info);
-  EXPECT_FALSE(d.drawn);
-  EXPECT_TRUE(d.geometry.empty());
-  empty.AddFilter("Only", CCSSGBLibrary::IFFilter::Ptr(new CCSSGBLibrary::DefaultFilter(
-                              CComponentSSGBuilder::Ptr(new Declining))));
-  d = Draw(empty, *info);
-  EXPECT_FALSE(d.drawn);
+  CCSSGBLibrary declining;
+  declining.AddFilter("Only", CCSSGBLibrary::IFFilter::Ptr(new CCSSGBLibrary::DefaultFilter(
+                                  CComponentSSGBuilder::Ptr(new Declining))));
+  ExpectDeclined(declining, plant, {"ODD"});
 }
 
 }  // namespace

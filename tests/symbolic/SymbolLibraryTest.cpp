@@ -74,13 +74,13 @@ TEST_F(StandardLibraryTest, ExamplePlantsPickTheSymbolsUpAndDrawThem) {
     SCOPED_TRACE(example);
     const ComPtr<IKeltoFile> file =
         LoadFile(fs::path(KELTO_SOURCE_DIR) / "examples" / (std::string(example) + ".json"));
-    for (const PlacedComponent& placed : AllComponents(file.Get())) {
-      IKeltoComponent* c = placed.component.Get();
+    for (const ComPtr<IKeltoComponent>& component : AllComponents(file.Get())) {
+      IKeltoComponent* c = component.Get();
       const auto builder = filter.GetBuilder(c);
       if (!builder) continue;
       const auto* symbolBuilder = dynamic_cast<CSkeldaSymbolCSSGB*>(builder.get());
       ASSERT_NE(symbolBuilder, nullptr);
-      CComponentInfo info(file.Get(), placed.pipeline.Get(), c, nullptr);
+      CComponentInfo info(file.Get(), kelto::solid::PipelineOf(c).Get(), c, nullptr);
       const Drawing d = Draw(*builder, info);
       EXPECT_TRUE(d.drawn) << symbolBuilder->Symbol()->NewSKEY;
       EXPECT_FALSE(d.geometry.empty()) << symbolBuilder->Symbol()->NewSKEY;
