@@ -15,6 +15,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -66,6 +67,8 @@ inline std::vector<std::string> Split(const std::string& text, char by) {
 inline std::string Component(const std::string& id, const std::string& type,
                              const std::string& group, const std::string& points,
                              const std::string& legs = "", const std::string& extra = "") {
+  static const std::map<std::string, std::string> kMembers = {
+      {"internal", "internal"}, {"bore", "bore"}, {"units", "boreUnits"}, {"end", "endType"}};
   const auto vec = [](const std::string& xyz) { return Json::parse("[" + xyz + "]"); };
   const auto name = [](const std::string& s) { return Split(s.substr(0, s.find('@')), ' ')[0]; };
   Json c = {{"id", id}, {"type", type}};
@@ -73,16 +76,13 @@ inline std::string Component(const std::string& id, const std::string& type,
   c["points"] = Json::object();
   for (const std::string& point : Split(points, ';')) {
     std::istringstream in(point);
-    std::string pointName, xyz, word;
+    std::string pointName, xyz;
     in >> pointName >> xyz;
     Json& p = c["points"][pointName] = {{"position", vec(xyz)}};
-    while (in >> word) {
-      const std::string key = word.substr(0, word.find('='));
-      const std::string value = word.substr(std::min(word.size(), key.size() + 1));
-      if (key == "internal") p["internal"] = true;
-      else if (key == "end") p["endType"] = value;
-      else if (key == "bore" || key == "units") p[key == "bore" ? key : "boreUnits"] = Json::parse(value);
-      else ADD_FAILURE() << "unknown point word " << word;
+    for (std::string word; in >> word;) {
+      const std::size_t eq = word.find('=');
+      const std::string value = eq == std::string::npos ? "true" : word.substr(eq + 1);
+      p[kMembers.at(word.substr(0, eq))] = Json::accept(value) ? Json::parse(value) : Json(value);
     }
   }
   for (const std::string& chain : Split(legs, ';')) {
@@ -123,7 +123,8 @@ inline std::vector<ComPtr<IKeltoComponent>> AllComponents(IKeltoFile* file) {
     ThrowIfFailed(line->get_Components(components.Put()));
     ThrowIfFailed(components->get_Count(&count));
     for (LONG k = 0; k < count; ++k) {
-      ThrowIfFailed(components->get_Item(_variant_t(static_cast<long>(k)), all.emplace_back().Put()));
+      ThrowIfFailed(
+          components->get_Item(_variant_t(static_cast<long>(k)), all.emplace_back().Put()));
     }
   }
   return all;
@@ -165,8 +166,8 @@ class Plant {
   // The component's information, with this plant's dimension rules.
   std::unique_ptr<CComponentInfo> Info(const std::string& id) {
     const ComPtr<IKeltoComponent> c = Component(id);
-    return std::make_unique<CComponentInfo>(
-        m_file.Get(), kelto::solid::PipelineOf(c.Get()).Get(), c.Get(), &m_dims);
+    return std::make_unique<CComponentInfo>(m_file.Get(), kelto::solid::PipelineOf(c.Get()).Get(),
+                                            c.Get(), &m_dims);
   }
 
  private:
