@@ -123,14 +123,14 @@ TEST_F(SymbolFilterTest, GetBuilderNamesTheSymbolAndItsSpindle) {
     {"id": "E", "type": "Elbow-90", "points": {}},
     {"id": "C", "type": "Check-Valve", "points": {}})"));
 
-  const auto symbolBuilder = [&](const char* id) {
-    const auto builder = filter.GetBuilder(plant.Component(id).Get());
-    return dynamic_cast<const CSkeldaSymbolCSSGB*>(builder.get());
-  };
-  ASSERT_TRUE(symbolBuilder("G") && symbolBuilder("L"));
-  EXPECT_EQ(symbolBuilder("G")->Symbol(), filter.Lookup("VAGA"));
-  EXPECT_EQ(symbolBuilder("G")->SpindleSymbol(), filter.Lookup("SPHW"));
-  EXPECT_EQ(symbolBuilder("L")->SpindleSymbol(), nullptr);  // SPNO is in no file
+  const auto gate = filter.GetBuilder(plant.Component("G").Get());
+  const auto globe = filter.GetBuilder(plant.Component("L").Get());
+  const auto* g = dynamic_cast<const CSkeldaSymbolCSSGB*>(gate.get());
+  const auto* l = dynamic_cast<const CSkeldaSymbolCSSGB*>(globe.get());
+  ASSERT_TRUE(g && l);
+  EXPECT_EQ(g->Symbol(), filter.Lookup("VAGA"));
+  EXPECT_EQ(g->SpindleSymbol(), filter.Lookup("SPHW"));
+  EXPECT_EQ(l->SpindleSymbol(), nullptr);  // SPNO is in no file
   // EL** is found for the elbow's EL90 but its OldSKEY names valves only;
   // VACH is in no file.
   EXPECT_EQ(filter.GetBuilder(plant.Component("E").Get()), nullptr);
