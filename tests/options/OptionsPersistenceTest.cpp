@@ -87,7 +87,11 @@ TEST(OptionsPersistence, RendererOptionsInABagGiveLengthAndSortedPairs) {
   EXPECT_EQ(names[0], u"Length");
   EXPECT_EQ(names[27], u"13.Name");
   EXPECT_EQ(names[28], u"13.Value");
-  EXPECT_EQ(BstrToUtf8(bag->Find(u"13.Name")->bstrVal), kRendererNamesSorted[13]);
+  // Names in byte-wise order ("NormalLineWidth" before "NormalizeScale").
+  for (std::size_t i = 0; i < kRendererNamesSorted.size(); ++i) {
+    const auto key = kelto::com::Utf8ToUtf16(std::to_string(i) + ".Name");
+    EXPECT_EQ(BstrToUtf8(bag->Find(key.c_str())->bstrVal), kRendererNamesSorted[i]);
+  }
   // Values keep their types: Edges, NormalLineWidth, ViewLimits.
   EXPECT_TRUE(_variant_t(*bag->Find(u"6.Value")) == _variant_t(16));
   EXPECT_TRUE(_variant_t(*bag->Find(u"8.Value")) == _variant_t(1.0f));

@@ -77,20 +77,6 @@ TEST(Options, LongOptionsTravelAsThirtyTwoBitIntegers) {
   EXPECT_THROW(options.GetContents(), kelto::com::HResultError);
 }
 
-TEST(Options, UnknownNamesFailAndChangeNothing) {
-  RendererOptions r;
-  NoticeRecorder rec(r.options);
-  try {
-    r.options.Set("edges", _variant_t(3));  // names are case-sensitive
-    FAIL() << "expected out_of_range";
-  } catch (const std::out_of_range& e) {
-    EXPECT_NE(std::string(e.what()).find("\"edges\""), std::string::npos);
-  }
-  EXPECT_EQ(r.Long("Edges"), 16);
-  EXPECT_TRUE(rec.notices.empty());
-  EXPECT_FALSE(r.options.IsModified());
-}
-
 TEST(Options, DeferralCollectsEachNameOnceUntilItEnds) {
   RendererOptions r;
   NoticeRecorder rec(r.options);
@@ -136,28 +122,6 @@ TEST(Options, AChangeMadeWhileABatchIsAnnouncedGetsItsOwnNotice) {
   EXPECT_EQ(rec.notices[0], Names{"BendSteps"});
   EXPECT_EQ(rec.notices[1], Names{"Edges"});
   EXPECT_FALSE(r.options.IsDeferred());
-}
-
-TEST(Options, ContentsListNamesInByteOrderWithTheirValues) {
-  bool upper = true;
-  int lower = 3;
-  float mid = 0.5f;
-  COptions options;
-  options.AddOption("b", &lower);
-  options.AddOption("B", &upper);  // 'B' (0x42) sorts before 'a' (0x61)
-  options.AddOption("a", &mid);
-  _variant_t contents = options.GetContents();
-  ASSERT_EQ(contents.vt, VT_ARRAY | VT_VARIANT);
-  ASSERT_EQ(contents.parray->rgsabound[0].cElements, 6u);
-  const auto* cells = static_cast<const VARIANT*>(contents.parray->pvData);
-  const char* names[] = {"B", "a", "b"};
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(cells[2 * i].vt, VT_BSTR);
-    EXPECT_EQ(kelto::com::BstrToUtf8(cells[2 * i].bstrVal), names[i]);
-  }
-  EXPECT_EQ(cells[1].vt, VT_BOOL);
-  EXPECT_EQ(cells[3].vt, VT_R4);
-  EXPECT_EQ(cells[5].lVal, 3);
 }
 
 TEST(Options, SetContentsSkipsUnknownAndNonTextNamesInArrayOrder) {

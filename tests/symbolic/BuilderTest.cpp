@@ -32,19 +32,12 @@ constexpr const char* kByName = R"(<Dimensions>
 
 // The flange boxes of a run from x = 0 to x = 300 along +x, both ends
 // flanged (flange OD 200, 20 thick), standing upright.
-const std::vector<ExpectedLine> kRunFlanges[2] = {
-    Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100"),
-    Segments("300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100;"
-             "300,0,100 280,0,100"),
+const std::string kRunFlanges[2] = {
+    "0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100; 0,0,-100 20,0,-100;",
+    "300,0,-100 300,0,100; 280,0,-100 300,0,-100; 280,0,100 280,0,-100; 300,0,100 280,0,100;",
 };
 
 constexpr const char* kUp = R"("attributes": {"SPINDLE-DIRECTION": "UP"})";
-
-std::vector<ExpectedLine> Join(std::initializer_list<std::vector<ExpectedLine>> parts) {
-  std::vector<ExpectedLine> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 std::string StraightItem(const char* id, const char* type, const char* group, int code,
                          const std::string& end, const char* attributes = "{}") {
@@ -66,17 +59,17 @@ TEST(ValveBuilderTest, BodiesSpindlesAndWheels) {
        Component("ZERO", "Gate-Valve", "Valves", "Run_1 5,5,5 bore=80; Run_2 5,5,5 bore=80",
                  "Run_1>Run_2@1,0,0", kUp)}));
   plant.SetDimensions(kUniform);
-  const std::vector<ExpectedLine> body = Join({kRunFlanges[0], kRunFlanges[1],
-                                               // Bow-tie 100 high between the flange faces.
-                                               Segments("20,0,50 20,0,-50; 280,0,-50 20,0,50;"
-                                                        "280,0,50 280,0,-50; 20,0,-50 280,0,50")});
+  // The flange boxes, and a bow-tie 100 high between the flange faces.
+  const std::string body =
+      kRunFlanges[0] + kRunFlanges[1] +
+      "20,0,50 20,0,-50; 280,0,-50 20,0,50; 280,0,50 280,0,-50; 20,0,-50 280,0,50;";
   CValveCSSGB valve;
   ExpectDrawings(
       valve, plant,
       {
           // Stem of 100 up from the middle, hand wheel 200 long along the valve.
-          {"V", Join({body, Segments("150,0,100 150,0,0; 250,0,100 50,0,100")})},
-          {"N", body},
+          {"V", Segments(body + "150,0,100 150,0,0; 250,0,100 50,0,100")},
+          {"N", Segments(body)},
           {"A",
            Segments(  // Inlet triangle: base at Run_1, apex at the centre.
                "0,0,50 0,0,-50; 200,0,0 0,0,50; 0,0,-50 200,0,0;"
@@ -126,45 +119,32 @@ TEST(ReducerBuilderTest, TrapezoidsBranchesAndFlanges) {
 }
 
 TEST(ReducerBuilderTest, ReducersDeclineComponentsTheyCannotDraw) {
-  const auto points = [](const char* run1, const char* run2, const char* extra) {
-    return std::string(R"("points": {"Run_1": )") + run1 + R"(, "Run_2": )" + run2 + extra + "}";
-  };
-  const char* end0 = R"({"position": [0, 0, 0], "bore": 50})";
-  const char* end1 = R"({"position": [100, 0, 0], "bore": 50})";
-  const char* inside = R"({"position": [100, 0, 0], "bore": 50, "internal": true})";
-  const char* centres =
-      R"(, "Centre_1": {"position": [50, 0, 0], "internal": true},
-           "Centre_2": {"position": [50, 0, 5], "internal": true})";
+  const std::string ends = "Run_1 0,0,0 bore=50; Run_2 100,0,0 bore=50";
+  const std::string centres = "; Centre_1 50,0,0 internal; Centre_2 50,0,5 internal";
   const struct {
     const char* id;
     std::string points;
     bool concentric, eccentric;
   } cases[] = {
-      {"OK", points(end0, end1, centres), true, true},
-      {"INTERNAL", points(end0, inside, centres), false, false},
-      {"SAME", points(end0, end0, centres), false, true},
-      {"NOCENTRES", points(end0, end1, ""), true, false},
-      {"EXTERNALCENTRE",
-       points(end0, end1,
-              R"(, "Centre_1": {"position": [50, 0, 0]},
-                   "Centre_2": {"position": [50, 0, 5], "internal": true})"),
-       true, false},
+      {"OK", ends + centres, true, true},
+      {"INTERNAL", ends + " internal" + centres, false, false},
+      {"SAME", "Run_1 0,0,0 bore=50; Run_2 0,0,0 bore=50" + centres, false, true},
+      {"NOCENTRES", ends, true, false},
+      {"EXTERNALCENTRE", ends + "; Centre_1 50,0,0; Centre_2 50,0,5 internal", true, false},
   };
   std::string components;
   for (const auto& c : cases)
-    components += std::string(components.empty() ? "" : ",") + R"({"id": ")" + c.id +
-                  R"(", "type": "Concentric-Reducer", "group": "Fittings", )" + c.points + "}";
+    components += (components.empty() ? "" : ",") +
+                  Component(c.id, "Concentric-Reducer", "Fittings", c.points);
   Plant plant(OnePipeline(components));
   CConcentricReducerCSSGB concentric;
   CEccentricReducerCSSGB eccentric;
   for (const auto& c : cases) {
     const auto info = plant.Info(c.id);
-    const Drawing dc = Draw(concentric, *info);
-    EXPECT_EQ(dc.drawn, c.concentric) << c.id;
-    EXPECT_EQ(dc.geometry.empty(), !c.concentric) << c.id;
-    const Drawing de = Draw(eccentric, *info);
-    EXPECT_EQ(de.drawn, c.eccentric) << c.id;
-    EXPECT_EQ(de.geometry.empty(), !c.eccentric) << c.id;
+    // Drawn, and then never empty; declined, and then nothing drawn.
+    const Drawing dc = Draw(concentric, *info), de = Draw(eccentric, *info);
+    EXPECT_EQ(dc.drawn + 2 * dc.geometry.empty(), c.concentric ? 1 : 2) << c.id;
+    EXPECT_EQ(de.drawn + 2 * de.geometry.empty(), c.eccentric ? 1 : 2) << c.id;
   }
 }
 
@@ -175,20 +155,17 @@ TEST(InlineBuilderTest, ItemCodeFiveDrawsABoxAnythingElseFallsToTheDefault) {
   plant.SetDimensions(kUniform);
   CSymbolicModelBuilder builder;  // its library, no symbol file added
   const CCSSGBLibrary& library = builder.Library();
-  const std::vector<ExpectedLine> outline = Segments(
-      "20,0,50 20,0,-50; 280,0,50 20,0,50;"
-      "280,0,-50 280,0,50; 20,0,-50 280,0,-50");
-  const std::vector<ExpectedLine> crossed = Segments(
-      "20,0,50 20,0,-50; 280,0,-50 20,0,50;"
-      "280,0,50 280,0,-50; 20,0,-50 280,0,50;"
-      "280,0,50 20,0,50; 280,0,-50 20,0,-50");
+  const std::string flanges = kRunFlanges[0] + kRunFlanges[1];
   ExpectDrawings(library, plant,
                  {
-                     {"FM", Join({kRunFlanges[0], kRunFlanges[1], crossed})},
+                     {"FM", Segments(flanges + "20,0,50 20,0,-50; 280,0,-50 20,0,50;"
+                                               "280,0,50 280,0,-50; 20,0,-50 280,0,50;"
+                                               "280,0,50 20,0,50; 280,0,-50 20,0,-50")},
                      // Item code 7: the instrument builder declines; the default builder
                      // draws flange boxes and the centre line between the faces.
-                     {"GA", Join({kRunFlanges[0], Segments("20,0,0 280,0,0"), kRunFlanges[1]})},
-                     {"SG", Join({kRunFlanges[0], kRunFlanges[1], outline})},
+                     {"GA", Segments(kRunFlanges[0] + "20,0,0 280,0,0;" + kRunFlanges[1])},
+                     {"SG", Segments(flanges + "20,0,50 20,0,-50; 280,0,50 20,0,50;"
+                                               "280,0,-50 280,0,50; 20,0,-50 280,0,-50")},
                  });
 }
 
@@ -259,46 +236,26 @@ std::vector<std::string> Names(const CDefaultCSSGBBase::LegList& legs) {
 }
 
 TEST(LegChainTest, ShortestChainFromRun1ToRun2AndTheLegsOffIt) {
-  const auto component = [](const char* id, const char* legs) {
-    return std::string(R"({"id": ")") + id + R"(", "type": "Tee", "group": "Fittings",
-      "points": {"Run_1": {"position": [0, 0, 0]}, "Run_2": {"position": [100, 0, 0]},
-                 "A": {"position": [50, 0, 0], "internal": true},
-                 "B": {"position": [50, 10, 0], "internal": true},
-                 "End_1": {"position": [50, 50, 0]}},
-      "legs": [)" +
-           legs + "]}";
-  };
   const struct {
     const char* id;
     const char* legs;
     std::vector<std::string> chain, others;
   } cases[] = {
-      {"TEE",
-       R"({"from": "Run_1", "to": "A"}, {"from": "A", "to": "End_1"},
-                 {"from": "A", "to": "Run_2"})",
-       {"Run_1>A", "A>Run_2"},
-       {"A>End_1"}},
+      {"TEE", "Run_1>A>End_1; A>Run_2", {"Run_1>A", "A>Run_2"}, {"A>End_1"}},
       // Fewest legs wins over the first-listed longer way round.
-      {"SHORT",
-       R"({"from": "Run_1", "to": "A"}, {"from": "A", "to": "B"},
-                   {"from": "B", "to": "Run_2"}, {"from": "Run_1", "to": "Run_2"})",
-       {"Run_1>Run_2"},
-       {"Run_1>A", "A>B", "B>Run_2"}},
+      {"SHORT", "Run_1>A>B>Run_2; Run_1>Run_2", {"Run_1>Run_2"}, {"Run_1>A", "A>B", "B>Run_2"}},
       // Two chains of two legs: the one through the lower leg indices.
-      {"TIE",
-       R"({"from": "Run_1", "to": "B"}, {"from": "Run_1", "to": "A"},
-                 {"from": "A", "to": "Run_2"}, {"from": "B", "to": "Run_2"})",
-       {"Run_1>B", "B>Run_2"},
-       {"Run_1>A", "A>Run_2"}},
+      {"TIE", "Run_1>B; Run_1>A>Run_2; B>Run_2", {"Run_1>B", "B>Run_2"}, {"Run_1>A", "A>Run_2"}},
       // Legs are followed From → To only: a reversed leg breaks the chain.
-      {"REVERSED",
-       R"({"from": "Run_1", "to": "A"}, {"from": "Run_2", "to": "A"})",
-       {},
-       {"Run_1>A", "Run_2>A"}},
+      {"REVERSED", "Run_1>A; Run_2>A", {}, {"Run_1>A", "Run_2>A"}},
   };
   std::string components;
   for (const auto& c : cases)
-    components += (components.empty() ? "" : ",") + component(c.id, c.legs);
+    components += (components.empty() ? "" : ",") +
+                  Component(c.id, "Tee", "Fittings",
+                            "Run_1 0,0,0; Run_2 100,0,0; A 50,0,0 internal; B 50,10,0 internal;"
+                            "End_1 50,50,0",
+                            c.legs);
   Plant plant(OnePipeline(components));
   for (const auto& c : cases) {
     const auto info = plant.Info(c.id);

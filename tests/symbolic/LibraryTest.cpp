@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "SymbolicTestSupport.h"
-#include "solid/PrimitiveText.h"
 #include "symbolic/CSSGBLibrary.h"
 #include "symbolic/DefaultCSSGBBase.h"
 #include "symbolic/SymbolFrame.h"
@@ -19,29 +18,9 @@ void ExpectVector(const CVector3& actual, const CVector3& expected, double toler
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-TEST(PerpendicularTest, FollowsTheAxisRulesAndTheReferenceCross) {
-  const double r = 1.0 / std::sqrt(3.0);
-  const struct {
-    CVector3 v, expected;
-  } cases[] = {
-      {{0, 0, 0}, {0, 0, 0}},
-      {{-2, 0, 0}, {0, 0, -2}},
-      {{0, 5, 0}, {0, 0, 5}},
-      {{0, 0, 3}, {3, 0, 0}},
-      // unit(1,1,-1) × v, not normalised.
-      {{1, 1, 0}, {r, -r, 0}},
-      {{1, 0, 0.2}, {0.2 * r, -1.2 * r, -r}},
-      // Along the reference itself: the vertical cross instead of zero.
-      {{-2, -2, 2}, {2, -2, 0}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(Text(CPoint3(c.v)));
-    const CVector3 p = CSymbolicGraphicsBuilder::PerpendicularOf(c.v);
-    ExpectVector(p, c.expected);
-    EXPECT_NEAR(p.Dot(c.v), 0.0, 1e-12);
-  }
-}
-
+// Runs within five degrees of level are drawn across in the vertical; the
+// rest across the cross product with unit(1,1,-1) (not normalised), or the
+// vertical cross for runs along that reference.
 TEST(PerpendicularTest, PlanarPerpendicularFlattensRunsWithinFiveDegrees) {
   CGeometrySet sink;
   CSymbolicGraphicsBuilder gb(&sink, 0);
@@ -55,7 +34,8 @@ TEST(PerpendicularTest, PlanarPerpendicularFlattensRunsWithinFiveDegrees) {
       {{1, 0, 0.2}, {0.2 * r, -1.2 * r, -r}},  // 11°: kept
       {{0, 2, justInside}, {0, 0, 2}},         // just under 5°
       {{0, 2, justOutside}, {(justOutside + 2) * r, -justOutside * r, 2 * r}},
-      {{0, 0, 4}, {4, 0, 0}},  // vertical
+      {{0, 0, 4}, {4, 0, 0}},     // vertical
+      {{-2, -2, 2}, {2, -2, 0}},  // along the reference
       {{0, 0, 0}, {0, 0, 0}},
   };
   for (const auto& c : cases) {
@@ -63,36 +43,6 @@ TEST(PerpendicularTest, PlanarPerpendicularFlattensRunsWithinFiveDegrees) {
     ExpectVector(CComponentSSGBuilder::PlanarPerpendicular(c.d, gb), c.expected);
   }
   EXPECT_TRUE(sink.empty());
-}
-
-TEST(SymbolicGraphicsBuilderTest, EmitsLinesCirclesAndThinDiscsInItsColour) {
-  CGeometrySet sink;
-  CSymbolicGraphicsBuilder gb(&sink, kTestColour);
-  gb.Line({1, 2, 3}, {4, 5, 6});
-  gb.Circle({0, 0, 0}, 80, {0, 0, 7}, false);
-  // A filled circle of diameter 500: a cone of length 2 along the unit normal.
-  gb.Circle({10, 0, 0}, 500, {0, 0, 7}, true);
-  // Marks and the reserved call draw nothing.
-  gb.PointMark({1, 1, 1}, 5);
-  gb.CentreMark({1, 1, 1}, 5);
-  gb.Reserved();
-  std::vector<std::string> drawn;
-  for (const CPrimitive& p : sink) drawn.push_back(kelto::solid::DescribePrimitive(p));
-  EXPECT_EQ(drawn, (std::vector<std::string>{
-                       "Line (1, 2, 3) to (4, 5, 6) colour 0x123456",
-                       "Circle (0, 0, 0) D 80 normal (0, 0, 7) colour 0x123456",
-                       "Cone (10, 0, 1) D 500 to (10, 0, -1) D 500 colour 0x123456"}));
-}
-
-TEST(SymbolFrameTest, MapsThroughTheInverseBasis) {
-  const CSymbolFrame unit({5, 6, 7}, {1, 0, 0}, {0, 2, 0});
-  EXPECT_EQ(unit.Map(3, 4), CPoint3(8, 14, 7));
-
-  // Skewed basis off the origin: o = (1,1), e1 = (1,1), e2 = (−1,1);
-  // (1, 3) is o + e1 + e2.
-  const CSymbolFrame skew({1, 1}, {1, 1}, {-1, 1}, {0, 0, 0}, {10, 0, 0}, {0, 10, 0});
-  EXPECT_FALSE(skew.IsDegenerate());
-  ExpectVector(skew.Map(1, 3).AsVector(), {10, 10, 0});
 }
 
 TEST(SymbolFrameTest, DegenerateBasesMapToTheOriginWithoutNaN) {
@@ -106,18 +56,6 @@ TEST(SymbolFrameTest, DegenerateBasesMapToTheOriginWithoutNaN) {
   }
 }
 
-TEST(DrawBoxTest, RectangleAcrossThePlanarPerpendicularOrTheHint) {
-  CGeometrySet sink;
-  CSymbolicGraphicsBuilder gb(&sink, kTestColour);
-  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {});
-  ExpectLines(sink, Segments("0,0,100 0,0,-100; 20,0,100 0,0,100; 20,0,-100 20,0,100;"
-                             "0,0,-100 20,0,-100"));
-  sink.clear();
-  CDefaultCSSGBBase::DrawBox(gb, {0, 0, 0}, {20, 0, 0}, 200, {0, 7, 0});
-  ExpectLines(sink, Segments("0,100,0 0,-100,0; 20,100,0 0,100,0; 20,-100,0 20,100,0;"
-                             "0,-100,0 20,-100,0"));
-}
-
 TEST(NearlyParallelTest, OneDegreeEitherWay) {
   const double inside = std::tan(0.99 * CDefaultCSSGBBase::kOneDegree);
   const double outside = std::tan(1.01 * CDefaultCSSGBBase::kOneDegree);
@@ -127,12 +65,6 @@ TEST(NearlyParallelTest, OneDegreeEitherWay) {
   EXPECT_FALSE(CDefaultCSSGBBase::NearlyParallel({1, 0, 0}, {-5, outside * 5, 0}));
   EXPECT_FALSE(CDefaultCSSGBBase::NearlyParallel({0, 0, 0}, {1, 0, 0}));
 }
-
-// A builder that draws nothing and says so, to see the library's order.
-class Declining : public CComponentSSGBuilder {
- public:
-  bool Build(const CComponentInfo&, IFGraphicsBuilder&) override { return false; }
-};
 
 class LibraryTest : public ::testing::Test {
  protected:
@@ -183,58 +115,6 @@ TEST_F(LibraryTest, CandidatesRunFromTheLastFilterAddedToTheFirst) {
       {"INS", {"Group:Instruments", "default"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Candidates(c.id), c.expected) << c.id;
-}
-
-TEST_F(LibraryTest, AddingATakenNameThrowsAndChangesNothing) {
-  const CCSSGBLibrary::IFFilter::Ptr first = library.Filter("Default");
-  CCSSGBLibrary::IFFilter::Ptr second(
-      new CCSSGBLibrary::DefaultFilter(CComponentSSGBuilder::Ptr(new Declining)));
-  EXPECT_THROW(library.AddFilter("Default", second), CCSSGBLibrary::BadKey);
-  EXPECT_EQ(library.FilterNames(),
-            (std::vector<std::string>{"Default", "Group", "Component Type", "Skelda Symbols"}));
-  EXPECT_EQ(library.Filter("Default"), first);
-  EXPECT_EQ(Candidates("ODD"), std::vector<std::string>{"default"});
-
-  EXPECT_THROW(library.RemoveFilter("default"), CCSSGBLibrary::BadKey);
-  library.RemoveFilter("Group");
-  EXPECT_EQ(library.FilterNames(),
-            (std::vector<std::string>{"Default", "Component Type", "Skelda Symbols"}));
-  EXPECT_FALSE(library.Filter("Group"));
-  EXPECT_EQ(Candidates("ECC"),
-            (std::vector<std::string>{"Component Type:Eccentric-Reducer", "default"}));
-  // The name is free again.
-  library.AddFilter("Group", second);
-  EXPECT_EQ(library.FindBuilders(plant.Component("ODD").Get()).size(), 2u);
-}
-
-TEST_F(LibraryTest, TheSameBuilderNamedByTwoFiltersIsTriedTwice) {
-  const CComponentSSGBuilder::Ptr shared(new Declining);
-  auto* type = new CCSSGBLibrary::ComponentTypeFilter;
-  type->AddBuilder("Mystery-Item", CComponentSSGBuilder::Ptr(new Declining));
-  type->AddBuilder("Mystery-Item", shared);  // replaces the first
-  auto* group = new CCSSGBLibrary::GroupFilter;
-  group->AddBuilder("Oddities", shared);
-  library.AddFilter("Type 2", CCSSGBLibrary::IFFilter::Ptr(type));
-  library.AddFilter("Group 2", CCSSGBLibrary::IFFilter::Ptr(group));
-  const auto builders = library.FindBuilders(plant.Component("ODD").Get());
-  ASSERT_EQ(builders.size(), 3u);
-  EXPECT_EQ(builders[0], shared);
-  EXPECT_EQ(builders[1], shared);
-  EXPECT_EQ(Name(builders[2]), "default");
-  // Declining candidates pass the component on to the default builder.
-  EXPECT_TRUE(Draw(library, *plant.Info("ODD")).drawn);
-}
-
-TEST_F(LibraryTest, AComponentNoBuilderDrawsGetsNothing) {
-  CCSSGBLibrary empty;
-  auto info = plant.Info("ODD");
-  Drawing d = Draw(empty, *info);
-  EXPECT_FALSE(d.drawn);
-  EXPECT_TRUE(d.geometry.empty());
-  empty.AddFilter("Only", CCSSGBLibrary::IFFilter::Ptr(new CCSSGBLibrary::DefaultFilter(
-                              CComponentSSGBuilder::Ptr(new Declining))));
-  d = Draw(empty, *info);
-  EXPECT_FALSE(d.drawn);
 }
 
 }  // namespace

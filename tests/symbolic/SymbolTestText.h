@@ -40,17 +40,11 @@ inline std::string Number(double v) {
   return text;
 }
 
-inline std::string Integer(long v) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%8ld", v);
-  return text;
-}
-
 // A 501 record, 101 characters long.
 inline std::string HeaderLine(const Header& h) {
   return "   501" + Padded(h.key, 5) + Padded(h.old, 5) + Padded(h.spindle, 5) + Number(h.scale) +
-         Integer(h.orient) + Integer(h.flowAr) + Integer(h.dim) + std::string(32, ' ') +
-         Integer(h.variant) + Integer(h.placement);
+         Number(h.orient) + Number(h.flowAr) + Number(h.dim) + std::string(32, ' ') +
+         Number(h.variant) + Number(h.placement);
 }
 
 // 502 records of up to four instructions each; unused fields hold code 0.
@@ -60,9 +54,9 @@ inline std::string PenLines(const std::vector<Pen>& pens) {
     text += "   502";
     for (std::size_t k = i; k < i + 4; ++k) {
       if (k < pens.size())
-        text += Integer(pens[k].code) + Number(pens[k].x) + Number(pens[k].y);
+        text += Number(pens[k].code) + Number(pens[k].x) + Number(pens[k].y);
       else
-        text += Integer(0) + Integer(0) + Integer(0);
+        text += Number(0) + Number(0) + Number(0);
     }
     text += "\n";
   }

@@ -15,7 +15,9 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -25,20 +27,17 @@
 #include "kelto/Piping.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComError.h"
-#include "platform/com/ComPtr.h"
-#include "platform/com/Strings.h"
 #include "platform/com/Variant.h"
 #include "solid/ComponentInfo.h"
 #include "solid/ExternalDimensionInfo.h"
 #include "solid/PipingAccess.h"
 #include "support/TempDir.h"
-#include "symbolic/CSSGBLibrary.h"
-#include "symbolic/ComponentSSGBuilder.h"
 #include "symbolic/SymbolicGraphicsBuilder.h"
 
 namespace symbolic_test {
 
 using kelto::com::ComPtr;
+using Json = nlohmann::ordered_json;
 
 // A whole piping file with one pipeline "L1" holding the given components
 // (the text between the brackets of its "components" array).
@@ -47,68 +46,56 @@ inline std::string OnePipeline(const std::string& components) {
          components + "]}]}";
 }
 
+inline std::string OnePipeline(std::initializer_list<std::string> components) {
+  std::string all;
+  for (const std::string& c : components) all += (all.empty() ? "" : ",") + c;
+  return OnePipeline(all);
+}
+
+// The non-blank parts of text between the separators.
+inline std::vector<std::string> Split(const std::string& text, char by) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, by);)
+    if (part.find_first_not_of(' ') != std::string::npos) parts.push_back(part);
+  return parts;
+}
+
 // One component written compactly. points: "Name x,y,z [bore=B] [units=U] [end=T]
 // [internal]; ..."; legs: chains "A>B>C; B>D" (a leg "A>B@x,y,z" carries a
 // direction); extra: further members of the component, verbatim.
 inline std::string Component(const std::string& id, const std::string& type,
                              const std::string& group, const std::string& points,
                              const std::string& legs = "", const std::string& extra = "") {
-  const auto split = [](const std::string& text, char by) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, by);)
-      if (part.find_first_not_of(' ') != std::string::npos) parts.push_back(part);
-    return parts;
-  };
-  const auto vec = [](std::string xyz) { return "[" + xyz + "]"; };
-  std::string json = R"({"id": ")" + id + R"(", "type": ")" + type + "\"";
-  if (!group.empty()) json += R"(, "group": ")" + group + "\"";
-  json += R"(, "points": {)";
-  for (const std::string& point : split(points, ';')) {
+  static const std::map<std::string, std::string> kMembers = {
+      {"internal", "internal"}, {"bore", "bore"}, {"units", "boreUnits"}, {"end", "endType"}};
+  const auto vec = [](const std::string& xyz) { return Json::parse("[" + xyz + "]"); };
+  const auto name = [](const std::string& s) { return Split(s.substr(0, s.find('@')), ' ')[0]; };
+  Json c = {{"id", id}, {"type", type}};
+  if (!group.empty()) c["group"] = group;
+  c["points"] = Json::object();
+  for (const std::string& point : Split(points, ';')) {
     std::istringstream in(point);
-    std::string name, xyz, word;
-    in >> name >> xyz;
-    json += (json.back() == '{' ? "\"" : ", \"") + name + R"(": {"position": )" + vec(xyz);
-    while (in >> word) {
-      const std::string key = word.substr(0, word.find('='));
-      const std::string value = word.substr(std::min(word.size(), key.size() + 1));
-      if (key == "internal") json += R"(, "internal": true)";
-      if (key == "bore") json += R"(, "bore": )" + value;
-      if (key == "units") json += R"(, "boreUnits": )" + value;
-      if (key == "end") json += R"(, "endType": ")" + value + "\"";
-      if (key != "internal" && key != "bore" && key != "units" && key != "end")
-        ADD_FAILURE() << "unknown point word " << word;
+    std::string pointName, xyz;
+    in >> pointName >> xyz;
+    Json& p = c["points"][pointName] = {{"position", vec(xyz)}};
+    for (std::string word; in >> word;) {
+      const std::size_t eq = word.find('=');
+      const std::string value = eq == std::string::npos ? "true" : word.substr(eq + 1);
+      p[kMembers.at(word.substr(0, eq))] = Json::accept(value) ? Json::parse(value) : Json(value);
     }
-    json += "}";
   }
-  json += "}";
-  if (!legs.empty()) {
-    const auto name = [](const std::string& s) {
-      std::istringstream in(s.substr(0, s.find('@')));
-      std::string n;
-      in >> n;
-      return n;
-    };
-    json += R"(, "legs": [)";
-    for (const std::string& chain : split(legs, ';')) {
-      const std::vector<std::string> names = split(chain, '>');
-      for (std::size_t i = 1; i < names.size(); ++i) {
-        json += (json.back() == '[' ? "" : ", ") + std::string(R"({"from": ")") +
-                name(names[i - 1]) + R"(", "to": ")" + name(names[i]) + "\"";
-        if (names[i].find('@') != std::string::npos)
-          json += R"(, "direction": )" + vec(names[i].substr(names[i].find('@') + 1));
-        json += "}";
-      }
+  for (const std::string& chain : Split(legs, ';')) {
+    const std::vector<std::string> names = Split(chain, '>');
+    for (std::size_t i = 1; i < names.size(); ++i) {
+      Json leg = {{"from", name(names[i - 1])}, {"to", name(names[i])}};
+      if (names[i].find('@') != std::string::npos)
+        leg["direction"] = vec(names[i].substr(names[i].find('@') + 1));
+      c["legs"].push_back(leg);
     }
-    json += "]";
   }
-  return json + (extra.empty() ? "" : ", " + extra) + "}";
-}
-
-inline std::string OnePipeline(std::initializer_list<std::string> components) {
-  std::string all;
-  for (const std::string& c : components) all += (all.empty() ? "" : ",") + c;
-  return OnePipeline(all);
+  c.update(Json::parse("{" + extra + "}"));
+  return c.dump();
 }
 
 // Dimension rules giving every point the same pipe OD, flange OD and flange
@@ -120,32 +107,24 @@ inline std::string UniformDimensions(double pipeOD, double flangeOD, double thic
   return xml.str();
 }
 
-// A component with the pipeline that holds it.
-struct PlacedComponent {
-  ComPtr<IKeltoPipeline> pipeline;
-  ComPtr<IKeltoComponent> component;
-};
-
 // Every component of the file, pipelines and their components in index
 // order; a failing call throws _com_error.
-inline std::vector<PlacedComponent> AllComponents(IKeltoFile* file) {
+inline std::vector<ComPtr<IKeltoComponent>> AllComponents(IKeltoFile* file) {
   using kelto::com::ThrowIfFailed;
-  std::vector<PlacedComponent> all;
+  std::vector<ComPtr<IKeltoComponent>> all;
   ComPtr<IKeltoPipelines> pipelines;
   ThrowIfFailed(file->get_Pipelines(pipelines.Put()));
-  LONG lines = 0;
+  LONG lines = 0, count = 0;
   ThrowIfFailed(pipelines->get_Count(&lines));
   for (LONG i = 0; i < lines; ++i) {
     ComPtr<IKeltoPipeline> line;
-    ThrowIfFailed(pipelines->get_Item(_variant_t(static_cast<long>(i)), line.Put()));
     ComPtr<IKeltoComponents> components;
+    ThrowIfFailed(pipelines->get_Item(_variant_t(static_cast<long>(i)), line.Put()));
     ThrowIfFailed(line->get_Components(components.Put()));
-    LONG count = 0;
     ThrowIfFailed(components->get_Count(&count));
     for (LONG k = 0; k < count; ++k) {
-      ComPtr<IKeltoComponent> c;
-      ThrowIfFailed(components->get_Item(_variant_t(static_cast<long>(k)), c.Put()));
-      all.push_back({line, c});
+      ThrowIfFailed(
+          components->get_Item(_variant_t(static_cast<long>(k)), all.emplace_back().Put()));
     }
   }
   return all;
@@ -165,13 +144,11 @@ inline ComPtr<IKeltoFile> LoadFile(const std::filesystem::path& path) {
 class Plant {
  public:
   explicit Plant(const std::string& json) {
-    const auto path = m_dir.path() / "plant.json";
-    std::ofstream(path, std::ios::binary) << json;
-    m_file = LoadFile(path);
+    std::ofstream(m_dir.path() / "plant.json", std::ios::binary) << json;
+    m_file = LoadFile(m_dir.path() / "plant.json");
   }
 
   IKeltoFile* File() const { return m_file.Get(); }
-  CExternalDimensionInfo& Dimensions() { return m_dims; }
   // Loads dimension rules; a rule set with messages fails the test.
   void SetDimensions(const std::string& xml) {
     std::string errors;
@@ -179,20 +156,18 @@ class Plant {
     EXPECT_EQ(errors, "");
   }
 
-  // The component with that id, from any pipeline; std::out_of_range when
-  // there is none.
+  // The component with that id; std::out_of_range when there is none.
   ComPtr<IKeltoComponent> Component(const std::string& id) const {
-    for (const PlacedComponent& placed : AllComponents(m_file.Get()))
-      if (kelto::solid::IdOf(placed.component.Get()) == id) return placed.component;
+    for (const auto& c : AllComponents(m_file.Get()))
+      if (kelto::solid::IdOf(c.Get()) == id) return c;
     throw std::out_of_range("no component " + id);
   }
 
   // The component's information, with this plant's dimension rules.
   std::unique_ptr<CComponentInfo> Info(const std::string& id) {
     const ComPtr<IKeltoComponent> c = Component(id);
-    ComPtr<IKeltoPipeline> line;
-    kelto::com::ThrowIfFailed(c->get_Pipeline(line.Put()));
-    return std::make_unique<CComponentInfo>(m_file.Get(), line.Get(), c.Get(), &m_dims);
+    return std::make_unique<CComponentInfo>(m_file.Get(), kelto::solid::PipelineOf(c.Get()).Get(),
+                                            c.Get(), &m_dims);
   }
 
  private:
@@ -208,16 +183,9 @@ struct Drawing {
   CGeometrySet geometry;
 };
 
-// What the library draws for the component.
-inline Drawing Draw(const CCSSGBLibrary& library, const CComponentInfo& info) {
-  Drawing d;
-  CSymbolicGraphicsBuilder gb(&d.geometry, kTestColour);
-  d.drawn = library.Build(info, gb);
-  return d;
-}
-
-// What builder draws for the component, through a CSymbolicGraphicsBuilder.
-inline Drawing Draw(CComponentSSGBuilder& builder, const CComponentInfo& info) {
+// What a builder or a library draws for the component.
+template <class Builder>
+Drawing Draw(Builder& builder, const CComponentInfo& info) {
   Drawing d;
   CSymbolicGraphicsBuilder gb(&d.geometry, kTestColour);
   d.drawn = builder.Build(info, gb);
@@ -233,19 +201,13 @@ struct ExpectedLine {
 // ';': Segments("0,0,0 1,0,0; 1,0,0 1,2,0").
 inline std::vector<ExpectedLine> Segments(const std::string& text) {
   std::vector<ExpectedLine> lines;
-  std::istringstream in(text);
-  std::string segment;
-  while (std::getline(in, segment, ';')) {
-    for (char& c : segment)
-      if (c == ',') c = ' ';
-    if (segment.find_first_not_of(" ") == std::string::npos) continue;
-    std::istringstream numbers(segment);
-    ExpectedLine l;
+  for (std::string segment : Split(text, ';')) {
+    std::replace(segment.begin(), segment.end(), ',', ' ');
+    std::istringstream in(segment);
+    ExpectedLine& l = lines.emplace_back();
     std::string rest;
-    EXPECT_TRUE((numbers >> l.a.x >> l.a.y >> l.a.z >> l.b.x >> l.b.y >> l.b.z) &&
-                !(numbers >> rest))
+    EXPECT_TRUE((in >> l.a.x >> l.a.y >> l.a.z >> l.b.x >> l.b.y >> l.b.z) && !(in >> rest))
         << "bad segment: " << segment;
-    lines.push_back(l);
   }
   return lines;
 }

