@@ -13,15 +13,8 @@ namespace {
 using Events = std::vector<std::string>;
 constexpr LONG kSize = 200;
 
-kelto3d::WindowMessageRecord Record(kelto3d::WindowMessageKind kind, LONG x, LONG y, ULONG keys,
-                                    kelto3d::WindowMessageButton button = kelto3d::wmbLeft) {
-  kelto3d::WindowMessageRecord r{};
-  r.Kind = kind;
-  r.Button = button;
-  r.X = x;
-  r.Y = y;
-  r.Keys = keys;
-  return r;
+kelto3d::WindowMessageRecord Record(kelto3d::WindowMessageKind kind, LONG x, LONG y, ULONG keys) {
+  return {.Kind = kind, .Button = kelto3d::wmbLeft, .X = x, .Y = y, .Keys = keys};
 }
 
 class ViewCtrlWindowlessTest : public ViewCtrlTest {
