@@ -1,8 +1,6 @@
 // What every kelto3d command shares: its help and its usage errors.
 #include "ToolTestSupport.h"
 
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 namespace kelto::cli {
@@ -62,7 +60,6 @@ TEST(CommandLine, UsageErrorsAreOneLineAndAPointerToTheHelp) {
       {{"generate", "-o", "-"}, "kelto3d generate: --components is required"},
       {{"generate", "--components", "-5", "-o", "-"},
        "kelto3d generate: --components: expected a whole number from 0 to 10000000, not \"-5\""},
-      {{"generate", "--components", "10000001", "-o", "-"}, "not \"10000001\""},
       {{"generate", "--components", "1", "--seed", "18446744073709551616", "-o", "-"},
        "--seed: expected a whole number from 0 to 18446744073709551615"},
       {{"generate", "--components", "1"}, "kelto3d generate: --output is required"},

@@ -1,9 +1,7 @@
 // `kelto3d dump` and `kelto3d info` on piping data whose names hold control
 // characters: what they print must not drive the terminal or forge lines.
-#include <gtest/gtest.h>
 
 #include "ToolTestSupport.h"
-#include "support/TempDir.h"
 
 namespace kelto::cli {
 namespace {

@@ -1,37 +1,33 @@
 // `kelto3d render` run in-process on small piping files written for each
-// test and read through the real piping library; pictures are drawn
-// off-screen (no display needed) and read back from the files written.
-#include <gtest/gtest.h>
+// test (and the pump station example) read through the real piping library;
+// pictures are drawn off-screen (no display needed) and read back from the
+// files written. The bitmap's resolution and the axes scale are DrawToDC's,
+// pinned by its tests.
 #include <sys/stat.h>
 
-#include <array>
 #include <filesystem>
 
 #include "ToolTestSupport.h"
 #include "support/FileSizeLimit.h"
-#include "support/TempDir.h"
 
 namespace kelto::cli {
 namespace {
 
 using test::Png;
 
-// One pipeline "line" of 8-inch straight pipes (so that they show at any
-// picture size), each {x0, y0, z0, x1, y1, z1} in millimetres.
-std::string PipingFile(const std::string& line, const std::vector<std::array<double, 6>>& pipes) {
+// One pipeline of one 8-inch straight pipe (it shows at any picture size)
+// along x from x0 to x1 millimetres.
+std::string PipingFile(const std::string& line, double x0, double x1) {
   std::ostringstream s;
+  const auto end = [&](double x) {
+    s << R"({"position": [)" << x << R"(, 0, 0], "bore": 8, "boreUnits": 1})";
+  };
   s << R"({"format": "kelto-piping", "version": 1, "pipelines": [{"id": ")" << line
-    << R"(", "components": [)";
-  for (std::size_t i = 0; i < pipes.size(); ++i) {
-    const auto& p = pipes[i];
-    s << (i ? "," : "") << R"({"id": ")" << line << "-P" << i
-      << R"(", "type": "Pipe", "points": {)";
-    for (int end = 0; end < 2; ++end)
-      s << (end ? "," : "") << R"("Run_)" << end + 1 << R"(": {"position": [)" << p[3 * end] << ", "
-        << p[3 * end + 1] << ", " << p[3 * end + 2] << R"(], "bore": 8, "boreUnits": 1})";
-    s << R"(}, "legs": [{"from": "Run_1", "to": "Run_2"}]})";
-  }
-  s << "]}]}";
+    << R"(", "components": [{"id": "P", "type": "Pipe", "points": {"Run_1": )";
+  end(x0);
+  s << R"(, "Run_2": )";
+  end(x1);
+  s << R"(}, "legs": [{"from": "Run_1", "to": "Run_2"}]}]}]})";
   return s.str();
 }
 
@@ -51,46 +47,39 @@ class RenderCommand : public ::testing::Test {
     err_ = r.err;
     return r.code;
   }
+  // The pipe rendered to png_ (160 x 100, seen from above) with more args.
+  Png Render(std::vector<std::string> args) {
+    args.insert(args.begin(), {pipe_, "-o", png_, "--size", "160x100", "--view", "LookDown"});
+    EXPECT_EQ(Run(args), 0) << err_;
+    return Png(png_);
+  }
 
   kelto::test::TempDir dir_;
   std::string out_, err_;
   // A pipe along x through the origin, seen from above: it crosses the
   // middle of the picture from left to right.
-  const std::string pipe_ = Write("pipe.json", PipingFile("L1", {{-1000, 0, 0, 1000, 0, 0}}));
+  const std::string pipe_ = Write("pipe.json", PipingFile("L1", -1000, 1000));
   const std::string png_ = Path("pipe.png");
 };
 
 TEST_F(RenderCommand, PngHasTheSizeTheBackgroundAndTheModelInTheMiddle) {
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "160x100", "--view", "LookDown", "--background",
-                 "#102030"}),
-            0)
-      << err_;
+  const Png picture = Render({"--background", "#102030"});
   EXPECT_EQ(err_, "") << "small renders are quiet";
-  const Png picture(png_);
-  ASSERT_EQ(picture.width, 160);
-  ASSERT_EQ(picture.height, 100);
-  // The axes indicator sits in the top-left corner; the others are empty.
-  for (const auto& [x, y] :
-       {std::pair{159, 0}, {0, 99}, {159, 99}, {12, 55}, {148, 55}, {80, 95}, {80, 5}})
+  ASSERT_EQ(std::pair(picture.width, picture.height), std::pair(160, 100));
+  // Empty but for the axes indicator (top left) and the pipe: framed on the
+  // model's box with a margin of 4 % each side, and deeper than the box's top
+  // corners, the pipe runs in perspective from about x = 20 to 140.
+  for (const auto& [x, y] : {std::pair{159, 0}, {0, 99}, {12, 55}, {148, 55}, {80, 95}, {80, 5}})
     EXPECT_EQ(picture.At(x, y), 0x102030u) << x << "," << y;
   int axes = 0;
-  for (int y = 0; y < 50; ++y)
-    for (int x = 0; x < 50; ++x) axes += picture.At(x, y) != 0x102030u;
+  for (int i = 0; i < 50 * 50; ++i) axes += picture.At(i % 50, i / 50) != 0x102030u;
   EXPECT_GT(axes, 20) << "the axes indicator";
-  // Framed on the model: the corners of its box fill the width but a margin
-  // of 4 % each side; the pipe's centre line lies deeper than the box's top
-  // corners, so in perspective it runs from about x = 20 to 140, some 16
-  // pixels thick (clear of x = 12 and 148, and of the top and bottom edges).
   for (const int x : {24, 80, 136}) EXPECT_TRUE(IsLitGreen(picture.At(x, 55))) << x;
 }
 
 // The symbolic representation draws the same pipe as one centre line.
 TEST_F(RenderCommand, SymbolicRepresentationDrawsCentreLines) {
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "160x100", "--view", "LookDown", "--representation",
-                 "symbolic", "--option", "AxesSize=0"}),
-            0)
-      << err_;
-  const Png picture(png_);
+  const Png picture = Render({"--representation", "symbolic", "--option", "AxesSize=0"});
   int rows = 0, lit = 0;
   for (int y = 0; y < picture.height; ++y) {
     rows += picture.At(80, y) != 0;
@@ -100,23 +89,11 @@ TEST_F(RenderCommand, SymbolicRepresentationDrawsCentreLines) {
   EXPECT_GE(lit, 1);
 }
 
-TEST_F(RenderCommand, RendererOptionsReachThePictureBeforeTheBackground) {
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "160x100", "--view", "svdLookDown", "--option",
-                 "AxesSize=0", "--option", "BackgroundColour=0x0000FF"}),
-            0)
-      << err_;
-  EXPECT_EQ(Png(png_).At(10, 10), 0xFF0000u) << "no axes indicator, red background";
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "160x100", "--option", "BackgroundColour=255",
-                 "--background", "#00FF00", "--option", "AxesSize=0"}),
-            0);
-  EXPECT_EQ(Png(png_).At(0, 0), 0x00FF00u);
-}
-
 // Two files in one picture, fitted together: one pipe west of the origin,
 // the other east of it, the gap between them in the middle.
 TEST_F(RenderCommand, SeveralFilesShareOnePicture) {
-  const std::string west = Write("west.json", PipingFile("W", {{-1000, 0, 0, -300, 0, 0}}));
-  const std::string east = Write("east.json", PipingFile("E", {{300, 0, 0, 1000, 0, 0}}));
+  const std::string west = Write("west.json", PipingFile("W", -1000, -300));
+  const std::string east = Write("east.json", PipingFile("E", 300, 1000));
   ASSERT_EQ(Run({west, east, "-o", png_, "--size", "200x100", "--view", "LookDown"}), 0) << err_;
   const Png picture(png_);
   // Framed on both: the pipes span about x = 8…72 and 128…192.
@@ -138,18 +115,14 @@ TEST_F(RenderCommand, PdfAndSvgHoldThePictureOnAPageOfOnePointAPixel) {
 }
 
 TEST_F(RenderCommand, ColourSchemeRecoloursAndWarnsOfBrokenRules) {
-  const auto with = [&](const std::string& scheme) {
-    return Run(
-        {pipe_, "-o", png_, "--size", "160x100", "--view", "LookDown", "--colour-scheme", scheme});
-  };
-  ASSERT_EQ(with(R"(<C><Lookup><Tag Colour="Red"/></Lookup></C>)"), 0) << err_;
-  const std::uint32_t centre = Png(png_).At(80, 50);
+  const std::uint32_t centre =
+      Render({"--colour-scheme", R"(<C><Lookup><Tag Colour="Red"/></Lookup></C>)"}).At(80, 50);
   EXPECT_TRUE((centre >> 16) > 100 && (centre & 0xFFFF) == 0) << std::hex << centre;
   // A scheme file with a broken rule still renders; the problem is a warning
   // naming the file.
   const std::string scheme =
       Write("scheme.xml", "<C><Aspect/><Lookup><Tag Colour=\"Red\"/></Lookup></C>");
-  EXPECT_EQ(with(scheme), 0);
+  Render({"--colour-scheme", scheme});
   EXPECT_NE(err_.find("kelto3d render: warning: " + scheme + ": "), std::string::npos) << err_;
 }
 
@@ -175,19 +148,31 @@ TEST_F(RenderCommand, OutputIsWholeOrNotWrittenAtAll) {
   EXPECT_EQ(files, 5u) << "no temporary left behind";
 }
 
-TEST_F(RenderCommand, MarkersAddToThePicture) {
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "160x100"}), 0);
-  ASSERT_EQ(Run({pipe_, "-o", Path("markers.png"), "--size", "160x100", "--markers"}), 0);
-  EXPECT_NE(Png(png_).px, Png(Path("markers.png")).px);
-}
-
-TEST_F(RenderCommand, ProgressOnlyWhenAskedForOnSmallModels) {
-  ASSERT_EQ(Run({pipe_, "-o", png_, "--size", "64x64", "--progress"}), 0);
+TEST_F(RenderCommand, MarkersAddToThePictureAndProgressIsShownWhenAskedFor) {
+  const Png plain = Render({});
+  EXPECT_NE(Render({"--markers", "--progress"}).px, plain.px);
   for (const std::string& line :
        {"kelto3d render: loading " + pipe_, "kelto3d render: building 1 components of " + pipe_,
         std::string("model nodes for display: 100%"),
         std::string("display lists (one per pipeline): 100%"), "kelto3d render: writing " + png_})
     EXPECT_NE(err_.find(line + "\n"), std::string::npos) << err_;
+}
+
+// Printable sheets, of the pump station: line art as vectors, a solid model
+// as its picture.
+TEST_F(RenderCommand, ALineArtSheetIsVectorsAndASolidSheetAPicture) {
+  const std::string plant = std::string(KELTO_SOURCE_DIR) + "/examples/pump-station.json";
+  EXPECT_EQ(Run({plant, "--representation", "symbolic", "--paper", "A3", "--landscape", "-o",
+                 Path("lines.pdf")}),
+            0)
+      << err_;
+  EXPECT_EQ(Run({plant, "--paper", "a4", "-o", Path("solid.svg")}), 0) << err_;
+  const std::string lines = test::ReadFile(Path("lines.pdf"));
+  const std::string solid = test::ReadFile(Path("solid.svg"));
+  EXPECT_NE(lines.find("/MediaBox [ 0 0 1190.55"), std::string::npos);
+  EXPECT_EQ(lines.find("/Image"), std::string::npos);
+  EXPECT_NE(solid.find("width=\"595.27"), std::string::npos) << "A4";
+  EXPECT_NE(solid.find("<image"), std::string::npos);
 }
 
 TEST_F(RenderCommand, FailuresNameTheirCauseAndExitCode) {

@@ -1,8 +1,10 @@
 // What the command tests share: the kelto3d command line run in-process with
-// what it printed kept, files read back whole, and PNG pixels.
+// what it printed kept, files read back whole, and PNG pixels (and the test
+// framework and temporary folders every command test uses).
 #pragma once
 
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <fstream>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "support/TempDir.h"
 
 namespace kelto::cli::test {
 

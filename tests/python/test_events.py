@@ -1,8 +1,6 @@
 """Events of the view control reach Python handlers in the order they fire:
 mouse input goes in through the windowless face, so no display is needed."""
 
-import ctypes
-
 import pytest
 
 W, H = 320, 240
@@ -97,33 +95,3 @@ def test_everything_is_released_after_del(kelto3d, unload_now, example):
     assert unload_now() == 1
     del view, connection
     assert unload_now() == 0
-
-
-def test_the_type_library_lists_the_events_the_package_dispatches(kelto3d):
-    """Object -> library -> class -> source interface: the package's events."""
-    from kelto3d import _events, _library, _typeinfo, _vtable
-    from kelto3d._types import GUID, HRESULT
-    lib, u32, p = _library.load(), ctypes.c_uint32, ctypes.c_void_p
-    view = kelto3d.Dispatch("Oxbay3Support.Pipeline3DViewCtrl")
-
-    def call(pointer, index, *args):
-        out = p()
-        hr = _vtable.slot(pointer, index, HRESULT, *[type(a) for a in args],
-                          ctypes.POINTER(p))(*args, ctypes.byref(out))
-        assert hr == 0 and out.value
-        return out.value
-    info = call(view._ptr, 4, u32(0), u32(0x800))                  # GetTypeInfo
-    library = call(info, 18)                                        # GetContainingTypeLib
-    coclass = call(library, 6, ctypes.pointer(GUID.of("50F41F64-9919-44F3-B147-E9CB24C6EBD6")))
-    flags, ref = ctypes.c_int32(), u32()
-    assert _vtable.slot(coclass, 9, HRESULT, u32, ctypes.POINTER(ctypes.c_int32))(
-        1, ctypes.byref(flags)) == 0 and flags.value & 2             # IMPLTYPEFLAG_FSOURCE
-    _vtable.slot(coclass, 8, HRESULT, u32, ctypes.POINTER(u32))(1, ctypes.byref(ref))
-    source = call(coclass, 14, ref)                                 # GetRefTypeInfo
-    events = _typeinfo.describe(lib, source)
-    assert events.name == "_IPipeline3DViewCtrlEvents"
-    assert {m.dispid: m.name for m in events.members.values()} == \
-        next(iter(_events.KNOWN_EVENTS.values()))
-    assert [x.name for x in events.find("PopupMenu").kinds[1]] == ["MouseX", "MouseY", "Items"]
-    for pointer in (source, coclass, library, info):
-        _vtable.release(pointer)

@@ -31,17 +31,8 @@
 
 namespace kelto::test {
 
-// The description of the thread's error information; empty when there is
-// none.
-inline std::string LastErrorDescription() {
-  kelto::com::ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  const std::string result = kelto::com::BstrToUtf8(text);
-  SysFreeString(text);
-  return result;
-}
+// The description of the thread's error information ("" when none), taken.
+inline std::string LastErrorDescription() { return TakePending().text; }
 
 // Interface: the builder class's own interface (on IModelBuilder).
 template <class Interface>

@@ -66,9 +66,7 @@ inline ScriptResult InvokeName(IDispatch* object, const char16_t* name, WORD fla
                                std::vector<_variant_t> args = {}) {
   const DISPID id = DispidOf(object, name);
   if (id != DISPID_UNKNOWN) return InvokeId(object, id, flags, std::move(args));
-  ScriptResult r;
-  r.hr = DISP_E_UNKNOWNNAME;
-  return r;
+  return {DISP_E_UNKNOWNNAME};
 }
 
 // A property read or a method call, as VBScript makes them (flags 3).

@@ -19,18 +19,11 @@ TempDir::~TempDir() {
 
 namespace {
 
-std::optional<std::string> Replace(const char* name, const std::string& value) {
+std::optional<std::string> Replace(const char* name, const std::optional<std::string>& value) {
   std::optional<std::string> old;
   if (const char* v = std::getenv(name)) old = v;
-  setenv(name, value.c_str(), 1);
+  value ? setenv(name, value->c_str(), 1) : unsetenv(name);
   return old;
-}
-
-void Restore(const char* name, const std::optional<std::string>& old) {
-  if (old)
-    setenv(name, old->c_str(), 1);
-  else
-    unsetenv(name);
 }
 
 }  // namespace
@@ -40,8 +33,8 @@ ScopedConfigHome::ScopedConfigHome()
       savedDirs_(Replace("XDG_CONFIG_DIRS", (dir_.path() / "machine").string())) {}
 
 ScopedConfigHome::~ScopedConfigHome() {
-  Restore("XDG_CONFIG_HOME", savedHome_);
-  Restore("XDG_CONFIG_DIRS", savedDirs_);
+  Replace("XDG_CONFIG_HOME", savedHome_);
+  Replace("XDG_CONFIG_DIRS", savedDirs_);
 }
 
 }  // namespace kelto::test

@@ -3,9 +3,6 @@
 // wheel's rest — brings the full picture back with one more frame.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <utility>
-
 #include "platform/gl/GLDIBSurface.h"
 #include "DisplayFakes.h"
 #include "render/GLRenderer.h"
@@ -59,39 +56,30 @@ class DisplayMotion : public ::testing::Test {
   C3DDisplay display_;
 };
 
-TEST_F(DisplayMotion, ADragsEndBringsTheFullPictureBack) {
-  struct Case {
-    const char* name;
-    CWindowMessage end;
-  };
-  const Case cases[] = {
-      {"release", CWindowMessage::ButtonUp(MouseButton::Left, 60, 50, 0)},
-      {"capture lost", CWindowMessage::Of(MessageKind::CaptureLost)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Send(CWindowMessage::ButtonDown(MouseButton::Left, 50, 50, kMkLButton));
-    Send(CWindowMessage::Move(60, 50, kMkLButton));
+// Each end of a motion (a drag's release or lost capture, the wheel's rest)
+// gives one more, full, frame; another window's timer is not the display's.
+TEST_F(DisplayMotion, AMotionsEndBringsTheFullPictureBack) {
+  using M = CWindowMessage;
+  for (const M& end :
+       {M::ButtonUp(MouseButton::Left, 60, 50, 0), M::Of(MessageKind::CaptureLost)}) {
+    Send(M::ButtonDown(MouseButton::Left, 50, 50, kMkLButton));
+    Send(M::Move(60, 50, kMkLButton));
     EXPECT_TRUE(InMotion());
     const int paints = window_.Paints;
-    Send(c.end);
+    Send(end);
     EXPECT_FALSE(InMotion());
-    EXPECT_EQ(window_.Paints, paints + 1) << "one full frame after the motion";
+    EXPECT_EQ(window_.Paints, paints + 1) << int(end.Kind);
   }
-}
-
-TEST_F(DisplayMotion, TheWheelsRestBringsTheFullPictureBack) {
-  Send(CWindowMessage::Wheel(120, 1050, 550, 0));
-  Send(CWindowMessage::Wheel(120, 1050, 550, 0));
+  Send(M::Wheel(120, 1050, 550, 0));
+  Send(M::Wheel(120, 1050, 550, 0));
   EXPECT_TRUE(InMotion());
   ASSERT_EQ(window_.Timer, C3DDisplay::kMotionTimer);
   const int paints = window_.Paints;
-  Send(CWindowMessage::Timer(window_.Timer));
+  Send(M::Timer(window_.Timer));
   EXPECT_FALSE(InMotion());
   EXPECT_EQ(window_.Timer, 0u) << "the rest timer is done";
   EXPECT_EQ(window_.Paints, paints + 1);
-  // Another window's timer is not the display's business.
-  Send(CWindowMessage::Timer(7));
+  Send(M::Timer(7));
   EXPECT_EQ(window_.Paints, paints + 1);
 }
 

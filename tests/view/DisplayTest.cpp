@@ -6,9 +6,6 @@
 
 #include "DisplayFakes.h"
 #include "core/ModelNode.h"
-#include "core/WrapperFace.h"
-#include "support/ScriptHost.h"
-#include "view/ComActionTables.h"
 
 namespace kelto::test {
 namespace {
@@ -44,12 +41,8 @@ class DisplayTest : public ::testing::Test, public CMessageMap {
 // click (here bound to a pick, whose y is flipped: 100 − y).
 TEST_F(DisplayTest, AClickIsAPressAndReleaseWithinFourPixels) {
   display_.ClickActions()[kMkLButton] = &C3DDisplay::PickCentre;
-  for (auto [dx, dy, drags] : {std::tuple{4, 0, false},
-                               {5, 0, true},
-                               {0, -4, false},
-                               {0, 5, true},
-                               {-4, 4, false},
-                               {-5, 1, true}}) {
+  for (auto [dx, dy, drags] : {std::tuple{4, 0, false}, {5, 0, true}, {0, -4, false},
+                               {0, 5, true}, {-4, 4, false}, {-5, 1, true}}) {
     const int x = 100 + dx, y = 50 + dy;
     Send({M::ButtonDown(L, 100, 50, kMkLButton), M::Move(x, y, kMkLButton)});
     EXPECT_TRUE(window_.Captured);
@@ -103,12 +96,9 @@ TEST_F(DisplayTest, TheDragBindingIsTheExactKeysAtThePress) {
 
 // The wheel comes in screen coordinates; edges belong to the client area.
 TEST_F(DisplayTest, TheWheelZoomsOnlyInsideTheClientArea) {
-  for (auto [sx, sy, delta, zoom] : {std::tuple{1000, 500, 120, "ZoomAt 1.2 0 100"},
-                                     {1200, 600, -240, "ZoomAt 0.694444 200 0"},
-                                     {999, 550, 120, ""},
-                                     {1201, 550, 120, ""},
-                                     {1100, 601, 120, ""},
-                                     {1100, 499, 120, ""}}) {
+  for (auto [sx, sy, delta, zoom] :
+       {std::tuple{1000, 500, 120, "ZoomAt 1.2 0 100"}, {1200, 600, -240, "ZoomAt 0.694444 200 0"},
+        {999, 550, 120, ""}, {1201, 550, 120, ""}, {1100, 601, 120, ""}, {1100, 499, 120, ""}}) {
     Send({M::Wheel(delta, sx, sy, 0)});
     EXPECT_EQ(Take(), (*zoom ? Ops{"AdjustCentreDepth", zoom} : Ops{})) << sx << "," << sy;
   }
@@ -130,47 +120,6 @@ TEST_F(DisplayTest, ViewChangedAndTheRedrawOnlyWhenTheViewChanged) {
     EXPECT_EQ(window_.Redraws,
               std::vector<unsigned>(changes ? 4 : 0, kRdwInvalidate | kRdwErase | kRdwUpdateNow));
   }
-}
-
-// A table's scripting face acts on the live bindings: left drag pans from
-// now on. (The default bindings are pinned by the viewer's preferences test.)
-TEST_F(DisplayTest, ATablesScriptingFaceChangesTheLiveBindings) {
-  auto face = WrapperFace<CComDragActionTable>(&display_.DragActions());
-  ASSERT_TRUE(Put(static_cast<kelto3d::IDragActionTable*>(face.Get()), u"Item",
-                  {_variant_t(1), _variant_t(kelto3d::daPan)})
-                  .ok());
-  Send({M::ButtonDown(L, 10, 10, 1), M::Move(30, 10, 1)});
-  EXPECT_EQ(Take(), (Ops{"SaveView", "BeginPan 10 90", "RestoreView", "PanTo 30 90"}));
-}
-
-TEST_F(DisplayTest, PicksSelectToggleAndRaiseThePopupMenu) {
-  CModelNode a, b;
-  using Events = std::vector<std::pair<CModelNode*, CModelNode*>>;
-  struct Row {
-    std::vector<CModelNode*> before, hits;
-    void (C3DDisplay::*handler)(int, int);
-    Events events;
-    std::vector<CModelNode*> after;
-  };
-  for (const Row& r :
-       {Row{{&a, &b}, {}, &C3DDisplay::PickSelect, {{&a, nullptr}, {&b, nullptr}}, {}},
-        Row{{&a}, {&a, &b}, &C3DDisplay::PickSelect, {{&a, nullptr}, {nullptr, &a}}, {&a}},
-        Row{{&a}, {&a}, &C3DDisplay::PickToggleSelect, {{&a, nullptr}}, {}},
-        Row{{&b}, {&a}, &C3DDisplay::PickToggleSelect, {{nullptr, &a}}, {&b, &a}}}) {
-    renderer_.Selected = r.before;
-    renderer_.Hits.clear();
-    for (CModelNode* n : r.hits) renderer_.Hits.push_back({n, 0.1, 0.2});
-    log_.Selections.clear();
-    (display_.*r.handler)(10, 20);
-    EXPECT_EQ(log_.Selections, r.events);
-    EXPECT_EQ(renderer_.Selected, r.after);
-  }
-  // The popup menu comes with every hit, and with none.
-  renderer_.Hits = {{&a, 0.1, 0.2}, {&b, 0.3, 0.4}};
-  Send({M::ButtonDown(R, 30, 40, kMkRButton), M::ButtonUp(R, 30, 40, 0)});
-  renderer_.Hits.clear();
-  Send({M::ButtonDown(R, 31, 41, kMkRButton), M::ButtonUp(R, 31, 41, 0)});
-  EXPECT_EQ(log_.Popups, (std::vector<std::string>{"30 60 2", "31 59 0"}));
 }
 
 TEST_F(DisplayTest, OtherMessagesGoOnToTheWindowsOwnProcedure) {

@@ -1,6 +1,5 @@
 // The preferences' mouse bindings: kept as text in the settings, written to
 // and read from the control's live action tables.
-#include <gtest/gtest.h>
 
 #include "Automation.h"
 #include "MouseBindings.h"
@@ -24,35 +23,26 @@ TEST(MouseBindingsText, RoundTripsAndRefusesMalformedEntries) {
   EXPECT_EQ(MouseBindings::KeysText(0), QStringLiteral("(no keys)"));
 }
 
-class MouseBindingsOnControl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    LoadModulesOrFail();
-    if (HasFatalFailure()) return;
-    control_ = viewer::Create("Oxbay3Support.Pipeline3DViewCtrl");
-    ASSERT_TRUE(control_);
-  }
-  ComPtr<IUnknown> control_;
-};
-
-TEST_F(MouseBindingsOnControl, TheDefaultsAreWhatANewViewBinds) {
-  EXPECT_EQ(MouseBindings::Read(control_.Get()), MouseBindings::Defaults());
-}
-
-TEST_F(MouseBindingsOnControl, WritingReplacesEveryTableOrNothing) {
+// A new view binds the defaults; writing replaces every table or nothing.
+TEST(MouseBindingsOnControl, WritingReplacesEveryTableOrNothing) {
+  LoadModulesOrFail();
+  ASSERT_FALSE(::testing::Test::HasFatalFailure());
+  const ComPtr<IUnknown> control = viewer::Create("Oxbay3Support.Pipeline3DViewCtrl");
+  ASSERT_TRUE(control);
+  EXPECT_EQ(MouseBindings::Read(control.Get()), MouseBindings::Defaults());
   const QList<Binding> mine = {{Binding::Drag, kelto3d::mkRButton, kelto3d::daPan},
                                {Binding::Click, kelto3d::mkMButton, kelto3d::paCentre},
                                {Binding::Wheel, kelto3d::mkShift, kelto3d::waZoomInv}};
   QString error;
-  ASSERT_TRUE(MouseBindings::Write(control_.Get(), mine, &error)) << error.toStdString();
-  EXPECT_EQ(MouseBindings::Read(control_.Get()), mine);
+  ASSERT_TRUE(MouseBindings::Write(control.Get(), mine, &error)) << error.toStdString();
+  EXPECT_EQ(MouseBindings::Read(control.Get()), mine);
 
   // The same keys twice in one table: the table refuses, all stay as they were.
   QList<Binding> twice = MouseBindings::Defaults();
   twice.append({Binding::Drag, kelto3d::mkLButton, kelto3d::daZoom});
-  EXPECT_FALSE(MouseBindings::Write(control_.Get(), twice, &error));
+  EXPECT_FALSE(MouseBindings::Write(control.Get(), twice, &error));
   EXPECT_TRUE(error.contains(QStringLiteral("Already exists."))) << error.toStdString();
-  EXPECT_EQ(MouseBindings::Read(control_.Get()), mine);
+  EXPECT_EQ(MouseBindings::Read(control.Get()), mine);
 }
 
 }  // namespace

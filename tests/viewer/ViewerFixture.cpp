@@ -17,12 +17,9 @@ namespace {
 // window test and taken down, application first, after the last test.
 class GuiEnvironment : public ::testing::Environment {
  public:
-  static GuiEnvironment& Instance() {
-    static GuiEnvironment* instance = [] {
-      auto* e = new GuiEnvironment;
-      ::testing::AddGlobalTestEnvironment(e);  // gtest owns it from here
-      return e;
-    }();
+  static GuiEnvironment& Instance() {  // gtest owns it
+    static auto* instance = static_cast<GuiEnvironment*>(
+        ::testing::AddGlobalTestEnvironment(new GuiEnvironment));
     return *instance;
   }
   void Start() {
@@ -109,14 +106,9 @@ QImage GuiTest::Grab(const QRect& rect) const {
   return screen.isNull() ? QImage() : screen.copy(rect).convertToFormat(QImage::Format_RGB32);
 }
 
-void GuiTest::DoubleClick(const QPoint& p, int button) const {
+void GuiTest::Click(const QPoint& p, int button, int times) const {
   Shell("xdotool mousemove " + std::to_string(p.x()) + " " + std::to_string(p.y()) +
-        " click --repeat 2 --delay 60 " + std::to_string(button));
-}
-
-void GuiTest::Click(const QPoint& p, int button) const {
-  Shell("xdotool mousemove " + std::to_string(p.x()) + " " + std::to_string(p.y()) + " click " +
-        std::to_string(button));
+        " click --repeat " + std::to_string(times) + " --delay 60 " + std::to_string(button));
 }
 
 namespace {
@@ -134,21 +126,14 @@ int PlantPixels(const QImage& image) {
 
 QPoint PlantPoint(const QImage& image) {
   QPoint best(-1, -1);
-  double bestDistance = 1e18;
   const QPoint centre(image.width() / 2, image.height() / 2);
-  for (int y = kAxesCorner; y < image.height() - 3; ++y) {
-    for (int x = 3; x < image.width() - 3; ++x) {
-      // The middle of a vertical run of at least three plant pixels.
-      bool run = true;
-      for (int d = -1; d <= 1 && run; ++d) run = IsPlant(image.pixel(x, y + d));
-      if (!run) continue;
-      const double distance = (QPoint(x, y) - centre).manhattanLength();
-      if (distance < bestDistance) {
-        bestDistance = distance;
+  for (int y = kAxesCorner; y < image.height() - 3; ++y)
+    for (int x = 3; x < image.width() - 3; ++x)
+      if (IsPlant(image.pixel(x, y - 1)) && IsPlant(image.pixel(x, y)) &&
+          IsPlant(image.pixel(x, y + 1)) &&
+          (best.x() < 0 || (QPoint(x, y) - centre).manhattanLength() <
+                               (best - centre).manhattanLength()))
         best = QPoint(x, y);
-      }
-    }
-  }
   return best;
 }
 

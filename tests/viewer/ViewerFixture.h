@@ -38,9 +38,8 @@ class GuiTest : public ::testing::Test {
 
   // The screen's pixels in rect (global coordinates).
   QImage Grab(const QRect& rect) const;
-  // xdotool at global positions.
-  void DoubleClick(const QPoint& global, int button = 1) const;
-  void Click(const QPoint& global, int button = 1) const;
+  // xdotool clicks at a global position.
+  void Click(const QPoint& global, int button = 1, int times = 1) const;
 
   std::unique_ptr<kelto::test::ScopedConfigHome> config_;
 };

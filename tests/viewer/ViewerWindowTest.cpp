@@ -15,7 +15,6 @@
 #include "ModelTreePanel.h"
 #include "SelectionPanel.h"
 #include "ViewerFixture.h"
-#include "support/TempDir.h"
 
 namespace viewer::test {
 namespace {
@@ -59,7 +58,7 @@ class ViewerWindow : public GuiTest {
     const QPoint p = PlantPoint(Grab(ViewRect()));
     EXPECT_GE(p.x(), 0) << "no plant on the screen";
     if (at) *at = p;
-    DoubleClick(ViewRect().topLeft() + p);
+    Click(ViewRect().topLeft() + p, 1, 2);
     WaitFor([&] { return window_->selection().size() == 1; });
     return window_->selection().value(0);
   }
@@ -67,27 +66,19 @@ class ViewerWindow : public GuiTest {
   std::unique_ptr<MainWindow> window_;
 };
 
-// Opened, the plant is fitted; a double click selects a component, the
-// panel shows it and the tree follows, and back; a right click raises its menu.
+// Opened, a double click selects a component, the panel shows it and the
+// tree follows, and back; the tree's ticks hide and show; a right click
+// raises its menu. (The fit is the control's, pinned off-screen.)
 TEST_F(ViewerWindow, OpensAFileSelectsWithTheMouseAndShowsWhatWasPicked) {
   Open("pump-station.json");
   EXPECT_EQ(window_->modelTree()->fileCount(), 1);
   EXPECT_EQ(window_->modelTree()->componentCount(), 52);
-  const QImage shot = Grab(ViewRect());
-  QRect box;  // in frame: the plant reaches neither the top nor the bottom
-  for (int y = 0; y < shot.height(); ++y)
-    for (int x = 70; x < shot.width(); ++x)
-      if (qGreen(shot.pixel(x, y)) > 100) box |= QRect(x, y, 1, 1);
-  EXPECT_GT(box.width(), shot.width() / 3) << "the fitted plant fills the view";
-  EXPECT_TRUE(box.top() > 0 && box.bottom() < shot.height() - 1);
-
   QPoint at;
   const MainWindow::Object picked = SelectInView(&at);
   ASSERT_TRUE(picked) << "the double click selected nothing";
   const SelectionPanel* panel = window_->selectionPanel();
   const QString id = panel->valueOf(QStringLiteral("Id"));
   EXPECT_EQ(id, viewer::GetText(picked.Get(), "Id"));
-  EXPECT_FALSE(panel->valueOf(QStringLiteral("Type")).isEmpty());
   EXPECT_TRUE(panel->valueOf(QStringLiteral("Pipeline")).contains(QStringLiteral("-P-10")));
   EXPECT_TRUE(panel->valueOf(QStringLiteral("Point Run_1")).startsWith('('));
   const auto rows = window_->modelTree()->selectedItems();
@@ -97,6 +88,16 @@ TEST_F(ViewerWindow, OpensAFileSelectsWithTheMouseAndShowsWhatWasPicked) {
   window_->modelTree()->setCurrentItem(other);
   ASSERT_EQ(window_->selection().size(), 1);
   EXPECT_EQ(viewer::GetText(window_->selection()[0].Get(), "Id"), other->text(0));
+  // The tree's tick boxes reach the view (what hiding does to pixels and
+  // picks is the visibility tests').
+  const int shown = PlantPixels(Grab(ViewRect()));
+  rows[0]->parent()->setCheckState(0, Qt::Unchecked);  // as a click on its box does
+  EXPECT_TRUE(WaitFor([&] {
+    const int now = PlantPixels(Grab(ViewRect()));
+    return now > 0 && now < shown * 9 / 10;
+  })) << "the pipeline still shows, or the other one went too";
+  rows[0]->parent()->setCheckState(0, Qt::Checked);
+  EXPECT_TRUE(WaitFor([&] { return PlantPixels(Grab(ViewRect())) == shown; }));
 
   Click(ViewRect().topLeft() + at, 3);
   ASSERT_TRUE(WaitFor([&] { return window_->popupMenu() && window_->popupMenu()->isVisible(); }));
@@ -111,28 +112,23 @@ TEST_F(ViewerWindow, OpensAFileSelectsWithTheMouseAndShowsWhatWasPicked) {
   EXPECT_TRUE(texts.first().startsWith(QApplication::clipboard()->text()));
 }
 
-// The tree's tick boxes reach the view (what hiding does to pixels and
-// picks is the visibility tests').
-TEST_F(ViewerWindow, UntickingAPipelineHidesItAndTickingShowsItAgain) {
-  Open("pump-station.json");
-  const int before = PlantPixels(Grab(ViewRect()));
-  const MainWindow::Object picked = SelectInView();
-  ASSERT_TRUE(picked);
-  QTreeWidgetItem* pipeline = window_->modelTree()->itemFor(picked.Get())->parent();
-  pipeline->setCheckState(0, Qt::Unchecked);  // as a click on its box does
-  window_->clearSelection();
-  EXPECT_TRUE(WaitFor([&] {
-    const int now = PlantPixels(Grab(ViewRect()));
-    return now > 0 && now < before * 9 / 10;
-  })) << "the pipeline still shows, or the other one went too";
-  pipeline->setCheckState(0, Qt::Checked);
-  EXPECT_TRUE(WaitFor([&] { return PlantPixels(Grab(ViewRect())) == before; }));
-}
+// Dropped files open. The view exports whole in the format asked for; a
+// folder that is not there is refused with the file named, and nothing is left.
+TEST_F(ViewerWindow, DroppedFilesOpenAndTheViewExports) {
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(Example("drain-spool.json")),
+                QUrl::fromLocalFile(Example("steam-header.json"))});
+  // What Qt delivers for a drop from a file manager: enter, then drop.
+  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window_->viewWidget(), &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(window_->viewWidget(), &drop);
+  // The control reports the drop back (DropFile, one per file).
+  ASSERT_TRUE(WaitFor([&] { return window_->openFilePaths().size() == 2; }));
+  EXPECT_EQ(window_->modelTree()->componentCount(), 7 + 58);
+  ASSERT_FALSE(ShownPlant().isNull());
 
-// Written whole in the format asked for; a folder that is not there is
-// refused with the file named, and nothing is left.
-TEST_F(ViewerWindow, ExportWritesTheRequestedSizeAndFormat) {
-  Open("steam-header.json");
   const kelto::test::TempDir dir;
   const QString base = QString::fromStdString(dir.path().string()) + QLatin1Char('/');
   for (const auto& [name, width, start] : {std::tuple{"view.png", 640, "\x89PNG"},
@@ -157,49 +153,9 @@ TEST_F(ViewerWindow, ExportWritesTheRequestedSizeAndFormat) {
   EXPECT_GT(PlantPixels(png.convertToFormat(QImage::Format_RGB32)), 200);
 }
 
-TEST_F(ViewerWindow, ABrokenFileIsReportedAndWhatWasOpenStays) {
-  Open("pump-station.json");
-  const kelto::test::TempDir dir;
-  const QString broken = QString::fromStdString((dir.path() / "broken.json").string());
-  QFile f(broken);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(R"({"format":"kelto-piping","version":1,"pipelines":[{"id":"X","components":[)"
-          R"({"id":"c","type":"Pipe","points":{"Run_1":{"position":[0,0]}}}]}]})");
-  f.close();
-
-  EXPECT_EQ(window_->openFiles({broken}), 0);
-  ASSERT_TRUE(window_->errorDialog());
-  EXPECT_TRUE(window_->errorDialog()->isVisible());
-  EXPECT_TRUE(window_->errorDialog()->text().contains(broken));
-  // The place in the file and the problem.
-  const QString detail = window_->errorDialog()->informativeText();
-  EXPECT_TRUE(detail.contains(QStringLiteral("/pipelines/0/components/0/points/Run_1/position")))
-      << detail.toStdString();
-  EXPECT_TRUE(detail.contains(QStringLiteral("expected 3 numbers"))) << detail.toStdString();
-
-  // Everything that was open stays, and the view still answers the mouse.
-  EXPECT_EQ(window_->openFilePaths().size(), 1);
-  EXPECT_EQ(window_->modelTree()->fileCount(), 1);
-  EXPECT_TRUE(SelectInView());
-}
-
-TEST_F(ViewerWindow, FilesDroppedOnTheViewOpen) {
-  QMimeData data;
-  data.setUrls({QUrl::fromLocalFile(Example("drain-spool.json")),
-                QUrl::fromLocalFile(Example("steam-header.json"))});
-  // What Qt delivers for a drop from a file manager: enter, then drop.
-  QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(window_->viewWidget(), &enter);
-  ASSERT_TRUE(enter.isAccepted());
-  QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(window_->viewWidget(), &drop);
-  // The control reports the drop back (DropFile, one per file).
-  ASSERT_TRUE(WaitFor([&] { return window_->openFilePaths().size() == 2; }));
-  EXPECT_EQ(window_->modelTree()->componentCount(), 7 + 58);
-  EXPECT_FALSE(ShownPlant().isNull());
-}
-
-TEST_F(ViewerWindow, AFileChangedOnDiskIsReloaded) {
+// A file changed on disk is reloaded; broken, it is reported with the place
+// and the problem, and what was open stays and still answers the mouse.
+TEST_F(ViewerWindow, AFileChangedOnDiskIsReloadedAndABrokenOneReported) {
   const kelto::test::TempDir dir;
   const QString path = QString::fromStdString((dir.path() / "plant.json").string());
   const auto write = [&](const QByteArray& bytes) {
@@ -217,12 +173,19 @@ TEST_F(ViewerWindow, AFileChangedOnDiskIsReloaded) {
   ASSERT_EQ(componentsShown(), 7);
   write(example("steam-header.json"));
   EXPECT_TRUE(WaitFor([&] { return componentsShown() == 58; })) << "the model follows";
-  // Broken on disk: reported, and the last good model stays.
-  write("{\"format\": \"kelto-piping\", ");
-  EXPECT_TRUE(
+  write(R"({"format":"kelto-piping","version":1,"pipelines":[{"id":"X","components":[)"
+        R"({"id":"c","type":"Pipe","points":{"Run_1":{"position":[0,0]}}}]}]})");
+  ASSERT_TRUE(
       WaitFor([&] { return window_->errorDialog() && window_->errorDialog()->isVisible(); }));
+  EXPECT_TRUE(window_->errorDialog()->text().contains(path));
+  const QString detail = window_->errorDialog()->informativeText();
+  EXPECT_TRUE(detail.contains(QStringLiteral("/pipelines/0/components/0/points/Run_1/position")))
+      << detail.toStdString();
+  EXPECT_TRUE(detail.contains(QStringLiteral("expected 3 numbers"))) << detail.toStdString();
   EXPECT_EQ(componentsShown(), 58);
   EXPECT_EQ(window_->openFilePaths(), QStringList{path});
+  ASSERT_FALSE(ShownPlant().isNull());
+  EXPECT_TRUE(SelectInView());
 }
 
 TEST_F(ViewerWindow, SettingsSurviveARestart) {
@@ -231,17 +194,12 @@ TEST_F(ViewerWindow, SettingsSurviveARestart) {
   const auto options = [&] {
     return viewer::GetObject(window_->viewWidget()->view(), "GraphicsOptions");
   };
-  kelto3d::IOptions* face = nullptr;
-  ASSERT_GE(options()->QueryInterface(kelto::com::IidOf<kelto3d::IOptions>(),
-                                      reinterpret_cast<void**>(&face)),
-            0);
   BSTR name = SysAllocString(u"AxesSize");
   VARIANT v{};
   v.vt = VT_I4;
   v.lVal = 75;
-  ASSERT_GE(face->put_Item(name, v), 0);
+  EXPECT_GE(options().As<kelto3d::IOptions>()->put_Item(name, v), 0);
   SysFreeString(name);
-  face->Release();
   window_->close();
   window_.reset();
   window_ = std::make_unique<MainWindow>();

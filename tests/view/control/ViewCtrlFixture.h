@@ -19,22 +19,14 @@
 #include "platform/com/ComPtr.h"
 #include "platform/com/Object.h"
 #include "platform/com/Strings.h"
+#include "support/NoDispatch.h"
 #include "support/ScriptHost.h"
 
 namespace kelto::test {
 
 using kelto::com::ComPtr;
 
-// The thread's error description ("" when none).
-inline std::string ErrorText() {
-  ComPtr<IErrorInfo> info;
-  if (GetErrorInfo(0, info.Put()) != S_OK || !info) return "";
-  BSTR text = nullptr;
-  info->GetDescription(&text);
-  std::string result = kelto::com::BstrToUtf8(text);
-  SysFreeString(text);
-  return result;
-}
+inline std::string ErrorText() { return TakePending().text; }
 
 // A new object of a class the linked modules serve.
 template <class T = IDispatch>
@@ -46,24 +38,18 @@ ComPtr<T> Create(const CLSID& clsid) {
   return object;
 }
 
-// Writes every event of _IPipeline3DViewCtrlEvents into a shared log as
-// "<tag>SelectionChanged(a,b)", objects by the names the test gave them
-// ("-" for null, "?" for an unnamed object).
-class EventSink final : public kelto::com::Object<EventSink, IDispatch> {
+// Writes the events of _IPipeline3DViewCtrlEvents the tests look for into a
+// shared log as "SelectionChanged(a,b)", objects by the names the test
+// gave them ("-" for null, "?" for an unnamed object), and "ViewChanged".
+class EventSink final : public kelto::com::Object<EventSink, NoDispatch<IDispatch>> {
  public:
-  EventSink(std::vector<std::string>& log, const std::map<IUnknown*, std::string>& names,
-            std::string tag = "")
-      : m_log(log), m_names(names), m_tag(std::move(tag)) {}
+  EventSink(std::vector<std::string>& log, const std::map<IUnknown*, std::string>& names)
+      : m_log(log), m_names(names) {}
 
   bool QueryOther(REFIID riid, void** ppv) {
     if (riid != kelto::com::IidOf<kelto3d::_IPipeline3DViewCtrlEvents>()) return false;
     *ppv = static_cast<IDispatch*>(this);
     return true;
-  }
-  HRESULT GetTypeInfoCount(UINT* n) override { return *n = 0, S_OK; }
-  HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return DISP_E_UNKNOWNNAME;
   }
   HRESULT Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*,
                  UINT*) override;
@@ -72,7 +58,6 @@ class EventSink final : public kelto::com::Object<EventSink, IDispatch> {
   std::string Name(const VARIANT& v) const;
   std::vector<std::string>& m_log;
   const std::map<IUnknown*, std::string>& m_names;
-  std::string m_tag;
 };
 
 class ViewCtrlTest : public ::testing::Test {
@@ -82,10 +67,8 @@ class ViewCtrlTest : public ::testing::Test {
 
   // The control as a script sees it, and through its vtable.
   IDispatch* Script() const { return control.Get(); }
-  // The control's connection point for its events.
-  ComPtr<IConnectionPoint> Point();
-  // Connects a new sink; its events go to `events` with the tag.
-  DWORD Connect(const std::string& tag = "");
+  // Connects a new sink; its events go to `events`.
+  void Connect();
   // The events so far, and forgets them.
   std::vector<std::string> TakeEvents();
 
@@ -94,8 +77,8 @@ class ViewCtrlTest : public ::testing::Test {
   // A new script-made ModelNode (owning its root) whose object is a fresh
   // object named `name` in the event log.
   ComPtr<IDispatch> NewNode(const std::string& name);
-  // A straight cone from a to b of diameter d added to node's geometry.
-  static void AddCone(IDispatch* node, double ax, double ay, double bx, double by, double d);
+  // A pipe 2 across from (0, y) to (10, y) added to node's geometry.
+  static void AddPipe(IDispatch* node, double y);
   // The object (key) behind a name given by NewNode.
   IDispatch* Object(const std::string& name) const;
   // A script-made model shown by the control: "file" with the pipes

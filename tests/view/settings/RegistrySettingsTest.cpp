@@ -1,21 +1,17 @@
 // The renderer's options in the settings store: the documented layout of
-// the values, a save read back, keys without settings, and the property bag
-// the layout is written through.
+// the values, a save read back, and keys without settings.
 #include "view/settings/RegistrySettings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "core/Signals.h"
 #include "platform/com/Api.h"
 #include "platform/com/ComPtr.h"
-#include "platform/com/Variant.h"
 #include "platform/registry/Registry.h"
 #include "render/GLRenderer.h"
 #include "support/TempDir.h"
-#include "view/settings/RegPropertyBag.h"
 
 namespace {
 
@@ -109,56 +105,6 @@ TEST_F(RegistrySettings, KeysWithoutSettingsLoadNothingAndMissingOrBadKeysFail) 
   EXPECT_TRUE(notices_.got.empty());
   EXPECT_EQ(loaded_.GetOptions().Get("Edges").lVal, 16);
   EXPECT_EQ(SaveSettingsToRegistry(saved_.GetOptions(), 12345, kKey), E_FAIL) << "not an open key";
-  RegCloseKey(k);
-}
-
-// One row for each kind the layout names: integers and booleans, other
-// numbers, text, and what is not written.
-TEST_F(RegistrySettings, ThePropertyBagWritesAndReadsEachKindOfValue) {
-  HKEY k = Create("Bag");
-  auto bag = kelto::com::MakeObject<CRegPropertyBag>(k);
-  VARIANT v;
-  const auto write = [&](const char16_t* name, VARTYPE vt, LONGLONG value) {
-    v.vt = vt;
-    v.llVal = value;  // the union's widest integer
-    return bag->Write(name, &v);
-  };
-  EXPECT_EQ(write(u"i2", VT_I2, -2), S_OK);
-  EXPECT_EQ(write(u"bool", VT_BOOL, -1), S_OK);
-  EXPECT_EQ(write(u"ui4", VT_UI4, 0xFFFFFFF0), S_OK);
-  v.vt = VT_R8;
-  v.dblVal = 0.25;
-  EXPECT_EQ(bag->Write(u"r8", &v), S_OK);
-  _variant_t text(u"Grün");
-  EXPECT_EQ(bag->Write(u"text", &text), S_OK);
-  EXPECT_EQ(write(u"object", VT_UNKNOWN, 0), DISP_E_TYPEMISMATCH);
-  LONG target = 3;
-  EXPECT_EQ(write(u"byref", VT_I4 | VT_BYREF, reinterpret_cast<LONG_PTR>(&target)),
-            DISP_E_TYPEMISMATCH);
-  const std::pair<const char*, Raw> written[] = {
-      {"i2", Dword(0xFFFFFFFE)}, {"bool", Dword(0xFFFFFFFF)}, {"ui4", Dword(0xFFFFFFF0)},
-      {"r8", Sz("0.25")},        {"text", Sz("Grün")},        {"object", Raw{}},
-      {"byref", Raw{}}};
-  for (const auto& [name, raw] : written) EXPECT_EQ(Query(k, name), raw) << name;
-
-  const BYTE bin[] = {1, 2};
-  RegSetValueExA(k, "binary", 0, REG_BINARY, bin, 2);
-  const std::tuple<const char16_t*, VARTYPE, HRESULT, VARTYPE> reads[] = {
-      {u"ui4", VT_EMPTY, S_OK, VT_I4},
-      {u"text", VT_EMPTY, S_OK, VT_BSTR},
-      {u"r8", VT_R4, S_OK, VT_R4},
-      {u"binary", VT_EMPTY, S_OK, VT_EMPTY},
-      {u"missing", VT_EMPTY, S_OK, VT_EMPTY},
-      {u"text", VT_I4, DISP_E_TYPEMISMATCH, VT_EMPTY}};
-  for (const auto& [name, asked, hr, got] : reads) {
-    VARIANT out;
-    out.vt = asked;
-    EXPECT_EQ(bag->Read(name, &out, nullptr), hr);
-    if (hr == S_OK) {
-      EXPECT_EQ(out.vt, got) << kelto::com::Utf16ToUtf8(name);
-    }
-    VariantClear(&out);
-  }
   RegCloseKey(k);
 }
 
