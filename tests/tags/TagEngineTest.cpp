@@ -258,6 +258,13 @@ TEST_F(TagEngineTest, RegularExpressionMatching) {
                                "<Lookup V='" + c.pattern + "'><Tag T='yes'/></Lookup>");
     EXPECT_EQ(tags.count("T"), c.holds ? 1u : 0u);
   }
+  // Only the exact word "RegExp" selects regular expressions.
+  valve->value = _variant_t("Gate-Valve");
+  for (const std::string type : {"regexp", "Exact", ""})
+    EXPECT_EQ(Evaluate("<Aspect Name='V' Expression='Value' MatchType='" + type + "'/>",
+                       "<Lookup V='^Gate'><Tag T='yes'/></Lookup>"),
+              Tags{})
+        << type;
 }
 
 TEST_F(TagEngineTest, UnevaluableAspectFailsItsConditionsAndEvaluationGoesOn) {
