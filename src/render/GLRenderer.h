@@ -315,6 +315,19 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void DrawForSelection(const CPrimitive& primitive);
   // GetDepth's first two steps: false when no part of the model is visible.
   bool ModelDepth(const CPoint2& point, bool nearest, double& depth);
+  // During motion the whole-viewport step reads the window depths of the
+  // visible nodes' boxes instead of a selection pass (GLRendererCamera.cpp).
+  void BoxDepthBelow(const CModelNode* node, const CCameraMatrices& camera, double& nearest,
+                     double& farthest) const;
+  // The world point a zoom at a point went to, kept for the next step of
+  // the same motion (ZoomAt).
+  struct ZoomTarget {
+    unsigned Motion = 0;
+    CPoint2 Point;
+    CViewState View;
+    CPoint3 Target;
+  };
+  ZoomTarget m_zoomTarget;
   void DrawDebugOverlay(long long elapsedMs);
 
   CModelNode* m_root = nullptr;
