@@ -43,7 +43,8 @@
 // merged runs of lines (CCentreLineRuns), so a pipe narrower than a pixel is
 // a line one pixel wide rather than specks where its surface happens to
 // cover a pixel's centre, and a plant seen whole is a few draws. Picking
-// and the depth passes always use full detail. A node list is compiled the
+// and the depth passes always use full detail (during motion a depth query
+// with nothing under its point reads boxes instead, GLRendererCamera.cpp). A node list is compiled the
 // first time a frame or a selection pass calls it (ListCompiled).
 //
 // Hooks. A node's geometry or subtree change rebuilds its list (and creates
