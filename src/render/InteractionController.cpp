@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 double CInteractionController::SteadyMilliseconds() {
   using namespace std::chrono;

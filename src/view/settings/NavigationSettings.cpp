@@ -14,22 +14,23 @@ HKEY KeyOf(LONG parent) { return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(pa
 
 HRESULT SaveNavigationSettings(double budgetMs, LONG parent, const std::string& key) noexcept {
   try {
-    const std::string path = key.empty() ? kNavigationSettingsKey : key + "\\" + kNavigationSettingsKey;
+    const std::string path =
+        key.empty() ? kNavigationSettingsKey : key + "\\" + kNavigationSettingsKey;
     HKEY settings = nullptr;
     if (RegCreateKeyExA(KeyOf(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &settings, nullptr) != ERROR_SUCCESS)
       return kelto::com::ReportError(GUID_NULL, GUID_NULL,
                                      "Cannot create the settings key \"" + path + "\".", E_FAIL);
     const double rounded = std::isfinite(budgetMs) ? std::round(budgetMs) : kMaxInteractionBudget;
-    const DWORD value = static_cast<DWORD>(std::clamp(
-        rounded, double(kMinInteractionBudget), double(kMaxInteractionBudget)));
+    const DWORD value = static_cast<DWORD>(
+        std::clamp(rounded, double(kMinInteractionBudget), double(kMaxInteractionBudget)));
     const LONG written = RegSetValueExA(settings, kInteractionBudgetValue, 0, REG_DWORD,
                                         reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(settings);
     if (written != ERROR_SUCCESS)
-      return kelto::com::ReportError(
-          GUID_NULL, GUID_NULL, "Cannot write the navigation settings into \"" + path + "\".",
-          E_FAIL);
+      return kelto::com::ReportError(GUID_NULL, GUID_NULL,
+                                     "Cannot write the navigation settings into \"" + path + "\".",
+                                     E_FAIL);
     return S_OK;
   } catch (...) {
     return kelto::com::ReportError(GUID_NULL, GUID_NULL,
@@ -39,7 +40,8 @@ HRESULT SaveNavigationSettings(double budgetMs, LONG parent, const std::string& 
 
 bool LoadNavigationSettings(LONG parent, const std::string& key, double& budgetMs) noexcept {
   try {
-    const std::string path = key.empty() ? kNavigationSettingsKey : key + "\\" + kNavigationSettingsKey;
+    const std::string path =
+        key.empty() ? kNavigationSettingsKey : key + "\\" + kNavigationSettingsKey;
     HKEY settings = nullptr;
     if (RegOpenKeyExA(KeyOf(parent), path.c_str(), 0, KEY_READ, &settings) != ERROR_SUCCESS)
       return false;
