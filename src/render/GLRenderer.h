@@ -43,7 +43,8 @@
 // merged runs of lines (CCentreLineRuns), so a pipe narrower than a pixel is
 // a line one pixel wide rather than specks where its surface happens to
 // cover a pixel's centre, and a plant seen whole is a few draws. Picking
-// and the depth passes always use full detail. A node list is compiled the
+// and the depth passes always use full detail (during motion a depth query
+// with nothing under its point reads boxes instead, GLRendererCamera.cpp). A node list is compiled the
 // first time a frame or a selection pass calls it (ListCompiled).
 //
 // Hooks. A node's geometry or subtree change rebuilds its list (and creates
@@ -315,6 +316,19 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void DrawForSelection(const CPrimitive& primitive);
   // GetDepth's first two steps: false when no part of the model is visible.
   bool ModelDepth(const CPoint2& point, bool nearest, double& depth);
+  // During motion the whole-viewport step reads the window depths of the
+  // visible nodes' boxes instead of a selection pass (GLRendererCamera.cpp).
+  void BoxDepthBelow(const CModelNode* node, const CCameraMatrices& camera, double& nearest,
+                     double& farthest) const;
+  // The world point a zoom at a point went to, kept for the next step of
+  // the same motion (ZoomAt).
+  struct ZoomTarget {
+    unsigned Motion = 0;
+    CPoint2 Point;
+    CViewState View;
+    CPoint3 Target;
+  };
+  ZoomTarget m_zoomTarget;
   void DrawDebugOverlay(long long elapsedMs);
 
   CModelNode* m_root = nullptr;

@@ -108,10 +108,22 @@ bool CGLRenderer::ZoomAt(double factor, const CPoint2& point) {
   if (!(factor > 0.0) || !std::isfinite(factor)) return false;
   MakeCurrent();
   const CViewState before = m_view;
-  const CPoint3 target = GetCameraMatrices().Unproject({point.x, point.y, GetDepth(point, true)});
+  // The last step of this motion left its target under this same point: the
+  // next step zooms to it again without asking for depth. The zoom moves the
+  // eye along the line of sight and the pan moves it across, which keeps
+  // every point of the pointer's ray under the pointer alike, so the view
+  // does not depend on which point was found; a query only costs a pick,
+  // and a burst of steps at one point is what a wheel sends.
+  const ZoomTarget& last = m_zoomTarget;
+  const bool again = m_interaction.Active() && last.Motion == m_interaction.Motion() &&
+                     last.Point == point && last.View == m_view;
+  const CPoint3 target =
+      again ? last.Target
+            : GetCameraMatrices().Unproject({point.x, point.y, GetDepth(point, true)});
   Zoom(factor);
   m_panAnchor = GetCameraMatrices().Project(target);
   PanTo(point);
+  m_zoomTarget = {m_interaction.Active() ? m_interaction.Motion() : 0u, point, m_view, target};
   return m_view != before;
 }
 
@@ -154,8 +166,35 @@ bool CGLRenderer::ModelDepth(const CPoint2& point, bool nearest, double& depth) 
     depth = nearest ? hits.front().MinDepth : (hits.front().MinDepth + hits.front().MaxDepth) / 2.0;
     return true;
   }
+  if (m_interaction.Active()) {
+    // A selection pass over the whole viewport puts every vertex in view
+    // through GL's selection path (seconds on a big plant close up); during
+    // motion the boxes of the visible nodes say where the model lies deep
+    // enough for a zoom or a rotation centre, at the cost of a walk.
+    if (!m_ready || !m_root) return false;
+    double nearest = 1.0, farthest = 0.0;
+    BoxDepthBelow(m_root, GetCameraMatrices(), nearest, farthest);
+    if (nearest > farthest) return false;
+    depth = (nearest + farthest) / 2.0;
+    return true;
+  }
   hits = PickAll();
   if (hits.empty()) return false;
   depth = (hits.front().MinDepth + hits.back().MaxDepth) / 2.0;
   return true;
+}
+
+void CGLRenderer::BoxDepthBelow(const CModelNode* node, const CCameraMatrices& camera,
+                                double& nearest, double& farthest) const {
+  const NodeData* data = GetNodeData(node);
+  if (!data || (data->ListId() == 0 && !data->InParentList())) return;  // not drawn
+  if (IsHidden(node)) return;
+  const double x0 = m_viewport.X, y0 = m_viewport.Y;
+  const double x1 = x0 + m_viewport.Width, y1 = y0 + m_viewport.Height;
+  if (!BoxMayCoverRegion(node->GetBoundBox(), camera, x0, y0, x1, y1)) return;
+  const CGeometrySet& geometry = node->GetGeometry();
+  if (!geometry.empty() && BoxMayCoverRegion(geometry.GetBoundBox(), camera, x0, y0, x1, y1))
+    WidenByBoxDepth(geometry.GetBoundBox(), camera, nearest, farthest);
+  for (CModelNode* child : node->GetOrderedChildren())
+    BoxDepthBelow(child, camera, nearest, farthest);
 }

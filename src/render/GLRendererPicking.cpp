@@ -11,8 +11,8 @@
 // so the hits, are those the lists would give: the names nest the same way
 // (a leaf's name and primitives sit in its parent's list, in child order,
 // just where the walk replays them), and only nodes that could not be hit
-// are left out. The whole-viewport pass (GetDepth's fallback) calls the node
-// lists as a frame does, at full detail.
+// are left out. The whole-viewport pass (GetDepth's fallback outside
+// motion) calls the node lists as a frame does, at full detail.
 #include <GL/gl.h>
 
 #include "core/Primitive.h"

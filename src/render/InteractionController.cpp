@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <utility>
 #include <cmath>
+#include <utility>
 
 double CInteractionController::SteadyMilliseconds() {
   using namespace std::chrono;
@@ -12,6 +12,7 @@ double CInteractionController::SteadyMilliseconds() {
 
 CInteractionController::CInteractionController(Clock clock) : m_clock(std::move(clock)) {
   m_cost.fill(-1.0);
+  m_ratio.fill(kLevelRatio);
 }
 
 void CInteractionController::SetBudget(double milliseconds) {
@@ -21,6 +22,8 @@ void CInteractionController::SetBudget(double milliseconds) {
 void CInteractionController::Begin() {
   if (m_active) return;
   m_active = true;
+  ++m_motion;
+  m_lastLevel = -1;
   m_framesAtLevel = 0;
   m_tried.fill(false);
   Choose();
@@ -49,6 +52,11 @@ double CInteractionController::Expected(int level) const {
   return -1.0;
 }
 
+double CInteractionController::ExpectedFiner(int level) const {
+  if (level <= 0 || level >= kInteractionLevels || m_cost[level] < 0.0) return -1.0;
+  return m_cost[level] / m_ratio[level];
+}
+
 void CInteractionController::Choose() {
   int chosen = kInteractionLevels - 1;
   for (int level = 0; level < kInteractionLevels; ++level) {
@@ -62,7 +70,7 @@ void CInteractionController::Choose() {
   }
   if (chosen == m_level && m_level > 0 && !m_tried[m_level - 1] &&
       m_framesAtLevel >= kProbeFrames && m_cost[m_level] >= 0.0 &&
-      m_cost[m_level] <= m_budget * kRefineMargin) {
+      m_cost[m_level] <= m_budget * kRefineMargin && ExpectedFiner(m_level) <= m_budget) {
     chosen = m_level - 1;  // try the finer level once
     m_tried[chosen] = true;
   }
@@ -86,6 +94,21 @@ void CInteractionController::FrameFinished() {
   }
   m_cost[level] = cost;
   if (!m_active) return;
+  Learn(level, cost);
   ++m_framesAtLevel;
   Choose();
+}
+
+void CInteractionController::Learn(int level, double cost) {
+  // Two frames in a row at neighbouring levels saw nearly the same view: the
+  // ratio of their costs is what one level saves there. A frame that also
+  // compiled lists can make it look like nothing is saved; the ratio is kept
+  // within what the ladder can mean.
+  if (m_lastLevel >= 0 && std::abs(level - m_lastLevel) == 1 && cost > 0.0 && m_lastCost > 0.0) {
+    const int coarser = std::max(level, m_lastLevel);
+    const double ratio = level == coarser ? cost / m_lastCost : m_lastCost / cost;
+    m_ratio[coarser] = std::clamp(ratio, 0.05, 1.0);
+  }
+  m_lastLevel = level;
+  m_lastCost = cost;
 }

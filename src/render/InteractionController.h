@@ -18,8 +18,11 @@
 // stale (measured in another view, or in a frame that compiled lists): after
 // kProbeFrames frames at one level with that room to spare, one frame tries
 // the next finer level, and its measured cost decides from then on. Each
-// level is tried so at most once a motion: a finer level that really is too
-// slow costs one late frame, not one every few frames.
+// level is tried so at most once a motion, and only when the try is itself
+// expected to fit the budget: its cost is predicted from the current level's
+// by the ratio between the two levels learnt from consecutive frames drawn
+// at them (kLevelRatio until one has been seen). A late frame spent on a try
+// is what a person sees as a stutter, so a finer level is not tried on hope.
 //
 // The clock is injected (milliseconds, monotonic): the renderer times its
 // frames with it and tests drive it by hand.
@@ -58,6 +61,9 @@ class CInteractionController {
   void Begin();
   void End();
   bool Active() const { return m_active; }
+  // Counts the motions begun: what a caller remembers across the frames of
+  // one motion (the zoom target of a wheel burst) is stale once it differs.
+  unsigned Motion() const { return m_motion; }
 
   // The thresholds the next frame draws with: `still` when no motion is in
   // progress, else those of the level chosen for it.
@@ -72,15 +78,25 @@ class CInteractionController {
   // What a frame at the level is expected to take; negative while nothing
   // has been measured.
   double Expected(int level) const;
+  // What a try of the next finer level than `level` is expected to take,
+  // from the cost measured at `level`; negative while that is unknown.
+  double ExpectedFiner(int level) const;
 
  private:
   void Choose();
+  void Learn(int level, double cost);
 
   Clock m_clock;
   double m_budget = kDefaultBudgetMs;
   bool m_active = false;
   int m_level = 0;
   int m_framesAtLevel = 0;
+  unsigned m_motion = 0;
+  // The level and cost of the frame before, within this motion (-1: none).
+  int m_lastLevel = -1;
+  double m_lastCost = 0.0;
+  // cost(level) / cost(level - 1), learnt from consecutive frames.
+  std::array<double, kInteractionLevels> m_ratio;
   std::array<bool, kInteractionLevels> m_tried{};  // probed in this motion
   double m_started = -1.0;
   // Measured cost per level, negative where none is known.

@@ -92,3 +92,25 @@ bool BoxMayCoverRegion(const CBoundBox& box, const CCameraMatrices& camera, doub
   }
   return maxX >= x0 && minX <= x1 && maxY >= y0 && minY <= y1;
 }
+
+bool WidenByBoxDepth(const CBoundBox& box, const CCameraMatrices& camera, double& nearest,
+                     double& farthest) {
+  if (box.IsEmpty()) return false;
+  const CMatrix44 clip = camera.Projection * camera.ModelView;
+  const CPoint3& lo = box.GetMin();
+  const CPoint3& hi = box.GetMax();
+  double lowest = 1.0, highest = 0.0;
+  for (int corner = 0; corner < 8; ++corner) {
+    const double p[3] = {corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
+                         corner & 4 ? hi.z : lo.z};
+    const double z = clip.m[2][0] * p[0] + clip.m[2][1] * p[1] + clip.m[2][2] * p[2] + clip.m[2][3];
+    const double w = clip.m[3][0] * p[0] + clip.m[3][1] * p[1] + clip.m[3][2] * p[2] + clip.m[3][3];
+    if (!(w > 0.0)) return false;
+    const double depth = std::clamp(0.5 + 0.5 * z / w, 0.0, 1.0);
+    lowest = std::min(lowest, depth);
+    highest = std::max(highest, depth);
+  }
+  nearest = std::min(nearest, lowest);
+  farthest = std::max(farthest, highest);
+  return true;
+}

@@ -63,3 +63,9 @@ CHitList SelectionPass(unsigned list, const NameResolver& resolve);
 // is not, counts as a possible hit; an empty box never does.
 bool BoxMayCoverRegion(const CBoundBox& box, const CCameraMatrices& camera, double x0, double y0,
                        double x1, double y1);
+
+// The window depths of `box`'s corners under `camera`, clamped to [0, 1],
+// widening [nearest, farthest]; false (nothing widened) for an empty box or
+// one with a corner at or behind the eye.
+bool WidenByBoxDepth(const CBoundBox& box, const CCameraMatrices& camera, double& nearest,
+                     double& farthest);

@@ -154,8 +154,12 @@ void C3DDisplay::OnWheel(const CWindowMessage& m) {
   if (it == wheel_.end()) return;
   // Without a timer nothing would bring the full picture back.
   const bool timed = window_->SetTimer(kMotionTimer, kWheelIdleMs);
+  const bool continues = timed && wheel_burst_ && InMotion();
   if (timed) BeginMotion();
+  wheel_burst_ = timed && InMotion();
+  wheel_continues_ = continues;
   (this->*(it->second))(m.WheelDelta, p.X, FlipY(p.Y));
+  wheel_continues_ = false;
   // The rest is counted from the end of the step's frame.
   if (timed && window_) window_->SetTimer(kMotionTimer, kWheelIdleMs);
 }
@@ -176,6 +180,7 @@ void C3DDisplay::BeginMotion() {
 }
 
 bool C3DDisplay::EndMotion() {
+  wheel_burst_ = false;
   CInteractionController* interaction = renderer_ ? renderer_->GetInteraction() : nullptr;
   if (!interaction || !interaction->Active()) return false;
   interaction->End();
@@ -322,7 +327,10 @@ void C3DDisplay::WheelZoomInv(int delta, int x, int y) {
   if (x < 0 || x > size.Width || y < 0 || y > size.Height) return;
   const double factor =
       delta > 0 ? std::pow(1.2, delta / 120.0) : std::pow(0.8333333333333334, delta / -120.0);
-  const bool c1 = renderer_->AdjustCentreDepth();
+  // The centre is brought to the model's depth once a burst: the steps
+  // after the first only move it across the view, and each adjustment is
+  // a depth query.
+  const bool c1 = !wheel_continues_ && renderer_->AdjustCentreDepth();
   const bool c2 = renderer_->ZoomAt(factor, CPoint2(x, y));
   Notify(c1 || c2);
 }

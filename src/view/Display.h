@@ -13,7 +13,10 @@
 // has one) draws the frames within its budget; the drag's end, a lost
 // capture or the wheel's rest brings back the full picture with one more
 // frame. The wheel's rest is a window timer (kMotionTimer): a window that
-// keeps no timers gets full frames for the wheel.
+// keeps no timers (the windowless control's) gets full frames for the wheel,
+// since nothing there would bring the full picture back. The steps of one
+// burst share its depth queries: the centre is adjusted on the first step
+// only, and the renderer keeps the zoom target while the pointer stays.
 //
 // Handler positions are client pixels with y counted upwards from the
 // bottom of the client area (client height − message y).
@@ -129,4 +132,8 @@ class C3DDisplay : public kelto::window::CMessageMap {
   int drag_y_ = 0;
   unsigned drag_keys_ = 0;
   bool dragging_ = false;
+  // A wheel burst is under way (motion frames until the rest timer), and
+  // the step being handled is not its first.
+  bool wheel_burst_ = false;
+  bool wheel_continues_ = false;
 };

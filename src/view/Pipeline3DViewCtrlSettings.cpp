@@ -5,6 +5,7 @@
 #include "platform/com/Strings.h"
 #include "platform/dc/DCHandleTable.h"
 #include "view/Pipeline3DViewCtrl.h"
+#include "view/settings/NavigationSettings.h"
 #include "view/settings/OptionsDialog.h"
 #include "view/settings/RegistrySettings.h"
 
@@ -24,17 +25,25 @@ HRESULT CPipeline3DViewCtrl::DrawToDC(LONG hDC, LONG Left, LONG Top, LONG Width,
   });
 }
 
+// The navigation settings (the motion frames' budget) are kept beside the
+// graphics settings under the same key.
 HRESULT CPipeline3DViewCtrl::SaveSettingsToRegistry(LONG Parent, BSTR Key) {
   return Guarded([&] {
-    return ::SaveSettingsToRegistry(m_renderer.GetOptions(), Parent,
-                                    kelto::com::BstrToUtf8(Key));
+    const std::string key = kelto::com::BstrToUtf8(Key);
+    const HRESULT hr = ::SaveSettingsToRegistry(m_renderer.GetOptions(), Parent, key);
+    if (FAILED(hr)) return hr;
+    return SaveNavigationSettings(m_renderer.GetInteraction()->GetBudget(), Parent, key);
   });
 }
 
 HRESULT CPipeline3DViewCtrl::LoadSettingsFromRegistry(LONG Parent, BSTR Key) {
   return Guarded([&] {
-    return ::LoadSettingsFromRegistry(m_renderer.GetOptions(), Parent,
-                                      kelto::com::BstrToUtf8(Key));
+    const std::string key = kelto::com::BstrToUtf8(Key);
+    const HRESULT hr = ::LoadSettingsFromRegistry(m_renderer.GetOptions(), Parent, key);
+    double budget = 0.0;
+    if (SUCCEEDED(hr) && LoadNavigationSettings(Parent, key, budget))
+      m_renderer.GetInteraction()->SetBudget(budget);
+    return hr;
   });
 }
 
