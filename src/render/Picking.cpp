@@ -43,14 +43,19 @@ void PushPickMatrix(double x, double y, double size) {
 }
 
 CHitList SelectionPass(const std::function<void()>& draw, const NameResolver& resolve) {
-  std::array<GLuint, kSelectionBufferSize> buffer{};
-  glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
-  glRenderMode(GL_SELECT);
-  glInitNames();
-  if (draw) draw();
-  const int records = glRenderMode(GL_RENDER);
-  return DecodeSelectionBuffer(std::span<const std::uint32_t>(buffer.data(), buffer.size()),
-                               records, resolve);
+  std::vector<GLuint> buffer(kSelectionBufferSize);
+  for (;;) {
+    glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    if (draw) draw();
+    const int records = glRenderMode(GL_RENDER);
+    if (records >= 0 || buffer.size() >= kSelectionBufferLimit) {
+      return DecodeSelectionBuffer(std::span<const std::uint32_t>(buffer.data(), buffer.size()),
+                                   records, resolve);
+    }
+    buffer.assign(buffer.size() * 2, 0);
+  }
 }
 
 CHitList SelectionPass(unsigned list, const NameResolver& resolve) {

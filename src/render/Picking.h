@@ -27,8 +27,10 @@ struct CHitRecord {
 // Sorted by minimum depth, nearest first.
 using CHitList = std::vector<CHitRecord>;
 
-// Words in the selection buffer, and the side of the pick box in pixels.
+// Words in the selection buffer at first, the most it may grow to, and the
+// side of the pick box in pixels.
 inline constexpr std::size_t kSelectionBufferSize = 0x800;
+inline constexpr std::size_t kSelectionBufferLimit = std::size_t{1} << 24;
 inline constexpr double kPickBoxSize = 5.0;
 
 // Turns a selection name back into its node; null for a name that names no
@@ -50,9 +52,12 @@ CHitList DecodeSelectionBuffer(std::span<const std::uint32_t> buffer, int record
 // glPopMatrix); the matrix mode is left at GL_MODELVIEW.
 void PushPickMatrix(double x, double y, double size);
 
-// Runs `draw` in selection mode (selection buffer of kSelectionBufferSize
-// words, names initialised) with the current matrices and decodes the hits.
-// The render mode is GL_RENDER again afterwards.
+// Runs `draw` in selection mode (names initialised) with the current
+// matrices and decodes the hits. A pass whose records overflow the buffer
+// is run again with a buffer twice the size, up to kSelectionBufferLimit
+// words: a plant seen whole gives thousands of records, and an overflow
+// read as "no hits" would say nothing is visible. The render mode is
+// GL_RENDER again afterwards.
 CHitList SelectionPass(const std::function<void()>& draw, const NameResolver& resolve);
 // The same pass over one display list.
 CHitList SelectionPass(unsigned list, const NameResolver& resolve);
