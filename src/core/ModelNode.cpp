@@ -58,10 +58,13 @@ void CModelNode::SetObject(IUnknown* object) {
   }
   if (replaced && replaced.get() != this) {
     // The displaced sibling really has left the tree; leaving its parent link
-    // behind would let a later AddChild erase the wrong entry.
+    // behind would let a later AddChild erase the wrong entry. The parent has
+    // lost a child, and whatever draws or lists its children hears so.
+    CModelNode* parent = m_parent;
     replaced->m_parent = nullptr;
-    m_parent->MarkBoundsStale();
+    parent->MarkBoundsStale();
     replaced->NotifyParentChanged();
+    parent->SubtreeChanged(true);
   }
 }
 
