@@ -290,21 +290,11 @@ void CGLRenderer::Advance(CBuildProgress::Stage stage) {
   m_progress(m_stage);
 }
 
-std::uint32_t CGLRenderer::AllocateName(CModelNode* node) {
-  // Names count upwards and skip 0 and names still in use, so a stale hit
-  // never names a newer node until the counter has gone all the way round.
-  while (m_nextName == 0 || m_names.count(m_nextName)) ++m_nextName;
-  const std::uint32_t name = m_nextName++;
-  m_names.emplace(name, node);
-  return name;
-}
+std::uint32_t CGLRenderer::AllocateName(CModelNode* node) { return m_names.Allocate(node); }
 
-void CGLRenderer::FreeName(std::uint32_t name) { m_names.erase(name); }
+void CGLRenderer::FreeName(std::uint32_t name) { m_names.Free(name); }
 
-CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const {
-  const auto it = m_names.find(name);
-  return it == m_names.end() ? nullptr : it->second;
-}
+CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const { return m_names.Resolve(name); }
 
 // ----------------------------------------------------------------- drawing
 

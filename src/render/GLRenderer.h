@@ -96,6 +96,7 @@
 #include "render/InteractionDetail.h"
 #include "render/PrimitiveTessellation.h"
 #include "render/Renderer.h"
+#include "render/SelectionNames.h"
 
 namespace kelto::gl {
 class CGLSurface;
@@ -362,8 +363,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   CBendCache m_bendCache;
   CBendCache m_coneCache;
   AssociationKey m_key;
-  std::unordered_map<std::uint32_t, CModelNode*> m_names;
-  std::uint32_t m_nextName = 1;
+  CSelectionNames m_names;
   int m_batchDepth = 0;
   bool m_batchCurrent = false;           // the surface was made current in this batch
   std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile

@@ -146,34 +146,44 @@ void CGLRenderer::SettleChildren(CModelNode* node, ListData& data) {
   const int inherited = data.m_self.m_selection != 0 ? 1 : 0;
   std::vector<NodeData> leaves;
   leaves.reserve(children.size());
-  for (CModelNode* child : children) {
-    ListData* own = GetListData(child);
-    NodeData* old = data.FindLeaf(child);
-    if (!child->GetChildren().empty()) {
-      if (own) continue;  // keeps its list; its own hooks keep it up to date
-      // New here, or a leaf that gained children: a list of its own, under
-      // the name and selection it had as a leaf.
-      const std::uint32_t name = old ? std::exchange(old->m_name, 0) : AllocateName(child);
-      BuildNodeList(child, *AttachListData(child, name, old ? old->m_selection : inherited));
-      continue;
+  const auto settle = [&] {
+    for (CModelNode* child : children) {
+      ListData* own = GetListData(child);
+      NodeData* old = data.FindLeaf(child);
+      if (!child->GetChildren().empty()) {
+        if (own) continue;  // keeps its list; its own hooks keep it up to date
+        // New here, or a leaf that gained children: a list of its own, under
+        // the name and selection it had as a leaf.
+        const std::uint32_t name = old ? std::exchange(old->m_name, 0) : AllocateName(child);
+        BuildNodeList(child, *AttachListData(child, name, old ? old->m_selection : inherited));
+        continue;
+      }
+      NodeData& record = leaves.emplace_back();
+      record.m_node = child;
+      record.m_owner = &data;
+      if (old) {
+        record.m_name = std::exchange(old->m_name, 0);
+        record.m_selection = old->m_selection;
+      } else if (own) {
+        // It lost its last child: back into this list under its name; its own
+        // list goes with its data.
+        record.m_name = std::exchange(own->m_self.m_name, 0);
+        record.m_selection = own->m_self.m_selection;
+        child->ClearAssociated(m_key);
+      } else {
+        record.m_name = AllocateName(child);
+        record.m_selection = static_cast<std::uint8_t>(inherited);
+        Advance(CBuildProgress::Stage::Components);
+      }
     }
-    NodeData& record = leaves.emplace_back();
-    record.m_node = child;
-    record.m_owner = &data;
-    if (old) {
-      record.m_name = std::exchange(old->m_name, 0);
-      record.m_selection = old->m_selection;
-    } else if (own) {
-      // It lost its last child: back into this list under its name; its own
-      // list goes with its data.
-      record.m_name = std::exchange(own->m_self.m_name, 0);
-      record.m_selection = own->m_self.m_selection;
-      child->ClearAssociated(m_key);
-    } else {
-      record.m_name = AllocateName(child);
-      record.m_selection = static_cast<std::uint8_t>(inherited);
-      Advance(CBuildProgress::Stage::Components);
-    }
+  };
+  try {
+    settle();
+  } catch (...) {
+    // Names taken from the old records stay nowhere else: free them, or a
+    // name would outlive its node.
+    for (const NodeData& record : leaves) FreeName(record.m_name);
+    throw;
   }
   // Leaves that are no longer here take their names with them.
   for (const NodeData& gone : data.m_leaves) FreeName(gone.m_name);
