@@ -30,7 +30,9 @@ CModelNode::CModelNode(IUnknown* object) : m_object(object) {}
 
 CModelNode::~CModelNode() {
   // A child that someone else still holds must not keep pointing here.
-  for (auto& [key, child] : m_children) {
+  ChildMap* children = m_children.existing();
+  if (!children) return;
+  for (auto& [key, child] : *children) {
     if (child->m_parent != this) continue;
     child->m_parent = nullptr;
     if (child.use_count() > 1) child->NotifyParentChanged();
@@ -42,7 +44,7 @@ void CModelNode::SetObject(IUnknown* object) {
   m_object = kelto::com::ComPtr<IUnknown>(object);
   if (!m_parent || oldKey == object) return;
 
-  ChildMap& siblings = m_parent->m_children;
+  ChildMap& siblings = m_parent->m_children.edit();
   m_parent->m_orderStale = true;  // the node keeps its place; a displaced sibling goes
   NodePtr self;
   if (auto it = siblings.find(oldKey); it != siblings.end() && it->second.get() == this) {
@@ -56,10 +58,13 @@ void CModelNode::SetObject(IUnknown* object) {
   }
   if (replaced && replaced.get() != this) {
     // The displaced sibling really has left the tree; leaving its parent link
-    // behind would let a later AddChild erase the wrong entry.
+    // behind would let a later AddChild erase the wrong entry. The parent has
+    // lost a child, and whatever draws or lists its children hears so.
+    CModelNode* parent = m_parent;
     replaced->m_parent = nullptr;
-    m_parent->MarkBoundsStale();
+    parent->MarkBoundsStale();
     replaced->NotifyParentChanged();
+    parent->SubtreeChanged(true);
   }
 }
 
@@ -84,17 +89,17 @@ void CModelNode::AddChild(NodePtr child) {
   if (IsSelfOrAncestor(child.get())) throw std::runtime_error("Cyclic model tree not allowed.");
 
   const Key key = child->GetKey();
-  if (m_children.count(key)) DetachChild(key);
+  if (m_children.get().count(key)) DetachChild(key);
 
   CModelNode* oldParent = child->m_parent;
   child->m_rank = m_nextRank++;  // a child added again moves to the end
-  m_children[key] = child;
+  m_children.edit()[key] = child;
   m_orderStale = true;
 
   if (oldParent && oldParent != this) {
-    if (auto it = oldParent->m_children.find(key);
-        it != oldParent->m_children.end() && it->second == child) {
-      oldParent->m_children.erase(it);
+    ChildMap& oldSiblings = oldParent->m_children.edit();
+    if (auto it = oldSiblings.find(key); it != oldSiblings.end() && it->second == child) {
+      oldSiblings.erase(it);
       oldParent->m_orderStale = true;
     }
     child->m_parent = nullptr;
@@ -107,15 +112,15 @@ void CModelNode::AddChild(NodePtr child) {
 }
 
 CModelNode::NodePtr CModelNode::SearchSubtree(Key key) const {
-  if (const CModelNode* holder = FindHolder(key)) return holder->m_children.find(key)->second;
+  if (const CModelNode* holder = FindHolder(key)) return holder->m_children.get().find(key)->second;
   return {};
 }
 
 const std::vector<CModelNode*>& CModelNode::GetOrderedChildren() const {
   if (!m_orderStale) return m_ordered;
   m_ordered.clear();
-  m_ordered.reserve(m_children.size());
-  for (const auto& [key, child] : m_children) m_ordered.push_back(child.get());
+  m_ordered.reserve(m_children.get().size());
+  for (const auto& [key, child] : m_children.get()) m_ordered.push_back(child.get());
   // Ranks are unique under one parent, so the order does not depend on keys.
   std::sort(m_ordered.begin(), m_ordered.end(),
             [](const CModelNode* a, const CModelNode* b) { return a->m_rank < b->m_rank; });
@@ -124,8 +129,8 @@ const std::vector<CModelNode*>& CModelNode::GetOrderedChildren() const {
 }
 
 const CModelNode* CModelNode::FindHolder(Key key) const {
-  if (m_children.count(key)) return this;
-  for (const auto& [childKey, child] : m_children)
+  if (m_children.get().count(key)) return this;
+  for (const auto& [childKey, child] : m_children.get())
     if (const CModelNode* holder = child->FindHolder(key)) return holder;
   return nullptr;
 }
@@ -136,14 +141,16 @@ CModelNode::NodePtr CModelNode::RemoveSubtree(Key key) {
 }
 
 CModelNode::NodePtr CModelNode::DetachChild(Key key) {
-  auto it = m_children.find(key);
-  if (it == m_children.end()) return {};
+  ChildMap* children = m_children.existing();
+  if (!children) return {};
+  auto it = children->find(key);
+  if (it == children->end()) return {};
   NodePtr kept = it->second;
   kept->m_parent = nullptr;
   kept->NotifyParentChanged();
   // The hook may have edited this map; erase only what is still ours.
-  if (auto again = m_children.find(key); again != m_children.end() && again->second == kept) {
-    m_children.erase(again);
+  if (auto again = children->find(key); again != children->end() && again->second == kept) {
+    children->erase(again);
     m_orderStale = true;
   }
   SubtreeChanged(true);
@@ -151,21 +158,24 @@ CModelNode::NodePtr CModelNode::DetachChild(Key key) {
 }
 
 void CModelNode::SetAssociated(const AssociationKey& key, AssociatedPtr item) {
-  m_associated[key] = std::move(item);
+  m_associated.edit()[key] = std::move(item);
 }
 
 CModelNode::AssociatedPtr CModelNode::GetAssociated(const AssociationKey& key) const {
-  auto it = m_associated.find(key);
-  return it == m_associated.end() ? AssociatedPtr() : it->second;
+  const AssociatedMap& items = m_associated.get();
+  auto it = items.find(key);
+  return it == items.end() ? AssociatedPtr() : it->second;
 }
 
-void CModelNode::ClearAssociated(const AssociationKey& key) { m_associated.erase(key); }
+void CModelNode::ClearAssociated(const AssociationKey& key) {
+  if (AssociatedMap* items = m_associated.existing()) items->erase(key);
+}
 
 void CModelNode::NotifyGeometryChanged() {
-  CallHooks(m_associated, &CAssociated::OnGeometryChanged);
+  CallHooks(m_associated.get(), &CAssociated::OnGeometryChanged);
 }
-void CModelNode::NotifySubtreeChanged() { CallHooks(m_associated, &CAssociated::OnSubtreeChanged); }
-void CModelNode::NotifyParentChanged() { CallHooks(m_associated, &CAssociated::OnParentChanged); }
+void CModelNode::NotifySubtreeChanged() { CallHooks(m_associated.get(), &CAssociated::OnSubtreeChanged); }
+void CModelNode::NotifyParentChanged() { CallHooks(m_associated.get(), &CAssociated::OnParentChanged); }
 
 void CModelNode::GeometryChanged(bool propagate) {
   NotifyGeometryChanged();
@@ -185,7 +195,7 @@ void CModelNode::SubtreeChanged(bool propagate) {
 void CModelNode::UpdateBounds() const {
   CBoundBox box = m_geometry.GetBoundBox();
   double m = box.GetRadius();
-  for (const auto& [key, child] : m_children) {
+  for (const auto& [key, child] : m_children.get()) {
     box.Add(child->GetBoundBox());
     const double c = child->GetMinContainedRadius();
     if (m == 0.0) {
@@ -214,7 +224,7 @@ void CModelNode::DumpTo(std::ostream& os, int indent) const {
   const std::string pad(2 * static_cast<std::size_t>(indent), ' ');
   os << pad << reinterpret_cast<std::intptr_t>(GetKey()) << '\n';
   m_geometry.DumpTo(os, indent + 1);
-  for (const auto& [key, child] : m_children) child->DumpTo(os, indent + 1);
+  for (const auto& [key, child] : m_children.get()) child->DumpTo(os, indent + 1);
   const CBoundBox& box = GetBoundBox();
   os << pad << "  BoundBox : ";
   WriteTriple(os, box.GetMin());

@@ -31,6 +31,7 @@
 #include "core/BoundBox.h"
 #include "core/CountedPtr.h"
 #include "core/GeometrySet.h"
+#include "core/LazyMap.h"
 #include "core/WrappedClass.h"
 #include "platform/com/ComPtr.h"
 #include "platform/com/Interfaces.h"
@@ -101,7 +102,9 @@ class CModelNode : public CWrappedClass {
   const CGeometrySet& GetGeometry() const { return m_geometry; }
   // Read-only: the tree changes only through AddChild, RemoveSubtree,
   // SetObject and Synchronize, which keep parent links and hooks right.
-  const ChildMap& GetChildren() const { return m_children; }
+  // Valid until the children next change (a leaf answers with a shared
+  // empty map until it first gets a child).
+  const ChildMap& GetChildren() const { return m_children.get(); }
   // The children in the order they were listed by the last Synchronize that
   // refilled this node, followed by those added since, oldest first: for a
   // piping file, file order. Valid until the children next change.
@@ -135,7 +138,8 @@ class CModelNode : public CWrappedClass {
   void SetAssociated(const AssociationKey& key, AssociatedPtr item);
   AssociatedPtr GetAssociated(const AssociationKey& key) const;
   void ClearAssociated(const AssociationKey& key);
-  const AssociatedMap& GetAssociatedItems() const { return m_associated; }
+  // Valid until the attached data next changes (see GetChildren).
+  const AssociatedMap& GetAssociatedItems() const { return m_associated.get(); }
 
   // Tells the attached data that the geometry was replaced and updates the
   // bound box; with propagate, the parent chain gets SubtreeChanged(true).
@@ -168,23 +172,24 @@ class CModelNode : public CWrappedClass {
 
   CGeometrySet m_geometry;
   kelto::com::ComPtr<IUnknown> m_object;
-  ChildMap m_children;
+  LazyMap<ChildMap> m_children;
   // Position under the parent (see GetOrderedChildren); the next position to
   // give out here; the ordered children, rebuilt on demand after a change.
   std::uint64_t m_rank = 0;
   std::uint64_t m_nextRank = 0;
   mutable std::vector<CModelNode*> m_ordered;
-  mutable bool m_orderStale = false;
   CModelNode* m_parent = nullptr;
-  AssociatedMap m_associated;
+  LazyMap<AssociatedMap> m_associated;
   mutable CBoundBox m_boundBox;
   mutable double m_minContainedRadius = 0.0;
-  // Bookkeeping beyond the node's data: the stale flag of the lazy bound box,
-  // and the number of the last synchronisation walk that placed this node.
-  // A new node starts stale: geometry a script adds before the box is first
-  // asked for (adding primitives notifies nothing) must still count.
-  mutable bool m_boundsStale = true;
+  // Bookkeeping beyond the node's data: the number of the last
+  // synchronisation walk that placed this node, whether the ordered children
+  // need rebuilding, and the stale flag of the lazy bound box. A new node
+  // starts stale: geometry a script adds before the box is first asked for
+  // (adding primitives notifies nothing) must still count.
   std::uint64_t m_syncStamp = 0;
+  mutable bool m_orderStale = false;
+  mutable bool m_boundsStale = true;
 };
 
 template <class T>

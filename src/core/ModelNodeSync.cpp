@@ -115,8 +115,8 @@ void CModelNode::SyncWalk::Step(CModelNode* node, bool& changed) {
       Refill(node, keys);
     } else {
       std::vector<NodePtr> order;
-      order.reserve(node->m_children.size());
-      for (auto& [key, child] : node->m_children) {
+      order.reserve(node->m_children.get().size());
+      for (auto& [key, child] : node->m_children.get()) {
         child->m_syncStamp = m_id;
         order.push_back(child);
       }
@@ -140,6 +140,12 @@ void CModelNode::SyncWalk::Step(CModelNode* node, bool& changed) {
 // Gives node exactly the children listed in keys and synchronises each, in
 // list order.
 void CModelNode::SyncWalk::Refill(CModelNode* node, KeyList& keys) {
+  if (keys.empty() && node->m_children.get().empty()) {
+    // A leaf stays one, and its map is never made.
+    node->m_orderStale = true;
+    node->m_nextRank = 0;
+    return;
+  }
   KeyList sorted = keys;
   std::sort(sorted.begin(), sorted.end(), kKeyLess);
   if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) {
@@ -150,7 +156,7 @@ void CModelNode::SyncWalk::Refill(CModelNode* node, KeyList& keys) {
   }
 
   // Children still listed stay (and are claimed); the others go to the pool.
-  ChildMap& children = node->m_children;
+  ChildMap& children = node->m_children.edit();
   node->m_orderStale = true;
   auto wanted = sorted.begin();
   for (auto it = children.begin(); it != children.end();) {
@@ -186,7 +192,7 @@ CModelNode::NodePtr CModelNode::SyncWalk::Place(CModelNode* node, Key key) {
   const bool fresh = !child;
   if (fresh) child = NodePtr(new CModelNode(key));
   child->m_syncStamp = m_id;
-  node->m_children.emplace(key, child);
+  node->m_children.edit().emplace(key, child);
   if (fresh) {
     child->m_parent = node;  // nothing is attached to a new node yet
   } else if (child->m_parent != node) {
@@ -222,9 +228,10 @@ CModelNode::NodePtr CModelNode::SyncWalk::Steal(Key key, CModelNode* newParent) 
     // matters if a hook started another walk meanwhile.
     if (newParent->IsSelfOrAncestor(candidate.get())) continue;
     if (CModelNode* oldParent = candidate->m_parent) {
-      auto entry = oldParent->m_children.find(key);
-      if (entry != oldParent->m_children.end() && entry->second == candidate) {
-        oldParent->m_children.erase(entry);
+      ChildMap& oldSiblings = oldParent->m_children.edit();
+      auto entry = oldSiblings.find(key);
+      if (entry != oldSiblings.end() && entry->second == candidate) {
+        oldSiblings.erase(entry);
         oldParent->m_orderStale = true;
         m_robbed.insert(oldParent);
       }
@@ -247,7 +254,7 @@ void CModelNode::SyncWalk::BuildIndex() {
   while (!stack.empty()) {
     CModelNode* node = stack.back();
     stack.pop_back();
-    for (const auto& [key, child] : node->m_children) {
+    for (const auto& [key, child] : node->m_children.get()) {
       m_index.emplace_back(key, child);
       stack.push_back(child.get());
     }

@@ -17,7 +17,7 @@
 #include "core/WrappedClass.h"
 #include "kelto3d/PrimitiveType.h"  // the kind values
 
-class CPrimitive : public CWrappedClass {
+class CPrimitive final : public CWrappedClass {
  public:
   struct Line {
     CPoint3 Start;
@@ -69,7 +69,9 @@ class CPrimitive : public CWrappedClass {
   CPrimitive(CPrimitive&&) noexcept = default;
   CPrimitive& operator=(const CPrimitive&) = default;
   CPrimitive& operator=(CPrimitive&&) noexcept = default;
-  virtual ~CPrimitive() = default;
+  // Not virtual: nothing derives from a primitive, and a plant holds
+  // hundreds of thousands of them.
+  ~CPrimitive() = default;
 
   // 0 (no kind yet) or a PrimitiveType value.
   std::int32_t GetType() const { return static_cast<std::int32_t>(m_data.index()); }

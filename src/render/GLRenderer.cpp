@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
@@ -17,49 +18,90 @@
 
 // ---------------------------------------------------------------- NodeData
 
-CGLRenderer::NodeData::NodeData(CGLRenderer* renderer, CModelNode* node)
-    : m_renderer(renderer), m_node(node) {
-  if (CModelNode* parent = node->GetParent()) {
-    if (NodeData* up = renderer->GetNodeData(parent); up && up->m_selection != 0) m_selection = 1;
-  }
-  m_name = renderer->AllocateName(node);
+bool CGLRenderer::NodeData::OwnsList() const { return this == &m_owner->m_self; }
+
+unsigned CGLRenderer::NodeData::ListId() const { return OwnsList() ? m_owner->m_listId : 0; }
+
+bool CGLRenderer::NodeData::ListCompiled() const { return OwnsList() && m_owner->m_listCompiled; }
+
+bool CGLRenderer::NodeData::InParentList() const { return !OwnsList() && m_owner->m_listId != 0; }
+
+double CGLRenderer::NodeData::DetailDiameter() const {
+  return OwnsList() ? m_owner->m_detailDiameter : 0.0;
 }
 
-CGLRenderer::NodeData::~NodeData() {
-  if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
-  if (m_listId != 0) glDeleteLists(m_listId, 1);
-  m_renderer->m_lines.Release(m_lineSlot);
-  for (const std::string* key : m_keys) m_renderer->m_bendCache.Release(*key);
-  for (const std::string* key : m_coneKeys) m_renderer->m_coneCache.Release(*key);
-  m_renderer->FreeName(m_name);
+bool CGLRenderer::NodeData::LinesStored() const {
+  return OwnsList() && m_owner->m_linesCurrent && m_owner->m_renderer->m_lines.Holds(m_owner->m_lineSlot);
 }
 
 std::multiset<std::string> CGLRenderer::NodeData::Keys() const {
-  std::multiset<std::string> keys;
-  for (const std::string* key : m_keys) keys.insert(*key);
-  return keys;
+  return m_owner->KeysOf(*this, true);
 }
 
 std::multiset<std::string> CGLRenderer::NodeData::ConeKeys() const {
-  std::multiset<std::string> keys;
-  for (const std::string* key : m_coneKeys) keys.insert(*key);
-  return keys;
+  return m_owner->KeysOf(*this, false);
 }
 
-void CGLRenderer::NodeData::OnGeometryChanged() {
-  m_renderer->BuildNodeList(m_node, this, true, true);
+// ---------------------------------------------------------------- ListData
+
+CGLRenderer::ListData::ListData(CGLRenderer* renderer, CModelNode* node, std::uint32_t name,
+                                int selection)
+    : m_renderer(renderer) {
+  m_self.m_node = node;
+  m_self.m_owner = this;
+  m_self.m_name = name;
+  m_self.m_selection = static_cast<std::uint8_t>(selection);
 }
 
-void CGLRenderer::NodeData::OnSubtreeChanged() {
-  m_renderer->BuildNodeList(m_node, this, true, true);
+CGLRenderer::ListData::~ListData() {
+  if (!m_renderer->m_batchCurrent) m_renderer->MakeCurrent();
+  if (m_listId != 0) glDeleteLists(m_listId, 1);
+  m_renderer->m_lines.Release(m_lineSlot);
+  for (const std::string* key : m_bendKeys) m_renderer->m_bendCache.Release(*key);
+  for (const std::string* key : m_coneKeys) m_renderer->m_coneCache.Release(*key);
+  // Records are not followed to their nodes: a node may be on its way out.
+  m_renderer->FreeName(m_self.m_name);
+  for (const NodeData& leaf : m_leaves) m_renderer->FreeName(leaf.m_name);
 }
 
-void CGLRenderer::NodeData::OnParentChanged() {
+CGLRenderer::NodeData* CGLRenderer::ListData::FindLeaf(const CModelNode* leaf) {
+  const auto it = std::lower_bound(
+      m_byNode.begin(), m_byNode.end(), leaf, [this](std::uint32_t i, const CModelNode* node) {
+        return std::less<const CModelNode*>()(m_leaves[i].m_node, node);
+      });
+  return it != m_byNode.end() && m_leaves[*it].m_node == leaf ? &m_leaves[*it] : nullptr;
+}
+
+void CGLRenderer::ListData::OnGeometryChanged() { m_renderer->BuildNodeList(m_self.m_node, *this); }
+
+void CGLRenderer::ListData::OnSubtreeChanged() { m_renderer->BuildNodeList(m_self.m_node, *this); }
+
+void CGLRenderer::ListData::OnParentChanged() {
   CModelNode* root = m_renderer->m_root;
-  if (m_node == root || m_node->IsAncestor(root)) return;
+  CModelNode* node = m_self.m_node;
+  if (node == root || node->IsAncestor(root)) return;
   // The hook runs on a copy of the node's items, so this object lives until
   // the hook returns even though it is detached here.
-  m_renderer->RemoveNodeData(m_node);
+  m_renderer->RemoveNodeData(node);
+}
+
+// The keys of the record's shared bends (or cones), found by counting the
+// shared primitives of the records before it.
+std::multiset<std::string> CGLRenderer::ListData::KeysOf(const NodeData& record, bool bends) {
+  std::multiset<std::string> keys;
+  std::size_t bend = 0, cone = 0;
+  ForEachRecord([&](const NodeData& r) {
+    const CGeometrySet& geometry = r.m_node->GetGeometry();
+    for (std::uint32_t i = 0; i < r.m_primitives && i < geometry.size(); ++i) {
+      if (m_lists[r.m_firstPrimitive + i] == 0) continue;
+      const bool isBend = geometry[i].GetCurvedCone() != nullptr;
+      std::size_t& at = isBend ? bend : cone;
+      const auto& stored = isBend ? m_bendKeys : m_coneKeys;
+      if (&r == &record && isBend == bends && at < stored.size()) keys.insert(*stored[at]);
+      ++at;
+    }
+  });
+  return keys;
 }
 
 // ------------------------------------------------------- construction, options
@@ -193,14 +235,22 @@ bool CGLRenderer::MakeCurrent() const { return m_surface && m_surface->MakeCurre
 
 // ------------------------------------------------------------- node data
 
-CGLRenderer::NodeData* CGLRenderer::GetNodeData(const CModelNode* node) const {
-  if (!node) return nullptr;
+CGLRenderer::ListData* CGLRenderer::GetListData(const CModelNode* node) const {
   const CModelNode::AssociatedPtr item = node->GetAssociated(m_key);
-  return dynamic_cast<NodeData*>(item.get());
+  return dynamic_cast<ListData*>(item.get());
 }
 
-CGLRenderer::NodeData* CGLRenderer::AttachNodeData(CModelNode* node) {
-  auto* data = new NodeData(this, node);
+CGLRenderer::NodeData* CGLRenderer::GetNodeData(const CModelNode* node) const {
+  if (!node) return nullptr;
+  if (ListData* own = GetListData(node)) return &own->m_self;
+  const CModelNode* parent = node->GetParent();
+  ListData* up = parent ? GetListData(parent) : nullptr;
+  return up ? up->FindLeaf(node) : nullptr;
+}
+
+CGLRenderer::ListData* CGLRenderer::AttachListData(CModelNode* node, std::uint32_t name,
+                                                   int selection) {
+  auto* data = new ListData(this, node, name, selection);
   node->SetAssociated(m_key, CModelNode::AssociatedPtr(data));
   return data;
 }
@@ -224,8 +274,7 @@ void CGLRenderer::BuildRoot() {
     ~StageEnd() { stage = {}; }
   } end{m_stage};
   if (m_progress) BeginStage(CBuildProgress::Stage::Components, CountNodes(*m_root));
-  NodeData* data = AttachNodeData(m_root);
-  BuildNodeList(m_root, data, true, true);
+  BuildNodeList(m_root, *AttachListData(m_root, AllocateName(m_root), 0));
 }
 
 void CGLRenderer::BeginStage(CBuildProgress::Stage stage, std::size_t total) {
@@ -241,21 +290,11 @@ void CGLRenderer::Advance(CBuildProgress::Stage stage) {
   m_progress(m_stage);
 }
 
-std::uint32_t CGLRenderer::AllocateName(CModelNode* node) {
-  // Names count upwards and skip 0 and names still in use, so a stale hit
-  // never names a newer node until the counter has gone all the way round.
-  while (m_nextName == 0 || m_names.count(m_nextName)) ++m_nextName;
-  const std::uint32_t name = m_nextName++;
-  m_names.emplace(name, node);
-  return name;
-}
+std::uint32_t CGLRenderer::AllocateName(CModelNode* node) { return m_names.Allocate(node); }
 
-void CGLRenderer::FreeName(std::uint32_t name) { m_names.erase(name); }
+void CGLRenderer::FreeName(std::uint32_t name) { m_names.Free(name); }
 
-CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const {
-  const auto it = m_names.find(name);
-  return it == m_names.end() ? nullptr : it->second;
-}
+CModelNode* CGLRenderer::ResolveName(std::uint32_t name) const { return m_names.Resolve(name); }
 
 // ----------------------------------------------------------------- drawing
 

@@ -1,8 +1,9 @@
 // CGLRenderer: draws one model tree into one OpenGL surface.
 //
-// Display lists. Every drawn node carries a NodeData (attached under this
-// renderer's own key, so several renderers can share a tree). A node with
-// children has a display list of its own: the node's selection name, its
+// Display lists. A node with children (and the root) has a display list of
+// its own and carries a ListData (attached under this renderer's own key, so
+// several renderers can share a tree); a leaf is a record in its parent's
+// ListData and carries nothing. A list is: the node's selection name, its
 // primitives, then each child in child order — a leaf child's name and
 // primitives compiled right into this list, any other child as a call of its
 // own list. So a pipeline and its components make one list, each component a
@@ -25,9 +26,10 @@
 //
 // Bend cache. Bends (curved cones) are reduced to a canonical shape
 // (BendCanonical.h), tessellated once per distinct shape into a shared list
-// (CBendCache), and drawn under their own placement matrix. A node holds one
-// reference per bend primitive (NodeData::Keys); the last reference released
-// deletes the list. Cones likewise (the cone cache).
+// (CBendCache), and drawn under their own placement matrix. A list holds one
+// reference per bend primitive of its records (NodeData::Keys); the last
+// reference released deletes the list. Cones likewise (the cone cache). A
+// shared list is compiled when a node list or a pick first needs it.
 //
 // Level of detail. Each shared bend or cone list is a block of two: the
 // shape at the options' tessellation; at ReducedTessellation
@@ -47,8 +49,11 @@
 // with nothing under its point reads boxes instead, GLRendererCamera.cpp). A node list is compiled the
 // first time a frame or a selection pass calls it (ListCompiled).
 //
-// Hooks. A node's geometry or subtree change rebuilds its list (and creates
-// and builds lists for new children); a node leaving the tree loses this
+// Hooks. A list node's geometry or subtree change rebuilds its list (and
+// creates and builds lists for new children with children). A leaf has no
+// hooks of its own: a change to it reaches the renderer through its parent's
+// subtree hook, so a leaf's new geometry needs GeometryChanged(true), as a
+// synchronisation gives it. A list node leaving the tree loses this
 // renderer's data for its whole subtree, which frees the lists.
 //
 // Options. Fourteen options, registered in this order with these defaults:
@@ -63,7 +68,7 @@
 // camera operations of IFRenderer; the mathematics is in CameraMath.h.
 //
 // Picking names. A selection name is 32 bits while a node's address is 64,
-// so each NodeData gets a small number of its own and the renderer maps
+// so each record gets a small number of its own and the renderer maps
 // numbers back to nodes; a hit on a name whose node has gone is dropped.
 //
 // Lifetime. The tree must outlive the renderer, and the surface must outlive
@@ -92,6 +97,7 @@
 #include "render/InteractionDetail.h"
 #include "render/PrimitiveTessellation.h"
 #include "render/Renderer.h"
+#include "render/SelectionNames.h"
 
 namespace kelto::gl {
 class CGLSurface;
@@ -102,6 +108,7 @@ class CPrimitive;
 class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_threaded_local> {
  public:
   class NodeData;
+  class ListData;
 
   // Registers the options; Init follows once the surface exists.
   CGLRenderer();
@@ -247,7 +254,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
 
  private:
   friend class NodeData;
-  struct Entry;
+  friend class ListData;
 
   void RegisterOptions();
   void OnOptionChanged(COptions::Names names);
@@ -256,38 +263,46 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   void Advance(CBuildProgress::Stage stage);
   void BeginStage(CBuildProgress::Stage stage, std::size_t total);
 
-  NodeData* AttachNodeData(CModelNode* node);
+  // The list data attached to the node, or null.
+  ListData* GetListData(const CModelNode* node) const;
+  ListData* AttachListData(CModelNode* node, std::uint32_t name, int selection);
   // Removes this renderer's data from the node and its whole subtree.
   void RemoveNodeData(CModelNode* node);
   void RemoveNodeDataBelow(CModelNode* node);
-  void BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild);
+  // Brings the node's list up to date with its children and geometry: lists
+  // for new children with children, records for its leaves, shared lists for
+  // every primitive; then asks for the list to be laid out again.
+  void BuildNodeList(CModelNode* node, ListData& data);
+  // The records of the node's leaf children, in list order; data and a
+  // build for children with children that have none yet.
+  void SettleChildren(CModelNode* node, ListData& data);
+  // The shared list of every primitive of the list's records.
+  void TakeSharedLists(ListData& data);
+  unsigned SharedList(const CPrimitive& primitive, ListData& data);
   void BuildRoot();
-  // A leaf below the root (with this renderer's data on its parent) is drawn
-  // inside its parent's list.
-  bool DrawnInParent(const CModelNode* node) const;
   // While one of these lives, the lists asked for (RequestCompile) wait; the
   // outermost one compiles each of them once when it ends.
   class BatchScope;
   // Makes the surface current once within the outermost BatchScope.
   void MakeCurrentInBatch();
-  // Asks for the list holding the node's drawing to be compiled again.
-  void RequestCompile(const NodeData& data);
+  // Asks for the list to be laid out again.
+  void RequestCompile(const ListData& data);
   void CompilePending();
-  // Lays out the list holding the node's drawing (see NodeData::ListId);
-  // what it draws waits for CompileListContent.
-  void CompileNodeList(CModelNode* node, NodeData* data);
+  // Lays out the node's list (see NodeData::ListId); what it draws waits
+  // for CompileListContent.
+  void CompileNodeList(CModelNode* node, ListData& data);
   // Compiles what the node's list draws, the first time a frame or a
   // selection pass calls it after it was laid out.
-  void CompileListContent(const CModelNode* node, NodeData& data) const;
+  void CompileListContent(ListData& data) const;
   struct ListState;
-  // The node's name pushed, then its primitives (the name is left pushed).
-  void EmitNodeContent(const CModelNode* node, const NodeData& data, ListState& state) const;
+  // The record's name pushed, then its primitives (the name is left pushed).
+  void EmitNodeContent(const NodeData& record, ListState& state) const;
   // Compiles the block of kDetailLevels lists at `list` for a shared shape.
   void CompileShared(unsigned list, const CPrimitive& shape) const;
   void DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
                      const CDetailThresholds& detail) const;
-  // Stores the centre lines of what the node's list draws in m_lines.
-  void StoreCentreLines(const CModelNode* node, NodeData& data) const;
+  // Stores the centre lines of what the list draws in m_lines.
+  void StoreCentreLines(ListData& data) const;
   void SetColourForPrimitive(const CPrimitive& primitive, bool selected) const;
   // The material a primitive is drawn with: its colour (red when selected),
   // emissive for lines and circles.
@@ -362,8 +377,7 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   CBendCache m_bendCache;
   CBendCache m_coneCache;
   AssociationKey m_key;
-  std::unordered_map<std::uint32_t, CModelNode*> m_names;
-  std::uint32_t m_nextName = 1;
+  CSelectionNames m_names;
   int m_batchDepth = 0;
   bool m_batchCurrent = false;           // the surface was made current in this batch
   std::vector<std::uint32_t> m_pending;  // names of the nodes to recompile
@@ -373,31 +387,25 @@ class CGLRenderer : public IFRenderer, public sigslot::has_slots<sigslot::multi_
   std::size_t m_nextReport = 0;  // Done at which the next report is due
 };
 
-// The renderer's data on one node.
-class CGLRenderer::NodeData : public CModelNode::CAssociated {
+// The renderer's state of one drawn node: its selection name and state, and
+// where its primitives' shared lists are kept. A node that owns a list (the
+// root, any node with children) has its record inside the ListData attached
+// to it; a leaf drawn in its parent's list is a record of the parent's
+// ListData, and carries nothing of its own. A leaf's record is valid until
+// its parent's list is rebuilt (a change to the parent's geometry or
+// subtree).
+class CGLRenderer::NodeData {
  public:
-  // Selection starts at 1 when the node's parent is selected in this
-  // renderer, else 0.
-  NodeData(CGLRenderer* renderer, CModelNode* node);
-  // Deletes the node's list and releases its bend and cone keys.
-  ~NodeData() override;
-  NodeData(const NodeData&) = delete;
-  NodeData& operator=(const NodeData&) = delete;
-
-  void OnGeometryChanged() override;
-  void OnSubtreeChanged() override;
-  void OnParentChanged() override;
-
   CModelNode* Node() const { return m_node; }
-  // The node's own display list: 0 until generated, and 0 for a leaf drawn
-  // inside its parent's list. Its name is given when the node is laid out;
-  // what it draws is compiled when first needed (ListCompiled).
-  unsigned ListId() const { return m_listId; }
+  // The node's own display list: 0 until laid out, and 0 for a leaf drawn
+  // inside its parent's list. What it draws is compiled when first needed
+  // (ListCompiled).
+  unsigned ListId() const;
   // Whether the list holds the node's drawing as it is now. A plant seen
   // whole draws far nodes as centre lines and never needs their lists.
-  bool ListCompiled() const { return m_listCompiled; }
+  bool ListCompiled() const;
   // Whether the node's drawing is compiled into its parent's list.
-  bool InParentList() const { return m_inParentList; }
+  bool InParentList() const;
   // 0 not selected, 1 selected because an ancestor is, 2 selected explicitly.
   int Selection() const { return m_selection; }
   // One bend cache key per bend primitive (duplicates kept).
@@ -407,29 +415,70 @@ class CGLRenderer::NodeData : public CModelNode::CAssociated {
   // The node's selection name.
   std::uint32_t Name() const { return m_name; }
   // The largest diameter of a bend or cone drawn in the node's own list.
-  double DetailDiameter() const { return m_detailDiameter; }
-  // Whether the renderer's merged centre lines hold the node's drawing as it
-  // is now (its centre lines, CCentreLineRuns): stored the first time a frame
-  // draws the node as lines after its list was laid out.
-  bool LinesStored() const { return m_linesCurrent && m_renderer->m_lines.Holds(m_lineSlot); }
+  double DetailDiameter() const;
+  // Whether the renderer's merged centre lines hold the drawing of the
+  // node's own list as it is now (CCentreLineRuns): stored the first time a
+  // frame draws the node as lines after its list was laid out.
+  bool LinesStored() const;
 
  private:
   friend class CGLRenderer;
+  friend class ListData;
+  // This is the record of the node owning the list, not of a leaf in it.
+  bool OwnsList() const;
+
+  CModelNode* m_node = nullptr;
+  ListData* m_owner = nullptr;
+  std::uint32_t m_name = 0;
+  // The node's primitives in the owner's per-primitive shared lists.
+  std::uint32_t m_firstPrimitive = 0;
+  std::uint32_t m_primitives = 0;
+  std::uint8_t m_selection = 0;
+};
+
+// What the renderer attaches to a node that owns a display list: the list,
+// the record of the node and one record per leaf child drawn in the list (in
+// list order), and the shared bend and cone lists of all their primitives.
+class CGLRenderer::ListData : public CModelNode::CAssociated {
+ public:
+  // Takes the selection name given (the node's record keeps it).
+  ListData(CGLRenderer* renderer, CModelNode* node, std::uint32_t name, int selection);
+  // Deletes the list, releases the bend and cone keys and frees the names of
+  // every record.
+  ~ListData() override;
+  ListData(const ListData&) = delete;
+  ListData& operator=(const ListData&) = delete;
+
+  void OnGeometryChanged() override;
+  void OnSubtreeChanged() override;
+  void OnParentChanged() override;
+
+ private:
+  friend class CGLRenderer;
+  friend class NodeData;
+  // The record of a leaf child, or null.
+  NodeData* FindLeaf(const CModelNode* leaf);
+  std::multiset<std::string> KeysOf(const NodeData& record, bool bends);
+  // The records in list order: the node's own, then its leaves'.
+  template <class F>
+  void ForEachRecord(F&& f) {
+    f(m_self);
+    for (NodeData& leaf : m_leaves) f(leaf);
+  }
 
   CGLRenderer* m_renderer;
-  CModelNode* m_node;
-  unsigned m_listId = 0;
-  bool m_inParentList = false;
-  int m_selection = 0;
-  // The cache entries the node holds a reference on, as the caches' own
-  // copies of their keys (one per shared bend or cone): no string is copied
-  // or formatted again to release them.
-  std::vector<const std::string*> m_keys;
-  std::vector<const std::string*> m_coneKeys;
-  // The shared list each primitive is drawn from, in geometry order (0:
-  // drawn in place), so that compiling a list needs no key at all.
+  NodeData m_self;
+  std::vector<NodeData> m_leaves;
+  // Indexes of m_leaves in the order of their nodes' addresses.
+  std::vector<std::uint32_t> m_byNode;
+  // Per primitive of every record, in record order: the shared list it is
+  // drawn from (0: drawn in place).
   std::vector<unsigned> m_lists;
-  std::uint32_t m_name = 0;
+  // The cache entries the records hold a reference on, as the caches' own
+  // copies of their keys: no string is copied or formatted to release them.
+  std::vector<const std::string*> m_bendKeys;
+  std::vector<const std::string*> m_coneKeys;
+  unsigned m_listId = 0;
   double m_detailDiameter = 0.0;
   bool m_listCompiled = false;
   bool m_linesCurrent = false;

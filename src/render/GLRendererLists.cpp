@@ -1,12 +1,12 @@
-// The display lists of CGLRenderer: building a node's data (bend keys and
-// references), compiling the lists that hold the nodes' drawing, and the
-// selection states that those lists show.
+// The display lists of CGLRenderer: building a list's data (the records of
+// its node and leaves, bend keys and references), compiling the lists that
+// hold the nodes' drawing, and the selection states that those lists show.
 //
-// Who compiles what. BuildNodeList brings one node up to date (its new
-// children, its bend references) and asks for the list its drawing lives in
-// to be compiled; the compiling itself waits until the outermost operation
-// ends (BatchScope), so that building a pipeline of a hundred new components,
-// or selecting a pipeline (which marks each of its components), compiles the
+// Who compiles what. BuildNodeList brings one list up to date (its new
+// children, its leaves' records, its bend references) and asks for it to be
+// compiled; the compiling itself waits until the outermost operation ends
+// (BatchScope), so that building a pipeline of a hundred new components, or
+// selecting a pipeline (which marks each of its components), compiles the
 // pipeline's list once and not a hundred times.
 //
 // Inside a list, material and line width are set only when they differ from
@@ -51,14 +51,6 @@
 #include "render/Picking.h"
 #include "render/PrimitiveDrawing.h"
 
-// One primitive of a node while its bend references are taken.
-struct CGLRenderer::Entry {
-  const CPrimitive* Primitive = nullptr;
-  bool IsBend = false;
-  CCanonicalBend Canonical;
-  CCanonicalCone Cone;  // Cone.IsCone for a cone the cone cache can take
-};
-
 // What a list being compiled has set so far.
 struct CGLRenderer::ListState {
   bool Known = false;
@@ -92,10 +84,6 @@ class CGLRenderer::BatchScope {
   int m_exceptions;
 };
 
-bool CGLRenderer::DrawnInParent(const CModelNode* node) const {
-  return node != m_root && node->GetChildren().empty() && GetNodeData(node->GetParent());
-}
-
 void CGLRenderer::RemoveNodeData(CModelNode* node) {
   BatchScope batch(*this);
   MakeCurrentInBatch();  // for every list the data deletes
@@ -113,8 +101,8 @@ void CGLRenderer::MakeCurrentInBatch() {
   if (!m_batchCurrent) m_batchCurrent = MakeCurrent();
 }
 
-void CGLRenderer::RequestCompile(const NodeData& data) {
-  m_pending.push_back(data.m_name);
+void CGLRenderer::RequestCompile(const ListData& data) {
+  m_pending.push_back(data.m_self.m_name);
   if (m_batchDepth == 0) CompilePending();
 }
 
@@ -122,104 +110,138 @@ void CGLRenderer::CompilePending() {
   if (m_pending.empty()) return;
   std::vector<std::uint32_t> names;
   names.swap(m_pending);
-  // The lists to compile: a leaf's parent's, any other node's own, and the
-  // parent's as well when a node moves out of (or into) the parent's list.
+  // A name asked for may since have moved between a list of its own and its
+  // parent's (a node that gained or lost its children): the list holding
+  // the node's drawing now is the one laid out.
   std::vector<CModelNode*> targets;
   for (const std::uint32_t name : names) {
     CModelNode* node = ResolveName(name);
-    NodeData* data = node ? GetNodeData(node) : nullptr;
-    if (!data || data->m_name != name) continue;  // gone meanwhile
-    const bool inParent = DrawnInParent(node);
-    if (inParent || data->m_inParentList) targets.push_back(node->GetParent());
-    if (!inParent) targets.push_back(node);
+    const NodeData* record = node ? GetNodeData(node) : nullptr;
+    if (!record || record->m_name != name) continue;  // gone meanwhile
+    targets.push_back(record->m_owner->m_self.m_node);
   }
   std::sort(targets.begin(), targets.end());
   targets.erase(std::unique(targets.begin(), targets.end()), targets.end());
   if (targets.empty() || !MakeCurrent()) return;
   if (m_stage.Total != 0) BeginStage(CBuildProgress::Stage::Lists, targets.size());
   for (CModelNode* node : targets) {
-    if (NodeData* data = GetNodeData(node)) CompileNodeList(node, data);
+    if (ListData* data = GetListData(node)) CompileNodeList(node, *data);
     Advance(CBuildProgress::Stage::Lists);
   }
 }
 
-void CGLRenderer::BuildNodeList(CModelNode* node, NodeData* data, bool recurse, bool rebuild) {
+void CGLRenderer::BuildNodeList(CModelNode* node, ListData& data) {
   BatchScope batch(*this);
   MakeCurrentInBatch();
-
-  // Children without data are new to this renderer: give them data and
-  // lists. Children that have data keep their lists.
-  if (recurse) {
-    for (CModelNode* child : node->GetOrderedChildren()) {
-      if (GetNodeData(child)) continue;
-      NodeData* childData = AttachNodeData(child);
-      BuildNodeList(child, childData, true, true);
-    }
-  }
-
-  std::vector<const std::string*> released, releasedCones;
-  if (rebuild) {
-    released.swap(data->m_keys);
-    releasedCones.swap(data->m_coneKeys);
-  }
-
-  const CGeometrySet& geometry = node->GetGeometry();
-  std::vector<Entry> entries(geometry.size());
-  for (std::size_t i = 0; i < geometry.size(); ++i) {
-    Entry& entry = entries[i];
-    entry.Primitive = &geometry[i];
-    if (const auto* bend = geometry[i].GetCurvedCone()) {
-      entry.Canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
-      entry.IsBend = entry.Canonical.IsBend;
-      if (entry.IsBend) m_bendCache.Lookup(entry.Canonical.Key);
-    } else if (const auto* cone = geometry[i].GetCone(); cone && rebuild) {
-      entry.Cone = CanonicaliseCone(*cone);
-    }
-  }
-
-  if (rebuild) {
-    data->m_lists.assign(geometry.size(), 0);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const Entry& entry = entries[i];
-      if (!entry.IsBend) continue;
-      const std::string& key = entry.Canonical.Key;
-      // Looked up again (uncounted): an earlier bend of this same node may
-      // just have made the list.
-      unsigned list = m_bendCache.Find(key);
-      if (list == 0) {
-        list = glGenLists(kDetailLevels);
-        if (list == 0) continue;  // no context, or out of list names: drawn in place
-        m_bendCache.Add(key, list);
-        CompileShared(list, CPrimitive(entry.Canonical.Shape));
-      } else {
-        m_bendCache.AddRef(key);
-      }
-      data->m_keys.push_back(m_bendCache.Stored(key));
-      data->m_lists[i] = list;
-    }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-      const Entry& entry = entries[i];
-      if (!entry.Cone.IsCone) continue;
-      const std::string& key = entry.Cone.Key;
-      unsigned list = m_coneCache.Lookup(key);
-      if (list == 0) {
-        list = glGenLists(kDetailLevels);
-        if (list == 0) continue;  // drawn in place
-        m_coneCache.Add(key, list);
-        CompileShared(list, CPrimitive(entry.Cone.Shape));
-      } else {
-        m_coneCache.AddRef(key);
-      }
-      data->m_coneKeys.push_back(m_coneCache.Stored(key));
-      data->m_lists[i] = list;
-    }
-    // Keys still in use were referenced again above, so their lists survive.
-    for (const std::string* key : released) m_bendCache.Release(*key);
-    for (const std::string* key : releasedCones) m_coneCache.Release(*key);
-  }
-
+  SettleChildren(node, data);
+  TakeSharedLists(data);
   Advance(CBuildProgress::Stage::Components);
-  RequestCompile(*data);
+  RequestCompile(data);
+}
+
+void CGLRenderer::SettleChildren(CModelNode* node, ListData& data) {
+  // A copy: building a child's list runs no hook here, but the order must
+  // not move under the loop whatever happens below.
+  const std::vector<CModelNode*> children = node->GetOrderedChildren();
+  const int inherited = data.m_self.m_selection != 0 ? 1 : 0;
+  std::vector<NodeData> leaves;
+  leaves.reserve(children.size());
+  const auto settle = [&] {
+    for (CModelNode* child : children) {
+      ListData* own = GetListData(child);
+      NodeData* old = data.FindLeaf(child);
+      if (!child->GetChildren().empty()) {
+        if (own) continue;  // keeps its list; its own hooks keep it up to date
+        // New here, or a leaf that gained children: a list of its own, under
+        // the name and selection it had as a leaf.
+        const std::uint32_t name = old ? std::exchange(old->m_name, 0) : AllocateName(child);
+        BuildNodeList(child, *AttachListData(child, name, old ? old->m_selection : inherited));
+        continue;
+      }
+      NodeData& record = leaves.emplace_back();
+      record.m_node = child;
+      record.m_owner = &data;
+      if (old) {
+        record.m_name = std::exchange(old->m_name, 0);
+        record.m_selection = old->m_selection;
+      } else if (own) {
+        // It lost its last child: back into this list under its name; its own
+        // list goes with its data.
+        record.m_name = std::exchange(own->m_self.m_name, 0);
+        record.m_selection = own->m_self.m_selection;
+        child->ClearAssociated(m_key);
+      } else {
+        record.m_name = AllocateName(child);
+        record.m_selection = static_cast<std::uint8_t>(inherited);
+        Advance(CBuildProgress::Stage::Components);
+      }
+    }
+  };
+  try {
+    settle();
+  } catch (...) {
+    // Names taken from the old records stay nowhere else: free them, or a
+    // name would outlive its node.
+    for (const NodeData& record : leaves) FreeName(record.m_name);
+    throw;
+  }
+  // Leaves that are no longer here take their names with them.
+  for (const NodeData& gone : data.m_leaves) FreeName(gone.m_name);
+  data.m_leaves.swap(leaves);
+  data.m_byNode.resize(data.m_leaves.size());
+  for (std::uint32_t i = 0; i < data.m_byNode.size(); ++i) data.m_byNode[i] = i;
+  std::sort(data.m_byNode.begin(), data.m_byNode.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return std::less<const CModelNode*>()(data.m_leaves[a].m_node, data.m_leaves[b].m_node);
+  });
+}
+
+void CGLRenderer::TakeSharedLists(ListData& data) {
+  std::vector<const std::string*> released, releasedCones;
+  released.swap(data.m_bendKeys);
+  releasedCones.swap(data.m_coneKeys);
+  data.m_lists.clear();
+  data.ForEachRecord([&](NodeData& record) {
+    const CGeometrySet& geometry = record.m_node->GetGeometry();
+    record.m_firstPrimitive = static_cast<std::uint32_t>(data.m_lists.size());
+    record.m_primitives = static_cast<std::uint32_t>(geometry.size());
+    for (const CPrimitive& primitive : geometry) data.m_lists.push_back(SharedList(primitive, data));
+  });
+  data.m_lists.shrink_to_fit();
+  data.m_bendKeys.shrink_to_fit();
+  data.m_coneKeys.shrink_to_fit();
+  // Keys still in use were referenced again above, so their lists survive.
+  for (const std::string* key : released) m_bendCache.Release(*key);
+  for (const std::string* key : releasedCones) m_coneCache.Release(*key);
+}
+
+unsigned CGLRenderer::SharedList(const CPrimitive& primitive, ListData& data) {
+  // A shape new to its cache gets its list names now and its drawing when a
+  // node list or a pick first calls it: a plant seen whole draws centre
+  // lines and needs none of them.
+  const auto take = [&](CBendCache& cache, const std::string& key, const CPrimitive& shape,
+                        std::vector<const std::string*>& keys) -> unsigned {
+    unsigned list = cache.Lookup(key);
+    if (list == 0) {
+      list = glGenLists(kDetailLevels);
+      if (list == 0) return 0;  // no context, or out of list names: drawn in place
+      cache.Add(key, list, [this, list, shape] { CompileShared(list, shape); });
+    } else {
+      cache.AddRef(key);
+    }
+    keys.push_back(cache.Stored(key));
+    return list;
+  };
+  if (const auto* bend = primitive.GetCurvedCone()) {
+    const CCanonicalBend canonical = CanonicaliseBend(*bend, m_normalizeScale, m_keyPrecision);
+    if (!canonical.IsBend) return 0;
+    return take(m_bendCache, canonical.Key, CPrimitive(canonical.Shape), data.m_bendKeys);
+  }
+  if (const auto* cone = primitive.GetCone()) {
+    const CCanonicalCone canonical = CanonicaliseCone(*cone);
+    if (!canonical.IsCone) return 0;
+    return take(m_coneCache, canonical.Key, CPrimitive(canonical.Shape), data.m_coneKeys);
+  }
+  return 0;
 }
 
 void CGLRenderer::CompileShared(unsigned list, const CPrimitive& shape) const {
@@ -254,45 +276,39 @@ double LargestDiameter(const CGeometrySet& geometry) {
 
 }  // namespace
 
-void CGLRenderer::CompileNodeList(CModelNode* node, NodeData* data) {
-  // Leaf children are drawn in this list and need no list of their own; any
-  // other child gets one now, for DrawModel to call.
+void CGLRenderer::CompileNodeList(CModelNode* node, ListData& data) {
+  // Children with children of their own get their list now, for DrawModel
+  // to call; leaves are records of this list.
   for (CModelNode* child : node->GetOrderedChildren()) {
-    NodeData* childData = GetNodeData(child);
-    if (!childData) continue;
-    if (child->GetChildren().empty()) {
-      if (childData->m_listId != 0) glDeleteLists(childData->m_listId, 1);
-      childData->m_listId = 0;
-    } else if (childData->m_listId == 0) {
-      CompileNodeList(child, childData);
-    }
+    if (child->GetChildren().empty()) continue;
+    if (ListData* childData = GetListData(child); childData && childData->m_listId == 0)
+      CompileNodeList(child, *childData);
   }
 
-  data->m_inParentList = false;
-  data->m_listCompiled = false;
-  data->m_linesCurrent = false;
-  data->m_detailDiameter = LargestDiameter(node->GetGeometry());
-  if (data->m_listId == 0) data->m_listId = glGenLists(1);
-  const bool named = data->m_listId != 0;  // else no context, or out of names
-  // Children with lists of their own are called by DrawModel, not from here.
-  for (CModelNode* child : node->GetOrderedChildren()) {
-    NodeData* childData = GetNodeData(child);
-    if (!childData || !child->GetChildren().empty()) continue;
-    childData->m_inParentList = named;
-    if (IsHidden(child)) continue;
-    data->m_detailDiameter =
-        std::max(data->m_detailDiameter, LargestDiameter(child->GetGeometry()));
+  data.m_listCompiled = false;
+  data.m_linesCurrent = false;
+  data.m_detailDiameter = LargestDiameter(node->GetGeometry());
+  if (data.m_listId == 0) data.m_listId = glGenLists(1);  // 0: no context, or out of names
+  for (const NodeData& leaf : data.m_leaves) {
+    if (IsHidden(leaf.m_node)) continue;
+    data.m_detailDiameter =
+        std::max(data.m_detailDiameter, LargestDiameter(leaf.m_node->GetGeometry()));
   }
 }
 
-void CGLRenderer::CompileListContent(const CModelNode* node, NodeData& data) const {
+void CGLRenderer::CompileListContent(ListData& data) const {
+  // The shared lists this list calls, compiled first: a list cannot be
+  // compiled while another one is.
+  if (m_bendCache.Waiting() != 0)
+    for (const std::string* key : data.m_bendKeys) m_bendCache.Find(*key);
+  if (m_coneCache.Waiting() != 0)
+    for (const std::string* key : data.m_coneKeys) m_coneCache.Find(*key);
   ListState state;
   glNewList(data.m_listId, GL_COMPILE);
-  EmitNodeContent(node, data, state);
-  for (CModelNode* child : node->GetOrderedChildren()) {
-    const NodeData* childData = GetNodeData(child);
-    if (!childData || !child->GetChildren().empty() || IsHidden(child)) continue;
-    EmitNodeContent(child, *childData, state);
+  EmitNodeContent(data.m_self, state);
+  for (const NodeData& leaf : data.m_leaves) {
+    if (IsHidden(leaf.m_node)) continue;
+    EmitNodeContent(leaf, state);
     glPopName();
   }
   // What the list enabled it disables again: no state leaks out of a list.
@@ -303,16 +319,16 @@ void CGLRenderer::CompileListContent(const CModelNode* node, NodeData& data) con
   ++m_frameStats.Compiled;
 }
 
-void CGLRenderer::EmitNodeContent(const CModelNode* node, const NodeData& data,
-                                  ListState& state) const {
-  glPushName(data.m_name);
-  const bool selected = data.m_selection != 0;
+void CGLRenderer::EmitNodeContent(const NodeData& record, ListState& state) const {
+  glPushName(record.m_name);
+  const bool selected = record.m_selection != 0;
   const float width = selected ? m_selectedLineWidth : m_normalLineWidth;
-  const CGeometrySet& geometry = node->GetGeometry();
+  const CGeometrySet& geometry = record.m_node->GetGeometry();
+  const std::vector<unsigned>& lists = record.m_owner->m_lists;
   for (std::size_t i = 0; i < geometry.size(); ++i) {
     const CPrimitive& primitive = geometry[i];
-    // The shared list the node's last rebuild gave the primitive.
-    const unsigned list = i < data.m_lists.size() ? data.m_lists[i] : 0;
+    // The shared list the list's last rebuild gave the primitive.
+    const unsigned list = i < record.m_primitives ? lists[record.m_firstPrimitive + i] : 0;
     std::int32_t colour = 0;
     bool emissive = false;
     PrimitiveMaterial(primitive, selected, colour, emissive);
@@ -420,7 +436,7 @@ double PixelsAcross(double diameter, const CBoundBox& box, const CCameraMatrices
 
 void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& camera,
                                 const CDetailThresholds& detail) const {
-  NodeData* data = GetNodeData(node);
+  ListData* data = GetListData(node);
   if (!data || data->m_listId == 0 || IsHidden(node)) return;
   const CViewport& v = camera.Viewport;
   const CBoundBox& box = node->GetBoundBox();
@@ -441,10 +457,10 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
   // Centre lines only: the node's lines join the frame's merged runs (no
   // call, matrix, name or material per component, nor per node).
   if (level == 2) {
-    if (!data->LinesStored()) StoreCentreLines(node, *data);
+    if (!data->m_self.LinesStored()) StoreCentreLines(*data);
     m_lines.Add(data->m_lineSlot);
   } else {
-    if (!data->m_listCompiled) CompileListContent(node, *data);
+    if (!data->m_listCompiled) CompileListContent(*data);
     glListBase(level);
     glCallList(data->m_listId);
   }
@@ -457,7 +473,7 @@ void CGLRenderer::DrawNodeLists(const CModelNode* node, const CCameraMatrices& c
   for (CModelNode* child : node->GetOrderedChildren()) {
     if (child->GetChildren().empty()) continue;  // drawn in this node's list
     if (!pushed) {
-      glPushName(data->m_name);
+      glPushName(data->m_self.m_name);
       pushed = true;
     }
     DrawNodeLists(child, camera, detail);
@@ -493,15 +509,13 @@ void AddCentreLines(const CGeometrySet& geometry, bool selected, int bendSteps,
 
 }  // namespace
 
-void CGLRenderer::StoreCentreLines(const CModelNode* node, NodeData& data) const {
+void CGLRenderer::StoreCentreLines(ListData& data) const {
   const int steps = std::max(2, ReducedTessellation(m_tessellation).BendSteps);
   CLineVertices lines;
-  AddCentreLines(node->GetGeometry(), data.m_selection != 0, steps, lines);
-  for (CModelNode* child : node->GetOrderedChildren()) {
-    const NodeData* childData = GetNodeData(child);
-    if (childData && child->GetChildren().empty() && !IsHidden(child))
-      AddCentreLines(child->GetGeometry(), childData->m_selection != 0, steps, lines);
-  }
+  AddCentreLines(data.m_self.m_node->GetGeometry(), data.m_self.m_selection != 0, steps, lines);
+  for (const NodeData& leaf : data.m_leaves)
+    if (!IsHidden(leaf.m_node))
+      AddCentreLines(leaf.m_node->GetGeometry(), leaf.m_selection != 0, steps, lines);
   m_lines.Store(data.m_lineSlot, lines);
   data.m_linesCurrent = true;
 }
@@ -515,7 +529,7 @@ void CGLRenderer::Select(CModelNode* node) {
   if (data->m_selection == 0) {
     data->m_selection = 2;
     for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
-    BuildNodeList(node, data, false, false);
+    RequestCompile(*data->m_owner);
   } else if (data->m_selection == 1) {
     data->m_selection = 2;
   }
@@ -526,7 +540,8 @@ void CGLRenderer::VisibilityChanged(const std::vector<CModelNode*>& nodes) {
   // A node with a list of its own is skipped where a frame reaches it; a
   // leaf is part of its parent's list.
   for (CModelNode* node : nodes)
-    if (const NodeData* data = GetNodeData(node); data && DrawnInParent(node)) RequestCompile(*data);
+    if (const NodeData* data = GetNodeData(node); data && !data->OwnsList())
+      RequestCompile(*data->m_owner);
 }
 
 void CGLRenderer::MarkInherited(CModelNode* node) {
@@ -536,7 +551,7 @@ void CGLRenderer::MarkInherited(CModelNode* node) {
     data->m_selection = 1;
     for (const auto& [key, child] : node->GetChildren()) MarkInherited(child.get());
   }
-  BuildNodeList(node, data, false, false);
+  RequestCompile(*data->m_owner);
 }
 
 void CGLRenderer::Unselect(CModelNode* node) {
@@ -545,7 +560,7 @@ void CGLRenderer::Unselect(CModelNode* node) {
   if (!data || data->m_selection == 0) return;
   data->m_selection = 0;
   for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
-  BuildNodeList(node, data, false, false);
+  RequestCompile(*data->m_owner);
 }
 
 void CGLRenderer::UnmarkInherited(CModelNode* node) {
@@ -555,7 +570,7 @@ void CGLRenderer::UnmarkInherited(CModelNode* node) {
     data->m_selection = 0;
     for (const auto& [key, child] : node->GetChildren()) UnmarkInherited(child.get());
   }
-  BuildNodeList(node, data, false, false);
+  RequestCompile(*data->m_owner);
 }
 
 bool CGLRenderer::IsSelected(CModelNode* node) {
@@ -578,6 +593,6 @@ void CGLRenderer::UnselectBelow(CModelNode* node, std::vector<CModelNode*>& sele
   for (CModelNode* child : node->GetOrderedChildren()) UnselectBelow(child, selected);
   if (data && data->m_selection != 0) {
     data->m_selection = 0;
-    BuildNodeList(node, data, false, false);
+    RequestCompile(*data->m_owner);
   }
 }
