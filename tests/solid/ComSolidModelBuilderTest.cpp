@@ -92,11 +92,13 @@ TEST_F(ComSolidModelBuilder, ConfigurationMessagesComeBackOrAreShown) {
   EXPECT_EQ(shown, std::vector<std::string>{"XML Error"});
 }
 
-// Null arguments are one mechanism of the shared base (ComSymbolicModel-
-// BuilderTest has "Bad model node."); here a null file and piping data that
-// fails during a build and during a refresh.
+// Failures of the base both builders share: a model node of no tree of
+// this module, a null file, and piping data that fails during a build and
+// during a refresh.
 TEST_F(ComSolidModelBuilder, FailuresBecomeResultsWithErrorInfo) {
   const ComPtr<kelto3d::ISolidModelBuilder> solid = Vtable();
+  EXPECT_EQ(solid->SyncModel(nullptr), E_INVALIDARG);
+  EXPECT_EQ(LastErrorDescription(), "Bad model node.");
   kelto3d::IModelNode* model = reinterpret_cast<kelto3d::IModelNode*>(0x1);
   EXPECT_EQ(solid->BuildModel(nullptr, &model), E_POINTER);
   EXPECT_EQ(model, nullptr);
