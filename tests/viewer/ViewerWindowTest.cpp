@@ -183,6 +183,9 @@ TEST_F(ViewerWindow, AFileChangedOnDiskIsReloadedAndABrokenOneReported) {
       << detail.toStdString();
   EXPECT_TRUE(detail.contains(QStringLiteral("expected 3 numbers"))) << detail.toStdString();
   EXPECT_EQ(componentsShown(), 52);
+  window_->errorDialog()->close();  // it lies over the middle of the view
+  ASSERT_TRUE(WaitFor([&] { return !window_->errorDialog(); }));
+  EXPECT_TRUE(SelectInView()) << "the kept model answers the mouse";
   EXPECT_EQ(window_->openFilePaths(), QStringList{path});
 }
 
