@@ -4,7 +4,6 @@
 #include <GL/glu.h>
 
 #include <algorithm>
-#include <array>
 
 CHitList DecodeSelectionBuffer(std::span<const std::uint32_t> buffer, int records,
                                const NameResolver& resolve) {
